@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, running and testing Tavolin need, and only
+# those that are missing. Uses sudo when not run as root.
+set -euo pipefail
+
+packages=(
+    g++ cmake make pkg-config
+    qt6-base-dev qt6-base-dev-tools libqt6svg6-dev
+    libglib2.0-dev libxcb1-dev
+    libgtest-dev libgmock-dev libbenchmark-dev
+    fonts-ipafont-gothic tango-icon-theme
+    xvfb xauth openbox x11-utils xdotool wmctrl imagemagick
+    dbus dbus-bin dbus-daemon python3 python3-dbus python3-gi
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+        missing+=("$p")
+    fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+    exit 0
+fi
+
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then
+    sudo="sudo"
+fi
+echo "Installing: ${missing[*]}"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

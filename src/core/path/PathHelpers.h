@@ -1,0 +1,49 @@
+#pragma once
+
+#include "core/path/PathStyle.h"
+
+#include <cstddef>
+#include <string>
+
+namespace tavolin {
+
+class Platform;
+
+// Splitting button lines ("page:number=value") and button values ("target <TS>title<TE>").
+// All separators are found by first occurrence.
+std::string KeyPart(const std::string& text);    // before the first ":"
+std::string NumberPart(const std::string& text); // between the first ":" and the first "="
+std::string ValuePart(const std::string& text);  // after the first "="
+std::string TargetPart(const std::string& value);
+std::string TitlePart(const std::string& value, PathStyle style);
+
+// The folder and the file name of a button value's target, as the file system sees it: a
+// missing target or a folder is all folder; a file is split at its last separator.
+std::string FolderOf(const std::string& value, const Platform& platform);
+std::string FileNameOf(const std::string& value, const Platform& platform);
+
+// "target <TS>title<TE>" for a slot; empty for an empty slot (empty path).
+std::string EncodeButtonValue(const std::string& path, const std::string& file,
+                              const std::string& title, PathStyle style);
+
+// Folder and file name joined by one separator; an empty file name gives the folder as it is.
+std::string JoinPath(const std::string& folder, const std::string& file, PathStyle style);
+
+// Without trailing spaces (0x20 only; tabs stay).
+std::string TrimTrailingBlanks(const std::string& text);
+
+// Without trailing separators, however many. The POSIX root "/" stays "/".
+std::string TrimTrailingBackslashes(const std::string& text, PathStyle style);
+
+// 1-based byte position of the last occurrence of `c`, 0 when absent.
+std::size_t LastPosition(char c, const std::string& text);
+
+// Position (0-based) of the last separator of a path, or npos: "\" or ":" for Windows,
+// "/" for POSIX.
+std::size_t LastSeparator(const std::string& path, PathStyle style);
+
+// The path with every component spelled with its stored (long) name. Throws
+// ConversionError("ファイルが見つかりません。") when a component does not exist.
+std::string ExpandLongName(const std::string& path, const Platform& platform);
+
+} // namespace tavolin

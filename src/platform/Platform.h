@@ -1,0 +1,148 @@
+#pragma once
+
+#include "core/path/PathStyle.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tavolin {
+
+// What the file system reports for a path. `exists` false means no attributes could be
+// read (missing, unreachable, or a dangling symbolic link).
+struct FileAttributes {
+    bool exists = false;
+    bool directory = false;
+    bool readOnly = false;
+    bool hidden = false;
+    bool symlink = false;
+};
+
+// Result codes of opening a path, in the shell's numbering: above 32 is success.
+namespace open_result {
+inline constexpr int kNotFound = 2;
+inline constexpr int kOutOfMemory = 8;
+inline constexpr int kNoAssociation = 31;
+inline constexpr int kSuccess = 42; // any value above 32
+} // namespace open_result
+
+// A shortcut file resolved: the path it stands for, and the title it carries (empty when
+// it carries none).
+struct ShortcutTarget {
+    std::string target;
+    std::string title;
+};
+
+// Special folders by the numbers the program uses.
+enum class SpecialFolder : int {
+    RecentDocuments = 8,
+    SendTo = 9,
+    StartMenu = 11,
+    Desktop = 16,
+};
+
+enum class DeleteMode { Recycle, Permanent };
+
+// What happened to one path of a delete request.
+struct DeleteOutcome {
+    std::string path;
+    bool done = false;
+    std::string error; // why it was not done, in words for the user
+};
+
+struct MemoryStatus {
+    std::uint64_t totalBytes = 0;
+    std::uint64_t availableBytes = 0;
+};
+
+// The free-resource figures of the information panel.
+enum class ResourceKind { System = 0, Gdi = 1, User = 2 };
+
+enum class SessionEnd { RestartShell, Reboot, PowerOff };
+
+// One entry of the desktop's recent-documents list.
+struct RecentDocument {
+    std::string path;     // the document (for a link-based list, the link file itself)
+    std::string target;   // the document it points to; equal to path where there are no links
+    std::string title;    // what to show in a menu
+    std::int64_t modified = 0; // seconds since the epoch, newest first in lists
+};
+
+// Window handle as the windowing system knows it (an X11 window id, an HWND).
+using NativeWindow = std::uintptr_t;
+
+// The operating system behind one interface. Every call is synchronous and bounded in
+// time; none shows a window of its own except where the operation is to open one.
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // --- paths and files ---------------------------------------------------------------
+    virtual PathStyle Style() const = 0;
+    virtual FileAttributes Attributes(const std::string& path) const = 0;
+    // The path made absolute against the current folder; lexical, the path need not exist.
+    virtual std::string FullPath(const std::string& path) const = 0;
+    // The name under which the last component of an existing path is stored (its long
+    // name), or nothing when the path does not exist.
+    virtual std::optional<std::string> EntryName(const std::string& path) const = 0;
+    // Replaces the file at `path` with `bytes`: written under a temporary name in the same
+    // folder, flushed to disk and renamed over the old file. On failure the old file is
+    // untouched, no temporary file is left, and `error` says why.
+    virtual bool ReplaceFile(const std::string& path, const std::string& bytes,
+                             std::string& error) = 0;
+
+    // --- shortcuts ---------------------------------------------------------------------
+    // Whether the file is a shortcut that AssignButton resolves (".lnk" on Windows,
+    // ".desktop" on Linux).
+    virtual bool IsShortcut(const std::string& path) const = 0;
+    // The target of a shortcut, or the shortcut's own path when it points to no file.
+    // Throws std::runtime_error when the shortcut cannot be read.
+    virtual ShortcutTarget ResolveShortcut(const std::string& path) const = 0;
+
+    // --- the shell ---------------------------------------------------------------------
+    // Opens a path with its default action: programs run, documents open in their
+    // application. `parameters` is one text split like a command line; `workingFolder`
+    // may be empty. Returns a shell result code (see open_result).
+    virtual int Open(const std::string& path, const std::string& parameters,
+                     const std::string& workingFolder) = 0;
+    // The file manager: a folder, a folder with one item selected, the computer view and
+    // the recycle bin. False when nothing could be shown.
+    virtual bool ShowFolder(const std::string& folder) = 0;
+    virtual bool ShowItem(const std::string& path) = 0;
+    virtual bool ShowComputer() = 0;
+    virtual bool ShowRecycleBin() = 0;
+    virtual std::optional<std::string> SpecialFolderPath(SpecialFolder folder) const = 0;
+
+    // Deletes paths, to the recycle bin or for good, and reports each path's outcome in
+    // order. A path that cannot be recycled is left where it is, never deleted for good.
+    virtual std::vector<DeleteOutcome> Delete(const std::vector<std::string>& paths,
+                                              DeleteMode mode) = 0;
+
+    // --- system figures ----------------------------------------------------------------
+    // Processor usage in percent since the previous call, or nothing when unknown.
+    virtual std::optional<int> ProcessorUsage() = 0;
+    virtual std::optional<MemoryStatus> Memory() const = 0;
+    // Free share of a resource in percent, 0 to 100, or nothing when unknown.
+    virtual std::optional<int> FreeResource(ResourceKind kind) const = 0;
+
+    // --- the session -------------------------------------------------------------------
+    // Asks the desktop to end the session; true when the request was accepted.
+    virtual bool EndSession(SessionEnd how) = 0;
+    // Minimises every window (undo false) or restores them (undo true); false when the
+    // desktop does not support it.
+    virtual bool MinimizeAll(bool undo) = 0;
+    // Shows or hides a window's taskbar entry; false when unsupported.
+    virtual bool SetTaskbarEntry(NativeWindow window, bool visible) = 0;
+
+    // --- recent documents --------------------------------------------------------------
+    virtual std::vector<RecentDocument> RecentDocuments() const = 0;
+    // Empties the list; false (and the list unchanged) on failure.
+    virtual bool ClearRecentDocuments() = 0;
+};
+
+// The platform of the system the program runs on.
+std::unique_ptr<Platform> CreatePlatform();
+
+} // namespace tavolin

@@ -1,0 +1,93 @@
+#include "ui/QtView.h"
+
+#include "core/helpers/MessageBox.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+
+#include <array>
+
+namespace tavolin {
+
+namespace {
+
+struct ButtonSpec {
+    unsigned bit;
+    const char* text;
+    MsgResult result;
+    QMessageBox::ButtonRole role;
+};
+
+// In the order the buttons stand in the box.
+constexpr std::array<ButtonSpec, 11> kButtons{{
+    {msg_buttons::kYes, "はい(&Y)", MsgResult::Yes, QMessageBox::YesRole},
+    {msg_buttons::kNo, "いいえ(&N)", MsgResult::No, QMessageBox::NoRole},
+    {msg_buttons::kOk, "OK", MsgResult::Ok, QMessageBox::AcceptRole},
+    {msg_buttons::kCancel, "キャンセル", MsgResult::Cancel, QMessageBox::RejectRole},
+    {msg_buttons::kAbort, "中止(&A)", MsgResult::Abort, QMessageBox::RejectRole},
+    {msg_buttons::kRetry, "再試行(&R)", MsgResult::Retry, QMessageBox::AcceptRole},
+    {msg_buttons::kIgnore, "無視(&I)", MsgResult::Ignore, QMessageBox::AcceptRole},
+    {msg_buttons::kAll, "すべて(&A)", MsgResult::All, QMessageBox::YesRole},
+    {msg_buttons::kNoToAll, "すべていいえ(&O)", MsgResult::NoToAll, QMessageBox::NoRole},
+    {msg_buttons::kYesToAll, "すべてはい(&A)", MsgResult::YesToAll, QMessageBox::YesRole},
+    {msg_buttons::kHelp, "ヘルプ(&H)", MsgResult::None, QMessageBox::HelpRole},
+}};
+
+QMessageBox::Icon IconOf(MsgKind kind) {
+    switch (kind) {
+    case MsgKind::Warning: return QMessageBox::Warning;
+    case MsgKind::Error: return QMessageBox::Critical;
+    case MsgKind::Information: return QMessageBox::Information;
+    case MsgKind::Confirmation: return QMessageBox::Question;
+    case MsgKind::Custom: break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+} // namespace
+
+void QtView::Beep(MsgKind) {
+    // Qt offers one system sound; the desktop's sound theme decides how it sounds.
+    QApplication::beep();
+}
+
+MsgResult QtView::ShowMessage(const std::string& text, MsgKind kind, unsigned buttons, int) {
+    QMessageBox box(IconOf(kind), QString::fromStdString(MessageTitle(kind)),
+                    QString::fromStdString(text), QMessageBox::NoButton, m_owner);
+    std::vector<std::pair<QAbstractButton*, MsgResult>> made;
+    for (const auto& spec : kButtons) {
+        if (buttons & spec.bit) {
+            made.emplace_back(box.addButton(QString::fromUtf8(spec.text), spec.role), spec.result);
+        }
+    }
+    if (made.empty()) {
+        made.emplace_back(box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole),
+                          MsgResult::Ok);
+    }
+    box.adjustSize();
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        box.move(area.center() - box.rect().center());
+    }
+    box.exec();
+    for (const auto& [button, result] : made) {
+        if (box.clickedButton() == button) return result;
+    }
+    // Closed with Escape or the window's close button: the box's cancel answer.
+    if (buttons & msg_buttons::kCancel) return MsgResult::Cancel;
+    if (buttons & msg_buttons::kNo) return MsgResult::No;
+    return (buttons & msg_buttons::kOk) ? MsgResult::Ok : MsgResult::None;
+}
+
+void QtView::SetBusy(bool busy) {
+    if (busy) {
+        if (m_busyDepth++ == 0) QApplication::setOverrideCursor(Qt::WaitCursor);
+    } else if (m_busyDepth > 0 && --m_busyDepth == 0) {
+        QApplication::restoreOverrideCursor();
+    }
+}
+
+} // namespace tavolin

@@ -1,0 +1,180 @@
+#pragma once
+
+#include "platform/Platform.h"
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tavolin::testing {
+
+// A platform whose answers the test scripts. Paths the script does not know are looked up
+// on the real file system when `realFiles` is on (the default), so tests can mix real
+// temporary files with scripted Windows paths. Every shell call is recorded.
+class FakePlatform : public Platform {
+public:
+    explicit FakePlatform(PathStyle style = PathStyle::Posix) : style(style) {}
+
+    struct OpenCall {
+        std::string path;
+        std::string parameters;
+        std::string workingFolder;
+    };
+
+    // --- scripting -----------------------------------------------------------------------
+    void AddFile(const std::string& path) { attributes[path] = FileAttributes{true, false}; }
+    void AddFolder(const std::string& path) { attributes[path] = FileAttributes{true, true}; }
+
+    PathStyle style;
+    bool realFiles = true;
+    std::map<std::string, FileAttributes> attributes;
+    std::map<std::string, std::string> entryNames;        // path -> stored (long) name
+    std::map<std::string, ShortcutTarget> shortcuts;      // shortcut path -> target
+    std::string shortcutExtension = ".lnk";               // compared without case
+    std::string currentFolder = "C:\\CURRENT";            // for FullPath in Windows style
+    int openResult = open_result::kSuccess;
+    bool showResult = true;
+    std::optional<std::string> replaceFailure;            // ReplaceFile fails with this text
+    std::map<SpecialFolder, std::string> specialFolders;
+    std::map<std::string, std::string> deleteFailures;    // path -> error
+
+    std::vector<OpenCall> opens;
+    std::vector<std::string> shownFolders, shownItems;
+    int computerShown = 0, recycleBinShown = 0;
+    std::vector<std::pair<std::vector<std::string>, DeleteMode>> deletes;
+    std::vector<std::string> replacedFiles;
+
+    // --- Platform ------------------------------------------------------------------------
+    PathStyle Style() const override { return style; }
+
+    FileAttributes Attributes(const std::string& path) const override {
+        if (auto it = attributes.find(path); it != attributes.end()) return it->second;
+        if (!realFiles || path.empty()) return {};
+        std::error_code ec;
+        const auto st = std::filesystem::status(path, ec);
+        if (ec || !std::filesystem::exists(st)) return {};
+        return FileAttributes{true, std::filesystem::is_directory(st)};
+    }
+
+    std::string FullPath(const std::string& path) const override {
+        if (style == PathStyle::Windows) {
+            if (path.size() >= 2 && path[1] == ':') return path;
+            if (!path.empty() && path[0] == '\\') return currentFolder.substr(0, 2) + path;
+            return currentFolder + "\\" + path;
+        }
+        if (!path.empty() && path[0] == '/') return path;
+        return (std::filesystem::current_path() / path).string();
+    }
+
+    std::optional<std::string> EntryName(const std::string& path) const override {
+        if (auto it = entryNames.find(path); it != entryNames.end()) return it->second;
+        if (!Attributes(path).exists) return std::nullopt;
+        const char sep = style == PathStyle::Windows ? '\\' : '/';
+        const auto pos = path.find_last_of(sep);
+        return pos == std::string::npos ? path : path.substr(pos + 1);
+    }
+
+    bool ReplaceFile(const std::string& path, const std::string& bytes,
+                     std::string& error) override {
+        if (replaceFailure) {
+            error = *replaceFailure;
+            return false;
+        }
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        out.close();
+        if (!out) {
+            error = "cannot write " + path;
+            return false;
+        }
+        replacedFiles.push_back(path);
+        return true;
+    }
+
+    bool IsShortcut(const std::string& path) const override {
+        if (path.size() < shortcutExtension.size()) return false;
+        auto tail = path.substr(path.size() - shortcutExtension.size());
+        for (auto& c : tail) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return tail == shortcutExtension;
+    }
+
+    ShortcutTarget ResolveShortcut(const std::string& path) const override {
+        if (auto it = shortcuts.find(path); it != shortcuts.end()) return it->second;
+        return ShortcutTarget{path, {}};
+    }
+
+    int Open(const std::string& path, const std::string& parameters,
+             const std::string& workingFolder) override {
+        opens.push_back({path, parameters, workingFolder});
+        return openResult;
+    }
+    bool ShowFolder(const std::string& folder) override {
+        shownFolders.push_back(folder);
+        return showResult;
+    }
+    bool ShowItem(const std::string& path) override {
+        shownItems.push_back(path);
+        return showResult;
+    }
+    bool ShowComputer() override {
+        ++computerShown;
+        return showResult;
+    }
+    bool ShowRecycleBin() override {
+        ++recycleBinShown;
+        return showResult;
+    }
+    std::optional<std::string> SpecialFolderPath(SpecialFolder folder) const override {
+        if (auto it = specialFolders.find(folder); it != specialFolders.end()) return it->second;
+        return std::nullopt;
+    }
+
+    std::vector<DeleteOutcome> Delete(const std::vector<std::string>& paths,
+                                      DeleteMode mode) override {
+        deletes.emplace_back(paths, mode);
+        std::vector<DeleteOutcome> outcomes;
+        for (const auto& p : paths) {
+            auto it = deleteFailures.find(p);
+            outcomes.push_back(it == deleteFailures.end() ? DeleteOutcome{p, true, {}}
+                                                          : DeleteOutcome{p, false, it->second});
+        }
+        return outcomes;
+    }
+
+    std::optional<int> ProcessorUsage() override { return processorUsage; }
+    std::optional<MemoryStatus> Memory() const override { return memory; }
+    std::optional<int> FreeResource(ResourceKind kind) const override {
+        return freeResources[static_cast<int>(kind)];
+    }
+    bool EndSession(SessionEnd how) override {
+        sessionEnds.push_back(how);
+        return endSessionResult;
+    }
+    bool MinimizeAll(bool undo) override {
+        minimizeCalls.push_back(undo);
+        return true;
+    }
+    bool SetTaskbarEntry(NativeWindow, bool visible) override {
+        taskbarVisible = visible;
+        return true;
+    }
+    std::vector<RecentDocument> RecentDocuments() const override { return recent; }
+    bool ClearRecentDocuments() override {
+        recent.clear();
+        return true;
+    }
+
+    std::optional<int> processorUsage;
+    std::optional<MemoryStatus> memory;
+    std::optional<int> freeResources[3];
+    std::vector<SessionEnd> sessionEnds;
+    bool endSessionResult = true;
+    std::vector<bool> minimizeCalls;
+    std::optional<bool> taskbarVisible;
+    std::vector<RecentDocument> recent;
+};
+
+} // namespace tavolin::testing
