@@ -1,0 +1,154 @@
+#pragma once
+
+#include "core/helpers/Convert.h"
+#include "core/path/PathStyle.h"
+
+#include <array>
+#include <climits>
+#include <string>
+#include <string_view>
+#include <variant>
+
+namespace tavolin {
+
+class Platform;
+class ProfileFile;
+
+inline constexpr std::string_view kWindowSection = "Window";
+
+// The values of the settings file's [Window] section. A default-constructed object holds
+// the defaults of kWindowSettingKeys (the table below is their only source).
+struct WindowSettings {
+    WindowSettings();
+
+    int Height, Width, Top, Left;
+    int WinPos;                        // 1 top-left .. 4 bottom-left, 5 free
+    bool ShowRes, ShowMem, ShowDate;
+    bool ResWatch;
+    int ResWatchType, ResWatchLow, ResWatchHigh;
+    int ShowTime;                      // position 1 to 20 of the interval table
+    bool ShowOpt, ShowTitle, RecentMsg, Hint, HintBtn, TaskBar, TaskBarLast;
+    int DelFlash, GomFlash;
+    bool DelMsg, GomMsg, AutoFore;
+    std::string DateFormat;
+    Colour DateFont, DateBack;
+    std::string DateFontName;
+    bool DateBold, DateItalic;
+    // The display mode: the program writes exactly one of them as 1; a hand-edited file may
+    // hold several and they are kept as read.
+    bool NomalMode, SmallMode, TitleMode, TimeMode, TaRMode;
+    bool FrmStyle;                     // always on top
+    bool BtnSize;                      // big icons
+    bool BtnCaption;                   // captions under the icons
+    int BtnCaptionL;                   // longest caption in bytes, 4 to 99
+    bool RecentLNK;
+    bool TaRRight;
+
+    // The sampling interval of the information panel in milliseconds (from ShowTime).
+    int SamplingInterval() const;
+
+    friend bool operator==(const WindowSettings&, const WindowSettings&) = default;
+};
+
+// One key of [Window]: its name, the field it fills (whose type is the key's type), its
+// default as the file would spell it, the range an integer must lie in (outside it reads as
+// the default), and who writes it: SaveSettings at its position `saveOrder` (1-based; 0 when
+// SaveSettings does not write it) and/or the options dialog at OK.
+struct WindowSettingKey {
+    using Field = std::variant<int WindowSettings::*, bool WindowSettings::*,
+                               std::string WindowSettings::*, Colour WindowSettings::*>;
+    std::string_view key;
+    Field field;
+    std::string_view defaultText;
+    int saveOrder;
+    bool optionsDialog;
+    int minimum = INT_MIN;
+    int maximum = INT_MAX;
+};
+
+enum class SettingType { Integer, Boolean, Text, Colour };
+SettingType TypeOf(const WindowSettingKey& key);
+
+// Every key of [Window], in the order LoadSettings reads them.
+// clang-format off
+inline const std::array<WindowSettingKey, 42> kWindowSettingKeys{{
+    //  key             field                           default                  S   D
+    {"Height",       &WindowSettings::Height,       "115",                    1, false},
+    {"Width",        &WindowSettings::Width,        "377",                    2, false},
+    {"Top",          &WindowSettings::Top,          "-1",                     3, false},
+    {"Left",         &WindowSettings::Left,         "-1",                     4, false},
+    {"WinPos",       &WindowSettings::WinPos,       "5",                      5, true},
+    {"ShowRes",      &WindowSettings::ShowRes,      "1",                      6, true},
+    {"ShowMem",      &WindowSettings::ShowMem,      "1",                      7, true},
+    {"ShowDate",     &WindowSettings::ShowDate,     "1",                      8, true},
+    {"ResWatch",     &WindowSettings::ResWatch,     "1",                      0, true},
+    {"ResWatchType", &WindowSettings::ResWatchType, "2",                      0, true},
+    {"ResWatchLow",  &WindowSettings::ResWatchLow,  "20",                     0, true},
+    {"ResWatchHigh", &WindowSettings::ResWatchHigh, "30",                     0, true},
+    {"ShowTime",     &WindowSettings::ShowTime,     "6",                      0, true, 1, 20},
+    {"ShowOpt",      &WindowSettings::ShowOpt,      "1",                      9, true},
+    {"ShowTitle",    &WindowSettings::ShowTitle,    "1",                     10, true},
+    {"RecentMsg",    &WindowSettings::RecentMsg,    "1",                      0, true},
+    {"Hint",         &WindowSettings::Hint,         "1",                      0, true},
+    {"HintBtn",      &WindowSettings::HintBtn,      "0",                      0, true},
+    {"TaskBar",      &WindowSettings::TaskBar,      "0",                      0, true},
+    {"TaskBarLast",  &WindowSettings::TaskBarLast,  "1",                      0, true},
+    {"DelFlash",     &WindowSettings::DelFlash,     "5",                      0, true},
+    {"GomFlash",     &WindowSettings::GomFlash,     "3",                      0, true},
+    {"DelMsg",       &WindowSettings::DelMsg,       "0",                      0, true},
+    {"GomMsg",       &WindowSettings::GomMsg,       "0",                      0, true},
+    {"AutoFore",     &WindowSettings::AutoFore,     "1",                      0, true},
+    {"DateFormat",   &WindowSettings::DateFormat,   "yyyy/m/d(aaa) hh:nn",   17, false},
+    {"DateFont",     &WindowSettings::DateFont,     "clLime",                 0, true},
+    {"DateBack",     &WindowSettings::DateBack,     "clBlack",                0, true},
+    {"DateFontName", &WindowSettings::DateFontName, "ＭＳ Ｐゴシック",        0, true},
+    {"DateBold",     &WindowSettings::DateBold,     "1",                      0, true},
+    {"DateItalic",   &WindowSettings::DateItalic,   "1",                      0, true},
+    {"NomalMode",    &WindowSettings::NomalMode,    "0",                     11, true},
+    {"SmallMode",    &WindowSettings::SmallMode,    "0",                     12, true},
+    {"TitleMode",    &WindowSettings::TitleMode,    "0",                     13, true},
+    {"TimeMode",     &WindowSettings::TimeMode,     "0",                     14, true},
+    {"TaRMode",      &WindowSettings::TaRMode,      "1",                     15, true},
+    {"FrmStyle",     &WindowSettings::FrmStyle,     "1",                     16, false},
+    {"BtnSize",      &WindowSettings::BtnSize,      "0",                     19, true},
+    {"BtnCaption",   &WindowSettings::BtnCaption,   "0",                     20, true},
+    {"BtnCaptionL",  &WindowSettings::BtnCaptionL,  "10",                     0, true, 4, 99},
+    {"RecentLNK",    &WindowSettings::RecentLNK,    "1",                     18, false},
+    {"TaRRight",     &WindowSettings::TaRRight,     "0",                      0, true},
+}};
+// clang-format on
+
+// The interval table: ShowTime position 1 to 20 -> milliseconds. A position outside the
+// table gives the interval of the default position 6 (1000 ms).
+inline constexpr std::array<int, 20> kIntervalTable{
+    100, 200, 300, 500, 750, 1000, 1500, 2000, 3000, 5000,
+    10000, 20000, 30000, 60000, 120000, 180000, 300000, 600000, 1200000, 1800000};
+int SamplingIntervalOf(int showTime);
+
+// Reads every key of [Window] in table order. A missing key, or an integer that is not an
+// integer or lies outside its range, reads as the default; a boolean is true for any integer
+// other than 0; a colour text that is not a colour reads as the default colour.
+// `dateFontName` is the default of DateFontName: the clock's current font.
+WindowSettings LoadSettings(const ProfileFile& file,
+                            const std::string& dateFontName = "ＭＳ Ｐゴシック");
+
+// Writes the keys that the launcher window changes itself (saveOrder > 0), in that order.
+// The caller saves the file once (ProfileFile::Save), or uses SaveSettingsFile.
+void SaveSettings(const WindowSettings& settings, ProfileFile& file);
+
+// Loads the settings file, writes the keys of SaveSettings and saves it atomically. False,
+// with `error` saying why, when it could not be written; the file is then as it was.
+bool SaveSettingsFile(Platform& platform, const std::string& path,
+                      const WindowSettings& settings, std::string& error);
+
+// The files beside the executable: the executable's path with ".txt" (button data), ".ini"
+// (settings), ".tmp" and ".tmp2". With the Windows style the extension of the executable is
+// replaced; with the POSIX style the suffix is appended. When `writableFallbackDir` is not
+// empty the files are put there instead, under the executable's file name.
+struct DataFiles {
+    std::string txt, ini, tmp, tmp2;
+};
+DataFiles DataFilePaths(const std::string& executablePath,
+                        const std::string& writableFallbackDir, PathStyle style);
+
+} // namespace tavolin
