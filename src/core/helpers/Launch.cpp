@@ -1,0 +1,47 @@
+#include "core/helpers/Launch.h"
+
+#include "core/View.h"
+#include "core/helpers/MessageBox.h"
+#include "core/path/PathHelpers.h"
+#include "platform/Platform.h"
+
+namespace tavolin {
+
+std::string WorkingFolderOf(const std::string& file, PathStyle style) {
+    const auto pos = LastSeparator(file, style);
+    if (pos == std::string::npos) return {};
+    if (style == PathStyle::Posix) return pos == 0 ? std::string("/") : file.substr(0, pos);
+    if (file[pos] == ':') return file.substr(0, pos + 1); // "C:prog.exe" runs in "C:"
+    std::string folder = file.substr(0, pos);
+    // A program in the root of a drive runs in the root itself, "C:\", not in "C:".
+    if (!folder.empty() && folder.back() == ':') folder += '\\';
+    return folder;
+}
+
+bool LaunchFile(Platform& platform, View& view, const std::string& file,
+                const std::string& parameters) {
+    const int code = platform.Open(file, parameters, WorkingFolderOf(file, platform.Style()));
+    switch (code) {
+    case open_result::kNotFound:
+        ShowMessageBox(view, file + "\r\nが存在しません。", MsgKind::Error, msg_buttons::kOkOnly);
+        return false;
+    case open_result::kOutOfMemory:
+        ShowMessageBox(view,
+                       "メモリが不足しています。\r\n"
+                       "いくつかアプリケーションを終了して再度、実行して下さい。",
+                       MsgKind::Error, msg_buttons::kOkOnly);
+        return false;
+    case open_result::kNoAssociation:
+        ShowMessageBox(view, "関連付けされたアプリケーションがありません。", MsgKind::Error,
+                       msg_buttons::kOkOnly);
+        return false;
+    default: break;
+    }
+    if (code < 32) {
+        ShowMessageBox(view, "実行時にエラーが発生しました。(" + std::to_string(code) + ")",
+                       MsgKind::Warning, msg_buttons::kOkOnly);
+    }
+    return true;
+}
+
+} // namespace tavolin

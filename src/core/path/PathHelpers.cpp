@@ -1,0 +1,147 @@
+#include "core/path/PathHelpers.h"
+
+#include "core/Errors.h"
+#include "platform/Platform.h"
+
+namespace tavolin {
+
+namespace {
+
+constexpr std::string_view kTitleStart = "<TS>";
+constexpr std::string_view kTitleEnd = "<TE>";
+
+char SeparatorOf(PathStyle style) { return style == PathStyle::Windows ? '\\' : '/'; }
+
+// The text after the last separator of a path: "\" or ":" for Windows, "/" for POSIX.
+// Text is UTF-8 inside the program, so a separator byte is always a separator (in code
+// page 932 a "\" can be the second byte of a character; UTF-8 has no such bytes).
+std::string AfterLastSeparator(const std::string& path, PathStyle style) {
+    const auto pos = LastSeparator(path, style);
+    return pos == std::string::npos ? path : path.substr(pos + 1);
+}
+
+} // namespace
+
+std::string KeyPart(const std::string& text) {
+    const auto colon = text.find(':');
+    return colon == std::string::npos ? std::string() : text.substr(0, colon);
+}
+
+std::string NumberPart(const std::string& text) {
+    const auto colon = text.find(':');
+    const auto equals = text.find('=');
+    if (colon == std::string::npos || equals == std::string::npos || equals < colon) return {};
+    return text.substr(colon + 1, equals - colon - 1);
+}
+
+std::string ValuePart(const std::string& text) {
+    const auto equals = text.find('=');
+    return equals == std::string::npos ? std::string() : text.substr(equals + 1);
+}
+
+std::string TargetPart(const std::string& value) {
+    const auto start = value.find(kTitleStart);
+    return TrimTrailingBlanks(start == std::string::npos ? value : value.substr(0, start));
+}
+
+std::string TitlePart(const std::string& value, PathStyle style) {
+    std::string title;
+    const auto start = value.find(kTitleStart);
+    if (start != std::string::npos) {
+        const auto from = start + kTitleStart.size();
+        const auto end = value.find(kTitleEnd);
+        if (end != std::string::npos && end >= from) title = value.substr(from, end - from);
+    } else {
+        title = AfterLastSeparator(value, style);
+    }
+    title = TrimTrailingBlanks(title);
+    return title.empty() ? value : title;
+}
+
+std::string FolderOf(const std::string& value, const Platform& platform) {
+    const PathStyle style = platform.Style();
+    const std::string target = TargetPart(value);
+    const FileAttributes attributes = platform.Attributes(target);
+    std::string folder;
+    if (!attributes.exists || attributes.directory) {
+        folder = target;
+    } else if (const auto pos = LastSeparator(target, style); pos != std::string::npos) {
+        // "C:file" keeps its drive colon; "\" and "/" are left out, except the POSIX root.
+        const bool keepSeparator = target[pos] == ':' || (style == PathStyle::Posix && pos == 0);
+        folder = target.substr(0, keepSeparator ? pos + 1 : pos);
+    }
+    return TrimTrailingBackslashes(TrimTrailingBlanks(folder), style);
+}
+
+std::string FileNameOf(const std::string& value, const Platform& platform) {
+    const std::string target = TargetPart(value);
+    const FileAttributes attributes = platform.Attributes(target);
+    if (!attributes.exists || attributes.directory) return {};
+    return TrimTrailingBlanks(AfterLastSeparator(target, platform.Style()));
+}
+
+std::string EncodeButtonValue(const std::string& path, const std::string& file,
+                              const std::string& title, PathStyle style) {
+    if (path.empty()) return {};
+    const std::string joined = JoinPath(path, file, style);
+    const std::string shown = title.empty() ? TitlePart(joined, style) : title;
+    return TrimTrailingBlanks(joined + " " + std::string(kTitleStart) + shown +
+                              std::string(kTitleEnd));
+}
+
+std::string JoinPath(const std::string& folder, const std::string& file, PathStyle style) {
+    if (file.empty()) return folder;
+    const char separator = SeparatorOf(style);
+    std::string head = TrimTrailingBackslashes(folder, style);
+    const std::string tail = file.front() == separator ? file.substr(1) : file;
+    // The POSIX root keeps its one "/": "/" and "a" give "/a".
+    if (head.empty() || head.back() != separator) head += separator;
+    return head + tail;
+}
+
+std::string TrimTrailingBlanks(const std::string& text) {
+    const auto last = text.find_last_not_of(' ');
+    return last == std::string::npos ? std::string() : text.substr(0, last + 1);
+}
+
+std::string TrimTrailingBackslashes(const std::string& text, PathStyle style) {
+    const char separator = SeparatorOf(style);
+    const auto last = text.find_last_not_of(separator);
+    if (last == std::string::npos) {
+        // Nothing but separators: the POSIX root stays, a run of "\" goes.
+        return (style == PathStyle::Posix && !text.empty()) ? std::string(1, separator)
+                                                            : std::string();
+    }
+    return text.substr(0, last + 1);
+}
+
+std::size_t LastPosition(char c, const std::string& text) {
+    const auto pos = text.rfind(c);
+    return pos == std::string::npos ? 0 : pos + 1;
+}
+
+std::size_t LastSeparator(const std::string& path, PathStyle style) {
+    return style == PathStyle::Windows ? path.find_last_of("\\:") : path.rfind('/');
+}
+
+std::string ExpandLongName(const std::string& path, const Platform& platform) {
+    const PathStyle style = platform.Style();
+    const char separator = SeparatorOf(style);
+    std::string remaining = TrimTrailingBackslashes(platform.FullPath(path), style);
+    std::string result;
+    // A component follows the root while the last separator stands after the drive
+    // ("C:\" -> index 2) or, on POSIX, anywhere in a path longer than "/".
+    const auto hasComponent = [&](std::size_t pos) {
+        if (pos == std::string::npos) return false;
+        return style == PathStyle::Windows ? pos >= 2 : remaining.size() > 1;
+    };
+    for (auto pos = remaining.rfind(separator); hasComponent(pos); pos = remaining.rfind(separator)) {
+        const auto name = platform.EntryName(remaining);
+        if (!name) throw ConversionError("ファイルが見つかりません。");
+        result = separator + *name + result;
+        remaining.resize(pos);
+    }
+    return remaining + result;
+}
+
+} // namespace tavolin
