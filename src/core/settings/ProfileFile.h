@@ -13,55 +13,87 @@ class Platform;
 
 // A settings file of the profile kind ("[Section]" lines, "key=value" lines), read and
 // changed the way the system's profile-file functions do it: section and key names compare
-// without regard to case, blanks around names and values are ignored, a value in matching
-// quotes loses them, comments and unknown lines stay where they are, a new key goes to the
-// end of its section and a new section to the end of the file.
+// without regard to ASCII case, blanks (spaces, tabs) around names and values are ignored, a
+// value in matching double or single quotes loses them, comments and unknown lines stay
+// where they are, a new key goes after the last key of its section and a new section to the
+// end of the file. With two sections of one name, or two keys of one name in a section, the
+// first one is read and changed; the later ones are kept as they are.
+//
+// Lines that no change touches are written back with the bytes they were read with, so
+// an unrelated write never alters them. The file stays in code page 932 unless a written
+// text has no code there; then the whole file becomes UTF-8 with a byte-order mark.
 //
 // One object is one load; Save writes the whole file back at once and atomically.
 class ProfileFile {
 public:
-    // Loads `path`; a missing or unreadable file reads as empty.
+    // Loads `path`. A missing file reads as empty. A file that exists but cannot be read
+    // also reads as empty, and LoadError() says so: such a file is never overwritten.
     explicit ProfileFile(std::string path);
 
     const std::string& Path() const { return m_path; }
+    // Why an existing file could not be read; empty when it was read or is missing.
+    const std::string& LoadError() const { return m_loadError; }
 
     // The value of a key, or `defaultValue` when the section or key is missing.
     std::string ReadString(const std::string& section, const std::string& key,
                            const std::string& defaultValue) const;
-    // The value as an integer (leading decimal digits with an optional sign, as the system
-    // reads it); `defaultValue` when missing or not an integer.
+    // The value as an integer: the whole value must be one (optional sign, decimal digits,
+    // or a "$"/"0x" hexadecimal number), or `defaultValue` is returned, as it is when the
+    // key is missing.
     int ReadInteger(const std::string& section, const std::string& key, int defaultValue) const;
-    // Every "key=value" entry of a section in file order, values as written.
+    // Every "key=value" entry of a section in file order: the key as spelt in the file and
+    // the value exactly as written after the "=" (no blanks or quotes removed).
     std::vector<std::pair<std::string, std::string>> ReadSection(const std::string& section) const;
     bool HasSection(const std::string& section) const;
 
-    void WriteString(const std::string& section, const std::string& key, const std::string& value);
-    void WriteInteger(const std::string& section, const std::string& key, int value);
+    // Sets a key; an existing line is replaced by "key=value" (keeping the key's spelling).
+    // False, and nothing changed, when the names or the value cannot be stored in one line:
+    // an empty section or key, a line break anywhere, a key with "=" or starting with "["
+    // or ";".
+    bool WriteString(const std::string& section, const std::string& key, const std::string& value);
+    bool WriteInteger(const std::string& section, const std::string& key, int value);
+    // Removes the key's line; nothing happens when it is missing.
     void DeleteKey(const std::string& section, const std::string& key);
+    // Removes the section's line and every line after it up to the next section.
     void EraseSection(const std::string& section);
 
-    // Whether anything changed since the load or the last save.
+    // Whether the lines changed since the load or the last save.
     bool Modified() const { return m_modified; }
+    // The encoding the file has on disk (after a save: the one it was written in).
+    text::Encoding FileEncoding() const { return m_encoding; }
 
-    // Writes the file back atomically (through the platform). Creates a missing file.
-    // False, with `error` saying why, when it could not be written; the file on disk is then
-    // as it was.
+    // Writes the file back atomically (through the platform) when it was modified; creates a
+    // missing file. False, with `error` saying why, when it could not be written (or the
+    // file could not be read at load); the file on disk is then as it was.
     bool Save(Platform& platform, std::string& error);
 
 private:
+    struct Line {
+        std::string text;               // UTF-8, without the line end
+        std::optional<std::string> raw; // its code page 932 bytes on disk, while unchanged
+    };
+
+    std::size_t FindSection(const std::string& section) const;
+    std::size_t SectionEnd(std::size_t sectionLine) const;
+    std::size_t FindKey(std::size_t sectionLine, const std::string& key) const;
+    std::string FileBytes(text::Encoding& chosen) const;
+
     std::string m_path;
+    std::string m_loadError;
     text::Encoding m_encoding = text::Encoding::Cp932;
-    std::vector<std::string> m_lines; // UTF-8, without line ends
+    std::vector<Line> m_lines;
     bool m_modified = false;
 };
 
 // One-key operations, each a load and (for writes) one atomic save, as the profile-file
 // functions of the system do. The write functions return false when the file could not be
-// saved.
+// saved, with the reason in `*error` when `error` is given.
 std::string ReadProfileString(const std::string& path, const std::string& section,
                               const std::string& key, const std::string& defaultValue);
 bool WriteProfileString(Platform& platform, const std::string& path, const std::string& section,
-                        const std::string& key, const std::string& value);
-bool EraseProfileSection(Platform& platform, const std::string& path, const std::string& section);
+                        const std::string& key, const std::string& value,
+                        std::string* error = nullptr);
+bool EraseProfileSection(Platform& platform, const std::string& path, const std::string& section,
+                         std::string* error = nullptr);
 
 } // namespace tavolin

@@ -1,0 +1,370 @@
+#include "core/settings/ProfileFile.h"
+
+#include "core/helpers/Convert.h"
+#include "platform/Platform.h"
+
+#include <filesystem>
+#include <string_view>
+#include <system_error>
+
+namespace tavolin {
+
+namespace {
+
+constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+
+// Blanks around names and values. A CR can only be left in a line by a file whose last line
+// ends in a bare CR; it is treated as a blank so that such a value still reads cleanly.
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r';
+}
+
+std::string_view TrimLeft(std::string_view s) {
+    while (!s.empty() && IsBlank(s.front()))
+        s.remove_prefix(1);
+    return s;
+}
+
+std::string_view Trim(std::string_view s) {
+    s = TrimLeft(s);
+    while (!s.empty() && IsBlank(s.back()))
+        s.remove_suffix(1);
+    return s;
+}
+
+bool IsBlankLine(std::string_view s) {
+    return TrimLeft(s).empty();
+}
+
+// ASCII letters fold; every byte of a multibyte UTF-8 character is >= 0x80 and compares as
+// it is, so non-ASCII names compare exactly.
+char FoldAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool SameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (FoldAscii(a[i]) != FoldAscii(b[i]))
+            return false;
+    }
+    return true;
+}
+
+enum class LineKind { Other, Section, Entry };
+
+// What a line is. Views point into `line`.
+struct ParsedLine {
+    LineKind kind = LineKind::Other;
+    std::string_view name;  // section name or key, without surrounding blanks
+    std::string_view value; // an entry's text after the first "=", as written
+};
+
+ParsedLine Parse(std::string_view line) {
+    const std::string_view body = TrimLeft(line);
+    if (body.empty())
+        return {};
+    if (body.front() == '[') {
+        // The name runs to the last "]", so a name may itself contain "]".
+        const std::size_t close = body.rfind(']');
+        if (close == std::string_view::npos)
+            return {};
+        return {LineKind::Section, Trim(body.substr(1, close - 1)), {}};
+    }
+    if (body.front() == ';')
+        return {};
+    const std::size_t equals = body.find('=');
+    if (equals == std::string_view::npos)
+        return {};
+    const std::string_view key = Trim(body.substr(0, equals));
+    if (key.empty())
+        return {};
+    return {LineKind::Entry, key, body.substr(equals + 1)};
+}
+
+// A value as a single-key read returns it: blanks trimmed, then matching quotes removed.
+std::string_view Unquote(std::string_view value) {
+    value = Trim(value);
+    if (value.size() >= 2 && value.front() == value.back() &&
+        (value.front() == '"' || value.front() == '\'')) {
+        value = value.substr(1, value.size() - 2);
+    }
+    return value;
+}
+
+// A value as it is written, so that reading gives it back: a value that begins or ends with
+// a blank, or that is itself enclosed in matching quotes, is enclosed in double quotes
+// (reading removes exactly one pair).
+std::string StoredValue(const std::string& value) {
+    if (value.empty())
+        return value;
+    const bool blankEnds = IsBlank(value.front()) || IsBlank(value.back());
+    const bool quoted = value.size() >= 2 && value.front() == value.back() &&
+                        (value.front() == '"' || value.front() == '\'');
+    if (blankEnds || quoted)
+        return '"' + value + '"';
+    return value;
+}
+
+bool HasLineBreak(std::string_view s) {
+    return s.find_first_of("\r\n") != std::string_view::npos;
+}
+
+// Whether a section, key and value can be written as lines that read back as the same
+// section, key and value.
+bool Storable(std::string_view section, std::string_view key, std::string_view value) {
+    if (section.empty() || key.empty())
+        return false;
+    if (HasLineBreak(section) || HasLineBreak(key) || HasLineBreak(value))
+        return false;
+    if (key.find('=') != std::string_view::npos)
+        return false;
+    return key.front() != '[' && key.front() != ';';
+}
+
+} // namespace
+
+ProfileFile::ProfileFile(std::string path) : m_path(std::move(path)) {
+    const std::optional<std::string> bytes = text::ReadFileBytes(m_path);
+    std::error_code ec;
+    const auto status = std::filesystem::status(text::FsPath(m_path), ec);
+    if (status.type() == std::filesystem::file_type::not_found)
+        return;
+    if (!bytes || !std::filesystem::is_regular_file(status)) {
+        // Something is there that cannot be read: leave it alone rather than replace it
+        // with a file holding only what is written next.
+        m_loadError = "ファイル(" + m_path + ")を読み込めませんでした。";
+        return;
+    }
+    m_encoding = text::DetectEncoding(*bytes);
+    for (const std::string_view line : text::SplitLines(text::BodyOf(*bytes))) {
+        Line decoded{text::DecodeLine(line, m_encoding), std::nullopt};
+        if (m_encoding == text::Encoding::Cp932)
+            decoded.raw = std::string(line);
+        m_lines.push_back(std::move(decoded));
+    }
+}
+
+std::size_t ProfileFile::FindSection(const std::string& section) const {
+    const std::string_view name = Trim(section);
+    for (std::size_t i = 0; i < m_lines.size(); ++i) {
+        const ParsedLine parsed = Parse(m_lines[i].text);
+        if (parsed.kind == LineKind::Section && SameName(parsed.name, name))
+            return i;
+    }
+    return kNone;
+}
+
+std::size_t ProfileFile::SectionEnd(std::size_t sectionLine) const {
+    for (std::size_t i = sectionLine + 1; i < m_lines.size(); ++i) {
+        if (Parse(m_lines[i].text).kind == LineKind::Section)
+            return i;
+    }
+    return m_lines.size();
+}
+
+std::size_t ProfileFile::FindKey(std::size_t sectionLine, const std::string& key) const {
+    const std::string_view name = Trim(key);
+    const std::size_t end = SectionEnd(sectionLine);
+    for (std::size_t i = sectionLine + 1; i < end; ++i) {
+        const ParsedLine parsed = Parse(m_lines[i].text);
+        if (parsed.kind == LineKind::Entry && SameName(parsed.name, name))
+            return i;
+    }
+    return kNone;
+}
+
+std::string ProfileFile::ReadString(const std::string& section, const std::string& key,
+                                    const std::string& defaultValue) const {
+    const std::size_t sectionLine = FindSection(section);
+    if (sectionLine == kNone)
+        return defaultValue;
+    const std::size_t keyLine = FindKey(sectionLine, key);
+    if (keyLine == kNone)
+        return defaultValue;
+    return std::string(Unquote(Parse(m_lines[keyLine].text).value));
+}
+
+int ProfileFile::ReadInteger(const std::string& section, const std::string& key,
+                             int defaultValue) const {
+    // A missing key gives "", which is no integer either.
+    return ToInteger(ReadString(section, key, {})).value_or(defaultValue);
+}
+
+std::vector<std::pair<std::string, std::string>>
+ProfileFile::ReadSection(const std::string& section) const {
+    std::vector<std::pair<std::string, std::string>> entries;
+    const std::size_t sectionLine = FindSection(section);
+    if (sectionLine == kNone)
+        return entries;
+    const std::size_t end = SectionEnd(sectionLine);
+    for (std::size_t i = sectionLine + 1; i < end; ++i) {
+        const ParsedLine parsed = Parse(m_lines[i].text);
+        if (parsed.kind == LineKind::Entry)
+            entries.emplace_back(parsed.name, parsed.value);
+    }
+    return entries;
+}
+
+bool ProfileFile::HasSection(const std::string& section) const {
+    return FindSection(section) != kNone;
+}
+
+bool ProfileFile::WriteString(const std::string& section, const std::string& key,
+                              const std::string& value) {
+    const std::string_view sectionName = Trim(section);
+    const std::string_view keyName = Trim(key);
+    if (!Storable(sectionName, keyName, value))
+        return false;
+    const std::string stored = StoredValue(value);
+
+    const std::size_t sectionLine = FindSection(section);
+    if (sectionLine == kNone) {
+        // A new section goes to the end of the file, set off by a blank line.
+        if (!m_lines.empty() && !IsBlankLine(m_lines.back().text))
+            m_lines.push_back({});
+        m_lines.push_back({"[" + std::string(sectionName) + "]", std::nullopt});
+        m_lines.push_back({std::string(keyName) + "=" + stored, std::nullopt});
+        m_modified = true;
+        return true;
+    }
+
+    const std::size_t keyLine = FindKey(sectionLine, key);
+    if (keyLine != kNone) {
+        std::string text = std::string(Parse(m_lines[keyLine].text).name) + "=" + stored;
+        if (text != m_lines[keyLine].text) {
+            m_lines[keyLine] = {std::move(text), std::nullopt};
+            m_modified = true;
+        }
+        return true;
+    }
+
+    // A new key goes right after the last key of its section (after the section line when
+    // it has none), so comments and blank lines that end the section stay at its end.
+    std::size_t insertAt = sectionLine + 1;
+    const std::size_t end = SectionEnd(sectionLine);
+    for (std::size_t i = sectionLine + 1; i < end; ++i) {
+        if (Parse(m_lines[i].text).kind == LineKind::Entry)
+            insertAt = i + 1;
+    }
+    m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(insertAt),
+                   Line{std::string(keyName) + "=" + stored, std::nullopt});
+    m_modified = true;
+    return true;
+}
+
+bool ProfileFile::WriteInteger(const std::string& section, const std::string& key, int value) {
+    return WriteString(section, key, std::to_string(value));
+}
+
+void ProfileFile::DeleteKey(const std::string& section, const std::string& key) {
+    const std::size_t sectionLine = FindSection(section);
+    if (sectionLine == kNone)
+        return;
+    const std::size_t keyLine = FindKey(sectionLine, key);
+    if (keyLine == kNone)
+        return;
+    m_lines.erase(m_lines.begin() + static_cast<std::ptrdiff_t>(keyLine));
+    m_modified = true;
+}
+
+void ProfileFile::EraseSection(const std::string& section) {
+    // Only the first section of the name goes: it is the one that reads saw, so reading a
+    // section and then erasing it never removes lines that were not read.
+    const std::size_t sectionLine = FindSection(section);
+    if (sectionLine == kNone)
+        return;
+    const std::size_t end = SectionEnd(sectionLine);
+    m_lines.erase(m_lines.begin() + static_cast<std::ptrdiff_t>(sectionLine),
+                  m_lines.begin() + static_cast<std::ptrdiff_t>(end));
+    m_modified = true;
+}
+
+std::string ProfileFile::FileBytes(text::Encoding& chosen) const {
+    if (m_encoding == text::Encoding::Cp932) {
+        // Unchanged lines keep their bytes: re-encoding a decoded line is not always the
+        // identity (characters with two codes come back with the code Windows prefers).
+        std::string bytes;
+        bool encodable = true;
+        for (const Line& line : m_lines) {
+            if (line.raw) {
+                bytes += *line.raw;
+            } else if (const auto encoded = text::EncodeLine(line.text, m_encoding)) {
+                bytes += *encoded;
+            } else {
+                encodable = false;
+                break;
+            }
+            bytes += "\r\n";
+        }
+        if (encodable) {
+            chosen = text::Encoding::Cp932;
+            return bytes;
+        }
+    }
+    // UTF-8 decoding and encoding give back exactly the bytes read, so every line can go
+    // through the encoder.
+    std::vector<std::string> texts;
+    texts.reserve(m_lines.size());
+    for (const Line& line : m_lines)
+        texts.push_back(line.text);
+    return text::EncodeText(texts, text::Encoding::Utf8Bom, &chosen);
+}
+
+bool ProfileFile::Save(Platform& platform, std::string& error) {
+    if (!m_loadError.empty()) {
+        error = m_loadError;
+        return false;
+    }
+    if (!m_modified)
+        return true;
+    text::Encoding chosen = m_encoding;
+    const std::string bytes = FileBytes(chosen);
+    if (!platform.ReplaceFile(m_path, bytes, error))
+        return false;
+    m_encoding = chosen;
+    for (Line& line : m_lines) {
+        // What is on disk now, for the next save of this object.
+        if (chosen != text::Encoding::Cp932) {
+            line.raw.reset();
+        } else if (!line.raw) {
+            line.raw = text::EncodeLine(line.text, chosen);
+        }
+    }
+    m_modified = false;
+    return true;
+}
+
+std::string ReadProfileString(const std::string& path, const std::string& section,
+                              const std::string& key, const std::string& defaultValue) {
+    return ProfileFile(path).ReadString(section, key, defaultValue);
+}
+
+bool WriteProfileString(Platform& platform, const std::string& path, const std::string& section,
+                        const std::string& key, const std::string& value, std::string* error) {
+    ProfileFile file(path);
+    std::string why;
+    if (!file.WriteString(section, key, value)) {
+        why = "[" + section + "] " + key + " は設定ファイルに書き込めない名前か値です。";
+    } else if (file.Save(platform, why)) {
+        return true;
+    }
+    if (error)
+        *error = why;
+    return false;
+}
+
+bool EraseProfileSection(Platform& platform, const std::string& path, const std::string& section,
+                         std::string* error) {
+    ProfileFile file(path);
+    file.EraseSection(section);
+    std::string why;
+    if (file.Save(platform, why))
+        return true;
+    if (error)
+        *error = why;
+    return false;
+}
+
+} // namespace tavolin
