@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     g++ cmake make pkg-config
-    qt6-base-dev qt6-base-dev-tools libqt6svg6-dev
+    qt6-base-dev qt6-base-dev-tools qt6-svg-dev
     libglib2.0-dev libxcb1-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-ipafont-gothic tango-icon-theme
