@@ -1,0 +1,206 @@
+#include "core/launcher/Launcher.h"
+
+#include "core/helpers/Convert.h"
+#include "core/helpers/Launch.h"
+#include "core/helpers/MessageBox.h"
+#include "core/path/PathHelpers.h"
+#include "core/settings/ProfileFile.h"
+#include "platform/Platform.h"
+
+#include <algorithm>
+
+namespace tavolin {
+
+namespace {
+
+// The hourglass for the lifetime of the guard, restored on every way out.
+class BusyCursor {
+public:
+    explicit BusyCursor(View& view) : m_view(view) { m_view.SetBusy(true); }
+    ~BusyCursor() { m_view.SetBusy(false); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+
+private:
+    View& m_view;
+};
+
+// A tool button shown pressed while a launch runs, released on every way out.
+class PressedFace {
+public:
+    PressedFace(LauncherWindow& window, int slot) : m_window(window), m_slot(slot) {
+        m_window.ShowPressed(m_slot, true);
+    }
+    ~PressedFace() { m_window.ShowPressed(m_slot, false); }
+    PressedFace(const PressedFace&) = delete;
+    PressedFace& operator=(const PressedFace&) = delete;
+
+private:
+    LauncherWindow& m_window;
+    int m_slot;
+};
+
+} // namespace
+
+Launcher::Launcher(Platform& platform, View& view, LauncherWindow& window, DataFiles files)
+    : m_platform(platform), m_view(view), m_window(window), m_files(std::move(files)),
+      m_store(platform, view, m_files.txt, m_files.ini) {}
+
+void Launcher::LoadSettings(const std::string& categoryName, const std::string& dateFontName) {
+    m_settings = tavolin::LoadSettings(ProfileFile(m_files.ini), dateFontName);
+    m_store.SetCaptionLength(m_settings.BtnCaptionL);
+    m_store.SetBigIcons(m_settings.BtnSize);
+    m_store.LoadCategoryList();
+
+    const auto& names = m_store.CategoryNames();
+    std::string current = names.front();
+    for (const auto& name : names) {
+        if (!name.empty() && name == categoryName) current = name;
+    }
+    m_store.SetCurrentCategory(current);
+    m_store.LoadPage();
+}
+
+bool Launcher::SaveSettings() {
+    const layout::Rect geometry = m_window.Geometry();
+    m_settings.Left = geometry.left;
+    m_settings.Top = geometry.top;
+    m_settings.Width = geometry.width;
+    m_settings.Height = geometry.height;
+    std::string error;
+    if (SaveSettingsFile(m_platform, m_files.ini, m_settings, error)) return true;
+    ShowMessageBox(m_view,
+                   "設定ファイル(" + m_files.ini + ")に書き込めませんでした。\r\n" + error,
+                   MsgKind::Warning, msg_buttons::kOk);
+    return false;
+}
+
+void Launcher::Close() {
+    SaveSettings();
+    m_store.SavePage();
+}
+
+void Launcher::ExecuteButton(int n) {
+    if (n < 1 || n > ButtonStore::kSlotCount) return;
+    if (!m_store.IsUsed(n)) {
+        // A start path whose file has gone would open the dialog nowhere: drop it.
+        if (!m_browseStartPath.empty() && !m_platform.Attributes(m_browseStartPath).exists) {
+            m_browseStartPath.clear();
+        }
+        if (m_emptyButton) m_emptyButton(n);
+        return;
+    }
+
+    BusyCursor busy(m_view);
+    PressedFace pressed(m_window, n);
+    const std::string& folder = m_store.BtnPath(n);
+    const std::string& file = m_store.BtnFile(n);
+    if (file.empty()) {
+        // A folder button, or a target that no longer exists (its whole path is kept as the
+        // folder): folders open in the file manager, anything else goes through the launch
+        // helper, which reports a missing path.
+        if (m_platform.Attributes(folder).directory && m_platform.ShowFolder(folder)) return;
+        LaunchFile(m_platform, m_view, folder, "");
+        return;
+    }
+    LaunchFile(m_platform, m_view, JoinPath(folder, file, m_platform.Style()), "");
+}
+
+void Launcher::LoadPageBusy() {
+    BusyCursor busy(m_view);
+    m_store.LoadPage();
+}
+
+std::optional<std::string> Launcher::PageTextChanged(const std::string& text) {
+    if (text.empty()) return std::to_string(kMinPage);
+    const std::int32_t page = StrToInt(text);
+    if (page < kMinPage) return std::to_string(kMinPage);
+    if (page > kMaxPage) return std::to_string(kMaxPage);
+    // Pages are matched as text in the data file: "07" would be a page of its own that the
+    // up-down control never reaches.
+    const std::string canonical = std::to_string(page);
+    if (canonical != text) return canonical;
+    m_store.SetCurrentPage(text);
+    LoadPageBusy();
+    return std::nullopt;
+}
+
+void Launcher::StepPage(int delta) {
+    const int page = ToInteger(m_store.CurrentPage()).value_or(kMinPage);
+    const int next = std::clamp(page + delta, kMinPage, kMaxPage);
+    if (next == page) return;
+    m_store.SetCurrentPage(std::to_string(next));
+    LoadPageBusy();
+}
+
+std::vector<std::string> Launcher::CategoryMenu() const {
+    std::vector<std::string> items;
+    for (const auto& name : m_store.CategoryNames()) {
+        if (!name.empty()) items.push_back(name);
+    }
+    return items;
+}
+
+void Launcher::ChooseCategory(const std::string& name) {
+    m_store.SetCurrentCategory(name);
+    m_store.SetCurrentPage(std::to_string(kMinPage));
+    LoadPageBusy();
+}
+
+void Launcher::PreviousCategory() {
+    const auto items = CategoryMenu();
+    const auto it = std::find(items.begin(), items.end(), m_store.CurrentCategory());
+    if (it == items.end() || it == items.begin()) {
+        m_view.Beep(MsgKind::Custom);
+        return;
+    }
+    ChooseCategory(*(it - 1));
+}
+
+void Launcher::NextCategory() {
+    const auto items = CategoryMenu();
+    const auto it = std::find(items.begin(), items.end(), m_store.CurrentCategory());
+    if (it == items.end() || it + 1 == items.end()) {
+        m_view.Beep(MsgKind::Custom);
+        return;
+    }
+    ChooseCategory(*(it + 1));
+}
+
+layout::ModeFlags Launcher::Modes() const {
+    return {m_settings.NomalMode, m_settings.SmallMode, m_settings.TitleMode, m_settings.TimeMode,
+            m_settings.TaRMode};
+}
+
+bool Launcher::SelectDisplayMode(layout::DisplayMode mode) {
+    if (layout::IsSet(Modes(), mode)) return false;
+    const layout::ModeFlags f = layout::FlagsFor(mode);
+    m_settings.NomalMode = f.nomal;
+    m_settings.SmallMode = f.small;
+    m_settings.TitleMode = f.title;
+    m_settings.TimeMode = f.time;
+    m_settings.TaRMode = f.taR;
+    m_window.ArrangeLayout();
+    SaveSettings();
+    return true;
+}
+
+void Launcher::CycleDisplayMode() {
+    SelectDisplayMode(layout::NextMode(layout::CurrentMode(Modes())));
+}
+
+layout::LayoutFlags Launcher::LayoutFlags(bool active) const {
+    layout::LayoutFlags f;
+    f.showTitle = m_settings.ShowTitle;
+    f.showRes = m_settings.ShowRes;
+    f.showMem = m_settings.ShowMem;
+    f.showDate = m_settings.ShowDate;
+    f.showOpt = m_settings.ShowOpt;
+    f.taRRight = m_settings.TaRRight;
+    f.modes = Modes();
+    f.winPos = m_settings.WinPos;
+    f.active = active;
+    return f;
+}
+
+} // namespace tavolin

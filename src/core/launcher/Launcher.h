@@ -1,0 +1,114 @@
+#pragma once
+
+#include "core/layout/Layout.h"
+#include "core/settings/Settings.h"
+#include "core/store/ButtonStore.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tavolin {
+
+class Platform;
+class View;
+
+// What the launcher needs from its window beyond messages and the cursor.
+class LauncherWindow {
+public:
+    virtual ~LauncherWindow() = default;
+    // Shows slot n's tool button pressed (down) or released, painted at once.
+    virtual void ShowPressed(int slot, bool down) = 0;
+    // The window's outer geometry in screen coordinates, as the settings store it.
+    virtual layout::Rect Geometry() const = 0;
+    // Lays the window out again for the current settings.
+    virtual void ArrangeLayout() = 0;
+};
+
+// The running launcher's state and the operations on it that are not pixels: the buttons of
+// the page on screen and the category names (ButtonStore), the [Window] settings, the
+// browse start path; launching a slot, moving across pages and categories, the display
+// mode, start-up and close.
+class Launcher {
+public:
+    static constexpr int kMinPage = 1;
+    static constexpr int kMaxPage = ButtonStore::kMaxPage;
+
+    Launcher(Platform& platform, View& view, LauncherWindow& window, DataFiles files);
+
+    ButtonStore& Store() { return m_store; }
+    const ButtonStore& Store() const { return m_store; }
+    WindowSettings& Settings() { return m_settings; }
+    const WindowSettings& Settings() const { return m_settings; }
+    const DataFiles& Files() const { return m_files; }
+
+    // The path the next browse dialog opens at.
+    const std::string& BrowseStartPath() const { return m_browseStartPath; }
+    void SetBrowseStartPath(std::string path) { m_browseStartPath = std::move(path); }
+
+    // What a press on an empty button does: register a file chosen by browsing. Nothing
+    // happens while no handler is set.
+    void SetEmptyButtonHandler(std::function<void(int slot)> handler) {
+        m_emptyButton = std::move(handler);
+    }
+
+    // --- start-up and close --------------------------------------------------------------
+    // Reads [Window] and the category list, and makes `categoryName` the category on screen
+    // when it is still there, else the first category. The page number is kept. Loads the
+    // page unless page loading is off (start-up turns it off until the window is set up).
+    void LoadSettings(const std::string& categoryName,
+                      const std::string& dateFontName = "ＭＳ Ｐゴシック");
+    // Writes the keys the window changes itself, with the window's geometry now. False, after
+    // telling the user, when the file could not be written.
+    bool SaveSettings();
+    // At close: the settings, then the page on screen.
+    void Close();
+
+    // --- launching -----------------------------------------------------------------------
+    // Opens slot n's target (a folder in the file manager, anything else with its default
+    // action), showing the button pressed and the hourglass meanwhile. An empty slot goes to
+    // the empty-button handler.
+    void ExecuteButton(int n);
+
+    // --- pages and categories ------------------------------------------------------------
+    // The page field's text changed. When the text must be corrected (empty or below 1:
+    // "1"; above 32767: "32767"; leading zeros dropped) the corrected text is returned and
+    // nothing is loaded: the field takes it and reports the change again. Otherwise the page
+    // is loaded. Throws ConversionError for a text that is not an integer.
+    std::optional<std::string> PageTextChanged(const std::string& text);
+    // One page up (+1) or down (-1); nothing at either end.
+    void StepPage(int delta);
+    // The categories of the category menu, in file order (empty names are left out).
+    std::vector<std::string> CategoryMenu() const;
+    // Shows page 1 of a category (also of the current one).
+    void ChooseCategory(const std::string& name);
+    // The category before or after the current one in the menu; a beep at either end.
+    void PreviousCategory();
+    void NextCategory();
+
+    // --- display modes -------------------------------------------------------------------
+    layout::ModeFlags Modes() const;
+    // Sets one mode and clears the others, lays the window out and saves the settings.
+    // False, doing nothing, when the mode is already set.
+    bool SelectDisplayMode(layout::DisplayMode mode);
+    // normal -> minimum -> title -> clock -> clock and information -> normal.
+    void CycleDisplayMode();
+
+    // The settings the layout depends on.
+    layout::LayoutFlags LayoutFlags(bool active) const;
+
+private:
+    void LoadPageBusy();
+
+    Platform& m_platform;
+    View& m_view;
+    LauncherWindow& m_window;
+    DataFiles m_files;
+    ButtonStore m_store;
+    WindowSettings m_settings;
+    std::string m_browseStartPath;
+    std::function<void(int)> m_emptyButton;
+};
+
+} // namespace tavolin

@@ -1,0 +1,314 @@
+#include "core/launcher/Launcher.h"
+
+#include "core/Errors.h"
+#include "core/settings/ProfileFile.h"
+#include "core/text/Cp932.h"
+#include "fakes/FakePlatform.h"
+#include "fakes/FakeView.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <utility>
+
+using namespace tavolin;
+using tavolin::testing::FakePlatform;
+using tavolin::testing::FakeView;
+namespace fs = std::filesystem;
+
+namespace {
+
+class FakeWindow : public LauncherWindow {
+public:
+    void ShowPressed(int slot, bool down) override { pressed.emplace_back(slot, down); }
+    layout::Rect Geometry() const override { return geometry; }
+    void ArrangeLayout() override { ++arranged; }
+
+    std::vector<std::pair<int, bool>> pressed;
+    layout::Rect geometry{10, 20, 384, 136};
+    int arranged = 0;
+};
+
+std::string ReadAll(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void WriteAll(const fs::path& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
+class LauncherTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() /
+              ("tavolin-launcher-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+               "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        files = DataFiles{(dir / "tavolin.txt").string(), (dir / "tavolin.ini").string(),
+                          (dir / "tavolin.tmp").string(), (dir / "tavolin.tmp2").string()};
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    Launcher& Make() {
+        launcher = std::make_unique<Launcher>(platform, view, window, files);
+        launcher->LoadSettings("");
+        return *launcher;
+    }
+
+    std::string MakeFile(const std::string& name) {
+        const fs::path p = dir / name;
+        WriteAll(p, "x");
+        return p.string();
+    }
+
+    fs::path dir;
+    DataFiles files;
+    FakePlatform platform;
+    FakeView view;
+    FakeWindow window;
+    std::unique_ptr<Launcher> launcher;
+};
+
+} // namespace
+
+TEST_F(LauncherTest, FirstStartHasTheDefaultsAndOneEmptyCategory) {
+    Launcher& l = Make();
+    EXPECT_EQ(l.Store().CategoryNames(), std::vector<std::string>{"無題カテゴリ"});
+    EXPECT_EQ(l.Store().CurrentCategory(), "無題カテゴリ");
+    EXPECT_EQ(l.Store().CurrentPage(), "1");
+    for (int n = 1; n <= 24; ++n) EXPECT_FALSE(l.Store().IsUsed(n));
+    EXPECT_EQ(l.Settings(), WindowSettings{});
+    EXPECT_EQ(layout::CurrentMode(l.Modes()), layout::DisplayMode::TaR);
+    EXPECT_FALSE(fs::exists(files.txt));
+    EXPECT_FALSE(fs::exists(files.ini));
+}
+
+TEST_F(LauncherTest, CloseWritesTheSettingsThenThePage) {
+    Launcher& l = Make();
+    l.Close();
+    ASSERT_EQ(platform.replacedFiles.size(), 2u);
+    EXPECT_EQ(platform.replacedFiles[0], files.ini);
+    EXPECT_EQ(platform.replacedFiles[1], files.txt);
+    EXPECT_EQ(text::DecodeCp932(ReadAll(files.txt)), "[無題カテゴリ]\r\n");
+
+    ProfileFile ini(files.ini);
+    EXPECT_EQ(ini.ReadInteger("Window", "Left", 0), 10);
+    EXPECT_EQ(ini.ReadInteger("Window", "Top", 0), 20);
+    EXPECT_EQ(ini.ReadInteger("Window", "Width", 0), 384);
+    EXPECT_EQ(ini.ReadInteger("Window", "Height", 0), 136);
+    EXPECT_EQ(ini.ReadInteger("Window", "TaRMode", 0), 1);
+    EXPECT_EQ(ini.ReadInteger("Window", "FrmStyle", 0), 1);
+}
+
+TEST_F(LauncherTest, SettingsThatCannotBeWrittenAreReported) {
+    Launcher& l = Make();
+    platform.replaceFailure = "disk full";
+    EXPECT_FALSE(l.SaveSettings());
+    ASSERT_EQ(view.messages.size(), 1u);
+    EXPECT_EQ(view.messages[0].kind, MsgKind::Warning);
+    EXPECT_NE(view.messages[0].text.find("disk full"), std::string::npos);
+}
+
+TEST_F(LauncherTest, LaunchingAFileOpensItPressedUnderTheHourglass) {
+    Launcher& l = Make();
+    const std::string target = MakeFile("script.sh");
+    ASSERT_EQ(l.Store().AssignButton(target, 17), 17);
+    view.busyChanges.clear();
+
+    l.ExecuteButton(17);
+    ASSERT_EQ(platform.opens.size(), 1u);
+    EXPECT_EQ(platform.opens[0].path, target);
+    EXPECT_EQ(platform.opens[0].parameters, "");
+    EXPECT_EQ(platform.opens[0].workingFolder, dir.string());
+    EXPECT_EQ(window.pressed, (std::vector<std::pair<int, bool>>{{17, true}, {17, false}}));
+    EXPECT_EQ(view.busyChanges, (std::vector<bool>{true, false}));
+    EXPECT_TRUE(view.messages.empty());
+}
+
+TEST_F(LauncherTest, FolderButtonOpensTheFileManager) {
+    Launcher& l = Make();
+    const fs::path folder = dir / "a folder";
+    fs::create_directories(folder);
+    ASSERT_EQ(l.Store().AssignButton(folder.string(), 3), 3);
+    ASSERT_TRUE(l.Store().BtnFile(3).empty());
+
+    l.ExecuteButton(3);
+    EXPECT_EQ(platform.shownFolders, std::vector<std::string>{folder.string()});
+    EXPECT_TRUE(platform.opens.empty());
+
+    // A file manager that shows nothing: the folder is opened with its default application.
+    platform.showResult = false;
+    l.ExecuteButton(3);
+    ASSERT_EQ(platform.opens.size(), 1u);
+    EXPECT_EQ(platform.opens[0].path, folder.string());
+}
+
+TEST_F(LauncherTest, MissingTargetShowsItsMessageAndNothingElse) {
+    Launcher& l = Make();
+    const std::string target = MakeFile("gone.sh");
+    ASSERT_EQ(l.Store().AssignButton(target, 5), 5);
+    ASSERT_TRUE(l.Store().SavePage());
+    fs::remove(target);
+    l.Store().LoadPage(); // the target is gone: its whole path is the slot's folder
+    ASSERT_EQ(l.Store().BtnPath(5), target);
+    ASSERT_TRUE(l.Store().BtnFile(5).empty());
+    platform.openResult = open_result::kNotFound;
+
+    l.ExecuteButton(5);
+    ASSERT_EQ(view.messages.size(), 1u);
+    EXPECT_EQ(view.messages[0].text, target + "\r\nが存在しません。");
+    EXPECT_EQ(view.messages[0].kind, MsgKind::Error);
+    EXPECT_TRUE(platform.shownFolders.empty());
+    EXPECT_EQ(window.pressed.back(), (std::pair<int, bool>{5, false}));
+    EXPECT_EQ(view.busyChanges.back(), false);
+}
+
+TEST_F(LauncherTest, EmptyButtonGoesToTheBrowseHandlerOnly) {
+    Launcher& l = Make();
+    l.ExecuteButton(9);
+    EXPECT_TRUE(platform.opens.empty());
+    EXPECT_TRUE(view.messages.empty());
+    EXPECT_TRUE(window.pressed.empty());
+
+    int asked = 0;
+    l.SetEmptyButtonHandler([&](int slot) { asked = slot; });
+    l.SetBrowseStartPath((dir / "no such file").string());
+    l.ExecuteButton(9);
+    EXPECT_EQ(asked, 9);
+    EXPECT_TRUE(l.BrowseStartPath().empty());
+
+    const std::string kept = MakeFile("start.txt");
+    l.SetBrowseStartPath(kept);
+    l.ExecuteButton(9);
+    EXPECT_EQ(l.BrowseStartPath(), kept);
+
+    l.ExecuteButton(0);
+    l.ExecuteButton(25);
+    EXPECT_EQ(asked, 9);
+}
+
+TEST_F(LauncherTest, PageFieldIsCorrectedIntoRange) {
+    Launcher& l = Make();
+    EXPECT_EQ(l.PageTextChanged(""), "1");
+    EXPECT_EQ(l.PageTextChanged("0"), "1");
+    EXPECT_EQ(l.PageTextChanged("40000"), "32767");
+    EXPECT_EQ(l.PageTextChanged("007"), "7");
+    EXPECT_EQ(l.Store().CurrentPage(), "1"); // corrections load nothing themselves
+
+    view.busyChanges.clear();
+    EXPECT_EQ(l.PageTextChanged("32767"), std::nullopt);
+    EXPECT_EQ(l.Store().CurrentPage(), "32767");
+    EXPECT_EQ(view.busyChanges, (std::vector<bool>{true, false}));
+
+    EXPECT_THROW(l.PageTextChanged("12a"), ConversionError);
+    EXPECT_THROW(l.PageTextChanged("99999999999"), ConversionError);
+    EXPECT_EQ(l.Store().CurrentPage(), "32767");
+}
+
+TEST_F(LauncherTest, PagesStepWithinOneTo32767AndLoadTheirButtons) {
+    WriteAll(files.txt, "[無題カテゴリ]\r\n8:2=" + MakeFile("eight.sh") + " <TS>eight<TE>\r\n");
+    Launcher& l = Make();
+    l.StepPage(-1);
+    EXPECT_EQ(l.Store().CurrentPage(), "1");
+
+    ASSERT_EQ(l.PageTextChanged("7"), std::nullopt);
+    EXPECT_FALSE(l.Store().IsUsed(2));
+    l.StepPage(+1);
+    EXPECT_EQ(l.Store().CurrentPage(), "8");
+    EXPECT_EQ(l.Store().BtnTitle(2), "eight");
+
+    ASSERT_EQ(l.PageTextChanged("32767"), std::nullopt);
+    l.StepPage(+1);
+    EXPECT_EQ(l.Store().CurrentPage(), "32767");
+}
+
+TEST_F(LauncherTest, CategoriesStepInFileOrderAndBeepAtTheEnds) {
+    const std::string a = MakeFile("a.sh");
+    WriteAll(files.txt, "[one]\r\n[two]\r\n1:1=" + a + " <TS>A<TE>\r\n2:1=" + a +
+                            " <TS>A2<TE>\r\n[three]\r\n");
+    Launcher& l = Make();
+    EXPECT_EQ(l.CategoryMenu(), (std::vector<std::string>{"one", "two", "three"}));
+    EXPECT_EQ(l.Store().CurrentCategory(), "one");
+
+    l.PreviousCategory();
+    EXPECT_EQ(view.beeps.size(), 1u);
+    EXPECT_EQ(l.Store().CurrentCategory(), "one");
+
+    l.NextCategory();
+    EXPECT_EQ(l.Store().CurrentCategory(), "two");
+    EXPECT_EQ(l.Store().BtnTitle(1), "A");
+
+    // A category switch always shows page 1, also of the category on screen.
+    ASSERT_EQ(l.PageTextChanged("2"), std::nullopt);
+    EXPECT_EQ(l.Store().BtnTitle(1), "A2");
+    l.ChooseCategory("two");
+    EXPECT_EQ(l.Store().CurrentPage(), "1");
+    EXPECT_EQ(l.Store().BtnTitle(1), "A");
+
+    l.NextCategory();
+    EXPECT_EQ(l.Store().CurrentCategory(), "three");
+    EXPECT_FALSE(l.Store().IsUsed(1));
+    l.NextCategory();
+    EXPECT_EQ(view.beeps.size(), 2u);
+    EXPECT_EQ(l.Store().CurrentCategory(), "three");
+
+    // A category that is not in the list (gone since): both directions beep.
+    l.Store().SetCurrentCategory("gone");
+    l.NextCategory();
+    l.PreviousCategory();
+    EXPECT_EQ(view.beeps.size(), 4u);
+}
+
+TEST_F(LauncherTest, ReloadingSettingsKeepsTheCategoryWhileItExists) {
+    WriteAll(files.txt, "[one]\r\n[two]\r\n");
+    Launcher& l = Make();
+    l.ChooseCategory("two");
+    l.LoadSettings("two");
+    EXPECT_EQ(l.Store().CurrentCategory(), "two");
+    WriteAll(files.txt, "[one]\r\n[three]\r\n");
+    l.LoadSettings("two");
+    EXPECT_EQ(l.Store().CurrentCategory(), "one");
+}
+
+TEST_F(LauncherTest, DisplayModeCycleLaysOutAndSavesEachStep) {
+    Launcher& l = Make();
+    const char* keys[] = {"NomalMode", "SmallMode", "TitleMode", "TimeMode", "TaRMode"};
+    for (int step = 0; step < 5; ++step) {
+        SCOPED_TRACE(step);
+        l.CycleDisplayMode();
+        EXPECT_EQ(window.arranged, step + 1);
+        ProfileFile ini(files.ini);
+        for (int k = 0; k < 5; ++k) {
+            EXPECT_EQ(ini.ReadInteger("Window", keys[k], -1), k == step ? 1 : 0) << keys[k];
+        }
+    }
+    EXPECT_EQ(layout::CurrentMode(l.Modes()), layout::DisplayMode::TaR);
+
+    // Choosing the mode in force does nothing.
+    const std::size_t saves = platform.replacedFiles.size();
+    EXPECT_FALSE(l.SelectDisplayMode(layout::DisplayMode::TaR));
+    EXPECT_EQ(platform.replacedFiles.size(), saves);
+    EXPECT_EQ(window.arranged, 5);
+}
+
+TEST_F(LauncherTest, LayoutFlagsFollowTheSettings) {
+    WriteAll(files.ini, "[Window]\r\nShowTitle=0\r\nShowMem=0\r\nWinPos=3\r\nTaRMode=0\r\n"
+                        "SmallMode=1\r\nTaRRight=1\r\n");
+    Launcher& l = Make();
+    const layout::LayoutFlags f = l.LayoutFlags(false);
+    EXPECT_FALSE(f.showTitle);
+    EXPECT_TRUE(f.showRes);
+    EXPECT_FALSE(f.showMem);
+    EXPECT_TRUE(f.taRRight);
+    EXPECT_EQ(f.winPos, 3);
+    EXPECT_TRUE(f.modes.small);
+    EXPECT_FALSE(f.modes.taR);
+    EXPECT_FALSE(f.active);
+}
