@@ -1,11 +1,14 @@
 #pragma once
 
 #include "core/path/PathStyle.h"
+#include "core/text/TextFile.h"
 
 #include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
+#include <unordered_set>
 #include <vector>
 
 namespace tavolin {
@@ -132,6 +135,12 @@ private:
     const Slot& SlotAt(int n) const;
     Slot& SlotAt(int n);
     int Assign(const std::string& value, int n, Overflow overflow);
+    void LoadCurrentPage();
+    bool IsCategoryLine(std::string_view line, text::Encoding encoding) const;
+    bool KeyIsPage(std::string_view line, text::Encoding encoding) const;
+    bool DataFileExists() const;
+    bool IsDataFolder() const;
+    void ReportReadError();
     void Changed();
 
     Platform& m_platform;
@@ -146,6 +155,10 @@ private:
     int m_captionLength = kDefaultCaptionLength;
     bool m_bigIcons = false;
     std::array<Slot, kSlotCount> m_slots;
+    // Raw lines of the page on screen that the load could not place (a number that is not
+    // an integer, or no free slot left): SavePage keeps them in the file.
+    std::unordered_set<std::string> m_unplaced;
+    int m_quiet = 0; // while above 0, changes are reported once at the end
     std::function<void()> m_changed;
     std::uint64_t m_revision = 0;
 };

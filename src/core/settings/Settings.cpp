@@ -1,0 +1,156 @@
+#include "core/settings/Settings.h"
+
+#include "core/Errors.h"
+#include "core/path/PathHelpers.h"
+#include "core/settings/ProfileFile.h"
+
+#include <algorithm>
+#include <charconv>
+#include <vector>
+
+namespace tavolin {
+
+namespace {
+
+// Helper for std::visit over the field pointers of a table row.
+template <class... Fs>
+struct Overloaded : Fs... {
+    using Fs::operator()...;
+};
+template <class... Fs>
+Overloaded(Fs...) -> Overloaded<Fs...>;
+
+int IntegerDefault(const WindowSettingKey& key) {
+    int value = 0;
+    const auto text = key.defaultText;
+    std::from_chars(text.data(), text.data() + text.size(), value);
+    return value;
+}
+
+Colour ColourOrDefault(const std::string& text, std::string_view defaultText) {
+    try {
+        return ColourFromText(text);
+    } catch (const ConversionError&) {
+        return ColourFromText(std::string(defaultText));
+    }
+}
+
+} // namespace
+
+SettingType TypeOf(const WindowSettingKey& key) {
+    return std::visit(Overloaded{
+                          [](int WindowSettings::*) { return SettingType::Integer; },
+                          [](bool WindowSettings::*) { return SettingType::Boolean; },
+                          [](std::string WindowSettings::*) { return SettingType::Text; },
+                          [](Colour WindowSettings::*) { return SettingType::Colour; },
+                      },
+                      key.field);
+}
+
+WindowSettings::WindowSettings() {
+    for (const auto& key : kWindowSettingKeys) {
+        std::visit(Overloaded{
+                       [&](int WindowSettings::*f) { this->*f = IntegerDefault(key); },
+                       [&](bool WindowSettings::*f) { this->*f = IntegerDefault(key) != 0; },
+                       [&](std::string WindowSettings::*f) { this->*f = std::string(key.defaultText); },
+                       [&](Colour WindowSettings::*f) {
+                           this->*f = ColourFromText(std::string(key.defaultText));
+                       },
+                   },
+                   key.field);
+    }
+}
+
+int WindowSettings::SamplingInterval() const { return SamplingIntervalOf(ShowTime); }
+
+int SamplingIntervalOf(int showTime) {
+    constexpr int kDefaultPosition = 6;
+    if (showTime < 1 || showTime > static_cast<int>(kIntervalTable.size())) showTime = kDefaultPosition;
+    return kIntervalTable[static_cast<std::size_t>(showTime - 1)];
+}
+
+WindowSettings LoadSettings(const ProfileFile& file, const std::string& dateFontName) {
+    const std::string section(kWindowSection);
+    WindowSettings settings;
+    for (const auto& key : kWindowSettingKeys) {
+        const std::string name(key.key);
+        std::visit(Overloaded{
+                       [&](int WindowSettings::*f) {
+                           const int fallback = IntegerDefault(key);
+                           const int value = file.ReadInteger(section, name, fallback);
+                           settings.*f = (value < key.minimum || value > key.maximum) ? fallback : value;
+                       },
+                       [&](bool WindowSettings::*f) {
+                           settings.*f = file.ReadInteger(section, name, IntegerDefault(key)) != 0;
+                       },
+                       [&](std::string WindowSettings::*f) {
+                           // The clock's font defaults to the font it has now.
+                           const std::string fallback = f == &WindowSettings::DateFontName
+                                                            ? dateFontName
+                                                            : std::string(key.defaultText);
+                           settings.*f = file.ReadString(section, name, fallback);
+                       },
+                       [&](Colour WindowSettings::*f) {
+                           settings.*f = ColourOrDefault(
+                               file.ReadString(section, name, std::string(key.defaultText)),
+                               key.defaultText);
+                       },
+                   },
+                   key.field);
+    }
+    return settings;
+}
+
+void SaveSettings(const WindowSettings& settings, ProfileFile& file) {
+    std::vector<const WindowSettingKey*> keys;
+    for (const auto& key : kWindowSettingKeys) {
+        if (key.saveOrder > 0) keys.push_back(&key);
+    }
+    std::sort(keys.begin(), keys.end(),
+              [](const auto* a, const auto* b) { return a->saveOrder < b->saveOrder; });
+
+    const std::string section(kWindowSection);
+    for (const auto* key : keys) {
+        const std::string name(key->key);
+        std::visit(Overloaded{
+                       [&](int WindowSettings::*f) { file.WriteInteger(section, name, settings.*f); },
+                       [&](bool WindowSettings::*f) {
+                           file.WriteString(section, name, settings.*f ? "1" : "0");
+                       },
+                       [&](std::string WindowSettings::*f) {
+                           file.WriteString(section, name, settings.*f);
+                       },
+                       [&](Colour WindowSettings::*f) {
+                           file.WriteString(section, name, ColourToText(settings.*f));
+                       },
+                   },
+                   key->field);
+    }
+}
+
+bool SaveSettingsFile(Platform& platform, const std::string& path,
+                      const WindowSettings& settings, std::string& error) {
+    ProfileFile file(path);
+    SaveSettings(settings, file);
+    return file.Save(platform, error);
+}
+
+DataFiles DataFilePaths(const std::string& executablePath,
+                        const std::string& writableFallbackDir, PathStyle style) {
+    std::string stem = executablePath;
+    if (style == PathStyle::Windows) {
+        // "tavolin.exe" loses its extension; a name without one keeps all of it.
+        const auto separator = LastSeparator(stem, style);
+        const auto nameStart = separator == std::string::npos ? 0 : separator + 1;
+        const auto dot = stem.rfind('.');
+        if (dot != std::string::npos && dot > nameStart) stem.resize(dot);
+    }
+    if (!writableFallbackDir.empty()) {
+        const auto separator = LastSeparator(stem, style);
+        const std::string name = separator == std::string::npos ? stem : stem.substr(separator + 1);
+        stem = JoinPath(writableFallbackDir, name, style);
+    }
+    return DataFiles{stem + ".txt", stem + ".ini", stem + ".tmp", stem + ".tmp2"};
+}
+
+} // namespace tavolin

@@ -1,0 +1,535 @@
+#include "core/store/ButtonStore.h"
+
+#include "core/helpers/MessageBox.h"
+#include "core/path/PathHelpers.h"
+#include "core/settings/ProfileFile.h"
+#include "core/text/Cp932.h"
+#include "core/text/TextFile.h"
+#include "platform/Platform.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <stdexcept>
+
+namespace tavolin {
+
+namespace {
+
+using text::Encoding;
+
+// Reads a file line by line in large chunks, so that the file is never held whole. Lines end
+// at LF; a CR right before the LF belongs to the line end. A last line without a line end
+// still counts. A UTF-8 byte-order mark at the start tells the encoding and is not part of
+// the first line.
+class LineReader {
+public:
+    static constexpr std::size_t kChunk = 1 << 20;
+
+    explicit LineReader(const std::string& path)
+        : m_in(text::FsPath(path), std::ios::binary) {
+        if (!m_in) {
+            m_failed = true;
+            return;
+        }
+        m_buffer.resize(kChunk);
+        Fill();
+        if (m_end - m_pos >= text::kUtf8Bom.size() &&
+            std::string_view(m_buffer.data(), text::kUtf8Bom.size()) == text::kUtf8Bom) {
+            m_encoding = Encoding::Utf8Bom;
+            m_pos = text::kUtf8Bom.size();
+        }
+    }
+
+    Encoding FileEncoding() const { return m_encoding; }
+    // True when the file could not be opened or a read failed part way.
+    bool Failed() const { return m_failed; }
+
+    // The next line, valid until the next call; false at the end of the file.
+    bool Next(std::string_view& line) {
+        for (;;) {
+            const char* begin = m_buffer.data() + m_pos;
+            const auto* lf = static_cast<const char*>(std::memchr(begin, '\n', m_end - m_pos));
+            if (lf != nullptr) {
+                std::size_t length = static_cast<std::size_t>(lf - begin);
+                m_pos += length + 1;
+                if (length > 0 && begin[length - 1] == '\r') --length;
+                line = std::string_view(begin, length);
+                return true;
+            }
+            if (m_eof || m_failed) {
+                if (m_pos == m_end) return false;
+                line = std::string_view(begin, m_end - m_pos);
+                m_pos = m_end;
+                return true;
+            }
+            // Keep the unfinished line, make room (a long line grows the buffer) and read on.
+            const std::size_t rest = m_end - m_pos;
+            std::memmove(m_buffer.data(), begin, rest);
+            m_pos = 0;
+            m_end = rest;
+            if (m_buffer.size() - m_end < kChunk / 2) m_buffer.resize(m_buffer.size() * 2);
+            Fill();
+        }
+    }
+
+private:
+    void Fill() {
+        m_in.read(m_buffer.data() + m_end, static_cast<std::streamsize>(m_buffer.size() - m_end));
+        m_end += static_cast<std::size_t>(m_in.gcount());
+        if (m_in.eof()) {
+            m_eof = true;
+        } else if (!m_in) {
+            m_failed = true;
+        }
+    }
+
+    std::ifstream m_in;
+    std::string m_buffer;
+    std::size_t m_pos = 0;
+    std::size_t m_end = 0;
+    bool m_eof = false;
+    bool m_failed = false;
+    Encoding m_encoding = Encoding::Cp932;
+};
+
+bool IsAscii(std::string_view s) {
+    return std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// The slot number of a button line: a decimal integer with an optional sign. Nothing for
+// anything else ("x", "", "$3", " 3", a number too big for an int).
+std::optional<int> DecimalNumber(std::string_view text) {
+    if (!text.empty() && text.front() == '+') {
+        text.remove_prefix(1);
+        if (!text.empty() && text.front() == '-') return std::nullopt;
+    }
+    int value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    return value;
+}
+
+// The parts of a raw button line up to the first ":" and between it and the first "=". The
+// separators are ASCII and never the second byte of a code page 932 character, so they can
+// be found in the raw bytes.
+std::string_view RawKeyPart(std::string_view line) {
+    const auto colon = line.find(':');
+    return colon == std::string_view::npos ? std::string_view() : line.substr(0, colon);
+}
+
+std::string_view RawNumberPart(std::string_view line) {
+    const auto colon = line.find(':');
+    const auto equals = line.find('=');
+    if (colon == std::string_view::npos || equals == std::string_view::npos || equals < colon) return {};
+    return line.substr(colon + 1, equals - colon - 1);
+}
+
+// The byte length of the UTF-8 sequence that starts with `lead`.
+std::size_t Utf8SequenceLength(unsigned char lead) {
+    if (lead < 0xC0) return 1;
+    if (lead < 0xE0) return 2;
+    if (lead < 0xF0) return 3;
+    return 4;
+}
+
+} // namespace
+
+std::string CutCaption(const std::string& title, int length) {
+    length = std::clamp(length, ButtonStore::kMinCaptionLength, ButtonStore::kMaxCaptionLength);
+    const auto limit = static_cast<std::size_t>(length);
+    if (text::Cp932Length(title) <= limit) return title;
+    // Keep whole characters within limit - 3 bytes; a double-byte character that would be
+    // split is left out, so the caption is length or length - 1 bytes with the "...".
+    const std::size_t keep = limit - 3;
+    std::size_t bytes = 0;
+    std::size_t pos = 0;
+    while (pos < title.size()) {
+        const std::size_t n =
+            std::min(Utf8SequenceLength(static_cast<unsigned char>(title[pos])), title.size() - pos);
+        const std::size_t width = text::Cp932Length(std::string_view(title).substr(pos, n));
+        if (bytes + width > keep) break;
+        bytes += width;
+        pos += n;
+    }
+    return title.substr(0, pos) + "...";
+}
+
+ButtonStore::ButtonStore(Platform& platform, View& view, std::string dataFilePath,
+                         std::string settingsFilePath)
+    : m_platform(platform), m_view(view), m_style(platform.Style()),
+      m_dataFile(std::move(dataFilePath)), m_settingsFile(std::move(settingsFilePath)) {}
+
+const ButtonStore::Slot& ButtonStore::SlotAt(int n) const {
+    if (n < 1 || n > kSlotCount) throw std::out_of_range("button slot out of range");
+    return m_slots[static_cast<std::size_t>(n - 1)];
+}
+
+ButtonStore::Slot& ButtonStore::SlotAt(int n) {
+    return const_cast<Slot&>(std::as_const(*this).SlotAt(n));
+}
+
+void ButtonStore::SetCaptionLength(int bytes) {
+    m_captionLength = std::clamp(bytes, kMinCaptionLength, kMaxCaptionLength);
+}
+
+void ButtonStore::SetTitle(int n, std::string title) {
+    SlotAt(n).title = std::move(title);
+    Changed();
+}
+
+void ButtonStore::Changed() {
+    ++m_revision;
+    if (m_quiet == 0 && m_changed) m_changed();
+}
+
+void ButtonStore::ReportReadError() {
+    ShowMessageBox(m_view, "データファイル(" + m_dataFile + ")を読み込めませんでした。",
+                   MsgKind::Error, msg_buttons::kOkOnly);
+}
+
+bool ButtonStore::DataFileExists() const {
+    std::error_code ec;
+    return std::filesystem::exists(text::FsPath(m_dataFile), ec);
+}
+
+bool ButtonStore::IsDataFolder() const {
+    std::error_code ec;
+    return std::filesystem::is_directory(text::FsPath(m_dataFile), ec);
+}
+
+void ButtonStore::LoadCategoryList() {
+    m_categoryNames.assign(1, kDefaultCategory);
+    if (!DataFileExists()) {
+        Changed();
+        return;
+    }
+    if (IsDataFolder()) {
+        ReportReadError();
+        Changed();
+        return;
+    }
+    std::vector<std::string> names;
+    LineReader reader(m_dataFile);
+    std::string_view line;
+    while (reader.Next(line)) {
+        if (line.empty() || line.front() != '[') continue;
+        // The name is the line without its first and last character (whatever that is).
+        std::string decoded = text::DecodeLine(line, reader.FileEncoding());
+        std::size_t last = decoded.size() - 1;
+        while (last > 0 && (static_cast<unsigned char>(decoded[last]) & 0xC0) == 0x80) --last;
+        names.push_back(last == 0 ? std::string() : decoded.substr(1, last - 1));
+    }
+    if (reader.Failed()) ReportReadError();
+    if (!names.empty()) m_categoryNames = std::move(names);
+    Changed();
+}
+
+bool ButtonStore::IsCategoryLine(std::string_view line, Encoding encoding) const {
+    if (line.size() < 2 || line.front() != '[') return false;
+    return text::DecodeLine(line, encoding) == "[" + m_category + "]";
+}
+
+bool ButtonStore::KeyIsPage(std::string_view line, Encoding encoding) const {
+    const std::string_view key = RawKeyPart(line);
+    // An ASCII page text matches only the same bytes: no other byte sequence of either
+    // encoding decodes to ASCII.
+    if (IsAscii(m_page)) return key == m_page;
+    return !key.empty() && text::DecodeLine(key, encoding) == m_page;
+}
+
+void ButtonStore::LoadPage() {
+    if (!m_pageLoadEnabled) return;
+    LoadCurrentPage();
+}
+
+void ButtonStore::LoadCurrentPage() {
+    if (!DataFileExists()) {
+        Changed();
+        return;
+    }
+    if (IsDataFolder()) {
+        ReportReadError();
+        Changed();
+        return;
+    }
+    LineReader reader(m_dataFile);
+    if (reader.Failed()) {
+        ReportReadError();
+        Changed();
+        return;
+    }
+    for (auto& slot : m_slots) slot = Slot{};
+    m_unplaced.clear();
+    // One change report for the whole page, also when an assignment throws.
+    struct Quiet {
+        int& depth;
+        explicit Quiet(int& d) : depth(d) { ++depth; }
+        ~Quiet() { --depth; }
+        Quiet(const Quiet&) = delete;
+        Quiet& operator=(const Quiet&) = delete;
+    };
+    std::optional<Quiet> quiet(std::in_place, m_quiet);
+
+    const Encoding encoding = reader.FileEncoding();
+    std::string_view line;
+    bool found = false;
+    while (!found && reader.Next(line)) found = IsCategoryLine(line, encoding);
+    while (found && reader.Next(line)) {
+        if (line.empty() || line.front() == '{') continue;
+        if (line.front() == '[') break;
+        if (!KeyIsPage(line, encoding)) continue;
+        const auto number = DecimalNumber(RawNumberPart(line));
+        // A line the page cannot show stays in the file: SavePage keeps what it did not load.
+        if (!number || Assign(ValuePart(text::DecodeLine(line, encoding)), *number,
+                              Overflow::Skip) == 0) {
+            m_unplaced.emplace(line);
+        }
+    }
+    quiet.reset();
+    if (reader.Failed()) ReportReadError();
+    Changed();
+}
+
+void ButtonStore::ClearButton(int n) {
+    SlotAt(n) = Slot{};
+    Changed();
+}
+
+ButtonIcon ButtonStore::AddButtonIcon(const std::string& target) const {
+    if (!m_platform.Attributes(target).exists) return ButtonIcon{{}, kMissingTargetImage};
+    if (m_style == PathStyle::Windows && !target.empty() && target.back() == ':') {
+        return ButtonIcon{target + "\\", -1};
+    }
+    return ButtonIcon{target, -1};
+}
+
+int ButtonStore::AssignButton(const std::string& value, int n) {
+    return Assign(value, n, Overflow::NextPage);
+}
+
+int ButtonStore::Assign(const std::string& value, int n, Overflow overflow) {
+    std::string stored = value;
+    std::string target = TargetPart(stored);
+    bool hasTitle = target != stored;
+
+    int slot = (n >= 1 && n <= kSlotCount) ? n : 0;
+    while (slot == 0) {
+        for (int i = 1; i <= kSlotCount && slot == 0; ++i) {
+            if (!IsUsed(i)) slot = i;
+        }
+        if (slot != 0) break;
+        // The page is full. While a page is being loaded the file must not be rewritten:
+        // the caller keeps the line instead.
+        if (overflow == Overflow::Skip) return 0;
+        int page = 0;
+        const auto [end, ec] = std::from_chars(m_page.data(), m_page.data() + m_page.size(), page);
+        if (ec != std::errc() || end != m_page.data() + m_page.size() || page < 1 || page >= kMaxPage) {
+            ShowMessageBox(m_view,
+                           "ページ " + m_page + " に空きボタンがなく、次のページもないため、\r\n"
+                               "ファイル( " + target + " )を登録できませんでした。",
+                           MsgKind::Warning, msg_buttons::kOkOnly);
+            return 0;
+        }
+        if (!SavePage()) return 0;
+        m_page = std::to_string(page + 1);
+        for (auto& cleared : m_slots) cleared = Slot{};
+        LoadCurrentPage();
+        // On the next page the target goes alone: a title of the value is not carried over.
+        stored = target;
+        hasTitle = false;
+    }
+
+    if (m_platform.IsShortcut(target)) {
+        try {
+            const ShortcutTarget resolved = m_platform.ResolveShortcut(target);
+            target = resolved.target;
+            if (!hasTitle && !resolved.title.empty()) {
+                stored = target + " <TS>" + resolved.title + "<TE>";
+                hasTitle = true;
+            }
+        } catch (const std::exception&) {
+            // A page being loaded shows the shortcut itself; a new button is not made.
+            if (overflow != Overflow::Skip) throw;
+        }
+    }
+    if (target.find('~') != std::string::npos) {
+        try {
+            target = ExpandLongName(target, m_platform);
+        } catch (const std::exception&) {
+            // The short form stays; nothing is shown.
+        }
+    }
+
+    Slot& s = SlotAt(slot);
+    s.path = FolderOf(target, m_platform);
+    if (s.path.empty()) {
+        // Nothing to point at (an empty value): the slot stays empty.
+        s = Slot{};
+        Changed();
+        return slot;
+    }
+    s.icon = AddButtonIcon(target);
+    s.file = FileNameOf(target, m_platform);
+    s.title = TitlePart(hasTitle ? stored : target, m_style);
+    s.caption = CutCaption(s.title, m_captionLength);
+    Changed();
+    return slot;
+}
+
+bool ButtonStore::SavePage() {
+    // The new file is built in memory and handed to the platform, which writes it under a
+    // temporary name beside the data file, flushes it and renames it over the old file. So
+    // the separate ".tmp" copy of the data file is not needed: a failure or a crash at any
+    // moment leaves the old file whole, and after success no temporary file remains.
+    // Only the output is held (about the size of the file); the old file is read in chunks.
+    const bool exists = DataFileExists();
+    std::optional<LineReader> reader;
+    Encoding encoding = Encoding::Cp932;
+    if (exists) {
+        reader.emplace(m_dataFile);
+        if (reader->Failed() || IsDataFolder()) {
+            ShowMessageBox(m_view,
+                           "データファイル(" + m_dataFile +
+                               ")を読み込めないため、ページを保存できませんでした。",
+                           MsgKind::Error, msg_buttons::kOkOnly);
+            return false;
+        }
+        encoding = reader->FileEncoding();
+    }
+
+    // The page's own lines, in slot order. When code page 932 cannot hold one of them, the
+    // whole file becomes UTF-8 with a byte-order mark.
+    std::vector<std::string> pageLines;
+    for (int n = 1; n <= kSlotCount; ++n) {
+        const Slot& s = SlotAt(n);
+        if (s.path.empty()) continue;
+        pageLines.push_back(m_page + ":" + std::to_string(n) + "=" +
+                            EncodeButtonValue(s.path, s.file, s.title, m_style));
+    }
+    const std::string categoryLine = "[" + m_category + "]";
+    Encoding output = encoding;
+    const auto encodable = [&](const std::string& line) {
+        return text::EncodeLine(line, output).has_value();
+    };
+    if (output == Encoding::Cp932 &&
+        (!encodable(categoryLine) || !std::all_of(pageLines.begin(), pageLines.end(), encodable))) {
+        output = Encoding::Utf8Bom;
+    }
+    const bool transcode = output != encoding;
+
+    std::string out;
+    if (exists) {
+        std::error_code ec;
+        const auto size = std::filesystem::file_size(text::FsPath(m_dataFile), ec);
+        if (!ec) out.reserve(static_cast<std::size_t>(size) + size / 8 + 4096);
+    }
+    if (output == Encoding::Utf8Bom) out += text::kUtf8Bom;
+    const auto writeRaw = [&](std::string_view line) {
+        if (transcode) {
+            out += *text::EncodeLine(text::DecodeLine(line, encoding), output);
+        } else {
+            out += line;
+        }
+        out += "\r\n";
+    };
+    const auto writePage = [&] {
+        for (const auto& line : pageLines) {
+            out += *text::EncodeLine(line, output);
+            out += "\r\n";
+        }
+    };
+
+    bool written = false;
+    if (reader) {
+        bool inSection = false;
+        std::string_view line;
+        while (reader->Next(line)) {
+            if (!line.empty() && line.front() == '[') {
+                writeRaw(line);
+                inSection = IsCategoryLine(line, encoding);
+                if (inSection && !written) {
+                    writePage();
+                    written = true;
+                }
+                continue;
+            }
+            // The page's old lines go, wherever they are in a section of this category.
+            // Lines the page did not load (a number that is not an integer, a full page)
+            // stay, so nothing the user wrote is lost unseen.
+            if (inSection && !line.empty() && line.front() != '{' && KeyIsPage(line, encoding) &&
+                DecimalNumber(RawNumberPart(line)) && !m_unplaced.contains(std::string(line))) {
+                continue;
+            }
+            writeRaw(line);
+        }
+        if (reader->Failed()) {
+            ShowMessageBox(m_view,
+                           "データファイル(" + m_dataFile +
+                               ")を読み込めないため、ページを保存できませんでした。",
+                           MsgKind::Error, msg_buttons::kOkOnly);
+            return false;
+        }
+    }
+    if (!written) {
+        out += *text::EncodeLine(categoryLine, output);
+        out += "\r\n";
+        writePage();
+    }
+
+    std::string error;
+    if (!m_platform.ReplaceFile(m_dataFile, out, error)) {
+        ShowMessageBox(m_view,
+                       "データファイル(" + m_dataFile + ")に書き込めませんでした。\r\n" + error +
+                           "\r\n元のファイルは変更されていません。",
+                       MsgKind::Error, msg_buttons::kOkOnly);
+        return false;
+    }
+    return true;
+}
+
+void ButtonStore::MigrateIniCategories() {
+    std::error_code ec;
+    if (!std::filesystem::exists(text::FsPath(m_settingsFile), ec) || DataFileExists()) return;
+
+    ProfileFile settings(m_settingsFile);
+    if (!settings.LoadError().empty()) {
+        // Categories that cannot be read are left where they are, for a later start.
+        ShowMessageBox(m_view,
+                       "設定ファイル(" + m_settingsFile + ")を読み込めませんでした。\r\n" +
+                           settings.LoadError(),
+                       MsgKind::Error, msg_buttons::kOkOnly);
+        return;
+    }
+    std::vector<std::string> lines;
+    for (int k = 0;; ++k) {
+        const std::string name = settings.ReadString("Category", std::to_string(k), "");
+        if (name.empty()) break;
+        lines.push_back("[" + name + "]");
+        const std::string section = "Category:" + name;
+        const auto entries = settings.ReadSection(section);
+        for (const auto& [key, value] : entries) lines.push_back(key + "=" + value);
+        if (!entries.empty()) settings.EraseSection(section);
+    }
+    settings.EraseSection("Category");
+
+    // The data file is written first; only then do the sections leave the settings file,
+    // so a failure at any point loses no category.
+    std::string error;
+    if (!m_platform.ReplaceFile(m_dataFile, text::EncodeText(lines, Encoding::Cp932), error)) {
+        ShowMessageBox(m_view,
+                       "データファイル(" + m_dataFile + ")を作成できませんでした。\r\n" + error,
+                       MsgKind::Error, msg_buttons::kOkOnly);
+        return;
+    }
+    if (!settings.Save(m_platform, error)) {
+        ShowMessageBox(m_view,
+                       "設定ファイル(" + m_settingsFile + ")に書き込めませんでした。\r\n" + error,
+                       MsgKind::Error, msg_buttons::kOkOnly);
+    }
+}
+
+} // namespace tavolin

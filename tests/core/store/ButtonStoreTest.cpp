@@ -1,0 +1,615 @@
+#include "core/store/ButtonStore.h"
+
+#include "core/text/Cp932.h"
+#include "core/text/TextFile.h"
+#include "fakes/FakePlatform.h"
+#include "fakes/FakeView.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+
+namespace tavolin {
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::Not;
+using namespace std::string_literals;
+
+// Code page 932 bytes of a UTF-8 text.
+std::string Sj(const std::string& utf8) { return *text::EncodeCp932(utf8); }
+
+std::string CrLf(std::initializer_list<std::string> lines) {
+    std::string bytes;
+    for (const auto& line : lines) bytes += line + "\r\n";
+    return bytes;
+}
+
+class ButtonStoreTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::mt19937_64 random(std::random_device{}() ^
+                               static_cast<std::uint64_t>(
+                                   std::chrono::steady_clock::now().time_since_epoch().count()));
+        for (;;) {
+            m_dir = fs::temp_directory_path() / ("tavolin-store-" + std::to_string(random()));
+            if (fs::create_directory(m_dir)) break;
+        }
+        m_txt = (m_dir / "tavolin.txt").string();
+        m_ini = (m_dir / "tavolin.ini").string();
+        // Windows-style targets scripted on the fake platform.
+        m_win.AddFile("C:\\WINDOWS\\NOTEPAD.EXE");
+        m_win.AddFolder("C:\\WINDOWS");
+        m_win.AddFolder("C:\\My Documents");
+        m_win.AddFile("D:\\Tools\\grep.exe");
+    }
+    void TearDown() override { fs::remove_all(m_dir); }
+
+    void WriteData(const std::string& bytes) const { WriteBytes(m_txt, bytes); }
+    static void WriteBytes(const std::string& path, const std::string& bytes) {
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        out << bytes;
+    }
+    std::string DataBytes() const {
+        std::ifstream in(m_txt, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+    // A real POSIX file in the temporary folder.
+    std::string MakeFile(const std::string& name) const {
+        const std::string path = (m_dir / name).string();
+        WriteBytes(path, "x");
+        return path;
+    }
+
+    // A store on Windows-style paths, its category and page set and the page loaded.
+    ButtonStore& Windows(const std::string& category = "無題カテゴリ",
+                         const std::string& page = "1") {
+        m_store = std::make_unique<ButtonStore>(m_win, m_view, m_txt, m_ini);
+        m_store->LoadCategoryList();
+        m_store->SetCurrentCategory(category);
+        m_store->SetCurrentPage(page);
+        m_store->LoadPage();
+        return *m_store;
+    }
+    ButtonStore& Posix(const std::string& category = "無題カテゴリ", const std::string& page = "1") {
+        m_store = std::make_unique<ButtonStore>(m_posix, m_view, m_txt, m_ini);
+        m_store->LoadCategoryList();
+        m_store->SetCurrentCategory(category);
+        m_store->SetCurrentPage(page);
+        m_store->LoadPage();
+        return *m_store;
+    }
+    static std::vector<int> UsedSlots(const ButtonStore& store) {
+        std::vector<int> used;
+        for (int n = 1; n <= ButtonStore::kSlotCount; ++n) {
+            if (store.IsUsed(n)) used.push_back(n);
+        }
+        return used;
+    }
+
+    fs::path m_dir;
+    std::string m_txt, m_ini;
+    testing::FakePlatform m_win{PathStyle::Windows};
+    testing::FakePlatform m_posix{PathStyle::Posix};
+    testing::FakeView m_view;
+    std::unique_ptr<ButtonStore> m_store;
+};
+
+// --- category list ----------------------------------------------------------------------
+
+TEST_F(ButtonStoreTest, CategoryListFallsBackToTheDefaultName) {
+    ButtonStore store(m_posix, m_view, m_txt, m_ini);
+    store.LoadCategoryList(); // no file
+    EXPECT_THAT(store.CategoryNames(), ElementsAre("無題カテゴリ"));
+
+    for (const std::string& bytes : {std::string(), std::string("no category\r\n1:1=/x\r\n{[c]\r\n")}) {
+        WriteData(bytes);
+        store.LoadCategoryList();
+        EXPECT_THAT(store.CategoryNames(), ElementsAre("無題カテゴリ"));
+    }
+    EXPECT_TRUE(m_view.messages.empty());
+}
+
+TEST_F(ButtonStoreTest, CategoryNamesInFileOrderFromEitherEncoding) {
+    // The name is the line without its first and last character, whatever they are.
+    WriteData(Sj("[無題カテゴリ]\r\n1:1=x\r\n[ゲーム]\n[Tools\r\n[]\r\n[ソ]\r\n") + "[\x81]\r\n");
+    ButtonStore store(m_posix, m_view, m_txt, m_ini);
+    store.LoadCategoryList();
+    EXPECT_THAT(store.CategoryNames(),
+                ElementsAre("無題カテゴリ", "ゲーム", "Tool", "", "ソ", ""));
+
+    WriteData("\xEF\xBB\xBF[Résumés]\r\n[日本]\r\n");
+    store.LoadCategoryList();
+    EXPECT_THAT(store.CategoryNames(), ElementsAre("Résumés", "日本"));
+}
+
+// --- loading a page ---------------------------------------------------------------------
+
+TEST_F(ButtonStoreTest, LoadPageFillsTheSlotsOfTheCurrentPageOnly) {
+    WriteData(Sj(CrLf({
+        "[無題カテゴリ]",
+        "1:1=C:\\WINDOWS\\NOTEPAD.EXE <TS>メモ帳<TE>",
+        "1:13=C:\\My Documents <TS>My Documents<TE>",
+        "2:2=D:\\Tools\\grep.exe <TS>grep.exe<TE>",
+        "{ lines starting with a brace are ignored",
+        "[ゲーム]",
+        "1:24=C:\\Program Files\\Game\\game.exe <TS>ゲーム<TE>",
+    })));
+    ButtonStore& store = Windows();
+    EXPECT_THAT(UsedSlots(store), ElementsAre(1, 13));
+    EXPECT_EQ(store.BtnTitle(1), "メモ帳");
+    EXPECT_EQ(store.BtnPath(1), "C:\\WINDOWS");
+    EXPECT_EQ(store.BtnFile(1), "NOTEPAD.EXE");
+    EXPECT_EQ(store.Icon(1), (ButtonIcon{"C:\\WINDOWS\\NOTEPAD.EXE", -1}));
+    EXPECT_EQ(store.BtnPath(13), "C:\\My Documents");
+    EXPECT_EQ(store.BtnFile(13), "");
+
+    store.SetCurrentPage("2");
+    store.LoadPage();
+    EXPECT_THAT(UsedSlots(store), ElementsAre(2));
+
+    // A missing target is still a button: all folder, no file name, the missing-target icon.
+    store.SetCurrentCategory("ゲーム");
+    store.SetCurrentPage("1");
+    store.LoadPage();
+    EXPECT_THAT(UsedSlots(store), ElementsAre(24));
+    EXPECT_EQ(store.BtnPath(24), "C:\\Program Files\\Game\\game.exe");
+    EXPECT_EQ(store.BtnFile(24), "");
+    EXPECT_EQ(store.BtnTitle(24), "ゲーム");
+    EXPECT_EQ(store.Icon(24), (ButtonIcon{"", ButtonStore::kMissingTargetImage}));
+
+    // No section: an empty page. Loading is off: nothing happens at all.
+    store.SetCurrentCategory("nowhere");
+    store.LoadPage();
+    EXPECT_TRUE(UsedSlots(store).empty());
+    store.SetCurrentCategory("無題カテゴリ");
+    store.SetPageLoadEnabled(false);
+    store.LoadPage();
+    EXPECT_TRUE(UsedSlots(store).empty());
+    EXPECT_TRUE(m_view.messages.empty());
+}
+
+TEST_F(ButtonStoreTest, HandEditedLinesLoadTheWayTheFormatSays) {
+    WriteData(CrLf({
+        "[c]",
+        "01:5=C:\\WINDOWS\\NOTEPAD.EXE",             // page 01 is not page 1
+        "1:x=C:\\WINDOWS\\NOTEPAD.EXE",              // not a number: skipped
+        "1:0=D:\\Tools\\grep.exe",                   // 0 and 25: first free slot
+        "1:25=C:\\WINDOWS\\NOTEPAD.EXE <TS>Pad   <TE>", // trailing blanks of a title go
+        "1:03=C:\\WINDOWS\\NOTEPAD.EXE <TS>no end",   // "<TS>" without "<TE>"
+        "no colon or equals",
+        "1:4",
+        "1=4:x",
+        "[c]",
+        "1:6=C:\\WINDOWS\\NOTEPAD.EXE",             // second section of the name: not read
+    }));
+    ButtonStore& store = Windows("c");
+    EXPECT_THAT(UsedSlots(store), ElementsAre(1, 2, 3));
+    EXPECT_EQ(store.BtnTitle(1), "grep.exe"); // file-name part of the target
+    EXPECT_EQ(store.BtnTitle(2), "Pad");
+    EXPECT_EQ(store.BtnTitle(3), "C:\\WINDOWS\\NOTEPAD.EXE <TS>no end");
+    EXPECT_EQ(store.BtnPath(3), "C:\\WINDOWS");
+    EXPECT_EQ(store.BtnFile(3), "NOTEPAD.EXE");
+
+    store.SetCurrentPage("01");
+    store.LoadPage();
+    EXPECT_THAT(UsedSlots(store), ElementsAre(5));
+    EXPECT_TRUE(m_view.messages.empty());
+}
+
+TEST_F(ButtonStoreTest, DriveRootRoundTripsAsDriveAndTitle) {
+    m_win.AddFolder("C:\\");
+    m_win.AddFolder("C:");
+    ButtonStore& store = Windows();
+    EXPECT_EQ(store.AssignButton("C:\\", 0), 1);
+    EXPECT_EQ(store.BtnPath(1), "C:");
+    EXPECT_EQ(store.BtnFile(1), "");
+    EXPECT_EQ(store.BtnTitle(1), "C:\\");
+    EXPECT_EQ(store.Icon(1).path, "C:\\");
+    ASSERT_TRUE(store.SavePage());
+    EXPECT_EQ(DataBytes(), Sj(CrLf({"[無題カテゴリ]", "1:1=C: <TS>C:\\<TE>"})));
+
+    store.LoadPage();
+    EXPECT_EQ(store.BtnPath(1), "C:");
+    EXPECT_EQ(store.BtnFile(1), "");
+    EXPECT_EQ(store.BtnTitle(1), "C:\\");
+    EXPECT_EQ(store.Icon(1).path, "C:\\");
+}
+
+TEST_F(ButtonStoreTest, ShortcutsAndShortNamesAreResolvedOnAssignment) {
+    m_win.AddFile("C:\\DESKTOP\\NOTEPAD.LNK");
+    m_win.shortcuts["C:\\DESKTOP\\NOTEPAD.LNK"] = {"C:\\PROGRA~1\\EDITOR\\EDIT.EXE", ""};
+    m_win.AddFile("C:\\PROGRA~1\\EDITOR\\EDIT.EXE");
+    m_win.AddFolder("C:\\PROGRA~1\\EDITOR");
+    m_win.AddFolder("C:\\PROGRA~1");
+    m_win.entryNames["C:\\PROGRA~1"] = "Program Files";
+    m_win.AddFile("C:\\Program Files\\EDITOR\\EDIT.EXE");
+    m_win.AddFolder("C:\\Program Files\\EDITOR");
+    ButtonStore& store = Windows();
+    EXPECT_EQ(store.AssignButton("C:\\DESKTOP\\NOTEPAD.LNK", 0), 1);
+    EXPECT_EQ(store.BtnPath(1), "C:\\Program Files\\EDITOR");
+    EXPECT_EQ(store.BtnFile(1), "EDIT.EXE");
+    EXPECT_EQ(store.BtnTitle(1), "EDIT.EXE");
+
+    // A short name that does not expand stays as it is, without a message.
+    EXPECT_EQ(store.AssignButton("C:\\GONE~1\\X.EXE <TS>x<TE>", 0), 2);
+    EXPECT_EQ(store.BtnPath(2), "C:\\GONE~1\\X.EXE");
+    EXPECT_EQ(store.BtnTitle(2), "x");
+
+    // A shortcut carrying its own title (a desktop entry) gives it to an untitled button.
+    const std::string entry = MakeFile("editor.desktop");
+    m_posix.shortcutExtension = ".desktop";
+    m_posix.shortcuts[entry] = {entry, "Text Editor"};
+    ButtonStore& posix = Posix();
+    EXPECT_EQ(posix.AssignButton(entry, 3), 3);
+    EXPECT_EQ(posix.BtnTitle(3), "Text Editor");
+    EXPECT_EQ(posix.BtnFile(3), "editor.desktop");
+    EXPECT_EQ(posix.AssignButton(entry + " <TS>Mine<TE>", 4), 4);
+    EXPECT_EQ(posix.BtnTitle(4), "Mine");
+}
+
+TEST_F(ButtonStoreTest, CaptionIsCutToCodePage932Bytes) {
+    EXPECT_EQ(CutCaption("ABCDEFGHIJ", 10), "ABCDEFGHIJ");
+    EXPECT_EQ(CutCaption("ABCDEFGHIJK", 10), "ABCDEFG...");
+    // The 7th byte starts a double-byte character: 6 bytes stay.
+    EXPECT_EQ(CutCaption("あいうえおか", 10), "あいう...");
+    EXPECT_EQ(CutCaption("Aあいうえおか", 10), "Aあいう...");
+    // A character without a code page 932 code counts as two bytes.
+    EXPECT_EQ(CutCaption("ééééé", 10), "ééééé");
+    EXPECT_EQ(CutCaption("éééééé", 10), "ééé...");
+    // The length is kept within 4 to 99 whatever the settings said.
+    EXPECT_EQ(CutCaption("ABCDEF", 1), "A...");
+
+    WriteData(CrLf({"[c]", "1:1=C:\\WINDOWS\\NOTEPAD.EXE <TS>ABCDEFGHIJK<TE>"}));
+    ButtonStore& store = Windows("c");
+    EXPECT_EQ(store.Caption(1), "ABCDEFG...");
+    store.SetCaptionLength(20);
+    store.LoadPage();
+    EXPECT_EQ(store.Caption(1), "ABCDEFGHIJK");
+    // A rename changes the title; the caption follows at the next load.
+    store.SetTitle(1, "New");
+    EXPECT_EQ(store.BtnTitle(1), "New");
+    EXPECT_EQ(store.Caption(1), "ABCDEFGHIJK");
+}
+
+TEST_F(ButtonStoreTest, ChangesAreAnnouncedOncePerLoad) {
+    WriteData(CrLf({"[c]", "1:1=C:\\WINDOWS\\NOTEPAD.EXE", "1:2=D:\\Tools\\grep.exe"}));
+    ButtonStore& store = Windows("c");
+    int calls = 0;
+    store.SetChangedHandler([&] { ++calls; });
+    const auto before = store.Revision();
+    store.LoadPage();
+    EXPECT_EQ(calls, 1);
+    store.ClearButton(2);
+    EXPECT_EQ(calls, 2);
+    EXPECT_GT(store.Revision(), before);
+}
+
+// --- saving a page ----------------------------------------------------------------------
+
+TEST_F(ButtonStoreTest, SavePageRewritesOnlyThePagesOwnLines) {
+    const std::string before = Sj(CrLf({
+        "before any category",
+        "1:1=not in a section",
+        "[無題カテゴリ]",
+        "2:1=C:\\WINDOWS\\NOTEPAD.EXE <TS>other page<TE>",
+        "1:1=C:\\WINDOWS\\NOTEPAD.EXE <TS>old<TE>",
+        "{ comment",
+        "",
+        "1:2=D:\\Tools\\grep.exe <TS>old2<TE>",
+        "[ゲーム]",
+        "1:1=C:\\WINDOWS\\NOTEPAD.EXE <TS>other category<TE>",
+        "[無題カテゴリ]",
+        "1:5=D:\\Tools\\grep.exe <TS>duplicate section<TE>",
+        "3:3=D:\\Tools\\grep.exe",
+    }));
+    WriteData(before);
+    ButtonStore& store = Windows();
+    // The first section is read; the second's page 1 line is never shown.
+    EXPECT_THAT(UsedSlots(store), ElementsAre(1, 2));
+    store.ClearButton(1);
+    EXPECT_EQ(store.AssignButton("C:\\My Documents", 0), 1);
+    EXPECT_EQ(store.AssignButton("C:\\WINDOWS\\NOTEPAD.EXE <TS>メモ帳<TE>", 20), 20);
+    ASSERT_TRUE(store.SavePage());
+    EXPECT_EQ(DataBytes(), Sj(CrLf({
+                               "before any category",
+                               "1:1=not in a section",
+                               "[無題カテゴリ]",
+                               "1:1=C:\\My Documents <TS>My Documents<TE>",
+                               "1:2=D:\\Tools\\grep.exe <TS>old2<TE>",
+                               "1:20=C:\\WINDOWS\\NOTEPAD.EXE <TS>メモ帳<TE>",
+                               "2:1=C:\\WINDOWS\\NOTEPAD.EXE <TS>other page<TE>",
+                               "{ comment",
+                               "",
+                               "[ゲーム]",
+                               "1:1=C:\\WINDOWS\\NOTEPAD.EXE <TS>other category<TE>",
+                               "[無題カテゴリ]",
+                               "3:3=D:\\Tools\\grep.exe",
+                           })));
+    EXPECT_TRUE(m_view.messages.empty());
+
+    // An emptied page leaves no line; a page of a category without a section gets one at the end.
+    for (int n = 1; n <= ButtonStore::kSlotCount; ++n) store.ClearButton(n);
+    ASSERT_TRUE(store.SavePage());
+    EXPECT_THAT(DataBytes(), HasSubstr(Sj("[無題カテゴリ]\r\n2:1=")));
+    EXPECT_THAT(DataBytes(), Not(HasSubstr("1:2=")));
+    store.SetCurrentCategory("新しい");
+    store.SetCurrentPage("7");
+    store.LoadPage();
+    store.AssignButton("D:\\Tools\\grep.exe", 0);
+    ASSERT_TRUE(store.SavePage());
+    EXPECT_THAT(DataBytes(), ::testing::EndsWith(Sj(CrLf({"3:3=D:\\Tools\\grep.exe", "[新しい]",
+                                                          "7:1=D:\\Tools\\grep.exe <TS>grep.exe<TE>"}))));
+}
+
+TEST_F(ButtonStoreTest, SaveIntoAMissingOrEmptyFileAppendsTheSection) {
+    ButtonStore& store = Windows();
+    EXPECT_FALSE(fs::exists(m_txt));
+    store.AssignButton("C:\\WINDOWS\\NOTEPAD.EXE", 0);
+    ASSERT_TRUE(store.SavePage());
+    EXPECT_EQ(DataBytes(),
+              Sj(CrLf({"[無題カテゴリ]", "1:1=C:\\WINDOWS\\NOTEPAD.EXE <TS>NOTEPAD.EXE<TE>"})));
+
+    WriteData("");
+    ButtonStore& again = Windows();
+    EXPECT_TRUE(UsedSlots(again).empty());
+    ASSERT_TRUE(again.SavePage()); // even an empty page gets its section
+    EXPECT_EQ(DataBytes(), Sj(CrLf({"[無題カテゴリ]"})));
+    EXPECT_FALSE(fs::exists(m_dir / "tavolin.tmp"));
+}
+
+TEST_F(ButtonStoreTest, LinesThePageCouldNotShowSurviveASave) {
+    std::vector<std::string> lines{"[c]", "1:x=C:\\WINDOWS\\NOTEPAD.EXE <TS>unreadable number<TE>"};
+    for (int n = 1; n <= 24; ++n) lines.push_back("1:" + std::to_string(n) + "=D:\\Tools\\grep.exe");
+    lines.push_back("1:0=C:\\WINDOWS\\NOTEPAD.EXE <TS>no room<TE>");
+    std::string bytes;
+    for (const auto& line : lines) bytes += line + "\r\n";
+    WriteData(bytes);
+
+    ButtonStore& store = Windows("c");
+    // The full page during a load never rewrites the file.
+    EXPECT_TRUE(m_win.replacedFiles.empty());
+    EXPECT_EQ(UsedSlots(store).size(), 24u);
+    EXPECT_EQ(store.CurrentPage(), "1");
+    store.ClearButton(24);
+    ASSERT_TRUE(store.SavePage());
+    const std::string after = DataBytes();
+    EXPECT_THAT(after, HasSubstr("\r\n1:x=C:\\WINDOWS\\NOTEPAD.EXE <TS>unreadable number<TE>\r\n"));
+    EXPECT_THAT(after, HasSubstr("\r\n1:0=C:\\WINDOWS\\NOTEPAD.EXE <TS>no room<TE>\r\n"));
+    EXPECT_THAT(after, Not(HasSubstr("1:24=")));
+    // The line that found no room now has one.
+    store.LoadPage();
+    EXPECT_EQ(store.BtnTitle(24), "no room");
+}
+
+// Every damaged file loads, and a save afterwards keeps every line it does not own.
+TEST_F(ButtonStoreTest, DamagedFilesLoadAndKeepForeignLinesThroughASave) {
+    const std::string longLine = "1:7=" + std::string(1 << 20, 'a');
+    struct Case {
+        const char* name;
+        std::string bytes;
+    };
+    const std::vector<Case> cases{
+        {"empty", ""},
+        {"no_category", "1:1=/x\r\nplain\r\n"},
+        {"no_separators", "[c]\r\nno colon no equals\r\n:=\r\n"},
+        {"page_written_as_01", "[c]\r\n01:1=/x\r\n"},
+        {"numbers_0_25_x", "[c]\r\n1:0=/a\r\n1:25=/b\r\n1:x=/c\r\n1:-1=/d\r\n1:99999999999=/e\r\n"},
+        {"title_without_end", "[c]\r\n1:2=/x <TS>title\r\n"},
+        {"trailing_blanks", "[c]  \r\n1:3=/x <TS>t  <TE>   \r\n  \r\n"},
+        {"two_sections", "[c]\r\n1:1=/a\r\n[d]\r\n[c]\r\n1:1=/b\r\n1:x=/d\r\n2:1=/c\r\n"},
+        {"invalid_cp932", "[c]\r\n1:1=/\x81\xFF\xA0x <TS>\xFC\xFC<TE>\r\n\x80\x81\r\n[\xEF]\r\n"},
+        {"one_mb_line", "[c]\r\n" + longLine + "\r\n" + std::string(1 << 20, 'b') + "\r\n"},
+        {"nul_bytes", "[c]\r\n1:1=/a\0b\r\n\0\0\r\n"s},
+        {"lf_line_ends", "[c]\n1:1=/a\n{c\n[d]\n2:2=/b"},
+        {"lone_cr", "[c]\r\n1:1=/a\rb\r\nend\r"},
+        {"utf8_bom", "\xEF\xBB\xBF[c]\r\n1:1=/é <TS>é<TE>\r\n\xC3\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteData(c.bytes);
+        ButtonStore& store = Posix("c");
+        const std::vector<int> used = UsedSlots(store);
+        ASSERT_TRUE(store.SavePage());
+
+        // Lines of the old file that are not page 1 button lines of a section [c] that the
+        // load placed on screen: each must be in the new file, byte for byte, in order.
+        const bool bom = c.bytes.rfind("\xEF\xBB\xBF", 0) == 0;
+        const std::string body(text::BodyOf(c.bytes));
+        const std::string after(text::BodyOf(DataBytes()));
+        std::vector<std::string> newLines;
+        for (auto line : text::SplitLines(after)) newLines.emplace_back(line);
+        std::size_t at = 0;
+        bool inC = false;
+        for (auto line : text::SplitLines(body)) {
+            const std::string l(line);
+            if (!l.empty() && l[0] == '[') inC = l == "[c]";
+            const bool owned = inC && l.rfind("1:", 0) == 0 && l.find('=') != std::string::npos &&
+                               l.substr(2, l.find('=') - 2).find_first_not_of("0123456789-") ==
+                                   std::string::npos &&
+                               l.substr(2, l.find('=') - 2).size() < 9;
+            if (owned) continue;
+            while (at < newLines.size() && newLines[at] != l) ++at;
+            ASSERT_LT(at, newLines.size()) << "lost line: " << l.substr(0, 60);
+            ++at;
+        }
+        // The page saved is the page loaded, and the file keeps its encoding.
+        EXPECT_EQ(DataBytes().rfind("\xEF\xBB\xBF", 0) == 0, bom);
+        ButtonStore& reloaded = Posix("c");
+        EXPECT_EQ(UsedSlots(reloaded), used);
+        for (std::size_t i = 0; i + 1 < after.size(); ++i) {
+            if (after[i + 1] == '\n') {
+                EXPECT_EQ(after[i], '\r') << "line end without CR";
+            }
+        }
+    }
+    EXPECT_TRUE(m_view.messages.empty());
+}
+
+TEST_F(ButtonStoreTest, Cp932FileBecomesUtf8OnlyWhenAButtonNeedsIt) {
+    const std::string foreign = Sj("[ゲーム]\r\n1:1=/ソ\r\n") + "\x81\xFF junk\r\n";
+    WriteData(foreign);
+    ButtonStore& store = Posix("ゲーム");
+    const std::string plain = MakeFile("plain.txt");
+    store.AssignButton(plain, 0);
+    ASSERT_TRUE(store.SavePage());
+    EXPECT_EQ(DataBytes(), Sj("[ゲーム]\r\n1:1=/ソ <TS>ソ<TE>\r\n1:2=" + plain + " <TS>plain.txt<TE>\r\n") +
+                               "\x81\xFF junk\r\n");
+
+    const std::string resume = MakeFile("Résumé.pdf");
+    store.AssignButton(resume, 0);
+    ASSERT_TRUE(store.SavePage());
+    const std::string after = DataBytes();
+    // The whole file is UTF-8 now; the undecodable bytes are still the same bytes.
+    EXPECT_EQ(after, "\xEF\xBB\xBF[ゲーム]\r\n1:1=/ソ <TS>ソ<TE>\r\n1:2=" + plain + " <TS>plain.txt<TE>\r\n1:3=" +
+                         resume + " <TS>Résumé.pdf<TE>\r\n\x81\xFF junk\r\n");
+    ButtonStore& reloaded = Posix("ゲーム");
+    EXPECT_EQ(reloaded.BtnTitle(3), "Résumé.pdf");
+    EXPECT_THAT(reloaded.CategoryNames(), ElementsAre("ゲーム"));
+}
+
+// --- failures -----------------------------------------------------------------------------
+
+TEST_F(ButtonStoreTest, FailedWriteLeavesTheOldFileAndSaysSo) {
+    const std::string before = Sj(CrLf({"[無題カテゴリ]", "1:1=C:\\WINDOWS\\NOTEPAD.EXE <TS>メモ帳<TE>"}));
+    WriteData(before);
+    ButtonStore& store = Windows();
+    store.ClearButton(1);
+    m_win.replaceFailure = "No space left on device";
+    EXPECT_FALSE(store.SavePage());
+    EXPECT_EQ(DataBytes(), before);
+    ASSERT_EQ(m_view.messages.size(), 1u);
+    EXPECT_EQ(m_view.messages[0].kind, MsgKind::Error);
+    EXPECT_THAT(m_view.messages[0].text, HasSubstr(m_txt));
+    EXPECT_THAT(m_view.messages[0].text, HasSubstr("No space left on device"));
+}
+
+TEST_F(ButtonStoreTest, DataFileReplacedByAFolderIsReportedAndLeftAlone) {
+    fs::create_directory(m_txt);
+    WriteBytes(m_txt + "/inside", "keep");
+    ButtonStore& store = Posix();
+    EXPECT_THAT(store.CategoryNames(), ElementsAre("無題カテゴリ"));
+    store.AssignButton(MakeFile("a"), 0);
+    EXPECT_FALSE(store.SavePage());
+    EXPECT_TRUE(fs::is_directory(m_txt));
+    EXPECT_TRUE(fs::exists(m_txt + "/inside"));
+    ASSERT_FALSE(m_view.messages.empty());
+    for (const auto& message : m_view.messages) {
+        EXPECT_EQ(message.kind, MsgKind::Error);
+        EXPECT_THAT(message.text, HasSubstr(m_txt));
+    }
+    EXPECT_TRUE(m_posix.replacedFiles.empty());
+}
+
+// --- page overflow ----------------------------------------------------------------------
+
+TEST_F(ButtonStoreTest, FullPageOverflowsToTheNextPageWithTheTargetAlone) {
+    std::string bytes = "[c]\r\n";
+    for (int n = 1; n <= 24; ++n) bytes += "5:" + std::to_string(n) + "=D:\\Tools\\grep.exe\r\n";
+    bytes += "6:1=C:\\WINDOWS\\NOTEPAD.EXE <TS>taken<TE>\r\n";
+    WriteData(bytes);
+    ButtonStore& store = Windows("c", "5");
+    int changes = 0;
+    store.SetChangedHandler([&] { ++changes; });
+    EXPECT_EQ(store.AssignButton("C:\\WINDOWS\\NOTEPAD.EXE <TS>dropped title<TE>", 0), 2);
+    EXPECT_EQ(store.CurrentPage(), "6");
+    EXPECT_EQ(store.BtnTitle(1), "taken");
+    EXPECT_EQ(store.BtnTitle(2), "NOTEPAD.EXE");
+    EXPECT_GT(changes, 0);
+    ASSERT_TRUE(store.SavePage());
+    EXPECT_THAT(DataBytes(), HasSubstr("6:1=C:\\WINDOWS\\NOTEPAD.EXE <TS>taken<TE>\r\n"
+                                       "6:2=C:\\WINDOWS\\NOTEPAD.EXE <TS>NOTEPAD.EXE<TE>\r\n"));
+    EXPECT_THAT(DataBytes(), HasSubstr("5:24=D:\\Tools\\grep.exe <TS>grep.exe<TE>\r\n"));
+}
+
+TEST_F(ButtonStoreTest, OverflowStopsAtTheLastPage) {
+    std::string bytes = "[c]\r\n";
+    for (int n = 1; n <= 24; ++n) bytes += "32767:" + std::to_string(n) + "=D:\\Tools\\grep.exe\r\n";
+    WriteData(bytes);
+    ButtonStore& store = Windows("c", "32767");
+    EXPECT_EQ(store.AssignButton("C:\\WINDOWS\\NOTEPAD.EXE", 0), 0);
+    EXPECT_EQ(store.CurrentPage(), "32767");
+    EXPECT_EQ(DataBytes(), bytes);
+    EXPECT_TRUE(m_win.replacedFiles.empty());
+    ASSERT_EQ(m_view.messages.size(), 1u);
+    EXPECT_EQ(m_view.messages[0].kind, MsgKind::Warning);
+    EXPECT_THAT(m_view.messages[0].text, HasSubstr("C:\\WINDOWS\\NOTEPAD.EXE"));
+
+    // A failed save on the way stops the overflow on the page it was on.
+    WriteData("[c]\r\n" + bytes.substr(5));
+    ButtonStore& other = Windows("c", "32767");
+    other.SetCurrentPage("9");
+    for (int n = 1; n <= 24; ++n) other.AssignButton("D:\\Tools\\grep.exe", n);
+    m_win.replaceFailure = "read-only";
+    EXPECT_EQ(other.AssignButton("C:\\WINDOWS\\NOTEPAD.EXE", 0), 0);
+    EXPECT_EQ(other.CurrentPage(), "9");
+    EXPECT_EQ(UsedSlots(other).size(), 24u);
+}
+
+// --- moving categories out of the settings file -------------------------------------------
+
+TEST_F(ButtonStoreTest, MigrateMovesIniCategoriesIntoANewDataFile) {
+    WriteBytes(m_ini, Sj(CrLf({
+                          "[Window]",
+                          "Width=400",
+                          "[Category]",
+                          "0=無題カテゴリ",
+                          "1=Tools",
+                          "3=never read",
+                          "[Category:無題カテゴリ]",
+                          "1:1=C:\\WINDOWS\\NOTEPAD.EXE <TS>メモ帳<TE>",
+                          "1:2=C:\\My Documents <TS>Docs<TE>",
+                          "[Category:Tools]",
+                          "[Other]",
+                          "k=v",
+                      })));
+    ButtonStore store(m_win, m_view, m_txt, m_ini);
+    store.MigrateIniCategories();
+    EXPECT_EQ(DataBytes(), Sj(CrLf({
+                               "[無題カテゴリ]",
+                               "1:1=C:\\WINDOWS\\NOTEPAD.EXE <TS>メモ帳<TE>",
+                               "1:2=C:\\My Documents <TS>Docs<TE>",
+                               "[Tools]",
+                           })));
+    std::ifstream in(m_ini, std::ios::binary);
+    const std::string ini{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    EXPECT_THAT(ini, Not(HasSubstr("[Category]")));
+    EXPECT_THAT(ini, Not(HasSubstr(Sj("[Category:無題カテゴリ]"))));
+    EXPECT_THAT(ini, HasSubstr("Width=400"));
+    EXPECT_THAT(ini, HasSubstr("[Other]\r\nk=v"));
+
+    // Once the data file exists nothing happens again.
+    WriteBytes(m_ini, "[Category]\r\n0=Again\r\n");
+    store.MigrateIniCategories();
+    EXPECT_THAT(DataBytes(), Not(HasSubstr("Again")));
+    EXPECT_TRUE(m_view.messages.empty());
+}
+
+TEST_F(ButtonStoreTest, MigrateKeepsTheSettingsWhenTheDataFileCannotBeWritten) {
+    const std::string ini = CrLf({"[Category]", "0=A", "[Category:A]", "1:1=/x <TS>x<TE>"});
+    WriteBytes(m_ini, ini);
+    m_posix.replaceFailure = "read-only folder";
+    ButtonStore store(m_posix, m_view, m_txt, m_ini);
+    store.MigrateIniCategories();
+    EXPECT_FALSE(fs::exists(m_txt));
+    std::ifstream in(m_ini, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()), ini);
+    ASSERT_EQ(m_view.messages.size(), 1u);
+    EXPECT_EQ(m_view.messages[0].kind, MsgKind::Error);
+
+    // Without a settings file there is nothing to move and no data file is made.
+    fs::remove(m_ini);
+    m_posix.replaceFailure.reset();
+    store.MigrateIniCategories();
+    EXPECT_FALSE(fs::exists(m_txt));
+}
+
+} // namespace
+} // namespace tavolin
