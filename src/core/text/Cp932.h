@@ -9,7 +9,9 @@
 //
 // Decoding never fails and loses nothing: a byte that is not part of a valid code page 932
 // sequence becomes the escape character U+10FE00 + byte, which the encoders turn back into
-// that same byte. So any file survives a read and a write unchanged.
+// that same byte. So any file survives a read and a write unchanged; the one exception is
+// a character with two codes (NEC and IBM extensions), which comes back with the code
+// Windows writes for it.
 namespace tavolin::text {
 
 inline constexpr char32_t kByteEscapeBase = 0x10FE00;

@@ -1,0 +1,202 @@
+#include "core/text/TextFile.h"
+
+#include "core/text/Cp932.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+using namespace tavolin::text;
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+std::string Bytes(std::initializer_list<int> bytes) {
+    std::string s;
+    for (int b : bytes)
+        s += static_cast<char>(b);
+    return s;
+}
+
+// "ソフト" in code page 932: the first trail byte is 0x5C.
+const std::string kSoftCp932 = Bytes({0x83, 0x5C, 0x83, 0x74, 0x83, 0x67});
+const std::string kSoft = "\u30BD\u30D5\u30C8";
+
+const std::string kBom(kUtf8Bom);
+
+// A fresh folder under the system's temporary folder, removed with its content.
+class TempDir {
+public:
+    TempDir() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "tavolin-text-XXXXXX");
+        if (!mkdtemp(pattern.data()))
+            throw std::runtime_error("mkdtemp failed");
+        m_path = pattern;
+    }
+    ~TempDir() {
+        std::error_code ec;
+        std::filesystem::remove_all(m_path, ec);
+    }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    std::string File(const std::string& name, const std::string& content) const {
+        const std::string path = (m_path / FsPath(name)).string();
+        std::ofstream(path, std::ios::binary) << content;
+        return path;
+    }
+    std::string Path() const { return m_path.string(); }
+
+private:
+    std::filesystem::path m_path;
+};
+
+} // namespace
+
+TEST(TextFile, DetectsEncodingByByteOrderMark) {
+    EXPECT_EQ(DetectEncoding(kBom + "abc"), Encoding::Utf8Bom);
+    EXPECT_EQ(DetectEncoding("\xEF\xBB\xBF"), Encoding::Utf8Bom);
+    EXPECT_EQ(DetectEncoding("abc"), Encoding::Cp932);
+    EXPECT_EQ(DetectEncoding(""), Encoding::Cp932);
+    EXPECT_EQ(DetectEncoding("\xEF\xBB"), Encoding::Cp932); // a cut-off mark is no mark
+    // UTF-8 without a mark is read as code page 932, as the file format says.
+    EXPECT_EQ(DetectEncoding("\xE3\x81\x82"), Encoding::Cp932);
+
+    EXPECT_EQ(BodyOf(kBom + "abc"), "abc");
+    EXPECT_EQ(BodyOf("abc"), "abc");
+    EXPECT_EQ(BodyOf("\xEF\xBB"), "\xEF\xBB");
+}
+
+TEST(TextFile, SplitsLinesAtCrLfAndLf) {
+    struct Row {
+        const char* name;
+        std::string body;
+        Lines lines;
+    };
+    const Row rows[] = {
+        {"crlf", "a\r\nb\r\n", {"a", "b"}},
+        {"lf", "a\nb\n", {"a", "b"}},
+        {"mixed", "a\r\nb\nc\r\n", {"a", "b", "c"}},
+        {"last-line-without-end", "a\r\nb", {"a", "b"}},
+        {"empty", "", {}},
+        {"one-empty-line", "\r\n", {""}},
+        {"empty-lines-kept", "a\r\n\r\n\nb\r\n", {"a", "", "", "b"}},
+        {"lone-cr-is-content", "a\rb\r\nc\r", {"a\rb", "c\r"}},
+        {"nul-inside-line",
+         std::string("a\0b\r\n\0\r\n", 8),
+         {std::string("a\0b", 3), std::string("\0", 1)}},
+        {"trail-5c-not-special", kSoftCp932 + "\\x\r\n", {kSoftCp932 + "\\x"}},
+    };
+    for (const Row& row : rows) {
+        const std::vector<std::string_view> lines = SplitLines(row.body);
+        EXPECT_EQ(Lines(lines.begin(), lines.end()), row.lines) << row.name;
+    }
+}
+
+TEST(TextFile, DecodesCp932AndUtf8Files) {
+    const TextDocument cp932 =
+        DecodeText("C:\\" + kSoftCp932 + "\\a.exe\r\n" + Bytes({0x83, 0x81, 0x83, 0x82}) + "\n");
+    EXPECT_EQ(cp932.encoding, Encoding::Cp932);
+    EXPECT_EQ(cp932.lines, (Lines{"C:\\" + kSoft + "\\a.exe", "\u30E1\u30E2"}));
+
+    const TextDocument utf8 = DecodeText(kBom + "R\u00E9sum\u00E9.pdf\r\n\u30E1\u30E2");
+    EXPECT_EQ(utf8.encoding, Encoding::Utf8Bom);
+    EXPECT_EQ(utf8.lines, (Lines{"R\u00E9sum\u00E9.pdf", "\u30E1\u30E2"}));
+
+    const TextDocument empty = DecodeText("");
+    EXPECT_EQ(empty.encoding, Encoding::Cp932);
+    EXPECT_TRUE(empty.lines.empty());
+    EXPECT_TRUE(DecodeText("\xEF\xBB\xBF").lines.empty());
+}
+
+TEST(TextFile, EncodesCp932WhenPossibleElseUtf8WithMark) {
+    Encoding chosen = Encoding::Utf8Bom;
+    EXPECT_EQ(EncodeText({"C:\\" + kSoft + "\\a.exe", "", "x"}, Encoding::Cp932, &chosen),
+              "C:\\" + kSoftCp932 + "\\a.exe\r\n\r\nx\r\n");
+    EXPECT_EQ(chosen, Encoding::Cp932);
+
+    // One character without a code sends the whole file to UTF-8; nothing is replaced.
+    EXPECT_EQ(EncodeText({kSoft, "R\u00E9sum\u00E9.pdf"}, Encoding::Cp932, &chosen),
+              kBom + kSoft + "\r\nR\u00E9sum\u00E9.pdf\r\n");
+    EXPECT_EQ(chosen, Encoding::Utf8Bom);
+    EXPECT_EQ(EncodeText({"\u00A5100"}, Encoding::Cp932, &chosen), kBom + "\u00A5100\r\n");
+    EXPECT_EQ(chosen, Encoding::Utf8Bom);
+
+    // A file that is UTF-8 already stays UTF-8.
+    EXPECT_EQ(EncodeText({"abc"}, Encoding::Utf8Bom, &chosen), kBom + "abc\r\n");
+    EXPECT_EQ(chosen, Encoding::Utf8Bom);
+
+    EXPECT_EQ(EncodeText({}, Encoding::Cp932), "");
+    EXPECT_EQ(EncodeText({}, Encoding::Utf8Bom), "\xEF\xBB\xBF");
+    EXPECT_EQ(EncodeLine("R\u00E9sum\u00E9", Encoding::Cp932), std::nullopt);
+    EXPECT_EQ(EncodeLine("R\u00E9sum\u00E9", Encoding::Utf8Bom), "R\u00E9sum\u00E9");
+}
+
+// A file read and written back unchanged keeps its bytes, invalid ones included, in either
+// encoding; and when a new character forces UTF-8, the old invalid bytes still come through.
+TEST(TextFile, UnchangedFileIsWrittenBackByteForByte) {
+    const std::string invalid = Bytes({0x80, 0x85, 0x5C, 0xFD, 0x82});
+    const std::string cp932 =
+        kSoftCp932 + "\r\n" + invalid + "\r\n" + std::string("a\0b", 3) + "\r\n";
+    TextDocument doc = DecodeText(cp932);
+    Encoding chosen = Encoding::Utf8Bom;
+    EXPECT_EQ(EncodeText(doc.lines, doc.encoding, &chosen), cp932);
+    EXPECT_EQ(chosen, Encoding::Cp932);
+
+    const std::string utf8 = kBom + "\u00E9\r\n" + Bytes({0xC0, 0xAF, 0xE3, 0x81}) + "\r\n";
+    const TextDocument utf8Doc = DecodeText(utf8);
+    EXPECT_EQ(EncodeText(utf8Doc.lines, utf8Doc.encoding), utf8);
+
+    doc.lines.push_back("R\u00E9sum\u00E9.pdf");
+    const std::string written = EncodeText(doc.lines, doc.encoding, &chosen);
+    EXPECT_EQ(chosen, Encoding::Utf8Bom);
+    EXPECT_NE(written.find("\r\n" + invalid + "\r\n"), std::string::npos);
+    const TextDocument reread = DecodeText(written);
+    EXPECT_EQ(EncodeText(reread.lines, reread.encoding), written);
+}
+
+TEST(TextFile, ReadsRealFiles) {
+    TempDir dir;
+    const std::string crlf = dir.File("data.txt", "one\r\n" + kSoftCp932 + "\r\nlast");
+    const std::optional<TextDocument> doc = ReadTextFile(crlf);
+    ASSERT_TRUE(doc);
+    EXPECT_EQ(doc->encoding, Encoding::Cp932);
+    EXPECT_EQ(doc->lines, (Lines{"one", kSoft, "last"}));
+
+    // A name in Japanese, and content larger than one read.
+    std::string big(200000, 'x');
+    big += "\n\u30E1\u30E2";
+    const std::string memo = dir.File("\u30E1\u30E2.txt", kBom + big);
+    const std::optional<std::string> bytes = ReadFileBytes(memo);
+    ASSERT_TRUE(bytes);
+    EXPECT_EQ(*bytes, kBom + big);
+    const std::optional<TextDocument> memoDoc = ReadTextFile(memo);
+    ASSERT_TRUE(memoDoc);
+    EXPECT_EQ(memoDoc->encoding, Encoding::Utf8Bom);
+    EXPECT_EQ(memoDoc->lines.back(), "\u30E1\u30E2");
+
+    const std::string empty = dir.File("empty.txt", "");
+    EXPECT_EQ(ReadFileBytes(empty), std::string());
+    ASSERT_TRUE(ReadTextFile(empty));
+    EXPECT_TRUE(ReadTextFile(empty)->lines.empty());
+
+    EXPECT_EQ(ReadFileBytes(dir.Path() + "/missing.txt"), std::nullopt);
+    EXPECT_EQ(ReadTextFile(dir.Path() + "/missing.txt"), std::nullopt);
+    EXPECT_EQ(ReadFileBytes(dir.Path()), std::nullopt); // a folder is not a file
+}
+
+// A file name that is not UTF-8 arrives as escapes and still reaches its file.
+TEST(TextFile, FsPathGivesEscapedBytesBack) {
+    TempDir dir;
+    const std::string latin1Name = "R" + Bytes({0xE9}) + "sum" + Bytes({0xE9}) + ".txt";
+    std::ofstream(std::filesystem::path(dir.Path()) / latin1Name, std::ios::binary) << "ok";
+    const std::string name = DecodeUtf8(latin1Name);
+    EXPECT_EQ(FsPath(dir.Path() + "/" + name), std::filesystem::path(dir.Path()) / latin1Name);
+    EXPECT_EQ(ReadFileBytes(dir.Path() + "/" + name), "ok");
+    EXPECT_EQ(FsPath("/tmp/\u30E1\u30E2").native(), "/tmp/\u30E1\u30E2");
+}
