@@ -58,7 +58,6 @@ void Launcher::LoadSettings(const std::string& categoryName, const std::string& 
         if (!name.empty() && name == categoryName) current = name;
     }
     m_store.SetCurrentCategory(current);
-    m_store.LoadPage();
 }
 
 bool Launcher::SaveSettings() {

@@ -55,8 +55,8 @@ public:
 
     // --- start-up and close --------------------------------------------------------------
     // Reads [Window] and the category list, and makes `categoryName` the category on screen
-    // when it is still there, else the first category. The page number is kept. Loads the
-    // page unless page loading is off (start-up turns it off until the window is set up).
+    // when it is still there, else the first category. The page number is kept. The window
+    // loads the page once it has applied the settings (icon size, captions).
     void LoadSettings(const std::string& categoryName,
                       const std::string& dateFontName = "ＭＳ Ｐゴシック");
     // Writes the keys the window changes itself, with the window's geometry now. False, after

@@ -1,0 +1,31 @@
+#include "ui/Application.h"
+
+#include "core/Errors.h"
+#include "core/helpers/MessageBox.h"
+#include "ui/QtView.h"
+
+#include <exception>
+#include <string>
+
+namespace tavolin {
+
+Application::Application(int& argc, char** argv) : QApplication(argc, argv) {}
+
+bool Application::notify(QObject* receiver, QEvent* event) {
+    std::string message;
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const SilentAbort&) {
+        return false;
+    } catch (const std::exception& e) {
+        message = e.what();
+    } catch (...) {
+        message = "不明なエラーが発生しました。";
+    }
+    // Shown outside the handler, so that a box's own events run on a clean stack.
+    QtView view(activeWindow());
+    ShowMessageBox(view, message, MsgKind::Error, msg_buttons::kOk);
+    return false;
+}
+
+} // namespace tavolin

@@ -1,0 +1,138 @@
+#include "ui/OptIcons.h"
+
+#include <QFile>
+#include <QFileIconProvider>
+#include <QFileInfo>
+#include <QPainter>
+#include <QSettings>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <initializer_list>
+
+namespace tavolin {
+
+namespace {
+
+// Theme names for each index, the first one the theme has wins.
+const std::array<std::initializer_list<const char*>, 32> kOptNames{{
+    {"application-exit", "system-log-out"},          // 0 quit
+    {"help-browser", "system-help"},                 // 1 help: topic finder
+    {"help-about", "dialog-information"},            // 2 about box
+    {"go-bottom"},                                   // 3 window to the bottom / on top
+    {"user-desktop"},                                // 4 minimise all windows
+    {"edit-undo"},                                   // 5 undo minimise all
+    {"edit-clear"},                                  // 6 clear recent documents
+    {"system-log-out"},                              // 7 restart the windowing system
+    {"system-reboot", "view-refresh"},               // 8 restart the computer
+    {"system-shutdown"},                             // 9 power off
+    {"preferences-system"},                          // 10 options dialog
+    {"go-jump"},                                     // 11 address bar
+    {"x-office-calendar"},                           // 12 calendar
+    {"accessories-text-editor"},                     // 13 memo (a memo exists)
+    {"text-x-generic"},                              // 14 memo (no memo yet)
+    {},                                              // 15-19 window positions: drawn
+    {},
+    {},
+    {},
+    {},
+    {"help-contents", "help-browser"},               // 20 help contents
+    {"folder-open"},                                 // 21 open the target's folder
+    {"help-browser"},                                // 22 open help
+    {"edit-copy"},                                   // 23 copy
+    {"edit-cut"},                                    // 24 cut
+    {"edit-paste"},                                  // 25 paste
+    {"edit-delete"},                                 // 26 delete; a target that is gone
+    {"mail-attachment"},                             // 27 attached files
+    {"text-x-generic"},                              // 28 read-me
+    {"application-x-executable"},                    // 29 no icon from the shell
+    {"zoom-in", "view-fullscreen", "list-add"},      // 30 icon size
+    {"format-text-bold", "insert-text"},             // 31 button titles
+}};
+
+QIcon ThemeIcon(std::initializer_list<const char*> names) {
+    for (const char* name : names) {
+        const QIcon icon = QIcon::fromTheme(QString::fromLatin1(name));
+        if (!icon.isNull()) return icon;
+    }
+    return {};
+}
+
+// A small screen with the window's place on it: a corner (1 to 4, clockwise from the top
+// left) or the middle (5, anywhere).
+QIcon PositionIcon(int winPos) {
+    QPixmap pm(16, 16);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setPen(QColor(0x33, 0x33, 0x33));
+    p.setBrush(QColor(0xdd, 0xe8, 0xf4));
+    p.drawRect(1, 2, 13, 11);
+    const QColor mark(0x20, 0x4a, 0x87);
+    QRect r(0, 0, 6, 5);
+    switch (winPos) {
+    case 1: r.moveTopLeft({2, 3}); break;
+    case 2: r.moveTopLeft({8, 3}); break;
+    case 3: r.moveTopLeft({8, 8}); break;
+    case 4: r.moveTopLeft({2, 8}); break;
+    default: r.moveTopLeft({5, 5}); break;
+    }
+    p.fillRect(r, mark);
+    return QIcon(pm);
+}
+
+QString DesktopEntryIcon(const QString& path) {
+    QSettings entry(path, QSettings::IniFormat);
+    entry.beginGroup(QStringLiteral("Desktop Entry"));
+    return entry.value(QStringLiteral("Icon")).toString();
+}
+
+} // namespace
+
+void InstallIconFallback() {
+    if (QIcon::themeName().isEmpty() || QIcon::themeName() == QLatin1String("hicolor")) {
+        QIcon::setThemeName(QStringLiteral("Tango"));
+    }
+    QIcon::setFallbackThemeName(QStringLiteral("Tango"));
+}
+
+QIcon OptIcon(int index) {
+    if (index < 0 || index >= static_cast<int>(kOptNames.size())) return {};
+    if (index >= 15 && index <= 19) return PositionIcon(index - 14);
+    return ThemeIcon(kOptNames[static_cast<std::size_t>(index)]);
+}
+
+QPixmap AreaPicture(int index) {
+    QPixmap pm(36, 45);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    const bool flash = index == 2 || index == 3;
+    p.setPen(QColor(0x55, 0x57, 0x53));
+    p.setBrush(flash ? QColor(0xfc, 0xe9, 0x4f) : QColor(0xee, 0xee, 0xec));
+    p.drawRoundedRect(QRectF(0.5, 0.5, 35, 44), 3, 3);
+    const bool deleteArea = index == 0 || index == 2;
+    const QIcon icon = deleteArea ? ThemeIcon({"edit-delete", "process-stop"})
+                                  : ThemeIcon({"user-trash", "user-trash-full"});
+    icon.paint(&p, QRect(2, 6, 32, 32));
+    return pm;
+}
+
+QIcon TargetIcon(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists()) return {};
+    if (info.isFile() && path.endsWith(QLatin1String(".desktop"))) {
+        const QString name = DesktopEntryIcon(path);
+        if (!name.isEmpty()) {
+            if (QFileInfo(name).isAbsolute()) {
+                if (QFile::exists(name)) return QIcon(name);
+            } else {
+                const QIcon themed = QIcon::fromTheme(name);
+                if (!themed.isNull()) return themed;
+            }
+        }
+    }
+    static const QFileIconProvider provider;
+    return provider.icon(info);
+}
+
+} // namespace tavolin

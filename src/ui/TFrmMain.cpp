@@ -1,0 +1,785 @@
+#include "ui/TFrmMain.h"
+
+#include "core/Errors.h"
+#include "core/helpers/MessageBox.h"
+#include "platform/Platform.h"
+#include "ui/OptIcons.h"
+#include "ui/UpDown.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCursor>
+#include <QFile>
+#include <QFontDatabase>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QHash>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QScreen>
+#include <QSignalBlocker>
+#include <QToolButton>
+#include <QToolTip>
+#include <qdrawutil.h>
+
+#include <algorithm>
+#include <utility>
+
+namespace tavolin {
+
+using layout::Ctl;
+
+namespace {
+
+const QString kProductName = QStringLiteral("Tavolin");
+
+QRect ToQRect(const layout::Rect& r) { return {r.left, r.top, r.width, r.height}; }
+layout::Rect ToRect(const QRect& r) { return {r.x(), r.y(), r.width(), r.height()}; }
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+// Texts of buttons and menu items show "&" literally.
+QString Literal(const std::string& s) {
+    return Q(s).replace(QLatin1Char('&'), QStringLiteral("&&"));
+}
+
+QColor ToQColor(const Colour& c) { return {c.red, c.green, c.blue}; }
+
+// The clock's widest usual text: the date format applied to 1999-12-31 23:59:59, a Friday.
+// It only sizes the clock.
+QString SampleClockText(const std::string& format) {
+    static const std::pair<const char*, const char*> kPictures[] = {
+        {"yyyy", "1999"}, {"aaa", "金"}, {"mm", "12"}, {"dd", "31"}, {"hh", "23"},
+        {"nn", "59"},     {"ss", "59"},  {"m", "12"},  {"d", "31"}};
+    std::string out;
+    for (std::size_t i = 0; i < format.size();) {
+        bool matched = false;
+        for (const auto& [picture, text] : kPictures) {
+            const std::string p(picture);
+            if (format.compare(i, p.size(), p) == 0) {
+                out += text;
+                i += p.size();
+                matched = true;
+                break;
+            }
+        }
+        if (!matched) out += format[i++];
+    }
+    return Q(out);
+}
+
+QFont BoldFont(QFont f) {
+    f.setBold(true);
+    return f;
+}
+
+} // namespace
+
+QString JapaneseFontFamily(const QString& wanted) {
+    const QStringList installed = QFontDatabase::families();
+    if (installed.contains(wanted)) return wanted;
+    for (const QString& candidate :
+         {QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic"),
+          QStringLiteral("Noto Sans CJK JP"), QStringLiteral("VL PGothic")}) {
+        if (installed.contains(candidate)) return candidate;
+    }
+    const QStringList japanese = QFontDatabase::families(QFontDatabase::Japanese);
+    return japanese.isEmpty() ? wanted : japanese.front();
+}
+
+TFrmMain::TFrmMain(Platform& platform, DataFiles files, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_view(this), m_platform(platform),
+      m_core(std::make_unique<Launcher>(platform, m_view, *this, std::move(files))),
+      m_layout(layout::DesignLayout()) {
+    setObjectName(QStringLiteral("TFrmMain"));
+    setWindowTitle(kProductName);
+    setFocusPolicy(Qt::StrongFocus);
+    CreateControls();
+    m_core->Store().SetChangedHandler([this] {
+        if (m_syncQueued) return;
+        m_syncQueued = true;
+        QMetaObject::invokeMethod(
+            this, [this] { SyncFromStore(); }, Qt::QueuedConnection);
+    });
+    qApp->installEventFilter(this);
+    FrmCreate();
+}
+
+TFrmMain::~TFrmMain() {
+    qApp->removeEventFilter(this);
+    m_core->Store().SetChangedHandler({});
+}
+
+void TFrmMain::CreateControls() {
+    QFont font(JapaneseFontFamily(QStringLiteral("ＭＳ Ｐゴシック")));
+    font.setPixelSize(12);
+    setFont(font);
+
+    const auto label = [this](const char* name, const QString& text = {}) {
+        auto* l = new QLabel(text, this);
+        l->setObjectName(QLatin1String(name));
+        return l;
+    };
+
+    lblTitle = label("lblTitle");
+    lblTitle->setAlignment(Qt::AlignCenter);
+    lblTitle->setAutoFillBackground(true);
+
+    bbtnCategory = new QPushButton(this);
+    bbtnCategory->setObjectName(QStringLiteral("bbtnCategory"));
+    bbtnCategory->setFocusPolicy(Qt::NoFocus);
+    bbtnCategory->setToolTip(QStringLiteral("カテゴリー(← →)"));
+    connect(bbtnCategory, &QPushButton::clicked, this, [this] { bbtnCategoryClick(); });
+    pmCategory = new QMenu(this);
+    pmCategory->setObjectName(QStringLiteral("pmCategory"));
+
+    edtPage = new QLineEdit(QStringLiteral("1"), this);
+    edtPage->setObjectName(QStringLiteral("edtPage"));
+    edtPage->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edtPage));
+    edtPage->setAttribute(Qt::WA_InputMethodEnabled, false);
+    edtPage->setTextMargins(0, 0, 0, 0);
+    edtPage->setToolTip(QStringLiteral("ページ(↓↑or PageUp Down)"));
+    connect(edtPage, &QLineEdit::textChanged, this, [this](const QString& t) { edtPageChange(t); });
+
+    udPage = new UpDown(this);
+    udPage->setObjectName(QStringLiteral("udPage"));
+    udPage->SetRange(Launcher::kMinPage, Launcher::kMaxPage);
+    udPage->SetPosition(1);
+    udPage->setToolTip(edtPage->toolTip());
+    connect(udPage, &UpDown::positionChanged, this,
+            [this](int position) { edtPage->setText(QString::number(position)); });
+
+    btnInf = new QPushButton(QStringLiteral("←"), this);
+    btnInf->setObjectName(QStringLiteral("btnInf"));
+    btnInf->setFont(BoldFont(font));
+    btnInf->setFocusPolicy(Qt::NoFocus);
+
+    // The launch buttons, each bound to its action and key.
+    tlbExc = new QWidget(this);
+    tlbExc->setObjectName(QStringLiteral("tlbExc"));
+    for (int n = 1; n <= 24; ++n) {
+        auto* ac = new QAction(this);
+        ac->setObjectName(QStringLiteral("acF%1").arg(n));
+        ac->setData(n);
+        const auto key = static_cast<Qt::Key>(Qt::Key_F1 + (n - 1) % 12);
+        ac->setShortcut(n <= 12 ? QKeySequence(key) : QKeySequence(Qt::SHIFT | key));
+        ac->setShortcutContext(Qt::WindowShortcut);
+        addAction(ac);
+        connect(ac, &QAction::triggered, this, [this, n] { FExecute(n); });
+        auto* b = new QToolButton(tlbExc);
+        b->setObjectName(QStringLiteral("tlb%1").arg(n));
+        b->setDefaultAction(ac);
+        b->setFocusPolicy(Qt::NoFocus);
+        m_acF[static_cast<std::size_t>(n - 1)] = ac;
+        m_tlb[static_cast<std::size_t>(n - 1)] = b;
+    }
+
+    bvlInf = new QFrame(this);
+    bvlInf->setObjectName(QStringLiteral("bvlInf"));
+    bvlInf->setFrameShape(QFrame::VLine);
+    bvlInf->setFrameShadow(QFrame::Raised);
+
+    lblResSys = label("lblResSys", QStringLiteral("Sys :"));
+    lblResGDI = label("lblResGDI", QStringLiteral("GDI :"));
+    lblResUser = label("lblResUser", QStringLiteral("User :"));
+    lblCPU = label("lblCPU", QStringLiteral("CPU :"));
+    const auto gauge = [this](const char* name) {
+        auto* g = new QProgressBar(this);
+        g->setObjectName(QLatin1String(name));
+        g->setRange(0, 100);
+        g->setAlignment(Qt::AlignCenter);
+        g->reset(); // empty until the information panel samples
+        return g;
+    };
+    ggResSys = gauge("ggResSys");
+    ggResGDI = gauge("ggResGDI");
+    ggResUser = gauge("ggResUser");
+    ggCPU = gauge("ggCPU");
+
+    QFont memFont = font;
+    memFont.setUnderline(true);
+    for (QLabel** mem : {&lblAvailMem, &lblTotalMem}) {
+        *mem = label(mem == &lblAvailMem ? "lblAvailMem" : "lblTotalMem");
+        (*mem)->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        (*mem)->setFont(memFont);
+        QPalette p = (*mem)->palette();
+        p.setColor(QPalette::WindowText, QColor(0, 0, 128));
+        (*mem)->setPalette(p);
+    }
+
+    btnOpt = new QPushButton(QStringLiteral("↑"), this);
+    btnOpt->setObjectName(QStringLiteral("btnOpt"));
+    btnOpt->setFont(BoldFont(font));
+    btnOpt->setFocusPolicy(Qt::NoFocus);
+
+    lblNow = label("lblNow");
+    lblNow->setAutoFillBackground(true);
+    lblNow->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+
+    bvlOpt = new QFrame(this);
+    bvlOpt->setObjectName(QStringLiteral("bvlOpt"));
+    bvlOpt->setFrameShape(QFrame::HLine);
+    bvlOpt->setFrameShadow(QFrame::Raised);
+
+    CreateOptionToolbar();
+
+    imgDel = label("imgDel");
+    imgDel->setToolTip(QStringLiteral("ファイル削除エリア (ダブルクリックで「ﾏｲ ｺﾝﾋﾟｭｰﾀ」を開く)"));
+    imgGom = label("imgGom");
+    imgGom->setToolTip(QStringLiteral("ファイルごみ箱エリア (ダブルクリックで「ごみ箱」を開く)"));
+}
+
+void TFrmMain::CreateOptionToolbar() {
+    tlbOpt = new QWidget(this);
+    tlbOpt->setObjectName(QStringLiteral("tlbOpt"));
+    struct Spec {
+        const char* name;
+        int image;
+        const char* hint;
+        bool checkable;
+    };
+    // Two rows; nullptr is a separator. The commands come with the option toolbar's own
+    // handlers; until then the buttons are shown disabled.
+    static const Spec kRows[2][12] = {
+        {{"tlbEnd", 0, "終了", false},
+         {"tlbHelp", 1, "ヘルプ", false},
+         {"tlbVer", 2, "バージョン情報...", false},
+         {"tlbFrmStyle", 3, "最下面に表示", true},
+         {"tlbIcoSize", 30, "ボタンアイコンサイズ変更", true},
+         {"tlbIcoCaption", 31, "ボタンタイトル表示ON/OFF", true},
+         {"tlbPos", 15, "表示位置", false},
+         {"tlbSet", 10, "オプション設定...", false},
+         {nullptr, 0, nullptr, false},
+         {"tlbAdr", 11, "アドレスバー...", false},
+         {"tlbCalender", 12, "カレンダー...", false},
+         {"tlbMemo", 14, "メモ...", false}},
+        {{"tlbSmall", 4, "全ウィンドウを最小化", false},
+         {"tlbSmallNot", 5, "元に戻す-全ウィンドウを最小化", false},
+         {"tlbRecentClr", 6, "[最近使ったファイル]一覧削除", false},
+         {nullptr, 0, nullptr, false},
+         {"tlbWinReStart", 7, "Windowsの再起動...", false},
+         {"tlbWinReboot", 8, "コンピュータの再起動...", false},
+         {"tlbWinSHUTDOWN", 9, "コンピュータの電源を切る...", false},
+         {nullptr, -1, nullptr, false}}, // end of the row
+    };
+    constexpr int kButtonWidth = 23;
+    constexpr int kButtonHeight = 22;
+    constexpr int kSeparatorWidth = 8;
+    for (int row = 0; row < 2; ++row) {
+        int x = 0;
+        for (const Spec& spec : kRows[row]) {
+            if (spec.image < 0) break;
+            if (spec.name == nullptr) {
+                x += kSeparatorWidth;
+                continue;
+            }
+            auto* b = new QToolButton(tlbOpt);
+            b->setObjectName(QLatin1String(spec.name));
+            b->setIcon(OptIcon(spec.image));
+            b->setIconSize({16, 16});
+            b->setToolTip(QString::fromUtf8(spec.hint));
+            b->setAutoRaise(true);
+            b->setCheckable(spec.checkable);
+            b->setFocusPolicy(Qt::NoFocus);
+            b->setEnabled(false);
+            b->setGeometry(x, row * kButtonHeight, kButtonWidth, kButtonHeight);
+            x += kButtonWidth;
+        }
+    }
+    tlbFrmStyle = tlbOpt->findChild<QToolButton*>(QStringLiteral("tlbFrmStyle"));
+    tlbIcoSize = tlbOpt->findChild<QToolButton*>(QStringLiteral("tlbIcoSize"));
+    tlbIcoCaption = tlbOpt->findChild<QToolButton*>(QStringLiteral("tlbIcoCaption"));
+    tlbPos = tlbOpt->findChild<QToolButton*>(QStringLiteral("tlbPos"));
+    tlbMemo = tlbOpt->findChild<QToolButton*>(QStringLiteral("tlbMemo"));
+}
+
+// --- start-up and close -------------------------------------------------------------------
+
+void TFrmMain::FrmCreate() {
+    QCoreApplication::setApplicationName(kProductName);
+    // The product name down the title strip, one character a line.
+    QStringList letters;
+    for (const QChar c : kProductName) letters << QString(c);
+    lblTitle->setText(letters.join(QLatin1Char('\n')));
+    imgDel->setPixmap(AreaPicture(0));
+    imgGom->setPixmap(AreaPicture(1));
+
+    m_core->Store().MigrateIniCategories();
+    // The processor figure is a difference between two readings: take the first one now.
+    m_platform.ProcessorUsage();
+
+    m_core->Store().SetPageLoadEnabled(false);
+    LoadSettings("");
+    m_core->Store().SetPageLoadEnabled(true);
+    m_core->Store().LoadPage();
+    SyncFromStore();
+
+    ApplyStayOnTop();
+}
+
+void TFrmMain::LoadSettings(const std::string& categoryName) {
+    const std::string clockFont =
+        lblNow->font().family() == JapaneseFontFamily(QStringLiteral("ＭＳ Ｐゴシック"))
+            ? std::string("ＭＳ Ｐゴシック")
+            : lblNow->font().family().toStdString();
+    m_core->LoadSettings(categoryName, clockFont);
+    const WindowSettings& s = m_core->Settings();
+
+    m_layout.window = {s.Left, s.Top, s.Width, s.Height};
+    setGeometry(ToQRect(m_layout.window));
+    ApplyClockLook();
+    tlbFrmStyle->setChecked(s.FrmStyle);
+    tlbIcoSize->setChecked(s.BtnSize);
+    tlbIcoCaption->setChecked(s.BtnCaption);
+
+    RebuildCategoryMenu();
+    m_core->Store().LoadPage();
+    SyncFromStore();
+
+    const bool infoShown = s.ShowRes || s.ShowMem;
+    btnInf->setText(infoShown ? QStringLiteral("←") : QStringLiteral("→"));
+    btnInf->setToolTip(infoShown ? QStringLiteral("情報の非表示") : QStringLiteral("情報の表示"));
+    btnOpt->setText(s.ShowOpt ? QStringLiteral("↑") : QStringLiteral("↓"));
+    btnOpt->setToolTip(s.ShowOpt ? QStringLiteral("オプション機能の非表示")
+                                 : QStringLiteral("オプション機能の表示"));
+
+    QPalette tips = QToolTip::palette();
+    tips.setColor(QPalette::ToolTipBase, QColor(0, 255, 255));
+    tips.setColor(QPalette::ToolTipText, Qt::black);
+    QToolTip::setPalette(tips);
+
+    FrmShow();
+    PlaceAtCorner(s.WinPos);
+    ApplyInfoVisibility();
+    if (m_layout.window.top < 0 || m_layout.window.left < 0) PlaceAtCorner(0);
+    tlbMemo->setIcon(OptIcon(QFile::exists(QStringLiteral("Memo.txt")) ? 13 : 14));
+}
+
+void TFrmMain::closeEvent(QCloseEvent* event) {
+    m_core->Close();
+    event->accept();
+}
+
+void TFrmMain::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    repaint();
+    if (!m_handlersInstalled) {
+        m_handlersInstalled = true;
+        connect(qApp, &QGuiApplication::applicationStateChanged, this,
+                [this, last = Qt::ApplicationInactive](Qt::ApplicationState state) mutable {
+                    const bool wasActive = last == Qt::ApplicationActive;
+                    last = state;
+                    if (state == Qt::ApplicationActive && !wasActive) AppActivate();
+                    if (state != Qt::ApplicationActive && wasActive) AppDeactivate();
+                });
+    }
+    activateWindow();
+    raise();
+    // The keys of the window (pages, categories) work from the start: no control has focus.
+    setFocus();
+    FrmShow();
+}
+
+// --- settings applied to controls --------------------------------------------------------
+
+void TFrmMain::ApplyClockLook() {
+    const WindowSettings& s = m_core->Settings();
+    QFont f(JapaneseFontFamily(Q(s.DateFontName)));
+    f.setPixelSize(15);
+    f.setBold(s.DateBold);
+    f.setItalic(s.DateItalic);
+    lblNow->setFont(f);
+    QPalette p = lblNow->palette();
+    p.setColor(QPalette::WindowText, ToQColor(s.DateFont));
+    p.setColor(QPalette::Window, ToQColor(s.DateBack));
+    lblNow->setPalette(p);
+    const QFontMetrics fm(f);
+    layout::Rect& clock = m_layout.R(Ctl::lblNow);
+    clock.width = fm.horizontalAdvance(SampleClockText(s.DateFormat)) + 2;
+    clock.height = std::max(15, fm.height());
+}
+
+void TFrmMain::ApplyStayOnTop() {
+    const bool onTop = m_core->Settings().FrmStyle;
+    const bool wasVisible = isVisible();
+    setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+    if (wasVisible) show();
+    tlbFrmStyle->setToolTip(onTop ? QStringLiteral("最下面に表示")
+                                  : QStringLiteral("常に最前面に表示"));
+}
+
+void TFrmMain::ApplyTitleColours() {
+    QPalette p = lblTitle->palette();
+    if (m_layout.titleActive) {
+        p.setColor(QPalette::Window, palette().color(QPalette::Active, QPalette::Highlight));
+        p.setColor(QPalette::WindowText, Qt::white);
+    } else {
+        p.setColor(QPalette::Window, QColor(128, 128, 128));
+        p.setColor(QPalette::WindowText, QColor(192, 192, 192));
+    }
+    lblTitle->setPalette(p);
+}
+
+void TFrmMain::RebuildCategoryMenu() {
+    pmCategory->clear();
+    for (const std::string& name : m_core->CategoryMenu()) {
+        QAction* item = pmCategory->addAction(Literal(name));
+        connect(item, &QAction::triggered, this, [this, name] { pmCategoryClick(Q(name)); });
+    }
+    pmCategory->addSeparator();
+    // The category editor is a dialog of its own; the item waits for it.
+    QAction* edit = pmCategory->addAction(QStringLiteral("カテゴリー編集(&E)..."));
+    edit->setObjectName(QStringLiteral("categoryEdit"));
+    edit->setEnabled(false);
+    bbtnCategory->setText(Literal(m_core->Store().CurrentCategory()));
+}
+
+// --- the buttons -------------------------------------------------------------------------
+
+void TFrmMain::SyncFromStore() {
+    m_syncQueued = false;
+    const ButtonStore& store = m_core->Store();
+    bbtnCategory->setText(Literal(store.CurrentCategory()));
+    const QString page = Q(store.CurrentPage());
+    if (edtPage->text() != page) {
+        const QSignalBlocker block(edtPage);
+        edtPage->setText(page);
+    }
+    udPage->SetPosition(page.toInt());
+    UpdateButtonFaces();
+    m_shownRevision = store.Revision();
+}
+
+void TFrmMain::UpdateButtonFaces() {
+    static QHash<QString, QIcon> cache;
+    const ButtonStore& store = m_core->Store();
+    for (int n = 1; n <= 24; ++n) {
+        QAction* ac = m_acF[static_cast<std::size_t>(n - 1)];
+        QToolButton* b = m_tlb[static_cast<std::size_t>(n - 1)];
+        if (!store.IsUsed(n)) {
+            ac->setIcon(QIcon());
+            ac->setText(QString());
+            ac->setToolTip(QString());
+            b->setCursor(Qt::ArrowCursor);
+            continue;
+        }
+        const ButtonIcon& source = store.Icon(n);
+        QIcon icon;
+        if (source.path.empty()) {
+            icon = OptIcon(source.image);
+        } else {
+            const QString path = Q(source.path);
+            auto it = cache.find(path);
+            if (it == cache.end()) it = cache.insert(path, TargetIcon(path));
+            icon = it->isNull() ? OptIcon(ButtonStore::kNoIconImage) : *it;
+        }
+        ac->setIcon(icon);
+        ac->setText(Literal(store.Caption(n)));
+        ac->setToolTip(Q(store.BtnTitle(n)));
+        b->setCursor(Qt::PointingHandCursor);
+    }
+    SizeButtons();
+}
+
+void TFrmMain::SizeButtons() {
+    const WindowSettings& s = m_core->Settings();
+    const int icon = s.BtnSize ? 32 : 16;
+    const QFontMetrics fm(font());
+    int w = icon + 7;
+    int h = icon + 6;
+    if (s.BtnCaption) {
+        for (QAction* ac : m_acF) {
+            w = std::max(w, fm.horizontalAdvance(ac->text().replace(QStringLiteral("&&"),
+                                                                     QStringLiteral("&"))) +
+                                8);
+        }
+        h += fm.height() + 2;
+    }
+    for (int i = 0; i < 24; ++i) {
+        QToolButton* b = m_tlb[static_cast<std::size_t>(i)];
+        const int col = i % 12;
+        const int row = i / 12;
+        // A 2-pixel gap after the 4th and the 8th button of each row.
+        const int x = col * w + (col >= 4 ? 2 : 0) + (col >= 8 ? 2 : 0);
+        b->setIconSize({icon, icon});
+        b->setToolButtonStyle(s.BtnCaption ? Qt::ToolButtonTextUnderIcon : Qt::ToolButtonIconOnly);
+        b->setGeometry(x, row * h, w, h);
+    }
+    const QSize bar(12 * w + 4, 2 * h);
+    tlbExc->resize(bar);
+    layout::Rect& r = m_layout.R(Ctl::tlbExc);
+    if (r.width != bar.width() || r.height != bar.height()) {
+        r.width = bar.width();
+        r.height = bar.height();
+        ArrangeLayout();
+    }
+}
+
+void TFrmMain::ShowPressed(int slot, bool down) {
+    if (slot < 1 || slot > 24) return;
+    QToolButton* b = m_tlb[static_cast<std::size_t>(slot - 1)];
+    b->setDown(down);
+    b->repaint();
+}
+
+void TFrmMain::FExecute(int slot) {
+    m_core->ExecuteButton(slot);
+    SyncFromStore();
+}
+
+// --- pages and categories ----------------------------------------------------------------
+
+void TFrmMain::bbtnCategoryClick() {
+    const QPoint at = QCursor::pos();
+    pmCategory->popup(at - QPoint(pmCategory->sizeHint().width(), 0));
+    setFocus();
+}
+
+void TFrmMain::pmCategoryClick(const QString& name) {
+    m_core->ChooseCategory(name.toStdString());
+    SyncFromStore();
+}
+
+void TFrmMain::edtPageChange(const QString& text) {
+    std::optional<std::string> corrected;
+    try {
+        corrected = m_core->PageTextChanged(text.toStdString());
+    } catch (const ConversionError& e) {
+        ShowError(e.what());
+        return;
+    }
+    if (corrected) {
+        edtPage->setText(Q(*corrected)); // reports the change again, and that loads
+        return;
+    }
+    SyncFromStore();
+}
+
+bool TFrmMain::FrmKeyUp(QKeyEvent* event) {
+    if (event->isAutoRepeat()) return false;
+    switch (event->key()) {
+    case Qt::Key_PageDown:
+    case Qt::Key_Up:
+        m_core->StepPage(+1);
+        break;
+    case Qt::Key_PageUp:
+    case Qt::Key_Down:
+        m_core->StepPage(-1);
+        break;
+    case Qt::Key_Left:
+        if (edtPage->hasFocus()) return false;
+        m_core->PreviousCategory();
+        break;
+    case Qt::Key_Right:
+        if (edtPage->hasFocus()) return false;
+        m_core->NextCategory();
+        break;
+    case Qt::Key_Backspace:
+        if (!(event->modifiers() & Qt::AltModifier)) return false;
+        m_core->CycleDisplayMode();
+        break;
+    default:
+        return false;
+    }
+    SyncFromStore();
+    return true;
+}
+
+bool TFrmMain::eventFilter(QObject* watched, QEvent* event) {
+    if (!watched->isWidgetType()) return false;
+    auto* widget = static_cast<QWidget*>(watched);
+    if (widget->window() != this) return false;
+    switch (event->type()) {
+    case QEvent::KeyRelease:
+        // The window sees its keys before its controls do.
+        return FrmKeyUp(static_cast<QKeyEvent*>(event));
+    case QEvent::ToolTip: {
+        const WindowSettings& s = m_core->Settings();
+        if (!s.Hint) return true;
+        const bool launchButton =
+            std::find(m_tlb.begin(), m_tlb.end(), widget) != m_tlb.end();
+        return s.HintBtn && !launchButton;
+    }
+    default:
+        return false;
+    }
+}
+
+// --- layout ------------------------------------------------------------------------------
+
+layout::Rect TFrmMain::Geometry() const { return ToRect(geometry()); }
+
+QRect TFrmMain::WorkArea() const {
+    QScreen* s = QGuiApplication::screenAt(geometry().center());
+    if (s == nullptr) s = screen();
+    if (s == nullptr) s = QGuiApplication::primaryScreen();
+    return s != nullptr ? s->availableGeometry() : QRect(0, 0, 640, 480);
+}
+
+void TFrmMain::MeasureInto(layout::WindowLayout& l) const {
+    const QFontMetrics fm(lblAvailMem->font());
+    const int memWidth = fm.horizontalAdvance(QStringLiteral("000,000KB"));
+    l.R(Ctl::lblAvailMem).width = memWidth;
+    l.R(Ctl::lblTotalMem).width = memWidth;
+    l.R(Ctl::tlbExc).width = tlbExc->width();
+    l.R(Ctl::tlbExc).height = tlbExc->height();
+    l.window = Geometry();
+}
+
+void TFrmMain::ArrangeLayout() {
+    MeasureInto(m_layout);
+    m_layout = layout::ArrangeLayout(m_layout, m_core->LayoutFlags(m_active));
+    ApplyLayout();
+}
+
+void TFrmMain::ApplyInfoVisibility() {
+    MeasureInto(m_layout);
+    m_layout = layout::ApplyInfoVisibility(m_layout, m_core->LayoutFlags(m_active)).layout;
+    ApplyLayout();
+}
+
+void TFrmMain::ApplyLayout() {
+    const std::pair<Ctl, QWidget*> controls[] = {
+        {Ctl::lblTitle, lblTitle},     {Ctl::bbtnCategory, bbtnCategory},
+        {Ctl::edtPage, edtPage},       {Ctl::udPage, udPage},
+        {Ctl::btnInf, btnInf},         {Ctl::tlbExc, tlbExc},
+        {Ctl::bvlInf, bvlInf},         {Ctl::lblResSys, lblResSys},
+        {Ctl::lblResGDI, lblResGDI},   {Ctl::lblResUser, lblResUser},
+        {Ctl::lblCPU, lblCPU},         {Ctl::ggResSys, ggResSys},
+        {Ctl::ggResGDI, ggResGDI},     {Ctl::ggResUser, ggResUser},
+        {Ctl::ggCPU, ggCPU},           {Ctl::lblAvailMem, lblAvailMem},
+        {Ctl::lblTotalMem, lblTotalMem}, {Ctl::btnOpt, btnOpt},
+        {Ctl::lblNow, lblNow},         {Ctl::bvlOpt, bvlOpt},
+        {Ctl::tlbOpt, tlbOpt},         {Ctl::imgDel, imgDel},
+        {Ctl::imgGom, imgGom},
+    };
+    constexpr int f = layout::kFrameWidth;
+    for (const auto& [ctl, widget] : controls) {
+        widget->setGeometry(ToQRect(m_layout.R(ctl)).translated(f, f));
+        widget->setVisible(m_layout[ctl].visible);
+    }
+    const layout::Rect& w = m_layout.window;
+    setFixedSize(w.width, w.height);
+    if (pos() != QPoint(w.left, w.top)) move(w.left, w.top);
+    ApplyTitleColours();
+}
+
+void TFrmMain::AppActivate() {
+    // Only for the launcher window itself; while a dialog of the program is active nothing
+    // changes.
+    if (QApplication::activeWindow() != this) return;
+    m_active = true;
+    MeasureInto(m_layout);
+    m_layout = layout::AppActivate(m_layout, m_core->LayoutFlags(true)).layout;
+    ApplyLayout();
+    FrmShow();
+}
+
+void TFrmMain::AppDeactivate() {
+    m_active = false;
+    MeasureInto(m_layout);
+    m_layout = layout::AppDeactivate(m_layout, m_core->LayoutFlags(false)).layout;
+    ApplyLayout();
+    FrmShow();
+}
+
+void TFrmMain::FrmShow() {
+    const WindowSettings& s = m_core->Settings();
+    const bool visible = layout::TaskbarEntryVisible(s.TaskBar, s.TaskBarLast, m_active, s.FrmStyle);
+    // Only a window of the X11 session has an entry to change.
+    if (QGuiApplication::platformName() == QLatin1String("xcb") && windowHandle() != nullptr) {
+        m_platform.SetTaskbarEntry(static_cast<NativeWindow>(winId()), visible);
+    }
+}
+
+void TFrmMain::PlaceAtCorner(int pos) {
+    WindowSettings& s = m_core->Settings();
+    const layout::CornerPlacement placed =
+        layout::PlaceAtCorner(Geometry(), ToRect(WorkArea()), pos);
+    m_layout.window = placed.window;
+    move(placed.window.left, placed.window.top);
+    if (pos == 0) s.WinPos = placed.winPos;
+    m_core->SaveSettings();
+    tlbPos->setIcon(OptIcon(s.WinPos + 14));
+}
+
+// --- mouse -------------------------------------------------------------------------------
+
+void TFrmMain::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        m_dragging = true;
+        m_dragOffset = event->globalPosition().toPoint() - pos();
+        event->accept();
+        return;
+    }
+    QWidget::mousePressEvent(event);
+}
+
+void TFrmMain::mouseMoveEvent(QMouseEvent* event) {
+    if (!m_dragging || !(event->buttons() & Qt::LeftButton)) {
+        QWidget::mouseMoveEvent(event);
+        return;
+    }
+    const QPoint cursor = event->globalPosition().toPoint();
+    const QPoint topLeft = cursor - m_dragOffset;
+    layout::Rect proposed{topLeft.x(), topLeft.y(), width(), height()};
+    if (event->modifiers() & Qt::ControlModifier) {
+        QScreen* s = QGuiApplication::screenAt(cursor);
+        const QRect work = s != nullptr ? s->availableGeometry() : WorkArea();
+        proposed = layout::SnapWhileMoving(proposed, {cursor.x(), cursor.y()}, ToRect(work), true);
+    }
+    move(proposed.left, proposed.top);
+    m_layout.window.left = proposed.left;
+    m_layout.window.top = proposed.top;
+}
+
+void TFrmMain::mouseReleaseEvent(QMouseEvent* event) {
+    if (m_dragging && event->button() == Qt::LeftButton) {
+        m_dragging = false;
+        m_core->SaveSettings();
+        return;
+    }
+    QWidget::mouseReleaseEvent(event);
+}
+
+void TFrmMain::mouseDoubleClickEvent(QMouseEvent* event) {
+    QWidget* child = childAt(event->position().toPoint());
+    const bool corner = child == nullptr || child == lblTitle || child == tlbOpt ||
+                        child->parentWidget() == tlbOpt || child == bvlInf || child == bvlOpt;
+    if (event->button() == Qt::LeftButton && corner) {
+        PlaceAtCorner(0);
+        return;
+    }
+    QWidget::mouseDoubleClickEvent(event);
+}
+
+void TFrmMain::enterEvent(QEnterEvent* event) {
+    QWidget::enterEvent(event);
+    if (layout::ActivateOnMouseEnter(m_core->Settings().AutoFore, m_layout.titleActive,
+                                     QApplication::activeModalWidget() != nullptr)) {
+        activateWindow();
+        raise();
+    }
+}
+
+void TFrmMain::paintEvent(QPaintEvent*) {
+    // A thin raised frame and no caption bar.
+    QPainter p(this);
+    const QBrush face = palette().brush(QPalette::Window);
+    qDrawWinPanel(&p, rect(), palette(), false, &face);
+}
+
+void TFrmMain::ShowError(const std::string& text) {
+    ShowMessageBox(m_view, text, MsgKind::Error, msg_buttons::kOk);
+}
+
+} // namespace tavolin

@@ -1,0 +1,145 @@
+#pragma once
+
+#include "core/launcher/Launcher.h"
+#include "core/layout/Layout.h"
+#include "ui/QtView.h"
+
+#include <QPoint>
+#include <QString>
+#include <QWidget>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+
+class QAction;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+class QToolButton;
+
+namespace tavolin {
+
+class Platform;
+class UpDown;
+
+// The launcher window: borderless, with the vertical title, the category button and page
+// box, the 24 launch buttons, the information panel, the option toolbar and the two drop
+// areas. It measures and draws; the launcher's state and operations are in the core
+// (Launcher), its arithmetic in core/layout.
+class TFrmMain : public QWidget, public LauncherWindow {
+    Q_OBJECT
+public:
+    // Runs the start-up sequence: the files are read and the window is laid out and placed,
+    // but not shown.
+    TFrmMain(Platform& platform, DataFiles files, QWidget* parent = nullptr);
+    ~TFrmMain() override;
+
+    Launcher& Core() { return *m_core; }
+    const layout::WindowLayout& Layout() const { return m_layout; }
+    QtView& ViewOf() { return m_view; }
+
+    // --- LauncherWindow ------------------------------------------------------------------
+    void ShowPressed(int slot, bool down) override;
+    layout::Rect Geometry() const override;
+    void ArrangeLayout() override;
+
+    // --- layout and display modes --------------------------------------------------------
+    void LoadSettings(const std::string& categoryName);
+    void ApplyInfoVisibility();
+    void PlaceAtCorner(int pos);
+    // Shows or hides the taskbar entry by the TaskBar and TaskBarLast settings.
+    void FrmShow();
+    // The work area of the screen the window is on.
+    QRect WorkArea() const;
+    bool IsActiveLook() const { return m_layout.titleActive; }
+
+public slots:
+    void AppActivate();
+    void AppDeactivate();
+    void FExecute(int slot);
+    void SyncFromStore();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void FrmCreate();
+    void CreateControls();
+    void CreateOptionToolbar();
+    void RebuildCategoryMenu();
+    void bbtnCategoryClick();
+    void pmCategoryClick(const QString& name);
+    void edtPageChange(const QString& text);
+    bool FrmKeyUp(QKeyEvent* event);
+    void UpdateButtonFaces();
+    void SizeButtons();
+    void MeasureInto(layout::WindowLayout& l) const;
+    void ApplyLayout();
+    void ApplyTitleColours();
+    void ApplyClockLook();
+    void ApplyStayOnTop();
+    void ShowError(const std::string& text);
+
+    QtView m_view;
+    Platform& m_platform;
+    std::unique_ptr<Launcher> m_core;
+    layout::WindowLayout m_layout;
+    bool m_active = true;
+    std::uint64_t m_shownRevision = ~std::uint64_t{0};
+    bool m_syncQueued = false;
+    bool m_handlersInstalled = false;
+
+    // Dragging the window by its background.
+    bool m_dragging = false;
+    QPoint m_dragOffset;
+
+    QLabel* lblTitle = nullptr;
+    QPushButton* bbtnCategory = nullptr;
+    QMenu* pmCategory = nullptr;
+    QLineEdit* edtPage = nullptr;
+    UpDown* udPage = nullptr;
+    QPushButton* btnInf = nullptr;
+    QWidget* tlbExc = nullptr;
+    std::array<QToolButton*, 24> m_tlb{};
+    std::array<QAction*, 24> m_acF{};
+    QFrame* bvlInf = nullptr;
+    QLabel* lblResSys = nullptr;
+    QLabel* lblResGDI = nullptr;
+    QLabel* lblResUser = nullptr;
+    QLabel* lblCPU = nullptr;
+    QProgressBar* ggResSys = nullptr;
+    QProgressBar* ggResGDI = nullptr;
+    QProgressBar* ggResUser = nullptr;
+    QProgressBar* ggCPU = nullptr;
+    QLabel* lblAvailMem = nullptr;
+    QLabel* lblTotalMem = nullptr;
+    QPushButton* btnOpt = nullptr;
+    QLabel* lblNow = nullptr;
+    QFrame* bvlOpt = nullptr;
+    QWidget* tlbOpt = nullptr;
+    QToolButton* tlbFrmStyle = nullptr;
+    QToolButton* tlbIcoSize = nullptr;
+    QToolButton* tlbIcoCaption = nullptr;
+    QToolButton* tlbPos = nullptr;
+    QToolButton* tlbMemo = nullptr;
+    QLabel* imgDel = nullptr;
+    QLabel* imgGom = nullptr;
+};
+
+// The window's font: "ＭＳ Ｐゴシック" 9 point when installed, else an installed Japanese
+// font, so that the Japanese texts never show as boxes.
+QString JapaneseFontFamily(const QString& wanted);
+
+} // namespace tavolin
