@@ -1,0 +1,343 @@
+#include "ui/TFrmMain.h"
+
+#include "core/settings/ProfileFile.h"
+#include "core/text/Cp932.h"
+#include "fakes/FakePlatform.h"
+#include "ui/OptIcons.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFontDatabase>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QtTest>
+
+#include <memory>
+
+using namespace tavolin;
+using tavolin::testing::FakePlatform;
+
+namespace {
+
+void WriteCp932(const QString& path, const std::string& utf8) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    const auto bytes = text::EncodeCp932(utf8);
+    QVERIFY(bytes.has_value());
+    f.write(bytes->data(), static_cast<qint64>(bytes->size()));
+}
+
+// Widget geometry inside the frame, as the layout computes it.
+QRect Inner(const QWidget* w) { return w->geometry().translated(-layout::kFrameWidth, -layout::kFrameWidth); }
+
+} // namespace
+
+class TFrmMainTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    FakePlatform m_platform;
+    DataFiles m_files;
+
+    QString Path(const QString& name) const { return m_dir->filePath(name); }
+
+    std::string Script(const QString& name) {
+        const QString p = Path(name);
+        QFile f(p);
+        f.open(QIODevice::WriteOnly);
+        f.write("#!/bin/sh\n");
+        return p.toStdString();
+    }
+
+    std::unique_ptr<TFrmMain> Make() { return std::make_unique<TFrmMain>(m_platform, m_files); }
+
+    std::unique_ptr<TFrmMain> MakeActive() {
+        auto w = Make();
+        w->show();
+        w->activateWindow();
+        if (!QTest::qWaitForWindowActive(w.get())) return nullptr;
+        return w;
+    }
+
+    int IniInteger(const char* key, int fallback = -999) const {
+        return ProfileFile(m_files.ini).ReadInteger("Window", key, fallback);
+    }
+
+private slots:
+    void init() {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+        m_platform = FakePlatform{};
+        m_files = DataFiles{Path(QStringLiteral("tavolin.txt")).toStdString(),
+                            Path(QStringLiteral("tavolin.ini")).toStdString(),
+                            Path(QStringLiteral("tavolin.tmp")).toStdString(),
+                            Path(QStringLiteral("tavolin.tmp2")).toStdString()};
+    }
+
+    void initTestCase() { InstallIconFallback(); }
+
+    void firstStartShowsTheDefaultWindowInTheTopLeftCorner() {
+        auto w = Make();
+        // Every control the window is made of, by its name.
+        for (const char* name :
+             {"lblTitle", "bbtnCategory", "edtPage", "udPage", "btnInf", "tlbExc", "bvlInf",
+              "lblResSys", "lblResGDI", "lblResUser", "lblCPU", "ggResSys", "ggResGDI",
+              "ggResUser", "ggCPU", "lblAvailMem", "lblTotalMem", "btnOpt", "lblNow", "bvlOpt",
+              "tlbOpt", "imgDel", "imgGom", "pmCategory", "tlbFrmStyle", "tlbPos"}) {
+            QVERIFY2(w->findChild<QWidget*>(QLatin1String(name)) != nullptr, name);
+        }
+        for (int n = 1; n <= 24; ++n) {
+            QVERIFY(w->findChild<QToolButton*>(QStringLiteral("tlb%1").arg(n)) != nullptr);
+            QVERIFY(w->findChild<QAction*>(QStringLiteral("acF%1").arg(n)) != nullptr);
+        }
+        QCOMPARE(w->findChild<QAction*>(QStringLiteral("acF5"))->shortcut(),
+                 QKeySequence(Qt::Key_F5));
+        QCOMPARE(w->findChild<QAction*>(QStringLiteral("acF17"))->shortcut(),
+                 QKeySequence(Qt::SHIFT | Qt::Key_F5));
+
+        QCOMPARE(w->windowTitle(), QStringLiteral("Tavolin"));
+        QVERIFY(w->windowFlags() & Qt::FramelessWindowHint);
+        QVERIFY(w->windowFlags() & Qt::WindowStaysOnTopHint);
+        QCOMPARE(w->findChild<QLabel*>(QStringLiteral("lblTitle"))->text(),
+                 QStringLiteral("T\na\nv\no\nl\ni\nn"));
+        QCOMPARE(w->findChild<QPushButton*>(QStringLiteral("bbtnCategory"))->text(),
+                 QStringLiteral("無題カテゴリ"));
+        QCOMPARE(w->findChild<QLineEdit*>(QStringLiteral("edtPage"))->text(), QStringLiteral("1"));
+        QCOMPARE(w->findChild<QToolButton*>(QStringLiteral("tlbFrmStyle"))->toolTip(),
+                 QStringLiteral("最下面に表示"));
+        QVERIFY(w->font().family() == QStringLiteral("ＭＳ Ｐゴシック") ||
+                QFontDatabase::families(QFontDatabase::Japanese).contains(w->font().family()));
+
+        const QRect work = w->WorkArea();
+        QCOMPARE(w->pos(), work.topLeft());
+        // The settings file exists once start-up is over; the data file only after a change
+        // or the close.
+        QVERIFY(QFile::exists(Path(QStringLiteral("tavolin.ini"))));
+        QVERIFY(!QFile::exists(Path(QStringLiteral("tavolin.txt"))));
+        QCOMPARE(IniInteger("WinPos"), 1);
+        QCOMPARE(IniInteger("TaRMode"), 1);
+        QCOMPARE(IniInteger("Left"), work.left());
+
+        w->close();
+        QVERIFY(QFile::exists(Path(QStringLiteral("tavolin.txt"))));
+        QCOMPARE(IniInteger("Width"), w->width());
+    }
+
+    void layoutMatchesTheMeasuredControls() {
+        auto w = Make();
+        const char* captions[] = {"lblResSys", "lblResGDI", "lblResUser", "lblCPU"};
+        const char* gauges[] = {"ggResSys", "ggResGDI", "ggResUser", "ggCPU"};
+        const int tops[] = {0, 14, 28, 44};
+        for (int i = 0; i < 4; ++i) {
+            QCOMPARE(Inner(w->findChild<QLabel*>(QLatin1String(captions[i]))).top(), tops[i]);
+            QCOMPARE(Inner(w->findChild<QProgressBar*>(QLatin1String(gauges[i]))).top(), tops[i]);
+        }
+        const QRect bar = Inner(w->findChild<QWidget*>(QStringLiteral("tlbExc")));
+        QCOMPARE(bar.topLeft(), QPoint(16, 17));
+        const QRect inf = Inner(w->findChild<QWidget*>(QStringLiteral("btnInf")));
+        QCOMPARE(inf.right(), bar.right());
+        const QRect gom = Inner(w->findChild<QWidget*>(QStringLiteral("imgGom")));
+        QCOMPARE(w->width(), gom.left() + gom.width() + 6);
+        const QRect opt = Inner(w->findChild<QWidget*>(QStringLiteral("tlbOpt")));
+        QCOMPARE(w->height(), opt.top() + opt.height() + 7);
+        QCOMPARE(w->minimumSize(), w->maximumSize());
+    }
+
+    void functionKeysAndClicksLaunchTheirSlots() {
+        const std::string five = Script(QStringLiteral("five.sh"));
+        const std::string seventeen = Script(QStringLiteral("seventeen.sh"));
+        WriteCp932(Path(QStringLiteral("tavolin.txt")),
+                   "[無題カテゴリ]\r\n1:5=" + five + " <TS>five<TE>\r\n1:17=" + seventeen +
+                       " <TS>seventeen<TE>\r\n");
+        auto w = MakeActive();
+        QVERIFY(w);
+        QTest::keyClick(w.get(), Qt::Key_F5);
+        QTest::keyClick(w.get(), Qt::Key_F5, Qt::ShiftModifier);
+        QTest::mouseClick(w->findChild<QToolButton*>(QStringLiteral("tlb17")), Qt::LeftButton);
+        QCOMPARE(m_platform.opens.size(), std::size_t{3});
+        QCOMPARE(m_platform.opens[0].path, five);
+        QCOMPARE(m_platform.opens[1].path, seventeen);
+        QCOMPARE(m_platform.opens[2].path, seventeen);
+        QCOMPARE(m_platform.opens[0].workingFolder, m_dir->path().toStdString());
+        QVERIFY(!w->findChild<QToolButton*>(QStringLiteral("tlb17"))->isDown());
+        QCOMPARE(w->findChild<QToolButton*>(QStringLiteral("tlb5"))->toolTip(),
+                 QStringLiteral("five"));
+
+        // An empty button does nothing yet, and says nothing.
+        QTest::keyClick(w.get(), Qt::Key_F1);
+        QCOMPARE(m_platform.opens.size(), std::size_t{3});
+        QVERIFY(QApplication::activeModalWidget() == nullptr);
+    }
+
+    void pageKeysAndThePageBox() {
+        const std::string eight = Script(QStringLiteral("eight.sh"));
+        WriteCp932(Path(QStringLiteral("tavolin.txt")),
+                   "[無題カテゴリ]\r\n8:3=" + eight + " <TS>eight<TE>\r\n");
+        auto w = MakeActive();
+        QVERIFY(w);
+        auto* page = w->findChild<QLineEdit*>(QStringLiteral("edtPage"));
+        QTest::keyClick(w.get(), Qt::Key_Down);
+        QTest::keyClick(w.get(), Qt::Key_PageUp);
+        QCOMPARE(page->text(), QStringLiteral("1"));
+
+        page->setText(QStringLiteral("7"));
+        QTest::keyClick(w.get(), Qt::Key_Up);
+        QCOMPARE(page->text(), QStringLiteral("8"));
+        QCOMPARE(w->Core().Store().BtnTitle(3), std::string("eight"));
+        QTest::keyClick(w.get(), Qt::Key_PageUp);
+        QCOMPARE(page->text(), QStringLiteral("7"));
+        QVERIFY(!w->Core().Store().IsUsed(3));
+
+        // The up-down control steps the page box.
+        auto* up = w->findChild<QWidget*>(QStringLiteral("udPage"))->findChild<QToolButton*>(
+            QStringLiteral("up"));
+        QTest::mouseClick(up, Qt::LeftButton);
+        QCOMPARE(page->text(), QStringLiteral("8"));
+
+        // Typing: digits only, clamped to 1..32767, an empty box shows 1.
+        page->setFocus();
+        page->selectAll();
+        QTest::keyClicks(page, QStringLiteral("4a0.000"));
+        QCOMPARE(page->text(), QStringLiteral("32767"));
+        QCOMPARE(w->Core().Store().CurrentPage(), std::string("32767"));
+        page->selectAll();
+        QTest::keyClick(page, Qt::Key_0);
+        QCOMPARE(page->text(), QStringLiteral("1"));
+        page->selectAll();
+        QTest::keyClick(page, Qt::Key_Delete);
+        QCOMPARE(page->text(), QStringLiteral("1"));
+    }
+
+    void arrowKeysStepCategoriesUnlessThePageBoxHasFocus() {
+        WriteCp932(Path(QStringLiteral("tavolin.txt")), "[one]\r\n[two]\r\n[three]\r\n");
+        auto w = MakeActive();
+        QVERIFY(w);
+        auto* category = w->findChild<QPushButton*>(QStringLiteral("bbtnCategory"));
+        QCOMPARE(category->text(), QStringLiteral("one"));
+        QTest::keyClick(w.get(), Qt::Key_Left); // beeps at the first
+        QCOMPARE(category->text(), QStringLiteral("one"));
+        QTest::keyClick(w.get(), Qt::Key_Right);
+        QCOMPARE(category->text(), QStringLiteral("two"));
+        QTest::keyClick(w.get(), Qt::Key_Right);
+        QTest::keyClick(w.get(), Qt::Key_Right); // beeps at the last
+        QCOMPARE(category->text(), QStringLiteral("three"));
+
+        auto* page = w->findChild<QLineEdit*>(QStringLiteral("edtPage"));
+        page->setFocus();
+        QTest::keyClick(page, Qt::Key_Left);
+        QCOMPARE(category->text(), QStringLiteral("three"));
+
+        // The category menu: the names, a separator and the editor's item.
+        auto* menu = w->findChild<QMenu*>(QStringLiteral("pmCategory"));
+        const QList<QAction*> items = menu->actions();
+        QCOMPARE(items.size(), 5);
+        QCOMPARE(items[1]->text(), QStringLiteral("two"));
+        QVERIFY(items[3]->isSeparator());
+        QCOMPARE(items[4]->text(), QStringLiteral("カテゴリー編集(&E)..."));
+        page->setText(QStringLiteral("5"));
+        items[1]->trigger();
+        QCOMPARE(category->text(), QStringLiteral("two"));
+        QCOMPARE(page->text(), QStringLiteral("1"));
+    }
+
+    void altBackspaceCyclesTheDisplayModes() {
+        auto w = MakeActive();
+        QVERIFY(w);
+        const QWidget* bar = w->findChild<QWidget*>(QStringLiteral("tlbExc"));
+        const char* keys[] = {"NomalMode", "SmallMode", "TitleMode", "TimeMode", "TaRMode"};
+        for (int step = 0; step < 5; ++step) {
+            QTest::keyClick(w.get(), Qt::Key_Backspace, Qt::AltModifier);
+            for (int k = 0; k < 5; ++k) QCOMPARE(IniInteger(keys[k]), k == step ? 1 : 0);
+            if (step == 1) {
+                // The minimum mode: the button bar alone.
+                QCOMPARE(w->size(), bar->size() + QSize(7, 5));
+                QVERIFY(!w->findChild<QWidget*>(QStringLiteral("lblTitle"))->isVisible());
+                QVERIFY(!w->findChild<QWidget*>(QStringLiteral("bbtnCategory"))->isVisible());
+                QCOMPARE(Inner(bar).topLeft(), QPoint(1, -1));
+            }
+        }
+        QVERIFY(w->findChild<QWidget*>(QStringLiteral("bbtnCategory"))->isVisible());
+        QCOMPARE(w->width(), IniInteger("Width"));
+    }
+
+    void deactivationShrinksToClockAndGaugesKeepingTheDockedCorner() {
+        WriteCp932(Path(QStringLiteral("tavolin.ini")), "[Window]\r\nWinPos=3\r\n");
+        auto w = MakeActive();
+        QVERIFY(w);
+        const QRect work = w->WorkArea();
+        QCOMPARE(w->geometry().bottomRight(), work.bottomRight());
+        const QSize full = w->size();
+
+        w->AppDeactivate();
+        const QWidget* clock = w->findChild<QWidget*>(QStringLiteral("lblNow"));
+        const QWidget* gauge = w->findChild<QWidget*>(QStringLiteral("ggResSys"));
+        QVERIFY(!w->IsActiveLook());
+        QCOMPARE(w->width(), clock->width() + 7);
+        QCOMPARE(w->height(), clock->height() + gauge->height() + 7);
+        QCOMPARE(Inner(clock).topLeft(), QPoint(0, 0));
+        QCOMPARE(Inner(gauge).top(), clock->height() + 1);
+        QVERIFY(!w->findChild<QWidget*>(QStringLiteral("tlbExc"))->isVisible());
+        QCOMPARE(w->geometry().bottomRight(), work.bottomRight());
+
+        w->AppActivate();
+        QVERIFY(w->IsActiveLook());
+        QCOMPARE(w->size(), full);
+        QCOMPARE(w->geometry().bottomRight(), work.bottomRight());
+    }
+
+    void doubleClickCarriesTheWindowClockwise() {
+        auto w = MakeActive();
+        QVERIFY(w);
+        const QRect work = w->WorkArea();
+        QCOMPARE(w->pos(), work.topLeft());
+        auto* title = w->findChild<QWidget*>(QStringLiteral("lblTitle"));
+        QTest::mouseDClick(title, Qt::LeftButton, {}, QPoint(5, 20));
+        QCOMPARE(w->geometry().topRight(), work.topRight());
+        QCOMPARE(IniInteger("WinPos"), 2);
+        QCOMPARE(IniInteger("Left"), w->x());
+    }
+
+    void draggingTheBackgroundMovesAndSavesCtrlDocks() {
+        auto w = MakeActive();
+        QVERIFY(w);
+        const QRect work = w->WorkArea();
+        const auto send = [&](QEvent::Type type, QPoint global, Qt::MouseButton button,
+                              Qt::MouseButtons buttons, Qt::KeyboardModifiers mods) {
+            QMouseEvent e(type, w->mapFromGlobal(QPointF(global)), QPointF(global), button,
+                          buttons, mods);
+            QApplication::sendEvent(w.get(), &e);
+        };
+        // The free space right of the page box.
+        const QPoint start = w->mapToGlobal(QPoint(262, 8));
+        send(QEvent::MouseButtonPress, start, Qt::LeftButton, Qt::LeftButton, {});
+        send(QEvent::MouseMove, start + QPoint(100, 150), Qt::NoButton, Qt::LeftButton, {});
+        send(QEvent::MouseButtonRelease, start + QPoint(100, 150), Qt::LeftButton, {}, {});
+        QCOMPARE(w->pos(), work.topLeft() + QPoint(100, 150));
+        QCOMPARE(IniInteger("Left"), w->x());
+        QCOMPARE(IniInteger("Top"), w->y());
+
+        // With Ctrl near the left edge: the left side sticks to the work area's edge,
+        // centred on the cursor.
+        const QPoint from = w->mapToGlobal(QPoint(262, 8));
+        const QPoint cursor(work.left() + 10, work.top() + 200);
+        send(QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton, {});
+        send(QEvent::MouseMove, cursor, Qt::NoButton, Qt::LeftButton, Qt::ControlModifier);
+        send(QEvent::MouseButtonRelease, cursor, Qt::LeftButton, {}, Qt::ControlModifier);
+        QCOMPARE(w->x(), work.left());
+        QCOMPARE(w->y(), cursor.y() - w->height() / 2);
+        QCOMPARE(IniInteger("Top"), w->y());
+    }
+};
+
+QTEST_MAIN(TFrmMainTest)
+#include "TFrmMainTest.moc"
