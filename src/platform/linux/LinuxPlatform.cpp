@@ -1,0 +1,436 @@
+#include "platform/linux/LinuxPlatform.h"
+
+#include "platform/linux/AppLaunch.h"
+#include "platform/linux/CommandLine.h"
+#include "platform/linux/DesktopEntry.h"
+#include "platform/linux/FileManager.h"
+#include "platform/linux/GLibPtr.h"
+#include "platform/linux/Spawn.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+namespace tavolin {
+
+using namespace linuxdesktop;
+
+namespace {
+
+// A .desktop link may point to another link; a cycle stops here.
+constexpr int kMaxLinkDepth = 8;
+
+std::string ErrnoText(int error) {
+    return std::strerror(error);
+}
+
+bool Succeeded(int code) {
+    return code > 32;
+}
+
+std::string ParentOf(const std::string& fullPath) {
+    const std::size_t slash = fullPath.rfind('/');
+    if (slash == std::string::npos || slash == 0) {
+        return "/";
+    }
+    return fullPath.substr(0, slash);
+}
+
+std::string NameOf(const std::string& fullPath) {
+    const std::size_t slash = fullPath.rfind('/');
+    return slash == std::string::npos ? fullPath : fullPath.substr(slash + 1);
+}
+
+std::string FileUri(const std::string& fullPath) {
+    GCharPtr uri(g_filename_to_uri(fullPath.c_str(), nullptr, nullptr));
+    return uri ? std::string(uri.get()) : std::string();
+}
+
+// The process's file-creation mask, read without changing it (umask() can only be read by
+// setting it, which would race with other threads creating files).
+mode_t CurrentUmask() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("Umask:", 0) == 0) {
+            try {
+                return static_cast<mode_t>(std::stoul(line.substr(6), nullptr, 8));
+            } catch (const std::exception&) {
+                break;
+            }
+        }
+    }
+    return 022;
+}
+
+// A file the system can execute as it is: a regular file with execute permission that is an
+// ELF binary or a script with a "#!" line. Documents that merely carry an execute bit (files
+// on FAT or NTFS mounts, for instance) are not programs: they open in their application
+// instead of being handed to a shell.
+bool IsProgram(const std::string& path) {
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || (info.st_mode & 0111) == 0 ||
+        access(path.c_str(), X_OK) != 0) {
+        return false;
+    }
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        return errno == EACCES; // execute-only: only a program is set up like that
+    }
+    char head[4] = {};
+    ssize_t got = 0;
+    do {
+        got = read(fd, head, sizeof head);
+    } while (got < 0 && errno == EINTR);
+    close(fd);
+    constexpr char kElfMagic[4] = {'\x7f', 'E', 'L', 'F'};
+    if (got >= 4 && std::memcmp(head, kElfMagic, 4) == 0) {
+        return true;
+    }
+    return got >= 2 && head[0] == '#' && head[1] == '!';
+}
+
+int CodeFromSpawn(const SpawnResult& result) {
+    if (result.failedAt == SpawnStage::WorkingFolder) {
+        return open_failure::kPathNotFound;
+    }
+    return CodeFromErrno(result.error);
+}
+
+// Shows a folder: the file manager over D-Bus, else the default application for folders.
+int ShowFolderCode(const std::string& fullPath) {
+    const std::string uri = FileUri(fullPath);
+    if (!uri.empty() && CallFileManager("ShowFolders", {uri})) {
+        return open_result::kSuccess;
+    }
+    return OpenFolderWithDefaultApplication(fullPath);
+}
+
+// Open with the depth of .desktop links followed so far.
+//
+// Result codes:
+//   missing path (or a dangling link)                    -> 2
+//   folder shown                                          -> 42; no folder handler -> 31
+//   program or application started                        -> 42
+//   start failed: see CodeFromErrno / CodeFromError        -> 2, 3, 5, 8, 11 or 1
+//   document: no application for its content type         -> 31; launched -> 42
+//   Type=Link .desktop to a URL: no handler for its scheme -> 31
+int OpenPath(const LinuxPlatform& platform, const std::string& path, const std::string& parameters,
+             const std::string& workingFolder, int depth) {
+    const FileAttributes attributes = platform.Attributes(path);
+    if (!attributes.exists) {
+        return open_result::kNotFound;
+    }
+    const std::string full = platform.FullPath(path);
+    if (attributes.directory) {
+        return ShowFolderCode(full);
+    }
+
+    if (platform.IsShortcut(full)) {
+        DesktopEntry entry;
+        try {
+            entry = ReadDesktopEntry(full);
+        } catch (const std::runtime_error&) {
+            // Not a valid entry: it opens as the document it is.
+        }
+        if (entry.type == "Application") {
+            return LaunchDesktopApplication(full, SplitCommandLine(parameters), workingFolder);
+        }
+        if (entry.type == "Link" && !entry.url.empty()) {
+            const std::string local = LocalPathOfUrl(entry.url);
+            if (local.empty()) {
+                return OpenUri(entry.url);
+            }
+            if (depth >= kMaxLinkDepth) {
+                return open_failure::kOther;
+            }
+            return OpenPath(platform, local, parameters, ParentOf(platform.FullPath(local)),
+                            depth + 1);
+        }
+    }
+
+    if (IsProgram(full)) {
+        const SpawnResult result = StartDetached(full, SplitCommandLine(parameters), workingFolder);
+        return result.Started() ? open_result::kSuccess : CodeFromSpawn(result);
+    }
+    // A document takes no parameters.
+    return OpenWithDefaultApplication(full);
+}
+
+} // namespace
+
+LinuxPlatform::LinuxPlatform() = default;
+LinuxPlatform::~LinuxPlatform() = default;
+
+std::unique_ptr<Platform> CreatePlatform() {
+    return std::make_unique<LinuxPlatform>();
+}
+
+// --- paths and files ---------------------------------------------------------------------
+
+FileAttributes LinuxPlatform::Attributes(const std::string& path) const {
+    FileAttributes attributes;
+    struct stat entry {};
+    if (path.empty() || lstat(path.c_str(), &entry) != 0) {
+        return attributes;
+    }
+    struct stat target = entry;
+    attributes.symlink = S_ISLNK(entry.st_mode);
+    if (attributes.symlink && stat(path.c_str(), &target) != 0) {
+        return FileAttributes{}; // dangling: nothing to report on
+    }
+    attributes.exists = true;
+    attributes.directory = S_ISDIR(target.st_mode);
+    attributes.readOnly = access(path.c_str(), W_OK) != 0;
+    attributes.hidden = NameOf(FullPath(path)).rfind('.', 0) == 0;
+    return attributes;
+}
+
+std::string LinuxPlatform::FullPath(const std::string& path) const {
+    if (path.empty()) {
+        return {};
+    }
+    std::filesystem::path full(path);
+    if (full.is_relative()) {
+        std::error_code error;
+        const std::filesystem::path current = std::filesystem::current_path(error);
+        if (!error) {
+            full = current / full;
+        }
+    }
+    std::string text = full.lexically_normal().string();
+    // lexically_normal keeps a trailing "/" ("/a/b/" for "/a/b/c/..") and a leading "//";
+    // neither names a different file here.
+    while (text.size() > 1 && text.back() == '/') {
+        text.pop_back();
+    }
+    const std::size_t firstName = text.find_first_not_of('/');
+    if (firstName == std::string::npos && !text.empty()) {
+        return "/";
+    }
+    if (firstName != std::string::npos && firstName > 1) {
+        text.erase(0, firstName - 1);
+    }
+    return text;
+}
+
+std::optional<std::string> LinuxPlatform::EntryName(const std::string& path) const {
+    // Names are stored exactly as given on Linux: no short names, no case folding. A
+    // dangling link is an entry too.
+    struct stat entry {};
+    if (path.empty() || lstat(path.c_str(), &entry) != 0) {
+        return std::nullopt;
+    }
+    const std::string full = FullPath(path);
+    return full == "/" ? full : NameOf(full);
+}
+
+bool LinuxPlatform::ReplaceFile(const std::string& path, const std::string& bytes,
+                                std::string& error) {
+    if (path.empty()) {
+        error = "Cannot save a file without a name.";
+        return false;
+    }
+    std::string target = FullPath(path);
+
+    // A symbolic link stays a link: the file it points to is replaced.
+    struct stat entry {};
+    if (lstat(target.c_str(), &entry) == 0 && S_ISLNK(entry.st_mode)) {
+        std::unique_ptr<char, decltype(&std::free)> resolved(realpath(target.c_str(), nullptr),
+                                                             &std::free);
+        if (resolved) {
+            target = resolved.get();
+        }
+    }
+
+    struct stat old {};
+    bool exists = false;
+    if (stat(target.c_str(), &old) == 0) {
+        if (S_ISDIR(old.st_mode)) {
+            error = "Cannot save \"" + target + "\": it is a folder, not a file.";
+            return false;
+        }
+        if (!S_ISREG(old.st_mode)) {
+            error = "Cannot save \"" + target + "\": it is not a regular file.";
+            return false;
+        }
+        // Renaming over a file needs only a writable folder, so a file the user has made
+        // read-only would be replaced silently; it is refused as writing into it would be.
+        if (access(target.c_str(), W_OK) != 0) {
+            error = "Cannot save \"" + target + "\": " + ErrnoText(errno);
+            return false;
+        }
+        exists = true;
+    } else if (errno != ENOENT) {
+        error = "Cannot save \"" + target + "\": " + ErrnoText(errno);
+        return false;
+    }
+
+    const std::string folder = ParentOf(target);
+    // ".<name>.XXXXXX", cut so that it stays within the 255 bytes a name may have.
+    const std::string prefix = "." + NameOf(target).substr(0, 240) + ".";
+    std::string temporary = (folder == "/" ? "" : folder) + "/" + prefix + "XXXXXX";
+    const int fd = mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0) {
+        error = "Cannot save \"" + target + "\": " + ErrnoText(errno);
+        return false;
+    }
+
+    const auto fail = [&](const std::string& what, int code) {
+        close(fd);
+        unlink(temporary.c_str());
+        error = "Cannot save \"" + target + "\": " + what + ErrnoText(code);
+        return false;
+    };
+
+    // The new file gets the old one's owner and permissions; a new file gets what a plain
+    // creation would give it (0666 less the umask), not mkstemp's 0600.
+    if (exists) {
+        // Allowed to root, a no-op for the owner; otherwise the new file is ours.
+        const int ignored = fchown(fd, old.st_uid, old.st_gid);
+        static_cast<void>(ignored);
+    }
+    const mode_t mode = exists ? (old.st_mode & 07777) : (0666 & ~CurrentUmask());
+    if (fchmod(fd, mode) != 0) {
+        return fail("cannot set its permissions: ", errno);
+    }
+
+    std::size_t written = 0;
+    while (written < bytes.size()) {
+        const ssize_t n = write(fd, bytes.data() + written, bytes.size() - written);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return fail("", errno);
+        }
+        written += static_cast<std::size_t>(n);
+    }
+    if (fsync(fd) != 0) {
+        return fail("", errno);
+    }
+    if (close(fd) != 0) {
+        const int code = errno;
+        unlink(temporary.c_str());
+        error = "Cannot save \"" + target + "\": " + ErrnoText(code);
+        return false;
+    }
+    if (rename(temporary.c_str(), target.c_str()) != 0) {
+        const int code = errno;
+        unlink(temporary.c_str());
+        error = "Cannot save \"" + target + "\": " + ErrnoText(code);
+        return false;
+    }
+    // Make the rename itself durable. The new file is in place whatever this says, and some
+    // file systems cannot sync a folder, so its result does not decide the outcome.
+    const int folderFd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folderFd >= 0) {
+        const int ignored = fsync(folderFd);
+        static_cast<void>(ignored);
+        close(folderFd);
+    }
+    return true;
+}
+
+// --- shortcuts -----------------------------------------------------------------------------
+
+bool LinuxPlatform::IsShortcut(const std::string& path) const {
+    const std::string extension = std::filesystem::path(path).extension().string();
+    return g_ascii_strcasecmp(extension.c_str(), ".desktop") == 0;
+}
+
+ShortcutTarget LinuxPlatform::ResolveShortcut(const std::string& path) const {
+    const DesktopEntry entry = ReadDesktopEntry(path);
+    ShortcutTarget result{path, entry.name};
+    if (entry.type == "Link") {
+        // A link to a file stands for that file. A link to anything else (a web page) stays
+        // the .desktop file, which Open follows to its URL.
+        const std::string local = LocalPathOfUrl(entry.url);
+        if (!local.empty()) {
+            result.target = local;
+        }
+    }
+    // An application stays the .desktop file: opening it runs its Exec line.
+    return result;
+}
+
+// --- the shell -----------------------------------------------------------------------------
+
+int LinuxPlatform::Open(const std::string& path, const std::string& parameters,
+                        const std::string& workingFolder) {
+    return OpenPath(*this, path, parameters, workingFolder, 0);
+}
+
+bool LinuxPlatform::ShowFolder(const std::string& folder) {
+    if (!Attributes(folder).directory) {
+        return false;
+    }
+    return Succeeded(ShowFolderCode(FullPath(folder)));
+}
+
+bool LinuxPlatform::ShowItem(const std::string& path) {
+    if (!Attributes(path).exists) {
+        return false;
+    }
+    const std::string full = FullPath(path);
+    const std::string uri = FileUri(full);
+    if (!uri.empty() && CallFileManager("ShowItems", {uri})) {
+        return true;
+    }
+    // Without the file manager's service nothing can be selected: show the folder.
+    return Succeeded(OpenFolderWithDefaultApplication(ParentOf(full)));
+}
+
+bool LinuxPlatform::ShowComputer() {
+    if (CallFileManager("ShowFolders", {"computer:///"})) {
+        return true;
+    }
+    return Succeeded(OpenFolderWithDefaultApplication("/"));
+}
+
+bool LinuxPlatform::ShowRecycleBin() {
+    if (CallFileManager("ShowFolders", {"trash:///"})) {
+        return true;
+    }
+    // The home trash's files folder; the trash is created on first use, so make it here.
+    const std::string files = std::string(g_get_user_data_dir()) + "/Trash/files";
+    if (g_mkdir_with_parents(files.c_str(), 0700) != 0) {
+        return false;
+    }
+    return Succeeded(OpenFolderWithDefaultApplication(files));
+}
+
+std::optional<std::string> LinuxPlatform::SpecialFolderPath(SpecialFolder folder) const {
+    // GLib reads HOME, XDG_DATA_HOME and user-dirs.dirs once per process.
+    const std::string dataHome = g_get_user_data_dir();
+    switch (folder) {
+    case SpecialFolder::Desktop: {
+        // XDG_DESKTOP_DIR of user-dirs.dirs, or ~/Desktop.
+        const char* desktop = g_get_user_special_dir(G_USER_DIRECTORY_DESKTOP);
+        if (desktop == nullptr) {
+            return std::nullopt;
+        }
+        return std::string(desktop);
+    }
+    case SpecialFolder::RecentDocuments:
+        return dataHome; // the folder of recently-used.xbel
+    case SpecialFolder::SendTo:
+    case SpecialFolder::StartMenu: {
+        const std::string path =
+            dataHome + (folder == SpecialFolder::SendTo ? "/tavolin/SendTo" : "/applications");
+        if (g_mkdir_with_parents(path.c_str(), 0700) != 0) {
+            return std::nullopt;
+        }
+        return path;
+    }
+    }
+    return std::nullopt;
+}
+
+} // namespace tavolin
