@@ -1,0 +1,187 @@
+#include "platform/linux/RecentFiles.h"
+
+#include <gio/gio.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+
+namespace tavolin::linuxdesktop {
+
+const char* const kEmptyRecentList =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+    "<xbel version=\"1.0\"\n"
+    "      xmlns:bookmark=\"http://www.freedesktop.org/standards/desktop-bookmarks\"\n"
+    "      xmlns:mime=\"http://www.freedesktop.org/standards/shared-mime-info\"\n"
+    ">\n"
+    "</xbel>\n";
+
+namespace {
+
+std::string ErrnoText(int error) {
+    return g_strerror(error);
+}
+
+std::int64_t UnixTime(GDateTime* time) {
+    return time ? g_date_time_to_unix(time) : 0;
+}
+
+std::string FileNameOfPath(const std::string& path) {
+    std::string trimmed = path;
+    while (trimmed.size() > 1 && trimmed.back() == '/')
+        trimmed.pop_back();
+    std::size_t slash = trimmed.rfind('/');
+    return slash == std::string::npos || trimmed == "/" ? trimmed : trimmed.substr(slash + 1);
+}
+
+std::string FolderOfPath(const std::string& path) {
+    std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Writes `bytes` to a new file beside `target` and renames it over `target`. The target
+// is either the old file or the complete new one at every moment.
+bool ReplaceAtomically(const std::string& target, const std::string& bytes, mode_t mode,
+                       std::string& error) {
+    std::string folder = FolderOfPath(target);
+    std::string pattern = folder + "/." + FileNameOfPath(target) + ".XXXXXX";
+    int fd = mkostemp(pattern.data(), O_CLOEXEC);
+    if (fd < 0) {
+        error = "cannot create a file in " + folder + ": " + ErrnoText(errno);
+        return false;
+    }
+    const std::string& temp = pattern;
+    auto fail = [&](const std::string& what, int code) {
+        error = what + ": " + ErrnoText(code);
+        if (fd >= 0)
+            close(fd);
+        unlink(temp.c_str());
+        return false;
+    };
+    if (fchmod(fd, mode) != 0)
+        return fail("cannot set the mode of " + temp, errno);
+    std::size_t written = 0;
+    while (written < bytes.size()) {
+        ssize_t n = write(fd, bytes.data() + written, bytes.size() - written);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return fail("cannot write " + temp, errno);
+        }
+        written += static_cast<std::size_t>(n);
+    }
+    if (fsync(fd) != 0)
+        return fail("cannot flush " + temp, errno);
+    int closeResult = close(fd);
+    fd = -1;
+    if (closeResult != 0)
+        return fail("cannot write " + temp, errno);
+    if (rename(temp.c_str(), target.c_str()) != 0)
+        return fail("cannot replace " + target, errno);
+    // Make the rename itself durable.
+    int folderFd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folderFd >= 0) {
+        fsync(folderFd);
+        close(folderFd);
+    }
+    return true;
+}
+
+} // namespace
+
+std::string RecentListFile() {
+    const char* dataHome = g_get_user_data_dir();
+    return std::string(dataHome ? dataHome : "") + "/recently-used.xbel";
+}
+
+std::vector<RecentDocument> ParseRecentList(std::string_view xbel) {
+    std::vector<RecentDocument> documents;
+    if (xbel.empty())
+        return documents;
+    GBookmarkFile* bookmarks = g_bookmark_file_new();
+    // A damaged file still yields the bookmarks completed before the damage.
+    g_bookmark_file_load_from_data(bookmarks, xbel.data(), xbel.size(), nullptr);
+
+    gsize count = 0;
+    gchar** uris = g_bookmark_file_get_uris(bookmarks, &count);
+    for (gsize i = 0; i < count; ++i) {
+        gchar* hostname = nullptr;
+        gchar* path = g_filename_from_uri(uris[i], &hostname, nullptr);
+        bool local = path && (!hostname || g_ascii_strcasecmp(hostname, "localhost") == 0);
+        if (local) {
+            RecentDocument document;
+            document.path = path;
+            document.target = document.path;
+            document.title = FileNameOfPath(document.path);
+            document.modified = std::max(
+                UnixTime(g_bookmark_file_get_modified_date_time(bookmarks, uris[i], nullptr)),
+                UnixTime(g_bookmark_file_get_visited_date_time(bookmarks, uris[i], nullptr)));
+            documents.push_back(std::move(document));
+        }
+        g_free(path);
+        g_free(hostname);
+    }
+    g_strfreev(uris);
+    g_bookmark_file_free(bookmarks);
+
+    std::stable_sort(
+        documents.begin(), documents.end(),
+        [](const RecentDocument& a, const RecentDocument& b) { return a.modified > b.modified; });
+    return documents;
+}
+
+std::vector<RecentDocument> ReadRecentList(const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in)
+        return {};
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return ParseRecentList(text);
+}
+
+bool ClearRecentList(const std::string& file, std::string& error) {
+    struct stat st {};
+    if (lstat(file.c_str(), &st) != 0) {
+        if (errno == ENOENT)
+            return true; // no list, nothing to clear
+        error = file + ": " + ErrnoText(errno);
+        return false;
+    }
+    std::string target = file;
+    if (S_ISLNK(st.st_mode)) {
+        char resolved[PATH_MAX];
+        if (!realpath(file.c_str(), resolved)) {
+            error = file + ": " + ErrnoText(errno);
+            return false;
+        }
+        target = resolved;
+        if (stat(target.c_str(), &st) != 0) {
+            error = target + ": " + ErrnoText(errno);
+            return false;
+        }
+    }
+    if (!S_ISREG(st.st_mode)) {
+        error = target + ": not a regular file";
+        return false;
+    }
+    return ReplaceAtomically(target, kEmptyRecentList, 0600, error);
+}
+
+std::string RecentListLocation() {
+    const gchar* const* schemes = g_vfs_get_supported_uri_schemes(g_vfs_get_default());
+    for (std::size_t i = 0; schemes && schemes[i]; ++i) {
+        if (std::string_view(schemes[i]) == "recent")
+            return "recent:///";
+    }
+    return FolderOfPath(RecentListFile());
+}
+
+} // namespace tavolin::linuxdesktop

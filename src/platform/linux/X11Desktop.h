@@ -1,0 +1,42 @@
+#pragma once
+
+#include "platform/Platform.h"
+
+#include <optional>
+#include <string>
+
+namespace tavolin::linuxdesktop {
+
+// Window-manager requests on X11 through the EWMH conventions. Each call opens its own
+// connection to the display named by $DISPLAY, so it needs no toolkit. A false result
+// (with `error` saying why) means the request could not be made: no X11 display (for
+// instance a Wayland session without XWayland), no EWMH window manager, a window manager
+// that does not offer the request, or a window that does not exist.
+
+// True when $DISPLAY names a display; false on a session without X11.
+bool HasX11Display();
+
+// Shows the desktop (every window minimised) or ends that mode, restoring the windows:
+// _NET_SHOWING_DESKTOP.
+bool ShowDesktop(bool show, std::string& error);
+
+// Hides or shows a window's taskbar entry: _NET_WM_STATE_SKIP_TASKBAR. A window that is
+// not mapped yet gets the state in its property, which the window manager reads when the
+// window is mapped.
+bool SetSkipTaskbar(NativeWindow window, bool skip, std::string& error);
+
+// Keeps a window above all others, below all others, or in the normal stack:
+// _NET_WM_STATE_ABOVE and _NET_WM_STATE_BELOW.
+enum class StackLayer { Normal, Above, Below };
+bool SetStackLayer(NativeWindow window, StackLayer layer, std::string& error);
+
+// The area of the current desktop not covered by panels and docks: _NET_WORKAREA.
+struct WorkAreaRect {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+};
+std::optional<WorkAreaRect> WorkArea(std::string& error);
+
+} // namespace tavolin::linuxdesktop
