@@ -67,6 +67,8 @@ if ! wmctrl -m >/dev/null 2>&1; then
     wm_pid=$!
     wait_for 10 wmctrl -m >/dev/null 2>&1
 fi
+# The work area is published once the window manager has set itself up.
+wait_for 10 bash -c "xprop -root _NET_WORKAREA | grep -q ' = '"
 
 app=$work/app
 mkdir -p "$app/targets"
@@ -161,5 +163,9 @@ wait_for 15 test -n "$(window_of "$c")"
 check "after a crash the next start shows its window" test -n "$(window_of "$c")"
 kill -9 "$c" 2>/dev/null
 
+if [ "$failed" -ne 0 ]; then
+    echo "--- the launcher's output:"
+    cat "$work/stderr.log"
+fi
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
