@@ -453,6 +453,44 @@ TEST_F(ButtonStoreTest, DamagedFilesLoadAndKeepForeignLinesThroughASave) {
     EXPECT_TRUE(m_view.messages.empty());
 }
 
+// A file of several megabytes, read in pieces: category lines at every place of a piece,
+// "[" inside lines, LF-only and CR LF lines mixed, a line longer than a piece. Saving the
+// page as it was loaded gives the same lines, all ended by CR LF.
+TEST_F(ButtonStoreTest, LargeMixedFileSurvivesASaveLineForLine) {
+    std::string bytes = "head [not a category]\n";
+    std::mt19937 random(7);
+    int categories = 0;
+    for (int c = 0; bytes.size() < (5u << 20); ++c) {
+        if (c == 5) {
+            bytes += "[c]\r\n1:1=/nope/a <TS>A<TE>\r\n1:7=/nope/[b] <TS>B [x]<TE>\n2:1=/p\r\n";
+        }
+        bytes += "[cat" + std::to_string(c) + "]" + (c % 3 == 0 ? "\n" : "\r\n");
+        categories += 1 + (c == 5);
+        const int lines = static_cast<int>(random() % 4000);
+        for (int i = 0; i < lines; ++i) {
+            bytes += "1:" + std::to_string(i % 24 + 1) + "=/opt/[" + std::to_string(i) + "]/x <TS>t<TE>";
+            bytes += random() % 5 == 0 ? "\n" : "\r\n";
+        }
+        if (c == 10) bytes += std::string(3 << 20, 'L') + "\r\n";
+    }
+    bytes += "[c]\r\n1:1=/second/section\r\ntail without line end";
+    WriteData(bytes);
+
+    ButtonStore& store = Posix("c");
+    EXPECT_EQ(store.CategoryNames().size(), static_cast<std::size_t>(categories + 1));
+    EXPECT_THAT(UsedSlots(store), ElementsAre(1, 7));
+    EXPECT_EQ(store.BtnTitle(7), "B [x]");
+    ASSERT_TRUE(store.SavePage());
+
+    std::string expected;
+    for (auto line : text::SplitLines(bytes)) {
+        if (line != "1:1=/second/section") expected.append(line).append("\r\n");
+    }
+    const std::string after = DataBytes();
+    ASSERT_EQ(after.size(), expected.size());
+    EXPECT_TRUE(after == expected);
+}
+
 TEST_F(ButtonStoreTest, Cp932FileBecomesUtf8OnlyWhenAButtonNeedsIt) {
     const std::string foreign = Sj("[ゲーム]\r\n1:1=/ソ\r\n") + "\x81\xFF junk\r\n";
     WriteData(foreign);
