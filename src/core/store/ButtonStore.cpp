@@ -155,9 +155,12 @@ private:
 bool HasBareLineFeed(std::string_view run) {
     if (run.empty()) return false;
     const auto* p = reinterpret_cast<const unsigned char*>(run.data());
-    unsigned bad = p[0] == '\n';
+    // Byte-wide flags keep sixteen or more bytes in one vector step.
+    unsigned char bad = p[0] == '\n';
     for (std::size_t i = 1; i < run.size(); ++i) {
-        bad |= static_cast<unsigned>(p[i] == '\n') & static_cast<unsigned>(p[i - 1] != '\r');
+        const unsigned char lf = p[i] == '\n';
+        const unsigned char noCr = p[i - 1] != '\r';
+        bad |= static_cast<unsigned char>(lf & noCr);
     }
     return bad != 0;
 }
