@@ -69,7 +69,7 @@ int SamplingIntervalOf(int showTime) {
     return kIntervalTable[static_cast<std::size_t>(showTime - 1)];
 }
 
-WindowSettings LoadSettings(const ProfileFile& file, const std::string& dateFontName) {
+WindowSettings LoadSettings(const ProfileFile& file, std::string_view dateFontName) {
     const std::string section(kWindowSection);
     WindowSettings settings;
     for (const auto& key : kWindowSettingKeys) {
@@ -85,9 +85,9 @@ WindowSettings LoadSettings(const ProfileFile& file, const std::string& dateFont
                        },
                        [&](std::string WindowSettings::*f) {
                            // The clock's font defaults to the font it has now.
-                           const std::string fallback = f == &WindowSettings::DateFontName
-                                                            ? dateFontName
-                                                            : std::string(key.defaultText);
+                           const std::string fallback(f == &WindowSettings::DateFontName
+                                                          ? dateFontName
+                                                          : key.defaultText);
                            settings.*f = file.ReadString(section, name, fallback);
                        },
                        [&](Colour WindowSettings::*f) {

@@ -15,6 +15,8 @@ class Platform;
 class ProfileFile;
 
 inline constexpr std::string_view kWindowSection = "Window";
+// The clock's font before the user chose one.
+inline constexpr std::string_view kDefaultDateFontName = "ＭＳ Ｐゴシック";
 
 // The values of the settings file's [Window] section. A default-constructed object holds
 // the defaults of kWindowSettingKeys (the table below is their only source).
@@ -101,7 +103,7 @@ inline const std::array<WindowSettingKey, 42> kWindowSettingKeys{{
     {"DateFormat",   &WindowSettings::DateFormat,   "yyyy/m/d(aaa) hh:nn",   17, false},
     {"DateFont",     &WindowSettings::DateFont,     "clLime",                 0, true},
     {"DateBack",     &WindowSettings::DateBack,     "clBlack",                0, true},
-    {"DateFontName", &WindowSettings::DateFontName, "ＭＳ Ｐゴシック",        0, true},
+    {"DateFontName", &WindowSettings::DateFontName, kDefaultDateFontName,     0, true},
     {"DateBold",     &WindowSettings::DateBold,     "1",                      0, true},
     {"DateItalic",   &WindowSettings::DateItalic,   "1",                      0, true},
     {"NomalMode",    &WindowSettings::NomalMode,    "0",                     11, true},
@@ -130,7 +132,7 @@ int SamplingIntervalOf(int showTime);
 // other than 0; a colour text that is not a colour reads as the default colour.
 // `dateFontName` is the default of DateFontName: the clock's current font.
 WindowSettings LoadSettings(const ProfileFile& file,
-                            const std::string& dateFontName = "ＭＳ Ｐゴシック");
+                            std::string_view dateFontName = kDefaultDateFontName);
 
 // Writes the keys that the launcher window changes itself (saveOrder > 0), in that order.
 // The caller saves the file once (ProfileFile::Save), or uses SaveSettingsFile.
