@@ -381,6 +381,14 @@ void TFrmMain::showEvent(QShowEvent* event) {
                     if (state == Qt::ApplicationActive && !wasActive) AppActivate();
                     if (state != Qt::ApplicationActive && wasActive) AppDeactivate();
                 });
+        // A window in a corner stays there when a panel comes, goes or moves, or a screen
+        // changes.
+        const auto follow = [this](QScreen* s) {
+            connect(s, &QScreen::availableGeometryChanged, this, [this] { FollowWorkArea(); });
+        };
+        for (QScreen* s : QGuiApplication::screens()) follow(s);
+        connect(qApp, &QGuiApplication::screenAdded, this, follow);
+        connect(qApp, &QGuiApplication::screenRemoved, this, [this] { FollowWorkArea(); });
     }
     activateWindow();
     raise();
@@ -710,6 +718,11 @@ void TFrmMain::PlaceAtCorner(int pos) {
     if (pos == 0) s.WinPos = placed.winPos;
     m_core->SaveSettings();
     tlbPos->setIcon(OptIcon(s.WinPos + 14));
+}
+
+void TFrmMain::FollowWorkArea() {
+    const int winPos = m_core->Settings().WinPos;
+    if (winPos >= 1 && winPos <= 4) PlaceAtCorner(winPos);
 }
 
 // --- mouse -------------------------------------------------------------------------------

@@ -55,6 +55,8 @@ public:
     void FrmShow();
     // The work area of the screen the window is on.
     QRect WorkArea() const;
+    // Puts a window that sits in a corner back into the corner of the work area now.
+    void FollowWorkArea();
     bool IsActiveLook() const { return m_layout.titleActive; }
 
 public slots:

@@ -60,15 +60,22 @@ export XDG_CONFIG_HOME=$HOME/.config XDG_DATA_HOME=$HOME/.local/share XDG_CACHE_
 mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 unset QT_QPA_PLATFORM DBUS_SESSION_BUS_ADDRESS
 
-# Stacking, focus and the taskbar state need a window manager.
+# Stacking, focus and the taskbar state need a window manager. It is ready once it has
+# published the work area; a window manager that does not get there is started again.
+has_work_area() { xprop -root _NET_WORKAREA 2>/dev/null | grep -q ' = '; }
 if ! wmctrl -m >/dev/null 2>&1; then
     command -v openbox >/dev/null || { echo "SKIP: no window manager and no openbox"; exit 77; }
-    openbox --sm-disable >/dev/null 2>&1 &
-    wm_pid=$!
-    wait_for 10 wmctrl -m >/dev/null 2>&1
+    for attempt in 1 2 3; do
+        openbox --sm-disable >>"$work/openbox.log" 2>&1 &
+        wm_pid=$!
+        wait_for 10 has_work_area && break
+        echo "window manager not ready (attempt $attempt)"
+        kill "$wm_pid" 2>/dev/null
+        wait "$wm_pid" 2>/dev/null
+        wm_pid=""
+    done
 fi
-# The work area is published once the window manager has set itself up.
-wait_for 10 bash -c "xprop -root _NET_WORKAREA | grep -q ' = '"
+wait_for 10 has_work_area
 
 app=$work/app
 mkdir -p "$app/targets"
@@ -166,6 +173,9 @@ kill -9 "$c" 2>/dev/null
 if [ "$failed" -ne 0 ]; then
     echo "--- the launcher's output:"
     cat "$work/stderr.log"
+    echo "--- the window manager's output:"
+    cat "$work/openbox.log" 2>/dev/null
+    wmctrl -m
 fi
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

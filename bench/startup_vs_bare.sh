@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# Start-up time and idle memory of the launcher against a bare Qt window with 24 icon
+# buttons (BareWindow), measured side by side on a virtual X server without a window
+# manager. The launcher starts in a temporary folder with a data file of 100,000 button
+# lines (the page on screen at the end of its category, so the whole file is read).
+#
+#   bench/startup_vs_bare.sh [BUILD_DIR] [RUNS]     (BUILD_DIR defaults to build/release)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$(realpath "${1:-$root/build/release}")
+runs=${2:-15}
+timer=$build/bench/StartupTimer
+bare=$build/bench/BareWindow
+launcher=$build/src/app/tavolin
+for f in "$timer" "$bare" "$launcher"; do
+    [ -x "$f" ] || { echo "missing $f: build with the release preset first" >&2; exit 2; }
+done
+
+if [ -z "${STARTUP_BENCH_INNER:-}" ]; then
+    export STARTUP_BENCH_INNER=1
+    exec xvfb-run -a -s "-screen 0 1280x800x24" "$0" "$build" "$runs"
+fi
+
+work=$(mktemp -d /tmp/tavolin-startup.XXXXXX)
+trap 'rm -rf "$work"' EXIT
+export HOME=$work/home XDG_RUNTIME_DIR=$work/run
+mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+unset QT_QPA_PLATFORM
+
+cp "$launcher" "$work/tavolin"
+# 100,000 button lines: pages 2 to 4167 first, page 1 last.
+awk 'BEGIN {
+    printf "[無題カテゴリ]\r\n";
+    t[0] = "/bin/sh"; t[1] = "/etc/hosts"; t[2] = "/usr/share"; t[3] = "/missing/target.exe";
+    n = 0;
+    for (p = 2; n < 100000 - 24; p++)
+        for (s = 1; s <= 24 && n < 100000 - 24; s++) {
+            printf "%d:%d=%s <TS>button %d-%d<TE>\r\n", p, s, t[n % 4], p, s; n++ }
+    for (s = 1; s <= 24; s++) printf "1:%d=%s <TS>button 1-%d<TE>\r\n", s, t[s % 4], s
+}' | iconv -f UTF-8 -t CP932 >"$work/tavolin.txt"
+lines=$(grep -c ':' "$work/tavolin.txt")
+echo "data file: $lines button lines, $(du -k "$work/tavolin.txt" | cut -f1) KiB"
+
+echo "--- BareWindow (24 icon buttons)"
+bare_out=$("$timer" BareWindow "$runs" 1500 -- "$bare" | tee /dev/stderr | tail -1)
+echo "--- Tavolin (100,000 button lines)"
+launcher_out=$(cd "$work" && "$timer" Tavolin "$runs" 1500 -- ./tavolin | tee /dev/stderr | tail -1)
+
+bare_ms=$(awk '{print $2}' <<<"$bare_out")
+bare_kib=$(awk '{print $7}' <<<"$bare_out")
+launcher_ms=$(awk '{print $2}' <<<"$launcher_out")
+launcher_kib=$(awk '{print $7}' <<<"$launcher_out")
+echo
+printf "%-28s %10s %12s\n" "" "start (ms)" "idle RSS (KiB)"
+printf "%-28s %10s %12s\n" "BareWindow" "$bare_ms" "$bare_kib"
+printf "%-28s %10s %12s\n" "Tavolin, 100,000 lines" "$launcher_ms" "$launcher_kib"
+awk -v a="$launcher_ms" -v b="$bare_ms" -v c="$launcher_kib" -v d="$bare_kib" \
+    'BEGIN { printf "ratio: start %.2fx (target 1.3x), idle memory %.2fx (target 1.2x)\n", a / b, c / d }'
