@@ -11,6 +11,10 @@
 #include <array>
 #include <initializer_list>
 
+// The compiled-in Tango theme lives in a static library, whose resources are only
+// registered when asked for by name.
+static void InitTangoResources() { Q_INIT_RESOURCE(tango); }
+
 namespace tavolin {
 
 namespace {
@@ -90,6 +94,8 @@ QString DesktopEntryIcon(const QString& path) {
 } // namespace
 
 void InstallIconFallback() {
+    InitTangoResources();
+    QIcon::setThemeSearchPaths(QIcon::themeSearchPaths() << QStringLiteral(":/icons"));
     if (QIcon::themeName().isEmpty() || QIcon::themeName() == QLatin1String("hicolor")) {
         QIcon::setThemeName(QStringLiteral("Tango"));
     }

@@ -1,0 +1,49 @@
+#include "ui/OptIcons.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <QTest>
+
+using namespace tavolin;
+
+// The option pictures must be there on a desktop without any icon theme of its own (bare X11,
+// Windows): only the compiled-in Tango theme is searched here.
+class OptIconsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() {
+        InstallIconFallback();
+        QIcon::setThemeSearchPaths({QStringLiteral(":/icons")});
+        QIcon::setThemeName(QStringLiteral("Tango"));
+    }
+
+    void everyOptionPictureExistsWithoutASystemTheme() {
+        for (int index = 0; index < 32; ++index) {
+            const QIcon icon = OptIcon(index);
+            QVERIFY2(!icon.isNull(), qPrintable(QStringLiteral("ilOpt %1").arg(index)));
+            QVERIFY(!icon.pixmap(16, 16).isNull());
+        }
+        QVERIFY(OptIcon(32).isNull());
+        QVERIFY(OptIcon(-1).isNull());
+    }
+
+    void bigIconsHaveTheirOwnSize() {
+        // 32 x 32 pictures come from the theme's own 32 x 32 set, not a blown-up 16 x 16.
+        const QList<QSize> sizes = OptIcon(23).availableSizes();
+        QVERIFY(sizes.contains(QSize(16, 16)));
+        QVERIFY(sizes.contains(QSize(32, 32)));
+    }
+
+    void dropAreaPicturesAreDrawn() {
+        for (int index = 0; index < 4; ++index) {
+            const QPixmap picture = AreaPicture(index);
+            QCOMPARE(picture.size(), QSize(36, 45));
+        }
+        // The flashing face differs from the resting one.
+        QVERIFY(AreaPicture(0).toImage() != AreaPicture(2).toImage());
+    }
+};
+
+QTEST_MAIN(OptIconsTest)
+#include "OptIconsTest.moc"
