@@ -224,15 +224,15 @@ bool ProfileFile::WriteString(const std::string& section, const std::string& key
         // A new section goes to the end of the file, set off by a blank line.
         if (!m_lines.empty() && !IsBlankLine(m_lines.back().text))
             m_lines.push_back({});
-        m_lines.push_back({"[" + std::string(sectionName) + "]", std::nullopt});
-        m_lines.push_back({std::string(keyName) + "=" + stored, std::nullopt});
+        m_lines.push_back({std::string("[").append(sectionName).append("]"), std::nullopt});
+        m_lines.push_back({std::string(keyName).append("=").append(stored), std::nullopt});
         m_modified = true;
         return true;
     }
 
     const std::size_t keyLine = FindKey(sectionLine, key);
     if (keyLine != kNone) {
-        std::string text = std::string(Parse(m_lines[keyLine].text).name) + "=" + stored;
+        std::string text = std::string(Parse(m_lines[keyLine].text).name).append("=").append(stored);
         if (text != m_lines[keyLine].text) {
             m_lines[keyLine] = {std::move(text), std::nullopt};
             m_modified = true;
