@@ -97,9 +97,9 @@ void InstallIconFallback() {
     InitTangoResources();
     QIcon::setThemeSearchPaths(QIcon::themeSearchPaths() << QStringLiteral(":/icons"));
     if (QIcon::themeName().isEmpty() || QIcon::themeName() == QLatin1String("hicolor")) {
-        QIcon::setThemeName(QStringLiteral("Tango"));
+        QIcon::setThemeName(QStringLiteral("TavolinTango"));
     }
-    QIcon::setFallbackThemeName(QStringLiteral("Tango"));
+    QIcon::setFallbackThemeName(QStringLiteral("TavolinTango"));
 }
 
 QIcon OptIcon(int index) {

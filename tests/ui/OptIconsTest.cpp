@@ -15,7 +15,7 @@ private slots:
     void initTestCase() {
         InstallIconFallback();
         QIcon::setThemeSearchPaths({QStringLiteral(":/icons")});
-        QIcon::setThemeName(QStringLiteral("Tango"));
+        QIcon::setThemeName(QStringLiteral("TavolinTango"));
     }
 
     void everyOptionPictureExistsWithoutASystemTheme() {
