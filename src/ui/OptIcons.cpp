@@ -9,7 +9,6 @@
 #include <QStringList>
 
 #include <array>
-#include <initializer_list>
 
 // The compiled-in Tango theme lives in a static library, whose resources are only
 // registered when asked for by name.
@@ -19,49 +18,44 @@ namespace tavolin {
 
 namespace {
 
-// Theme names for each index, the first one the theme has wins.
-const std::array<std::initializer_list<const char*>, 32> kOptNames{{
-    {"application-exit", "system-log-out"},          // 0 quit
-    {"help-browser", "system-help"},                 // 1 help: topic finder
-    {"help-about", "dialog-information"},            // 2 about box
-    {"go-bottom"},                                   // 3 window to the bottom / on top
-    {"user-desktop"},                                // 4 minimise all windows
-    {"edit-undo"},                                   // 5 undo minimise all
-    {"edit-clear"},                                  // 6 clear recent documents
-    {"system-log-out"},                              // 7 restart the windowing system
-    {"system-reboot", "view-refresh"},               // 8 restart the computer
-    {"system-shutdown"},                             // 9 power off
-    {"preferences-system"},                          // 10 options dialog
-    {"go-jump"},                                     // 11 address bar
-    {"x-office-calendar"},                           // 12 calendar
-    {"accessories-text-editor"},                     // 13 memo (a memo exists)
-    {"text-x-generic"},                              // 14 memo (no memo yet)
-    {},                                              // 15-19 window positions: drawn
-    {},
-    {},
-    {},
-    {},
-    {"help-contents", "help-browser"},               // 20 help contents
-    {"folder-open"},                                 // 21 open the target's folder
-    {"help-browser"},                                // 22 open help
-    {"edit-copy"},                                   // 23 copy
-    {"edit-cut"},                                    // 24 cut
-    {"edit-paste"},                                  // 25 paste
-    {"edit-delete"},                                 // 26 delete; a target that is gone
-    {"mail-attachment"},                             // 27 attached files
-    {"text-x-generic"},                              // 28 read-me
-    {"application-x-executable"},                    // 29 no icon from the shell
-    {"zoom-in", "view-fullscreen", "list-add"},      // 30 icon size
-    {"format-text-bold", "insert-text"},             // 31 button titles
+// The standard icon name of each picture, looked up in the desktop's theme first; the
+// built-in theme has every one of them. Empty for the window positions, which are drawn.
+constexpr std::array<const char*, 32> kOptNames{{
+    "application-exit",         // 0 quit
+    "help-browser",             // 1 help: topic finder
+    "help-about",               // 2 about box
+    "go-bottom",                // 3 window to the bottom / on top
+    "user-desktop",             // 4 minimise all windows
+    "edit-undo",                // 5 undo minimise all
+    "edit-clear",               // 6 clear recent documents
+    "system-log-out",           // 7 restart the windowing system
+    "system-reboot",            // 8 restart the computer
+    "system-shutdown",          // 9 power off
+    "preferences-system",       // 10 options dialog
+    "go-jump",                  // 11 address bar
+    "x-office-calendar",        // 12 calendar
+    "accessories-text-editor",  // 13 memo (a memo exists)
+    "text-x-generic",           // 14 memo (no memo yet)
+    "",                         // 15-19 window positions: drawn
+    "",
+    "",
+    "",
+    "",
+    "help-contents",            // 20 help contents
+    "folder-open",              // 21 open the target's folder
+    "help-browser",             // 22 open help
+    "edit-copy",                // 23 copy
+    "edit-cut",                 // 24 cut
+    "edit-paste",               // 25 paste
+    "edit-delete",              // 26 delete; a target that is gone
+    "mail-attachment",          // 27 attached files
+    "text-x-generic",           // 28 read-me
+    "application-x-executable", // 29 no icon from the shell
+    "zoom-in",                  // 30 icon size
+    "format-text-bold",         // 31 button titles
 }};
 
-QIcon ThemeIcon(std::initializer_list<const char*> names) {
-    for (const char* name : names) {
-        const QIcon icon = QIcon::fromTheme(QString::fromLatin1(name));
-        if (!icon.isNull()) return icon;
-    }
-    return {};
-}
+QIcon ThemeIcon(const char* name) { return QIcon::fromTheme(QString::fromLatin1(name)); }
 
 // A small screen with the window's place on it: a corner (1 to 4, clockwise from the top
 // left) or the middle (5, anywhere).
@@ -117,8 +111,7 @@ QPixmap AreaPicture(int index) {
     p.setBrush(flash ? QColor(0xfc, 0xe9, 0x4f) : QColor(0xee, 0xee, 0xec));
     p.drawRoundedRect(QRectF(0.5, 0.5, 35, 44), 3, 3);
     const bool deleteArea = index == 0 || index == 2;
-    const QIcon icon = deleteArea ? ThemeIcon({"edit-delete", "process-stop"})
-                                  : ThemeIcon({"user-trash", "user-trash-full"});
+    const QIcon icon = ThemeIcon(deleteArea ? "edit-delete" : "user-trash");
     icon.paint(&p, QRect(2, 6, 32, 32));
     return pm;
 }
