@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tavolin {
@@ -70,6 +71,19 @@ struct RecentDocument {
     std::int64_t modified = 0; // seconds since the epoch, newest first in lists
 };
 
+// A file being replaced: the new content is written piece by piece under a temporary name
+// in the same folder, and Commit flushes it to disk and renames it over the old file. Dropped
+// without a successful Commit, it removes the temporary file and leaves the old file as it
+// was. So a crash or a full disk at any moment leaves the old file or the new one, whole.
+class FileReplacement {
+public:
+    virtual ~FileReplacement() = default;
+    // Appends to the new content. False once any write has failed (Commit then says why).
+    virtual bool Write(std::string_view bytes) = 0;
+    // Puts the new content in place; false, with `error` saying why, when it could not.
+    virtual bool Commit(std::string& error) = 0;
+};
+
 // Window handle as the windowing system knows it (an X11 window id, an HWND).
 using NativeWindow = std::uintptr_t;
 
@@ -87,11 +101,19 @@ public:
     // The name under which the last component of an existing path is stored (its long
     // name), or nothing when the path does not exist.
     virtual std::optional<std::string> EntryName(const std::string& path) const = 0;
-    // Replaces the file at `path` with `bytes`: written under a temporary name in the same
-    // folder, flushed to disk and renamed over the old file. On failure the old file is
-    // untouched, no temporary file is left, and `error` says why.
-    virtual bool ReplaceFile(const std::string& path, const std::string& bytes,
-                             std::string& error) = 0;
+    // Starts replacing the file at `path` (see FileReplacement); nothing, with `error` saying
+    // why, when the file cannot be replaced (a folder in its place, a missing folder, no
+    // permission).
+    virtual std::unique_ptr<FileReplacement> BeginReplaceFile(const std::string& path,
+                                                              std::string& error) = 0;
+    // Replaces the file at `path` with `bytes` in one go, as BeginReplaceFile does. On failure
+    // the old file is untouched and `error` says why.
+    bool ReplaceFile(const std::string& path, std::string_view bytes, std::string& error) {
+        const auto replacement = BeginReplaceFile(path, error);
+        if (!replacement) return false;
+        replacement->Write(bytes);
+        return replacement->Commit(error);
+    }
 
     // --- shortcuts ---------------------------------------------------------------------
     // Whether the file is a shortcut that AssignButton resolves (".lnk" on Windows,

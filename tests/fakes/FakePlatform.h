@@ -77,21 +77,40 @@ public:
         return pos == std::string::npos ? path : path.substr(pos + 1);
     }
 
-    bool ReplaceFile(const std::string& path, const std::string& bytes,
-                     std::string& error) override {
-        if (replaceFailure) {
-            error = *replaceFailure;
-            return false;
+    // Collects the new content and writes the real file at Commit; with `replaceFailure` set
+    // the commit fails, as a full disk would, and the old file stays.
+    class Replacement : public FileReplacement {
+    public:
+        Replacement(FakePlatform& owner, std::string path) : m_owner(owner), m_path(std::move(path)) {}
+        bool Write(std::string_view bytes) override {
+            m_bytes.append(bytes);
+            return true;
         }
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.close();
-        if (!out) {
-            error = "cannot write " + path;
-            return false;
+        bool Commit(std::string& error) override {
+            if (m_owner.replaceFailure) {
+                error = *m_owner.replaceFailure;
+                return false;
+            }
+            std::ofstream out(m_path, std::ios::binary | std::ios::trunc);
+            out.write(m_bytes.data(), static_cast<std::streamsize>(m_bytes.size()));
+            out.close();
+            if (!out) {
+                error = "cannot write " + m_path;
+                return false;
+            }
+            m_owner.replacedFiles.push_back(m_path);
+            return true;
         }
-        replacedFiles.push_back(path);
-        return true;
+
+    private:
+        FakePlatform& m_owner;
+        std::string m_path;
+        std::string m_bytes;
+    };
+
+    std::unique_ptr<FileReplacement> BeginReplaceFile(const std::string& path,
+                                                      std::string&) override {
+        return std::make_unique<Replacement>(*this, path);
     }
 
     bool IsShortcut(const std::string& path) const override {

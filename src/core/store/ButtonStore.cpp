@@ -29,6 +29,9 @@ using text::Encoding;
 // Besides single lines it hands out runs: whole lines up to the next category line, found
 // with one scan for "[" instead of a step per line, for the readers that pass over other
 // categories' lines.
+// SavePage hands the new file to the platform in pieces of about this size.
+constexpr std::size_t kWriteChunk = 1 << 20;
+
 class LineReader {
 public:
     static constexpr std::size_t kChunk = 1 << 20;
@@ -453,11 +456,11 @@ int ButtonStore::Assign(const std::string& value, int n, Overflow overflow) {
 }
 
 bool ButtonStore::SavePage() {
-    // The new file is built in memory and handed to the platform, which writes it under a
-    // temporary name beside the data file, flushes it and renames it over the old file. So
-    // the separate ".tmp" copy of the data file is not needed: a failure or a crash at any
-    // moment leaves the old file whole, and after success no temporary file remains.
-    // Only the output is held (about the size of the file); the old file is read in chunks.
+    // The new file is streamed to the platform, which writes it under a temporary name beside
+    // the data file, flushes it and renames it over the old file at Commit. So the separate
+    // ".tmp" copy of the data file is not needed: a failure or a crash at any moment leaves
+    // the old file whole, and after success no temporary file remains. The old file is read
+    // in chunks and the new one written in chunks, so memory does not grow with the file.
     const bool exists = DataFileExists();
     std::optional<LineReader> reader;
     Encoding encoding = Encoding::Cp932;
@@ -493,12 +496,21 @@ bool ButtonStore::SavePage() {
     }
     const bool transcode = output != encoding;
 
-    std::string out;
-    if (exists) {
-        std::error_code ec;
-        const auto size = std::filesystem::file_size(text::FsPath(m_dataFile), ec);
-        if (!ec) out.reserve(static_cast<std::size_t>(size) + size / 8 + 4096);
+    std::string error;
+    const auto replacement = m_platform.BeginReplaceFile(m_dataFile, error);
+    if (!replacement) {
+        ReportWriteFailure(error);
+        return false;
     }
+    std::string out;
+    out.reserve(kWriteChunk + kWriteChunk / 8);
+    // Hands what has piled up to the file once it is a chunk's worth.
+    const auto flush = [&](std::size_t atLeast) {
+        if (out.size() >= atLeast) {
+            replacement->Write(out);
+            out.clear();
+        }
+    };
     if (output == Encoding::Utf8Bom) out += text::kUtf8Bom;
     const auto writeRaw = [&](std::string_view line) {
         if (transcode) {
@@ -507,6 +519,7 @@ bool ButtonStore::SavePage() {
             out += line;
         }
         out += "\r\n";
+        flush(kWriteChunk);
     };
     const auto writePage = [&] {
         for (const auto& line : pageLines) {
@@ -519,7 +532,8 @@ bool ButtonStore::SavePage() {
     // it stands when it needs no change (every line ends in CR LF, no re-encoding).
     const auto writeRun = [&](std::string_view run) {
         if (!transcode && run.back() == '\n' && !HasBareLineFeed(run)) {
-            out += run;
+            flush(1);
+            replacement->Write(run);
             return;
         }
         for (auto line : text::SplitLines(run)) writeRaw(line);
@@ -567,15 +581,19 @@ bool ButtonStore::SavePage() {
         writePage();
     }
 
-    std::string error;
-    if (!m_platform.ReplaceFile(m_dataFile, out, error)) {
-        ShowMessageBox(m_view,
-                       "データファイル(" + m_dataFile + ")に書き込めませんでした。\r\n" + error +
-                           "\r\n元のファイルは変更されていません。",
-                       MsgKind::Error, msg_buttons::kOkOnly);
+    flush(1);
+    if (!replacement->Commit(error)) {
+        ReportWriteFailure(error);
         return false;
     }
     return true;
+}
+
+void ButtonStore::ReportWriteFailure(const std::string& error) {
+    ShowMessageBox(m_view,
+                   "データファイル(" + m_dataFile + ")に書き込めませんでした。\r\n" + error +
+                       "\r\n元のファイルは変更されていません。",
+                   MsgKind::Error, msg_buttons::kOkOnly);
 }
 
 void ButtonStore::MigrateIniCategories() {

@@ -141,6 +141,7 @@ private:
     bool DataFileExists() const;
     bool IsDataFolder() const;
     void ReportReadError();
+    void ReportWriteFailure(const std::string& error);
     void Changed();
 
     Platform& m_platform;

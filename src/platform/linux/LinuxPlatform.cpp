@@ -231,11 +231,87 @@ std::optional<std::string> LinuxPlatform::EntryName(const std::string& path) con
     return full == "/" ? full : NameOf(full);
 }
 
-bool LinuxPlatform::ReplaceFile(const std::string& path, const std::string& bytes,
-                                std::string& error) {
+namespace {
+
+// The new content of a file, in a temporary file beside it until Commit renames it over.
+class LinuxFileReplacement final : public FileReplacement {
+public:
+    LinuxFileReplacement(int fd, std::string temporary, std::string target, std::string folder)
+        : m_fd(fd), m_temporary(std::move(temporary)), m_target(std::move(target)),
+          m_folder(std::move(folder)) {}
+
+    ~LinuxFileReplacement() override {
+        if (m_fd >= 0) {
+            close(m_fd);
+        }
+        if (!m_committed) {
+            unlink(m_temporary.c_str());
+        }
+    }
+
+    bool Write(std::string_view bytes) override {
+        while (m_writeError == 0 && !bytes.empty()) {
+            const ssize_t n = write(m_fd, bytes.data(), bytes.size());
+            if (n < 0) {
+                if (errno != EINTR) {
+                    m_writeError = errno;
+                }
+                continue;
+            }
+            bytes.remove_prefix(static_cast<std::size_t>(n));
+        }
+        return m_writeError == 0;
+    }
+
+    bool Commit(std::string& error) override {
+        if (m_committed || m_fd < 0) {
+            error = "Cannot save \"" + m_target + "\": it was already saved.";
+            return false;
+        }
+        int code = m_writeError;
+        if (code == 0 && fsync(m_fd) != 0) {
+            code = errno;
+        }
+        const int closed = close(m_fd);
+        m_fd = -1;
+        if (code == 0 && closed != 0) {
+            code = errno;
+        }
+        if (code == 0 && rename(m_temporary.c_str(), m_target.c_str()) != 0) {
+            code = errno;
+        }
+        if (code != 0) {
+            error = "Cannot save \"" + m_target + "\": " + ErrnoText(code);
+            return false;
+        }
+        m_committed = true;
+        // Make the rename itself durable. The new file is in place whatever this says, and
+        // some file systems cannot sync a folder, so its result does not decide the outcome.
+        const int folderFd = open(m_folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (folderFd >= 0) {
+            const int ignored = fsync(folderFd);
+            static_cast<void>(ignored);
+            close(folderFd);
+        }
+        return true;
+    }
+
+private:
+    int m_fd;
+    std::string m_temporary;
+    std::string m_target;
+    std::string m_folder;
+    int m_writeError = 0;
+    bool m_committed = false;
+};
+
+} // namespace
+
+std::unique_ptr<FileReplacement> LinuxPlatform::BeginReplaceFile(const std::string& path,
+                                                                 std::string& error) {
     if (path.empty()) {
         error = "Cannot save a file without a name.";
-        return false;
+        return nullptr;
     }
     std::string target = FullPath(path);
 
@@ -254,22 +330,22 @@ bool LinuxPlatform::ReplaceFile(const std::string& path, const std::string& byte
     if (stat(target.c_str(), &old) == 0) {
         if (S_ISDIR(old.st_mode)) {
             error = "Cannot save \"" + target + "\": it is a folder, not a file.";
-            return false;
+            return nullptr;
         }
         if (!S_ISREG(old.st_mode)) {
             error = "Cannot save \"" + target + "\": it is not a regular file.";
-            return false;
+            return nullptr;
         }
         // Renaming over a file needs only a writable folder, so a file the user has made
         // read-only would be replaced silently; it is refused as writing into it would be.
         if (access(target.c_str(), W_OK) != 0) {
             error = "Cannot save \"" + target + "\": " + ErrnoText(errno);
-            return false;
+            return nullptr;
         }
         exists = true;
     } else if (errno != ENOENT) {
         error = "Cannot save \"" + target + "\": " + ErrnoText(errno);
-        return false;
+        return nullptr;
     }
 
     const std::string folder = ParentOf(target);
@@ -279,15 +355,9 @@ bool LinuxPlatform::ReplaceFile(const std::string& path, const std::string& byte
     const int fd = mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0) {
         error = "Cannot save \"" + target + "\": " + ErrnoText(errno);
-        return false;
+        return nullptr;
     }
-
-    const auto fail = [&](const std::string& what, int code) {
-        close(fd);
-        unlink(temporary.c_str());
-        error = "Cannot save \"" + target + "\": " + what + ErrnoText(code);
-        return false;
-    };
+    auto replacement = std::make_unique<LinuxFileReplacement>(fd, temporary, target, folder);
 
     // The new file gets the old one's owner and permissions; a new file gets what a plain
     // creation would give it (0666 less the umask), not mkstemp's 0600.
@@ -298,44 +368,10 @@ bool LinuxPlatform::ReplaceFile(const std::string& path, const std::string& byte
     }
     const mode_t mode = exists ? (old.st_mode & 07777) : (0666 & ~CurrentUmask());
     if (fchmod(fd, mode) != 0) {
-        return fail("cannot set its permissions: ", errno);
+        error = "Cannot save \"" + target + "\": cannot set its permissions: " + ErrnoText(errno);
+        return nullptr;
     }
-
-    std::size_t written = 0;
-    while (written < bytes.size()) {
-        const ssize_t n = write(fd, bytes.data() + written, bytes.size() - written);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return fail("", errno);
-        }
-        written += static_cast<std::size_t>(n);
-    }
-    if (fsync(fd) != 0) {
-        return fail("", errno);
-    }
-    if (close(fd) != 0) {
-        const int code = errno;
-        unlink(temporary.c_str());
-        error = "Cannot save \"" + target + "\": " + ErrnoText(code);
-        return false;
-    }
-    if (rename(temporary.c_str(), target.c_str()) != 0) {
-        const int code = errno;
-        unlink(temporary.c_str());
-        error = "Cannot save \"" + target + "\": " + ErrnoText(code);
-        return false;
-    }
-    // Make the rename itself durable. The new file is in place whatever this says, and some
-    // file systems cannot sync a folder, so its result does not decide the outcome.
-    const int folderFd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folderFd >= 0) {
-        const int ignored = fsync(folderFd);
-        static_cast<void>(ignored);
-        close(folderFd);
-    }
-    return true;
+    return replacement;
 }
 
 // --- shortcuts -----------------------------------------------------------------------------

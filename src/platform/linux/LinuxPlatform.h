@@ -23,8 +23,8 @@ public:
     FileAttributes Attributes(const std::string& path) const override;
     std::string FullPath(const std::string& path) const override;
     std::optional<std::string> EntryName(const std::string& path) const override;
-    bool ReplaceFile(const std::string& path, const std::string& bytes,
-                     std::string& error) override;
+    std::unique_ptr<FileReplacement> BeginReplaceFile(const std::string& path,
+                                                      std::string& error) override;
 
     bool IsShortcut(const std::string& path) const override;
     ShortcutTarget ResolveShortcut(const std::string& path) const override;

@@ -369,6 +369,30 @@ TEST_F(LinuxPlatformTest, ReplaceFileWritesEveryByteAndKeepsPermissions) {
     EXPECT_THAT(NamesIn(work / "real"), ElementsAre("data.txt"));
 }
 
+TEST_F(LinuxPlatformTest, ReplacementInPiecesAppearsOnlyAtCommit) {
+    const fs::path file = work / "data.txt";
+    WriteFile(file, "old", 0644);
+    std::string error;
+    {
+        // Given up half way (the program stopped reading, say): the old file stays whole.
+        auto replacement = platform.BeginReplaceFile(file.string(), error);
+        ASSERT_TRUE(replacement) << error;
+        ASSERT_TRUE(replacement->Write("new "));
+        EXPECT_EQ(ReadFile(file), "old");
+    }
+    EXPECT_EQ(ReadFile(file), "old");
+    EXPECT_THAT(NamesIn(work), ElementsAre("data.txt"));
+
+    auto replacement = platform.BeginReplaceFile(file.string(), error);
+    ASSERT_TRUE(replacement) << error;
+    for (const char* piece : {"one ", "two ", "three"}) ASSERT_TRUE(replacement->Write(piece));
+    EXPECT_EQ(ReadFile(file), "old");
+    ASSERT_TRUE(replacement->Commit(error)) << error;
+    EXPECT_EQ(ReadFile(file), "one two three");
+    EXPECT_FALSE(replacement->Commit(error)); // once only
+    EXPECT_THAT(NamesIn(work), ElementsAre("data.txt"));
+}
+
 TEST_F(LinuxPlatformTest, ReplaceFileFailsCleanlyAndSaysWhy) {
     std::string error;
 
