@@ -5,6 +5,7 @@
 #include "core/helpers/MessageBox.h"
 #include "fakes/FakePlatform.h"
 #include "fakes/FakeView.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -18,6 +19,7 @@ namespace {
 namespace fs = std::filesystem;
 using testing::FakePlatform;
 using testing::FakeView;
+using testing::TempDir;
 
 Colour Rgb(int red, int green, int blue) {
     Colour colour;
@@ -26,30 +28,6 @@ Colour Rgb(int red, int green, int blue) {
     colour.blue = static_cast<std::uint8_t>(blue);
     return colour;
 }
-
-class TempDir {
-public:
-    TempDir() {
-        m_path = fs::temp_directory_path() /
-                 ("tavolin-helpers-" + std::to_string(std::rand()) + "-" +
-                  std::to_string(reinterpret_cast<std::uintptr_t>(this)));
-        fs::create_directories(m_path);
-    }
-    ~TempDir() {
-        std::error_code ec;
-        fs::remove_all(m_path, ec);
-    }
-    const fs::path& Path() const { return m_path; }
-    fs::path Write(const std::string& name, const std::string& content = "x") const {
-        const fs::path file = m_path / name;
-        fs::create_directories(file.parent_path());
-        std::ofstream(file, std::ios::binary) << content;
-        return file;
-    }
-
-private:
-    fs::path m_path;
-};
 
 TEST(MessageBoxHelper, BeepsThenShowsAndReturnsTheButton) {
     FakeView view;
@@ -155,9 +133,7 @@ TEST(FileCopyAndDelete, ReplaceAndAbortSilently) {
     const auto source = dir.Write("src.txt", "new content").string();
     const auto target = dir.Write("dst.txt", "old").string();
     EXPECT_TRUE(CopyFileReplacing(source, target));
-    std::ifstream in(target);
-    std::string content((std::istreambuf_iterator<char>(in)), {});
-    EXPECT_EQ(content, "new content");
+    EXPECT_EQ(testing::ReadBytes(target), "new content");
     EXPECT_FALSE(CopyFileReplacing((dir.Path() / "none").string(), (dir.Path() / "t2").string()));
 
     EXPECT_TRUE(DeleteFileOrAbort(target));

@@ -3,6 +3,7 @@
 #include "core/settings/ProfileFile.h"
 #include "core/text/Cp932.h"
 #include "fakes/FakePlatform.h"
+#include "support/TempDir.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -22,31 +23,18 @@ namespace fs = std::filesystem;
 class SettingsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::mt19937_64 random(std::random_device{}() ^
-                               static_cast<std::uint64_t>(
-                                   std::chrono::steady_clock::now().time_since_epoch().count()));
-        for (;;) {
-            m_dir = fs::temp_directory_path() / ("tavolin-settings-" + std::to_string(random()));
-            if (fs::create_directory(m_dir)) break;
-        }
         m_path = (m_dir / "tavolin.ini").string();
     }
-    void TearDown() override { fs::remove_all(m_dir); }
 
-    void WriteFile(const std::string& bytes) const {
-        std::ofstream out(m_path, std::ios::binary | std::ios::trunc);
-        out << bytes;
-    }
-    std::string FileBytes() const {
-        std::ifstream in(m_path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
+    void WriteFile(const std::string& bytes) const { testing::WriteBytes(m_path, bytes); }
+    std::string FileBytes() const { return testing::ReadBytes(m_path); }
     WindowSettings Load(const std::string& window) {
         WriteFile("[Window]\r\n" + window);
         return LoadSettings(ProfileFile(m_path));
     }
 
-    fs::path m_dir;
+    testing::TempDir m_temp{"tavolin-settings"};
+    fs::path m_dir = m_temp.Path();
     std::string m_path;
     testing::FakePlatform m_platform;
 };

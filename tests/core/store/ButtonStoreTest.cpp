@@ -4,6 +4,7 @@
 #include "core/text/TextFile.h"
 #include "fakes/FakePlatform.h"
 #include "fakes/FakeView.h"
+#include "support/TempDir.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -35,13 +36,6 @@ std::string CrLf(std::initializer_list<std::string> lines) {
 class ButtonStoreTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::mt19937_64 random(std::random_device{}() ^
-                               static_cast<std::uint64_t>(
-                                   std::chrono::steady_clock::now().time_since_epoch().count()));
-        for (;;) {
-            m_dir = fs::temp_directory_path() / ("tavolin-store-" + std::to_string(random()));
-            if (fs::create_directory(m_dir)) break;
-        }
         m_txt = (m_dir / "tavolin.txt").string();
         m_ini = (m_dir / "tavolin.ini").string();
         // Windows-style targets scripted on the fake platform.
@@ -50,7 +44,6 @@ protected:
         m_win.AddFolder("C:\\My Documents");
         m_win.AddFile("D:\\Tools\\grep.exe");
     }
-    void TearDown() override { fs::remove_all(m_dir); }
 
     void WriteData(const std::string& bytes) const { WriteBytes(m_txt, bytes); }
     static void WriteBytes(const std::string& path, const std::string& bytes) {
@@ -94,7 +87,8 @@ protected:
         return used;
     }
 
-    fs::path m_dir;
+    testing::TempDir m_temp{"tavolin-store"};
+    fs::path m_dir = m_temp.Path();
     std::string m_txt, m_ini;
     testing::FakePlatform m_win{PathStyle::Windows};
     testing::FakePlatform m_posix{PathStyle::Posix};
