@@ -3,6 +3,8 @@
 // Helpers for the desktop-service tests: a private HOME and XDG tree set up before any
 // GLib call, child processes with bounded waits, and small file helpers.
 
+#include "support/TempDir.h"
+
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -54,26 +56,7 @@ inline bool WaitUntil(const std::function<bool()>& done, std::chrono::millisecon
     return true;
 }
 
-// A folder under the system's temporary folder, removed with everything in it.
-class TempFolder {
-public:
-    explicit TempFolder(const std::string& prefix = "tavolin-desktop-") {
-        std::string pattern = (fs::temp_directory_path() / (prefix + "XXXXXX")).string();
-        if (!mkdtemp(pattern.data()))
-            throw std::runtime_error("mkdtemp failed");
-        m_path = pattern;
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        fs::remove_all(m_path, ignored);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    const fs::path& Path() const { return m_path; }
-
-private:
-    fs::path m_path;
-};
+using TempFolder = ::tavolin::testing::TempDir;
 
 // The process's own HOME and XDG folders in a temporary tree, made before main() runs so
 // that GLib (which reads them once) never sees the real ones. The real buses are out of
