@@ -729,6 +729,12 @@ void TFrmMain::FollowWorkArea() {
 
 void TFrmMain::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
+        // A left press on the option toolbar's free space leaves the window where it is; a
+        // double-click there still puts it into a corner.
+        if (childAt(event->position().toPoint()) == tlbOpt) {
+            event->accept();
+            return;
+        }
         m_dragging = true;
         m_dragOffset = event->globalPosition().toPoint() - pos();
         event->accept();

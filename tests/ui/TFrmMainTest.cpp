@@ -336,6 +336,16 @@ private slots:
         QCOMPARE(w->x(), work.left());
         QCOMPARE(w->y(), cursor.y() - w->height() / 2);
         QCOMPARE(IniInteger("Top"), w->y());
+
+        // A press on the option toolbar's free space does not start a drag.
+        auto* opt = w->findChild<QWidget*>(QStringLiteral("tlbOpt"));
+        const QPoint before = w->pos();
+        const QPoint free = opt->mapToGlobal(QPoint(opt->width() - 2, opt->height() / 2));
+        QCOMPARE(w->childAt(w->mapFromGlobal(free)), opt);
+        send(QEvent::MouseButtonPress, free, Qt::LeftButton, Qt::LeftButton, {});
+        send(QEvent::MouseMove, free + QPoint(40, 40), Qt::NoButton, Qt::LeftButton, {});
+        send(QEvent::MouseButtonRelease, free + QPoint(40, 40), Qt::LeftButton, {}, {});
+        QCOMPARE(w->pos(), before);
     }
 };
 
