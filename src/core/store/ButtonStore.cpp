@@ -268,6 +268,13 @@ bool ButtonStore::DataFileExists() const {
     return std::filesystem::exists(text::FsPath(m_dataFile), ec);
 }
 
+bool ButtonStore::DataFileToRead() {
+    if (!DataFileExists()) return false;
+    if (!IsDataFolder()) return true;
+    ReportReadError();
+    return false;
+}
+
 bool ButtonStore::IsDataFolder() const {
     std::error_code ec;
     return std::filesystem::is_directory(text::FsPath(m_dataFile), ec);
@@ -275,12 +282,7 @@ bool ButtonStore::IsDataFolder() const {
 
 void ButtonStore::LoadCategoryList() {
     m_categoryNames.assign(1, kDefaultCategory);
-    if (!DataFileExists()) {
-        Changed();
-        return;
-    }
-    if (IsDataFolder()) {
-        ReportReadError();
+    if (!DataFileToRead()) {
         Changed();
         return;
     }
@@ -318,12 +320,7 @@ void ButtonStore::LoadPage() {
 }
 
 void ButtonStore::LoadCurrentPage() {
-    if (!DataFileExists()) {
-        Changed();
-        return;
-    }
-    if (IsDataFolder()) {
-        ReportReadError();
+    if (!DataFileToRead()) {
         Changed();
         return;
     }

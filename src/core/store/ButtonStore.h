@@ -140,6 +140,8 @@ private:
     bool KeyIsPage(std::string_view line, text::Encoding encoding) const;
     bool DataFileExists() const;
     bool IsDataFolder() const;
+    // Whether there is a data file to read; a folder in its place is reported.
+    bool DataFileToRead();
     void ReportReadError();
     void ReportWriteFailure(const std::string& error);
     void Changed();
