@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 jobs=$(nproc)
-xvfb() { xvfb-run -a -s "-screen 0 1280x800x24" "$@"; }
+xvfb() { xvfb-run -a -s "-screen 0 1280x800x24 -noreset" "$@"; }
 
 cmake --preset asan >/dev/null
 cmake --build --preset asan -j"$jobs"

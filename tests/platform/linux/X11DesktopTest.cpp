@@ -18,7 +18,10 @@ const IsolatedDesktop& g_desktop = IsolatedDesktop::Instance();
 class XServer {
 public:
     XServer() : m_output(m_folder.Path() / "xvfb.out") {
-        m_xvfb.Start({"Xvfb", "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"},
+        // -noreset: a server that resets whenever its last client leaves refuses the next
+        // connection for a moment and drops the root window's properties.
+        m_xvfb.Start({"Xvfb", "-displayfd", "1", "-noreset", "-screen", "0", "1024x768x24",
+                      "-nolisten", "tcp"},
                      {}, m_output.string());
         // Xvfb writes the display number it took once it accepts connections.
         WaitUntil([&] { return !Number().empty() || !m_xvfb.Running(); }, 20s);
