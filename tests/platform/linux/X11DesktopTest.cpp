@@ -309,8 +309,8 @@ TEST(X11DesktopWithoutWindowManager, NothingIsClaimedThatCannotBeDone) {
     EXPECT_FALSE(WorkArea(error));
     EXPECT_EQ(error, "not supported: no EWMH window manager is running");
 
-    // A window manager that crashed may leave its check property on the root window (the
-    // server does not always drop it at once); either way it is not trusted.
+    // A window manager that crashed leaves its check property on the root window; the
+    // property is not trusted.
     TestWindow client(server.Display(), true); // a client keeps the server from resetting
     Openbox openbox(server.Display());
     ASSERT_TRUE(openbox.Ready());
@@ -318,6 +318,8 @@ TEST(X11DesktopWithoutWindowManager, NothingIsClaimedThatCannotBeDone) {
     EXPECT_TRUE(platform.MinimizeAll(true));
     openbox.Kill();
     EXPECT_TRUE(WaitUntil([&] { return !WindowManagerReady(server.Display()); }));
+    EXPECT_NE(Xprop(server.Display(), {"-root", "_NET_SUPPORTING_WM_CHECK"}).find("window id"),
+              std::string::npos);
     EXPECT_FALSE(platform.MinimizeAll(false));
     EXPECT_EQ(ShowDesktop(true, error) ? "" : error,
               "not supported: no EWMH window manager is running");
