@@ -129,17 +129,18 @@ std::string ExpandLongName(const std::string& path, const Platform& platform) {
     const char separator = SeparatorOf(style);
     std::string remaining = TrimTrailingBackslashes(platform.FullPath(path), style);
     std::string result;
-    // A component follows the root while the last separator stands after the drive
-    // ("C:\" -> index 2) or, on POSIX, anywhere in a path longer than "/".
-    const auto hasComponent = [&](std::size_t pos) {
-        if (pos == std::string::npos) return false;
-        return style == PathStyle::Windows ? pos >= 2 : remaining.size() > 1;
+    // A component follows the root while the last separator stands at position 3 or later
+    // ("C:\" has it at 3) or, on POSIX, anywhere in a path longer than "/".
+    const auto hasComponent = [&](std::size_t position) {
+        if (position == 0) return false;
+        return style == PathStyle::Windows ? position >= 3 : remaining.size() > 1;
     };
-    for (auto pos = remaining.rfind(separator); hasComponent(pos); pos = remaining.rfind(separator)) {
+    for (auto position = LastPosition(separator, remaining); hasComponent(position);
+         position = LastPosition(separator, remaining)) {
         const auto name = platform.EntryName(remaining);
         if (!name) throw ConversionError("ファイルが見つかりません。");
         result = separator + *name + result;
-        remaining.resize(pos);
+        remaining.resize(position - 1);
     }
     return remaining + result;
 }
