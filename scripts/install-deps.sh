@@ -10,7 +10,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-ipafont-gothic tango-icon-theme
     xvfb xauth openbox x11-utils xdotool wmctrl imagemagick
-    dbus dbus-bin dbus-daemon python3 python3-dbus python3-gi
+    dbus python3 python3-dbus python3-gi
 )
 
 missing=()
