@@ -10,12 +10,15 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -203,5 +206,56 @@ inline std::optional<std::string> RunCommand(const std::vector<std::string>& arg
         return std::nullopt;
     return ReadText(output);
 }
+
+// Whether something listens on a Unix socket (the socket file appears at bind(), a moment
+// before the listener accepts).
+inline bool Accepts(const fs::path& socketPath) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, socketPath.c_str(), sizeof address.sun_path - 1);
+    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const bool connected =
+        connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    close(fd);
+    return connected;
+}
+
+// A private message bus daemon of its own in `folder`, ended with the object. With a service
+// folder it starts the services described there when they are first called.
+class PrivateBus {
+public:
+    PrivateBus(const fs::path& folder, const std::string& name, const fs::path& services = {}) {
+        const fs::path socket = folder / (name + ".socket");
+        const fs::path config = folder / (name + ".conf");
+        const std::string serviceDir =
+            services.empty() ? "" : "  <servicedir>" + services.string() + "</servicedir>\n";
+        WriteText(config,
+                  "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration "
+                  "1.0//EN\" \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
+                  "<busconfig>\n"
+                  "  <type>session</type>\n"
+                  "  <listen>unix:path=" +
+                      socket.string() + "</listen>\n  <auth>EXTERNAL</auth>\n" + serviceDir +
+                      "  <policy context=\"default\">\n"
+                      "    <allow send_destination=\"*\" eavesdrop=\"true\"/>\n"
+                      "    <allow eavesdrop=\"true\"/>\n"
+                      "    <allow own=\"*\"/>\n"
+                      "  </policy>\n"
+                      "</busconfig>\n");
+        // The daemon's and its activated services' messages go to a log, not the test output.
+        m_daemon.Start(
+            {"dbus-daemon", "--config-file=" + config.string(), "--nofork", "--nopidfile"}, {},
+            (folder / (name + ".log")).string());
+        m_ready = WaitUntil([&] { return Accepts(socket); });
+        m_address = "unix:path=" + socket.string();
+    }
+    bool Ready() const { return m_ready; }
+    const std::string& Address() const { return m_address; }
+
+private:
+    ChildProcess m_daemon;
+    std::string m_address;
+    bool m_ready = false;
+};
 
 } // namespace tavolin::testing

@@ -5,6 +5,7 @@
 
 #include "platform/linux/LinuxPlatform.h"
 #include "platform/linux/CommandLine.h"
+#include "platform/linux/DesktopTestSupport.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -679,18 +680,17 @@ TEST_F(LinuxPlatformTest, OpenReportsProgramsThatCannotStart) {
 
 // --- the file manager ---------------------------------------------------------------------------
 
-// A private session bus (dbus-daemon with its own configuration) for the duration of a scope.
-// With `withFileManager`, it can activate the stand-in file manager.
-class PrivateBus {
+// A private session bus for the duration of a scope, made the process's session bus. With
+// `withFileManager`, it can activate the stand-in file manager.
+class FileManagerBus {
 public:
-    explicit PrivateBus(const std::string& name, bool withFileManager) {
+    FileManagerBus(const std::string& name, bool withFileManager) {
         const fs::path folder = Root() / "bus" / name;
         const fs::path services = folder / "services";
         fs::create_directories(services);
         m_log = folder / "calls.log";
         m_mode = folder / "mode";
         WriteFile(m_mode, "ok");
-        const fs::path socketPath = folder / "socket";
         if (withFileManager) {
             WriteFile(services / "org.freedesktop.FileManager1.service",
                       "[D-BUS Service]\nName=org.freedesktop.FileManager1\nExec=/usr/bin/python3 " +
@@ -698,75 +698,15 @@ public:
                           "/tests/platform/linux/fake_file_manager.py " + m_log.string() + " " +
                           m_mode.string() + "\n");
         }
-        WriteFile(folder / "bus.conf",
-                  "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration "
-                  "1.0//EN\" \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
-                  "<busconfig>\n"
-                  "  <type>session</type>\n"
-                  "  <listen>unix:path=" +
-                      socketPath.string() +
-                      "</listen>\n"
-                      "  <auth>EXTERNAL</auth>\n"
-                      "  <servicedir>" +
-                      services.string() +
-                      "</servicedir>\n"
-                      "  <policy context=\"default\">\n"
-                      "    <allow send_destination=\"*\" eavesdrop=\"true\"/>\n"
-                      "    <allow eavesdrop=\"true\"/>\n"
-                      "    <allow own=\"*\"/>\n"
-                      "  </policy>\n"
-                      "</busconfig>\n");
-
-        const std::string config = "--config-file=" + (folder / "bus.conf").string();
-        char program[] = "dbus-daemon";
-        char noFork[] = "--nofork";
-        std::vector<char*> argv{program, noFork, const_cast<char*>(config.c_str()), nullptr};
-        // The daemon's and the activated service's messages go to a log, not the test output.
-        const std::string daemonLog = (folder / "daemon.log").string();
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, daemonLog.c_str(),
-                                         O_WRONLY | O_CREAT | O_APPEND, 0644);
-        posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
-        const int spawned =
-            posix_spawnp(&m_pid, "dbus-daemon", &actions, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        if (spawned != 0) {
-            m_pid = -1;
-            ADD_FAILURE() << "cannot start dbus-daemon: " << std::strerror(spawned);
-            return;
-        }
-        // The socket file appears at bind(), a moment before the daemon listens on it.
-        const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (!Accepts(socketPath) && std::chrono::steady_clock::now() < limit) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        EXPECT_TRUE(Accepts(socketPath)) << "dbus-daemon did not start listening";
-        setenv("DBUS_SESSION_BUS_ADDRESS", ("unix:path=" + socketPath.string()).c_str(), 1);
+        m_bus.emplace(folder, "session", services);
+        EXPECT_TRUE(m_bus->Ready()) << "dbus-daemon did not start listening";
+        setenv("DBUS_SESSION_BUS_ADDRESS", m_bus->Address().c_str(), 1);
     }
 
-    ~PrivateBus() {
-        unsetenv("DBUS_SESSION_BUS_ADDRESS");
-        if (m_pid > 0) {
-            kill(m_pid, SIGTERM);
-            int status = 0;
-            waitpid(m_pid, &status, 0);
-        }
-    }
+    ~FileManagerBus() { unsetenv("DBUS_SESSION_BUS_ADDRESS"); }
 
-    static bool Accepts(const fs::path& socketPath) {
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        std::strncpy(address.sun_path, socketPath.c_str(), sizeof address.sun_path - 1);
-        const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        const bool connected =
-            connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
-        close(fd);
-        return connected;
-    }
-
-    PrivateBus(const PrivateBus&) = delete;
-    PrivateBus& operator=(const PrivateBus&) = delete;
+    FileManagerBus(const FileManagerBus&) = delete;
+    FileManagerBus& operator=(const FileManagerBus&) = delete;
 
     void SetMode(const std::string& mode) const { WriteFile(m_mode, mode); }
 
@@ -784,14 +724,14 @@ public:
     }
 
 private:
-    pid_t m_pid = -1;
+    std::optional<testing::PrivateBus> m_bus;
     fs::path m_log;
     fs::path m_mode;
 };
 
 class FileManagerTest : public LinuxPlatformTest {
 protected:
-    static void SetUpTestSuite() { s_bus = new PrivateBus("file-manager", true); }
+    static void SetUpTestSuite() { s_bus = new FileManagerBus("file-manager", true); }
     static void TearDownTestSuite() {
         delete s_bus;
         s_bus = nullptr;
@@ -802,9 +742,9 @@ protected:
         s_bus->TakeCalls();
     }
 
-    static PrivateBus* s_bus;
+    static FileManagerBus* s_bus;
 };
-PrivateBus* FileManagerTest::s_bus = nullptr;
+FileManagerBus* FileManagerTest::s_bus = nullptr;
 
 TEST_F(FileManagerTest, FoldersAndItemsGoToTheFileManager) {
     const fs::path folder = work / "my folder ソ";
@@ -869,7 +809,7 @@ TEST_F(FileManagerTest, AFileManagerThatHangsIsGivenUpAfterTheTimeout) {
 }
 
 TEST_F(LinuxPlatformTest, ABusWithoutAFileManagerLeavesItToTheFolderApplication) {
-    const PrivateBus bus("no-file-manager", false);
+    const FileManagerBus bus("no-file-manager", false);
     WriteFile(work / "item.txt", "x");
 
     EXPECT_TRUE(platform.ShowFolder(work.string()));

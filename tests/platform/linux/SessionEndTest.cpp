@@ -33,42 +33,6 @@ std::vector<std::string> Lines(const std::string& text) {
     return lines;
 }
 
-// A private message bus daemon of its own, ended with the object.
-class PrivateBus {
-public:
-    explicit PrivateBus(const fs::path& folder, const std::string& name) {
-        fs::path socket = folder / (name + ".socket");
-        fs::path config = folder / (name + ".conf");
-        WriteText(config,
-                  "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration "
-                  "1.0//EN\" \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
-                  "<busconfig>\n"
-                  "  <type>session</type>\n"
-                  "  <listen>unix:path=" +
-                      socket.string() +
-                      "</listen>\n"
-                      "  <auth>EXTERNAL</auth>\n"
-                      "  <policy context=\"default\">\n"
-                      "    <allow send_destination=\"*\" eavesdrop=\"true\"/>\n"
-                      "    <allow eavesdrop=\"true\"/>\n"
-                      "    <allow own=\"*\"/>\n"
-                      "  </policy>\n"
-                      "</busconfig>\n");
-        m_daemon.Start(
-            {"dbus-daemon", "--config-file=" + config.string(), "--nofork", "--nopidfile"}, {},
-            (folder / (name + ".log")).string());
-        m_ready = WaitUntil([&] { return fs::exists(socket); });
-        m_address = "unix:path=" + socket.string();
-    }
-    bool Ready() const { return m_ready; }
-    const std::string& Address() const { return m_address; }
-
-private:
-    ChildProcess m_daemon;
-    std::string m_address;
-    bool m_ready = false;
-};
-
 class SessionEndTest : public ::testing::Test {
 protected:
     void SetUp() override {
