@@ -1,5 +1,7 @@
 #include "platform/linux/RecentFiles.h"
 
+#include "platform/linux/FileReplacement.h"
+
 #include <gio/gio.h>
 
 #include <fcntl.h>
@@ -46,54 +48,6 @@ std::string FolderOfPath(const std::string& path) {
     if (slash == std::string::npos)
         return ".";
     return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-// Writes `bytes` to a new file beside `target` and renames it over `target`. The target
-// is either the old file or the complete new one at every moment.
-bool ReplaceAtomically(const std::string& target, const std::string& bytes, mode_t mode,
-                       std::string& error) {
-    std::string folder = FolderOfPath(target);
-    std::string pattern = folder + "/." + FileNameOfPath(target) + ".XXXXXX";
-    int fd = mkostemp(pattern.data(), O_CLOEXEC);
-    if (fd < 0) {
-        error = "cannot create a file in " + folder + ": " + ErrnoText(errno);
-        return false;
-    }
-    const std::string& temp = pattern;
-    auto fail = [&](const std::string& what, int code) {
-        error = what + ": " + ErrnoText(code);
-        if (fd >= 0)
-            close(fd);
-        unlink(temp.c_str());
-        return false;
-    };
-    if (fchmod(fd, mode) != 0)
-        return fail("cannot set the mode of " + temp, errno);
-    std::size_t written = 0;
-    while (written < bytes.size()) {
-        ssize_t n = write(fd, bytes.data() + written, bytes.size() - written);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return fail("cannot write " + temp, errno);
-        }
-        written += static_cast<std::size_t>(n);
-    }
-    if (fsync(fd) != 0)
-        return fail("cannot flush " + temp, errno);
-    int closeResult = close(fd);
-    fd = -1;
-    if (closeResult != 0)
-        return fail("cannot write " + temp, errno);
-    if (rename(temp.c_str(), target.c_str()) != 0)
-        return fail("cannot replace " + target, errno);
-    // Make the rename itself durable.
-    int folderFd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folderFd >= 0) {
-        fsync(folderFd);
-        close(folderFd);
-    }
-    return true;
 }
 
 } // namespace
@@ -155,24 +109,12 @@ bool ClearRecentList(const std::string& file, std::string& error) {
         error = file + ": " + ErrnoText(errno);
         return false;
     }
-    std::string target = file;
-    if (S_ISLNK(st.st_mode)) {
-        char resolved[PATH_MAX];
-        if (!realpath(file.c_str(), resolved)) {
-            error = file + ": " + ErrnoText(errno);
-            return false;
-        }
-        target = resolved;
-        if (stat(target.c_str(), &st) != 0) {
-            error = target + ": " + ErrnoText(errno);
-            return false;
-        }
-    }
-    if (!S_ISREG(st.st_mode)) {
-        error = target + ": not a regular file";
+    // The list is private to the user: 0600, whatever the old file had.
+    const auto replacement = BeginFileReplacement(file, 0600, error);
+    if (!replacement)
         return false;
-    }
-    return ReplaceAtomically(target, kEmptyRecentList, 0600, error);
+    replacement->Write(kEmptyRecentList);
+    return replacement->Commit(error);
 }
 
 std::string RecentListLocation() {
