@@ -87,6 +87,12 @@ public:
 // Window handle as the windowing system knows it (an X11 window id, an HWND).
 using NativeWindow = std::uintptr_t;
 
+struct ScreenPoint {
+    int x = 0;
+    int y = 0;
+    friend bool operator==(const ScreenPoint&, const ScreenPoint&) = default;
+};
+
 // The operating system behind one interface. Every call is synchronous and bounded in
 // time; none shows a window of its own except where the operation is to open one.
 class Platform {
@@ -157,6 +163,9 @@ public:
     virtual bool MinimizeAll(bool undo) = 0;
     // Shows or hides a window's taskbar entry; false when unsupported.
     virtual bool SetTaskbarEntry(NativeWindow window, bool visible) = 0;
+    // Where the top-left corner of a window's client area is on the screen, asked of the
+    // windowing system now; nothing when it cannot tell.
+    virtual std::optional<ScreenPoint> WindowOrigin(NativeWindow window) const = 0;
 
     // --- recent documents --------------------------------------------------------------
     virtual std::vector<RecentDocument> RecentDocuments() const = 0;

@@ -28,6 +28,7 @@
 #include <QSignalBlocker>
 #include <QToolButton>
 #include <QToolTip>
+#include <QWindow>
 #include <qdrawutil.h>
 
 #include <algorithm>
@@ -374,13 +375,14 @@ void TFrmMain::showEvent(QShowEvent* event) {
     repaint();
     if (!m_handlersInstalled) {
         m_handlersInstalled = true;
-        connect(qApp, &QGuiApplication::applicationStateChanged, this,
-                [this, last = Qt::ApplicationInactive](Qt::ApplicationState state) mutable {
-                    const bool wasActive = last == Qt::ApplicationActive;
-                    last = state;
-                    if (state == Qt::ApplicationActive && !wasActive) AppActivate();
-                    if (state != Qt::ApplicationActive && wasActive) AppDeactivate();
-                });
+        // Qt reports the application active before it has set the active window, and the
+        // focus window changes on its own: both only ask for a look once the event loop has
+        // settled, when the state and the active window agree.
+        const auto queueSync = [this] {
+            QMetaObject::invokeMethod(this, &TFrmMain::SyncActivation, Qt::QueuedConnection);
+        };
+        connect(qApp, &QGuiApplication::applicationStateChanged, this, queueSync);
+        connect(qApp, &QGuiApplication::focusWindowChanged, this, queueSync);
         // A window in a corner stays there when a panel comes, goes or moves, or a screen
         // changes.
         const auto follow = [this](QScreen* s) {
@@ -624,7 +626,17 @@ bool TFrmMain::eventFilter(QObject* watched, QEvent* event) {
 
 // --- layout ------------------------------------------------------------------------------
 
-layout::Rect TFrmMain::Geometry() const { return ToRect(geometry()); }
+layout::Rect TFrmMain::Geometry() const {
+    QRect r = geometry();
+    if (m_originUnsure && QGuiApplication::platformName() == QLatin1String("xcb")) {
+        if (const std::optional<ScreenPoint> origin =
+                m_platform.WindowOrigin(static_cast<NativeWindow>(winId()))) {
+            r.moveTopLeft(QPoint(origin->x, origin->y));
+            m_originUnsure = false;
+        }
+    }
+    return ToRect(r);
+}
 
 QRect TFrmMain::WorkArea() const {
     QScreen* s = QGuiApplication::screenAt(geometry().center());
@@ -679,6 +691,16 @@ void TFrmMain::ApplyLayout() {
     setFixedSize(w.width, w.height);
     if (pos() != QPoint(w.left, w.top)) move(w.left, w.top);
     ApplyTitleColours();
+}
+
+void TFrmMain::SyncActivation() {
+    // Inactive means that another application is active; a dialog of the launcher's own
+    // keeps it active.
+    if (QGuiApplication::applicationState() != Qt::ApplicationActive) {
+        if (m_active) AppDeactivate();
+        return;
+    }
+    if (!m_active) AppActivate();
 }
 
 void TFrmMain::AppActivate() {
@@ -788,6 +810,14 @@ void TFrmMain::enterEvent(QEnterEvent* event) {
         activateWindow();
         raise();
     }
+}
+
+void TFrmMain::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    // Qt asks the server where the window is when the window manager reparents it, which
+    // can be before the window manager has moved its frame into place; the later move of
+    // the frame may never be reported. Ask again before the position is used.
+    if (isVisible()) m_originUnsure = true;
 }
 
 void TFrmMain::paintEvent(QPaintEvent*) {

@@ -69,6 +69,7 @@ protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -89,6 +90,9 @@ private:
     void SizeButtons();
     void MeasureInto(layout::WindowLayout& l) const;
     void ApplyLayout();
+    // Runs AppActivate or AppDeactivate when the application's state and the window's look
+    // disagree.
+    void SyncActivation();
     void ApplyTitleColours();
     void ApplyClockLook();
     void ApplyStayOnTop();
@@ -102,6 +106,8 @@ private:
     std::uint64_t m_shownRevision = ~std::uint64_t{0};
     bool m_syncQueued = false;
     bool m_handlersInstalled = false;
+    // Set when the window system reported a move: Geometry() asks it where the window is.
+    mutable bool m_originUnsure = false;
 
     // Dragging the window by its background.
     bool m_dragging = false;

@@ -7,79 +7,10 @@
 set -uo pipefail
 
 binary=${1:?usage: launcher_e2e.sh /path/to/tavolin}
-if [ -z "${DISPLAY:-}" ]; then
-    echo "SKIP: no X display (run under xvfb-run)"
-    exit 77
-fi
-for tool in xdotool xprop xwininfo wmctrl iconv; do
-    command -v "$tool" >/dev/null || { echo "SKIP: $tool is missing"; exit 77; }
-done
+source "$(dirname "$0")/e2e_lib.sh"
+e2e_setup "$binary"
 
-work=$(mktemp -d /tmp/tavolin-e2e.XXXXXX)
-passed=0
-failed=0
-wm_pid=""
-
-cleanup() {
-    # Only the copies this script started, by their ids.
-    if [ -f "$work/pids" ]; then
-        while read -r p; do kill -9 "$p" 2>/dev/null; done <"$work/pids"
-    fi
-    [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-check() { # description, command...
-    local what=$1
-    shift
-    if "$@"; then
-        passed=$((passed + 1))
-        echo "ok: $what"
-    else
-        failed=$((failed + 1))
-        echo "FAILED: $what"
-    fi
-}
-
-wait_for() { # seconds, command...
-    local limit=$1
-    shift
-    local end=$((SECONDS + limit))
-    while [ $SECONDS -lt $end ]; do
-        "$@" && return 0
-        sleep 0.1
-    done
-    "$@"
-}
-
-# A private home, runtime folder and session, so that no other copy or setting interferes.
-export HOME=$work/home
-export XDG_RUNTIME_DIR=$work/run
-export XDG_CONFIG_HOME=$HOME/.config XDG_DATA_HOME=$HOME/.local/share XDG_CACHE_HOME=$HOME/.cache
-mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
-unset QT_QPA_PLATFORM DBUS_SESSION_BUS_ADDRESS
-
-# Stacking, focus and the taskbar state need a window manager. It is ready once it has
-# published the work area; a window manager that does not get there is started again.
-has_work_area() { xprop -root _NET_WORKAREA 2>/dev/null | grep -q ' = '; }
-if ! wmctrl -m >/dev/null 2>&1; then
-    command -v openbox >/dev/null || { echo "SKIP: no window manager and no openbox"; exit 77; }
-    for attempt in 1 2 3; do
-        openbox --sm-disable >>"$work/openbox.log" 2>&1 &
-        wm_pid=$!
-        wait_for 10 has_work_area && break
-        echo "window manager not ready (attempt $attempt)"
-        kill "$wm_pid" 2>/dev/null
-        wait "$wm_pid" 2>/dev/null
-        wm_pid=""
-    done
-fi
-wait_for 10 has_work_area
-
-app=$work/app
 mkdir -p "$app/targets"
-cp "$binary" "$app/tavolin"
 for key in F5 shift-F5; do
     cat >"$app/targets/$key.sh" <<EOF
 #!/bin/sh
@@ -89,15 +20,6 @@ EOF
 done
 printf '[無題カテゴリ]\r\n1:5=%s <TS>five<TE>\r\n1:17=%s <TS>seventeen<TE>\r\n' \
     "$app/targets/F5.sh" "$app/targets/shift-F5.sh" | iconv -f UTF-8 -t CP932 >"$app/tavolin.txt"
-
-start() {
-    (cd "$app" && exec ./tavolin) >>"$work/stderr.log" 2>&1 &
-    echo $! >>"$work/pids"
-    echo $!
-}
-window_of() { xdotool search --onlyvisible --pid "$1" --name '^Tavolin$' 2>/dev/null | head -1; }
-# Running, and not a zombie waiting for a parent that does not reap it.
-alive() { [ -r "/proc/$1/stat" ] && ! grep -q '^[0-9]* (.*) Z ' "/proc/$1/stat"; }
 
 # --- first start -------------------------------------------------------------------------
 pid=$(start)
@@ -170,12 +92,4 @@ wait_for 15 test -n "$(window_of "$c")"
 check "after a crash the next start shows its window" test -n "$(window_of "$c")"
 kill -9 "$c" 2>/dev/null
 
-if [ "$failed" -ne 0 ]; then
-    echo "--- the launcher's output:"
-    cat "$work/stderr.log"
-    echo "--- the window manager's output:"
-    cat "$work/openbox.log" 2>/dev/null
-    wmctrl -m
-fi
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+e2e_finish

@@ -180,6 +180,7 @@ public:
         taskbarVisible = visible;
         return true;
     }
+    std::optional<ScreenPoint> WindowOrigin(NativeWindow) const override { return windowOrigin; }
     std::vector<RecentDocument> RecentDocuments() const override { return recent; }
     bool ClearRecentDocuments() override {
         recent.clear();
@@ -193,6 +194,7 @@ public:
     bool endSessionResult = true;
     std::vector<bool> minimizeCalls;
     std::optional<bool> taskbarVisible;
+    std::optional<ScreenPoint> windowOrigin;
     std::vector<RecentDocument> recent;
 };
 

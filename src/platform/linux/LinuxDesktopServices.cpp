@@ -88,6 +88,11 @@ bool LinuxPlatform::SetTaskbarEntry(NativeWindow window, bool visible) {
     return SetSkipTaskbar(window, !visible, error);
 }
 
+std::optional<ScreenPoint> LinuxPlatform::WindowOrigin(NativeWindow window) const {
+    std::string error;
+    return linuxdesktop::WindowOrigin(window, error);
+}
+
 std::vector<RecentDocument> LinuxPlatform::RecentDocuments() const {
     return ReadRecentList(RecentListFile());
 }

@@ -47,6 +47,7 @@ public:
     bool EndSession(SessionEnd how) override;
     bool MinimizeAll(bool undo) override;
     bool SetTaskbarEntry(NativeWindow window, bool visible) override;
+    std::optional<ScreenPoint> WindowOrigin(NativeWindow window) const override;
 
     std::vector<RecentDocument> RecentDocuments() const override;
     bool ClearRecentDocuments() override;

@@ -259,6 +259,27 @@ bool SetStackLayer(NativeWindow window, StackLayer layer, std::string& error) {
     return ChangeWindowState(window, {}, {above, below}, error);
 }
 
+std::optional<ScreenPoint> WindowOrigin(NativeWindow nativeWindow, std::string& error) {
+    Display display;
+    if (!Open(display, error))
+        return std::nullopt;
+    auto window = static_cast<xcb_window_t>(nativeWindow);
+    if (window == XCB_NONE || window != nativeWindow) {
+        error = "no such window";
+        return std::nullopt;
+    }
+    xcb_translate_coordinates_reply_t* reply = xcb_translate_coordinates_reply(
+        display.Get(), xcb_translate_coordinates(display.Get(), window, display.Root(), 0, 0),
+        nullptr);
+    if (!reply) {
+        error = "no such window";
+        return std::nullopt;
+    }
+    const ScreenPoint origin{reply->dst_x, reply->dst_y};
+    free(reply);
+    return origin;
+}
+
 std::optional<WorkAreaRect> WorkArea(std::string& error) {
     Display display;
     if (!Open(display, error))

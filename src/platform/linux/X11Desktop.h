@@ -30,6 +30,11 @@ bool SetSkipTaskbar(NativeWindow window, bool skip, std::string& error);
 enum class StackLayer { Normal, Above, Below };
 bool SetStackLayer(NativeWindow window, StackLayer layer, std::string& error);
 
+// Where a window's top-left corner is on the root window now, asked of the X server. A
+// reparenting window manager moves its frame and not the window, so this is the only
+// position that cannot be stale.
+std::optional<ScreenPoint> WindowOrigin(NativeWindow window, std::string& error);
+
 // The area of the current desktop not covered by panels and docks: _NET_WORKAREA.
 struct WorkAreaRect {
     int x = 0;

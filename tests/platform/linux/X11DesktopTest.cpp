@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include <xcb/xcb.h>
 
 namespace tavolin::linuxdesktop {
@@ -238,6 +240,21 @@ TEST_F(X11DesktopTest, HidesAndShowsTheTaskbarEntryKeepingOtherStates) {
     EXPECT_TRUE(Has(States(Display(), *window), "_NET_WM_STATE_ABOVE"));
 }
 
+TEST_F(X11DesktopTest, AManagedWindowsOriginIsWhereTheServerShowsIt) {
+    // The window manager puts the window into a frame of its own and moves the frame.
+    auto window = ShownWindow();
+    const std::string info =
+        RunCommand({"xwininfo", "-display", Display(), "-id", window->IdText()}).value_or("");
+    auto absolute = [&](const char* label) {
+        const std::size_t at = info.find(label);
+        return at == std::string::npos ? -1 : std::stoi(info.substr(at + std::strlen(label)));
+    };
+    const std::optional<ScreenPoint> origin = m_platform.WindowOrigin(window->Id());
+    ASSERT_TRUE(origin);
+    EXPECT_EQ(*origin, (ScreenPoint{absolute("Absolute upper-left X:"),
+                                    absolute("Absolute upper-left Y:")}));
+}
+
 TEST_F(X11DesktopTest, KeepsAWindowOnTopOrAtTheBottom) {
     auto window = ShownWindow();
     std::string error;
@@ -276,8 +293,10 @@ TEST_F(X11DesktopTest, WorkAreaAndAWindowThatDoesNotExist) {
     EXPECT_EQ(area->height, 768);
 
     TestWindow window(Display(), false);
+    EXPECT_EQ(m_platform.WindowOrigin(window.Id()), (ScreenPoint{10, 10}));
     NativeWindow gone = window.Id();
     window.Destroy();
+    EXPECT_FALSE(m_platform.WindowOrigin(gone));
     EXPECT_FALSE(m_platform.SetTaskbarEntry(gone, false));
     EXPECT_FALSE(SetStackLayer(gone, StackLayer::Above, error));
     EXPECT_EQ(error, "no such window");

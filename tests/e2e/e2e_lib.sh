@@ -1,0 +1,121 @@
+# Shared by the end-to-end scripts: checks and waits, a private home and runtime folder, a
+# window manager, and starting the built launcher from a folder of its own.
+#
+#   source e2e_lib.sh; e2e_setup /path/to/tavolin
+# leaves $work (removed at exit), $app (the launcher's folder, with the binary as ./tavolin)
+# and the helpers below.
+
+passed=0
+failed=0
+wm_pid=""
+
+e2e_cleanup() {
+    # Only the processes this script started, by their ids.
+    if [ -f "$work/pids" ]; then
+        while read -r p; do kill -9 "$p" 2>/dev/null; done <"$work/pids"
+    fi
+    [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null
+    rm -rf "$work"
+}
+
+check() { # description, command...
+    local what=$1
+    shift
+    if "$@"; then
+        passed=$((passed + 1))
+        echo "ok: $what"
+    else
+        failed=$((failed + 1))
+        echo "FAILED: $what"
+    fi
+}
+
+wait_for() { # seconds, command...
+    local limit=$1
+    shift
+    local end=$((SECONDS + limit))
+    while [ $SECONDS -lt $end ]; do
+        "$@" && return 0
+        sleep 0.1
+    done
+    "$@"
+}
+
+has_work_area() { xprop -root _NET_WORKAREA 2>/dev/null | grep -q ' = '; }
+
+e2e_setup() { # binary, extra tools...
+    local binary=$1
+    shift
+    if [ -z "${DISPLAY:-}" ]; then
+        echo "SKIP: no X display (run under xvfb-run)"
+        exit 77
+    fi
+    local tool
+    for tool in xdotool xprop xwininfo wmctrl iconv "$@"; do
+        command -v "$tool" >/dev/null || { echo "SKIP: $tool is missing"; exit 77; }
+    done
+    work=$(mktemp -d /tmp/tavolin-e2e.XXXXXX)
+    trap e2e_cleanup EXIT
+
+    # A private home, runtime folder and session, so that no other copy or setting interferes.
+    export HOME=$work/home
+    export XDG_RUNTIME_DIR=$work/run
+    export XDG_CONFIG_HOME=$HOME/.config XDG_DATA_HOME=$HOME/.local/share XDG_CACHE_HOME=$HOME/.cache
+    mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+    unset QT_QPA_PLATFORM DBUS_SESSION_BUS_ADDRESS
+
+    # Stacking, focus and the taskbar state need a window manager. It is ready once it has
+    # published the work area; one that does not get there is started again.
+    if ! wmctrl -m >/dev/null 2>&1; then
+        command -v openbox >/dev/null || { echo "SKIP: no window manager and no openbox"; exit 77; }
+        local attempt
+        for attempt in 1 2 3; do
+            openbox --sm-disable >>"$work/openbox.log" 2>&1 &
+            wm_pid=$!
+            wait_for 10 has_work_area && break
+            echo "window manager not ready (attempt $attempt)"
+            kill "$wm_pid" 2>/dev/null
+            wait "$wm_pid" 2>/dev/null
+            wm_pid=""
+        done
+    fi
+    wait_for 10 has_work_area
+
+    app=$work/app
+    mkdir -p "$app"
+    cp "$binary" "$app/tavolin"
+}
+
+# Starts a copy in $app in the background and prints its process id.
+start() {
+    (cd "$app" && exec ./tavolin "$@") >>"$work/stderr.log" 2>&1 &
+    echo $! >>"$work/pids"
+    echo $!
+}
+# Starts any other program in the background, to be ended with the script, and prints its id.
+start_other() {
+    "$@" >>"$work/other.log" 2>&1 &
+    echo $! >>"$work/pids"
+    echo $!
+}
+window_of() { xdotool search --onlyvisible --pid "$1" --name '^Tavolin$' 2>/dev/null | head -1; }
+# Running, and not a zombie waiting for a parent that does not reap it.
+alive() { [ -r "/proc/$1/stat" ] && ! grep -q '^[0-9]* (.*) Z ' "/proc/$1/stat"; }
+# "x y width height" of a window on the screen.
+geometry_of() {
+    xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}
+        /^ *Width:/ {w=$2} /^ *Height:/ {h=$2} END {print x, y, w, h}'
+}
+work_area() { xprop -root _NET_WORKAREA | sed 's/.*= //; s/,//g' | awk '{print $1, $2, $3, $4}'; }
+
+e2e_finish() {
+    if [ "$failed" -ne 0 ]; then
+        echo "--- the launcher's output:"
+        cat "$work/stderr.log" 2>/dev/null
+        echo "--- the window manager's output:"
+        cat "$work/openbox.log" 2>/dev/null
+        wmctrl -m
+    fi
+    echo "$passed passed, $failed failed"
+    [ "$failed" -eq 0 ]
+}
