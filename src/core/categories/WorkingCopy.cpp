@@ -31,45 +31,39 @@ private:
     View& m_view;
 };
 
-// The new content of a file, gathered into pieces of about kChunk bytes for the platform.
-// It counts what it has written, so the blocks' places in the new file are known without
-// reading it again.
+// One of the editor's own files (the working or the scratch file) being written. It counts
+// what it has written, so the blocks' places in the new file are known without reading it
+// again. These files are thrown away after a crash, so they are not flushed to disk.
 class Output {
 public:
-    explicit Output(FileReplacement& replacement) : m_replacement(replacement) {
-        m_buffer.reserve(kChunk);
-    }
+    explicit Output(const std::string& path)
+        : m_out(text::FsPath(path), std::ios::binary | std::ios::trunc) {}
 
+    bool Failed() const { return !m_out; }
     void Write(std::string_view bytes) {
         if (bytes.empty()) return;
+        m_out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         m_offset += bytes.size();
         m_atLineStart = bytes.back() == '\n';
-        if (m_buffer.size() + bytes.size() > kChunk) Flush();
-        if (bytes.size() >= kChunk) {
-            m_replacement.Write(bytes);
-        } else {
-            m_buffer += bytes;
-        }
     }
     // The byte-order mark, which is not part of any line.
     void WriteBom() {
-        m_buffer += text::kUtf8Bom;
+        m_out.write(text::kUtf8Bom.data(), static_cast<std::streamsize>(text::kUtf8Bom.size()));
         m_offset += text::kUtf8Bom.size();
     }
     // Ends an unfinished last line, so that what follows starts a line of its own.
     void EndLine() {
         if (!m_atLineStart) Write("\r\n");
     }
-    void Flush() {
-        if (m_buffer.empty()) return;
-        m_replacement.Write(m_buffer);
-        m_buffer.clear();
+    // False when any write failed.
+    bool Close() {
+        m_out.close();
+        return !m_out.fail();
     }
     std::uint64_t Offset() const { return m_offset; }
 
 private:
-    FileReplacement& m_replacement;
-    std::string m_buffer;
+    std::ofstream m_out;
     std::uint64_t m_offset = 0;
     bool m_atLineStart = true;
 };
@@ -105,10 +99,10 @@ void WorkingCopy::ReportReadError(const std::string& path) {
                    msg_buttons::kOkOnly);
 }
 
-void WorkingCopy::ReportWriteError(const std::string& path, const std::string& error) {
+void WorkingCopy::ReportWriteError(const std::string& path) {
     ShowMessageBox(m_view,
-                   "ファイル(" + path + ")に書き込めませんでした。\r\n" + error +
-                       "\r\nカテゴリーは変更されていません。",
+                   "ファイル(" + path + ")に書き込めませんでした。\r\n"
+                                        "カテゴリーは変更されていません。",
                    MsgKind::Error, msg_buttons::kOkOnly);
 }
 
@@ -121,7 +115,7 @@ void WorkingCopy::RemoveFiles() {
 
 bool WorkingCopy::Open() {
     BusyCursor busy(m_view);
-    m_open = false;
+    m_open = m_broken = false;
     m_names.clear();
     m_blocks.clear();
     // A working copy left behind by a run that did not end is never used: it is made anew.
@@ -145,10 +139,9 @@ bool WorkingCopy::Open() {
         ReportReadError(m_dataFile);
         return false;
     }
-    std::string error;
-    const auto replacement = m_platform.BeginReplaceFile(m_workingFile, error);
-    if (!replacement) {
-        ReportWriteError(m_workingFile, error);
+    Output working(m_workingFile);
+    if (working.Failed()) {
+        ReportWriteError(m_workingFile);
         return false;
     }
 
@@ -174,7 +167,7 @@ bool WorkingCopy::Open() {
         const auto got = static_cast<std::size_t>(in.gcount());
         if (got == 0) break;
         const std::string_view piece(buffer.data(), got);
-        replacement->Write(piece);
+        working.Write(piece);
         std::size_t pos = 0;
         if (base == 0 && piece.starts_with(text::kUtf8Bom)) {
             encoding = Encoding::Utf8Bom;
@@ -223,8 +216,8 @@ bool WorkingCopy::Open() {
     in.close();
     if (categoryLine) endCategoryLine(base);
     if (!blocks.empty()) blocks.back().end = base;
-    if (!replacement->Commit(error)) {
-        ReportWriteError(m_workingFile, error);
+    if (!working.Close()) {
+        ReportWriteError(m_workingFile);
         return false;
     }
     m_encoding = encoding;
@@ -244,7 +237,7 @@ WorkingCopy::NameCheck WorkingCopy::Check(const std::string& name) const {
         return NameCheck::Refused;
     }
     if (std::find(m_names.begin(), m_names.end(), name) != m_names.end()) return NameCheck::Ignored;
-    return NameCheck::Usable;
+    return NameCheck::Accepted;
 }
 
 Encoding WorkingCopy::EncodingFor(const std::string& name) const {
@@ -268,13 +261,12 @@ bool WorkingCopy::Rewrite(const std::vector<Planned>& plan, Encoding encoding) {
         ReportReadError(m_workingFile);
         return false;
     }
-    std::string error;
-    const auto replacement = m_platform.BeginReplaceFile(m_workingFile, error);
-    if (!replacement) {
-        ReportWriteError(m_workingFile, error);
+    // The new working file is written as the scratch file, which then takes its place.
+    Output out(m_scratchFile);
+    if (out.Failed()) {
+        ReportWriteError(m_scratchFile);
         return false;
     }
-    Output out(*replacement);
     if (encoding == Encoding::Utf8Bom) out.WriteBom();
     const bool transcode = encoding != m_encoding;
 
@@ -326,14 +318,17 @@ bool WorkingCopy::Rewrite(const std::vector<Planned>& plan, Encoding encoding) {
         blocks.push_back(block);
     }
     in.close();
-    if (!read) {
-        ReportReadError(m_workingFile);
-        return false; // the replacement goes without a commit: the working file stays
-    }
-    out.Flush();
-    if (!replacement->Commit(error)) {
-        ReportWriteError(m_workingFile, error);
-        return false;
+    const bool written = out.Close();
+    std::error_code ec;
+    if (read && written) fs::rename(text::FsPath(m_scratchFile), text::FsPath(m_workingFile), ec);
+    if (!read || !written || ec) {
+        fs::remove(text::FsPath(m_scratchFile), ec);
+        if (!read) {
+            ReportReadError(m_workingFile);
+        } else {
+            ReportWriteError(m_workingFile);
+        }
+        return false; // the working file is as it was
     }
     m_preambleEnd = blocks.empty() ? out.Offset() : blocks.front().begin;
     m_bodyBegin = encoding == Encoding::Utf8Bom ? text::kUtf8Bom.size() : 0;
@@ -342,8 +337,19 @@ bool WorkingCopy::Rewrite(const std::vector<Planned>& plan, Encoding encoding) {
     return true;
 }
 
+bool WorkingCopy::Usable() {
+    if (m_broken) {
+        ShowMessageBox(m_view,
+                       "作業ファイル(" + m_workingFile +
+                           ")に書き込めませんでした。\r\nデータファイルは変更されていません。"
+                           "キャンセルで閉じてください。",
+                       MsgKind::Error, msg_buttons::kOkOnly);
+    }
+    return m_open && !m_broken;
+}
+
 bool WorkingCopy::Add(const std::string& name) {
-    if (!m_open || Check(name) != NameCheck::Usable) return false;
+    if (!Usable() || Check(name) != NameCheck::Accepted) return false;
     std::vector<Planned> plan = Unchanged();
     plan.push_back(Planned{std::nullopt, name});
     if (!Rewrite(plan, EncodingFor(name))) return false;
@@ -352,7 +358,7 @@ bool WorkingCopy::Add(const std::string& name) {
 }
 
 bool WorkingCopy::Rename(std::size_t index, const std::string& name) {
-    if (!m_open || index >= m_names.size() || Check(name) != NameCheck::Usable) return false;
+    if (index >= m_names.size() || !Usable() || Check(name) != NameCheck::Accepted) return false;
     std::vector<Planned> plan = Unchanged();
     plan[index].name = name;
     if (!Rewrite(plan, EncodingFor(name))) return false;
@@ -361,7 +367,7 @@ bool WorkingCopy::Rename(std::size_t index, const std::string& name) {
 }
 
 bool WorkingCopy::Delete(std::size_t index) {
-    if (!m_open || index >= m_names.size()) return false;
+    if (index >= m_names.size() || !Usable()) return false;
     if (ShowMessageBox(m_view,
                        "カテゴリーを削除するとその中の全てのページの内容もクリアされます。"
                        "よろしいですか？",
@@ -384,16 +390,48 @@ bool WorkingCopy::MoveDown(std::size_t index) {
 }
 
 bool WorkingCopy::Swap(std::size_t first) {
-    if (!m_open) return false;
-    std::vector<Planned> plan = Unchanged();
-    std::swap(plan[first], plan[first + 1]);
-    if (!Rewrite(plan, m_encoding)) return false;
+    if (!Usable()) return false;
+    // Only the two blocks change places, so only their bytes are rewritten, where they stand:
+    // a move costs the size of two categories, not of the file. A later block that has no
+    // line end at the end of the file gets one, as it is no longer last.
+    BusyCursor busy(m_view);
+    Block& upper = m_blocks[first];
+    Block& lower = m_blocks[first + 1];
+    std::string region(static_cast<std::size_t>(lower.end - upper.begin), '\0');
+    std::fstream file(text::FsPath(m_workingFile), std::ios::in | std::ios::out | std::ios::binary);
+    file.seekg(static_cast<std::streamoff>(upper.begin));
+    file.read(region.data(), static_cast<std::streamsize>(region.size()));
+    if (!file || static_cast<std::size_t>(file.gcount()) != region.size()) {
+        ReportReadError(m_workingFile);
+        return false;
+    }
+    const auto split = static_cast<std::size_t>(lower.begin - upper.begin);
+    std::string swapped = region.substr(split);
+    if (!swapped.ends_with('\n')) swapped += "\r\n";
+    const auto lowerSize = static_cast<std::uint64_t>(swapped.size());
+    swapped.append(region, 0, split);
+    region = {};
+    file.seekp(static_cast<std::streamoff>(upper.begin));
+    file.write(swapped.data(), static_cast<std::streamsize>(swapped.size()));
+    file.close();
+    if (!file) {
+        // Part of the working file may be written: nothing more may come of it.
+        m_broken = true;
+        return Usable();
+    }
+    const Block oldUpper = upper;
+    const Block oldLower = lower;
+    upper = Block{oldUpper.begin, oldUpper.begin + (oldLower.body - oldLower.begin),
+                  oldUpper.begin + lowerSize};
+    lower = Block{upper.end, upper.end + (oldUpper.body - oldUpper.begin),
+                  upper.end + (oldUpper.end - oldUpper.begin)};
+    if (first == 0) m_preambleEnd = upper.begin;
     std::swap(m_names[first], m_names[first + 1]);
     return true;
 }
 
 bool WorkingCopy::Commit() {
-    if (!m_open) return false;
+    if (!Usable()) return false;
     BusyCursor busy(m_view);
     std::ifstream in(text::FsPath(m_workingFile), std::ios::binary);
     std::string error;

@@ -19,11 +19,12 @@ namespace tavolin::categories {
 
 // The category editor's working copy of the data file.
 //
-// Open copies the data file to the working file. Every command rewrites the working file at
-// once (streamed through the platform's file replacement, whose temporary file beside it is
-// the command's scratch file) and changes the name list only when that worked. Commit puts
-// the working file in place of the data file in one atomic replacement; Close, and the
-// destructor, remove the working file.
+// Open copies the data file to the working file. Every command writes the new working file
+// as the scratch file and renames it over the working file, and changes the name list only
+// when that worked; a move, which only swaps two blocks, rewrites just those in place. Commit puts the working file in place of the data file through the
+// platform's atomic replacement; Close, and the destructor, remove the working file. The
+// working and scratch files are the editor's alone and thrown away after a crash, so they
+// are not flushed to disk; the data file is only ever replaced whole.
 //
 // The file is seen as blocks: a block is a category line (a line whose first byte is "[")
 // and every line up to the next category line. Lines before the first category line stay at
@@ -88,7 +89,10 @@ private:
         std::optional<std::string> name;
     };
 
-    enum class NameCheck { Usable, Ignored, Refused };
+    // Whether commands may run: open, and the working file whole (after a failed move it may
+    // not be, which is then said again).
+    bool Usable();
+    enum class NameCheck { Accepted, Ignored, Refused };
     NameCheck Check(const std::string& name) const;
     // The file's encoding once `name` is in it: code page 932 turns into UTF-8 when the name
     // has a character that code page 932 cannot hold.
@@ -98,12 +102,13 @@ private:
     bool Swap(std::size_t first);
     void RemoveFiles();
     void ReportReadError(const std::string& path);
-    void ReportWriteError(const std::string& path, const std::string& error);
+    void ReportWriteError(const std::string& path);
 
     Platform& m_platform;
     View& m_view;
     std::string m_dataFile, m_workingFile, m_scratchFile;
     bool m_open = false;
+    bool m_broken = false;
     text::Encoding m_encoding = text::Encoding::Cp932;
     std::uint64_t m_bodyBegin = 0;   // after the byte-order mark
     std::uint64_t m_preambleEnd = 0; // where the first block starts

@@ -9,7 +9,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <unistd.h>
+
+#include <csignal>
 
 #include <cstdlib>
 #include <filesystem>
@@ -112,6 +115,10 @@ TEST_F(WorkingCopyTest, CommandsRewriteTheFileByBlockPosition) {
         {"move the last block to the top",
          [](WorkingCopy& c) { return c.MoveUp(3) && c.MoveUp(2) && c.MoveUp(1); },
          before + raw + "\r\n" + a + dup1 + dup2, {"r", "a", "d", "d"}},
+        {"move, then rename and add",
+         [](WorkingCopy& c) { return c.MoveUp(3) && c.Rename(0, "z") && c.Add("n"); },
+         before + "[z]\r\n1:1=/a <TS>A<TE>\r\n\r\n" + dup1 + raw + "\r\n" + dup2 + "[n]\r\n",
+         {"z", "d", "r", "d", "n"}},
         {"move the first of two blocks of one name down",
          [](WorkingCopy& c) { return c.MoveDown(1); }, before + a + dup2 + dup1 + raw,
          {"a", "d", "d", "r"}},
@@ -196,6 +203,31 @@ TEST_F(WorkingCopyTest, AFailedCommitReportsAndKeepsTheDataFile) {
     m_platform.replaceFailure.reset();
     ASSERT_TRUE(copy.Commit());
     EXPECT_EQ(ReadBytes(m_txt), "[b]\r\n[a]\r\n");
+}
+
+TEST_F(WorkingCopyTest, AMoveThatCannotBeWrittenStopsTheEditorButNotTheDataFile) {
+    // The file-size limit stops the move that lengthens the file (the last block gets a line
+    // end), part way, as a full disk would.
+    const std::string start = "[a]\r\n[b]";
+    WorkingCopy& copy = OpenOn(start);
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = start.size();
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool moved = copy.MoveUp(1);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_FALSE(moved);
+    EXPECT_FALSE(copy.Add("c"));
+    EXPECT_FALSE(copy.Commit());
+    EXPECT_EQ(m_view.messages.size(), 3u);
+    EXPECT_THAT(copy.Names(), ElementsAre("a", "b"));
+    EXPECT_EQ(ReadBytes(m_txt), start);
+    copy.Close();
+    EXPECT_FALSE(fs::exists(m_tmp));
 }
 
 TEST_F(WorkingCopyTest, AReadOnlyFolderIsReportedOnTheRealFileSystem) {
