@@ -17,7 +17,9 @@ QString Q(const std::string& s) { return QString::fromStdString(s); }
 } // namespace
 
 TFrmCategoryEdit::TFrmCategoryEdit(Platform& platform, const DataFiles& files, QWidget* owner)
-    : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint),
+    // A fixed border: a title and a close box, nothing to resize, minimise or maximise.
+    : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                         Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       m_ui(std::make_unique<Ui::TFrmCategoryEdit>()), m_view(this),
       m_copy(platform, m_view, files.txt, files.tmp, files.tmp2) {
     m_ui->setupUi(this);

@@ -90,9 +90,7 @@ WorkingCopy::WorkingCopy(Platform& platform, View& view, std::string dataFile,
     : m_platform(platform), m_view(view), m_dataFile(std::move(dataFile)),
       m_workingFile(std::move(workingFile)), m_scratchFile(std::move(scratchFile)) {}
 
-WorkingCopy::~WorkingCopy() {
-    if (m_open) RemoveFiles();
-}
+WorkingCopy::~WorkingCopy() { RemoveFiles(); }
 
 void WorkingCopy::ReportReadError(const std::string& path) {
     ShowMessageBox(m_view, "ファイル(" + path + ")を読み込めませんでした。", MsgKind::Error,
@@ -155,9 +153,10 @@ bool WorkingCopy::Open() {
     std::uint64_t base = 0; // where the piece in the buffer starts in the file
     bool atLineStart = true;
     std::optional<std::string> categoryLine; // a category line being read, maybe over pieces
-    const auto endCategoryLine = [&](std::uint64_t body) {
+    // A CR belongs to the line end only before a LF, as the launcher reads it.
+    const auto endCategoryLine = [&](std::uint64_t body, bool lineEnd) {
         std::string_view line = *categoryLine;
-        if (line.ends_with('\r')) line.remove_suffix(1);
+        if (lineEnd && line.ends_with('\r')) line.remove_suffix(1);
         names.push_back(*CategoryLineName(line, encoding));
         blocks.back().body = body;
         categoryLine.reset();
@@ -183,7 +182,7 @@ bool WorkingCopy::Open() {
                 }
                 categoryLine->append(piece.substr(pos, lf - pos));
                 pos = lf + 1;
-                endCategoryLine(base + pos);
+                endCategoryLine(base + pos, true);
                 atLineStart = true;
                 continue;
             }
@@ -209,17 +208,19 @@ bool WorkingCopy::Open() {
         }
         base += got;
     }
-    if (in.bad()) {
-        ReportReadError(m_dataFile);
-        return false;
-    }
+    const bool read = !in.bad();
     in.close();
-    if (categoryLine) endCategoryLine(base);
-    if (!blocks.empty()) blocks.back().end = base;
-    if (!working.Close()) {
-        ReportWriteError(m_workingFile);
+    if (!working.Close() || !read) {
+        RemoveFiles();
+        if (!read) {
+            ReportReadError(m_dataFile);
+        } else {
+            ReportWriteError(m_workingFile);
+        }
         return false;
     }
+    if (categoryLine) endCategoryLine(base, false);
+    if (!blocks.empty()) blocks.back().end = base;
     m_encoding = encoding;
     m_bodyBegin = bodyBegin;
     m_preambleEnd = blocks.empty() ? base : blocks.front().begin;
