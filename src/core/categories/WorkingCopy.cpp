@@ -303,7 +303,13 @@ bool WorkingCopy::Rewrite(const std::vector<Planned>& plan, Encoding encoding) {
     blocks.reserve(plan.size());
     for (const Planned& planned : plan) {
         if (!read) break;
+        // A block that ended the file without a line end gets one, as part of that block.
         out.EndLine();
+        if (!blocks.empty()) {
+            Block& previous = blocks.back();
+            if (previous.body == previous.end) previous.body = out.Offset();
+            previous.end = out.Offset();
+        }
         Block block;
         block.begin = out.Offset();
         if (planned.name) {
@@ -422,10 +428,10 @@ bool WorkingCopy::Swap(std::size_t first) {
     }
     const Block oldUpper = upper;
     const Block oldLower = lower;
-    upper = Block{oldUpper.begin, oldUpper.begin + (oldLower.body - oldLower.begin),
-                  oldUpper.begin + lowerSize};
-    lower = Block{upper.end, upper.end + (oldUpper.body - oldUpper.begin),
-                  upper.end + (oldUpper.end - oldUpper.begin)};
+    upper.end = oldUpper.begin + lowerSize;
+    upper.body = oldLower.body == oldLower.end ? upper.end
+                                               : oldUpper.begin + (oldLower.body - oldLower.begin);
+    lower = Block{upper.end, upper.end + (oldUpper.body - oldUpper.begin), upper.end + split};
     if (first == 0) m_preambleEnd = upper.begin;
     std::swap(m_names[first], m_names[first + 1]);
     return true;

@@ -76,7 +76,7 @@ public:
     const std::string& WorkingFile() const { return m_workingFile; }
 
 private:
-    // Where a block lies in the working file.
+    // Where a block lies in the working file. Blocks follow each other without a gap.
     struct Block {
         std::uint64_t begin = 0; // the category line
         std::uint64_t body = 0;  // the line after it

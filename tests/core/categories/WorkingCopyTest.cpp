@@ -92,6 +92,7 @@ TEST_F(WorkingCopyTest, CommandsRewriteTheFileByBlockPosition) {
         std::function<bool(WorkingCopy&)> command;
         std::string expected;
         std::vector<std::string> names;
+        std::string start = {}; // when not the common start
     };
     const Case cases[] = {
         {"add at the end, ending the unfinished last line",
@@ -122,13 +123,20 @@ TEST_F(WorkingCopyTest, CommandsRewriteTheFileByBlockPosition) {
         {"move the first of two blocks of one name down",
          [](WorkingCopy& c) { return c.MoveDown(1); }, before + a + dup2 + dup1 + raw,
          {"a", "d", "d", "r"}},
+        {"a last category line without a line end, moved and renamed",
+         [](WorkingCopy& c) { return c.MoveUp(1) && c.Rename(0, "c"); }, "[c]\r\n[a]\r\n",
+         {"c", "a"}, "[a]\r\n[b]"},
+        {"a last category line without a line end, added after and moved",
+         [](WorkingCopy& c) { return c.Add("c") && c.MoveUp(2) && c.Rename(1, "d"); },
+         "[a]\r\n[d]\r\n[b]\r\n", {"a", "d", "b"}, "[a]\r\n[b]"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        WorkingCopy& copy = OpenOn(start);
+        const std::string& initial = c.start.empty() ? start : c.start;
+        WorkingCopy& copy = OpenOn(initial);
         ASSERT_TRUE(c.command(copy));
         EXPECT_THAT(copy.Names(), ElementsAreArray(c.names));
-        EXPECT_EQ(ReadBytes(m_txt), start) << "the data file waits for OK";
+        EXPECT_EQ(ReadBytes(m_txt), initial) << "the data file waits for OK";
         ASSERT_TRUE(copy.Commit());
         EXPECT_EQ(ReadBytes(m_txt), c.expected);
         copy.Close();
