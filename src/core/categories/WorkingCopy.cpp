@@ -123,7 +123,7 @@ bool WorkingCopy::Open() {
     std::error_code ec;
     if (!fs::exists(data, ec)) {
         std::string error;
-        const std::string first = *text::EncodeLine("[" + kDefaultCategory + "]", Encoding::Cp932);
+        const std::string first = *text::EncodeLine("[" + ButtonStore::kDefaultCategory + "]", Encoding::Cp932);
         if (!m_platform.ReplaceFile(m_dataFile, first + "\r\n", error)) {
             ShowMessageBox(m_view,
                            "データファイル(" + m_dataFile + ")を作成できませんでした。\r\n" + error,

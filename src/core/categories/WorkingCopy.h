@@ -30,12 +30,10 @@ namespace tavolin::categories {
 // and every line up to the next category line. Lines before the first category line stay at
 // the top. Commands work on blocks by their position, so two categories of the same name are
 // two blocks, and the bytes of every block are copied as they are: only a renamed category
-// line is written anew. Nothing of the file is held in memory but the names and where each
-// block starts.
+// line is written anew. Of the file only the names and the places of the blocks stay in
+// memory; a move reads the two blocks it swaps, the other commands stream.
 class WorkingCopy {
 public:
-    static inline const std::string kDefaultCategory = "無題カテゴリ";
-
     WorkingCopy(Platform& platform, View& view, std::string dataFile, std::string workingFile,
                 std::string scratchFile);
     ~WorkingCopy();
@@ -71,9 +69,6 @@ public:
 
     // Removes the working and scratch files. Commands do nothing after it.
     void Close();
-
-    const std::string& DataFile() const { return m_dataFile; }
-    const std::string& WorkingFile() const { return m_workingFile; }
 
 private:
     // Where a block lies in the working file. Blocks follow each other without a gap.
