@@ -6,10 +6,13 @@
 //   saves  : copying the file and flushing it, as `cp file copy && sync copy` and as
 //            read() + write() + fsync() in this process.
 // The heap counters show what an operation needs at its peak and what the store keeps.
+// The category editor is timed on the 100,000-line file beside `cp` + `sync`: opening it,
+// one press of an arrow, moving the last category to the top (99 presses) and OK.
 //
 //   ./ButtonStoreBench --benchmark_counters_tabular=true
 
 #include "core/View.h"
+#include "core/categories/WorkingCopy.h"
 #include "core/settings/ProfileFile.h"
 #include "core/settings/Settings.h"
 #include "core/store/ButtonStore.h"
@@ -274,6 +277,69 @@ void BM_Floor_SettingsCatAndCpSync(benchmark::State& state) {
     for (auto _ : state) Shell("cat '" + path + "' > /dev/null && cp '" + path + "' '" + path + ".copy' && sync '" + path + ".copy'");
 }
 BENCHMARK(BM_Floor_SettingsCatAndCpSync)->Unit(benchmark::kMillisecond);
+
+// --- the category editor ----------------------------------------------------------------
+
+void EditorSizes(benchmark::internal::Benchmark* b) { b->Arg(1000)->Arg(100000); }
+
+// An editor on a copy of the generated file, so that its commits leave the original alone.
+struct Editor {
+    explicit Editor(long lines)
+        : file(DataFile(lines) + ".categories.txt"),
+          copy(RealPlatform(), view, file, file + ".tmp", file + ".tmp2") {
+        fs::copy_file(DataFile(lines), file, fs::copy_options::overwrite_existing);
+    }
+    ~Editor() { fs::remove(file); }
+    std::string file;
+    SilentView view;
+    categories::WorkingCopy copy;
+};
+
+void BM_CategoryEditorOpen(benchmark::State& state) {
+    Editor editor(state.range(0));
+    for (auto _ : state) {
+        if (!editor.copy.Open()) std::abort();
+        state.PauseTiming();
+        editor.copy.Close();
+        state.ResumeTiming();
+    }
+    CountHeap(state, [&] { editor.copy.Open(); });
+    if (editor.copy.Names().size() != kCategories) std::abort();
+}
+BENCHMARK(BM_CategoryEditorOpen)->Apply(EditorSizes)->Unit(benchmark::kMillisecond);
+
+void BM_CategoryEditorMoveUpOnce(benchmark::State& state) {
+    Editor editor(state.range(0));
+    if (!editor.copy.Open()) std::abort();
+    for (auto _ : state) {
+        if (!editor.copy.MoveUp(kCategories - 1)) std::abort();
+    }
+    CountHeap(state, [&] { editor.copy.MoveUp(kCategories - 1); });
+}
+BENCHMARK(BM_CategoryEditorMoveUpOnce)->Apply(EditorSizes)->Unit(benchmark::kMillisecond);
+
+void BM_CategoryEditorMoveLastToTop(benchmark::State& state) {
+    Editor editor(state.range(0));
+    if (!editor.copy.Open()) std::abort();
+    for (auto _ : state) {
+        for (std::size_t i = kCategories - 1; i > 0; --i) {
+            if (!editor.copy.MoveUp(i)) std::abort();
+        }
+    }
+    if (editor.copy.Names().size() != kCategories) std::abort();
+}
+BENCHMARK(BM_CategoryEditorMoveLastToTop)->Apply(EditorSizes)->Unit(benchmark::kMillisecond);
+
+void BM_CategoryEditorOk(benchmark::State& state) {
+    Editor editor(state.range(0));
+    if (!editor.copy.Open() || !editor.copy.MoveUp(kCategories - 1)) std::abort();
+    for (auto _ : state) {
+        if (!editor.copy.Commit()) std::abort();
+    }
+    CountHeap(state, [&] { editor.copy.Commit(); });
+    state.SetBytesProcessed(state.iterations() * static_cast<long>(fs::file_size(editor.file)));
+}
+BENCHMARK(BM_CategoryEditorOk)->Apply(EditorSizes)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -4,6 +4,7 @@
 #include "core/helpers/MessageBox.h"
 #include "platform/Platform.h"
 #include "ui/OptIcons.h"
+#include "ui/TFrmCategoryEdit.h"
 #include "ui/UpDown.h"
 
 #include <QAction>
@@ -446,10 +447,13 @@ void TFrmMain::RebuildCategoryMenu() {
         connect(item, &QAction::triggered, this, [this, name] { pmCategoryClick(Q(name)); });
     }
     pmCategory->addSeparator();
-    // The category editor is a dialog of its own; the item waits for it.
     QAction* edit = pmCategory->addAction(QStringLiteral("カテゴリー編集(&E)..."));
     edit->setObjectName(QStringLiteral("categoryEdit"));
-    edit->setEnabled(false);
+    // After OK the launcher reloads, on the category it showed when that is still there.
+    connect(edit, &QAction::triggered, this, [this] {
+        const std::string current = m_core->Store().CurrentCategory();
+        if (TFrmCategoryEdit::Edit(m_platform, m_core->Files(), this)) LoadSettings(current);
+    });
     bbtnCategory->setText(Literal(m_core->Store().CurrentCategory()));
 }
 

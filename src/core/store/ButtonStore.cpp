@@ -230,6 +230,14 @@ std::string CutCaption(const std::string& title, int length) {
     return title.substr(0, pos) + "...";
 }
 
+std::optional<std::string> CategoryLineName(std::string_view line, text::Encoding encoding) {
+    if (line.empty() || line.front() != '[') return std::nullopt;
+    const std::string decoded = text::DecodeLine(line, encoding);
+    std::size_t last = decoded.size() - 1;
+    while (last > 0 && (static_cast<unsigned char>(decoded[last]) & 0xC0) == 0x80) --last;
+    return last == 0 ? std::string() : decoded.substr(1, last - 1);
+}
+
 ButtonStore::ButtonStore(Platform& platform, View& view, std::string dataFilePath,
                          std::string settingsFilePath)
     : m_platform(platform), m_view(view), m_style(platform.Style()),
@@ -290,11 +298,7 @@ void ButtonStore::LoadCategoryList() {
     LineReader reader(m_dataFile);
     std::string_view line;
     for (reader.SkipToCategoryLine(); reader.Next(line); reader.SkipToCategoryLine()) {
-        // The name is the line without its first and last character (whatever that is).
-        std::string decoded = text::DecodeLine(line, reader.FileEncoding());
-        std::size_t last = decoded.size() - 1;
-        while (last > 0 && (static_cast<unsigned char>(decoded[last]) & 0xC0) == 0x80) --last;
-        names.push_back(last == 0 ? std::string() : decoded.substr(1, last - 1));
+        names.push_back(*CategoryLineName(line, reader.FileEncoding()));
     }
     if (reader.Failed()) ReportReadError();
     if (!names.empty()) m_categoryNames = std::move(names);

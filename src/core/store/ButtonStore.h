@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_set>
@@ -169,5 +170,9 @@ private:
 // A title cut to `length` code page 932 bytes: kept whole when it fits, else its first
 // length - 3 bytes (length - 4 when a double-byte character would be split) and "...".
 std::string CutCaption(const std::string& title, int length);
+
+// The category a raw data file line opens: the line without its first and last character
+// (whatever that last one is), decoded. Nothing when the line does not start with "[".
+std::optional<std::string> CategoryLineName(std::string_view line, text::Encoding encoding);
 
 } // namespace tavolin

@@ -1,0 +1,471 @@
+#include "core/categories/WorkingCopy.h"
+
+#include "core/helpers/MessageBox.h"
+#include "core/store/ButtonStore.h"
+#include "platform/Platform.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+#include <utility>
+
+namespace tavolin::categories {
+
+namespace {
+
+namespace fs = std::filesystem;
+using text::Encoding;
+
+// Files are read, and handed to the platform, in pieces of this size.
+constexpr std::size_t kChunk = 1 << 20;
+
+class BusyCursor {
+public:
+    explicit BusyCursor(View& view) : m_view(view) { m_view.SetBusy(true); }
+    ~BusyCursor() { m_view.SetBusy(false); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+
+private:
+    View& m_view;
+};
+
+// One of the editor's own files (the working or the scratch file) being written. It counts
+// what it has written, so the blocks' places in the new file are known without reading it
+// again. These files are thrown away after a crash, so they are not flushed to disk.
+class Output {
+public:
+    explicit Output(const std::string& path)
+        : m_out(text::FsPath(path), std::ios::binary | std::ios::trunc) {}
+
+    bool Failed() const { return !m_out; }
+    void Write(std::string_view bytes) {
+        if (bytes.empty()) return;
+        m_out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        m_offset += bytes.size();
+        m_atLineStart = bytes.back() == '\n';
+    }
+    // The byte-order mark, which is not part of any line.
+    void WriteBom() {
+        m_out.write(text::kUtf8Bom.data(), static_cast<std::streamsize>(text::kUtf8Bom.size()));
+        m_offset += text::kUtf8Bom.size();
+    }
+    // Ends an unfinished last line, so that what follows starts a line of its own.
+    void EndLine() {
+        if (!m_atLineStart) Write("\r\n");
+    }
+    // False when any write failed.
+    bool Close() {
+        m_out.close();
+        return !m_out.fail();
+    }
+    std::uint64_t Offset() const { return m_offset; }
+
+private:
+    std::ofstream m_out;
+    std::uint64_t m_offset = 0;
+    bool m_atLineStart = true;
+};
+
+// One line with its line end, from one encoding into the other; the line end stays.
+std::string TranscodeLine(std::string_view line, Encoding from, Encoding to) {
+    std::string_view end;
+    if (line.ends_with("\r\n")) {
+        end = line.substr(line.size() - 2);
+    } else if (line.ends_with('\n')) {
+        end = line.substr(line.size() - 1);
+    }
+    line.remove_suffix(end.size());
+    // Encoding to UTF-8 always succeeds, and code page 932 is only ever left for it.
+    std::string out = text::EncodeLine(text::DecodeLine(line, from), to).value_or(std::string(line));
+    out += end;
+    return out;
+}
+
+} // namespace
+
+WorkingCopy::WorkingCopy(Platform& platform, View& view, std::string dataFile,
+                         std::string workingFile, std::string scratchFile)
+    : m_platform(platform), m_view(view), m_dataFile(std::move(dataFile)),
+      m_workingFile(std::move(workingFile)), m_scratchFile(std::move(scratchFile)) {}
+
+WorkingCopy::~WorkingCopy() { RemoveFiles(); }
+
+void WorkingCopy::ReportReadError(const std::string& path) {
+    ShowMessageBox(m_view, "ファイル(" + path + ")を読み込めませんでした。", MsgKind::Error,
+                   msg_buttons::kOkOnly);
+}
+
+void WorkingCopy::ReportWriteError(const std::string& path) {
+    ShowMessageBox(m_view,
+                   "ファイル(" + path + ")に書き込めませんでした。\r\n"
+                                        "カテゴリーは変更されていません。",
+                   MsgKind::Error, msg_buttons::kOkOnly);
+}
+
+void WorkingCopy::RemoveFiles() {
+    // What cannot be removed stays; the next opening replaces the working file anyway.
+    std::error_code ec;
+    fs::remove(text::FsPath(m_workingFile), ec);
+    fs::remove(text::FsPath(m_scratchFile), ec);
+}
+
+bool WorkingCopy::Open() {
+    BusyCursor busy(m_view);
+    m_open = m_broken = false;
+    m_names.clear();
+    m_blocks.clear();
+    // A working copy left behind by a run that did not end is never used: it is made anew.
+    RemoveFiles();
+
+    const fs::path data = text::FsPath(m_dataFile);
+    std::error_code ec;
+    if (!fs::exists(data, ec)) {
+        std::string error;
+        const std::string first = *text::EncodeLine("[" + ButtonStore::kDefaultCategory + "]", Encoding::Cp932);
+        if (!m_platform.ReplaceFile(m_dataFile, first + "\r\n", error)) {
+            ShowMessageBox(m_view,
+                           "データファイル(" + m_dataFile + ")を作成できませんでした。\r\n" + error,
+                           MsgKind::Error, msg_buttons::kOkOnly);
+            return false;
+        }
+    }
+    std::ifstream in;
+    if (!fs::is_directory(data, ec)) in.open(data, std::ios::binary);
+    if (!in) {
+        ReportReadError(m_dataFile);
+        return false;
+    }
+    Output working(m_workingFile);
+    if (working.Failed()) {
+        ReportWriteError(m_workingFile);
+        return false;
+    }
+
+    // One pass: every piece read goes to the working file as it is, and the category lines
+    // in it are noted. A category line is a line whose first byte is "[".
+    std::vector<Block> blocks;
+    std::vector<std::string> names;
+    Encoding encoding = Encoding::Cp932;
+    std::uint64_t bodyBegin = 0;
+    std::string buffer(kChunk, '\0');
+    std::uint64_t base = 0; // where the piece in the buffer starts in the file
+    bool atLineStart = true;
+    std::optional<std::string> categoryLine; // a category line being read, maybe over pieces
+    // A CR belongs to the line end only before a LF, as the launcher reads it.
+    const auto endCategoryLine = [&](std::uint64_t body, bool lineEnd) {
+        std::string_view line = *categoryLine;
+        if (lineEnd && line.ends_with('\r')) line.remove_suffix(1);
+        names.push_back(*CategoryLineName(line, encoding));
+        blocks.back().body = body;
+        categoryLine.reset();
+    };
+    for (;;) {
+        in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+        const auto got = static_cast<std::size_t>(in.gcount());
+        if (got == 0) break;
+        const std::string_view piece(buffer.data(), got);
+        working.Write(piece);
+        std::size_t pos = 0;
+        if (base == 0 && piece.starts_with(text::kUtf8Bom)) {
+            encoding = Encoding::Utf8Bom;
+            pos = bodyBegin = text::kUtf8Bom.size();
+        }
+        while (pos < piece.size()) {
+            if (categoryLine) {
+                const std::size_t lf = piece.find('\n', pos);
+                if (lf == std::string_view::npos) {
+                    categoryLine->append(piece.substr(pos));
+                    pos = piece.size();
+                    break;
+                }
+                categoryLine->append(piece.substr(pos, lf - pos));
+                pos = lf + 1;
+                endCategoryLine(base + pos, true);
+                atLineStart = true;
+                continue;
+            }
+            if (atLineStart && piece[pos] == '[') {
+                if (!blocks.empty()) blocks.back().end = base + pos;
+                blocks.push_back(Block{base + pos, 0, 0});
+                categoryLine.emplace();
+                continue;
+            }
+            // On to the next "[" that starts a line; the piece's first byte was seen above.
+            std::size_t bracket = pos;
+            while ((bracket = piece.find('[', bracket)) != std::string_view::npos &&
+                   (bracket == pos || piece[bracket - 1] != '\n')) {
+                ++bracket;
+            }
+            if (bracket == std::string_view::npos) {
+                atLineStart = piece.back() == '\n';
+                pos = piece.size();
+            } else {
+                atLineStart = true;
+                pos = bracket;
+            }
+        }
+        base += got;
+    }
+    const bool read = !in.bad();
+    in.close();
+    if (!working.Close() || !read) {
+        RemoveFiles();
+        if (!read) {
+            ReportReadError(m_dataFile);
+        } else {
+            ReportWriteError(m_workingFile);
+        }
+        return false;
+    }
+    if (categoryLine) endCategoryLine(base, false);
+    if (!blocks.empty()) blocks.back().end = base;
+    m_encoding = encoding;
+    m_bodyBegin = bodyBegin;
+    m_preambleEnd = blocks.empty() ? base : blocks.front().begin;
+    m_blocks = std::move(blocks);
+    m_names = std::move(names);
+    m_open = true;
+    return true;
+}
+
+WorkingCopy::NameCheck WorkingCopy::Check(const std::string& name) const {
+    if (name.empty()) return NameCheck::Ignored;
+    if (name.find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos) {
+        ShowMessageBox(m_view, "カテゴリー名に改行文字やNUL文字は使えません。", MsgKind::Warning,
+                       msg_buttons::kOkOnly);
+        return NameCheck::Refused;
+    }
+    if (std::find(m_names.begin(), m_names.end(), name) != m_names.end()) return NameCheck::Ignored;
+    return NameCheck::Accepted;
+}
+
+Encoding WorkingCopy::EncodingFor(const std::string& name) const {
+    if (m_encoding == Encoding::Cp932 && !text::EncodeLine(name, Encoding::Cp932)) {
+        return Encoding::Utf8Bom; // the whole file, so that no character is lost
+    }
+    return m_encoding;
+}
+
+std::vector<WorkingCopy::Planned> WorkingCopy::Unchanged() const {
+    std::vector<Planned> plan;
+    plan.reserve(m_blocks.size() + 1);
+    for (std::size_t i = 0; i < m_blocks.size(); ++i) plan.push_back(Planned{i, std::nullopt});
+    return plan;
+}
+
+bool WorkingCopy::Rewrite(const std::vector<Planned>& plan, Encoding encoding) {
+    BusyCursor busy(m_view);
+    std::ifstream in(text::FsPath(m_workingFile), std::ios::binary);
+    if (!in) {
+        ReportReadError(m_workingFile);
+        return false;
+    }
+    // The new working file is written as the scratch file, which then takes its place.
+    Output out(m_scratchFile);
+    if (out.Failed()) {
+        ReportWriteError(m_scratchFile);
+        return false;
+    }
+    if (encoding == Encoding::Utf8Bom) out.WriteBom();
+    const bool transcode = encoding != m_encoding;
+
+    std::string buffer(kChunk, '\0');
+    std::string carry; // an unfinished line while transcoding
+    const auto copy = [&](std::uint64_t begin, std::uint64_t end) {
+        in.seekg(static_cast<std::streamoff>(begin));
+        for (std::uint64_t left = end - begin; left > 0;) {
+            const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(left, buffer.size()));
+            in.read(buffer.data(), static_cast<std::streamsize>(n));
+            if (static_cast<std::size_t>(in.gcount()) != n) return false;
+            left -= n;
+            const std::string_view piece(buffer.data(), n);
+            if (!transcode) {
+                out.Write(piece);
+                continue;
+            }
+            carry += piece;
+            std::size_t start = 0;
+            for (std::size_t lf; (lf = carry.find('\n', start)) != std::string::npos; start = lf + 1) {
+                out.Write(TranscodeLine(std::string_view(carry).substr(start, lf + 1 - start),
+                                        m_encoding, encoding));
+            }
+            carry.erase(0, start);
+        }
+        if (!carry.empty()) out.Write(TranscodeLine(carry, m_encoding, encoding));
+        carry.clear();
+        return true;
+    };
+
+    bool read = copy(m_bodyBegin, m_preambleEnd);
+    std::vector<Block> blocks;
+    blocks.reserve(plan.size());
+    for (const Planned& planned : plan) {
+        if (!read) break;
+        // A block that ended the file without a line end gets one, as part of that block.
+        out.EndLine();
+        if (!blocks.empty()) {
+            Block& previous = blocks.back();
+            if (previous.body == previous.end) previous.body = out.Offset();
+            previous.end = out.Offset();
+        }
+        Block block;
+        block.begin = out.Offset();
+        if (planned.name) {
+            out.Write(*text::EncodeLine("[" + *planned.name + "]", encoding) + "\r\n");
+        } else {
+            read = copy(m_blocks[*planned.source].begin, m_blocks[*planned.source].body);
+        }
+        block.body = out.Offset();
+        if (planned.source && read) {
+            read = copy(m_blocks[*planned.source].body, m_blocks[*planned.source].end);
+        }
+        block.end = out.Offset();
+        blocks.push_back(block);
+    }
+    in.close();
+    const bool written = out.Close();
+    std::error_code ec;
+    if (read && written) fs::rename(text::FsPath(m_scratchFile), text::FsPath(m_workingFile), ec);
+    if (!read || !written || ec) {
+        fs::remove(text::FsPath(m_scratchFile), ec);
+        if (!read) {
+            ReportReadError(m_workingFile);
+        } else {
+            ReportWriteError(m_workingFile);
+        }
+        return false; // the working file is as it was
+    }
+    m_preambleEnd = blocks.empty() ? out.Offset() : blocks.front().begin;
+    m_bodyBegin = encoding == Encoding::Utf8Bom ? text::kUtf8Bom.size() : 0;
+    m_encoding = encoding;
+    m_blocks = std::move(blocks);
+    return true;
+}
+
+bool WorkingCopy::Usable() {
+    if (m_broken) {
+        ShowMessageBox(m_view,
+                       "作業ファイル(" + m_workingFile +
+                           ")に書き込めませんでした。\r\nデータファイルは変更されていません。"
+                           "キャンセルで閉じてください。",
+                       MsgKind::Error, msg_buttons::kOkOnly);
+    }
+    return m_open && !m_broken;
+}
+
+bool WorkingCopy::Add(const std::string& name) {
+    if (!Usable() || Check(name) != NameCheck::Accepted) return false;
+    std::vector<Planned> plan = Unchanged();
+    plan.push_back(Planned{std::nullopt, name});
+    if (!Rewrite(plan, EncodingFor(name))) return false;
+    m_names.push_back(name);
+    return true;
+}
+
+bool WorkingCopy::Rename(std::size_t index, const std::string& name) {
+    if (index >= m_names.size() || !Usable() || Check(name) != NameCheck::Accepted) return false;
+    std::vector<Planned> plan = Unchanged();
+    plan[index].name = name;
+    if (!Rewrite(plan, EncodingFor(name))) return false;
+    m_names[index] = name;
+    return true;
+}
+
+bool WorkingCopy::Delete(std::size_t index) {
+    if (index >= m_names.size() || !Usable()) return false;
+    if (ShowMessageBox(m_view,
+                       "カテゴリーを削除するとその中の全てのページの内容もクリアされます。"
+                       "よろしいですか？",
+                       MsgKind::Information, msg_buttons::kOkCancel) != MsgResult::Ok) {
+        return false;
+    }
+    std::vector<Planned> plan = Unchanged();
+    plan.erase(plan.begin() + static_cast<std::ptrdiff_t>(index));
+    if (!Rewrite(plan, m_encoding)) return false;
+    m_names.erase(m_names.begin() + static_cast<std::ptrdiff_t>(index));
+    return true;
+}
+
+bool WorkingCopy::MoveUp(std::size_t index) {
+    return index > 0 && index < m_names.size() && Swap(index - 1);
+}
+
+bool WorkingCopy::MoveDown(std::size_t index) {
+    return index + 1 < m_names.size() && Swap(index);
+}
+
+bool WorkingCopy::Swap(std::size_t first) {
+    if (!Usable()) return false;
+    // Only the two blocks change places, so only their bytes are rewritten, where they stand:
+    // a move costs the size of two categories, not of the file. A later block that has no
+    // line end at the end of the file gets one, as it is no longer last.
+    BusyCursor busy(m_view);
+    Block& upper = m_blocks[first];
+    Block& lower = m_blocks[first + 1];
+    std::string region(static_cast<std::size_t>(lower.end - upper.begin), '\0');
+    std::fstream file(text::FsPath(m_workingFile), std::ios::in | std::ios::out | std::ios::binary);
+    file.seekg(static_cast<std::streamoff>(upper.begin));
+    file.read(region.data(), static_cast<std::streamsize>(region.size()));
+    if (!file || static_cast<std::size_t>(file.gcount()) != region.size()) {
+        ReportReadError(m_workingFile);
+        return false;
+    }
+    const auto split = static_cast<std::size_t>(lower.begin - upper.begin);
+    std::string swapped = region.substr(split);
+    if (!swapped.ends_with('\n')) swapped += "\r\n";
+    const auto lowerSize = static_cast<std::uint64_t>(swapped.size());
+    swapped.append(region, 0, split);
+    region = {};
+    file.seekp(static_cast<std::streamoff>(upper.begin));
+    file.write(swapped.data(), static_cast<std::streamsize>(swapped.size()));
+    file.close();
+    if (!file) {
+        // Part of the working file may be written: nothing more may come of it.
+        m_broken = true;
+        return Usable();
+    }
+    const Block oldUpper = upper;
+    const Block oldLower = lower;
+    upper.end = oldUpper.begin + lowerSize;
+    upper.body = oldLower.body == oldLower.end ? upper.end
+                                               : oldUpper.begin + (oldLower.body - oldLower.begin);
+    lower = Block{upper.end, upper.end + (oldUpper.body - oldUpper.begin), upper.end + split};
+    if (first == 0) m_preambleEnd = upper.begin;
+    std::swap(m_names[first], m_names[first + 1]);
+    return true;
+}
+
+bool WorkingCopy::Commit() {
+    if (!Usable()) return false;
+    BusyCursor busy(m_view);
+    std::ifstream in(text::FsPath(m_workingFile), std::ios::binary);
+    std::string error;
+    const auto replacement = in ? m_platform.BeginReplaceFile(m_dataFile, error) : nullptr;
+    if (in && replacement) {
+        std::string buffer(kChunk, '\0');
+        while (in.read(buffer.data(), static_cast<std::streamsize>(buffer.size())) ||
+               in.gcount() > 0) {
+            replacement->Write(std::string_view(buffer.data(), static_cast<std::size_t>(in.gcount())));
+        }
+        if (in.bad()) error = "作業ファイル(" + m_workingFile + ")を読み込めませんでした。";
+        in.close();
+        if (error.empty() && replacement->Commit(error)) return true;
+    } else if (!in) {
+        error = "作業ファイル(" + m_workingFile + ")を読み込めませんでした。";
+    }
+    ShowMessageBox(m_view,
+                   "データファイル(" + m_dataFile + ")に書き込めませんでした。\r\n" + error +
+                       "\r\n元のファイルは変更されていません。",
+                   MsgKind::Error, msg_buttons::kOkOnly);
+    return false;
+}
+
+void WorkingCopy::Close() {
+    BusyCursor busy(m_view);
+    RemoveFiles();
+    m_open = false;
+}
+
+} // namespace tavolin::categories
