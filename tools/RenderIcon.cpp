@@ -4,7 +4,6 @@
 //
 // writes out-folder/<size>x<size>/apps/<name>.png for each size.
 #include <QDir>
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QSvgRenderer>
@@ -16,9 +15,6 @@ int main(int argc, char* argv[]) {
         std::fputs("usage: RenderIcon icon.svg out-folder name size...\n", stderr);
         return 2;
     }
-    // No display is needed to draw into an image.
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    const QGuiApplication app(argc, argv);
     QSvgRenderer svg(QString::fromLocal8Bit(argv[1]));
     if (!svg.isValid()) {
         std::fprintf(stderr, "RenderIcon: cannot read %s\n", argv[1]);
