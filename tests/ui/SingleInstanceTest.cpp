@@ -1,6 +1,7 @@
 #include "ui/SingleInstance.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QLocalSocket>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -62,6 +63,11 @@ private slots:
             received.append(r);
             reply(r.press == 6 ? Answer{kExitFailed, "F6 is empty"} : Answer{});
         });
+
+        // Only its user can open the socket.
+        QCOMPARE(QFileInfo(first.ServerPath()).permissions() &
+                     (QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther),
+                 QFile::Permissions{});
 
         SingleInstance second(QStringLiteral("Tavolin_Test"));
         QVERIFY(!second.Lock());
