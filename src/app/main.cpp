@@ -51,8 +51,8 @@ int HandToRunningCopy(const tavolin::SingleInstance& instance,
     // wait for the running copy to finish starting.
     const bool plainStart = request.OnlyShows();
     const auto answer = instance.Send(request, plainStart ? 2000 : 10000, 10000);
+    if (plainStart) return kExitDone;
     if (!answer) {
-        if (plainStart) return kExitDone;
         PrintFailure("the running copy did not answer");
         return kExitFailed;
     }

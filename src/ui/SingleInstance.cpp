@@ -135,7 +135,7 @@ void SingleInstance::Serve() {
             if (m_handler) {
                 m_handler(*request, reply);
             } else {
-                reply({});
+                reply({remote::kExitFailed, "the running copy is still starting"});
             }
         });
     }

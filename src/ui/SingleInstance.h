@@ -39,8 +39,8 @@ public:
     // Lock() and Listen().
     bool Acquire();
 
-    // Who carries out the requests of later copies. Without one, every request is answered
-    // as done.
+    // Who carries out the requests of later copies. Until there is one (the window is still
+    // being made), every request fails with a message.
     void SetRequestHandler(RequestHandler handler) { m_handler = std::move(handler); }
 
     // Hands a request to the running copy and waits for its answer. The connection is tried

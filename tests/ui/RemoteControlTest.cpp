@@ -61,7 +61,9 @@ private slots:
         RemoteControl remote(window);
 
         std::vector<std::pair<Answer, std::size_t>> replies; // answer, launches by then
-        const auto reply = [&](const Answer& a) { replies.emplace_back(a, m_platform.opens.size()); };
+        const auto reply = [&](const Answer& a) {
+            replies.emplace_back(a, m_platform.opens.size());
+        };
         remote.CarryOut(Press(5), reply);
         remote.CarryOut(Press(6), reply);
         QCOMPARE(replies.size(), std::size_t{2});

@@ -112,6 +112,8 @@ private slots:
     void aCopyStillStartingIsWaitedFor() {
         SingleInstance first(QStringLiteral("Tavolin_Test"));
         QVERIFY(first.Lock());
+        first.SetRequestHandler(
+            [](const Request&, const SingleInstance::Reply& reply) { reply({}); });
         auto sent = SendLater(Press(5), 5000);
         QTest::qWait(300); // the later copy finds the lock but nothing to connect to yet
         QVERIFY(!Ready(sent));
@@ -149,9 +151,11 @@ private slots:
         QVERIFY(next.Acquire());
         SingleInstance later(QStringLiteral("Tavolin_Test"));
         QVERIFY(!later.Acquire());
-        auto sent = SendLater(Request{});
+        // Nothing carries out requests yet: the later copy is told so.
+        auto sent = SendLater(Press(5));
         QTRY_VERIFY_WITH_TIMEOUT(Ready(sent), 5000);
-        QVERIFY(sent.get());
+        QCOMPARE(sent.get(), std::optional<Answer>(
+                                 Answer{kExitFailed, "the running copy is still starting"}));
     }
 
 private:

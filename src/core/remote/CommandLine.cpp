@@ -87,7 +87,9 @@ std::optional<int> ParseButtonKey(std::string_view text) {
 }
 
 std::string ButtonKeyName(int slot) {
-    return slot > 12 ? "Shift+F" + std::to_string(slot - 12) : "F" + std::to_string(slot);
+    std::string name = slot > 12 ? "Shift+F" : "F";
+    name += std::to_string(slot > 12 ? slot - 12 : slot);
+    return name;
 }
 
 CommandLine ParseCommandLine(const std::vector<std::string>& args) {
@@ -132,8 +134,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
             if (name == "--press") {
                 r.press = ParseButtonKey(*v);
                 if (!r.press) {
-                    return Error("--press takes F1 to F12, shift+F1 to shift+F12 or 1 to 24, not \"" +
-                                 *v + "\"");
+                    return Error("--press takes F1 to F12, shift+F1 to shift+F12 or 1 to 24, "
+                                 "not \"" + *v + "\"");
                 }
             } else if (name == "--category") {
                 if (v->empty()) return Error("--category needs a name");

@@ -75,7 +75,8 @@ std::optional<std::vector<std::string_view>> Words(std::string_view line) {
     std::size_t start = 0;
     while (true) {
         const auto space = line.find(' ', start);
-        const auto word = line.substr(start, space == std::string_view::npos ? space : space - start);
+        const auto length = space == std::string_view::npos ? space : space - start;
+        const auto word = line.substr(start, length);
         if (word.empty()) return std::nullopt;
         words.push_back(word);
         if (space == std::string_view::npos) break;
