@@ -4,12 +4,12 @@
 set -euo pipefail
 
 packages=(
-    g++ cmake make pkg-config
+    g++ cmake make pkg-config dpkg-dev file
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev
     libglib2.0-dev libxcb1-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-ipafont-gothic tango-icon-theme
-    xvfb xauth openbox x11-utils xdotool wmctrl imagemagick
+    xvfb xauth openbox x11-utils xdotool wmctrl imagemagick desktop-file-utils
     dbus python3 python3-dbus python3-gi
 )
 

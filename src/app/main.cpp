@@ -1,32 +1,91 @@
+#include "core/remote/CommandLine.h"
 #include "core/settings/Settings.h"
 #include "platform/Platform.h"
 #include "ui/Application.h"
 #include "ui/OptIcons.h"
+#include "ui/RemoteControl.h"
 #include "ui/SingleInstance.h"
 #include "ui/TFrmMain.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QTimer>
+
+#include <cstdio>
+#include <string>
+#include <vector>
 
 namespace {
 
-// The data and settings files live beside the executable; an installed copy whose folder
-// the user cannot write keeps them in the user's configuration folder instead.
-tavolin::DataFiles FilesBesideTheExecutable(const tavolin::Platform& platform) {
+// Set by the build: the copy that `cmake --install` and the package put in bin/ keeps its
+// files in the user's configuration folder; a copy run from where it was built keeps them
+// beside itself.
+constexpr bool kInstalledCopy = TAVOLIN_INSTALLED_COPY != 0;
+
+// The data and settings files live beside the executable. An installed copy, and a copy
+// whose folder the user cannot write, keep them in the user's configuration folder instead:
+// an installed copy run as root, or from a writable prefix, must not write into bin/.
+tavolin::DataFiles DataFilesOfThisCopy(const tavolin::Platform& platform) {
     const QString exe = QCoreApplication::applicationFilePath();
-    QString fallback;
-    if (!QFileInfo(QFileInfo(exe).absolutePath()).isWritable()) {
-        fallback = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-                   QStringLiteral("/tavolin");
-        QDir().mkpath(fallback);
+    QString folder;
+    if (kInstalledCopy || !QFileInfo(QFileInfo(exe).absolutePath()).isWritable()) {
+        folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                 QStringLiteral("/tavolin");
+        QDir().mkpath(folder);
     }
-    return tavolin::DataFilePaths(exe.toStdString(), fallback.toStdString(), platform.Style());
+    return tavolin::DataFilePaths(exe.toStdString(), folder.toStdString(), platform.Style());
+}
+
+void PrintFailure(const std::string& message) {
+    if (!message.empty()) std::fprintf(stderr, "tavolin: %s\n", message.c_str());
+}
+
+// A copy runs already: hand it the request and end with its answer.
+int HandToRunningCopy(const tavolin::SingleInstance& instance,
+                      const tavolin::remote::Request& request, int& argc, char** argv) {
+    using namespace tavolin::remote;
+    const QCoreApplication app(argc, argv);
+    // A plain start only asks the running copy to come forward; while that copy is still
+    // starting it cannot answer, and this copy ends silently all the same. Other requests
+    // wait for the running copy to finish starting.
+    const bool plainStart = request.OnlyShows();
+    const auto answer = instance.Send(request, plainStart ? 2000 : 10000, 10000);
+    if (plainStart) return kExitDone;
+    if (!answer) {
+        PrintFailure("the running copy did not answer");
+        return kExitFailed;
+    }
+    if (answer->status != kExitDone) PrintFailure(answer->message);
+    return answer->status;
 }
 
 } // namespace
 
 int main(int argc, char* argv[]) {
+    using namespace tavolin::remote;
+    const CommandLine command = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    switch (command.action) {
+    case CommandLine::Action::Help:
+        std::fputs(Usage("tavolin").c_str(), stdout);
+        return kExitDone;
+    case CommandLine::Action::Version:
+        std::printf("tavolin %s\n", TAVOLIN_VERSION);
+        return kExitDone;
+    case CommandLine::Action::Error:
+        std::fprintf(stderr, "tavolin: %s\n\n%s", command.error.c_str(),
+                     Usage("tavolin").c_str());
+        return kExitUsage;
+    case CommandLine::Action::Run:
+        break;
+    }
+    const Request& request = command.request;
+
+    tavolin::SingleInstance instance(QStringLiteral("Tavolin_System_Mutex"));
+    if (!instance.Lock()) return HandToRunningCopy(instance, request, argc, argv);
+    // Nothing runs that could be closed: no copy is started only to end it.
+    if (request.OnlyQuits()) return kExitDone;
+
     // Wayland lets no client place its own windows: use XWayland unless the user chose.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
         !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") && !qEnvironmentVariableIsEmpty("DISPLAY")) {
@@ -35,25 +94,25 @@ int main(int argc, char* argv[]) {
 
     tavolin::Application app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Tavolin"));
-
-    tavolin::SingleInstance instance(QStringLiteral("Tavolin_System_Mutex"));
-    if (!instance.Acquire()) {
-        // Another copy runs: bring it forward and end. While it is still starting it cannot
-        // answer, and this copy ends silently all the same.
-        instance.AskRunningCopyToComeForward();
-        return 0;
-    }
+    QGuiApplication::setDesktopFileName(QStringLiteral("tavolin"));
+    instance.Listen();
 
     tavolin::InstallIconFallback();
     const auto platform = tavolin::CreatePlatform();
-    tavolin::TFrmMain window(*platform, FilesBesideTheExecutable(*platform));
-    QObject::connect(&instance, &tavolin::SingleInstance::comeForwardRequested, &window,
-                     [&window] {
-                         if (window.isMinimized()) window.showNormal();
-                         window.show();
-                         window.raise();
-                         window.activateWindow();
-                     });
+    tavolin::TFrmMain window(*platform, DataFilesOfThisCopy(*platform));
+    tavolin::RemoteControl remote(window);
+    instance.SetRequestHandler(
+        [&remote](const Request& r, const tavolin::SingleInstance::Reply& reply) {
+            remote.CarryOut(r, reply);
+        });
     window.show();
+    // Started with a request and no copy running: this copy carries it out itself.
+    if (!request.OnlyShows()) {
+        QTimer::singleShot(0, &window, [&remote, &request] {
+            remote.CarryOut(request, [](const Answer& a) {
+                if (a.status != kExitDone) PrintFailure(a.message);
+            });
+        });
+    }
     return QApplication::exec();
 }

@@ -1,17 +1,24 @@
 #include "ui/SingleInstance.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
+#include <QPointer>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <QThread>
+#include <QTimer>
+
+#include <cstdio>
 
 namespace tavolin {
 
 namespace {
 
-const QByteArray kComeForward = "come-forward\n";
+// A later copy writes its request at once; one that has not within this time is dropped.
+constexpr int kRequestTimeoutMs = 2000;
 
 // The user's runtime folder: $XDG_RUNTIME_DIR, or a private folder Qt makes for the user.
 QString RuntimeFolder() {
@@ -32,6 +39,26 @@ QString InstanceName(const QString& key) {
     return name.replace(unsafe, QStringLiteral("_"));
 }
 
+void Ignored(const char* why) {
+    std::fprintf(stderr, "tavolin: ignored a request from another copy: %s\n", why);
+}
+
+// Reads one line of at most remote::kMaxLine bytes; nothing when the line is longer or the
+// peer stops before its end.
+std::optional<QByteArray> ReadLine(QLocalSocket& socket, QDeadlineTimer deadline) {
+    QByteArray buffer;
+    while (true) {
+        const auto end = buffer.indexOf('\n');
+        if (end >= 0) return buffer.left(end);
+        if (buffer.size() > static_cast<qsizetype>(remote::kMaxLine)) return std::nullopt;
+        if (socket.bytesAvailable() == 0 &&
+            !socket.waitForReadyRead(static_cast<int>(deadline.remainingTime()))) {
+            return std::nullopt;
+        }
+        buffer += socket.read(static_cast<qint64>(remote::kMaxLine) + 1 - buffer.size());
+    }
+}
+
 } // namespace
 
 SingleInstance::SingleInstance(const QString& key, QObject* parent) : QObject(parent) {
@@ -45,7 +72,7 @@ SingleInstance::~SingleInstance() {
     if (m_lock) m_lock->unlock();
 }
 
-bool SingleInstance::Acquire() {
+bool SingleInstance::Lock() {
     m_lock = std::make_unique<QLockFile>(m_lockPath);
     // Never take a live holder's lock for an old one; a dead holder's lock is stale at once.
     m_lock->setStaleLockTime(0);
@@ -53,31 +80,89 @@ bool SingleInstance::Acquire() {
         m_lock.reset();
         return false;
     }
+    return true;
+}
+
+bool SingleInstance::Listen() {
+    if (!m_lock || m_server != nullptr) return false;
     // A socket left by a copy that crashed is in the way: the lock says it is dead.
     QLocalServer::removeServer(m_serverPath);
     m_server = new QLocalServer(this);
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
-    m_server->listen(m_serverPath);
-    connect(m_server, &QLocalServer::newConnection, this, [this] {
-        while (QLocalSocket* client = m_server->nextPendingConnection()) {
-            connect(client, &QLocalSocket::readyRead, this, [this, client] {
-                if (client->readAll().contains(kComeForward.trimmed())) emit comeForwardRequested();
-                client->disconnectFromServer();
-            });
-            connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);
-        }
-    });
-    return true;
+    connect(m_server, &QLocalServer::newConnection, this, &SingleInstance::Serve);
+    return m_server->listen(m_serverPath);
 }
 
-bool SingleInstance::AskRunningCopyToComeForward(int timeoutMs) const {
+bool SingleInstance::Acquire() { return Lock() && Listen(); }
+
+void SingleInstance::Serve() {
+    while (QLocalSocket* client = m_server->nextPendingConnection()) {
+        connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);
+        auto* timeout = new QTimer(client);
+        timeout->setSingleShot(true);
+        connect(timeout, &QTimer::timeout, client, [client] {
+            Ignored("it did not arrive in time");
+            client->abort();
+            client->deleteLater();
+        });
+        timeout->start(kRequestTimeoutMs);
+
+        // The line builds up over readyRead; reading stops one byte past the bound.
+        auto buffer = std::make_shared<QByteArray>();
+        connect(client, &QLocalSocket::readyRead, this, [this, client, timeout, buffer] {
+            *buffer += client->read(static_cast<qint64>(remote::kMaxLine) + 1 - buffer->size());
+            const auto end = buffer->indexOf('\n');
+            if (end < 0 && buffer->size() <= static_cast<qsizetype>(remote::kMaxLine)) return;
+            timeout->stop();
+            disconnect(client, &QLocalSocket::readyRead, this, nullptr);
+            const auto request = end < 0 ? std::nullopt
+                                         : remote::DecodeRequest(std::string_view(
+                                               buffer->constData(), static_cast<std::size_t>(end)));
+            if (!request) {
+                Ignored(end < 0 ? "it is too long" : "it is malformed");
+                client->abort();
+                client->deleteLater();
+                return;
+            }
+            QPointer<QLocalSocket> peer(client);
+            const Reply reply = [peer](const remote::Answer& answer) {
+                if (!peer) return;
+                peer->write(QByteArray::fromStdString(
+                    remote::EncodeAnswer(answer.status, answer.message)));
+                peer->flush();
+                peer->disconnectFromServer();
+            };
+            if (m_handler) {
+                m_handler(*request, reply);
+            } else {
+                reply({remote::kExitFailed, "the running copy is still starting"});
+            }
+        });
+    }
+}
+
+std::optional<remote::Answer> SingleInstance::Send(const remote::Request& request,
+                                                    int connectMs, int answerMs) const {
     QLocalSocket socket;
-    socket.connectToServer(m_serverPath);
-    if (!socket.waitForConnected(timeoutMs)) return false;
-    socket.write(kComeForward);
-    const bool sent = socket.waitForBytesWritten(timeoutMs);
-    socket.disconnectFromServer();
-    return sent;
+    const QDeadlineTimer connectBy(connectMs);
+    while (true) {
+        socket.connectToServer(m_serverPath);
+        if (socket.waitForConnected(static_cast<int>(connectBy.remainingTime()))) break;
+        if (connectBy.hasExpired()) return std::nullopt;
+        QThread::msleep(20);
+    }
+    socket.write(QByteArray::fromStdString(remote::EncodeRequest(request)));
+    const QDeadlineTimer answerBy(answerMs);
+    socket.flush();
+    while (socket.bytesToWrite() > 0) {
+        if (!socket.waitForBytesWritten(static_cast<int>(answerBy.remainingTime()))) {
+            return std::nullopt;
+        }
+    }
+    const auto line = ReadLine(socket, answerBy);
+    if (!line) return std::nullopt;
+    return remote::DecodeAnswer(std::string_view(line->constData(),
+                                                 static_cast<std::size_t>(line->size())));
 }
 
 } // namespace tavolin

@@ -1,11 +1,38 @@
 #include "ui/SingleInstance.h"
 
 #include <QFile>
-#include <QSignalSpy>
+#include <QFileInfo>
+#include <QLocalSocket>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <future>
+
 using tavolin::SingleInstance;
+using namespace tavolin::remote;
+
+namespace {
+
+// A later copy's request, sent from another thread while this one serves it.
+std::future<std::optional<Answer>> SendLater(const Request& request, int connectMs = 2000) {
+    return std::async(std::launch::async, [request, connectMs] {
+        SingleInstance later(QStringLiteral("Tavolin_Test"));
+        return later.Send(request, connectMs, 5000);
+    });
+}
+
+template <typename T>
+bool Ready(const std::future<T>& f) {
+    return f.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+}
+
+Request Press(int slot) {
+    Request r;
+    r.press = slot;
+    return r;
+}
+
+} // namespace
 
 class SingleInstanceTest : public QObject {
     Q_OBJECT
@@ -28,20 +55,76 @@ private slots:
         QVERIFY(instance.LockPath() != instance.ServerPath());
     }
 
-    void aSecondCopyAsksTheFirstToComeForward() {
+    void aLaterCopysRequestIsCarriedOutAndAnswered() {
         SingleInstance first(QStringLiteral("Tavolin_Test"));
         QVERIFY(first.Acquire());
-        QSignalSpy forward(&first, &SingleInstance::comeForwardRequested);
+        QList<Request> received;
+        first.SetRequestHandler([&](const Request& r, const SingleInstance::Reply& reply) {
+            received.append(r);
+            reply(r.press == 6 ? Answer{kExitFailed, "F6 is empty"} : Answer{});
+        });
+
+        // Only its user can open the socket.
+        QCOMPARE(QFileInfo(first.ServerPath()).permissions() &
+                     (QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther),
+                 QFile::Permissions{});
 
         SingleInstance second(QStringLiteral("Tavolin_Test"));
-        QVERIFY(!second.Acquire());
-        QVERIFY(second.AskRunningCopyToComeForward());
-        QVERIFY(forward.wait(5000));
+        QVERIFY(!second.Lock());
+        Request show;
+        show.show = true;
+        for (const auto& [request, answer] :
+             {std::pair{show, Answer{}}, std::pair{Press(6), Answer{kExitFailed, "F6 is empty"}}}) {
+            auto sent = SendLater(request);
+            QTRY_VERIFY_WITH_TIMEOUT(Ready(sent), 5000);
+            QCOMPARE(sent.get(), std::optional<Answer>(answer));
+        }
+        QCOMPARE(received, (QList<Request>{show, Press(6)}));
+    }
+
+    void malformedRequestsAreIgnoredAndTheChannelServesOn() {
+        SingleInstance first(QStringLiteral("Tavolin_Test"));
+        QVERIFY(first.Acquire());
+        int handled = 0;
+        first.SetRequestHandler([&](const Request&, const SingleInstance::Reply& reply) {
+            ++handled;
+            reply({});
+        });
+        const QByteArray bad[] = {"request press=99\n", "come-forward\n",
+                                  QByteArray(100000, 'x') + "\n",
+                                  "request press=5"}; // never finished: dropped after a while
+        for (const QByteArray& bytes : bad) {
+            QLocalSocket peer;
+            peer.connectToServer(first.ServerPath());
+            QVERIFY(peer.waitForConnected(2000));
+            peer.write(bytes);
+            // The running copy hangs up without an answer.
+            QTRY_COMPARE_WITH_TIMEOUT(peer.state(), QLocalSocket::UnconnectedState, 5000);
+            QVERIFY(peer.readAll().isEmpty());
+        }
+        QCOMPARE(handled, 0);
+        auto sent = SendLater(Press(5));
+        QTRY_VERIFY_WITH_TIMEOUT(Ready(sent), 5000);
+        QCOMPARE(sent.get(), std::optional<Answer>(Answer{}));
+        QCOMPARE(handled, 1);
+    }
+
+    void aCopyStillStartingIsWaitedFor() {
+        SingleInstance first(QStringLiteral("Tavolin_Test"));
+        QVERIFY(first.Lock());
+        first.SetRequestHandler(
+            [](const Request&, const SingleInstance::Reply& reply) { reply({}); });
+        auto sent = SendLater(Press(5), 5000);
+        QTest::qWait(300); // the later copy finds the lock but nothing to connect to yet
+        QVERIFY(!Ready(sent));
+        QVERIFY(first.Listen());
+        QTRY_VERIFY_WITH_TIMEOUT(Ready(sent), 5000);
+        QCOMPARE(sent.get(), std::optional<Answer>(Answer{}));
     }
 
     void nothingAnswersWhenNoCopyRuns() {
         SingleInstance lone(QStringLiteral("Tavolin_Test"));
-        QVERIFY(!lone.AskRunningCopyToComeForward(200));
+        QVERIFY(!lone.Send(Request{}, 200, 200));
     }
 
     void theLockIsFreeAgainWhenTheFirstCopyEnds() {
@@ -68,7 +151,11 @@ private slots:
         QVERIFY(next.Acquire());
         SingleInstance later(QStringLiteral("Tavolin_Test"));
         QVERIFY(!later.Acquire());
-        QVERIFY(later.AskRunningCopyToComeForward());
+        // Nothing carries out requests yet: the later copy is told so.
+        auto sent = SendLater(Press(5));
+        QTRY_VERIFY_WITH_TIMEOUT(Ready(sent), 5000);
+        QCOMPARE(sent.get(), std::optional<Answer>(
+                                 Answer{kExitFailed, "the running copy is still starting"}));
     }
 
 private:

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "core/remote/CommandLine.h"
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tavolin::remote {
+
+// The single-instance channel carries one request line from a later copy to the running one
+// and one answer line back:
+//
+//   request show quit category=Caf%C3%A9 page=2 press=17
+//   answer 1 no%20such%20category
+//
+// Words are separated by one space; values are percent-encoded UTF-8 bytes, so a name may
+// hold spaces, "=", "%" or line ends. A line (without its "\n") is at most kMaxLine bytes.
+inline constexpr std::size_t kMaxLine = 4096;
+
+// Each ends with "\n".
+std::string EncodeRequest(const Request& request);
+std::string EncodeAnswer(int status, const std::string& message);
+
+// A line without its "\n". Nothing for a malformed line: a wrong first word, an unknown or
+// repeated word, a bad escape, a value out of range, or more than kMaxLine bytes.
+std::optional<Request> DecodeRequest(std::string_view line);
+
+struct Answer {
+    int status = kExitDone; // kExitDone or kExitFailed
+    std::string message;    // why it failed; empty when done
+    bool operator==(const Answer&) const = default;
+};
+std::optional<Answer> DecodeAnswer(std::string_view line);
+
+} // namespace tavolin::remote
