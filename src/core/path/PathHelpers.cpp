@@ -89,6 +89,17 @@ std::string EncodeButtonValue(const std::string& path, const std::string& file,
                               std::string(kTitleEnd));
 }
 
+bool HasLineBreakOrNul(const std::string& text) {
+    return text.find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos;
+}
+
+std::string BlankLineBreaks(std::string text) {
+    for (char& c : text) {
+        if (c == '\r' || c == '\n' || c == '\0') c = ' ';
+    }
+    return text;
+}
+
 std::string JoinPath(const std::string& folder, const std::string& file, PathStyle style) {
     if (file.empty()) return folder;
     const char separator = SeparatorOf(style);

@@ -29,6 +29,12 @@ std::string EncodeButtonValue(const std::string& path, const std::string& file,
 // Folder and file name joined by one separator; an empty file name gives the folder as it is.
 std::string JoinPath(const std::string& folder, const std::string& file, PathStyle style);
 
+// Whether a text holds a CR, LF or NUL: none of them can stand in a line of the data file.
+bool HasLineBreakOrNul(const std::string& text);
+// The text with every CR, LF and NUL replaced by a blank (tabs stay), for titles that come
+// from outside the data file.
+std::string BlankLineBreaks(std::string text);
+
 // Without trailing spaces (0x20 only; tabs stay).
 std::string TrimTrailingBlanks(const std::string& text);
 

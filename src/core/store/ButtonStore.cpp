@@ -257,7 +257,7 @@ void ButtonStore::SetCaptionLength(int bytes) {
 }
 
 void ButtonStore::SetTitle(int n, std::string title) {
-    SlotAt(n).title = std::move(title);
+    SlotAt(n).title = BlankLineBreaks(std::move(title));
     Changed();
 }
 
@@ -391,6 +391,11 @@ int ButtonStore::Assign(const std::string& value, int n, Overflow overflow) {
     std::string stored = value;
     std::string target = TargetPart(stored);
     bool hasTitle = target != stored;
+    const bool registering = overflow != Overflow::Skip;
+    if (registering && HasLineBreakOrNul(target)) {
+        RefuseLineBreak(target);
+        return 0;
+    }
 
     int slot = (n >= 1 && n <= kSlotCount) ? n : 0;
     while (slot == 0) {
@@ -422,14 +427,23 @@ int ButtonStore::Assign(const std::string& value, int n, Overflow overflow) {
     if (m_platform.IsShortcut(target)) {
         try {
             const ShortcutTarget resolved = m_platform.ResolveShortcut(target);
-            target = resolved.target;
-            if (!hasTitle && !resolved.title.empty()) {
-                stored = target + " <TS>" + resolved.title + "<TE>";
-                hasTitle = true;
+            // A shortcut may point at a name that no data file line can hold: a new button
+            // is refused, a page being loaded shows the shortcut itself.
+            if (HasLineBreakOrNul(resolved.target)) {
+                if (registering) {
+                    RefuseLineBreak(resolved.target);
+                    return 0;
+                }
+            } else {
+                target = resolved.target;
+                if (!hasTitle && !resolved.title.empty()) {
+                    stored = target + " <TS>" + BlankLineBreaks(resolved.title) + "<TE>";
+                    hasTitle = true;
+                }
             }
         } catch (const std::exception&) {
             // A page being loaded shows the shortcut itself; a new button is not made.
-            if (overflow != Overflow::Skip) throw;
+            if (registering) throw;
         }
     }
     if (target.find('~') != std::string::npos) {
@@ -454,6 +468,13 @@ int ButtonStore::Assign(const std::string& value, int n, Overflow overflow) {
     s.caption = CutCaption(s.title, m_captionLength);
     Changed();
     return slot;
+}
+
+void ButtonStore::RefuseLineBreak(const std::string& target) {
+    ShowMessageBox(m_view,
+                   "名前に改行文字が含まれているため、ボタンに登録できません。\r\n( " +
+                       BlankLineBreaks(target) + " )",
+                   MsgKind::Warning, msg_buttons::kOkOnly);
 }
 
 bool ButtonStore::SavePage() {

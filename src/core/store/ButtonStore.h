@@ -109,7 +109,9 @@ public:
     // Puts a button value or a bare path on slot n; n outside 1 to 24 takes the first free
     // slot. When none is free the page is saved, the next page is loaded and the target alone
     // is assigned there (a title of the value is dropped), page after page up to 32767; past
-    // that the user is told and nothing is assigned. Returns the slot used, or 0.
+    // that the user is told and nothing is assigned. A target holding a line break or NUL
+    // cannot stand in the data file: the user is told and nothing is assigned; a shortcut's
+    // title has those characters blanked. Returns the slot used, or 0.
     // Throws what the shortcut resolver throws for an unreadable shortcut.
     int AssignButton(const std::string& value, int n);
 
@@ -144,6 +146,8 @@ private:
     // Whether there is a data file to read; a folder in its place is reported.
     bool DataFileToRead();
     void ReportReadError();
+    // Tells the user that a target with a line break or NUL cannot be a button.
+    void RefuseLineBreak(const std::string& target);
     void ReportWriteFailure(const std::string& error);
     void Changed();
 

@@ -249,6 +249,37 @@ TEST_F(ButtonStoreTest, ShortcutsAndShortNamesAreResolvedOnAssignment) {
     EXPECT_EQ(posix.BtnTitle(4), "Mine");
 }
 
+TEST_F(ButtonStoreTest, LineBreaksFromOutsideNeverReachTheDataFile) {
+    WriteData(CrLf({Sj("[無題カテゴリ]"), "1:1=/bin/true <TS>old<TE>", "[Other]", "2:5=/x <TS>y<TE>"}));
+    m_posix.shortcutExtension = ".desktop";
+    // A desktop entry whose escaped name GLib turns into a real line break.
+    const std::string evil = MakeFile("evil.desktop");
+    m_posix.shortcuts[evil] = {evil, "Evil\n2:5=/bin/sh <TS>planted"};
+    // One that points at a file whose name holds a line break.
+    const std::string link = MakeFile("link.desktop");
+    m_posix.shortcuts[link] = {(m_dir / "a\nb.txt").string(), "Link"};
+    ButtonStore& store = Posix();
+
+    EXPECT_EQ(store.AssignButton(evil, 2), 2);
+    EXPECT_EQ(store.BtnTitle(2), "Evil 2:5=/bin/sh <TS>planted");
+    const std::string named = MakeFile("a\nb.txt");
+    for (const std::string& refused : {named, link, "/tmp/nul\0x"s, named + " <TS>t<TE>"}) {
+        m_view.messages.clear();
+        EXPECT_EQ(store.AssignButton(refused, 3), 0) << refused;
+        ASSERT_EQ(m_view.messages.size(), 1u) << refused;
+        EXPECT_THAT(m_view.messages[0].text, HasSubstr("改行文字"));
+        EXPECT_FALSE(store.IsUsed(3));
+    }
+    store.SetTitle(1, "two\r\nlines");
+    EXPECT_EQ(store.BtnTitle(1), "two  lines");
+    ASSERT_TRUE(store.SavePage());
+
+    const std::string after = DataBytes();
+    EXPECT_EQ(after, CrLf({Sj("[無題カテゴリ]"), "1:1=/bin/true <TS>two  lines<TE>",
+                           "1:2=" + evil + " <TS>Evil 2:5=/bin/sh <TS>planted<TE>", "[Other]",
+                           "2:5=/x <TS>y<TE>"}));
+}
+
 TEST_F(ButtonStoreTest, CaptionIsCutToCodePage932Bytes) {
     EXPECT_EQ(CutCaption("ABCDEFGHIJ", 10), "ABCDEFGHIJ");
     EXPECT_EQ(CutCaption("ABCDEFGHIJK", 10), "ABCDEFG...");

@@ -508,6 +508,12 @@ TEST_F(LinuxPlatformTest, ResolveShortcutGivesTheLinkedFileAndTheLocalizedName) 
     setenv("LANG", "ja_JP.UTF-8", 1);
     EXPECT_EQ(platform.ResolveShortcut(shortcut.string()).title, "日本語の名前");
     setenv("LANG", "C.UTF-8", 1);
+
+    // An escaped line break in a name arrives as a real one: the store blanks it.
+    const fs::path evil = work / "evil.desktop";
+    WriteFile(evil, "[Desktop Entry]\nType=Application\nName=Evil\\n2:5=/bin/sh <TS>planted\n"
+                    "Exec=true\n");
+    EXPECT_EQ(platform.ResolveShortcut(evil.string()).title, "Evil\n2:5=/bin/sh <TS>planted");
 }
 
 TEST_F(LinuxPlatformTest, ResolveShortcutKeepsApplicationsAndWebLinksAsTheShortcut) {
