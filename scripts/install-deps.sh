@@ -31,3 +31,6 @@ fi
 echo "Installing: ${missing[*]}"
 $sudo apt-get update -qq
 DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+# Some packages (xfonts-base) change font folders after fontconfig's own trigger has built
+# its caches; the first program to use fonts would otherwise rebuild them, slowly.
+$sudo fc-cache -s

@@ -8,7 +8,7 @@ set -uo pipefail
 
 binary=${1:?usage: activation_e2e.sh /path/to/tavolin}
 source "$(dirname "$0")/e2e_lib.sh"
-e2e_setup "$binary" xmessage
+e2e_setup "$binary"
 
 printf '[Window]\r\nWinPos=3\r\nTaRMode=1\r\n' >"$app/tavolin.ini"
 

@@ -41,6 +41,11 @@ wait_for() { # seconds, command...
     "$@"
 }
 
+probe_managed() {
+    local id
+    id=$(xdotool search --classname '^tavolin-wm-probe$' 2>/dev/null | head -1)
+    [ -n "$id" ] && xprop -id "$id" WM_STATE 2>/dev/null | grep -q Normal
+}
 has_work_area() { xprop -root _NET_WORKAREA 2>/dev/null | grep -q ' = '; }
 
 e2e_setup() { # binary, extra tools...
@@ -51,7 +56,7 @@ e2e_setup() { # binary, extra tools...
         exit 77
     fi
     local tool
-    for tool in xdotool xprop xwininfo wmctrl iconv "$@"; do
+    for tool in xdotool xprop xwininfo wmctrl iconv xmessage "$@"; do
         command -v "$tool" >/dev/null || { echo "SKIP: $tool is missing"; exit 77; }
     done
     work=$(mktemp -d /tmp/tavolin-e2e.XXXXXX)
@@ -80,6 +85,18 @@ e2e_setup() { # binary, extra tools...
         done
     fi
     wait_for 10 has_work_area
+    # Publishing the work area is not yet taking windows on (openbox may still be loading its
+    # fonts): wait until a probe window is managed, replacing a probe that is not.
+    local probe
+    for attempt in 1 2 3 4 5 6; do
+        probe=$(start_other xmessage -name tavolin-wm-probe "probe")
+        if wait_for 5 probe_managed; then
+            kill "$probe" 2>/dev/null
+            break
+        fi
+        kill "$probe" 2>/dev/null
+    done
+    wait_for 5 bash -c "! xdotool search --classname '^tavolin-wm-probe\$' >/dev/null 2>&1"
 
     app=$work/app
     mkdir -p "$app"

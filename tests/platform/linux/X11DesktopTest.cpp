@@ -79,6 +79,7 @@ public:
         }
     }
     bool Ready() const { return m_ready; }
+    void SetReady(bool ready) { m_ready = ready; }
     void Kill() { m_process.Kill(); }
 
 private:
@@ -174,8 +175,21 @@ class X11DesktopTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         s_server = new XServer;
-        if (!s_server->Display().empty())
-            s_openbox = new Openbox(s_server->Display());
+        if (s_server->Display().empty())
+            return;
+        s_openbox = new Openbox(s_server->Display());
+        // Announcing itself is not taking windows on: openbox still loads its theme and
+        // fonts (seconds while the font caches are rebuilt), and a window mapped meanwhile
+        // may never be managed. Ready means that a window mapped now is taken on; a probe
+        // that is not is replaced by a new one.
+        if (s_openbox->Ready()) {
+            s_openbox->SetReady(WaitUntil(
+                [] {
+                    TestWindow probe(s_server->Display(), true);
+                    return WaitUntil([&] { return Managed(s_server->Display(), probe); }, 2s);
+                },
+                60s));
+        }
     }
     static void TearDownTestSuite() {
         delete s_openbox;
