@@ -3,6 +3,7 @@
 #include "core/Errors.h"
 #include "core/helpers/MessageBox.h"
 #include "platform/Platform.h"
+#include "ui/Colours.h"
 #include "ui/OptIcons.h"
 #include "ui/TFrmCategoryEdit.h"
 #include "ui/UpDown.h"
@@ -52,8 +53,6 @@ QString Q(const std::string& s) { return QString::fromStdString(s); }
 QString Literal(const std::string& s) {
     return Q(s).replace(QLatin1Char('&'), QStringLiteral("&&"));
 }
-
-QColor ToQColor(const Colour& c) { return {c.red, c.green, c.blue}; }
 
 // The clock's widest usual text: the date format applied to 1999-12-31 23:59:59, a Friday.
 // It only sizes the clock.
@@ -430,13 +429,12 @@ void TFrmMain::ApplyStayOnTop() {
 
 void TFrmMain::ApplyTitleColours() {
     QPalette p = lblTitle->palette();
-    if (m_layout.titleActive) {
-        p.setColor(QPalette::Window, palette().color(QPalette::Active, QPalette::Highlight));
-        p.setColor(QPalette::WindowText, Qt::white);
-    } else {
-        p.setColor(QPalette::Window, QColor(128, 128, 128));
-        p.setColor(QPalette::WindowText, QColor(192, 192, 192));
-    }
+    const QPalette theme = QApplication::palette();
+    const bool active = m_layout.titleActive;
+    p.setColor(QPalette::Window,
+               SystemColour(active ? "clActiveCaption" : "clInactiveCaption", theme));
+    p.setColor(QPalette::WindowText,
+               SystemColour(active ? "clCaptionText" : "clInactiveCaptionText", theme));
     lblTitle->setPalette(p);
 }
 
@@ -474,8 +472,12 @@ void TFrmMain::SyncFromStore() {
 }
 
 void TFrmMain::UpdateButtonFaces() {
-    static QHash<QString, QIcon> cache;
     const ButtonStore& store = m_core->Store();
+    // A target whose type changed shows its new icon from the next page load on.
+    if (m_iconsLoad != store.PageLoads()) {
+        m_icons.clear();
+        m_iconsLoad = store.PageLoads();
+    }
     for (int n = 1; n <= 24; ++n) {
         QAction* ac = m_acF[static_cast<std::size_t>(n - 1)];
         QToolButton* b = m_tlb[static_cast<std::size_t>(n - 1)];
@@ -492,8 +494,8 @@ void TFrmMain::UpdateButtonFaces() {
             icon = OptIcon(source.image);
         } else {
             const QString path = Q(source.path);
-            auto it = cache.find(path);
-            if (it == cache.end()) it = cache.insert(path, TargetIcon(path));
+            auto it = m_icons.find(path);
+            if (it == m_icons.end()) it = m_icons.insert(path, TargetIcon(path));
             icon = it->isNull() ? OptIcon(ButtonStore::kNoIconImage) : *it;
         }
         ac->setIcon(icon);
@@ -737,8 +739,9 @@ void TFrmMain::FrmShow() {
 
 void TFrmMain::PlaceAtCorner(int pos) {
     WindowSettings& s = m_core->Settings();
+    m_cornerArea = WorkArea();
     const layout::CornerPlacement placed =
-        layout::PlaceAtCorner(Geometry(), ToRect(WorkArea()), pos);
+        layout::PlaceAtCorner(Geometry(), ToRect(m_cornerArea), pos);
     m_layout.window = placed.window;
     move(placed.window.left, placed.window.top);
     if (pos == 0) s.WinPos = placed.winPos;
@@ -747,8 +750,13 @@ void TFrmMain::PlaceAtCorner(int pos) {
 }
 
 void TFrmMain::FollowWorkArea() {
+    // Only a window that still stands in its corner of the work area it was placed in
+    // follows; one the user has dragged away stays where it was put.
     const int winPos = m_core->Settings().WinPos;
-    if (winPos >= 1 && winPos <= 4) PlaceAtCorner(winPos);
+    const layout::Rect now = Geometry();
+    const bool inCorner = winPos >= 1 && winPos <= 4 && m_cornerArea.isValid() &&
+                          layout::PlaceAtCorner(now, ToRect(m_cornerArea), winPos).window == now;
+    if (inCorner) PlaceAtCorner(winPos);
 }
 
 // --- mouse -------------------------------------------------------------------------------

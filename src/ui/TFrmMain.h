@@ -4,7 +4,10 @@
 #include "core/layout/Layout.h"
 #include "ui/QtView.h"
 
+#include <QHash>
+#include <QIcon>
 #include <QPoint>
+#include <QRect>
 #include <QString>
 #include <QWidget>
 
@@ -55,7 +58,7 @@ public:
     void FrmShow();
     // The work area of the screen the window is on.
     QRect WorkArea() const;
-    // Puts a window that sits in a corner back into the corner of the work area now.
+    // Puts a window that still sits in its corner back into the corner of the work area now.
     void FollowWorkArea();
     bool IsActiveLook() const { return m_layout.titleActive; }
 
@@ -105,7 +108,12 @@ private:
     bool m_active = true;
     std::uint64_t m_shownRevision = ~std::uint64_t{0};
     bool m_syncQueued = false;
+    // The shell icons of the page on screen, by target, made anew at every page load.
+    QHash<QString, QIcon> m_icons;
+    std::uint64_t m_iconsLoad = 0;
     bool m_handlersInstalled = false;
+    // The work area of the last corner placement, which FollowWorkArea compares with.
+    QRect m_cornerArea;
     // Set when the window system reported a move: Geometry() asks it where the window is.
     mutable bool m_originUnsure = false;
 

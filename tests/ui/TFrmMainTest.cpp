@@ -325,6 +325,9 @@ private slots:
         QCOMPARE(w->pos(), work.topLeft() + QPoint(100, 150));
         QCOMPARE(IniInteger("Left"), w->x());
         QCOMPARE(IniInteger("Top"), w->y());
+        // Dragged out of its corner, it no longer follows the work area.
+        w->FollowWorkArea();
+        QCOMPARE(w->pos(), work.topLeft() + QPoint(100, 150));
 
         // With Ctrl near the left edge: the left side sticks to the work area's edge,
         // centred on the cursor.

@@ -67,10 +67,18 @@ bool Launcher::SaveSettings() {
     m_settings.Width = geometry.width;
     m_settings.Height = geometry.height;
     std::string error;
-    if (SaveSettingsFile(m_platform, m_files.ini, m_settings, error)) return true;
-    ShowMessageBox(m_view,
-                   "設定ファイル(" + m_files.ini + ")に書き込めませんでした。\r\n" + error,
-                   MsgKind::Warning, msg_buttons::kOk);
+    if (SaveSettingsFile(m_platform, m_files.ini, m_settings, error)) {
+        m_settingsWarning.clear();
+        return true;
+    }
+    // Saves follow every drag and mode change: the same failure is told once, and again
+    // only after a save has worked in between.
+    if (error != m_settingsWarning) {
+        m_settingsWarning = error;
+        ShowMessageBox(m_view,
+                       "設定ファイル(" + m_files.ini + ")に書き込めませんでした。\r\n" + error,
+                       MsgKind::Warning, msg_buttons::kOk);
+    }
     return false;
 }
 

@@ -108,6 +108,7 @@ private:
     ButtonStore m_store;
     WindowSettings m_settings;
     std::string m_browseStartPath;
+    std::string m_settingsWarning; // the reason last told for a settings file not written
     std::function<void(int)> m_emptyButton;
 };
 

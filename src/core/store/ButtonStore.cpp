@@ -324,6 +324,7 @@ void ButtonStore::LoadPage() {
 }
 
 void ButtonStore::LoadCurrentPage() {
+    ++m_pageLoads;
     if (!DataFileToRead()) {
         Changed();
         return;

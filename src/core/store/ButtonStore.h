@@ -88,6 +88,9 @@ public:
     // window can redraw; Revision() counts those changes.
     void SetChangedHandler(std::function<void()> handler) { m_changed = std::move(handler); }
     std::uint64_t Revision() const { return m_revision; }
+    // Counts the page loads (a page change, a reload, an overflow to the next page), so
+    // that what is kept for the page on screen, such as its icons, is made anew with it.
+    std::uint64_t PageLoads() const { return m_pageLoads; }
 
     // --- operations ------------------------------------------------------------------------
     // Reads the category names of the data file; the default name alone when it has none or
@@ -169,6 +172,7 @@ private:
     int m_quiet = 0; // while above 0, changes are reported once at the end
     std::function<void()> m_changed;
     std::uint64_t m_revision = 0;
+    std::uint64_t m_pageLoads = 0;
 };
 
 // A title cut to `length` code page 932 bytes: kept whole when it fits, else its first

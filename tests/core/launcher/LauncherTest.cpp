@@ -107,13 +107,25 @@ TEST_F(LauncherTest, CloseWritesTheSettingsThenThePage) {
     EXPECT_EQ(ini.ReadInteger("Window", "FrmStyle", 0), 1);
 }
 
-TEST_F(LauncherTest, SettingsThatCannotBeWrittenAreReported) {
+TEST_F(LauncherTest, SettingsThatCannotBeWrittenAreReportedOncePerReason) {
     Launcher& l = Make();
     platform.replaceFailure = "disk full";
     EXPECT_FALSE(l.SaveSettings());
     ASSERT_EQ(view.messages.size(), 1u);
     EXPECT_EQ(view.messages[0].kind, MsgKind::Warning);
     EXPECT_NE(view.messages[0].text.find("disk full"), std::string::npos);
+    EXPECT_FALSE(l.SaveSettings());
+    EXPECT_EQ(view.messages.size(), 1u);
+    platform.replaceFailure = "read-only file system";
+    EXPECT_FALSE(l.SaveSettings());
+    EXPECT_EQ(view.messages.size(), 2u);
+    // A save that works in between: the old reason is told again.
+    platform.replaceFailure.reset();
+    EXPECT_TRUE(l.SaveSettings());
+    platform.replaceFailure = "read-only file system";
+    l.Settings().ShowTitle = !l.Settings().ShowTitle;
+    EXPECT_FALSE(l.SaveSettings());
+    EXPECT_EQ(view.messages.size(), 3u);
 }
 
 TEST_F(LauncherTest, LaunchingAFileOpensItPressedUnderTheHourglass) {
