@@ -70,7 +70,7 @@ tavolin --category 'no such' --press F5 2>"$work/err"
 code=$?
 check "an unknown category ends with 1 ($code)" test "$code" = 1
 check "with a message" grep -q 'there is no category "no such"' "$work/err"
-check "the running copy is still the only one" test "$(wc -l <"$work/pids")" = 1
+check "the running copy is still the only one" test "$(wc -l <"$work/launchers")" = 1
 
 # --- the round trip of --press against the running copy ---------------------------------------
 now_ms() { echo $(($(date +%s%N) / 1000000)); }

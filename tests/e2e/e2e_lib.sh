@@ -107,6 +107,7 @@ e2e_setup() { # binary, extra tools...
 start() {
     (cd "$app" && exec ./tavolin "$@") >>"$work/stderr.log" 2>&1 &
     echo $! >>"$work/pids"
+    echo $! >>"$work/launchers"
     echo $!
 }
 # Starts any other program in the background, to be ended with the script, and prints its id.
