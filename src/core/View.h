@@ -64,4 +64,16 @@ public:
     virtual void SetBusy(bool busy) = 0;
 };
 
+// The hourglass for the lifetime of the guard, restored on every way out.
+class BusyCursor {
+public:
+    explicit BusyCursor(View& view) : m_view(view) { m_view.SetBusy(true); }
+    ~BusyCursor() { m_view.SetBusy(false); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+
+private:
+    View& m_view;
+};
+
 } // namespace tavolin

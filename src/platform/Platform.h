@@ -135,6 +135,14 @@ public:
     // may be empty. Returns a shell result code (see open_result).
     virtual int Open(const std::string& path, const std::string& parameters,
                      const std::string& workingFolder) = 0;
+    // Opens a path as Open does, passing each argument to the program as it is (blanks and
+    // quotes included) instead of splitting a parameters text.
+    virtual int OpenWithArguments(const std::string& path,
+                                  const std::vector<std::string>& arguments,
+                                  const std::string& workingFolder) = 0;
+    // Whether a path is a program that can take files as its arguments (an ".exe" on
+    // Windows; an executable file or an application's .desktop file on Linux).
+    virtual bool IsProgram(const std::string& path) const = 0;
     // The file manager: a folder, a folder with one item selected, the computer view and
     // the recycle bin. False when nothing could be shown.
     virtual bool ShowFolder(const std::string& folder) = 0;

@@ -4,6 +4,7 @@
 #include "core/helpers/MessageBox.h"
 #include "platform/Platform.h"
 #include "ui/Colours.h"
+#include "ui/DropAdapter.h"
 #include "ui/OptIcons.h"
 #include "ui/TFrmCategoryEdit.h"
 #include "ui/UpDown.h"
@@ -112,6 +113,20 @@ TFrmMain::TFrmMain(Platform& platform, DataFiles files, QWidget* parent)
     });
     qApp->installEventFilter(this);
     FrmCreate();
+
+    m_drop = std::make_unique<drop::LauncherDrop>(*m_core, platform, m_view, *this);
+    DropFileTarget1.ShowImage = false;
+    DropFileTarget1.OnDragOver = [this](drop::TShiftState keys, drop::DropPoint at,
+                                        std::uint32_t& effect) {
+        m_drop->DropFileTarget1DragOver(keys, at, effect);
+    };
+    DropFileTarget1.OnDrop = [this](drop::TShiftState keys, drop::DropPoint at,
+                                    std::uint32_t& effect) {
+        m_drop->DropFileTarget1Drop(keys, at, effect, DropFileTarget1.Files());
+        SyncFromStore();
+    };
+    m_dropAdapter = new DropAdapter(this, DropFileTarget1);
+    m_dropAdapter->SetErrorHandler([this](const std::string& text) { ShowError(text); });
 }
 
 TFrmMain::~TFrmMain() {
@@ -366,6 +381,8 @@ void TFrmMain::LoadSettings(const std::string& categoryName) {
 }
 
 void TFrmMain::closeEvent(QCloseEvent* event) {
+    delete m_dropAdapter; // no drop reaches a window that has saved its page
+    m_dropAdapter = nullptr;
     m_core->Close();
     event->accept();
 }
@@ -726,6 +743,28 @@ void TFrmMain::AppDeactivate() {
     m_layout = layout::AppDeactivate(m_layout, m_core->LayoutFlags(false)).layout;
     ApplyLayout();
     FrmShow();
+}
+
+drop::DropRects TFrmMain::Rects() const {
+    // In the window's own coordinates, which the drop events report; a hidden control is
+    // nowhere.
+    const auto place = [this](const QWidget* w) {
+        if (!w->isVisible()) return layout::Rect{-10000, -10000, 0, 0};
+        return layout::Rect{w->mapTo(this, QPoint(0, 0)).x(), w->mapTo(this, QPoint(0, 0)).y(),
+                            w->width(), w->height()};
+    };
+    drop::DropRects r;
+    r.bar = place(tlbExc);
+    for (std::size_t i = 0; i < m_tlb.size(); ++i) r.buttons[i] = place(m_tlb[i]);
+    r.del = place(imgDel);
+    r.gom = place(imgGom);
+    return r;
+}
+
+void TFrmMain::BringToFront() {
+    if (isActiveWindow()) return;
+    raise();
+    activateWindow();
 }
 
 void TFrmMain::FrmShow() {

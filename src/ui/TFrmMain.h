@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/drop/DropFileTarget.h"
+#include "core/drop/LauncherDrop.h"
 #include "core/launcher/Launcher.h"
 #include "core/layout/Layout.h"
 #include "ui/QtView.h"
@@ -26,6 +28,7 @@ class QToolButton;
 
 namespace tavolin {
 
+class DropAdapter;
 class Platform;
 class UpDown;
 
@@ -33,7 +36,7 @@ class UpDown;
 // box, the 24 launch buttons, the information panel, the option toolbar and the two drop
 // areas. It measures and draws; the launcher's state and operations are in the core
 // (Launcher), its arithmetic in core/layout.
-class TFrmMain : public QWidget, public LauncherWindow {
+class TFrmMain : public QWidget, public LauncherWindow, public drop::DropWindow {
     Q_OBJECT
 public:
     // Runs the start-up sequence: the files are read and the window is laid out and placed,
@@ -49,6 +52,11 @@ public:
     void ShowPressed(int slot, bool down) override;
     layout::Rect Geometry() const override;
     void ArrangeLayout() override;
+
+    // --- DropWindow ----------------------------------------------------------------------
+    drop::DropRects Rects() const override;
+    void BringToFront() override;
+    drop::LauncherDrop& Drops() { return *m_drop; }
 
     // --- layout and display modes --------------------------------------------------------
     void LoadSettings(const std::string& categoryName);
@@ -104,6 +112,10 @@ private:
     QtView m_view;
     Platform& m_platform;
     std::unique_ptr<Launcher> m_core;
+    // Files dragged onto the window: the target follows the drag, the rules act on it.
+    drop::TDropFileTarget DropFileTarget1;
+    std::unique_ptr<drop::LauncherDrop> m_drop;
+    DropAdapter* m_dropAdapter = nullptr;
     layout::WindowLayout m_layout;
     bool m_active = true;
     std::uint64_t m_shownRevision = ~std::uint64_t{0};

@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <set>
+#include <stdexcept>
 #include <optional>
 #include <string>
 #include <vector>
@@ -22,6 +24,7 @@ public:
         std::string path;
         std::string parameters;
         std::string workingFolder;
+        std::vector<std::string> arguments; // for OpenWithArguments
     };
 
     // --- scripting -----------------------------------------------------------------------
@@ -34,6 +37,7 @@ public:
     std::map<std::string, std::string> entryNames;        // path -> stored (long) name
     std::map<std::string, ShortcutTarget> shortcuts;      // shortcut path -> target
     std::string shortcutExtension = ".lnk";               // compared without case
+    std::set<std::string> unreadableShortcuts;            // ResolveShortcut throws for these
     std::string currentFolder = "C:\\CURRENT";            // for FullPath in Windows style
     int openResult = open_result::kSuccess;
     bool showResult = true;
@@ -42,6 +46,7 @@ public:
     std::map<std::string, std::string> deleteFailures;    // path -> error
 
     std::vector<OpenCall> opens;
+    std::set<std::string> programs; // paths IsProgram answers true for
     std::vector<std::string> shownFolders, shownItems;
     int computerShown = 0, recycleBinShown = 0;
     std::vector<std::pair<std::vector<std::string>, DeleteMode>> deletes;
@@ -121,15 +126,24 @@ public:
     }
 
     ShortcutTarget ResolveShortcut(const std::string& path) const override {
+        if (unreadableShortcuts.count(path) > 0) {
+            throw std::runtime_error(path + " を読み込めません。");
+        }
         if (auto it = shortcuts.find(path); it != shortcuts.end()) return it->second;
         return ShortcutTarget{path, {}};
     }
 
     int Open(const std::string& path, const std::string& parameters,
              const std::string& workingFolder) override {
-        opens.push_back({path, parameters, workingFolder});
+        opens.push_back({path, parameters, workingFolder, {}});
         return openResult;
     }
+    int OpenWithArguments(const std::string& path, const std::vector<std::string>& arguments,
+                          const std::string& workingFolder) override {
+        opens.push_back({path, {}, workingFolder, arguments});
+        return openResult;
+    }
+    bool IsProgram(const std::string& path) const override { return programs.count(path) > 0; }
     bool ShowFolder(const std::string& folder) override {
         shownFolders.push_back(folder);
         return showResult;

@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
@@ -177,6 +178,86 @@ private slots:
         QTest::keyClick(w.get(), Qt::Key_F1);
         QCOMPARE(m_platform.opens.size(), std::size_t{3});
         QVERIFY(QApplication::activeModalWidget() == nullptr);
+    }
+
+    void droppingFilesOnTheWindow() {
+        auto w = MakeActive();
+        QVERIFY(w);
+        const auto centre = [&](const char* name) {
+            const QWidget* c = w->findChild<QWidget*>(QLatin1String(name));
+            return QPointF(c->mapTo(w.get(), c->rect().center()));
+        };
+        const auto files = [&](const QStringList& names) {
+            auto* mime = new QMimeData;
+            QList<QUrl> urls;
+            for (const QString& n : names) {
+                QFile f(Path(n));
+                f.open(QIODevice::WriteOnly);
+                urls << QUrl::fromLocalFile(Path(n));
+            }
+            urls << QUrl(QStringLiteral("https://example.org/page")); // not a file: left out
+            mime->setUrls(urls);
+            return mime;
+        };
+        const Qt::DropActions all = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
+        // Enter, one move (the cursor shown), and the drop or a leave: whether the enter was
+        // accepted, the action the move showed, and the action the drop reported.
+        struct Answer {
+            bool entered = false;
+            Qt::DropAction shown = Qt::IgnoreAction;
+            Qt::DropAction dropped = Qt::IgnoreAction;
+        };
+        const auto drag = [&](QMimeData* mime, QPointF at, Qt::KeyboardModifiers keys,
+                              bool drop) {
+            Answer answer;
+            QDragEnterEvent enter(at.toPoint(), all, mime, Qt::LeftButton, keys);
+            QApplication::sendEvent(w.get(), &enter);
+            answer.entered = enter.isAccepted();
+            if (!answer.entered) return answer;
+            QDragMoveEvent move(at.toPoint(), all, mime, Qt::LeftButton, keys);
+            QApplication::sendEvent(w.get(), &move);
+            answer.shown = move.isAccepted() ? move.dropAction() : Qt::IgnoreAction;
+            if (drop) {
+                QDropEvent dropped(at, all, mime, Qt::LeftButton, keys);
+                QApplication::sendEvent(w.get(), &dropped);
+                answer.dropped = dropped.dropAction();
+            } else {
+                QDragLeaveEvent leave;
+                QApplication::sendEvent(w.get(), &leave);
+            }
+            return answer;
+        };
+
+        QMimeData text;
+        text.setText(QStringLiteral("plain text"));
+        QVERIFY(!drag(&text, centre("tlb5"), {}, true).entered);
+
+        std::unique_ptr<QMimeData> one(files({QStringLiteral("one.txt")}));
+        QCOMPARE(drag(one.get(), centre("tlb5"), {}, false).shown, Qt::CopyAction);
+        QCOMPARE(drag(one.get(), centre("tlb5"), Qt::ShiftModifier, false).shown,
+                 Qt::LinkAction);
+        QCOMPARE(drag(one.get(), centre("imgDel"), {}, false).shown, Qt::MoveAction);
+        QCOMPARE(drag(one.get(), centre("imgGom"), Qt::ShiftModifier, false).shown,
+                 Qt::MoveAction);
+
+        // On button 5, then two more on the background: 5, then 1 and 2. The source is told
+        // that nothing was moved or deleted.
+        QCOMPARE(drag(one.get(), centre("tlb5"), {}, true).dropped, Qt::IgnoreAction);
+        std::unique_ptr<QMimeData> two(files({QStringLiteral("a b.txt"), QStringLiteral("$(x)")}));
+        drag(two.get(), QPointF(262, 8), {}, true); // the free space right of the page box
+        auto* five = w->findChild<QToolButton*>(QStringLiteral("tlb5"));
+        QCOMPARE(five->toolTip(), QStringLiteral("one.txt"));
+        QCOMPARE(w->findChild<QToolButton*>(QStringLiteral("tlb1"))->toolTip(),
+                 QStringLiteral("a b.txt"));
+        QCOMPARE(w->findChild<QToolButton*>(QStringLiteral("tlb2"))->toolTip(),
+                 QStringLiteral("$(x)"));
+        const QString data = QString::fromUtf8([&] {
+            QFile f(Path(QStringLiteral("tavolin.txt")));
+            f.open(QIODevice::ReadOnly);
+            return f.readAll();
+        }());
+        QVERIFY(data.contains(QStringLiteral("1:2=") + Path(QStringLiteral("$(x)"))));
+        QVERIFY(m_platform.opens.empty()); // nothing dropped is run
     }
 
     void pageKeysAndThePageBox() {

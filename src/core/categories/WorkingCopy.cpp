@@ -20,17 +20,6 @@ using text::Encoding;
 // Files are read, and handed to the platform, in pieces of this size.
 constexpr std::size_t kChunk = 1 << 20;
 
-class BusyCursor {
-public:
-    explicit BusyCursor(View& view) : m_view(view) { m_view.SetBusy(true); }
-    ~BusyCursor() { m_view.SetBusy(false); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-
-private:
-    View& m_view;
-};
-
 // One of the editor's own files (the working or the scratch file) being written. It counts
 // what it has written, so the blocks' places in the new file are known without reading it
 // again. These files are thrown away after a crash, so they are not flushed to disk.

@@ -18,9 +18,10 @@ std::string WorkingFolderOf(const std::string& file, PathStyle style) {
     return folder;
 }
 
-bool LaunchFile(Platform& platform, View& view, const std::string& file,
-                const std::string& parameters) {
-    const int code = platform.Open(file, parameters, WorkingFolderOf(file, platform.Style()));
+namespace {
+
+// Tells the user what an open result means; false for the failures that mean nothing ran.
+bool ReportOpenResult(View& view, const std::string& file, int code) {
     switch (code) {
     case open_result::kNotFound:
         ShowMessageBox(view, file + "\r\nが存在しません。", MsgKind::Error, msg_buttons::kOkOnly);
@@ -42,6 +43,21 @@ bool LaunchFile(Platform& platform, View& view, const std::string& file,
                        MsgKind::Warning, msg_buttons::kOkOnly);
     }
     return true;
+}
+
+} // namespace
+
+bool LaunchFile(Platform& platform, View& view, const std::string& file,
+                const std::string& parameters) {
+    return ReportOpenResult(
+        view, file, platform.Open(file, parameters, WorkingFolderOf(file, platform.Style())));
+}
+
+bool LaunchFileWithArguments(Platform& platform, View& view, const std::string& file,
+                             const std::vector<std::string>& arguments) {
+    return ReportOpenResult(view, file,
+                            platform.OpenWithArguments(file, arguments,
+                                                       WorkingFolderOf(file, platform.Style())));
 }
 
 } // namespace tavolin

@@ -3,6 +3,7 @@
 #include "core/path/PathStyle.h"
 
 #include <string>
+#include <vector>
 
 namespace tavolin {
 
@@ -18,5 +19,8 @@ std::string WorkingFolderOf(const std::string& file, PathStyle style);
 // true for success and for any other failure (which is shown as a warning with its code).
 bool LaunchFile(Platform& platform, View& view, const std::string& file,
                 const std::string& parameters);
+// The same with arguments that reach the program as they are, one each.
+bool LaunchFileWithArguments(Platform& platform, View& view, const std::string& file,
+                             const std::vector<std::string>& arguments);
 
 } // namespace tavolin

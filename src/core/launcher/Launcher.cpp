@@ -13,18 +13,6 @@ namespace tavolin {
 
 namespace {
 
-// The hourglass for the lifetime of the guard, restored on every way out.
-class BusyCursor {
-public:
-    explicit BusyCursor(View& view) : m_view(view) { m_view.SetBusy(true); }
-    ~BusyCursor() { m_view.SetBusy(false); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-
-private:
-    View& m_view;
-};
-
 // A tool button shown pressed while a launch runs, released on every way out.
 class PressedFace {
 public:

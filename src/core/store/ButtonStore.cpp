@@ -385,10 +385,23 @@ ButtonIcon ButtonStore::AddButtonIcon(const std::string& target) const {
 }
 
 int ButtonStore::AssignButton(const std::string& value, int n) {
-    return Assign(value, n, Overflow::NextPage);
+    const Placement placed = PlaceButton(value, n);
+    if (placed.noRoom) {
+        ShowMessageBox(m_view,
+                       "ページ " + m_page + " に空きボタンがなく、次のページもないため、\r\n"
+                           "ファイル( " + TargetPart(value) + " )を登録できませんでした。",
+                       MsgKind::Warning, msg_buttons::kOkOnly);
+    }
+    return placed.slot;
 }
 
-int ButtonStore::Assign(const std::string& value, int n, Overflow overflow) {
+ButtonStore::Placement ButtonStore::PlaceButton(const std::string& value, int n) {
+    Placement placed;
+    placed.slot = Assign(value, n, Overflow::NextPage, &placed.noRoom);
+    return placed;
+}
+
+int ButtonStore::Assign(const std::string& value, int n, Overflow overflow, bool* noRoom) {
     std::string stored = value;
     std::string target = TargetPart(stored);
     bool hasTitle = target != stored;
@@ -410,10 +423,7 @@ int ButtonStore::Assign(const std::string& value, int n, Overflow overflow) {
         int page = 0;
         const auto [end, ec] = std::from_chars(m_page.data(), m_page.data() + m_page.size(), page);
         if (ec != std::errc() || end != m_page.data() + m_page.size() || page < 1 || page >= kMaxPage) {
-            ShowMessageBox(m_view,
-                           "ページ " + m_page + " に空きボタンがなく、次のページもないため、\r\n"
-                               "ファイル( " + target + " )を登録できませんでした。",
-                           MsgKind::Warning, msg_buttons::kOkOnly);
+            if (noRoom != nullptr) *noRoom = true;
             return 0;
         }
         if (!SavePage()) return 0;

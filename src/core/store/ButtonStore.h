@@ -118,6 +118,14 @@ public:
     // Throws what the shortcut resolver throws for an unreadable shortcut.
     int AssignButton(const std::string& value, int n);
 
+    // AssignButton without the message for a full last page: `noRoom` says that no page up
+    // to 32767 had room, so the caller can tell the user once for many files.
+    struct Placement {
+        int slot = 0;
+        bool noRoom = false;
+    };
+    Placement PlaceButton(const std::string& value, int n);
+
     // Empties slot n.
     void ClearButton(int n);
 
@@ -140,7 +148,7 @@ private:
 
     const Slot& SlotAt(int n) const;
     Slot& SlotAt(int n);
-    int Assign(const std::string& value, int n, Overflow overflow);
+    int Assign(const std::string& value, int n, Overflow overflow, bool* noRoom = nullptr);
     void LoadCurrentPage();
     bool IsCategoryLine(std::string_view line, text::Encoding encoding) const;
     bool KeyIsPage(std::string_view line, text::Encoding encoding) const;

@@ -54,7 +54,7 @@ std::string FileUri(const std::string& fullPath) {
 // ELF binary or a script with a "#!" line. Documents that merely carry an execute bit (files
 // on FAT or NTFS mounts, for instance) are not programs: they open in their application
 // instead of being handed to a shell.
-bool IsProgram(const std::string& path) {
+bool IsExecutableProgram(const std::string& path) {
     struct stat info {};
     if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || (info.st_mode & 0111) == 0 ||
         access(path.c_str(), X_OK) != 0) {
@@ -102,8 +102,9 @@ int ShowFolderCode(const std::string& fullPath) {
 //   start failed: see CodeFromErrno / CodeFromError        -> 2, 3, 5, 8, 11 or 1
 //   document: no application for its content type         -> 31; launched -> 42
 //   Type=Link .desktop to a URL: no handler for its scheme -> 31
-int OpenPath(const LinuxPlatform& platform, const std::string& path, const std::string& parameters,
-             const std::string& workingFolder, int depth) {
+int OpenPath(const LinuxPlatform& platform, const std::string& path,
+             const std::vector<std::string>& arguments, const std::string& workingFolder,
+             int depth) {
     const FileAttributes attributes = platform.Attributes(path);
     if (!attributes.exists) {
         return open_result::kNotFound;
@@ -121,7 +122,7 @@ int OpenPath(const LinuxPlatform& platform, const std::string& path, const std::
             // Not a valid entry: it opens as the document it is.
         }
         if (entry.type == "Application") {
-            return LaunchDesktopApplication(full, SplitCommandLine(parameters), workingFolder);
+            return LaunchDesktopApplication(full, arguments, workingFolder);
         }
         if (entry.type == "Link" && !entry.url.empty()) {
             const std::string local = LocalPathOfUrl(entry.url);
@@ -131,13 +132,13 @@ int OpenPath(const LinuxPlatform& platform, const std::string& path, const std::
             if (depth >= kMaxLinkDepth) {
                 return open_failure::kOther;
             }
-            return OpenPath(platform, local, parameters, ParentOf(platform.FullPath(local)),
+            return OpenPath(platform, local, arguments, ParentOf(platform.FullPath(local)),
                             depth + 1);
         }
     }
 
-    if (IsProgram(full)) {
-        const SpawnResult result = StartDetached(full, SplitCommandLine(parameters), workingFolder);
+    if (IsExecutableProgram(full)) {
+        const SpawnResult result = StartDetached(full, arguments, workingFolder);
         return result.Started() ? open_result::kSuccess : CodeFromSpawn(result);
     }
     // A document takes no parameters.
@@ -247,7 +248,23 @@ ShortcutTarget LinuxPlatform::ResolveShortcut(const std::string& path) const {
 
 int LinuxPlatform::Open(const std::string& path, const std::string& parameters,
                         const std::string& workingFolder) {
-    return OpenPath(*this, path, parameters, workingFolder, 0);
+    return OpenPath(*this, path, SplitCommandLine(parameters), workingFolder, 0);
+}
+
+int LinuxPlatform::OpenWithArguments(const std::string& path,
+                                     const std::vector<std::string>& arguments,
+                                     const std::string& workingFolder) {
+    return OpenPath(*this, path, arguments, workingFolder, 0);
+}
+
+bool LinuxPlatform::IsProgram(const std::string& path) const {
+    if (IsExecutableProgram(path)) return true;
+    if (!IsShortcut(path)) return false;
+    try {
+        return ReadDesktopEntry(path).type == "Application";
+    } catch (const std::runtime_error&) {
+        return false;
+    }
 }
 
 bool LinuxPlatform::ShowFolder(const std::string& folder) {

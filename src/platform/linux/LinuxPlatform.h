@@ -47,6 +47,9 @@ public:
     bool EndSession(SessionEnd how) override;
     bool MinimizeAll(bool undo) override;
     bool SetTaskbarEntry(NativeWindow window, bool visible) override;
+    int OpenWithArguments(const std::string& path, const std::vector<std::string>& arguments,
+                          const std::string& workingFolder) override;
+    bool IsProgram(const std::string& path) const override;
     std::optional<ScreenPoint> WindowOrigin(NativeWindow window) const override;
 
     std::vector<RecentDocument> RecentDocuments() const override;
