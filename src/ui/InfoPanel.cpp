@@ -1,0 +1,143 @@
+#include "ui/InfoPanel.h"
+
+#include "core/settings/Settings.h"
+
+#include <QLabel>
+#include <QProgressBar>
+#include <QTimer>
+#include <QWidget>
+
+namespace tavolin {
+
+namespace {
+
+constexpr int kFlashMs = 50;
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+// A gauge: a bar in `fill` on `ground`, with its value as "30%" in the middle.
+QString GaugeStyle(const QColor& fill, const QColor& ground) {
+    return QStringLiteral("QProgressBar { background-color: %1; border: 1px solid #808080;"
+                          " color: black; text-align: center; }"
+                          " QProgressBar::chunk { background-color: %2; }")
+        .arg(ground.name(), fill.name());
+}
+
+void SetText(QLabel* label, const std::string& text) {
+    const QString q = Q(text);
+    if (label->text() != q) label->setText(q);
+}
+
+} // namespace
+
+InfoPanel::InfoPanel(Platform& platform, View& view, const WindowSettings& settings,
+                     Controls controls, QWidget* window)
+    : QObject(window), m_settings(settings), m_c(controls), m_window(window),
+      m_watch(platform, view, *this, settings), tmRes(new QTimer(this)),
+      m_flashEnd(new QTimer(this)) {
+    tmRes->setObjectName(QStringLiteral("tmRes"));
+    connect(tmRes, &QTimer::timeout, this, [this] { ResTimer(); });
+    m_flashEnd->setSingleShot(true);
+    m_flashEnd->setInterval(kFlashMs);
+    connect(m_flashEnd, &QTimer::timeout, this, [this] { EndFlash(); });
+
+    // What each figure measures on this system; the captions keep their classic names.
+    const std::pair<QWidget*, const char*> hints[] = {
+        {m_c.ggResSys, "システムリソース (空きメモリの割合)"},
+        {m_c.ggResGDI, "GDIリソース (カーネルの空きファイルハンドルの割合)"},
+        {m_c.ggResUser, "ユーザーリソース (空きプロセス枠の割合)"},
+        {m_c.ggCPU, "CPU使用率"},
+        {m_c.lblTotalMem, "全メモリ"},
+        {m_c.lblAvailMem, "空メモリ"},
+        {m_c.lblNow, "日付"},
+    };
+    for (const auto& [widget, hint] : hints) widget->setToolTip(QString::fromUtf8(hint));
+    for (QProgressBar* g : {m_c.ggResSys, m_c.ggResGDI, m_c.ggResUser, m_c.ggCPU}) {
+        g->setRange(0, 100);
+        g->setFormat(QStringLiteral("%v%"));
+        g->setTextVisible(true);
+    }
+    StyleGauges(false);
+    m_c.ggCPU->setStyleSheet(GaugeStyle(Qt::red, Qt::darkCyan));
+    ShowFigures(m_watch.Figures());
+}
+
+void InfoPanel::StyleGauges(bool flashing) {
+    const QString style = GaugeStyle(Qt::green, flashing ? QColor(Qt::yellow) : QColor(Qt::red));
+    for (QProgressBar* g : {m_c.ggResSys, m_c.ggResGDI, m_c.ggResUser}) g->setStyleSheet(style);
+}
+
+void InfoPanel::ResTimer() { m_watch.ResTimer(); }
+
+void InfoPanel::SettingsLoaded() {
+    m_watch.ClearLatch();
+    ResTimer();
+}
+
+void InfoPanel::SetTimerRuns(bool runs) {
+    if (!runs) {
+        tmRes->stop();
+        return;
+    }
+    const int interval = m_settings.SamplingInterval();
+    // Restarting a running timer would only shift its phase.
+    if (!tmRes->isActive() || tmRes->interval() != interval) tmRes->start(interval);
+}
+
+void InfoPanel::ShowFigures(const watch::PanelFigures& f) {
+    m_c.ggResSys->setValue(f.sys);
+    m_c.ggResGDI->setValue(f.gdi);
+    m_c.ggResUser->setValue(f.user);
+    m_c.ggCPU->setValue(f.cpu);
+    SetText(m_c.lblTotalMem, f.totalMem);
+    SetText(m_c.lblAvailMem, f.availMem);
+    SetText(m_c.lblNow, f.now);
+}
+
+void InfoPanel::Flash(watch::FlashPart part) {
+    // Coloured now and put back by a single-shot timer: the thread never waits.
+    const auto redGround = [](QLabel* label, QPalette& saved, bool& flashed) {
+        if (!flashed) saved = label->palette();
+        flashed = true;
+        QPalette p = saved;
+        p.setColor(QPalette::Window, Qt::red);
+        label->setPalette(p);
+    };
+    switch (part) {
+    case watch::FlashPart::Title:
+        redGround(m_c.lblTitle, m_titlePalette, m_titleFlashed);
+        break;
+    case watch::FlashPart::Clock:
+        redGround(m_c.lblNow, m_clockPalette, m_clockFlashed);
+        break;
+    case watch::FlashPart::ResourceGauges:
+        if (!m_gaugesFlashed) StyleGauges(true);
+        m_gaugesFlashed = true;
+        break;
+    }
+    m_flashEnd->start();
+}
+
+void InfoPanel::EndFlash() {
+    if (m_titleFlashed) m_c.lblTitle->setPalette(m_titlePalette);
+    if (m_clockFlashed) m_c.lblNow->setPalette(m_clockPalette);
+    if (m_gaugesFlashed) StyleGauges(false);
+    m_titleFlashed = m_clockFlashed = m_gaugesFlashed = false;
+}
+
+void InfoPanel::PauseSampling() {
+    m_resumeTimer = m_resumeTimer || tmRes->isActive();
+    tmRes->stop();
+}
+
+void InfoPanel::ResumeSampling() {
+    if (m_resumeTimer) tmRes->start(m_settings.SamplingInterval());
+    m_resumeTimer = false;
+}
+
+void InfoPanel::BringToFront() {
+    m_window->raise();
+    m_window->activateWindow();
+}
+
+} // namespace tavolin
