@@ -1,11 +1,15 @@
 #include "ui/InfoPanel.h"
 
+#include "core/layout/Layout.h"
 #include "core/settings/Settings.h"
 
+#include <QFontMetrics>
 #include <QLabel>
 #include <QProgressBar>
 #include <QTimer>
 #include <QWidget>
+
+#include <algorithm>
 
 namespace tavolin {
 
@@ -57,6 +61,7 @@ InfoPanel::InfoPanel(Platform& platform, View& view, const WindowSettings& setti
         g->setFormat(QStringLiteral("%v%"));
         g->setTextVisible(true);
     }
+    m_memFont = m_c.lblAvailMem->font();
     StyleGauges(false);
     m_c.ggCPU->setStyleSheet(GaugeStyle(Qt::red, Qt::darkCyan));
     ShowFigures(m_watch.Figures());
@@ -89,9 +94,26 @@ void InfoPanel::ShowFigures(const watch::PanelFigures& f) {
     m_c.ggResGDI->setValue(f.gdi);
     m_c.ggResUser->setValue(f.user);
     m_c.ggCPU->setValue(f.cpu);
-    SetText(m_c.lblTotalMem, f.totalMem);
-    SetText(m_c.lblAvailMem, f.availMem);
+    SetMemoryText(m_c.lblTotalMem, f.totalMem);
+    SetMemoryText(m_c.lblAvailMem, f.availMem);
     SetText(m_c.lblNow, f.now);
+}
+
+void InfoPanel::SetMemoryText(QLabel* label, const std::string& text) {
+    const QString q = Q(text);
+    if (label->text() == q) return;
+    label->setText(q);
+    // The labels are as wide as "000,000KB" and may reach past the window's frame with a
+    // wide font: the figure ends inside the window, and more than 999,999KB (any machine
+    // with a gigabyte) is shown smaller rather than losing its leading digits.
+    const int inside = m_window->width() - layout::kFrameWidth - label->x();
+    const int overrun = std::max(0, label->width() - inside);
+    if (label->contentsMargins().right() != overrun) label->setContentsMargins(0, 0, overrun, 0);
+    const int room = label->width() - overrun;
+    QFont f = m_memFont;
+    int size = f.pixelSize();
+    while (size > 7 && QFontMetrics(f).horizontalAdvance(q) > room) f.setPixelSize(--size);
+    if (label->font() != f) label->setFont(f);
 }
 
 void InfoPanel::Flash(watch::FlashPart part) {

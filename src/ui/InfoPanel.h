@@ -2,6 +2,7 @@
 
 #include "core/watch/ResourceWatch.h"
 
+#include <QFont>
 #include <QObject>
 #include <QPalette>
 
@@ -46,6 +47,8 @@ public:
 
     watch::ResourceWatch& Watch() { return m_watch; }
     QTimer* Timer() const { return tmRes; }
+    // The memory labels' own font; a figure too wide for them is shown smaller.
+    const QFont& MemoryFont() const { return m_memFont; }
 
     // --- watch::PanelWindow --------------------------------------------------------------
     void ShowFigures(const watch::PanelFigures& figures) override;
@@ -56,6 +59,7 @@ public:
 
 private:
     void EndFlash();
+    void SetMemoryText(QLabel* label, const std::string& text);
     void StyleGauges(bool flashing);
 
     const WindowSettings& m_settings;
@@ -71,6 +75,7 @@ private:
     bool m_gaugesFlashed = false;
     QPalette m_titlePalette;
     QPalette m_clockPalette;
+    QFont m_memFont;
 };
 
 } // namespace tavolin

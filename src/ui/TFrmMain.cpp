@@ -634,7 +634,7 @@ QRect TFrmMain::WorkArea() const {
 }
 
 void TFrmMain::MeasureInto(layout::WindowLayout& l) const {
-    const QFontMetrics fm(lblAvailMem->font());
+    const QFontMetrics fm(m_panel->MemoryFont());
     const int memWidth = fm.horizontalAdvance(QStringLiteral("000,000KB"));
     l.R(Ctl::lblAvailMem).width = memWidth;
     l.R(Ctl::lblTotalMem).width = memWidth;

@@ -1,6 +1,8 @@
 #include "ui/InfoPanel.h"
 
 #include "core/settings/ProfileFile.h"
+#include "core/watch/DatePicture.h"
+#include "platform/Platform.h"
 #include "fakes/FakePlatform.h"
 #include "ui/OptIcons.h"
 #include "ui/TFrmMain.h"
@@ -69,6 +71,9 @@ private slots:
         QCOMPARE(Find<QProgressBar>(*w, "ggCPU")->text(), QStringLiteral("7%"));
         QCOMPARE(Find<QLabel>(*w, "lblTotalMem")->text(), QStringLiteral("8,388,608KB"));
         QCOMPARE(Find<QLabel>(*w, "lblAvailMem")->text(), QStringLiteral("2KB"));
+        // More than "000,000KB" still shows every digit.
+        const QLabel* total = Find<QLabel>(*w, "lblTotalMem");
+        QVERIFY(QFontMetrics(total->font()).horizontalAdvance(total->text()) <= total->width());
         const QString now = Find<QLabel>(*w, "lblNow")->text();
         QVERIFY2(QRegularExpression(QStringLiteral("^\\d{4}/\\d{1,2}/\\d{1,2}\\([日月火水木金土]\\) "
                                                    "\\d\\d:\\d\\d$"))
@@ -88,6 +93,29 @@ private slots:
         w->LoadSettings("");
         QVERIFY(!tmRes->isActive());
         QVERIFY(!Find<QLabel>(*w, "lblNow")->isVisibleTo(w.get()));
+    }
+
+    // On this machine's own figures: the clock reads the time now in the default picture,
+    // and every gauge and label holds a figure.
+    void realSystemFillsThePanel() {
+        const std::unique_ptr<Platform> platform = CreatePlatform();
+        const std::string before = watch::FormatDate("yyyy/m/d(aaa) hh:nn", watch::LocalNow());
+        TFrmMain w(*platform, m_files);
+        const std::string after = watch::FormatDate("yyyy/m/d(aaa) hh:nn", watch::LocalNow());
+        const std::string clock = Find<QLabel>(w, "lblNow")->text().toStdString();
+        QVERIFY2(clock == before || clock == after, clock.c_str());
+        for (const char* name : {"ggResSys", "ggResGDI", "ggResUser", "ggCPU"}) {
+            const QProgressBar* g = Find<QProgressBar>(w, name);
+            QVERIFY2(g->value() >= 0 && g->value() <= 100, name);
+            QCOMPARE(g->text(), QStringLiteral("%1%").arg(g->value()));
+        }
+        const QRegularExpression kb(QStringLiteral("^\\d{1,3}(,\\d{3})*KB$"));
+        for (const char* name : {"lblTotalMem", "lblAvailMem"}) {
+            const QString text = Find<QLabel>(w, name)->text();
+            QVERIFY2(kb.match(text).hasMatch() && text != QStringLiteral("000,000KB"),
+                     qPrintable(text));
+        }
+        QVERIFY(QApplication::activeModalWidget() == nullptr);
     }
 
     // A low resource flashes the clock red and gives it back 50 ms later; the tick itself
