@@ -46,19 +46,24 @@ void BM_SamplingTick(benchmark::State& state) {
     NoPanel panel;
     WindowSettings settings; // the defaults: everything shown, the watch on
     watch::ResourceWatch tick(*platform, view, panel, settings);
-    for (auto _ : state) tick.ResTimer();
+    for (auto _ : state)
+        tick.ResTimer();
 }
 BENCHMARK(BM_SamplingTick);
 
 void BM_ReadTheSameFiles(benchmark::State& state) {
-    static constexpr std::array<const char*, 6> kFiles{
-        "/proc/stat",          "/proc/meminfo",          "/proc/sys/fs/file-nr",
-        "/proc/loadavg",       "/proc/sys/kernel/pid_max", "/proc/sys/kernel/threads-max"};
+    static constexpr std::array<const char*, 6> kFiles{"/proc/stat",
+                                                       "/proc/meminfo",
+                                                       "/proc/sys/fs/file-nr",
+                                                       "/proc/loadavg",
+                                                       "/proc/sys/kernel/pid_max",
+                                                       "/proc/sys/kernel/threads-max"};
     char buffer[16384];
     for (auto _ : state) {
         for (const char* file : kFiles) {
             const int fd = ::open(file, O_RDONLY | O_CLOEXEC);
-            if (fd < 0) continue;
+            if (fd < 0)
+                continue;
             while (::read(fd, buffer, sizeof buffer) > 0) {
             }
             ::close(fd);

@@ -31,10 +31,13 @@ const char* WaitingHint(AreaKind area) {
 
 // --- DropArea --------------------------------------------------------------------------------
 
-DropArea::DropArea(QWidget* parent) : QLabel(parent) { setAcceptDrops(true); }
+DropArea::DropArea(QWidget* parent) : QLabel(parent) {
+    setAcceptDrops(true);
+}
 
 QByteArrayList DropArea::LocalFiles(const QMimeData* data) {
-    if (data == nullptr || !data->hasUrls()) return {};
+    if (data == nullptr || !data->hasUrls())
+        return {};
     QByteArrayList paths;
     for (const QUrl& url : data->urls()) {
         const QString host = url.host();
@@ -42,8 +45,10 @@ QByteArrayList DropArea::LocalFiles(const QMimeData* data) {
             return {};
         }
         QByteArray path = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
-        while (path.size() > 1 && path.endsWith('/')) path.chop(1);
-        if (!path.startsWith('/')) return {};
+        while (path.size() > 1 && path.endsWith('/'))
+            path.chop(1);
+        if (!path.startsWith('/'))
+            return {};
         paths << path;
     }
     return paths;
@@ -54,7 +59,8 @@ void DropArea::dragEnterEvent(QDragEnterEvent* event) {
         event->ignore();
         return;
     }
-    if (event->possibleActions() & Qt::MoveAction) event->setDropAction(Qt::MoveAction);
+    if (event->possibleActions() & Qt::MoveAction)
+        event->setDropAction(Qt::MoveAction);
     event->accept();
 }
 
@@ -63,7 +69,8 @@ void DropArea::dragMoveEvent(QDragMoveEvent* event) {
         event->ignore();
         return;
     }
-    if (event->possibleActions() & Qt::MoveAction) event->setDropAction(Qt::MoveAction);
+    if (event->possibleActions() & Qt::MoveAction)
+        event->setDropAction(Qt::MoveAction);
     event->accept();
 }
 
@@ -76,7 +83,8 @@ void DropArea::dropEvent(QDropEvent* event) {
     // The drag showed the move cursor, but the source is told "copied": a source that
     // removes what it moved would take the files away before the countdown, and a cancel
     // could not bring them back. The batch decides what happens to them.
-    if (event->possibleActions() & Qt::CopyAction) event->setDropAction(Qt::CopyAction);
+    if (event->possibleActions() & Qt::CopyAction)
+        event->setDropAction(Qt::CopyAction);
     event->accept();
     emit filesDropped(paths);
 }
@@ -93,12 +101,14 @@ void DropArea::mouseReleaseEvent(QMouseEvent* event) {
     m_pressed = false;
     m_afterDoubleClick = false;
     event->accept();
-    if (click) emit clicked();
+    if (click)
+        emit clicked();
 }
 
 void DropArea::mouseDoubleClickEvent(QMouseEvent* event) {
     event->accept();
-    if (event->button() != Qt::LeftButton) return;
+    if (event->button() != Qt::LeftButton)
+        return;
     // The release that ends a double-click is not another click.
     m_afterDoubleClick = true;
     emit doubleClicked();
@@ -110,7 +120,8 @@ DropAreas::DropAreas(Platform& platform, View& view, const WindowSettings& setti
                      QWidget* window)
     : QObject(window), imgDel(new DropArea(window)), imgGom(new DropArea(window)),
       tmDel(new QTimer(this)), m_batch(platform, view, *this, settings) {
-    for (int i = 0; i < 4; ++i) m_pictures[static_cast<std::size_t>(i)] = AreaPicture(i);
+    for (int i = 0; i < 4; ++i)
+        m_pictures[static_cast<std::size_t>(i)] = AreaPicture(i);
     tmDel->setObjectName(QStringLiteral("tmDel"));
     tmDel->setInterval(areas::kCountdownIntervalMs);
     connect(tmDel, &QTimer::timeout, this, [this] { m_batch.tmDelTimer(); });
@@ -128,18 +139,21 @@ DropAreas::DropAreas(Platform& platform, View& view, const WindowSettings& setti
             [this, area](const QByteArrayList& paths) {
                 std::vector<std::string> list;
                 list.reserve(static_cast<std::size_t>(paths.size()));
-                for (const QByteArray& p : paths) list.push_back(p.toStdString());
+                for (const QByteArray& p : paths)
+                    list.push_back(p.toStdString());
                 m_batch.Append(std::move(list), area);
             },
             Qt::QueuedConnection);
-        connect(widget, &DropArea::clicked, this, [this, area] { m_batch.AreaClick(area); });
-        connect(widget, &DropArea::doubleClicked, this,
-                [this, area] { m_batch.AreaDoubleClick(area); });
     }
+    connect(imgDel, &DropArea::clicked, this, &DropAreas::imgDelClick);
+    connect(imgGom, &DropArea::clicked, this, &DropAreas::imgGomClick);
+    connect(imgDel, &DropArea::doubleClicked, this, &DropAreas::imgDelDblClick);
+    connect(imgGom, &DropArea::doubleClicked, this, &DropAreas::imgGomDblClick);
 }
 
 void DropAreas::ShowAreaPicture(AreaKind area, int picture) {
-    if (picture < 0 || picture > 3) return;
+    if (picture < 0 || picture > 3)
+        return;
     Area(area)->setPixmap(m_pictures[static_cast<std::size_t>(picture)]);
 }
 

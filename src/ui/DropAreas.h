@@ -2,9 +2,9 @@
 
 #include "core/areas/PendingBatch.h"
 
+#include <QByteArrayList>
 #include <QLabel>
 #include <QObject>
-#include <QByteArrayList>
 
 #include <array>
 
@@ -61,6 +61,12 @@ public:
     }
     areas::PendingBatch& Batch() { return m_batch; }
     QTimer* Timer() const { return tmDel; }
+
+    // The areas' clicks: the cancel question, and the computer view or the Trash.
+    void imgDelClick() { m_batch.AreaClick(areas::AreaKind::Delete); }
+    void imgGomClick() { m_batch.AreaClick(areas::AreaKind::Recycle); }
+    void imgDelDblClick() { m_batch.AreaDoubleClick(areas::AreaKind::Delete); }
+    void imgGomDblClick() { m_batch.AreaDoubleClick(areas::AreaKind::Recycle); }
 
     // --- areas::AreasWindow --------------------------------------------------------------
     void ShowAreaPicture(areas::AreaKind area, int picture) override;

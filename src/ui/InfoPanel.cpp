@@ -17,7 +17,9 @@ namespace {
 
 constexpr int kFlashMs = 50;
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
+QString Q(const std::string& s) {
+    return QString::fromStdString(s);
+}
 
 // A gauge: a bar in `fill` on `ground`, with its value as "30%" in the middle.
 QString GaugeStyle(const QColor& fill, const QColor& ground) {
@@ -29,7 +31,8 @@ QString GaugeStyle(const QColor& fill, const QColor& ground) {
 
 void SetText(QLabel* label, const std::string& text) {
     const QString q = Q(text);
-    if (label->text() != q) label->setText(q);
+    if (label->text() != q)
+        label->setText(q);
 }
 
 } // namespace
@@ -55,7 +58,8 @@ InfoPanel::InfoPanel(Platform& platform, View& view, const WindowSettings& setti
         {m_c.lblAvailMem, "空メモリ"},
         {m_c.lblNow, "日付"},
     };
-    for (const auto& [widget, hint] : hints) widget->setToolTip(QString::fromUtf8(hint));
+    for (const auto& [widget, hint] : hints)
+        widget->setToolTip(QString::fromUtf8(hint));
     for (QProgressBar* g : {m_c.ggResSys, m_c.ggResGDI, m_c.ggResUser, m_c.ggCPU}) {
         g->setRange(0, 100);
         g->setFormat(QStringLiteral("%v%"));
@@ -69,10 +73,13 @@ InfoPanel::InfoPanel(Platform& platform, View& view, const WindowSettings& setti
 
 void InfoPanel::StyleGauges(bool flashing) {
     const QString style = GaugeStyle(Qt::green, flashing ? QColor(Qt::yellow) : QColor(Qt::red));
-    for (QProgressBar* g : {m_c.ggResSys, m_c.ggResGDI, m_c.ggResUser}) g->setStyleSheet(style);
+    for (QProgressBar* g : {m_c.ggResSys, m_c.ggResGDI, m_c.ggResUser})
+        g->setStyleSheet(style);
 }
 
-void InfoPanel::ResTimer() { m_watch.ResTimer(); }
+void InfoPanel::ResTimer() {
+    m_watch.ResTimer();
+}
 
 void InfoPanel::SettingsLoaded() {
     m_watch.ClearLatch();
@@ -86,7 +93,8 @@ void InfoPanel::SetTimerRuns(bool runs) {
     }
     const int interval = m_settings.SamplingInterval();
     // Restarting a running timer would only shift its phase.
-    if (!tmRes->isActive() || tmRes->interval() != interval) tmRes->start(interval);
+    if (!tmRes->isActive() || tmRes->interval() != interval)
+        tmRes->start(interval);
 }
 
 void InfoPanel::ShowFigures(const watch::PanelFigures& f) {
@@ -101,25 +109,30 @@ void InfoPanel::ShowFigures(const watch::PanelFigures& f) {
 
 void InfoPanel::SetMemoryText(QLabel* label, const std::string& text) {
     const QString q = Q(text);
-    if (label->text() == q) return;
+    if (label->text() == q)
+        return;
     label->setText(q);
     // The labels are as wide as "000,000KB" and may reach past the window's frame with a
     // wide font: the figure ends inside the window, and more than 999,999KB (any machine
     // with a gigabyte) is shown smaller rather than losing its leading digits.
     const int inside = m_window->width() - layout::kFrameWidth - label->x();
     const int overrun = std::max(0, label->width() - inside);
-    if (label->contentsMargins().right() != overrun) label->setContentsMargins(0, 0, overrun, 0);
+    if (label->contentsMargins().right() != overrun)
+        label->setContentsMargins(0, 0, overrun, 0);
     const int room = label->width() - overrun;
     QFont f = m_memFont;
     int size = f.pixelSize();
-    while (size > 7 && QFontMetrics(f).horizontalAdvance(q) > room) f.setPixelSize(--size);
-    if (label->font() != f) label->setFont(f);
+    while (size > 7 && QFontMetrics(f).horizontalAdvance(q) > room)
+        f.setPixelSize(--size);
+    if (label->font() != f)
+        label->setFont(f);
 }
 
 void InfoPanel::Flash(watch::FlashPart part) {
     // Coloured now and put back by a single-shot timer: the thread never waits.
     const auto redGround = [](QLabel* label, QPalette& saved, bool& flashed) {
-        if (!flashed) saved = label->palette();
+        if (!flashed)
+            saved = label->palette();
         flashed = true;
         QPalette p = saved;
         p.setColor(QPalette::Window, Qt::red);
@@ -133,7 +146,8 @@ void InfoPanel::Flash(watch::FlashPart part) {
         redGround(m_c.lblNow, m_clockPalette, m_clockFlashed);
         break;
     case watch::FlashPart::ResourceGauges:
-        if (!m_gaugesFlashed) StyleGauges(true);
+        if (!m_gaugesFlashed)
+            StyleGauges(true);
         m_gaugesFlashed = true;
         break;
     }
@@ -141,9 +155,12 @@ void InfoPanel::Flash(watch::FlashPart part) {
 }
 
 void InfoPanel::EndFlash() {
-    if (m_titleFlashed) m_c.lblTitle->setPalette(m_titlePalette);
-    if (m_clockFlashed) m_c.lblNow->setPalette(m_clockPalette);
-    if (m_gaugesFlashed) StyleGauges(false);
+    if (m_titleFlashed)
+        m_c.lblTitle->setPalette(m_titlePalette);
+    if (m_clockFlashed)
+        m_c.lblNow->setPalette(m_clockPalette);
+    if (m_gaugesFlashed)
+        StyleGauges(false);
     m_titleFlashed = m_clockFlashed = m_gaugesFlashed = false;
 }
 
@@ -153,7 +170,8 @@ void InfoPanel::PauseSampling() {
 }
 
 void InfoPanel::ResumeSampling() {
-    if (m_resumeTimer) tmRes->start(m_settings.SamplingInterval());
+    if (m_resumeTimer)
+        tmRes->start(m_settings.SamplingInterval());
     m_resumeTimer = false;
 }
 

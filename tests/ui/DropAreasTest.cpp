@@ -23,7 +23,8 @@ namespace {
 std::unique_ptr<QMimeData> Uris(const QStringList& uris) {
     auto data = std::make_unique<QMimeData>();
     QList<QUrl> urls;
-    for (const QString& u : uris) urls << QUrl(u);
+    for (const QString& u : uris)
+        urls << QUrl(u);
     data->setUrls(urls);
     return data;
 }
@@ -40,11 +41,13 @@ DragResult DragAndDrop(QWidget* target, const QMimeData* data) {
     DragResult r;
     QDragEnterEvent enter(at.toPoint(), actions, data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(target, &enter);
-    if (!enter.isAccepted()) return r;
+    if (!enter.isAccepted())
+        return r;
     r.enter = enter.dropAction();
     QDropEvent drop(at, actions, data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(target, &drop);
-    if (drop.isAccepted()) r.drop = drop.dropAction();
+    if (drop.isAccepted())
+        r.drop = drop.dropAction();
     return r;
 }
 
@@ -64,10 +67,9 @@ class DropAreasTest : public QObject {
         const auto path = [this](const char* n) {
             return m_dir->filePath(QLatin1String(n)).toStdString();
         };
-        return std::make_unique<TFrmMain>(
-            m_platform,
-            DataFiles{path("tavolin.txt"), path("tavolin.ini"), path("tavolin.tmp"),
-                      path("tavolin.tmp2")});
+        return std::make_unique<TFrmMain>(m_platform,
+                                          DataFiles{path("tavolin.txt"), path("tavolin.ini"),
+                                                    path("tavolin.tmp"), path("tavolin.tmp2")});
     }
 
 private slots:
@@ -110,13 +112,14 @@ private slots:
         auto* gom = w->findChild<QLabel*>(QStringLiteral("imgGom"));
         QVERIFY(gom->acceptDrops());
         const QString idleHint = gom->toolTip();
-        QCOMPARE(idleHint, QStringLiteral("ファイルごみ箱エリア (ダブルクリックで「ごみ箱」を開く)"));
+        QCOMPARE(idleHint,
+                 QStringLiteral("ファイルごみ箱エリア (ダブルクリックで「ごみ箱」を開く)"));
 
         const auto web = Uris({QStringLiteral("https://example.org/y")});
         QCOMPARE(DragAndDrop(gom, web.get()).enter, Qt::IgnoreAction);
 
-        const auto files = Uris({QStringLiteral("file:///tmp/d/a.txt"),
-                                 QStringLiteral("file:///tmp/d/b%20c.txt")});
+        const auto files = Uris(
+            {QStringLiteral("file:///tmp/d/a.txt"), QStringLiteral("file:///tmp/d/b%20c.txt")});
         const DragResult r = DragAndDrop(gom, files.get());
         QCOMPARE(r.enter, Qt::MoveAction);
         QCOMPARE(r.drop, Qt::CopyAction);

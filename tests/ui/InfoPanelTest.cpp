@@ -2,8 +2,8 @@
 
 #include "core/settings/ProfileFile.h"
 #include "core/watch/DatePicture.h"
-#include "platform/Platform.h"
 #include "fakes/FakePlatform.h"
+#include "platform/Platform.h"
 #include "ui/OptIcons.h"
 #include "ui/TFrmMain.h"
 #include "ui/UiTestSupport.h"
@@ -75,11 +75,12 @@ private slots:
         const QLabel* total = Find<QLabel>(*w, "lblTotalMem");
         QVERIFY(QFontMetrics(total->font()).horizontalAdvance(total->text()) <= total->width());
         const QString now = Find<QLabel>(*w, "lblNow")->text();
-        QVERIFY2(QRegularExpression(QStringLiteral("^\\d{4}/\\d{1,2}/\\d{1,2}\\([日月火水木金土]\\) "
-                                                   "\\d\\d:\\d\\d$"))
-                     .match(now)
-                     .hasMatch(),
-                 qPrintable(now));
+        QVERIFY2(
+            QRegularExpression(QStringLiteral("^\\d{4}/\\d{1,2}/\\d{1,2}\\([日月火水木金土]\\) "
+                                              "\\d\\d:\\d\\d$"))
+                .match(now)
+                .hasMatch(),
+            qPrintable(now));
         QVERIFY(now.startsWith(QDate::currentDate().toString(QStringLiteral("yyyy/M/d"))));
         QTimer* tmRes = w->Panel().Timer();
         QVERIFY(tmRes->isActive());

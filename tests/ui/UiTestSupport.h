@@ -19,7 +19,8 @@ inline void AnswerNextMessage(const std::shared_ptr<QString>& seen, const QStrin
     QTimer::singleShot(10, [=] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (box == nullptr) {
-            if (triesLeft > 0) AnswerNextMessage(seen, text, triesLeft - 1);
+            if (triesLeft > 0)
+                AnswerNextMessage(seen, text, triesLeft - 1);
             return;
         }
         *seen = box->text();

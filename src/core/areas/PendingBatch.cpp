@@ -16,7 +16,9 @@ std::string_view MarkerOf(AreaKind area) {
     return area == AreaKind::Delete ? kDelMarker : kGomMarker;
 }
 
-int IdlePicture(AreaKind area) { return area == AreaKind::Delete ? kDelPicture : kGomPicture; }
+int IdlePicture(AreaKind area) {
+    return area == AreaKind::Delete ? kDelPicture : kGomPicture;
+}
 
 } // namespace
 
@@ -29,7 +31,8 @@ bool PendingBatch::PendingFor(AreaKind area) const {
 }
 
 void PendingBatch::Append(std::vector<std::string> paths, AreaKind area) {
-    if (paths.empty()) return;
+    if (paths.empty())
+        return;
     if (!m_pending.empty()) {
         m_queue.push_back({std::move(paths), area});
         return;
@@ -44,7 +47,8 @@ void PendingBatch::Start(std::vector<std::string> paths, AreaKind area) {
     m_countdown = 2 * flashes;
     m_window.SetCountdownRunning(true);
     m_window.ShowWaitingHint(area, true);
-    if (m_countdown <= 0) tmDelTimer();
+    if (m_countdown <= 0)
+        tmDelTimer();
 }
 
 void PendingBatch::tmDelTimer() {
@@ -58,7 +62,8 @@ void PendingBatch::tmDelTimer() {
     } else {
         m_window.ShowAreaPicture(AreaKind::Recycle, even ? kGomBlinkPicture : kGomPicture);
     }
-    if (--m_countdown >= 1) return;
+    if (--m_countdown >= 1)
+        return;
     CarryOut();
 }
 
@@ -82,19 +87,20 @@ void PendingBatch::CarryOut() {
 }
 
 void PendingBatch::StartNextQueued() {
-    if (m_queue.empty() || !m_pending.empty()) return;
+    if (m_queue.empty() || !m_pending.empty())
+        return;
     Queued next = std::move(m_queue.front());
     m_queue.pop_front();
     Start(std::move(next.paths), next.area);
 }
 
 void PendingBatch::AreaClick(AreaKind area) {
-    if (!PendingFor(area)) return;
+    if (!PendingFor(area))
+        return;
     m_window.SetCountdownRunning(false);
     m_window.ShowAreaPicture(area, IdlePicture(area));
-    const MsgResult answer =
-        ShowMessageBox(m_view, CancelQuestion(m_pending, m_platform.Style()),
-                       MsgKind::Information, msg_buttons::kYesNo);
+    const MsgResult answer = ShowMessageBox(m_view, CancelQuestion(m_pending, m_platform.Style()),
+                                            MsgKind::Information, msg_buttons::kYesNo);
     if (answer == MsgResult::Yes) {
         m_pending.clear();
         m_countdown = 0;
@@ -120,7 +126,8 @@ void PendingBatch::AreaDoubleClick(AreaKind area) {
 
 void PendingBatch::Discard() {
     m_queue.clear();
-    if (m_pending.empty()) return;
+    if (m_pending.empty())
+        return;
     m_pending.clear();
     m_countdown = 0;
     m_window.SetCountdownRunning(false);
@@ -132,7 +139,8 @@ void PendingBatch::Discard() {
 
 std::string PendingBatch::CancelQuestion(const std::vector<std::string>& pendingList,
                                          PathStyle style) {
-    if (pendingList.empty()) return {};
+    if (pendingList.empty())
+        return {};
     const bool forGood = pendingList.back() == kDelMarker;
     const std::size_t count = pendingList.size() - 1;
     std::string names = "\r\n";

@@ -85,8 +85,7 @@ public:
     // The cancel question for a pending list (paths and marker): the heading, an empty
     // line, the file names of the first ten paths, one a line, and "※残り N 個省略" for
     // the rest.
-    static std::string CancelQuestion(const std::vector<std::string>& pendingList,
-                                      PathStyle style);
+    static std::string CancelQuestion(const std::vector<std::string>& pendingList, PathStyle style);
 
 private:
     struct Queued {

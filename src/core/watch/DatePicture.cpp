@@ -8,7 +8,8 @@ namespace tavolin::watch {
 namespace {
 
 void AppendNumber(std::string& out, int value, bool twoDigits) {
-    if (twoDigits && value >= 0 && value < 10) out += '0';
+    if (twoDigits && value >= 0 && value < 10)
+        out += '0';
     out += std::to_string(value);
 }
 
@@ -22,14 +23,15 @@ LocalTime LocalNow() {
     const std::time_t now = std::time(nullptr);
     // One thread reads the clock; the shared result of localtime is copied at once.
     const std::tm* tm = std::localtime(&now);
-    if (tm == nullptr) return {};
+    if (tm == nullptr)
+        return {};
     return {tm->tm_year + 1900, tm->tm_mon + 1, tm->tm_mday, tm->tm_wday,
             tm->tm_hour,        tm->tm_min,     tm->tm_sec};
 }
 
 std::string FormatDate(std::string_view picture, const LocalTime& time) {
     static constexpr std::array<std::string_view, 7> kWeekdays{"日", "月", "火", "水",
-                                                                "木", "金", "土"};
+                                                               "木", "金", "土"};
     std::string out;
     out.reserve(picture.size() + 8);
     std::size_t i = 0;
@@ -67,12 +69,14 @@ std::string FormatDate(std::string_view picture, const LocalTime& time) {
 std::string FormatKilobytes(std::uint64_t bytes) {
     std::uint64_t kb = bytes / 1024;
     const std::uint64_t rest = bytes % 1024;
-    if (rest > 512 || (rest == 512 && kb % 2 == 1)) ++kb;
+    if (rest > 512 || (rest == 512 && kb % 2 == 1))
+        ++kb;
     const std::string digits = std::to_string(kb);
     std::string out;
     out.reserve(digits.size() + digits.size() / 3 + 2);
     for (std::size_t i = 0; i < digits.size(); ++i) {
-        if (i > 0 && (digits.size() - i) % 3 == 0) out += ',';
+        if (i > 0 && (digits.size() - i) % 3 == 0)
+            out += ',';
         out += digits[i];
     }
     return out + "KB";

@@ -9,10 +9,10 @@ namespace tavolin::watch {
 // A local date and time as the clock shows it.
 struct LocalTime {
     int year = 1999;
-    int month = 12;   // 1 to 12
-    int day = 31;     // 1 to 31
-    int weekday = 5;  // 0 Sunday to 6 Saturday
-    int hour = 23;    // 0 to 23
+    int month = 12;  // 1 to 12
+    int day = 31;    // 1 to 31
+    int weekday = 5; // 0 Sunday to 6 Saturday
+    int hour = 23;   // 0 to 23
     int minute = 59;
     int second = 59;
 };

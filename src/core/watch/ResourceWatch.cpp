@@ -21,7 +21,8 @@ std::string ResourceWatch::LowResourceMessage(int low, int high) {
 
 void ResourceWatch::ResTimer() {
     const WindowSettings& s = m_settings;
-    if (s.ShowRes || s.ResWatch) SampleResources();
+    if (s.ShowRes || s.ResWatch)
+        SampleResources();
     if (s.ShowMem) {
         if (const std::optional<MemoryStatus> memory = m_platform.Memory()) {
             m_figures.totalMem = FormatKilobytes(memory->totalBytes);
@@ -32,7 +33,8 @@ void ResourceWatch::ResTimer() {
     m_figures.now = FormatDate(s.DateFormat, m_clock());
     m_window.ShowFigures(m_figures);
 
-    if (s.ResWatch) Watch();
+    if (s.ResWatch)
+        Watch();
     const int high = s.ResWatchHigh;
     if (m_latch && m_figures.sys >= high && m_figures.gdi >= high && m_figures.user >= high) {
         m_latch = false;
@@ -46,7 +48,8 @@ void ResourceWatch::SampleResources() {
     std::string failed;
     for (std::size_t i = 0; i < kKinds.size(); ++i) {
         read[i] = m_platform.FreeResource(kKinds[i].first);
-        if (!read[i]) failed += std::string(failed.empty() ? "" : ", ") + kKinds[i].second;
+        if (!read[i])
+            failed += std::string(failed.empty() ? "" : ", ") + kKinds[i].second;
     }
     if (failed.empty()) {
         m_figures.sys = *read[0];
@@ -61,16 +64,19 @@ void ResourceWatch::SampleResources() {
                        MsgKind::Error, msg_buttons::kOkOnly);
         m_window.ResumeSampling();
     }
-    if (const std::optional<int> cpu = m_platform.ProcessorUsage()) m_figures.cpu = *cpu;
+    if (const std::optional<int> cpu = m_platform.ProcessorUsage())
+        m_figures.cpu = *cpu;
 }
 
 void ResourceWatch::Watch() {
     const WindowSettings& s = m_settings;
     const int low = s.ResWatchLow;
-    if (!(low >= m_figures.sys || low >= m_figures.gdi || low >= m_figures.user)) return;
+    if (!(low >= m_figures.sys || low >= m_figures.gdi || low >= m_figures.user))
+        return;
     switch (static_cast<WatchMethod>(s.ResWatchType)) {
     case WatchMethod::Message:
-        if (m_latch) return;
+        if (m_latch)
+            return;
         // The timer waits while the box is open, so no tick can open a second one.
         m_window.PauseSampling();
         m_window.BringToFront();

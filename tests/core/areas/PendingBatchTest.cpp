@@ -52,7 +52,8 @@ protected:
 
 std::vector<std::string> Paths(int count) {
     std::vector<std::string> paths;
-    for (int i = 1; i <= count; ++i) paths.push_back("/tmp/d/f" + std::to_string(i) + ".txt");
+    for (int i = 1; i <= count; ++i)
+        paths.push_back("/tmp/d/f" + std::to_string(i) + ".txt");
     return paths;
 }
 
@@ -60,14 +61,14 @@ std::vector<std::string> Paths(int count) {
 
 TEST_F(PendingBatchTest, DeleteBatchBlinksTenTicksThenGoesForGood) {
     batch.Append({"/tmp/a.txt", "/tmp/b.txt"}, AreaKind::Delete);
-    EXPECT_EQ(batch.PendingList(),
-              (std::vector<std::string>{"/tmp/a.txt", "/tmp/b.txt", "*Del*"}));
+    EXPECT_EQ(batch.PendingList(), (std::vector<std::string>{"/tmp/a.txt", "/tmp/b.txt", "*Del*"}));
     EXPECT_EQ(batch.Countdown(), 10);
     EXPECT_TRUE(areas.running);
     EXPECT_TRUE(areas.delWaiting);
     EXPECT_FALSE(areas.gomWaiting);
 
-    for (int tick = 1; tick < 10; ++tick) batch.tmDelTimer();
+    for (int tick = 1; tick < 10; ++tick)
+        batch.tmDelTimer();
     EXPECT_TRUE(platform.deletes.empty()) << "nothing goes before the tenth tick";
     batch.tmDelTimer();
 
@@ -150,7 +151,8 @@ TEST_F(PendingBatchTest, QuestionNamesAtMostTenFiles) {
     };
     const std::string twelve = PendingBatch::CancelQuestion(list(12, kDelMarker), PathStyle::Posix);
     std::string expected = "ファイルの削除を取り消しますか？\r\n\r\n";
-    for (int i = 1; i <= 10; ++i) expected += "f" + std::to_string(i) + ".txt\r\n";
+    for (int i = 1; i <= 10; ++i)
+        expected += "f" + std::to_string(i) + ".txt\r\n";
     EXPECT_EQ(twelve, expected + "※残り 2 個省略");
     EXPECT_EQ(PendingBatch::CancelQuestion(list(10, kDelMarker), PathStyle::Posix), expected);
     EXPECT_EQ(PendingBatch::CancelQuestion(list(11, kDelMarker), PathStyle::Posix),

@@ -64,7 +64,8 @@ TEST(DatePicture, LettersOfThePicture) {
         {"yy h n s aa", "yy h n s aa"}, // not letters of the picture: copied
         {"", ""},
     };
-    for (const Row& row : rows) EXPECT_EQ(FormatDate(row.picture, kMonday), row.expected) << row.picture;
+    for (const Row& row : rows)
+        EXPECT_EQ(FormatDate(row.picture, kMonday), row.expected) << row.picture;
 
     const char* weekdays[] = {"日", "月", "火", "水", "木", "金", "土"};
     for (int day = 0; day < 7; ++day) {
@@ -79,15 +80,16 @@ TEST(DatePicture, KilobytesRoundHalfToEvenAndGroupDigits) {
     const std::pair<std::uint64_t, const char*> rows[] = {
         {0, "0KB"},
         {511, "0KB"},
-        {512, "0KB"},   // half: to the even 0
-        {1536, "2KB"},  // half: to the even 2
-        {2560, "2KB"},  // half: to the even 2
+        {512, "0KB"},  // half: to the even 0
+        {1536, "2KB"}, // half: to the even 2
+        {2560, "2KB"}, // half: to the even 2
         {2561, "3KB"},
         {1023 * 1024, "1,023KB"},
         {999999ull * 1024, "999,999KB"},
         {1073741824ull, "1,048,576KB"},
     };
-    for (const auto& [bytes, text] : rows) EXPECT_EQ(FormatKilobytes(bytes), text) << bytes;
+    for (const auto& [bytes, text] : rows)
+        EXPECT_EQ(FormatKilobytes(bytes), text) << bytes;
 }
 
 TEST_F(ResourceWatchTest, TickFillsEveryFigure) {
@@ -151,14 +153,15 @@ TEST_F(ResourceWatchTest, MessageWarnsOncePerFallAndRearmsAtTheHighThreshold) {
     for (const Step& step : steps) {
         SetResources(step.sys, step.gdi, step.user);
         watch.ResTimer();
-        if (step.message) ++messages;
+        if (step.message)
+            ++messages;
         ASSERT_EQ(view.messages.size(), messages) << step.sys << " " << step.gdi;
     }
     EXPECT_EQ(view.messages.back().text, "リソースが設定値(20%～30%)より下回りました。");
     EXPECT_EQ(view.messages.back().kind, MsgKind::Information);
     // The timer waits while the box is open, and the window comes forward first.
-    EXPECT_EQ(panel.events, (std::vector<std::string>{"pause", "front", "resume", "pause",
-                                                      "front", "resume"}));
+    EXPECT_EQ(panel.events,
+              (std::vector<std::string>{"pause", "front", "resume", "pause", "front", "resume"}));
     EXPECT_TRUE(panel.flashes.empty());
 
     // A settings load re-arms it.
@@ -208,7 +211,8 @@ TEST_F(ResourceWatchTest, FailingReaderIsReportedOnceAndTheRestOfTheTickRuns) {
     platform.freeResources[1].reset();
     platform.processorUsage = 40;
     platform.memory = MemoryStatus{1024 * 1024, 512 * 1024};
-    for (int i = 0; i < 3; ++i) watch.ResTimer();
+    for (int i = 0; i < 3; ++i)
+        watch.ResTimer();
     ASSERT_EQ(view.messages.size(), 1u);
     EXPECT_EQ(view.messages[0].kind, MsgKind::Error);
     EXPECT_NE(view.messages[0].text.find("GDI"), std::string::npos);

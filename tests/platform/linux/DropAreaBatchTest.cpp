@@ -30,7 +30,8 @@ class DropAreaBatchTest : public ::testing::Test {
 protected:
     void CarryOut(std::vector<std::string> paths, AreaKind area) {
         batch.Append(std::move(paths), area);
-        for (int i = 0; i < 100 && window.running; ++i) batch.tmDelTimer();
+        for (int i = 0; i < 100 && window.running; ++i)
+            batch.tmDelTimer();
         ASSERT_TRUE(batch.PendingList().empty());
     }
 
