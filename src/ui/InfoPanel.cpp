@@ -155,10 +155,16 @@ void InfoPanel::Flash(watch::FlashPart part) {
 }
 
 void InfoPanel::EndFlash() {
+    // A look that changed meanwhile (the title on activation, the clock at a settings load)
+    // is the one to keep.
+    const auto restore = [](QLabel* label, const QPalette& saved) {
+        if (label->palette().color(QPalette::Window) == QColor(Qt::red))
+            label->setPalette(saved);
+    };
     if (m_titleFlashed)
-        m_c.lblTitle->setPalette(m_titlePalette);
+        restore(m_c.lblTitle, m_titlePalette);
     if (m_clockFlashed)
-        m_c.lblNow->setPalette(m_clockPalette);
+        restore(m_c.lblNow, m_clockPalette);
     if (m_gaugesFlashed)
         StyleGauges(false);
     m_titleFlashed = m_clockFlashed = m_gaugesFlashed = false;

@@ -6,7 +6,6 @@
 #include "platform/Platform.h"
 #include "ui/OptIcons.h"
 #include "ui/TFrmMain.h"
-#include "ui/UiTestSupport.h"
 
 #include <QDateTime>
 #include <QLabel>
@@ -131,21 +130,6 @@ private slots:
         w->Panel().ResTimer();
         QCOMPARE(clock->palette().color(QPalette::Window), QColor(Qt::red));
         QTRY_COMPARE_WITH_TIMEOUT(clock->palette().color(QPalette::Window), ground, 1000);
-    }
-
-    // The message method stops the timer while its box is open, and the box comes once.
-    void messageWatchWarnsOnce() {
-        WriteSettings("ResWatchType=0\r\nShowTime=1\r\n");
-        auto w = Make();
-        m_platform.freeResources[0] = 5;
-        auto seen = std::make_shared<QString>();
-        tavolin::testing::AnswerNextMessage(seen, QStringLiteral("OK"));
-        w->Panel().ResTimer();
-        QCOMPARE(*seen, QStringLiteral("リソースが設定値(20%～30%)より下回りました。"));
-        QVERIFY(w->Panel().Timer()->isActive());
-        QVERIFY(w->Panel().Watch().Latched());
-        QTest::qWait(300); // three more ticks at 100 ms: no second box
-        QVERIFY(QApplication::activeModalWidget() == nullptr);
     }
 };
 

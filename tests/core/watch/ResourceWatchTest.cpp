@@ -92,23 +92,6 @@ TEST(DatePicture, KilobytesRoundHalfToEvenAndGroupDigits) {
         EXPECT_EQ(FormatKilobytes(bytes), text) << bytes;
 }
 
-TEST_F(ResourceWatchTest, TickFillsEveryFigure) {
-    SetResources(81, 72, 63);
-    platform.processorUsage = 12;
-    platform.memory = MemoryStatus{1073741824ull, 1536};
-    watch.ResTimer();
-    ASSERT_EQ(panel.shown.size(), 1u);
-    const PanelFigures& f = panel.shown.back();
-    EXPECT_EQ(f.sys, 81);
-    EXPECT_EQ(f.gdi, 72);
-    EXPECT_EQ(f.user, 63);
-    EXPECT_EQ(f.cpu, 12);
-    EXPECT_EQ(f.totalMem, "1,048,576KB");
-    EXPECT_EQ(f.availMem, "2KB");
-    EXPECT_EQ(f.now, "2026/1/5(月) 09:07");
-    EXPECT_TRUE(view.messages.empty());
-}
-
 TEST_F(ResourceWatchTest, HiddenPartsAreSampledOnlyWhenSomethingNeedsThem) {
     platform.processorUsage = 12;
     platform.memory = MemoryStatus{2048, 1024};
