@@ -24,7 +24,8 @@ printf '[無題カテゴリ]\r\n1:1=/bin/sh <TS>sh<TE>\r\n1:2=/etc/hosts <TS>hos
 (cd "$work" && exec ./tavolin) &
 app=$!
 wid=$(xdotool search --sync --onlyvisible --name '^Tavolin$' | head -1)
-xdotool windowactivate --sync "$wid" && sleep 1
+# A few sampling ticks, so that the processor gauge no longer holds the start-up's work.
+xdotool windowactivate --sync "$wid" && sleep 3
 import -window "$wid" "$docs/window-active.png"
 
 xmessage -geometry +300+300 "another application" &

@@ -1,6 +1,7 @@
 #include "ui/DropAdapter.h"
 
 #include <QAbstractScrollArea>
+#include <QDir>
 #include <QDragMoveEvent>
 #include <QDropEvent>
 #include <QMimeData>
@@ -53,11 +54,27 @@ Qt::DropAction ActionOf(std::uint32_t effect) {
 
 } // namespace
 
-QtDropData::QtDropData(const QMimeData& mime) {
-    if (!mime.hasUrls()) return;
+QtDropData::QtDropData(const QMimeData& mime) : m_files(LocalFiles(mime)) {}
+
+std::vector<std::string> QtDropData::LocalFiles(const QMimeData& mime) {
+    if (!mime.hasUrls()) return {};
+    std::vector<std::string> paths;
     for (const QUrl& url : mime.urls()) {
-        if (url.isLocalFile()) m_files.push_back(url.toLocalFile().toStdString());
+        const QString host = url.host();
+        if (!url.isLocalFile() || !(host.isEmpty() || host == QLatin1String("localhost"))) {
+            return {};
+        }
+        QByteArray path = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+        if (path.size() >= 3 && path[2] == ':') {
+            // "/C:/x": a drive path, whose names are Unicode.
+            paths.push_back(QDir::toNativeSeparators(url.toLocalFile()).toStdString());
+            continue;
+        }
+        while (path.size() > 1 && path.endsWith('/')) path.chop(1);
+        if (!path.startsWith('/')) return {};
+        paths.push_back(path.toStdString());
     }
+    return paths;
 }
 
 std::optional<std::vector<std::string>> QtDropData::FileList() const {

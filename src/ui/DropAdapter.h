@@ -13,12 +13,14 @@ class QWidget;
 
 namespace tavolin {
 
-// The files a drag offers: the local files of its URL list, in order, with percent escapes
-// decoded. Other URLs (a web link dragged from a browser) are not files and are left out;
-// data with no local file at all has no file list.
+// The files a drag offers: the paths of its file:// URLs as the file system spells them,
+// percent escapes decoded to bytes (so a name that is not UTF-8 survives) and a trailing "/"
+// removed (so a link to a folder stays the link). A drag with any other URL (a web link, a
+// file of another host) or with no URL has no file list.
 class QtDropData : public drop::DropData {
 public:
     explicit QtDropData(const QMimeData& mime);
+    static std::vector<std::string> LocalFiles(const QMimeData& mime);
     bool HasFileList() const override { return !m_files.empty(); }
     std::optional<std::vector<std::string>> FileList() const override;
 

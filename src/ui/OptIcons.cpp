@@ -7,12 +7,14 @@
 #include <QSettings>
 #include <QString>
 #include <QStringList>
+#include <QSvgRenderer>
 
 #include <array>
 
 // The compiled-in Tango theme lives in a static library, whose resources are only
 // registered when asked for by name.
 static void InitTangoResources() { Q_INIT_RESOURCE(tango); }
+static void InitAreaResources() { Q_INIT_RESOURCE(areas); }
 
 namespace tavolin {
 
@@ -103,16 +105,18 @@ QIcon OptIcon(int index) {
 }
 
 QPixmap AreaPicture(int index) {
+    // Drawn for this program (no icon theme has them) and kept in the resources as SVG.
+    static const bool registered = [] {
+        InitAreaResources();
+        return true;
+    }();
+    (void)registered;
     QPixmap pm(36, 45);
-    pm.fill(Qt::transparent);
+    pm.fill(Qt::white);
+    QSvgRenderer svg(QStringLiteral(":/areas/%1.svg").arg(index));
+    if (index < 0 || index > 3 || !svg.isValid()) return pm;
     QPainter p(&pm);
-    const bool flash = index == 2 || index == 3;
-    p.setPen(QColor(0x55, 0x57, 0x53));
-    p.setBrush(flash ? QColor(0xfc, 0xe9, 0x4f) : QColor(0xee, 0xee, 0xec));
-    p.drawRoundedRect(QRectF(0.5, 0.5, 35, 44), 3, 3);
-    const bool deleteArea = index == 0 || index == 2;
-    const QIcon icon = ThemeIcon(deleteArea ? "edit-delete" : "user-trash");
-    icon.paint(&p, QRect(2, 6, 32, 32));
+    svg.render(&p, QRectF(0, 0, 36, 45));
     return pm;
 }
 

@@ -2,9 +2,12 @@
 
 #include "core/Errors.h"
 #include "core/helpers/MessageBox.h"
+#include "core/watch/DatePicture.h"
 #include "platform/Platform.h"
 #include "ui/Colours.h"
 #include "ui/DropAdapter.h"
+#include "ui/DropAreas.h"
+#include "ui/InfoPanel.h"
 #include "ui/OptIcons.h"
 #include "ui/TFrmCategoryEdit.h"
 #include "ui/UpDown.h"
@@ -55,28 +58,6 @@ QString Literal(const std::string& s) {
     return Q(s).replace(QLatin1Char('&'), QStringLiteral("&&"));
 }
 
-// The clock's widest usual text: the date format applied to 1999-12-31 23:59:59, a Friday.
-// It only sizes the clock.
-QString SampleClockText(const std::string& format) {
-    static const std::pair<const char*, const char*> kPictures[] = {
-        {"yyyy", "1999"}, {"aaa", "金"}, {"mm", "12"}, {"dd", "31"}, {"hh", "23"},
-        {"nn", "59"},     {"ss", "59"},  {"m", "12"},  {"d", "31"}};
-    std::string out;
-    for (std::size_t i = 0; i < format.size();) {
-        bool matched = false;
-        for (const auto& [picture, text] : kPictures) {
-            const std::string p(picture);
-            if (format.compare(i, p.size(), p) == 0) {
-                out += text;
-                i += p.size();
-                matched = true;
-                break;
-            }
-        }
-        if (!matched) out += format[i++];
-    }
-    return Q(out);
-}
 
 QFont BoldFont(QFont f) {
     f.setBold(true);
@@ -125,6 +106,9 @@ TFrmMain::TFrmMain(Platform& platform, DataFiles files, QWidget* parent)
         m_drop->DropFileTarget1Drop(keys, at, effect, DropFileTarget1.Files());
         SyncFromStore();
     };
+    m_drop->SetAreaSink([this](areas::AreaKind area, const std::vector<std::string>& paths) {
+        m_areas->Drop(area, paths);
+    });
     m_dropAdapter = new DropAdapter(this, DropFileTarget1);
     m_dropAdapter->SetErrorHandler([this](const std::string& text) { ShowError(text); });
 }
@@ -213,7 +197,6 @@ void TFrmMain::CreateControls() {
         g->setObjectName(QLatin1String(name));
         g->setRange(0, 100);
         g->setAlignment(Qt::AlignCenter);
-        g->reset(); // empty until the information panel samples
         return g;
     };
     ggResSys = gauge("ggResSys");
@@ -248,10 +231,13 @@ void TFrmMain::CreateControls() {
 
     CreateOptionToolbar();
 
-    imgDel = label("imgDel");
-    imgDel->setToolTip(QStringLiteral("ファイル削除エリア (ダブルクリックで「ﾏｲ ｺﾝﾋﾟｭｰﾀ」を開く)"));
-    imgGom = label("imgGom");
-    imgGom->setToolTip(QStringLiteral("ファイルごみ箱エリア (ダブルクリックで「ごみ箱」を開く)"));
+    m_areas = new DropAreas(m_platform, m_view, m_core->Settings(), this);
+    imgDel = m_areas->Area(areas::AreaKind::Delete);
+    imgGom = m_areas->Area(areas::AreaKind::Recycle);
+    m_panel = new InfoPanel(m_platform, m_view, m_core->Settings(),
+                            {lblTitle, ggResSys, ggResGDI, ggResUser, ggCPU, lblAvailMem,
+                             lblTotalMem, lblNow},
+                            this);
 }
 
 void TFrmMain::CreateOptionToolbar() {
@@ -326,8 +312,6 @@ void TFrmMain::FrmCreate() {
     QStringList letters;
     for (const QChar c : kProductName) letters << QString(c);
     lblTitle->setText(letters.join(QLatin1Char('\n')));
-    imgDel->setPixmap(AreaPicture(0));
-    imgGom->setPixmap(AreaPicture(1));
 
     m_core->Store().MigrateIniCategories();
     // The processor figure is a difference between two readings: take the first one now.
@@ -378,11 +362,14 @@ void TFrmMain::LoadSettings(const std::string& categoryName) {
     ApplyInfoVisibility();
     if (m_layout.window.top < 0 || m_layout.window.left < 0) PlaceAtCorner(0);
     tlbMemo->setIcon(OptIcon(QFile::exists(QStringLiteral("Memo.txt")) ? 13 : 14));
+    m_panel->SettingsLoaded();
 }
 
 void TFrmMain::closeEvent(QCloseEvent* event) {
     delete m_dropAdapter; // no drop reaches a window that has saved its page
     m_dropAdapter = nullptr;
+    // A batch still counting is dropped: closing never deletes.
+    m_areas->Batch().Discard();
     m_core->Close();
     event->accept();
 }
@@ -431,7 +418,8 @@ void TFrmMain::ApplyClockLook() {
     lblNow->setPalette(p);
     const QFontMetrics fm(f);
     layout::Rect& clock = m_layout.R(Ctl::lblNow);
-    clock.width = fm.horizontalAdvance(SampleClockText(s.DateFormat)) + 2;
+    // The widest usual text: the picture applied to 1999-12-31 23:59:59, a Friday.
+    clock.width = fm.horizontalAdvance(Q(watch::FormatDate(s.DateFormat, watch::LocalTime{}))) + 2;
     clock.height = std::max(15, fm.height());
 }
 
@@ -669,7 +657,7 @@ QRect TFrmMain::WorkArea() const {
 }
 
 void TFrmMain::MeasureInto(layout::WindowLayout& l) const {
-    const QFontMetrics fm(lblAvailMem->font());
+    const QFontMetrics fm(m_panel->MemoryFont());
     const int memWidth = fm.horizontalAdvance(QStringLiteral("000,000KB"));
     l.R(Ctl::lblAvailMem).width = memWidth;
     l.R(Ctl::lblTotalMem).width = memWidth;
@@ -686,8 +674,11 @@ void TFrmMain::ArrangeLayout() {
 
 void TFrmMain::ApplyInfoVisibility() {
     MeasureInto(m_layout);
-    m_layout = layout::ApplyInfoVisibility(m_layout, m_core->LayoutFlags(m_active)).layout;
+    const layout::InfoVisibility info =
+        layout::ApplyInfoVisibility(m_layout, m_core->LayoutFlags(m_active));
+    m_layout = info.layout;
     ApplyLayout();
+    m_panel->SetTimerRuns(info.timerRuns);
 }
 
 void TFrmMain::ApplyLayout() {
@@ -732,16 +723,21 @@ void TFrmMain::AppActivate() {
     if (QApplication::activeWindow() != this) return;
     m_active = true;
     MeasureInto(m_layout);
-    m_layout = layout::AppActivate(m_layout, m_core->LayoutFlags(true)).layout;
+    const layout::ActivationResult r = layout::AppActivate(m_layout, m_core->LayoutFlags(true));
+    m_layout = r.layout;
     ApplyLayout();
+    if (r.infoApplied) m_panel->SetTimerRuns(r.timerRuns);
     FrmShow();
 }
 
 void TFrmMain::AppDeactivate() {
     m_active = false;
     MeasureInto(m_layout);
-    m_layout = layout::AppDeactivate(m_layout, m_core->LayoutFlags(false)).layout;
+    const layout::ActivationResult r = layout::AppDeactivate(m_layout, m_core->LayoutFlags(false));
+    m_layout = r.layout;
     ApplyLayout();
+    if (r.sampleNow) m_panel->ResTimer();
+    if (r.timerRuns) m_panel->SetTimerRuns(true);
     FrmShow();
 }
 

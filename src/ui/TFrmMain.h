@@ -29,6 +29,8 @@ class QToolButton;
 namespace tavolin {
 
 class DropAdapter;
+class DropAreas;
+class InfoPanel;
 class Platform;
 class UpDown;
 
@@ -47,6 +49,8 @@ public:
     Launcher& Core() { return *m_core; }
     const layout::WindowLayout& Layout() const { return m_layout; }
     QtView& ViewOf() { return m_view; }
+    InfoPanel& Panel() { return *m_panel; }
+    DropAreas& Areas() { return *m_areas; }
 
     // --- LauncherWindow ------------------------------------------------------------------
     void ShowPressed(int slot, bool down) override;
@@ -164,6 +168,8 @@ private:
     QToolButton* tlbMemo = nullptr;
     QLabel* imgDel = nullptr;
     QLabel* imgGom = nullptr;
+    DropAreas* m_areas = nullptr;
+    InfoPanel* m_panel = nullptr;
 };
 
 // The window's font: "ＭＳ Ｐゴシック" 9 point when installed, else an installed Japanese

@@ -203,7 +203,8 @@ public:
 
     std::optional<int> processorUsage;
     std::optional<MemoryStatus> memory;
-    std::optional<int> freeResources[3];
+    // Plenty of every resource unless a test says otherwise: the panel samples at start-up.
+    std::optional<int> freeResources[3] = {80, 80, 80};
     std::vector<SessionEnd> sessionEnds;
     bool endSessionResult = true;
     std::vector<bool> minimizeCalls;

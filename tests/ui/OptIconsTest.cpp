@@ -40,8 +40,21 @@ private slots:
             const QPixmap picture = AreaPicture(index);
             QCOMPARE(picture.size(), QSize(36, 45));
         }
-        // The flashing face differs from the resting one.
+        // The flashing face differs from the resting one; all four are opaque, on the yellow
+        // (delete) and green (recycle bin) grounds.
         QVERIFY(AreaPicture(0).toImage() != AreaPicture(2).toImage());
+        for (int index = 0; index < 4; ++index) {
+            const QImage image = AreaPicture(index).toImage();
+            QVERIFY(!image.hasAlphaChannel() || image.pixelColor(18, 22).alpha() == 255);
+            const QColor ground = image.pixelColor(3, 42);
+            if (index % 2 == 0) {
+                QVERIFY2(ground.red() > 200 && ground.green() > 200 && ground.blue() < 120,
+                         qPrintable(ground.name()));
+            } else {
+                QVERIFY2(ground.green() > 180 && ground.red() < 180 && ground.blue() < 120,
+                         qPrintable(ground.name()));
+            }
+        }
     }
 };
 

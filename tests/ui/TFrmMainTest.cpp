@@ -195,7 +195,6 @@ private slots:
                 f.open(QIODevice::WriteOnly);
                 urls << QUrl::fromLocalFile(Path(n));
             }
-            urls << QUrl(QStringLiteral("https://example.org/page")); // not a file: left out
             mime->setUrls(urls);
             return mime;
         };

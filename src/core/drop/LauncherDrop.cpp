@@ -8,6 +8,7 @@
 #include "platform/Platform.h"
 
 #include <exception>
+#include <optional>
 
 namespace tavolin::drop {
 
@@ -44,13 +45,13 @@ void LauncherDrop::DropFileTarget1Drop(TShiftState shiftState, DropPoint point,
                                        const std::vector<std::string>& files) {
     effect = effect::kNone;
     const DropRects rects = m_window.Rects();
-    Area area = Area::None;
-    if (InsideWithBorders(rects.del, point)) area = Area::Delete;
-    else if (InsideWithBorders(rects.gom, point)) area = Area::Recycle;
+    std::optional<areas::AreaKind> area;
+    if (InsideWithBorders(rects.del, point)) area = areas::AreaKind::Delete;
+    else if (InsideWithBorders(rects.gom, point)) area = areas::AreaKind::Recycle;
 
-    if (area != Area::None) {
+    if (area) {
         // The area queues the batch behind one still counting down.
-        if (m_areaSink) m_areaSink(area, files);
+        if (m_areaSink) m_areaSink(*area, files);
         m_window.BringToFront();
         return;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/areas/PendingBatch.h"
 #include "core/drop/DropFileTarget.h"
 #include "core/layout/Layout.h"
 
@@ -26,8 +27,6 @@ struct DropRects {
     layout::Rect gom;                       // imgGom
 };
 
-enum class Area { None, Delete, Recycle };
-
 // What the drop rules need from the launcher window.
 class DropWindow {
 public:
@@ -44,7 +43,7 @@ public:
 class LauncherDrop {
 public:
     // Receives the files dropped on an area; the area queues them behind a pending batch.
-    using AreaSink = std::function<void(Area, const std::vector<std::string>&)>;
+    using AreaSink = std::function<void(areas::AreaKind, const std::vector<std::string>&)>;
 
     LauncherDrop(Launcher& launcher, Platform& platform, View& view, DropWindow& window);
     void SetAreaSink(AreaSink sink) { m_areaSink = std::move(sink); }

@@ -200,17 +200,17 @@ TEST_F(LauncherDropTest, ShiftDropPassesEachFileToAProgramAsOneArgument) {
 }
 
 TEST_F(LauncherDropTest, AreaDropsGoToTheAreasBatchesUntouched) {
-    std::vector<std::pair<Area, std::vector<std::string>>> batches;
-    drop->SetAreaSink([&](Area area, const std::vector<std::string>& paths) {
+    std::vector<std::pair<areas::AreaKind, std::vector<std::string>>> batches;
+    drop->SetAreaSink([&](areas::AreaKind area, const std::vector<std::string>& paths) {
         batches.emplace_back(area, paths);
     });
     const std::vector<std::string> two = MakeFiles(2);
     Drop({300, 20}, two);          // the delete area's corner: borders count
     Drop({376, 65}, {two[0]}, shift::kShift); // the recycle-bin area's far corner
     ASSERT_EQ(batches.size(), 2u);
-    EXPECT_EQ(batches[0].first, Area::Delete);
+    EXPECT_EQ(batches[0].first, areas::AreaKind::Delete);
     EXPECT_EQ(batches[0].second, two);
-    EXPECT_EQ(batches[1].first, Area::Recycle);
+    EXPECT_EQ(batches[1].first, areas::AreaKind::Recycle);
     for (int n = 1; n <= 24; ++n) EXPECT_FALSE(Store().IsUsed(n));
     EXPECT_FALSE(fs::exists(files.txt)); // nothing was saved
 }

@@ -1,0 +1,37 @@
+#pragma once
+
+// Small helpers for the launcher window's UI tests.
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QString>
+#include <QTimer>
+
+#include <memory>
+
+namespace tavolin::testing {
+
+// Presses the button with `text` on the next message box once it shows, and keeps the box's
+// text in `seen`.
+inline void AnswerNextMessage(const std::shared_ptr<QString>& seen, const QString& text,
+                              int triesLeft = 200) {
+    QTimer::singleShot(10, [=] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr) {
+            if (triesLeft > 0)
+                AnswerNextMessage(seen, text, triesLeft - 1);
+            return;
+        }
+        *seen = box->text();
+        for (QAbstractButton* button : box->buttons()) {
+            if (button->text() == text) {
+                button->click();
+                return;
+            }
+        }
+        box->reject();
+    });
+}
+
+} // namespace tavolin::testing
