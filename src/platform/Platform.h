@@ -158,8 +158,9 @@ public:
     // --- the session -------------------------------------------------------------------
     // Asks the desktop to end the session; true when the request was accepted.
     virtual bool EndSession(SessionEnd how) = 0;
-    // Minimises every window (undo false) or restores them (undo true); false when the
-    // desktop does not support it.
+    // Minimises every other program's window, leaving the launcher's own on screen (undo
+    // false), or restores exactly the windows the last minimise took (undo true); false when
+    // the desktop does not support it.
     virtual bool MinimizeAll(bool undo) = 0;
     // Shows or hides a window's taskbar entry; false when unsupported.
     virtual bool SetTaskbarEntry(NativeWindow window, bool visible) = 0;

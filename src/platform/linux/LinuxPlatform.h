@@ -59,6 +59,8 @@ private:
         std::uint64_t busy = 0;
     };
     std::optional<CpuSample> m_lastCpu;
+    // The windows the last minimise-all minimised, which its undo restores.
+    std::vector<NativeWindow> m_minimized;
 };
 
 } // namespace tavolin
