@@ -129,6 +129,16 @@ public:
     // Throws std::runtime_error when the shortcut cannot be read.
     virtual ShortcutTarget ResolveShortcut(const std::string& path) const = 0;
 
+    // Whether a file is a program that takes files as parameters and may carry a help file
+    // and a read-me beside it. Here: a name ending in ".exe" (any case); a platform with
+    // other programs says so.
+    virtual bool IsProgram(const std::string& path) const {
+        if (path.size() < 4) return false;
+        std::string tail = path.substr(path.size() - 4);
+        for (char& c : tail) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+        return tail == ".exe";
+    }
+
     // --- the shell ---------------------------------------------------------------------
     // Opens a path with its default action: programs run, documents open in their
     // application. `parameters` is one text split like a command line; `workingFolder`

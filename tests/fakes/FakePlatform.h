@@ -183,6 +183,7 @@ public:
     std::optional<ScreenPoint> WindowOrigin(NativeWindow) const override { return windowOrigin; }
     std::vector<RecentDocument> RecentDocuments() const override { return recent; }
     bool ClearRecentDocuments() override {
+        if (!clearRecentResult) return false;
         recent.clear();
         return true;
     }
@@ -196,6 +197,7 @@ public:
     std::optional<bool> taskbarVisible;
     std::optional<ScreenPoint> windowOrigin;
     std::vector<RecentDocument> recent;
+    bool clearRecentResult = true;
 };
 
 } // namespace tavolin::testing

@@ -228,6 +228,21 @@ bool LinuxPlatform::IsShortcut(const std::string& path) const {
     return g_ascii_strcasecmp(extension.c_str(), ".desktop") == 0;
 }
 
+bool LinuxPlatform::IsProgram(const std::string& path) const {
+    // What Open starts as a program: an executable file, or an application's .desktop entry.
+    struct stat entry {};
+    if (path.empty() || stat(path.c_str(), &entry) != 0 || !S_ISREG(entry.st_mode))
+        return false;
+    if (IsShortcut(path)) {
+        try {
+            return ReadDesktopEntry(path).type == "Application";
+        } catch (const std::runtime_error&) {
+            return false;
+        }
+    }
+    return access(path.c_str(), X_OK) == 0;
+}
+
 ShortcutTarget LinuxPlatform::ResolveShortcut(const std::string& path) const {
     const DesktopEntry entry = ReadDesktopEntry(path);
     ShortcutTarget result{path, entry.name};

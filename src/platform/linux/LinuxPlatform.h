@@ -27,6 +27,7 @@ public:
                                                       std::string& error) override;
 
     bool IsShortcut(const std::string& path) const override;
+    bool IsProgram(const std::string& path) const override;
     ShortcutTarget ResolveShortcut(const std::string& path) const override;
 
     int Open(const std::string& path, const std::string& parameters,
