@@ -24,6 +24,8 @@ class QToolButton;
 namespace tavolin {
 
 class Platform;
+class ButtonMenu;
+class OptionToolbar;
 class UpDown;
 
 // The launcher window: borderless, with the vertical title, the category button and page
@@ -58,6 +60,16 @@ public:
     // Puts a window that sits in a corner back into the corner of the work area now.
     void FollowWorkArea();
     bool IsActiveLook() const { return m_layout.titleActive; }
+
+    // --- commands ------------------------------------------------------------------------
+    // Always on top, or in the normal stack, by the FrmStyle setting.
+    void ApplyStayOnTop();
+    // The captions and hints of btnInf and btnOpt by the settings.
+    void UpdateToggleButtons();
+    // The launch buttons again after a change of icon size or captions.
+    void ButtonLookChanged();
+    // While held, the window's look does not follow the application's activation.
+    void HoldActivation(bool held);
 
 public slots:
     void AppActivate();
@@ -95,7 +107,7 @@ private:
     void SyncActivation();
     void ApplyTitleColours();
     void ApplyClockLook();
-    void ApplyStayOnTop();
+    bool FrmMouseDown(QWidget* widget, QMouseEvent* event);
     void ShowError(const std::string& text);
 
     QtView m_view;
@@ -106,6 +118,7 @@ private:
     std::uint64_t m_shownRevision = ~std::uint64_t{0};
     bool m_syncQueued = false;
     bool m_handlersInstalled = false;
+    bool m_activationHeld = false;
     // Set when the window system reported a move: Geometry() asks it where the window is.
     mutable bool m_originUnsure = false;
 
@@ -137,9 +150,8 @@ private:
     QLabel* lblNow = nullptr;
     QFrame* bvlOpt = nullptr;
     QWidget* tlbOpt = nullptr;
-    QToolButton* tlbFrmStyle = nullptr;
-    QToolButton* tlbIcoSize = nullptr;
-    QToolButton* tlbIcoCaption = nullptr;
+    OptionToolbar* m_options = nullptr;
+    ButtonMenu* pmBtn = nullptr;
     QToolButton* tlbPos = nullptr;
     QToolButton* tlbMemo = nullptr;
     QLabel* imgDel = nullptr;
