@@ -19,6 +19,10 @@
 
 #include <vector>
 
+// The pages live in a static library, whose resources are only registered when asked for by
+// name.
+static void InitHelpResources() { Q_INIT_RESOURCE(help); }
+
 namespace tavolin {
 
 using namespace commands;
@@ -33,6 +37,7 @@ QUrl PageUrl(std::string_view page) { return QUrl(QStringLiteral("qrc:/help/") +
 
 // The pages' titles and plain text, read once.
 const std::vector<HelpPageText>& PageTexts() {
+    InitHelpResources();
     static const std::vector<HelpPageText> texts = [] {
         std::vector<HelpPageText> all;
         for (const HelpTopic& topic : HelpTopics()) {
@@ -61,6 +66,7 @@ HelpViewer& HelpViewer::Instance() {
 HelpViewer* HelpViewer::Existing() { return g_viewer.data(); }
 
 HelpViewer::HelpViewer(QWidget* owner) : QWidget(owner, Qt::Window) {
+    InitHelpResources();
     setObjectName(QStringLiteral("help"));
     setAttribute(Qt::WA_DeleteOnClose);
     // The help never keeps the program running once the launcher has closed.
