@@ -135,12 +135,8 @@ private slots:
         RightClick(Tlb(5));
         Item("N31")->trigger();
         QCOMPARE(offered, QStringLiteral("Editor"));
-        // An empty title gives the button its file name, saved at once.
         QCOMPARE(QString::fromStdString(m_window->Core().Store().BtnTitle(5)),
                  QStringLiteral("editor.sh"));
-        QFile data(Path(QStringLiteral("t.txt")));
-        QVERIFY(data.open(QIODevice::ReadOnly));
-        QVERIFY(data.readAll().contains("<TS>editor.sh<TE>"));
 
         Item("N16")->trigger();
         QCOMPARE(ProfileFile(m_files.ini).ReadInteger("Window", "SmallMode", 0), 1);

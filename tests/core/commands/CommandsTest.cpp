@@ -80,18 +80,6 @@ TEST(ActionsTest, TogglesOfTheWindow) {
     EXPECT_EQ(InfoHint(InfoShown(s)), "情報の表示");
     ToggleInfo(s);
     EXPECT_TRUE(s.ShowRes && s.ShowMem && s.ShowDate);
-
-    ToggleOpt(s);
-    EXPECT_FALSE(s.ShowOpt);
-    EXPECT_EQ(OptCaption(s.ShowOpt), "↓");
-    EXPECT_EQ(OptHint(s.ShowOpt), "オプション機能の表示");
-
-    // The window style pressed twice is back on top, with the hint of the next click.
-    bool onTop = true;
-    onTop = !onTop;
-    EXPECT_EQ(FrmStyleHint(onTop), "常に最前面に表示");
-    onTop = !onTop;
-    EXPECT_EQ(FrmStyleHint(onTop), "最下面に表示");
 }
 
 TEST(SystemCommandsTest, SessionEndAsksSavesAndComesBackOnARefusal) {
