@@ -16,8 +16,12 @@ using namespace commands;
 
 namespace {
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
-QString Literal(const std::string& s) { return Q(s).replace(QLatin1Char('&'), QStringLiteral("&&")); }
+QString Q(const std::string& s) {
+    return QString::fromStdString(s);
+}
+QString Literal(const std::string& s) {
+    return Q(s).replace(QLatin1Char('&'), QStringLiteral("&&"));
+}
 
 // The folder caption's widest extent in the window's font.
 constexpr int kFolderCaptionWidth = 200;
@@ -57,8 +61,8 @@ ButtonMenu::ButtonMenu(TFrmMain& window, Platform& platform, OptionToolbar& opti
     attached->menuAction()->setObjectName(QStringLiteral("N21"));
     connect(Add(attached, "N22", QStringLiteral("ヘルプを開く"), 22), &QAction::triggered, this,
             [this] { m_commands.OpenHelp(Tag("N7")); });
-    connect(Add(attached, "N23", QStringLiteral("Readme.txtを開く"), 28), &QAction::triggered,
-            this, [this] { m_commands.OpenReadme(Tag("N7")); });
+    connect(Add(attached, "N23", QStringLiteral("Readme.txtを開く"), 28), &QAction::triggered, this,
+            [this] { m_commands.OpenReadme(Tag("N7")); });
     addSeparator();
     connect(Add(this, "N4", QStringLiteral("ページボタンすべてリセット...")), &QAction::triggered,
             this, [this] { m_commands.ResetPage(); });
@@ -84,7 +88,8 @@ ButtonMenu::ButtonMenu(TFrmMain& window, Platform& platform, OptionToolbar& opti
           std::tuple{"N19", "タイトルモード", DisplayMode::Title},
           std::tuple{"N20", "時計モード", DisplayMode::Time},
           std::tuple{"N24", "時計+情報モード", DisplayMode::TaR}}) {
-        QAction* item = Add(modes, name, QString::fromUtf8(caption) + QStringLiteral("\tAlt+Backspace"));
+        QAction* item =
+            Add(modes, name, QString::fromUtf8(caption) + QStringLiteral("\tAlt+Backspace"));
         item->setCheckable(true);
         connect(item, &QAction::triggered, this, [this, m = mode] {
             m_window.Core().SelectDisplayMode(m);
@@ -124,12 +129,15 @@ ButtonMenu::ButtonMenu(TFrmMain& window, Platform& platform, OptionToolbar& opti
 QAction* ButtonMenu::Add(QMenu* menu, const char* name, const QString& caption, int image) {
     QAction* item = menu->addAction(caption);
     item->setObjectName(QLatin1String(name));
-    if (image >= 0) item->setIcon(OptIcon(image));
+    if (image >= 0)
+        item->setIcon(OptIcon(image));
     m_items.insert(QLatin1String(name), item);
     return item;
 }
 
-int ButtonMenu::Tag(const char* item) const { return Item(QLatin1String(item))->data().toInt(); }
+int ButtonMenu::Tag(const char* item) const {
+    return Item(QLatin1String(item))->data().toInt();
+}
 
 void ButtonMenu::PopupFor(int n, const QPoint& at) {
     const Launcher& core = m_window.Core();
@@ -150,7 +158,8 @@ void ButtonMenu::Prepare(const ButtonMenuState& m) {
     const auto set = [this](const char* name, bool enabled, const std::string& caption = {}) {
         QAction* item = Item(QLatin1String(name));
         item->setEnabled(enabled);
-        if (!caption.empty()) item->setText(Literal(caption));
+        if (!caption.empty())
+            item->setText(Literal(caption));
     };
     set("N13", m.run, m.runCaption);
     set("N2", true, m.detailsCaption);
@@ -162,10 +171,11 @@ void ButtonMenu::Prepare(const ButtonMenuState& m) {
     set("N36", m.browse, m.browseCaption);
     set("N31", m.rename);
     const QFontMetrics fm(m_window.font());
-    const std::string folder = m.folder.empty()
-        ? std::string()
-        : ShortenPath(m.folder, m_platform.Style(), kFolderCaptionWidth,
-                      [&fm](const std::string& s) { return fm.horizontalAdvance(Q(s)); });
+    const std::string folder =
+        m.folder.empty()
+            ? std::string()
+            : ShortenPath(m.folder, m_platform.Style(), kFolderCaptionWidth,
+                          [&fm](const std::string& s) { return fm.horizontalAdvance(Q(s)); });
     set("N7", m.openFolder, FolderCaption(folder));
     set("N21", m.attached);
     set("N22", m.help);
@@ -173,10 +183,13 @@ void ButtonMenu::Prepare(const ButtonMenuState& m) {
 
     const layout::DisplayMode current = layout::CurrentMode(m_window.Core().Modes());
     const std::pair<const char*, layout::DisplayMode> modes[] = {
-        {"N18", layout::DisplayMode::Nomal}, {"N16", layout::DisplayMode::Small},
-        {"N19", layout::DisplayMode::Title},  {"N20", layout::DisplayMode::Time},
+        {"N18", layout::DisplayMode::Nomal},
+        {"N16", layout::DisplayMode::Small},
+        {"N19", layout::DisplayMode::Title},
+        {"N20", layout::DisplayMode::Time},
         {"N24", layout::DisplayMode::TaR}};
-    for (const auto& [name, mode] : modes) Item(QLatin1String(name))->setChecked(mode == current);
+    for (const auto& [name, mode] : modes)
+        Item(QLatin1String(name))->setChecked(mode == current);
 }
 
 void ButtonMenu::pmBtnPopup() {
@@ -186,7 +199,8 @@ void ButtonMenu::pmBtnPopup() {
     for (const char* name : {"N26", "N27", "N28", "N29", "N30"}) {
         QAction* item = Item(QLatin1String(name));
         item->setChecked(item->data().toInt() == s.WinPos);
-        if (item->isChecked()) position->setIcon(item->icon());
+        if (item->isChecked())
+            position->setIcon(item->icon());
     }
     Item(QStringLiteral("N39"))->setChecked(s.BtnSize);
     Item(QStringLiteral("N38"))->setChecked(s.BtnCaption);

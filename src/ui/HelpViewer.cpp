@@ -21,7 +21,9 @@
 
 // The pages live in a static library, whose resources are only registered when asked for by
 // name.
-static void InitHelpResources() { Q_INIT_RESOURCE(help); }
+static void InitHelpResources() {
+    Q_INIT_RESOURCE(help);
+}
 
 namespace tavolin {
 
@@ -31,9 +33,13 @@ namespace {
 
 QPointer<HelpViewer> g_viewer;
 
-QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+QString Q(std::string_view s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
 
-QUrl PageUrl(std::string_view page) { return QUrl(QStringLiteral("qrc:/help/") + Q(page)); }
+QUrl PageUrl(std::string_view page) {
+    return QUrl(QStringLiteral("qrc:/help/") + Q(page));
+}
 
 // The pages' titles and plain text, read once.
 const std::vector<HelpPageText>& PageTexts() {
@@ -43,9 +49,10 @@ const std::vector<HelpPageText>& PageTexts() {
         for (const HelpTopic& topic : HelpTopics()) {
             QFile file(QStringLiteral(":/help/") + Q(topic.page));
             QTextDocument document;
-            if (file.open(QIODevice::ReadOnly)) document.setHtml(QString::fromUtf8(file.readAll()));
-            all.push_back({topic.context, std::string(topic.title),
-                           document.toPlainText().toStdString()});
+            if (file.open(QIODevice::ReadOnly))
+                document.setHtml(QString::fromUtf8(file.readAll()));
+            all.push_back(
+                {topic.context, std::string(topic.title), document.toPlainText().toStdString()});
         }
         return all;
     }();
@@ -58,12 +65,16 @@ HelpViewer& HelpViewer::Instance() {
     // While a modal dialog runs, every other window is locked: the help belongs to the dialog
     // then, and goes with it.
     QWidget* owner = QApplication::activeModalWidget();
-    if (g_viewer && g_viewer->parentWidget() != owner) delete g_viewer.data();
-    if (!g_viewer) g_viewer = new HelpViewer(owner);
+    if (g_viewer && g_viewer->parentWidget() != owner)
+        delete g_viewer.data();
+    if (!g_viewer)
+        g_viewer = new HelpViewer(owner);
     return *g_viewer;
 }
 
-HelpViewer* HelpViewer::Existing() { return g_viewer.data(); }
+HelpViewer* HelpViewer::Existing() {
+    return g_viewer.data();
+}
 
 HelpViewer::HelpViewer(QWidget* owner) : QWidget(owner, Qt::Window) {
     InitHelpResources();
@@ -130,12 +141,14 @@ HelpViewer::HelpViewer(QWidget* owner) : QWidget(owner, Qt::Window) {
     connect(m_browser, &QTextBrowser::sourceChanged, this, [this](const QUrl& url) {
         const QString page = url.fileName();
         for (const HelpTopic& topic : HelpTopics()) {
-            if (Q(topic.page) == page) m_context = topic.context;
+            if (Q(topic.page) == page)
+                m_context = topic.context;
         }
     });
     connect(m_find, &QLineEdit::textChanged, this, &HelpViewer::Find);
     connect(m_results, &QListWidget::currentRowChanged, this, [this](int row) {
-        if (row >= 0) ShowPage(m_results->item(row)->data(Qt::UserRole).toInt());
+        if (row >= 0)
+            ShowPage(m_results->item(row)->data(Qt::UserRole).toInt());
     });
     Find({});
 }
@@ -143,7 +156,8 @@ HelpViewer::HelpViewer(QWidget* owner) : QWidget(owner, Qt::Window) {
 void HelpViewer::ShowPage(int context) {
     const HelpTopic& topic = HelpTopicOf(context);
     m_context = topic.context;
-    if (m_browser->source() != PageUrl(topic.page)) m_browser->setSource(PageUrl(topic.page));
+    if (m_browser->source() != PageUrl(topic.page))
+        m_browser->setSource(PageUrl(topic.page));
 }
 
 void HelpViewer::Find(const QString& query) {
@@ -156,7 +170,8 @@ void HelpViewer::Find(const QString& query) {
 }
 
 void HelpViewer::Present() {
-    if (isMinimized()) showNormal();
+    if (isMinimized())
+        showNormal();
     show();
     raise();
     activateWindow();
@@ -167,17 +182,26 @@ void HelpViewer::ShowContext(int context) {
     Present();
 }
 
-void HelpViewer::ShowContents() { ShowContext(kHelpContents); }
+void HelpViewer::ShowContents() {
+    ShowContext(kHelpContents);
+}
 
 void HelpViewer::ShowTopicFinder() {
-    if (m_browser->source().isEmpty()) ShowPage(kHelpContents);
+    if (m_browser->source().isEmpty())
+        ShowPage(kHelpContents);
     Present();
     m_find->setFocus();
     m_find->selectAll();
 }
 
-void ShowHelp(int context) { HelpViewer::Instance().ShowContext(context); }
-void ShowHelpContents() { HelpViewer::Instance().ShowContents(); }
-void ShowHelpTopicFinder() { HelpViewer::Instance().ShowTopicFinder(); }
+void ShowHelp(int context) {
+    HelpViewer::Instance().ShowContext(context);
+}
+void ShowHelpContents() {
+    HelpViewer::Instance().ShowContents();
+}
+void ShowHelpTopicFinder() {
+    HelpViewer::Instance().ShowTopicFinder();
+}
 
 } // namespace tavolin

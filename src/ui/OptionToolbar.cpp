@@ -24,23 +24,39 @@ using namespace commands;
 
 namespace {
 
-QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+QString Q(std::string_view s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
 
 QKeySequence KeyOf(int stored) {
-    if (stored == 0) return {};
+    if (stored == 0)
+        return {};
     const ShortcutKey k = DecodeShortcut(stored);
     int key = 0;
     switch (k.key) {
-    case kKeyReturn: key = Qt::Key_Return; break;
-    case kKeyDelete: key = Qt::Key_Delete; break;
-    case kKeyHome: key = Qt::Key_Home; break;
-    case kKeyEnd: key = Qt::Key_End; break;
-    default: key = Qt::Key_A + (k.key - 'A'); break;
+    case kKeyReturn:
+        key = Qt::Key_Return;
+        break;
+    case kKeyDelete:
+        key = Qt::Key_Delete;
+        break;
+    case kKeyHome:
+        key = Qt::Key_Home;
+        break;
+    case kKeyEnd:
+        key = Qt::Key_End;
+        break;
+    default:
+        key = Qt::Key_A + (k.key - 'A');
+        break;
     }
     int modifiers = 0;
-    if (k.shift) modifiers |= Qt::SHIFT;
-    if (k.ctrl) modifiers |= Qt::CTRL;
-    if (k.alt) modifiers |= Qt::ALT;
+    if (k.shift)
+        modifiers |= Qt::SHIFT;
+    if (k.ctrl)
+        modifiers |= Qt::CTRL;
+    if (k.alt)
+        modifiers |= Qt::ALT;
     return QKeySequence(key | modifiers);
 }
 
@@ -125,7 +141,8 @@ void OptionToolbar::CreateActions() {
         auto* ac = new QAction(Q(spec.caption), &m_window);
         ac->setObjectName(name);
         ac->setToolTip(Q(spec.hint));
-        if (spec.image >= 0) ac->setIcon(OptIcon(spec.image));
+        if (spec.image >= 0)
+            ac->setIcon(OptIcon(spec.image));
         ac->setCheckable(spec.checkable);
         ac->setShortcut(KeyOf(spec.shortcut));
         ac->setShortcutContext(Qt::WindowShortcut);
@@ -154,7 +171,8 @@ void OptionToolbar::CreateMenus() {
     pmRecent = new QMenu(this);
     pmRecent->setObjectName(QStringLiteral("pmRecent"));
     pmRecent->addSeparator()->setObjectName(QStringLiteral("N33"));
-    QAction* open = pmRecent->addAction(OptIcon(27), QStringLiteral("[最近使ったファイル]一覧 フォルダを開く..."));
+    QAction* open = pmRecent->addAction(
+        OptIcon(27), QStringLiteral("[最近使ったファイル]一覧 フォルダを開く..."));
     open->setObjectName(QStringLiteral("N32"));
     connect(open, &QAction::triggered, this, [this] {
         const auto folder = m_platform.SpecialFolderPath(SpecialFolder::RecentDocuments);
@@ -235,7 +253,9 @@ void OptionToolbar::NotYetAvailable(const char* what) {
 
 // --- the commands -------------------------------------------------------------------------
 
-void OptionToolbar::acEndPGMExecute() { m_window.close(); }
+void OptionToolbar::acEndPGMExecute() {
+    m_window.close();
+}
 
 void OptionToolbar::acHelpExecute() {
     m_window.ViewOf().SetBusy(true);
@@ -245,34 +265,39 @@ void OptionToolbar::acHelpExecute() {
     m_window.ViewOf().SetBusy(false);
 }
 
-void OptionToolbar::acHelpCExecute() { ShowHelpContents(); }
+void OptionToolbar::acHelpCExecute() {
+    ShowHelpContents();
+}
 
 void OptionToolbar::acVerExecute() {
     // The box is not modal: the launcher's own activation handling rests while it shows, and
     // takes over again when the box closes or the launcher is activated, whichever is first.
     m_window.HoldActivation(true);
     m_window.AppDeactivate();
-    auto* box = new QMessageBox(
-        QMessageBox::Information, QStringLiteral("バージョン情報"),
-        QStringLiteral("Tavolin %1\nデスクトップのアプリケーションランチャー")
-            .arg(QCoreApplication::applicationVersion()),
-        QMessageBox::Ok, &m_window);
+    auto* box =
+        new QMessageBox(QMessageBox::Information, QStringLiteral("バージョン情報"),
+                        QStringLiteral("Tavolin %1\nデスクトップのアプリケーションランチャー")
+                            .arg(QCoreApplication::applicationVersion()),
+                        QMessageBox::Ok, &m_window);
     box->setObjectName(QStringLiteral("AboutBox"));
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::NonModal);
     QPointer<QMessageBox> guard(box);
     auto finished = std::make_shared<bool>(false);
     auto done = [this, guard, finished] {
-        if (*finished) return;
+        if (*finished)
+            return;
         *finished = true;
-        if (guard) guard->close();
+        if (guard)
+            guard->close();
         m_window.AppActivate();
         m_window.HoldActivation(false);
         m_window.setFocus();
     };
     connect(box, &QObject::destroyed, this, done);
     connect(qApp, &QGuiApplication::focusWindowChanged, box, [this, done](QWindow* w) {
-        if (w != nullptr && w == m_window.windowHandle()) done();
+        if (w != nullptr && w == m_window.windowHandle())
+            done();
     });
     box->show();
 }
@@ -283,7 +308,8 @@ void OptionToolbar::acFrmStyleExecute() {
     m_window.ApplyStayOnTop();
     // Off: once to the bottom of the stack, where the window manager activates the window
     // now on top. Nothing keeps the launcher down when the user brings it forward again.
-    if (!s.FrmStyle) m_window.lower();
+    if (!s.FrmStyle)
+        m_window.lower();
     m_window.setFocus();
     m_window.Core().SaveSettings();
 }
@@ -308,7 +334,9 @@ void OptionToolbar::acIcoCaptionExecute() {
     m_window.Core().SaveSettings();
 }
 
-void OptionToolbar::acPosExecute() { m_window.PlaceAtCorner(0); }
+void OptionToolbar::acPosExecute() {
+    m_window.PlaceAtCorner(0);
+}
 
 void OptionToolbar::WinPosClick(int pos) {
     m_window.Core().Settings().WinPos = pos;
@@ -318,7 +346,8 @@ void OptionToolbar::WinPosClick(int pos) {
 void OptionToolbar::pmPosPopup() {
     const int winPos = m_window.Core().Settings().WinPos;
     const QList<QAction*> items = pmPos->actions();
-    for (int i = 0; i < items.size(); ++i) items[i]->setChecked(i == winPos - 1);
+    for (int i = 0; i < items.size(); ++i)
+        items[i]->setChecked(i == winPos - 1);
 }
 
 void OptionToolbar::acSmallExecute(bool undo) {
@@ -345,7 +374,8 @@ void OptionToolbar::acEndSessionExecute(int how) {
         RunEndCommand(m_platform, m_window.ViewOf(), *m_ending, static_cast<SessionEnd>(how));
     // Accepted, and yet the session may go on (a program refused to end, the user cancelled
     // the desktop's own dialog): the window comes back after a while.
-    if (outcome == EndOutcome::Requested) m_sessionWait->start();
+    if (outcome == EndOutcome::Requested)
+        m_sessionWait->start();
 }
 
 void OptionToolbar::acInfExecute() {
@@ -382,9 +412,10 @@ void OptionToolbar::pmRecentPopup() {
     for (const RecentMenuEntry& entry : entries) {
         const QString path = QString::fromStdString(entry.path);
         QIcon icon = entry.exists ? TargetIcon(path) : QIcon();
-        if (icon.isNull()) icon = OptIcon(26);
-        auto* item = new QAction(icon, QString(path).replace(QLatin1Char('&'), QStringLiteral("&&")),
-                                 pmRecent);
+        if (icon.isNull())
+            icon = OptIcon(26);
+        auto* item = new QAction(
+            icon, QString(path).replace(QLatin1Char('&'), QStringLiteral("&&")), pmRecent);
         connect(item, &QAction::triggered, this, [this, path] { pmRecentClick(path); });
         pmRecent->insertAction(first, item);
     }

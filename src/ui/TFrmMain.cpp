@@ -1,9 +1,9 @@
 #include "ui/TFrmMain.h"
 
 #include "core/Errors.h"
+#include "core/commands/Actions.h"
 #include "core/helpers/MessageBox.h"
 #include "platform/Platform.h"
-#include "core/commands/Actions.h"
 #include "ui/ButtonMenu.h"
 #include "ui/OptIcons.h"
 #include "ui/OptionToolbar.h"
@@ -373,16 +373,17 @@ void TFrmMain::ApplyStayOnTop() {
     } else {
         setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
     }
-    m_options->Action(QStringLiteral("acFrmStyle"))->setToolTip(Q(std::string(commands::FrmStyleHint(onTop))));
+    m_options->Action(QStringLiteral("acFrmStyle"))
+        ->setToolTip(QString::fromUtf8(commands::FrmStyleHint(onTop).data()));
 }
 
 void TFrmMain::UpdateToggleButtons() {
     const WindowSettings& s = m_core->Settings();
     const bool infoShown = commands::InfoShown(s);
-    btnInf->setText(Q(std::string(commands::InfoCaption(infoShown))));
-    btnInf->setToolTip(Q(std::string(commands::InfoHint(infoShown))));
-    btnOpt->setText(Q(std::string(commands::OptCaption(s.ShowOpt))));
-    btnOpt->setToolTip(Q(std::string(commands::OptHint(s.ShowOpt))));
+    btnInf->setText(QString::fromUtf8(commands::InfoCaption(infoShown).data()));
+    btnInf->setToolTip(QString::fromUtf8(commands::InfoHint(infoShown).data()));
+    btnOpt->setText(QString::fromUtf8(commands::OptCaption(s.ShowOpt).data()));
+    btnOpt->setToolTip(QString::fromUtf8(commands::OptHint(s.ShowOpt).data()));
 }
 
 void TFrmMain::ButtonLookChanged() {
@@ -603,7 +604,8 @@ bool TFrmMain::FrmMouseDown(QWidget* widget, QMouseEvent* event) {
     // title strip, the information panel and the option toolbar open it for no button.
     const auto button = std::find(m_tlb.begin(), m_tlb.end(), widget);
     if (button != m_tlb.end()) {
-        pmBtn->PopupFor(static_cast<int>(button - m_tlb.begin()) + 1, event->globalPosition().toPoint());
+        const int slot = static_cast<int>(button - m_tlb.begin()) + 1;
+        pmBtn->PopupFor(slot, event->globalPosition().toPoint());
         return true;
     }
     const bool windowPart = widget == this || widget == tlbExc || widget == tlbOpt ||

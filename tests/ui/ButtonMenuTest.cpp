@@ -106,7 +106,8 @@ private slots:
         QVERIFY(!Item("N13")->isEnabled() && !Item("N31")->isEnabled());
         QVERIFY(Item("Paste1")->isEnabled() && Item("N36")->isEnabled());
         Item("Paste1")->trigger();
-        QCOMPARE(QString::fromStdString(m_window->Core().Store().BtnTitle(6)), QStringLiteral("Editor"));
+        QCOMPARE(QString::fromStdString(m_window->Core().Store().BtnTitle(6)),
+                 QStringLiteral("Editor"));
 
         // The background: only the window's commands; details opens on button 1.
         RightClick(m_window->findChild<QLabel*>(QStringLiteral("lblTitle")));
@@ -127,7 +128,8 @@ private slots:
         QString offered;
         OnNextModal([&offered](QWidget* modal) {
             auto* input = qobject_cast<QInputDialog*>(modal);
-            if (input == nullptr) return;
+            if (input == nullptr)
+                return;
             offered = input->textValue();
             input->setTextValue(QString());
             input->accept();

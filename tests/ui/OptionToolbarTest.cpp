@@ -31,7 +31,8 @@ void AnswerNextMessage(QStringList& texts, const QString& button = {}, int tries
     QTimer::singleShot(10, [&texts, button, triesLeft] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (box == nullptr) {
-            if (triesLeft > 0) AnswerNextMessage(texts, button, triesLeft - 1);
+            if (triesLeft > 0)
+                AnswerNextMessage(texts, button, triesLeft - 1);
             return;
         }
         texts << box->text();
@@ -58,7 +59,9 @@ class OptionToolbarTest : public QObject {
     QAction* Action(const char* name) const {
         return m_window->findChild<QAction*>(QLatin1String(name));
     }
-    int Ini(const char* key) const { return ProfileFile(m_files.ini).ReadInteger("Window", key, -1); }
+    int Ini(const char* key) const {
+        return ProfileFile(m_files.ini).ReadInteger("Window", key, -1);
+    }
 
 private slots:
     void initTestCase() { InstallIconFallback(); }
@@ -82,10 +85,11 @@ private slots:
     }
 
     void toolbarRowsRunTheirActions() {
-        const char* buttons[] = {"tlbEnd", "tlbHelp", "tlbVer", "tlbFrmStyle", "tlbIcoSize",
-                                 "tlbIcoCaption", "tlbPos", "tlbSet", "tlbAdr", "tlbCalender",
-                                 "tlbMemo", "tlbSmall", "tlbSmallNot", "tlbRecentClr",
-                                 "tlbWinReStart", "tlbWinReboot", "tlbWinSHUTDOWN"};
+        const char* buttons[] = {"tlbEnd",        "tlbHelp",       "tlbVer",        "tlbFrmStyle",
+                                 "tlbIcoSize",    "tlbIcoCaption", "tlbPos",        "tlbSet",
+                                 "tlbAdr",        "tlbCalender",   "tlbMemo",       "tlbSmall",
+                                 "tlbSmallNot",   "tlbRecentClr",  "tlbWinReStart", "tlbWinReboot",
+                                 "tlbWinSHUTDOWN"};
         for (const char* name : buttons) {
             auto* b = m_window->findChild<QToolButton*>(QLatin1String(name));
             QVERIFY2(b != nullptr && b->isEnabled() && b->defaultAction() != nullptr, name);
@@ -167,7 +171,8 @@ private slots:
         QStringList texts;
         AnswerNextMessage(texts, QStringLiteral("OK"));
         Action("acRecentClr")->trigger();
-        QCOMPARE(texts, QStringList{QStringLiteral("[最近使ったファイル]の一覧を削除してもいいですか？")});
+        QCOMPARE(texts,
+                 QStringList{QStringLiteral("[最近使ったファイル]の一覧を削除してもいいですか？")});
         QVERIFY(m_platform.recent.empty());
         emit pmRecent->aboutToShow();
         QCOMPARE(pmRecent->actions().size(), 4);
@@ -177,11 +182,12 @@ private slots:
     void sessionEndRefusedAndAccepted() {
         QStringList texts;
         m_platform.endSessionResult = false;
-        AnswerNextMessage(texts, QStringLiteral("OK"));      // the question
+        AnswerNextMessage(texts, QStringLiteral("OK"));                 // the question
         QTimer::singleShot(50, [&texts] { AnswerNextMessage(texts); }); // the failure
         Action("acWinReboot")->trigger();
         QCOMPARE(texts.size(), 2);
-        QVERIFY(texts[1].startsWith(QStringLiteral("コンピュータを再起動することが出来ませんでした。")));
+        QVERIFY(texts[1].startsWith(
+            QStringLiteral("コンピュータを再起動することが出来ませんでした。")));
         QVERIFY(m_window->isVisible() && m_window->isEnabled());
         // Saved before the request: the session might have ended the program.
         QVERIFY(QFile::exists(Path(QStringLiteral("t.txt"))));

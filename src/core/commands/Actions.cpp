@@ -9,7 +9,9 @@ namespace tavolin::commands {
 
 namespace {
 
-constexpr int Key(char letter) { return static_cast<int>(letter); }
+constexpr int Key(char letter) {
+    return static_cast<int>(letter);
+}
 
 constexpr std::array<ActionSpec, 20> kActions{{
     {"acEndPGM", "終了(&X)", "終了", 0, Key('X'), false},
@@ -33,8 +35,8 @@ constexpr std::array<ActionSpec, 20> kActions{{
     {"acWinReStart", "Windowsの再起動...", "Windowsの再起動...", 7, kAlt | kKeyDelete, false},
     {"acWinReboot", "コンピュータの再起動...", "コンピュータの再起動...", 8, kAlt | kKeyHome,
      false},
-    {"acSHUTDOWN", "コンピュータの電源を切る...", "コンピュータの電源を切る...", 9,
-     kAlt | kKeyEnd, false},
+    {"acSHUTDOWN", "コンピュータの電源を切る...", "コンピュータの電源を切る...", 9, kAlt | kKeyEnd,
+     false},
     {"acInf", "", "情報の非表示", -1, Key('I'), false},
     {"acOpt", "", "オプション機能の非表示", -1, Key('O'), false},
 }};
@@ -66,7 +68,9 @@ constexpr std::array<ToolbarButton, 7> kRow1{{
 
 } // namespace
 
-std::span<const ActionSpec> ActionTable() { return kActions; }
+std::span<const ActionSpec> ActionTable() {
+    return kActions;
+}
 
 const ActionSpec* FindAction(std::string_view name) {
     const auto it = std::find_if(kActions.begin(), kActions.end(),
@@ -79,13 +83,18 @@ ShortcutKey DecodeShortcut(int stored) {
 }
 
 std::span<const ToolbarButton> ToolbarRow(int row) {
-    if (row == 0) return kRow0;
+    if (row == 0)
+        return kRow0;
     return kRow1;
 }
 
-std::string_view FrmStyleHint(bool onTop) { return onTop ? "最下面に表示" : "常に最前面に表示"; }
+std::string_view FrmStyleHint(bool onTop) {
+    return onTop ? "最下面に表示" : "常に最前面に表示";
+}
 
-bool InfoShown(const WindowSettings& s) { return s.ShowRes || s.ShowMem; }
+bool InfoShown(const WindowSettings& s) {
+    return s.ShowRes || s.ShowMem;
+}
 
 void ToggleInfo(WindowSettings& s) {
     const bool show = !InfoShown(s);
@@ -93,11 +102,19 @@ void ToggleInfo(WindowSettings& s) {
     s.ShowMem = show;
 }
 
-std::string_view InfoCaption(bool shown) { return shown ? "←" : "→"; }
-std::string_view InfoHint(bool shown) { return shown ? "情報の非表示" : "情報の表示"; }
+std::string_view InfoCaption(bool shown) {
+    return shown ? "←" : "→";
+}
+std::string_view InfoHint(bool shown) {
+    return shown ? "情報の非表示" : "情報の表示";
+}
 
-void ToggleOpt(WindowSettings& s) { s.ShowOpt = !s.ShowOpt; }
-std::string_view OptCaption(bool shown) { return shown ? "↑" : "↓"; }
+void ToggleOpt(WindowSettings& s) {
+    s.ShowOpt = !s.ShowOpt;
+}
+std::string_view OptCaption(bool shown) {
+    return shown ? "↑" : "↓";
+}
 std::string_view OptHint(bool shown) {
     return shown ? "オプション機能の非表示" : "オプション機能の表示";
 }

@@ -13,11 +13,14 @@ namespace tavolin::commands {
 namespace {
 
 std::string Lower(std::string s) {
-    for (char& c : s) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    for (char& c : s)
+        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
     return s;
 }
 
-char SeparatorOf(PathStyle style) { return style == PathStyle::Windows ? '\\' : '/'; }
+char SeparatorOf(PathStyle style) {
+    return style == PathStyle::Windows ? '\\' : '/';
+}
 
 } // namespace
 
@@ -30,7 +33,8 @@ ButtonMenuState MenuForButton(const ButtonStore& store, const Platform& platform
     // An empty slot can still be browsed, pasted into and opened in the options dialog.
     m.edit = true;
     m.browse = true;
-    if (!store.IsUsed(n)) return m;
+    if (!store.IsUsed(n))
+        return m;
 
     const std::string& title = store.BtnTitle(n);
     m.runCaption = "ボタン (" + title + ") 実行";
@@ -53,16 +57,20 @@ ButtonMenuState MenuForButton(const ButtonStore& store, const Platform& platform
     return m;
 }
 
-ButtonMenuState MenuForWindow() { return ButtonMenuState{}; }
+ButtonMenuState MenuForWindow() {
+    return ButtonMenuState{};
+}
 
 std::string FolderCaption(const std::string& shortenedFolder) {
-    if (shortenedFolder.empty()) return "フォルダを開く";
+    if (shortenedFolder.empty())
+        return "フォルダを開く";
     return "フォルダを開く (" + shortenedFolder + ")";
 }
 
 std::string ShortenPath(const std::string& path, PathStyle style, int maxWidth,
                         const std::function<int(const std::string&)>& width) {
-    if (width(path) <= maxWidth) return path;
+    if (width(path) <= maxWidth)
+        return path;
     const char sep = SeparatorOf(style);
     // The head that always stays: "C:\", "\\server\share\" or "/".
     std::size_t headEnd = 0;
@@ -80,8 +88,10 @@ std::string ShortenPath(const std::string& path, PathStyle style, int maxWidth,
     std::vector<std::string> parts;
     for (std::size_t at = headEnd; at < path.size();) {
         std::size_t next = path.find(sep, at);
-        if (next == std::string::npos) next = path.size();
-        if (next > at) parts.push_back(path.substr(at, next - at));
+        if (next == std::string::npos)
+            next = path.size();
+        if (next > at)
+            parts.push_back(path.substr(at, next - at));
         at = next + 1;
     }
     std::string candidate = path;
@@ -89,9 +99,11 @@ std::string ShortenPath(const std::string& path, PathStyle style, int maxWidth,
         candidate = head + "..." + sep;
         for (std::size_t i = drop; i < parts.size(); ++i) {
             candidate += parts[i];
-            if (i + 1 < parts.size()) candidate += sep;
+            if (i + 1 < parts.size())
+                candidate += sep;
         }
-        if (width(candidate) <= maxWidth) return candidate;
+        if (width(candidate) <= maxWidth)
+            return candidate;
     }
     return candidate;
 }
@@ -109,18 +121,21 @@ std::optional<std::string> ReadmeOf(const std::string& folder, const Platform& p
     if (style == PathStyle::Windows) {
         // Names are compared without regard to case by the file system itself.
         const std::string path = JoinPath(folder, "Readme.txt", style);
-        if (platform.Attributes(path).exists) return path;
+        if (platform.Attributes(path).exists)
+            return path;
         return std::nullopt;
     }
     std::error_code ec;
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
-        if (entry.is_regular_file(ec)) names.push_back(entry.path().filename().string());
+        if (entry.is_regular_file(ec))
+            names.push_back(entry.path().filename().string());
     }
     std::sort(names.begin(), names.end()); // the same choice every time
     for (const char* wanted : {"readme.txt", "readme", "readme.md"}) {
         for (const std::string& name : names) {
-            if (Lower(name) == wanted) return JoinPath(folder, name, style);
+            if (Lower(name) == wanted)
+                return JoinPath(folder, name, style);
         }
     }
     return std::nullopt;

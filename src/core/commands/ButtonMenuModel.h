@@ -39,9 +39,9 @@ struct ButtonMenuState {
     bool browse = false;
     bool rename = false;
     bool openFolder = false;
-    bool attached = false;      // the "添付ファイルを開く" submenu
-    bool help = false;          // its help item
-    bool readme = false;        // its read-me item
+    bool attached = false; // the "添付ファイルを開く" submenu
+    bool help = false;     // its help item
+    bool readme = false;   // its read-me item
 };
 
 // The menu for slot n of the page on screen. `clipboardEmpty` is whether the button

@@ -24,7 +24,8 @@ constexpr std::array<HelpTopic, 13> kTopics{{
 }};
 
 std::string Lower(std::string s) {
-    for (char& c : s) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    for (char& c : s)
+        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
     return s;
 }
 
@@ -54,14 +55,15 @@ std::vector<std::string> Words(const std::string& query) {
 
 bool HoldsAll(const std::string& text, const std::vector<std::string>& words) {
     const std::string lower = Lower(text);
-    return std::all_of(words.begin(), words.end(), [&](const std::string& w) {
-        return lower.find(w) != std::string::npos;
-    });
+    return std::all_of(words.begin(), words.end(),
+                       [&](const std::string& w) { return lower.find(w) != std::string::npos; });
 }
 
 } // namespace
 
-std::span<const HelpTopic> HelpTopics() { return kTopics; }
+std::span<const HelpTopic> HelpTopics() {
+    return kTopics;
+}
 
 const HelpTopic& HelpTopicOf(int context) {
     const auto it = std::find_if(kTopics.begin(), kTopics.end(),

@@ -16,7 +16,8 @@ EndCommandTexts EndTexts(SessionEnd how, PathStyle style) {
     const bool windows = style == PathStyle::Windows;
     const std::string unstable =
         windows ? "処理が中断されたのでWindowsが不安定になっている可能性があります。\r\n"
-                : "処理が中断されたのでデスクトップのセッションが不安定になっている可能性があります。\r\n";
+                : "処理が中断されたのでデスクトップのセッションが不安定になっている可能性があります"
+                  "。\r\n";
     switch (how) {
     case SessionEnd::RestartShell:
         if (windows) {
@@ -30,7 +31,8 @@ EndCommandTexts EndTexts(SessionEnd how, PathStyle style) {
                 "コンピュータを再起動することが出来ませんでした。\r\n" + unstable + kRetryAdvice};
     case SessionEnd::PowerOff:
         return {windows ? "Windowsを終了し、コンピュータの電源を切ります。よろしいですか？"
-                        : "デスクトップのセッションを終了し、コンピュータの電源を切ります。よろしいですか？",
+                        : "デスクトップのセッションを終了し、コンピュータの電源を切ります。よろしい"
+                          "ですか？",
                 "コンピュータの電源を切ることが出来ませんでした。\r\n" + unstable + kRetryAdvice};
     }
     return {};
@@ -44,7 +46,8 @@ EndOutcome RunEndCommand(Platform& platform, View& view, SessionWindow& window, 
     }
     window.SaveForSessionEnd();
     window.HideForSessionEnd();
-    if (platform.EndSession(how)) return EndOutcome::Requested;
+    if (platform.EndSession(how))
+        return EndOutcome::Requested;
     window.ShowAfterSessionEnd();
     ShowMessageBox(view, texts.failure, MsgKind::Error, msg_buttons::kOk);
     return EndOutcome::Failed;
@@ -55,7 +58,8 @@ bool ClearRecentList(Platform& platform, View& view, bool ask) {
                               MsgKind::Information, msg_buttons::kOkCancel) != MsgResult::Ok) {
         return false;
     }
-    if (platform.ClearRecentDocuments()) return true;
+    if (platform.ClearRecentDocuments())
+        return true;
     ShowMessageBox(view, "[最近使ったファイル]の一覧が、何らかの理由で削除されませんでした。",
                    MsgKind::Information, msg_buttons::kOk);
     return false;

@@ -33,13 +33,15 @@ SessionEndGuard::SessionEndGuard(TFrmMain& window) : m_window(window) {
             [this](QSessionManager&) { m_window.Core().Close(); });
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
         // Quitting without the window's own close (the session manager's "die"): save now.
-        if (m_window.isVisible()) m_window.Core().Close();
+        if (m_window.isVisible())
+            m_window.Core().Close();
     });
     InstallSignalHandlers();
 }
 
 SessionEndGuard::~SessionEndGuard() {
-    if (m_notifier == nullptr) return;
+    if (m_notifier == nullptr)
+        return;
     struct sigaction action {};
     action.sa_handler = SIG_DFL;
     sigaction(SIGTERM, &action, nullptr);
@@ -50,9 +52,11 @@ SessionEndGuard::~SessionEndGuard() {
 }
 
 void SessionEndGuard::InstallSignalHandlers() {
-    if (g_pipe[0] >= 0) return; // one window per process takes the signals
+    if (g_pipe[0] >= 0)
+        return; // one window per process takes the signals
     int fds[2];
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, fds) != 0) return;
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, fds) != 0)
+        return;
     g_pipe = {fds[0], fds[1]};
     m_notifier = new QSocketNotifier(g_pipe[1], QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, [this] {
@@ -60,7 +64,8 @@ void SessionEndGuard::InstallSignalHandlers() {
         while (::read(g_pipe[1], bytes, sizeof bytes) > 0) {
         }
         // The window's own close path; the program ends when it has closed.
-        if (!m_window.close()) m_window.Core().Close();
+        if (!m_window.close())
+            m_window.Core().Close();
         QCoreApplication::quit();
     });
     struct sigaction action {};

@@ -130,7 +130,8 @@ TEST_F(ButtonCommandsTest, AttachedFilesOnlyBesideAProgram) {
     for (const Row& row : rows) {
         fs::create_directories(dir / fs::path(row.target).parent_path());
         Make(row.target);
-        for (const char* f : row.beside) Make(f);
+        for (const char* f : row.beside)
+            Make(f);
         Store().AssignButton((dir / row.target).string(), slot);
         const ButtonMenuState m = Menu(slot);
         EXPECT_EQ(m.attached, row.attached) << row.name;
@@ -226,7 +227,8 @@ TEST_F(ButtonCommandsTest, RenameAndReset) {
     EXPECT_EQ(view.messages[0].buttons, msg_buttons::kOkCancel);
 
     EXPECT_TRUE(commands->ResetPage()); // OK
-    for (int n = 1; n <= 24; ++n) EXPECT_FALSE(Store().IsUsed(n));
+    for (int n = 1; n <= 24; ++n)
+        EXPECT_FALSE(Store().IsUsed(n));
     EXPECT_EQ(ReadText(files.txt), "[無題カテゴリ]\r\n");
 }
 

@@ -31,9 +31,9 @@ public:
 
 TEST(ActionsTest, ShortcutsAsStoredAndTheSingleLetterKeys) {
     const std::pair<const char*, int> stored[] = {
-        {"acEndPGM", 88},       {"acPos", 8205},        {"acSet", 16467},
-        {"acRecentClr", 8238},  {"acWinReStart", 32814}, {"acWinReboot", 32804},
-        {"acSHUTDOWN", 32803},  {"acHelpC", 0},
+        {"acEndPGM", 88},      {"acPos", 8205},         {"acSet", 16467},
+        {"acRecentClr", 8238}, {"acWinReStart", 32814}, {"acWinReboot", 32804},
+        {"acSHUTDOWN", 32803}, {"acHelpC", 0},
     };
     for (const auto& [name, value] : stored) {
         ASSERT_NE(FindAction(name), nullptr) << name;
@@ -57,7 +57,8 @@ TEST(ActionsTest, ShortcutsAsStoredAndTheSingleLetterKeys) {
     std::set<std::string_view> seen;
     for (int row = 0; row < 2; ++row) {
         for (const ToolbarButton& b : ToolbarRow(row)) {
-            if (b.button.empty()) continue;
+            if (b.button.empty())
+                continue;
             EXPECT_NE(FindAction(b.action), nullptr) << b.button;
             EXPECT_TRUE(seen.insert(b.action).second) << b.action;
         }
@@ -96,7 +97,8 @@ TEST(SystemCommandsTest, SessionEndAsksSavesAndComesBackOnARefusal) {
         {"accepted", MsgResult::Ok, true, EndOutcome::Requested, {"save", "hide"}, 1},
         {"refused", MsgResult::Ok, false, EndOutcome::Failed, {"save", "hide", "show"}, 2},
     };
-    for (const SessionEnd how : {SessionEnd::RestartShell, SessionEnd::Reboot, SessionEnd::PowerOff}) {
+    for (const SessionEnd how :
+         {SessionEnd::RestartShell, SessionEnd::Reboot, SessionEnd::PowerOff}) {
         for (const Row& row : rows) {
             FakePlatform platform;
             FakeView view;
@@ -126,7 +128,8 @@ TEST(SystemCommandsTest, SessionEndTextsSayWhatHappensOnEachSystem) {
               "コンピュータの電源を切ることが出来ませんでした。\r\n"
               "処理が中断されたのでWindowsが不安定になっている可能性があります。\r\n"
               "使用中のアプリケーションを終わるなどして、再度行って下さい。");
-    for (const SessionEnd how : {SessionEnd::RestartShell, SessionEnd::Reboot, SessionEnd::PowerOff}) {
+    for (const SessionEnd how :
+         {SessionEnd::RestartShell, SessionEnd::Reboot, SessionEnd::PowerOff}) {
         const EndCommandTexts linux = EndTexts(how, PathStyle::Posix);
         EXPECT_EQ(linux.question.find("Windows"), std::string::npos);
         EXPECT_EQ(linux.failure.find("Windows"), std::string::npos);
@@ -185,7 +188,8 @@ TEST(SystemCommandsTest, RecentMenuListsNewestFirstAndKeepsMissingFiles) {
 
 TEST(HelpTopicsTest, PagesByContextAndTheTopicFinder) {
     std::set<std::string_view> pages;
-    for (const HelpTopic& t : HelpTopics()) EXPECT_TRUE(pages.insert(t.page).second) << t.page;
+    for (const HelpTopic& t : HelpTopics())
+        EXPECT_TRUE(pages.insert(t.page).second) << t.page;
     for (int context : {22, 23, 24, 25, 26, 27, 28, 29, 31, 32, 33}) {
         EXPECT_NE(HelpTopicOf(context).context, kHelpContents) << context;
     }
