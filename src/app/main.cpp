@@ -4,6 +4,7 @@
 #include "ui/Application.h"
 #include "ui/OptIcons.h"
 #include "ui/RemoteControl.h"
+#include "ui/SessionEndGuard.h"
 #include "ui/SingleInstance.h"
 #include "ui/TFrmMain.h"
 
@@ -94,6 +95,7 @@ int main(int argc, char* argv[]) {
 
     tavolin::Application app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Tavolin"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TAVOLIN_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral("tavolin"));
     instance.Listen();
 
@@ -101,6 +103,7 @@ int main(int argc, char* argv[]) {
     const auto platform = tavolin::CreatePlatform();
     tavolin::TFrmMain window(*platform, DataFilesOfThisCopy(*platform));
     tavolin::RemoteControl remote(window);
+    tavolin::SessionEndGuard sessionEnd(window);
     instance.SetRequestHandler(
         [&remote](const Request& r, const tavolin::SingleInstance::Reply& reply) {
             remote.CarryOut(r, reply);

@@ -129,6 +129,11 @@ public:
     // Throws std::runtime_error when the shortcut cannot be read.
     virtual ShortcutTarget ResolveShortcut(const std::string& path) const = 0;
 
+    // Whether a file is a program that takes files as its arguments and may carry a help
+    // file and a read-me beside it: an ".exe" on Windows; an executable file or an
+    // application's .desktop file on Linux.
+    virtual bool IsProgram(const std::string& path) const = 0;
+
     // --- the shell ---------------------------------------------------------------------
     // Opens a path with its default action: programs run, documents open in their
     // application. `parameters` is one text split like a command line; `workingFolder`
@@ -140,9 +145,6 @@ public:
     virtual int OpenWithArguments(const std::string& path,
                                   const std::vector<std::string>& arguments,
                                   const std::string& workingFolder) = 0;
-    // Whether a path is a program that can take files as its arguments (an ".exe" on
-    // Windows; an executable file or an application's .desktop file on Linux).
-    virtual bool IsProgram(const std::string& path) const = 0;
     // The file manager: a folder, a folder with one item selected, the computer view and
     // the recycle bin. False when nothing could be shown.
     virtual bool ShowFolder(const std::string& folder) = 0;
@@ -166,8 +168,9 @@ public:
     // --- the session -------------------------------------------------------------------
     // Asks the desktop to end the session; true when the request was accepted.
     virtual bool EndSession(SessionEnd how) = 0;
-    // Minimises every window (undo false) or restores them (undo true); false when the
-    // desktop does not support it.
+    // Minimises every other program's window, leaving the launcher's own on screen (undo
+    // false), or restores exactly the windows the last minimise took (undo true); false when
+    // the desktop does not support it.
     virtual bool MinimizeAll(bool undo) = 0;
     // Shows or hides a window's taskbar entry; false when unsupported.
     virtual bool SetTaskbarEntry(NativeWindow window, bool visible) = 0;

@@ -2,6 +2,7 @@
 
 #include "core/helpers/MessageBox.h"
 #include "core/settings/Settings.h"
+#include "ui/HelpViewer.h"
 #include "ui/TFrmMain.h"
 #include "ui_TFrmCategoryEdit.h"
 
@@ -112,9 +113,6 @@ void TFrmCategoryEdit::btnOKClick() {
     if (m_copy.Commit()) accept();
 }
 
-void TFrmCategoryEdit::btnHelpClick() {
-    ShowMessageBox(m_view, "ヘルプはまだ利用できません。", MsgKind::Information,
-                   msg_buttons::kOkOnly);
-}
+void TFrmCategoryEdit::btnHelpClick() { ShowHelp(25); }
 
 } // namespace tavolin

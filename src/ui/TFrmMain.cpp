@@ -1,14 +1,17 @@
 #include "ui/TFrmMain.h"
 
 #include "core/Errors.h"
+#include "core/commands/Actions.h"
 #include "core/helpers/MessageBox.h"
 #include "core/watch/DatePicture.h"
 #include "platform/Platform.h"
+#include "ui/ButtonMenu.h"
 #include "ui/Colours.h"
 #include "ui/DropAdapter.h"
 #include "ui/DropAreas.h"
 #include "ui/InfoPanel.h"
 #include "ui/OptIcons.h"
+#include "ui/OptionToolbar.h"
 #include "ui/TFrmCategoryEdit.h"
 #include "ui/UpDown.h"
 
@@ -241,67 +244,15 @@ void TFrmMain::CreateControls() {
 }
 
 void TFrmMain::CreateOptionToolbar() {
-    tlbOpt = new QWidget(this);
-    tlbOpt->setObjectName(QStringLiteral("tlbOpt"));
-    struct Spec {
-        const char* name;
-        int image;
-        const char* hint;
-        bool checkable;
-    };
-    // Two rows; nullptr is a separator. The commands come with the option toolbar's own
-    // handlers; until then the buttons are shown disabled.
-    static const Spec kRows[2][12] = {
-        {{"tlbEnd", 0, "終了", false},
-         {"tlbHelp", 1, "ヘルプ", false},
-         {"tlbVer", 2, "バージョン情報...", false},
-         {"tlbFrmStyle", 3, "最下面に表示", true},
-         {"tlbIcoSize", 30, "ボタンアイコンサイズ変更", true},
-         {"tlbIcoCaption", 31, "ボタンタイトル表示ON/OFF", true},
-         {"tlbPos", 15, "表示位置", false},
-         {"tlbSet", 10, "オプション設定...", false},
-         {nullptr, 0, nullptr, false},
-         {"tlbAdr", 11, "アドレスバー...", false},
-         {"tlbCalender", 12, "カレンダー...", false},
-         {"tlbMemo", 14, "メモ...", false}},
-        {{"tlbSmall", 4, "全ウィンドウを最小化", false},
-         {"tlbSmallNot", 5, "元に戻す-全ウィンドウを最小化", false},
-         {"tlbRecentClr", 6, "[最近使ったファイル]一覧削除", false},
-         {nullptr, 0, nullptr, false},
-         {"tlbWinReStart", 7, "Windowsの再起動...", false},
-         {"tlbWinReboot", 8, "コンピュータの再起動...", false},
-         {"tlbWinSHUTDOWN", 9, "コンピュータの電源を切る...", false},
-         {nullptr, -1, nullptr, false}}, // end of the row
-    };
-    constexpr int kButtonWidth = 23;
-    constexpr int kButtonHeight = 22;
-    constexpr int kSeparatorWidth = 8;
-    for (int row = 0; row < 2; ++row) {
-        int x = 0;
-        for (const Spec& spec : kRows[row]) {
-            if (spec.image < 0) break;
-            if (spec.name == nullptr) {
-                x += kSeparatorWidth;
-                continue;
-            }
-            auto* b = new QToolButton(tlbOpt);
-            b->setObjectName(QLatin1String(spec.name));
-            b->setIcon(OptIcon(spec.image));
-            b->setIconSize({16, 16});
-            b->setToolTip(QString::fromUtf8(spec.hint));
-            b->setAutoRaise(true);
-            b->setCheckable(spec.checkable);
-            b->setFocusPolicy(Qt::NoFocus);
-            b->setEnabled(false);
-            b->setGeometry(x, row * kButtonHeight, kButtonWidth, kButtonHeight);
-            x += kButtonWidth;
-        }
-    }
-    tlbFrmStyle = tlbOpt->findChild<QToolButton*>(QStringLiteral("tlbFrmStyle"));
-    tlbIcoSize = tlbOpt->findChild<QToolButton*>(QStringLiteral("tlbIcoSize"));
-    tlbIcoCaption = tlbOpt->findChild<QToolButton*>(QStringLiteral("tlbIcoCaption"));
-    tlbPos = tlbOpt->findChild<QToolButton*>(QStringLiteral("tlbPos"));
-    tlbMemo = tlbOpt->findChild<QToolButton*>(QStringLiteral("tlbMemo"));
+    m_options = new OptionToolbar(*this, m_platform);
+    tlbOpt = m_options;
+    tlbPos = m_options->Button(QStringLiteral("tlbPos"));
+    tlbMemo = m_options->Button(QStringLiteral("tlbMemo"));
+    pmBtn = new ButtonMenu(*this, m_platform, *m_options);
+    connect(btnInf, &QPushButton::clicked, m_options->Action(QStringLiteral("acInf")),
+            &QAction::trigger);
+    connect(btnOpt, &QPushButton::clicked, m_options->Action(QStringLiteral("acOpt")),
+            &QAction::trigger);
 }
 
 // --- start-up and close -------------------------------------------------------------------
@@ -337,20 +288,13 @@ void TFrmMain::LoadSettings(const std::string& categoryName) {
     m_layout.window = {s.Left, s.Top, s.Width, s.Height};
     setGeometry(ToQRect(m_layout.window));
     ApplyClockLook();
-    tlbFrmStyle->setChecked(s.FrmStyle);
-    tlbIcoSize->setChecked(s.BtnSize);
-    tlbIcoCaption->setChecked(s.BtnCaption);
+    m_options->SyncFromSettings();
 
     RebuildCategoryMenu();
     m_core->Store().LoadPage();
     SyncFromStore();
 
-    const bool infoShown = s.ShowRes || s.ShowMem;
-    btnInf->setText(infoShown ? QStringLiteral("←") : QStringLiteral("→"));
-    btnInf->setToolTip(infoShown ? QStringLiteral("情報の非表示") : QStringLiteral("情報の表示"));
-    btnOpt->setText(s.ShowOpt ? QStringLiteral("↑") : QStringLiteral("↓"));
-    btnOpt->setToolTip(s.ShowOpt ? QStringLiteral("オプション機能の非表示")
-                                 : QStringLiteral("オプション機能の表示"));
+    UpdateToggleButtons();
 
     QPalette tips = QToolTip::palette();
     tips.setColor(QPalette::ToolTipBase, QColor(0, 255, 255));
@@ -425,11 +369,35 @@ void TFrmMain::ApplyClockLook() {
 
 void TFrmMain::ApplyStayOnTop() {
     const bool onTop = m_core->Settings().FrmStyle;
-    const bool wasVisible = isVisible();
-    setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
-    if (wasVisible) show();
-    tlbFrmStyle->setToolTip(onTop ? QStringLiteral("最下面に表示")
-                                  : QStringLiteral("常に最前面に表示"));
+    if (windowHandle() != nullptr && isVisible()) {
+        // The shown window keeps its place: only its state changes (_NET_WM_STATE_ABOVE).
+        const Qt::WindowFlags flags = windowFlags().setFlag(Qt::WindowStaysOnTopHint, onTop);
+        overrideWindowFlags(flags);
+        windowHandle()->setFlags(flags);
+    } else {
+        setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+    }
+    m_options->Action(QStringLiteral("acFrmStyle"))
+        ->setToolTip(QString::fromUtf8(commands::FrmStyleHint(onTop).data()));
+}
+
+void TFrmMain::UpdateToggleButtons() {
+    const WindowSettings& s = m_core->Settings();
+    const bool infoShown = commands::InfoShown(s);
+    btnInf->setText(QString::fromUtf8(commands::InfoCaption(infoShown).data()));
+    btnInf->setToolTip(QString::fromUtf8(commands::InfoHint(infoShown).data()));
+    btnOpt->setText(QString::fromUtf8(commands::OptCaption(s.ShowOpt).data()));
+    btnOpt->setToolTip(QString::fromUtf8(commands::OptHint(s.ShowOpt).data()));
+}
+
+void TFrmMain::ButtonLookChanged() {
+    UpdateButtonFaces();
+    ArrangeLayout();
+}
+
+void TFrmMain::HoldActivation(bool held) {
+    m_activationHeld = held;
+    if (!held) QMetaObject::invokeMethod(this, &TFrmMain::SyncActivation, Qt::QueuedConnection);
 }
 
 void TFrmMain::ApplyTitleColours() {
@@ -620,6 +588,8 @@ bool TFrmMain::eventFilter(QObject* watched, QEvent* event) {
     auto* widget = static_cast<QWidget*>(watched);
     if (widget->window() != this) return false;
     switch (event->type()) {
+    case QEvent::MouseButtonPress:
+        return FrmMouseDown(widget, static_cast<QMouseEvent*>(event));
     case QEvent::KeyRelease:
         // The window sees its keys before its controls do.
         return FrmKeyUp(static_cast<QKeyEvent*>(event));
@@ -633,6 +603,24 @@ bool TFrmMain::eventFilter(QObject* watched, QEvent* event) {
     default:
         return false;
     }
+}
+
+bool TFrmMain::FrmMouseDown(QWidget* widget, QMouseEvent* event) {
+    if (event->button() != Qt::RightButton) return false;
+    // A launch button opens the menu for itself (TBNMouseDown); the window's background, the
+    // title strip, the information panel and the option toolbar open it for no button.
+    const auto button = std::find(m_tlb.begin(), m_tlb.end(), widget);
+    if (button != m_tlb.end()) {
+        const int slot = static_cast<int>(button - m_tlb.begin()) + 1;
+        pmBtn->PopupFor(slot, event->globalPosition().toPoint());
+        return true;
+    }
+    const bool windowPart = widget == this || widget == tlbExc || widget == tlbOpt ||
+                            widget->parentWidget() == tlbOpt || qobject_cast<QLabel*>(widget) ||
+                            qobject_cast<QProgressBar*>(widget) || qobject_cast<QFrame*>(widget);
+    if (!windowPart || widget == imgDel || widget == imgGom) return false;
+    pmBtn->PopupFor(0, event->globalPosition().toPoint());
+    return true;
 }
 
 // --- layout ------------------------------------------------------------------------------
@@ -708,6 +696,7 @@ void TFrmMain::ApplyLayout() {
 }
 
 void TFrmMain::SyncActivation() {
+    if (m_activationHeld) return;
     // Inactive means that another application is active; a dialog of the launcher's own
     // keeps it active.
     if (QGuiApplication::applicationState() != Qt::ApplicationActive) {

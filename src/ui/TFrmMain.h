@@ -32,6 +32,8 @@ class DropAdapter;
 class DropAreas;
 class InfoPanel;
 class Platform;
+class ButtonMenu;
+class OptionToolbar;
 class UpDown;
 
 // The launcher window: borderless, with the vertical title, the category button and page
@@ -74,6 +76,16 @@ public:
     void FollowWorkArea();
     bool IsActiveLook() const { return m_layout.titleActive; }
 
+    // --- commands ------------------------------------------------------------------------
+    // Always on top, or in the normal stack, by the FrmStyle setting.
+    void ApplyStayOnTop();
+    // The captions and hints of btnInf and btnOpt by the settings.
+    void UpdateToggleButtons();
+    // The launch buttons again after a change of icon size or captions.
+    void ButtonLookChanged();
+    // While held, the window's look does not follow the application's activation.
+    void HoldActivation(bool held);
+
 public slots:
     void AppActivate();
     void AppDeactivate();
@@ -110,7 +122,7 @@ private:
     void SyncActivation();
     void ApplyTitleColours();
     void ApplyClockLook();
-    void ApplyStayOnTop();
+    bool FrmMouseDown(QWidget* widget, QMouseEvent* event);
     void ShowError(const std::string& text);
 
     QtView m_view;
@@ -130,6 +142,7 @@ private:
     bool m_handlersInstalled = false;
     // The work area of the last corner placement, which FollowWorkArea compares with.
     QRect m_cornerArea;
+    bool m_activationHeld = false;
     // Set when the window system reported a move: Geometry() asks it where the window is.
     mutable bool m_originUnsure = false;
 
@@ -161,9 +174,8 @@ private:
     QLabel* lblNow = nullptr;
     QFrame* bvlOpt = nullptr;
     QWidget* tlbOpt = nullptr;
-    QToolButton* tlbFrmStyle = nullptr;
-    QToolButton* tlbIcoSize = nullptr;
-    QToolButton* tlbIcoCaption = nullptr;
+    OptionToolbar* m_options = nullptr;
+    ButtonMenu* pmBtn = nullptr;
     QToolButton* tlbPos = nullptr;
     QToolButton* tlbMemo = nullptr;
     QLabel* imgDel = nullptr;

@@ -143,7 +143,14 @@ public:
         opens.push_back({path, {}, workingFolder, arguments});
         return openResult;
     }
-    bool IsProgram(const std::string& path) const override { return programs.count(path) > 0; }
+    // The scripted programs, and on Windows-style paths any ".exe".
+    bool IsProgram(const std::string& path) const override {
+        if (programs.count(path) > 0) return true;
+        if (style != PathStyle::Windows || path.size() < 4) return false;
+        std::string tail = path.substr(path.size() - 4);
+        for (char& c : tail) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return tail == ".exe";
+    }
     bool ShowFolder(const std::string& folder) override {
         shownFolders.push_back(folder);
         return showResult;
@@ -197,6 +204,7 @@ public:
     std::optional<ScreenPoint> WindowOrigin(NativeWindow) const override { return windowOrigin; }
     std::vector<RecentDocument> RecentDocuments() const override { return recent; }
     bool ClearRecentDocuments() override {
+        if (!clearRecentResult) return false;
         recent.clear();
         return true;
     }
@@ -211,6 +219,7 @@ public:
     std::optional<bool> taskbarVisible;
     std::optional<ScreenPoint> windowOrigin;
     std::vector<RecentDocument> recent;
+    bool clearRecentResult = true;
 };
 
 } // namespace tavolin::testing

@@ -3,6 +3,7 @@
 #include "core/helpers/Convert.h"
 #include "core/helpers/Launch.h"
 #include "core/helpers/MessageBox.h"
+#include "core/launcher/Feedback.h"
 #include "core/path/PathHelpers.h"
 #include "core/settings/ProfileFile.h"
 #include "platform/Platform.h"
@@ -10,25 +11,6 @@
 #include <algorithm>
 
 namespace tavolin {
-
-namespace {
-
-// A tool button shown pressed while a launch runs, released on every way out.
-class PressedFace {
-public:
-    PressedFace(LauncherWindow& window, int slot) : m_window(window), m_slot(slot) {
-        m_window.ShowPressed(m_slot, true);
-    }
-    ~PressedFace() { m_window.ShowPressed(m_slot, false); }
-    PressedFace(const PressedFace&) = delete;
-    PressedFace& operator=(const PressedFace&) = delete;
-
-private:
-    LauncherWindow& m_window;
-    int m_slot;
-};
-
-} // namespace
 
 Launcher::Launcher(Platform& platform, View& view, LauncherWindow& window, DataFiles files)
     : m_platform(platform), m_view(view), m_window(window), m_files(std::move(files)),

@@ -47,6 +47,11 @@ public:
     const std::string& BrowseStartPath() const { return m_browseStartPath; }
     void SetBrowseStartPath(std::string path) { m_browseStartPath = std::move(path); }
 
+    // The button clipboard: one button value for copy, cut and paste of buttons (not the
+    // system clipboard, not saved). It survives page and category changes.
+    const std::string& ButtonClipboard() const { return m_clipboard; }
+    void SetButtonClipboard(std::string value) { m_clipboard = std::move(value); }
+
     // What a press on an empty button does: register a file chosen by browsing. Nothing
     // happens while no handler is set.
     void SetEmptyButtonHandler(std::function<void(int slot)> handler) {
@@ -109,6 +114,7 @@ private:
     WindowSettings m_settings;
     std::string m_browseStartPath;
     std::string m_settingsWarning; // the reason last told for a settings file not written
+    std::string m_clipboard;
     std::function<void(int)> m_emptyButton;
 };
 

@@ -10,6 +10,8 @@
 #include "platform/linux/Trash.h"
 #include "platform/linux/X11Desktop.h"
 
+#include <unistd.h>
+
 namespace tavolin {
 
 using namespace linuxdesktop;
@@ -79,8 +81,21 @@ bool LinuxPlatform::EndSession(SessionEnd how) {
 }
 
 bool LinuxPlatform::MinimizeAll(bool undo) {
+    // Showing the desktop would hide the launcher too under most window managers, and with
+    // it the button that undoes this: the other windows are minimised one by one instead,
+    // and exactly those come back.
     std::string error;
-    return ShowDesktop(!undo, error);
+    if (undo) {
+        const std::vector<NativeWindow> windows = std::move(m_minimized);
+        m_minimized.clear();
+        return RestoreWindows(windows, error);
+    }
+    auto minimised = MinimizeOtherWindows(static_cast<std::uint32_t>(getpid()), error);
+    if (!minimised)
+        return false;
+    // A second minimise before an undo adds to what the undo brings back.
+    m_minimized.insert(m_minimized.end(), minimised->begin(), minimised->end());
+    return true;
 }
 
 bool LinuxPlatform::SetTaskbarEntry(NativeWindow window, bool visible) {

@@ -229,6 +229,7 @@ bool LinuxPlatform::IsShortcut(const std::string& path) const {
     return g_ascii_strcasecmp(extension.c_str(), ".desktop") == 0;
 }
 
+
 ShortcutTarget LinuxPlatform::ResolveShortcut(const std::string& path) const {
     const DesktopEntry entry = ReadDesktopEntry(path);
     ShortcutTarget result{path, entry.name};
@@ -258,6 +259,7 @@ int LinuxPlatform::OpenWithArguments(const std::string& path,
 }
 
 bool LinuxPlatform::IsProgram(const std::string& path) const {
+    // What Open starts as a program: an executable file, or an application's .desktop entry.
     if (IsExecutableProgram(path)) return true;
     if (!IsShortcut(path)) return false;
     try {

@@ -27,6 +27,7 @@ public:
                                                       std::string& error) override;
 
     bool IsShortcut(const std::string& path) const override;
+    bool IsProgram(const std::string& path) const override;
     ShortcutTarget ResolveShortcut(const std::string& path) const override;
 
     int Open(const std::string& path, const std::string& parameters,
@@ -49,7 +50,6 @@ public:
     bool SetTaskbarEntry(NativeWindow window, bool visible) override;
     int OpenWithArguments(const std::string& path, const std::vector<std::string>& arguments,
                           const std::string& workingFolder) override;
-    bool IsProgram(const std::string& path) const override;
     std::optional<ScreenPoint> WindowOrigin(NativeWindow window) const override;
 
     std::vector<RecentDocument> RecentDocuments() const override;
@@ -62,6 +62,8 @@ private:
         std::uint64_t busy = 0;
     };
     std::optional<CpuSample> m_lastCpu;
+    // The windows the last minimise-all minimised, which its undo restores.
+    std::vector<NativeWindow> m_minimized;
 };
 
 } // namespace tavolin

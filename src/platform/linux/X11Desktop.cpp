@@ -239,6 +239,62 @@ bool ShowDesktop(bool show, std::string& error) {
     return true;
 }
 
+std::optional<std::vector<NativeWindow>> MinimizeOtherWindows(std::uint32_t ownPid,
+                                                              std::string& error) {
+    Display display;
+    if (!Open(display, error))
+        return std::nullopt;
+    const xcb_atom_t clientList = display.Atom("_NET_CLIENT_LIST");
+    if (!WindowManagerSupports(display, clientList, error))
+        return std::nullopt;
+    const xcb_atom_t wmState = display.Atom("WM_STATE");
+    const xcb_atom_t changeState = display.Atom("WM_CHANGE_STATE");
+    const xcb_atom_t pidAtom = display.Atom("_NET_WM_PID");
+    const xcb_atom_t typeAtom = display.Atom("_NET_WM_WINDOW_TYPE");
+    const xcb_atom_t normalType = display.Atom("_NET_WM_WINDOW_TYPE_NORMAL");
+    constexpr std::uint32_t kNormalState = 1;
+    constexpr std::uint32_t kIconicState = 3;
+
+    std::vector<NativeWindow> minimised;
+    const auto clients = display.Property(display.Root(), clientList, XCB_ATOM_WINDOW)
+                             .value_or(std::vector<std::uint32_t>{});
+    for (const std::uint32_t window : clients) {
+        const auto pid = display.Property(window, pidAtom, XCB_ATOM_CARDINAL);
+        if (pid && !pid->empty() && (*pid)[0] == ownPid)
+            continue;
+        const auto state = display.Property(window, wmState, wmState);
+        if (!state || state->empty() || (*state)[0] != kNormalState)
+            continue;
+        const auto types = display.Property(window, typeAtom, XCB_ATOM_ATOM);
+        if (types && !types->empty() &&
+            std::find(types->begin(), types->end(), normalType) == types->end())
+            continue; // docks, panels, the desktop, menus
+        if (display.SendToWindowManager(window, changeState, {kIconicState}))
+            minimised.push_back(window);
+    }
+    xcb_flush(display.Get());
+    return minimised;
+}
+
+bool RestoreWindows(const std::vector<NativeWindow>& windows, std::string& error) {
+    Display display;
+    if (!Open(display, error))
+        return false;
+    const xcb_atom_t wmState = display.Atom("WM_STATE");
+    constexpr std::uint32_t kIconicState = 3;
+    for (const NativeWindow nativeWindow : windows) {
+        const auto window = static_cast<xcb_window_t>(nativeWindow);
+        const auto state = display.Property(window, wmState, wmState);
+        if (!state || state->empty() || (*state)[0] != kIconicState)
+            continue;
+        // An iconic window comes back when it is mapped again: the window manager sees the
+        // map request and restores it (ICCCM 4.1.4).
+        xcb_map_window(display.Get(), window);
+    }
+    free(xcb_get_input_focus_reply(display.Get(), xcb_get_input_focus(display.Get()), nullptr));
+    return true;
+}
+
 bool SetSkipTaskbar(NativeWindow window, bool skip, std::string& error) {
     const char* atom = "_NET_WM_STATE_SKIP_TASKBAR";
     return skip ? ChangeWindowState(window, {atom}, {}, error)

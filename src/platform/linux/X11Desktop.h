@@ -3,7 +3,9 @@
 #include "platform/Platform.h"
 
 #include <optional>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace tavolin::linuxdesktop {
 
@@ -19,6 +21,18 @@ bool HasX11Display();
 // Shows the desktop (every window minimised) or ends that mode, restoring the windows:
 // _NET_SHOWING_DESKTOP.
 bool ShowDesktop(bool show, std::string& error);
+
+// Minimises the other programs' windows one by one and leaves those of the process `ownPid`
+// on screen: every window of _NET_CLIENT_LIST in the normal state whose window type is
+// normal (or not given) and whose _NET_WM_PID is not `ownPid` is asked to become iconic
+// (WM_CHANGE_STATE). Returns the windows asked, for RestoreWindows; nothing when the window
+// manager keeps no client list.
+std::optional<std::vector<NativeWindow>> MinimizeOtherWindows(std::uint32_t ownPid,
+                                                              std::string& error);
+
+// Brings back windows that MinimizeOtherWindows minimised and that are still iconic; a
+// window that has gone or was restored meanwhile is left alone.
+bool RestoreWindows(const std::vector<NativeWindow>& windows, std::string& error);
 
 // Hides or shows a window's taskbar entry: _NET_WM_STATE_SKIP_TASKBAR. A window that is
 // not mapped yet gets the state in its property, which the window manager reads when the

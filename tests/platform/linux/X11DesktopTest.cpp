@@ -7,6 +7,8 @@
 
 #include <cstring>
 
+#include <unistd.h>
+
 #include <xcb/xcb.h>
 
 namespace tavolin::linuxdesktop {
@@ -117,6 +119,32 @@ public:
         xcb_map_window(m_connection, m_window);
         xcb_flush(m_connection);
     }
+    // Marks the window as one of process `pid`, as toolkits do.
+    void SetPid(std::uint32_t pid) {
+        xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(
+            m_connection, xcb_intern_atom(m_connection, 0, 11, "_NET_WM_PID"), nullptr);
+        xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, m_window, atom->atom,
+                            XCB_ATOM_CARDINAL, 32, 1, &pid);
+        free(atom);
+        xcb_flush(m_connection);
+    }
+    // Minimises the window as its own program would (ICCCM WM_CHANGE_STATE).
+    void Iconify() {
+        xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(
+            m_connection, xcb_intern_atom(m_connection, 0, 15, "WM_CHANGE_STATE"), nullptr);
+        xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data;
+        xcb_client_message_event_t event{};
+        event.response_type = XCB_CLIENT_MESSAGE;
+        event.format = 32;
+        event.window = m_window;
+        event.type = atom->atom;
+        event.data.data32[0] = 3; // IconicState
+        free(atom);
+        xcb_send_event(m_connection, 0, screen->root,
+                       XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                       reinterpret_cast<const char*>(&event));
+        xcb_flush(m_connection);
+    }
     NativeWindow Id() const { return m_window; }
     std::string IdText() const { return std::to_string(m_window); }
 
@@ -220,21 +248,26 @@ protected:
 XServer* X11DesktopTest::s_server = nullptr;
 Openbox* X11DesktopTest::s_openbox = nullptr;
 
-TEST_F(X11DesktopTest, MinimisesAllWindowsAndRestoresThem) {
-    auto window = ShownWindow();
-    ASSERT_EQ(MapState(Display(), *window), "IsViewable");
+TEST_F(X11DesktopTest, MinimisesTheOtherWindowsAndRestoresExactlyThose) {
+    auto own = ShownWindow();
+    own->SetPid(static_cast<std::uint32_t>(getpid()));
+    auto other = ShownWindow();
+    // A window its user minimised himself stays minimised after the undo.
+    auto alreadyMinimised = ShownWindow();
+    alreadyMinimised->Iconify();
+    ASSERT_TRUE(WaitUntil([&] { return MapState(Display(), *alreadyMinimised) == "IsUnMapped"; }));
 
     EXPECT_TRUE(m_platform.MinimizeAll(false));
-    EXPECT_TRUE(WaitUntil([&] {
-        return Xprop(Display(), {"-root", "_NET_SHOWING_DESKTOP"}).find("= 1") != std::string::npos;
-    }));
-    EXPECT_TRUE(WaitUntil([&] { return MapState(Display(), *window) == "IsUnMapped"; }));
+    EXPECT_TRUE(WaitUntil([&] { return MapState(Display(), *other) == "IsUnMapped"; }));
+    EXPECT_EQ(MapState(Display(), *own), "IsViewable");
+    EXPECT_EQ(Xprop(Display(), {"-root", "_NET_SHOWING_DESKTOP"}).find("= 1"), std::string::npos);
 
     EXPECT_TRUE(m_platform.MinimizeAll(true));
-    EXPECT_TRUE(WaitUntil([&] {
-        return Xprop(Display(), {"-root", "_NET_SHOWING_DESKTOP"}).find("= 0") != std::string::npos;
-    }));
-    EXPECT_TRUE(WaitUntil([&] { return MapState(Display(), *window) == "IsViewable"; }));
+    EXPECT_TRUE(WaitUntil([&] { return MapState(Display(), *other) == "IsViewable"; }));
+    EXPECT_EQ(MapState(Display(), *own), "IsViewable");
+    EXPECT_EQ(MapState(Display(), *alreadyMinimised), "IsUnMapped");
+    // A second undo has nothing left to restore.
+    EXPECT_TRUE(m_platform.MinimizeAll(true));
 }
 
 TEST_F(X11DesktopTest, HidesAndShowsTheTaskbarEntryKeepingOtherStates) {

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <span>
+#include <string_view>
+
+namespace tavolin {
+
+struct WindowSettings;
+
+namespace commands {
+
+// One action of the launcher's action list: its caption (menus), hint (the toolbar's tip),
+// picture of the option image list (-1: none), and shortcut as stored: a key code in the low
+// byte plus kShift, kCtrl, kAlt (0: none).
+struct ActionSpec {
+    std::string_view name;
+    std::string_view caption;
+    std::string_view hint;
+    int image;
+    int shortcut;
+    bool checkable;
+};
+
+inline constexpr int kShift = 0x2000;
+inline constexpr int kCtrl = 0x4000;
+inline constexpr int kAlt = 0x8000;
+
+// Key codes of the stored shortcuts that are not letters.
+inline constexpr int kKeyReturn = 13;
+inline constexpr int kKeyEnd = 35;
+inline constexpr int kKeyHome = 36;
+inline constexpr int kKeyDelete = 46;
+
+// The option commands in the order of the action list.
+std::span<const ActionSpec> ActionTable();
+// One action by name; nullptr when there is none.
+const ActionSpec* FindAction(std::string_view name);
+
+struct ShortcutKey {
+    int key = 0; // the key code: a capital letter's character code, or one of kKey...
+    bool shift = false;
+    bool ctrl = false;
+    bool alt = false;
+};
+ShortcutKey DecodeShortcut(int stored);
+
+// The option toolbar from left to right, two rows; an empty button name is a separator. Each
+// button runs its action.
+struct ToolbarButton {
+    std::string_view button;
+    std::string_view action;
+};
+std::span<const ToolbarButton> ToolbarRow(int row); // row 0 or 1
+
+// The window-style hint names what the next click brings.
+std::string_view FrmStyleHint(bool onTop);
+
+// The information toggle: shown when either resources or memory are shown; a press hides
+// both when shown, and shows both otherwise. The date is not touched.
+bool InfoShown(const WindowSettings& s);
+void ToggleInfo(WindowSettings& s);
+std::string_view InfoCaption(bool shown); // "←" / "→"
+std::string_view InfoHint(bool shown);
+// The option toolbar toggle.
+void ToggleOpt(WindowSettings& s);
+std::string_view OptCaption(bool shown); // "↑" / "↓"
+std::string_view OptHint(bool shown);
+
+} // namespace commands
+} // namespace tavolin

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace tavolin {
+
+class Launcher;
+class LauncherWindow;
+class Platform;
+class View;
+
+namespace commands {
+
+// The button menu's commands on the buttons of the page on screen. Every change to a slot
+// is saved at once; the button clipboard is the launcher's.
+class ButtonCommands {
+public:
+    ButtonCommands(Launcher& launcher, Platform& platform, View& view, LauncherWindow& window)
+        : m_launcher(launcher), m_platform(platform), m_view(view), m_window(window) {}
+
+    // The clipboard takes slot n's button value (copy), and the slot is emptied (cut).
+    void Copy(int n);
+    void Cut(int n);
+    // Slot n takes the clipboard's button (a used slot is overwritten); the clipboard keeps
+    // it. Nothing when the clipboard is empty.
+    void Paste(int n);
+    // Empties slot n without asking.
+    void Delete(int n);
+    // Asks, then empties all 24 slots and saves the empty page. True when it was done.
+    bool ResetPage();
+    // The title the input box offered for slot n.
+    std::string TitleOf(int n) const;
+    // Renames slot n to what the input box returned: nothing for Cancel (nullopt), the file
+    // name for an empty text. True when the title changed (and was saved).
+    bool Rename(int n, const std::optional<std::string>& input);
+    // Shows the target's folder with the target selected, or just the folder when the target
+    // has gone.
+    void OpenFolder(int n);
+    // Opens the help file and the read-me beside slot n's program.
+    void OpenHelp(int n);
+    void OpenReadme(int n);
+
+private:
+    std::string Target(int n) const;
+
+    Launcher& m_launcher;
+    Platform& m_platform;
+    View& m_view;
+    LauncherWindow& m_window;
+};
+
+// The reset question for a category and page.
+std::string ResetQuestion(const std::string& category, const std::string& page);
+
+} // namespace commands
+} // namespace tavolin

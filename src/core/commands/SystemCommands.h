@@ -1,0 +1,61 @@
+#pragma once
+
+#include "core/path/PathStyle.h"
+#include "platform/Platform.h"
+
+#include <string>
+#include <vector>
+
+namespace tavolin {
+
+class View;
+
+namespace commands {
+
+// The question and the failure text of a session-end command. On Windows they are the
+// original texts; elsewhere "Windows" gives way to what really happens (the restart of the
+// windowing system is a log-out there).
+struct EndCommandTexts {
+    std::string question;
+    std::string failure;
+};
+EndCommandTexts EndTexts(SessionEnd how, PathStyle style);
+
+// What a session-end command needs of the launcher window.
+class SessionWindow {
+public:
+    virtual ~SessionWindow() = default;
+    // Writes what the close path writes (the settings with the window's place, the page),
+    // since the session may end the program without closing its window.
+    virtual void SaveForSessionEnd() = 0;
+    // Hides and disables the window while the session ends, and brings it back.
+    virtual void HideForSessionEnd() = 0;
+    virtual void ShowAfterSessionEnd() = 0;
+};
+
+enum class EndOutcome {
+    Cancelled, // the user said no: nothing happened
+    Requested, // the desktop took the request; the window stays hidden while it goes down
+    Failed,    // the request failed: the window is back and the failure was shown
+};
+
+// Asks (warning, OK and Cancel), saves, hides the window and makes the request; a refused
+// request brings the window back and shows the failure text as an error.
+EndOutcome RunEndCommand(Platform& platform, View& view, SessionWindow& window, SessionEnd how);
+
+// Clears the desktop's recent-documents list, asking first when `ask` is on. Only the list
+// is touched. True when it was cleared.
+bool ClearRecentList(Platform& platform, View& view, bool ask);
+
+// One entry of the recent-documents menu: the path shown as its caption and opened when
+// chosen, and whether it still exists (a missing one is listed all the same).
+struct RecentMenuEntry {
+    std::string path;
+    bool exists = false;
+};
+// The entries from the top of the menu down, newest first. With `showTargets` a link shows
+// the document it points to, otherwise the link itself.
+std::vector<RecentMenuEntry> RecentMenuEntries(const Platform& platform, bool showTargets);
+
+} // namespace commands
+} // namespace tavolin
