@@ -6,6 +6,7 @@
 #include "ui/Colours.h"
 #include "ui/OptIcons.h"
 #include "ui/TFrmCategoryEdit.h"
+#include "ui/TFrmRef.h"
 #include "ui/UpDown.h"
 
 #include <QAction>
@@ -34,6 +35,7 @@
 #include <qdrawutil.h>
 
 #include <algorithm>
+#include <exception>
 #include <utility>
 
 namespace tavolin {
@@ -109,6 +111,21 @@ TFrmMain::TFrmMain(Platform& platform, DataFiles files, QWidget* parent)
         m_syncQueued = true;
         QMetaObject::invokeMethod(
             this, [this] { SyncFromStore(); }, Qt::QueuedConnection);
+    });
+    // An empty button registers what the user chooses in the browse dialog, shown under the
+    // modal-dialog routine: the launcher inactive and at the bottom while it is open.
+    m_core->SetEmptyButtonHandler([this](int n) {
+        AppDeactivate();
+        lower();
+        if (const auto chosen = TFrmRef::Browse(m_platform, m_core->BrowseStartPath(), this)) {
+            try {
+                if (m_core->Store().AssignButton(*chosen, n) != 0) m_core->Store().SavePage();
+            } catch (const std::exception& e) {
+                ShowError(e.what());
+            }
+        }
+        if (m_core->Settings().FrmStyle) raise();
+        AppActivate();
     });
     qApp->installEventFilter(this);
     FrmCreate();
