@@ -16,6 +16,7 @@
 #include <QScreen>
 #include <QSignalBlocker>
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace tavolin {
@@ -140,7 +141,10 @@ TFrmRef::TFrmRef(Platform& platform, const std::string& startPath, QWidget* owne
     list->setColumnWidth(0, 200);
     list->setColumnWidth(1, 70);
     list->setColumnWidth(2, 50);
-    list->setColumnWidth(3, 120);
+    // Wide enough for a whole time in the dialog's font.
+    const int timeWidth =
+        list->fontMetrics().horizontalAdvance(QStringLiteral("0000/00/00 00:00:00")) + 12;
+    list->setColumnWidth(3, std::max(120, timeWidth));
     list->installEventFilter(this);
 
     connect(m_ui->cbDrive, &QComboBox::activated, this, [this](int i) { cbDriveChange(i); });
