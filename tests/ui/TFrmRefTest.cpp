@@ -2,7 +2,6 @@
 
 #include "fakes/FakePlatform.h"
 #include "ui/OptIcons.h"
-#include "ui/TFrmMain.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -229,33 +228,6 @@ private slots:
         QTest::mouseClick(Child<QPushButton>(dialog, "btnCANCEL"), Qt::LeftButton);
         QCOMPARE(dialog.result(), int(QDialog::Rejected));
         QVERIFY(!dialog.isVisible());
-    }
-
-    // Pressing an empty button opens the dialog; the file chosen there fills the button and
-    // the page is saved.
-    void anEmptyButtonIsFilledFromTheDialog() {
-        QTemporaryDir data;
-        QVERIFY(data.isValid());
-        const auto file = [&](const char* name) {
-            return data.filePath(QLatin1String(name)).toStdString();
-        };
-        TFrmMain w(m_platform, DataFiles{file("tavolin.txt"), file("tavolin.ini"),
-                                         file("tavolin.tmp"), file("tavolin.tmp2")});
-        bool opened = false;
-        QTimer::singleShot(0, [&] {
-            auto* dialog = qobject_cast<TFrmRef*>(QApplication::activeModalWidget());
-            if (dialog == nullptr) return;
-            opened = true;
-            Child<QLineEdit>(*dialog, "edtPath")->setText(m_root);
-            Child<QLineEdit>(*dialog, "edtFile")->setText(QStringLiteral("b.log"));
-            QTest::mouseClick(Child<QPushButton>(*dialog, "btnOK"), Qt::LeftButton);
-        });
-        w.FExecute(5);
-        QVERIFY(opened);
-        QCOMPARE(QString::fromStdString(w.Core().Store().BtnFile(5)), QStringLiteral("b.log"));
-        QFile saved(data.filePath(QStringLiteral("tavolin.txt")));
-        QVERIFY(saved.open(QIODevice::ReadOnly));
-        QVERIFY(saved.readAll().contains((At("b.log") + QStringLiteral(" <TS>b.log<TE>")).toUtf8()));
     }
 };
 
