@@ -84,6 +84,23 @@ public:
     virtual bool Commit(std::string& error) = 0;
 };
 
+// One entry of a folder listing ("." and ".." are never listed).
+struct FolderEntry {
+    std::string name;
+    bool directory = false;     // a folder, or a link to one
+    std::uint64_t size = 0;     // bytes; 0 for a folder
+    std::optional<std::int64_t> modified; // last write, seconds since the epoch; nothing when unknown
+};
+
+// A place of the browse dialog's drive list: a drive on Windows; on Linux the root, the home
+// folder and the removable and user mounts.
+enum class DriveKind { Fixed, Home, Removable, Remote };
+struct DriveEntry {
+    std::string root; // "C:" or a mount point such as "/" or "/media/user/STICK"
+    std::string name; // what the drive list shows
+    DriveKind kind = DriveKind::Fixed;
+};
+
 // Window handle as the windowing system knows it (an X11 window id, an HWND).
 using NativeWindow = std::uintptr_t;
 
@@ -120,6 +137,11 @@ public:
         replacement->Write(bytes);
         return replacement->Commit(error);
     }
+
+    // The entries of a folder, in no particular order; nothing when it cannot be listed.
+    virtual std::optional<std::vector<FolderEntry>> ListFolder(const std::string& folder) const = 0;
+    // The drives a user would browse, in the order the drive list shows them.
+    virtual std::vector<DriveEntry> Drives() const = 0;
 
     // --- shortcuts ---------------------------------------------------------------------
     // Whether the file is a shortcut that AssignButton resolves (".lnk" on Windows,

@@ -49,8 +49,11 @@ ButtonMenu::ButtonMenu(TFrmMain& window, Platform& platform, OptionToolbar& opti
             [this] { m_commands.Cut(Tag("Cut1")); });
     connect(Add(edit, "Paste1", QStringLiteral("貼り付け"), 25), &QAction::triggered, this,
             [this] { m_commands.Paste(Tag("Paste1")); });
-    connect(Add(this, "N36", {}), &QAction::triggered, this,
-            [this] { NotYetAvailable("ファイルの参照"); });
+    connect(Add(this, "N36", {}), &QAction::triggered, this, [this] {
+        const int n = Tag("N36");
+        m_commands.PrepareBrowse(n);
+        m_window.BrowseForSlot(n);
+    });
     connect(Add(this, "N31", QStringLiteral("ボタン タイトル変更...")), &QAction::triggered, this,
             [this] { N31Click(); });
     addSeparator();

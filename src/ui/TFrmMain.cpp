@@ -13,6 +13,7 @@
 #include "ui/OptIcons.h"
 #include "ui/OptionToolbar.h"
 #include "ui/TFrmCategoryEdit.h"
+#include "ui/TFrmRef.h"
 #include "ui/UpDown.h"
 
 #include <QAction>
@@ -41,6 +42,7 @@
 #include <qdrawutil.h>
 
 #include <algorithm>
+#include <exception>
 #include <utility>
 
 namespace tavolin {
@@ -95,6 +97,7 @@ TFrmMain::TFrmMain(Platform& platform, DataFiles files, QWidget* parent)
         QMetaObject::invokeMethod(
             this, [this] { SyncFromStore(); }, Qt::QueuedConnection);
     });
+    m_core->SetEmptyButtonHandler([this](int n) { BrowseForSlot(n); });
     qApp->installEventFilter(this);
     FrmCreate();
 
@@ -728,6 +731,21 @@ void TFrmMain::AppDeactivate() {
     if (r.sampleNow) m_panel->ResTimer();
     if (r.timerRuns) m_panel->SetTimerRuns(true);
     FrmShow();
+}
+
+void TFrmMain::BrowseForSlot(int n) {
+    // The modal-dialog routine: the launcher inactive and at the bottom while it is open.
+    AppDeactivate();
+    lower();
+    if (const auto chosen = TFrmRef::Browse(m_platform, m_core->BrowseStartPath(), this)) {
+        try {
+            if (m_core->Store().AssignButton(*chosen, n) != 0) m_core->Store().SavePage();
+        } catch (const std::exception& e) {
+            ShowError(e.what());
+        }
+    }
+    if (m_core->Settings().FrmStyle) raise();
+    AppActivate();
 }
 
 drop::DropRects TFrmMain::Rects() const {

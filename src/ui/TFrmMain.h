@@ -59,6 +59,10 @@ public:
     layout::Rect Geometry() const override;
     void ArrangeLayout() override;
 
+    // Puts the file or folder the user chooses in the browse dialog on slot n (a used slot
+    // is replaced) and saves the page.
+    void BrowseForSlot(int n);
+
     // --- DropWindow ----------------------------------------------------------------------
     drop::DropRects Rects() const override;
     void BringToFront() override;

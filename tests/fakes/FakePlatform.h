@@ -2,6 +2,7 @@
 
 #include "platform/Platform.h"
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -44,6 +45,8 @@ public:
     std::optional<std::string> replaceFailure;            // ReplaceFile fails with this text
     std::map<SpecialFolder, std::string> specialFolders;
     std::map<std::string, std::string> deleteFailures;    // path -> error
+    std::map<std::string, std::vector<FolderEntry>> listings; // folder -> its entries
+    std::vector<DriveEntry> drives;
 
     std::vector<OpenCall> opens;
     std::set<std::string> programs; // paths IsProgram answers true for
@@ -167,6 +170,30 @@ public:
         ++recycleBinShown;
         return showResult;
     }
+    // Scripted listings first; otherwise the real folder when `realFiles` is on.
+    std::optional<std::vector<FolderEntry>> ListFolder(const std::string& folder) const override {
+        if (auto it = listings.find(folder); it != listings.end()) return it->second;
+        if (!realFiles) return std::nullopt;
+        namespace fs = std::filesystem;
+        std::error_code ec;
+        fs::directory_iterator it(folder, ec);
+        if (ec) return std::nullopt;
+        std::vector<FolderEntry> entries;
+        for (; it != fs::directory_iterator(); it.increment(ec)) {
+            FolderEntry e{it->path().filename().string(), it->is_directory(ec), 0, std::nullopt};
+            if (!e.directory) e.size = it->file_size(ec);
+            const auto written = it->last_write_time(ec);
+            if (!ec) {
+                e.modified = std::chrono::duration_cast<std::chrono::seconds>(
+                                 std::chrono::file_clock::to_sys(written).time_since_epoch())
+                                 .count();
+            }
+            entries.push_back(e);
+        }
+        return entries;
+    }
+    std::vector<DriveEntry> Drives() const override { return drives; }
+
     std::optional<std::string> SpecialFolderPath(SpecialFolder folder) const override {
         if (auto it = specialFolders.find(folder); it != specialFolders.end()) return it->second;
         return std::nullopt;

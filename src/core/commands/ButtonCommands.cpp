@@ -87,6 +87,11 @@ bool ButtonCommands::Rename(int n, const std::optional<std::string>& input) {
     return true;
 }
 
+void ButtonCommands::PrepareBrowse(int n) {
+    const bool used = n >= 1 && n <= ButtonStore::kSlotCount && m_launcher.Store().IsUsed(n);
+    m_launcher.SetBrowseStartPath(used ? Target(n) : std::string());
+}
+
 void ButtonCommands::OpenFolder(int n) {
     if (!IsSlot(n) || !m_launcher.Store().IsUsed(n))
         return;

@@ -37,6 +37,9 @@ public:
     // Shows the target's folder with the target selected, or just the folder when the target
     // has gone.
     void OpenFolder(int n);
+    // Before browsing to replace slot n: the browse dialog starts at its target, or where
+    // it likes for an empty slot.
+    void PrepareBrowse(int n);
     // Opens the help file and the read-me beside slot n's program.
     void OpenHelp(int n);
     void OpenReadme(int n);

@@ -25,6 +25,9 @@ public:
     std::optional<std::string> EntryName(const std::string& path) const override;
     std::unique_ptr<FileReplacement> BeginReplaceFile(const std::string& path,
                                                       std::string& error) override;
+    // In Drives.cpp.
+    std::optional<std::vector<FolderEntry>> ListFolder(const std::string& folder) const override;
+    std::vector<DriveEntry> Drives() const override;
 
     bool IsShortcut(const std::string& path) const override;
     bool IsProgram(const std::string& path) const override;

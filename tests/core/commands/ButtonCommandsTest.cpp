@@ -104,6 +104,12 @@ TEST_F(ButtonCommandsTest, MenuOfAUsedAnEmptyButtonAndTheWindow) {
     commands->Copy(5);
     EXPECT_TRUE(Menu(6).paste);
 
+    // Browsing to replace starts at the button's target; an empty button forgets the start.
+    commands->PrepareBrowse(5);
+    EXPECT_EQ(launcher->BrowseStartPath(), (dir / "tools/editor.sh").string());
+    commands->PrepareBrowse(6);
+    EXPECT_EQ(launcher->BrowseStartPath(), "");
+
     const ButtonMenuState window = MenuForWindow();
     EXPECT_EQ(window.buttonTag, 0);
     EXPECT_EQ(window.detailsTag, 1);
