@@ -62,9 +62,12 @@ void LauncherDrop::DropFileTarget1Drop(TShiftState shiftState, DropPoint point,
     }
     {
         BusyCursor busy(m_view);
+        // A page that could not be saved while overflowing has been reported; it stays on
+        // screen for the next save.
+        bool save = true;
         if (shiftState & shift::kShift) PassAsParameters(n, files);
-        else Register(n, files);
-        m_launcher.Store().SavePage();
+        else save = Register(n, files);
+        if (save) m_launcher.Store().SavePage();
     }
     m_window.BringToFront();
 }
@@ -88,7 +91,7 @@ void LauncherDrop::PassAsParameters(int n, const std::vector<std::string>& files
     }
 }
 
-void LauncherDrop::Register(int n, const std::vector<std::string>& files) {
+bool LauncherDrop::Register(int n, const std::vector<std::string>& files) {
     ButtonStore& store = m_launcher.Store();
     for (std::size_t i = 0; i < files.size(); ++i) {
         // A used button is never replaced: the file goes to the next empty one after it.
@@ -105,8 +108,9 @@ void LauncherDrop::Register(int n, const std::vector<std::string>& files) {
         } catch (const std::exception& e) {
             // One unreadable file ends the drop; the files placed before it stay.
             ShowMessageBox(m_view, e.what(), MsgKind::Error, msg_buttons::kOkOnly);
-            return;
+            return true;
         }
+        if (placed.saveFailed) return false;
         if (placed.noRoom) {
             // The last page is full: no later file can be placed either.
             std::string names;
@@ -116,10 +120,11 @@ void LauncherDrop::Register(int n, const std::vector<std::string>& files) {
                                " まで空きボタンがないため、次のファイルを登録できませんでした。" +
                                names,
                            MsgKind::Warning, msg_buttons::kOkOnly);
-            return;
+            return true;
         }
         if (n != 0) n = n + 1 > ButtonStore::kSlotCount ? 0 : n + 1;
     }
+    return true;
 }
 
 } // namespace tavolin::drop

@@ -58,7 +58,8 @@ public:
                              const std::vector<std::string>& files);
 
 private:
-    void Register(int n, const std::vector<std::string>& files);
+    // False when it stopped because a full page could not be saved.
+    bool Register(int n, const std::vector<std::string>& files);
     void PassAsParameters(int n, const std::vector<std::string>& files);
 
     Launcher& m_launcher;

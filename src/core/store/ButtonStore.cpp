@@ -397,11 +397,11 @@ int ButtonStore::AssignButton(const std::string& value, int n) {
 
 ButtonStore::Placement ButtonStore::PlaceButton(const std::string& value, int n) {
     Placement placed;
-    placed.slot = Assign(value, n, Overflow::NextPage, &placed.noRoom);
+    placed.slot = Assign(value, n, Overflow::NextPage, &placed);
     return placed;
 }
 
-int ButtonStore::Assign(const std::string& value, int n, Overflow overflow, bool* noRoom) {
+int ButtonStore::Assign(const std::string& value, int n, Overflow overflow, Placement* placement) {
     std::string stored = value;
     std::string target = TargetPart(stored);
     bool hasTitle = target != stored;
@@ -423,10 +423,13 @@ int ButtonStore::Assign(const std::string& value, int n, Overflow overflow, bool
         int page = 0;
         const auto [end, ec] = std::from_chars(m_page.data(), m_page.data() + m_page.size(), page);
         if (ec != std::errc() || end != m_page.data() + m_page.size() || page < 1 || page >= kMaxPage) {
-            if (noRoom != nullptr) *noRoom = true;
+            if (placement != nullptr) placement->noRoom = true;
             return 0;
         }
-        if (!SavePage()) return 0;
+        if (!SavePage()) {
+            if (placement != nullptr) placement->saveFailed = true;
+            return 0;
+        }
         m_page = std::to_string(page + 1);
         for (auto& cleared : m_slots) cleared = Slot{};
         LoadCurrentPage();

@@ -119,10 +119,13 @@ public:
     int AssignButton(const std::string& value, int n);
 
     // AssignButton without the message for a full last page: `noRoom` says that no page up
-    // to 32767 had room, so the caller can tell the user once for many files.
+    // to 32767 had room, so the caller can tell the user once for many files; `saveFailed`
+    // that the full page could not be saved before the next one (the user has been told, and
+    // the page stays on screen).
     struct Placement {
         int slot = 0;
         bool noRoom = false;
+        bool saveFailed = false;
     };
     Placement PlaceButton(const std::string& value, int n);
 
@@ -148,7 +151,7 @@ private:
 
     const Slot& SlotAt(int n) const;
     Slot& SlotAt(int n);
-    int Assign(const std::string& value, int n, Overflow overflow, bool* noRoom = nullptr);
+    int Assign(const std::string& value, int n, Overflow overflow, Placement* placement = nullptr);
     void LoadCurrentPage();
     bool IsCategoryLine(std::string_view line, text::Encoding encoding) const;
     bool KeyIsPage(std::string_view line, text::Encoding encoding) const;

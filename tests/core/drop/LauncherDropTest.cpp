@@ -170,6 +170,18 @@ TEST_F(LauncherDropTest, TheLastPageFullTellsOnceWhichFilesWereNotPlaced) {
     EXPECT_THAT(DataLines(), ::testing::Contains("32767:24=" + rest[0] + " <TS>b0<TE>"));
 }
 
+TEST_F(LauncherDropTest, AFullPageThatCannotBeSavedIsToldOnceAndStaysOnScreen) {
+    Drop({200, 100}, MakeFiles(24, "a"));
+    const std::vector<std::string> before = DataLines();
+    platform.replaceFailure = "read-only file system";
+    Drop({200, 100}, MakeFiles(5, "b"));
+    ASSERT_EQ(view.messages.size(), 1u);
+    EXPECT_THAT(view.messages[0].text, HasSubstr("read-only file system"));
+    EXPECT_EQ(Store().CurrentPage(), "1");
+    EXPECT_EQ(Store().BtnFile(24), "a23");
+    EXPECT_EQ(DataLines(), before);
+}
+
 TEST_F(LauncherDropTest, ShiftDropPassesEachFileToAProgramAsOneArgument) {
     const std::string program = MakeFile("tool");
     platform.programs.insert(program);
