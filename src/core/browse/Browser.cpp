@@ -32,17 +32,6 @@ bool Contains(const std::string& root, const std::string& path, PathStyle style)
     return path.size() == trimmed.size() || trimmed.back() == sep || path[trimmed.size()] == sep;
 }
 
-class Busy {
-public:
-    explicit Busy(View& view) : m_view(view) { m_view.SetBusy(true); }
-    ~Busy() { m_view.SetBusy(false); }
-    Busy(const Busy&) = delete;
-    Busy& operator=(const Busy&) = delete;
-
-private:
-    View& m_view;
-};
-
 } // namespace
 
 std::string CurrentDirectories::Of(const std::string& root) const {
@@ -134,7 +123,7 @@ bool Browser::PathChanged(const std::string& text) {
 }
 
 void Browser::Refresh() {
-    Busy busy(m_view);
+    BusyCursor busy(m_view);
     m_rows.clear();
     if (const auto entries = m_platform.ListFolder(m_path)) {
         m_rows.reserve(entries->size());
@@ -159,7 +148,7 @@ bool Browser::ChangeDrive(int index) {
     for (;;) {
         bool readable = false;
         {
-            Busy busy(m_view);
+            BusyCursor busy(m_view);
             const FileAttributes attributes = m_platform.Attributes(drive.root);
             readable = attributes.exists && attributes.directory &&
                        m_platform.ListFolder(drive.root).has_value();

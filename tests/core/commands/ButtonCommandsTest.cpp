@@ -3,6 +3,7 @@
 
 #include "core/launcher/Launcher.h"
 #include "core/text/Cp932.h"
+#include "fakes/FakeLauncherWindow.h"
 #include "fakes/FakePlatform.h"
 #include "fakes/FakeView.h"
 
@@ -20,13 +21,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class FakeWindow : public LauncherWindow {
-public:
-    void ShowPressed(int slot, bool down) override { pressed.emplace_back(slot, down); }
-    layout::Rect Geometry() const override { return {0, 0, 300, 100}; }
-    void ArrangeLayout() override {}
-    std::vector<std::pair<int, bool>> pressed;
-};
+using FakeWindow = tavolin::testing::FakeLauncherWindow;
 
 std::string ReadText(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);

@@ -2,6 +2,7 @@
 
 #include "core/launcher/Launcher.h"
 #include "core/text/TextFile.h"
+#include "fakes/FakeLauncherWindow.h"
 #include "fakes/FakePlatform.h"
 #include "fakes/FakeView.h"
 #include "support/TempDir.h"
@@ -20,7 +21,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class FakeWindow : public LauncherWindow, public DropWindow {
+class FakeWindow : public tavolin::testing::FakeLauncherWindow, public DropWindow {
 public:
     FakeWindow() {
         // Two rows of twelve 23 x 22 buttons in a bar at (10, 20); the areas right of it.
@@ -32,9 +33,6 @@ public:
         rects.del = {300, 20, 36, 45};
         rects.gom = {340, 20, 36, 45};
     }
-    void ShowPressed(int, bool) override {}
-    layout::Rect Geometry() const override { return {0, 0, 384, 136}; }
-    void ArrangeLayout() override {}
     DropRects Rects() const override { return rects; }
     void BringToFront() override { ++broughtForward; }
 

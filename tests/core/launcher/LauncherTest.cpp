@@ -3,6 +3,7 @@
 #include "core/Errors.h"
 #include "core/settings/ProfileFile.h"
 #include "core/text/Cp932.h"
+#include "fakes/FakeLauncherWindow.h"
 #include "fakes/FakePlatform.h"
 #include "fakes/FakeView.h"
 
@@ -20,16 +21,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class FakeWindow : public LauncherWindow {
-public:
-    void ShowPressed(int slot, bool down) override { pressed.emplace_back(slot, down); }
-    layout::Rect Geometry() const override { return geometry; }
-    void ArrangeLayout() override { ++arranged; }
-
-    std::vector<std::pair<int, bool>> pressed;
-    layout::Rect geometry{10, 20, 384, 136};
-    int arranged = 0;
-};
+using FakeWindow = tavolin::testing::FakeLauncherWindow;
 
 std::string ReadAll(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);

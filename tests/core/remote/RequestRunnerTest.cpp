@@ -1,6 +1,7 @@
 #include "core/remote/RequestRunner.h"
 
 #include "core/launcher/Launcher.h"
+#include "fakes/FakeLauncherWindow.h"
 #include "fakes/FakePlatform.h"
 #include "fakes/FakeView.h"
 
@@ -17,12 +18,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class FakeWindow : public LauncherWindow {
-public:
-    void ShowPressed(int, bool) override {}
-    layout::Rect Geometry() const override { return {0, 0, 384, 136}; }
-    void ArrangeLayout() override {}
-};
+using FakeWindow = tavolin::testing::FakeLauncherWindow;
 
 Request Press(int slot, std::optional<std::string> category = {}, std::optional<int> page = {}) {
     Request r;
