@@ -68,12 +68,7 @@ class DropAreasTest : public QObject {
         f.open(QIODevice::WriteOnly);
         f.write(settings);
         f.close();
-        const auto path = [this](const char* n) {
-            return m_dir->filePath(QLatin1String(n)).toStdString();
-        };
-        return std::make_unique<TFrmMain>(m_platform,
-                                          DataFiles{path("tavolin.txt"), path("tavolin.ini"),
-                                                    path("tavolin.tmp"), path("tavolin.tmp2")});
+        return std::make_unique<TFrmMain>(m_platform, tavolin::testing::FilesIn(*m_dir));
     }
 
 private slots:

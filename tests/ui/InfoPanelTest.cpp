@@ -6,6 +6,7 @@
 #include "platform/Platform.h"
 #include "ui/OptIcons.h"
 #include "ui/TFrmMain.h"
+#include "ui/UiTestSupport.h"
 
 #include <QDateTime>
 #include <QLabel>
@@ -46,11 +47,7 @@ private slots:
         m_dir = std::make_unique<QTemporaryDir>();
         QVERIFY(m_dir->isValid());
         m_platform = FakePlatform{};
-        const auto path = [this](const char* n) {
-            return m_dir->filePath(QLatin1String(n)).toStdString();
-        };
-        m_files = {path("tavolin.txt"), path("tavolin.ini"), path("tavolin.tmp"),
-                   path("tavolin.tmp2")};
+        m_files = tavolin::testing::FilesIn(*m_dir);
     }
 
     // After start the panel holds the figures and the clock, and the timer samples at the

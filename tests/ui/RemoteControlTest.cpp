@@ -3,6 +3,7 @@
 #include "fakes/FakePlatform.h"
 #include "ui/OptIcons.h"
 #include "ui/TFrmMain.h"
+#include "ui/UiTestSupport.h"
 
 #include <QDialog>
 #include <QFile>
@@ -42,12 +43,8 @@ private slots:
         m_dir = std::make_unique<QTemporaryDir>();
         QVERIFY(m_dir->isValid());
         m_platform = FakePlatform{};
-        const auto path = [this](const char* name) {
-            return m_dir->filePath(QLatin1String(name)).toStdString();
-        };
-        m_files = DataFiles{path("tavolin.txt"), path("tavolin.ini"), path("tavolin.tmp"),
-                            path("tavolin.tmp2")};
-        m_target = path("five.sh");
+        m_files = tavolin::testing::FilesIn(*m_dir);
+        m_target = m_dir->filePath(QStringLiteral("five.sh")).toStdString();
         QFile(QString::fromStdString(m_target)).open(QIODevice::WriteOnly);
         QFile data(QString::fromStdString(m_files.txt));
         QVERIFY(data.open(QIODevice::WriteOnly));

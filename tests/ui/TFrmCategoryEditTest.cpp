@@ -5,6 +5,7 @@
 #include "ui/HelpViewer.h"
 #include "ui/OptIcons.h"
 #include "ui/TFrmMain.h"
+#include "ui/UiTestSupport.h"
 
 #include <QAction>
 #include <QApplication>
@@ -58,10 +59,7 @@ private slots:
             data.write(text::EncodeCp932("[one]\r\n1:1=/bin/sh <TS>sh<TE>\r\n[二]\r\n[three]\r\n")->c_str());
         }
         FakePlatform platform;
-        TFrmMain w(platform, DataFiles{path("tavolin.txt").toStdString(),
-                                       path("tavolin.ini").toStdString(),
-                                       path("tavolin.tmp").toStdString(),
-                                       path("tavolin.tmp2").toStdString()});
+        TFrmMain w(platform, tavolin::testing::FilesIn(dir));
         auto* menu = w.findChild<QMenu*>(QStringLiteral("pmCategory"));
         menu->actions()[1]->trigger();
         auto* category = w.findChild<QPushButton*>(QStringLiteral("bbtnCategory"));

@@ -4,6 +4,7 @@
 #include "core/text/Cp932.h"
 #include "fakes/FakePlatform.h"
 #include "ui/OptIcons.h"
+#include "ui/UiTestSupport.h"
 
 #include <QAction>
 #include <QApplication>
@@ -81,10 +82,7 @@ private slots:
         m_dir = std::make_unique<QTemporaryDir>();
         QVERIFY(m_dir->isValid());
         m_platform = FakePlatform{};
-        m_files = DataFiles{Path(QStringLiteral("tavolin.txt")).toStdString(),
-                            Path(QStringLiteral("tavolin.ini")).toStdString(),
-                            Path(QStringLiteral("tavolin.tmp")).toStdString(),
-                            Path(QStringLiteral("tavolin.tmp2")).toStdString()};
+        m_files = tavolin::testing::FilesIn(*m_dir);
     }
 
     void initTestCase() { InstallIconFallback(); }

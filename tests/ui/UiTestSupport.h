@@ -2,15 +2,27 @@
 
 // Small helpers for the launcher window's UI tests.
 
+#include "core/settings/Settings.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
 #include <QString>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <memory>
 
 namespace tavolin::testing {
+
+// The launcher's four files in a temporary folder.
+inline DataFiles FilesIn(const QTemporaryDir& dir) {
+    const auto path = [&dir](const char* name) {
+        return dir.filePath(QLatin1String(name)).toStdString();
+    };
+    return DataFiles{path("tavolin.txt"), path("tavolin.ini"), path("tavolin.tmp"),
+                     path("tavolin.tmp2")};
+}
 
 // Presses the button with `text` on the next message box once it shows, and keeps the box's
 // text in `seen`.
