@@ -13,7 +13,7 @@ e2e_setup "$binary"
 printf '[Window]\r\nWinPos=3\r\nTaRMode=1\r\n' >"$app/tavolin.ini"
 
 pid=$(start)
-wait_for 15 test -n "$(window_of "$pid")"
+wait_for 15 has_window "$pid"
 wid=$(window_of "$pid")
 check "the window shows" test -n "$wid"
 read -r wa_x wa_y wa_w wa_h < <(work_area)

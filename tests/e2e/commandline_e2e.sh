@@ -38,7 +38,7 @@ check "no settings were written by it" test ! -e "$app/tavolin.ini"
 
 # --- a start with a request starts the copy and then does it ----------------------------------
 pid=$(start --press F5)
-wait_for 15 test -n "$(window_of "$pid")"
+wait_for 15 has_window "$pid"
 wid=$(window_of "$pid" | head -1)
 check "the window shows" test -n "$wid"
 check "then F5 of the first category runs" wait_for 10 ran work-F5

@@ -45,7 +45,7 @@ below_other() {
 }
 
 pid=$(start)
-wait_for 15 test -n "$(window_of "$pid")"
+wait_for 15 has_window "$pid"
 wid=$(window_of "$pid")
 check "the window shows" test -n "$wid"
 start_other xmessage -geometry 300x200+100+100 -name other-window "another program" >/dev/null
@@ -115,7 +115,7 @@ check "and the settings with the window's place" grep -q '^Left=' "$app/tavolin.
 # --- X quits ----------------------------------------------------------------------------
 rm -f "$app/tavolin.txt"
 pid=$(start)
-wait_for 15 test -n "$(window_of "$pid")"
+wait_for 15 has_window "$pid"
 wid=$(window_of "$pid")
 press x
 wait_for 10 gone

@@ -23,7 +23,7 @@ printf '[無題カテゴリ]\r\n1:12=%s <TS>record<TE>\r\n' "$files/record.sh" |
     iconv -f UTF-8 -t CP932 >"$app/tavolin.txt"
 
 pid=$(start)
-wait_for 15 test -n "$(window_of "$pid")"
+wait_for 15 has_window "$pid"
 wid=$(window_of "$pid")
 check "the window shows" test -n "$wid"
 xdotool windowactivate --sync "$wid" >/dev/null 2>&1

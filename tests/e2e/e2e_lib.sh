@@ -117,6 +117,7 @@ start_other() {
     echo $!
 }
 window_of() { xdotool search --onlyvisible --pid "$1" --name '^Tavolin$' 2>/dev/null | head -1; }
+has_window() { test -n "$(window_of "$1")"; }
 # Running, and not a zombie waiting for a parent that does not reap it.
 alive() { [ -r "/proc/$1/stat" ] && ! grep -q '^[0-9]* (.*) Z ' "/proc/$1/stat"; }
 # "x y width height" of a window on the screen.

@@ -23,7 +23,7 @@ printf '[無題カテゴリ]\r\n1:5=%s <TS>five<TE>\r\n1:17=%s <TS>seventeen<TE>
 
 # --- first start -------------------------------------------------------------------------
 pid=$(start)
-wait_for 15 test -n "$(window_of "$pid")"
+wait_for 15 has_window "$pid"
 wid=$(window_of "$pid")
 check "the window shows" test -n "$wid"
 check "the settings file exists once start-up is over" test -f "$app/tavolin.ini"
@@ -88,7 +88,7 @@ check "two copies started together leave exactly one" test "$survivors" = 1
 for p in "$a" "$b"; do alive "$p" && kill -9 "$p"; done
 sleep 0.5
 c=$(start)
-wait_for 15 test -n "$(window_of "$c")"
+wait_for 15 has_window "$c"
 check "after a crash the next start shows its window" test -n "$(window_of "$c")"
 kill -9 "$c" 2>/dev/null
 

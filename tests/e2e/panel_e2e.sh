@@ -13,7 +13,7 @@ e2e_setup "$binary" xmessage import convert compare
 printf '[Window]\r\nTaRMode=1\r\nDateFormat=yyyy/m/d(aaa) hh:nn:ss\r\n' >"$app/tavolin.ini"
 
 pid=$(start)
-wait_for 15 test -n "$(window_of "$pid")"
+wait_for 15 has_window "$pid"
 wid=$(window_of "$pid")
 check "the window shows" test -n "$wid"
 
