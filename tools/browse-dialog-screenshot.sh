@@ -3,20 +3,8 @@
 # launcher started in a folder of documents, in detail view with one file chosen.
 #   tools/browse-dialog-screenshot.sh build/dev/src/app/tavolin
 set -euo pipefail
-binary=$(realpath "${1:?usage: browse-dialog-screenshot.sh /path/to/tavolin}")
-docs=$(cd "$(dirname "$0")/../docs" && pwd)
-
-if [ -z "${DISPLAY:-}" ]; then
-    exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
-fi
-
-work=$(mktemp -d /tmp/tavolin-shots.XXXXXX)
-export HOME=$work/home XDG_RUNTIME_DIR=$work/run
-mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
-openbox --sm-disable >/dev/null 2>&1 &
-wm=$!
-trap 'kill $app $wm 2>/dev/null; rm -rf "$work"' EXIT
-sleep 1
+source "$(dirname "$0")/screenshot_lib.sh"
+shots_setup 1024x768 "$0" "$@"
 
 # A folder of documents in the home folder, with known sizes and times.
 folder=$HOME/書類
@@ -37,6 +25,7 @@ printf '[無題カテゴリ]\r\n' | iconv -f UTF-8 -t CP932 >"$work/tavolin.txt"
 # The dialog opens at the program's current folder.
 (cd "$folder" && exec "$work/tavolin") &
 app=$!
+started+=("$app")
 wid=$(xdotool search --sync --onlyvisible --name '^Tavolin$' | head -1)
 xdotool windowactivate --sync "$wid" && sleep 1
 xdotool key F1 && sleep 1

@@ -3,31 +3,18 @@
 # few buttons, the menu of its first button, then the help found by a word.
 #   tools/commands-screenshots.sh build/dev/src/app/tavolin
 set -euo pipefail
-binary=$(realpath "${1:?usage: commands-screenshots.sh /path/to/tavolin}")
-docs=$(cd "$(dirname "$0")/../docs" && pwd)
+source "$(dirname "$0")/screenshot_lib.sh"
+shots_setup 1280x800 "$0" "$@"
 
-if [ -z "${DISPLAY:-}" ]; then
-    exec xvfb-run -a -s "-screen 0 1280x800x24" "$0" "$@"
-fi
-
-work=$(mktemp -d /tmp/tavolin-shots.XXXXXX)
-export HOME=$work/home XDG_RUNTIME_DIR=$work/run XDG_DATA_HOME=$work/home/.local/share
-unset DBUS_SESSION_BUS_ADDRESS
-mkdir -p "$HOME" "$XDG_RUNTIME_DIR" "$work/app" && chmod 700 "$XDG_RUNTIME_DIR"
+mkdir -p "$work/app"
 cp "$binary" "$work/app/tavolin"
 printf '[Window]\r\nWinPos=1\r\nNomalMode=1\r\nTaRMode=0\r\n' >"$work/app/tavolin.ini"
 printf '[ツール]\r\n1:1=/usr/bin/openbox <TS>Openbox<TE>\r\n1:2=/etc <TS>etc<TE>\r\n1:3=/usr/share/doc <TS>Docs<TE>\r\n' |
     iconv -f utf-8 -t cp932 >"$work/app/tavolin.txt"
-openbox --sm-disable >/dev/null 2>&1 &
-wm=$!
+start_launcher "$work/app"
 sleep 1
-(cd "$work/app" && exec ./tavolin) &
-app=$!
-trap 'kill $app $wm 2>/dev/null; rm -rf "$work"' EXIT
-sleep 2
 
 origin() { xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4} END {print x, y}'; }
-wid=$(xdotool search --pid $app --name '^Tavolin$' | head -1)
 read -r x y < <(origin "$wid")
 xdotool mousemove $((x + 30)) $((y + 30)) click 3
 sleep 1
