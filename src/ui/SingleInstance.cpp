@@ -32,8 +32,9 @@ QString InstanceName(const QString& key) {
     QString user = qEnvironmentVariable("USER");
     if (user.isEmpty()) user = qEnvironmentVariable("LOGNAME");
     if (user.isEmpty()) user = qEnvironmentVariable("USERNAME");
-    QString display = qEnvironmentVariable("DISPLAY");
-    if (display.isEmpty()) display = qEnvironmentVariable("WAYLAND_DISPLAY");
+    const QString display = QString::fromStdString(
+        remote::DisplayIdentity(qEnvironmentVariable("DISPLAY").toStdString(),
+                                qEnvironmentVariable("WAYLAND_DISPLAY").toStdString()));
     QString name = key + QLatin1Char('-') + user + QLatin1Char('-') + display;
     static const QRegularExpression unsafe(QStringLiteral("[^A-Za-z0-9._-]"));
     return name.replace(unsafe, QStringLiteral("_"));

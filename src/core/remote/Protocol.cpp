@@ -163,4 +163,18 @@ std::optional<Answer> DecodeAnswer(std::string_view line) {
     return a;
 }
 
+std::string DisplayIdentity(std::string_view x11Display, std::string_view waylandDisplay) {
+    if (x11Display.empty()) return std::string(waylandDisplay);
+    // [host]:number[.screen]; the host "unix" is the local display, as an empty one is.
+    const std::size_t colon = x11Display.rfind(':');
+    if (colon == std::string_view::npos) return std::string(x11Display);
+    std::string_view host = x11Display.substr(0, colon);
+    std::string_view number = x11Display.substr(colon + 1);
+    if (host == "unix") host = {};
+    if (const std::size_t dot = number.find('.'); dot != std::string_view::npos) {
+        number = number.substr(0, dot);
+    }
+    return std::string(host) + ":" + std::string(number);
+}
+
 } // namespace tavolin::remote

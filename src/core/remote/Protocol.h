@@ -34,4 +34,9 @@ struct Answer {
 };
 std::optional<Answer> DecodeAnswer(std::string_view line);
 
+// The desktop a copy runs on, as the channel's name carries it: the X display's host and
+// number without the screen (":72", ":72.0" and "unix:72" are one display), or the Wayland
+// display when there is no X display.
+std::string DisplayIdentity(std::string_view x11Display, std::string_view waylandDisplay);
+
 } // namespace tavolin::remote

@@ -86,3 +86,18 @@ TEST(ProtocolTest, AnswersSurviveTheChannelWithinTheBound) {
         EXPECT_FALSE(DecodeAnswer(bad));
     }
 }
+TEST(ProtocolTest, OneDisplayHasOneIdentityHoweverItIsSpelled) {
+    struct Row {
+        const char* x11;
+        const char* wayland;
+        const char* identity;
+    };
+    const Row rows[] = {
+        {":72", "", ":72"},          {":72.0", "", ":72"},          {"unix:72.1", "", ":72"},
+        {"host:10.0", "", "host:10"}, {"[::1]:3", "", "[::1]:3"},   {":0", "wayland-0", ":0"},
+        {"", "wayland-1", "wayland-1"},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(DisplayIdentity(row.x11, row.wayland), row.identity) << row.x11;
+    }
+}
