@@ -44,6 +44,7 @@
 #include <algorithm>
 #include <exception>
 #include <utility>
+#include <vector>
 
 namespace tavolin {
 
@@ -308,6 +309,7 @@ void TFrmMain::LoadSettings(const std::string& categoryName) {
     PlaceAtCorner(s.WinPos);
     ApplyInfoVisibility();
     if (m_layout.window.top < 0 || m_layout.window.left < 0) PlaceAtCorner(0);
+    KeepOnScreen();
     tlbMemo->setIcon(OptIcon(QFile::exists(QStringLiteral("Memo.txt")) ? 13 : 14));
     m_panel->SettingsLoaded();
 }
@@ -789,6 +791,17 @@ void TFrmMain::PlaceAtCorner(int pos) {
     if (pos == 0) s.WinPos = placed.winPos;
     m_core->SaveSettings();
     tlbPos->setIcon(OptIcon(s.WinPos + 14));
+}
+
+void TFrmMain::KeepOnScreen() {
+    std::vector<layout::Rect> areas;
+    for (const QScreen* s : QGuiApplication::screens()) areas.push_back(ToRect(s->availableGeometry()));
+    const layout::Rect now = Geometry();
+    const layout::Rect kept = layout::KeepOnScreen(now, areas);
+    if (kept == now) return;
+    m_layout.window = kept;
+    move(kept.left, kept.top);
+    m_core->SaveSettings();
 }
 
 void TFrmMain::FollowWorkArea() {

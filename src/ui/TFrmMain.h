@@ -76,6 +76,8 @@ public:
     void FrmShow();
     // The work area of the screen the window is on.
     QRect WorkArea() const;
+    // Brings a window that is mostly off every screen back into the nearest work area.
+    void KeepOnScreen();
     // Puts a window that still sits in its corner back into the corner of the work area now.
     void FollowWorkArea();
     bool IsActiveLook() const { return m_layout.titleActive; }

@@ -383,6 +383,15 @@ private slots:
         QCOMPARE(w->geometry().bottomRight(), work.bottomRight());
     }
 
+    void aWindowSavedOffScreenStartsOnIt() {
+        WriteCp932(Path(QStringLiteral("tavolin.ini")),
+                   "[Window]\r\nTop=30000\r\nLeft=30000\r\nWinPos=5\r\n");
+        auto w = Make();
+        const QRect work = w->WorkArea();
+        QVERIFY2(work.contains(w->geometry()), "the whole window is in the work area");
+        QCOMPARE(IniInteger("Left"), w->x());
+    }
+
     void doubleClickCarriesTheWindowClockwise() {
         auto w = MakeActive();
         QVERIFY(w);

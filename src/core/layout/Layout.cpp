@@ -1,5 +1,6 @@
 #include "core/layout/Layout.h"
 
+#include <algorithm>
 #include <initializer_list>
 #include <utility>
 
@@ -308,6 +309,38 @@ ActivationResult AppDeactivate(const WindowLayout& layout, const LayoutFlags& fl
 
 bool TaskbarEntryVisible(bool taskBar, bool taskBarLast, bool active, bool alwaysOnTop) {
     return taskBar && (!taskBarLast || (!active && !alwaysOnTop));
+}
+
+Rect KeepOnScreen(const Rect& window, const std::vector<Rect>& workAreas) {
+    if (workAreas.empty() || window.width <= 0 || window.height <= 0) return window;
+    const auto overlap = [](int a0, int a1, int b0, int b1) {
+        return std::max(0, std::min(a1, b1) - std::max(a0, b0));
+    };
+    const auto distance = [](int v, int lo, int hi) {
+        return v < lo ? lo - v : (v > hi ? v - hi : 0);
+    };
+    const long long whole = static_cast<long long>(window.width) * window.height;
+    const Rect* nearest = nullptr;
+    long long nearestDistance = 0;
+    const int cx = window.left + window.width / 2;
+    const int cy = window.top + window.height / 2;
+    long long shown = 0; // work areas of different screens do not overlap
+    for (const Rect& area : workAreas) {
+        shown +=
+            static_cast<long long>(overlap(window.left, window.Right(), area.left, area.Right())) *
+            overlap(window.top, window.Bottom(), area.top, area.Bottom());
+        const long long dx = distance(cx, area.left, area.Right());
+        const long long dy = distance(cy, area.top, area.Bottom());
+        if (nearest == nullptr || dx * dx + dy * dy < nearestDistance) {
+            nearest = &area;
+            nearestDistance = dx * dx + dy * dy;
+        }
+    }
+    if (shown * 4 >= whole * 3) return window;
+    Rect moved = window;
+    moved.left = std::max(nearest->left, std::min(window.left, nearest->Right() - window.width));
+    moved.top = std::max(nearest->top, std::min(window.top, nearest->Bottom() - window.height));
+    return moved;
 }
 
 CornerPlacement PlaceAtCorner(const Rect& window, const Rect& workArea, int pos) {

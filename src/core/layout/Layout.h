@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstddef>
+#include <vector>
 
 namespace tavolin::layout {
 
@@ -154,6 +155,12 @@ struct CornerPlacement {
     int winPos = 5;
 };
 CornerPlacement PlaceAtCorner(const Rect& window, const Rect& workArea, int pos);
+
+// A window restored from the settings that shows less than three quarters of itself in the
+// work areas of all screens together (a screen that has gone, a hand-edited position) is
+// moved wholly into the work area nearest to it, its top-left corner first when it is larger;
+// otherwise it stays where it is.
+Rect KeepOnScreen(const Rect& window, const std::vector<Rect>& workAreas);
 
 // Docking while the window is dragged with Ctrl held: the proposed rectangle moved against
 // the edge of the work area that the cursor is nearest to within its quadrant. Without Ctrl

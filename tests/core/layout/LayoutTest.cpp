@@ -355,6 +355,27 @@ TEST(PlaceAtCorner, WindowAsLargeAsTheWorkAreaStopsAfterFourTries) {
     EXPECT_LE(p.winPos, 4);
 }
 
+TEST(KeepOnScreen, AWindowMostlyOffEveryScreenComesWhollyIntoTheNearestWorkArea) {
+    // Two screens side by side, a panel at the top of the first.
+    const std::vector<Rect> areas = {{0, 24, 1280, 776}, {1280, 0, 1024, 768}};
+    struct Row {
+        const char* name;
+        Rect window, expected;
+    };
+    const Row rows[] = {
+        {"inside", {100, 100, 384, 136}, {100, 100, 384, 136}},
+        {"three quarters in stays", {1280 - 288, 100, 384, 136}, {1280 - 288, 100, 384, 136}},
+        {"across both screens stays", {1100, 100, 384, 136}, {1100, 100, 384, 136}},
+        {"far off beyond the second", {30000, 30000, 38, 13}, {2304 - 38, 768 - 13, 38, 13}},
+        {"above the first, under its panel", {200, -120, 384, 136}, {200, 24, 384, 136}},
+        {"off to the left", {-500, 300, 384, 136}, {0, 300, 384, 136}},
+        {"larger than the work area", {-2000, -50, 1400, 900}, {0, 24, 1400, 900}},
+        {"over two screens, 61% on", {1100, 700, 384, 136}, {1280, 632, 384, 136}},
+    };
+    for (const Row& row : rows) EXPECT_EQ(KeepOnScreen(row.window, areas), row.expected) << row.name;
+    EXPECT_EQ(KeepOnScreen({30000, 0, 10, 10}, {}), (Rect{30000, 0, 10, 10}));
+}
+
 TEST(SnapWhileMoving, WithoutCtrlTheWindowMovesFreely) {
     const Rect proposed{123, 45, 200, 100};
     EXPECT_EQ(SnapWhileMoving(proposed, {130, 50}, {0, 0, 1280, 800}, false), proposed);
