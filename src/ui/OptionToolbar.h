@@ -51,6 +51,7 @@ private:
     void acHelpExecute();
     void acHelpCExecute();
     void acVerExecute();
+    void OpenAuxWindow(int mode);
     void acFrmStyleExecute();
     void acIcoSizeExecute();
     void acIcoCaptionExecute();
