@@ -15,6 +15,12 @@
 #include <QSysInfo>
 #include <QTimer>
 
+// The logo frames live in a static library, whose resources are only registered when asked
+// for by name.
+static void InitAboutResources() {
+    Q_INIT_RESOURCE(about);
+}
+
 namespace tavolin {
 
 namespace {
@@ -31,8 +37,10 @@ QString MailAddress() {
 
 TAboutBox::TAboutBox(Platform& platform, QWidget* owner)
     : QDialog(owner), m_ui(std::make_unique<Ui::TAboutBox>()), m_platform(platform) {
+    InitAboutResources();
     m_ui->setupUi(this);
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(size());
     m_ui->lblFor->setText(QSysInfo::kernelType() == QStringLiteral("winnt")
                               ? QStringLiteral("for Windows")

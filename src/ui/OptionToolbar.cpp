@@ -123,9 +123,9 @@ void OptionToolbar::CreateActions() {
         {QStringLiteral("acIcoCaption"), [this] { acIcoCaptionExecute(); }},
         {QStringLiteral("acPos"), [this] { acPosExecute(); }},
         {QStringLiteral("acSet"), [this] { NotYetAvailable("オプション設定"); }},
-        {QStringLiteral("acAdr"), [this] { OpenAuxWindow(static_cast<int>(auxwindow::Mode::Adr)); }},
-        {QStringLiteral("acCal"), [this] { OpenAuxWindow(static_cast<int>(auxwindow::Mode::Cal)); }},
-        {QStringLiteral("acMem"), [this] { OpenAuxWindow(static_cast<int>(auxwindow::Mode::Mem)); }},
+        {QStringLiteral("acAdr"), [this] { OpenAuxWindow(auxwindow::Mode::Adr); }},
+        {QStringLiteral("acCal"), [this] { OpenAuxWindow(auxwindow::Mode::Cal); }},
+        {QStringLiteral("acMem"), [this] { OpenAuxWindow(auxwindow::Mode::Mem); }},
         {QStringLiteral("acSmall"), [this] { acSmallExecute(false); }},
         {QStringLiteral("acSmallNot"), [this] { acSmallExecute(true); }},
         {QStringLiteral("acRecentClr"), [this] { acRecentClrExecute(); }},
@@ -299,11 +299,10 @@ void OptionToolbar::acVerExecute() {
     box->show();
 }
 
-void OptionToolbar::OpenAuxWindow(int mode) {
+void OptionToolbar::OpenAuxWindow(auxwindow::Mode mode) {
     // acAdrExecute, acCalExecute, acMemExecute: the window of the mode, modally.
     m_window.AppDeactivate();
-    TFrmAdr::Open(m_platform, m_window.Core().Files(), static_cast<auxwindow::Mode>(mode),
-                  &m_window);
+    TFrmAdr::Open(m_platform, m_window.Core().Files(), mode, &m_window);
     m_window.AppActivate();
     m_window.setFocus();
     m_window.ShowMemoPicture();

@@ -26,6 +26,8 @@
 #include <QTextCharFormat>
 #include <QWindow>
 
+#include <algorithm>
+
 namespace tavolin {
 
 using auxwindow::Mode;
@@ -62,8 +64,8 @@ QColor ColourSetting(const std::string& text, const std::string& fallback) {
 } // namespace
 
 TFrmAdr::TFrmAdr(Platform& platform, const DataFiles& files, Mode mode, QWidget* owner)
-    : QDialog(owner), m_ui(std::make_unique<Ui::TFrmAdr>()), m_platform(platform),
-      m_view(this), m_files(files), m_mode(mode) {
+    : QDialog(owner), m_ui(std::make_unique<Ui::TFrmAdr>()), m_platform(platform), m_view(this),
+      m_files(files), m_mode(mode) {
     m_ui->setupUi(this);
     setObjectName(QStringLiteral("TFrmAdr"));
     // No caption bar: a frame with a sizing border only.
@@ -77,7 +79,8 @@ TFrmAdr::TFrmAdr(Platform& platform, const DataFiles& files, Mode mode, QWidget*
     m_ui->pnlAdr->installEventFilter(this);
     m_ui->lblAdr->installEventFilter(this);
     m_ui->cmbAdr->installEventFilter(this);
-    if (QLineEdit* edit = m_ui->cmbAdr->lineEdit()) edit->installEventFilter(this);
+    if (QLineEdit* edit = m_ui->cmbAdr->lineEdit())
+        edit->installEventFilter(this);
     // The session ends with the window open: keep what it holds.
     connect(qApp, &QGuiApplication::commitDataRequest, this,
             [this](QSessionManager&) { FrmClose(); });
@@ -146,7 +149,8 @@ void TFrmAdr::FrmCreate() {
         ApplyMemoLook(s);
         std::string error;
         m_memo.emplace(m_platform, MemoPath(m_platform, m_files), OldMemoPath(m_platform), error);
-        if (!error.empty()) ShowMessageBox(m_view, error, MsgKind::Error, msg_buttons::kOk);
+        if (!error.empty())
+            ShowMessageBox(m_view, error, MsgKind::Error, msg_buttons::kOk);
         m_ui->mem->setPlainText(Q(m_memo->Text()));
         m_ui->mem->setFocus();
         break;
@@ -178,11 +182,11 @@ void TFrmAdr::FrmCreate() {
 
     const QPoint cursor = QCursor::pos();
     QScreen* screen = QGuiApplication::screenAt(cursor);
-    if (screen == nullptr) screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr)
+        screen = QGuiApplication::primaryScreen();
     const QRect a = screen->availableGeometry();
-    const layout::Rect r = auxwindow::OpeningRect(m_mode, s, cursor.x(), cursor.y(),
-                                                  {a.left(), a.top(), a.width(), a.height()},
-                                                  fitted);
+    const layout::Rect r = auxwindow::OpeningRect(
+        m_mode, s, cursor.x(), cursor.y(), {a.left(), a.top(), a.width(), a.height()}, fitted);
     setGeometry(r.left, r.top, r.width, r.height);
 }
 
@@ -215,7 +219,11 @@ void TFrmAdr::resizeEvent(QResizeEvent* event) {
         m_ui->pnlAdr->resize(panelWidth, m_ui->pnlAdr->height());
         exit->move(panelWidth + 2, exit->y());
         help->move(exit->x() + exit->width() + 2, help->y());
-        m_ui->cmbAdr->setGeometry(45, m_ui->cmbAdr->y(), panelWidth - 48,
+        // 45 leaves room for the caption in the narrow font it was measured with; a wider
+        // font moves the box right so that the caption stays whole.
+        const int left = std::max(45, m_ui->lblAdr->x() + m_ui->lblAdr->sizeHint().width() + 3);
+        m_ui->lblAdr->resize(left - m_ui->lblAdr->x() - 3, m_ui->lblAdr->height());
+        m_ui->cmbAdr->setGeometry(left, m_ui->cmbAdr->y(), panelWidth - left - 3,
                                   m_ui->cmbAdr->height());
         break;
     }
@@ -245,7 +253,8 @@ bool TFrmAdr::FrmClose() {
         }
     }
     ProfileFile ini(m_files.ini);
-    if (m_mode == Mode::Adr) m_history.Write(ini, m_ui->cmbAdr->currentText().toStdString());
+    if (m_mode == Mode::Adr)
+        m_history.Write(ini, m_ui->cmbAdr->currentText().toStdString());
     const QRect g = geometry();
     auxwindow::WriteGeometry(ini, m_mode, layout::Rect{g.left(), g.top(), g.width(), g.height()});
     if (!ini.Save(m_platform, error)) {
@@ -260,7 +269,8 @@ void TFrmAdr::done(int result) {
     if (!m_closed) {
         // A memo that could not be written keeps the window open, so that its text is not
         // lost with it.
-        if (!FrmClose() && m_mode == Mode::Mem) return;
+        if (!FrmClose() && m_mode == Mode::Mem)
+            return;
         m_closed = true;
     }
     QDialog::done(result);
@@ -272,15 +282,18 @@ void TFrmAdr::ShowHistory() {
     QComboBox* cmb = m_ui->cmbAdr;
     const QString text = cmb->currentText();
     cmb->clear();
-    for (const std::string& entry : m_history.Entries()) cmb->addItem(Q(entry));
+    for (const std::string& entry : m_history.Entries())
+        cmb->addItem(Q(entry));
     cmb->setEditText(text);
 }
 
 bool TFrmAdr::cmbAdrKeyPress() {
     const std::string text = m_ui->cmbAdr->currentText().toStdString();
-    if (text.empty()) return false;
+    if (text.empty())
+        return false;
     const auxwindow::AddressAction action = auxwindow::ClassifyAddress(text, m_platform);
-    if (action == auxwindow::AddressAction::None) return true;
+    if (action == auxwindow::AddressAction::None)
+        return true;
     {
         BusyCursor busy(m_view);
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
@@ -307,8 +320,10 @@ bool TFrmAdr::cmbAdrKeyPress() {
 
 void TFrmAdr::DropFileTarget1Drop() {
     const std::vector<std::string>& files = DropFileTarget1.Files();
-    if (files.empty()) return;
-    for (const std::string& path : files) m_history.Insert(path);
+    if (files.empty())
+        return;
+    for (const std::string& path : files)
+        m_history.Insert(path);
     ShowHistory();
     m_ui->cmbAdr->setEditText(Q(m_history.Entries().front()));
     raise();
@@ -371,16 +386,19 @@ void TFrmAdr::keyReleaseEvent(QKeyEvent* event) {
 }
 
 bool TFrmAdr::FrmMouseDown(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton) return false;
+    if (event->button() != Qt::LeftButton)
+        return false;
     // The window system moves the window as by its caption; where it cannot, we do.
-    if (windowHandle() != nullptr && windowHandle()->startSystemMove()) return true;
+    if (windowHandle() != nullptr && windowHandle()->startSystemMove())
+        return true;
     m_dragging = true;
     m_dragOffset = event->globalPosition().toPoint() - frameGeometry().topLeft();
     return true;
 }
 
 void TFrmAdr::mousePressEvent(QMouseEvent* event) {
-    if (!FrmMouseDown(event)) QDialog::mousePressEvent(event);
+    if (!FrmMouseDown(event))
+        QDialog::mousePressEvent(event);
 }
 
 void TFrmAdr::mouseMoveEvent(QMouseEvent* event) {

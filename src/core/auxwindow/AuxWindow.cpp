@@ -28,15 +28,18 @@ bool EqualNoCase(std::string_view a, std::string_view b) {
 std::optional<int> ReadOptional(const ProfileFile& ini, const std::string& section,
                                 const char* key) {
     const int value = ini.ReadInteger(section, key, kMissing);
-    if (value == kMissing) return std::nullopt;
+    if (value == kMissing)
+        return std::nullopt;
     return value;
 }
 
 // One coordinate kept inside [low, high): the far edge first, then the near one, so that a
 // window larger than the work area keeps its top-left corner on screen.
 int KeepInside(int start, int extent, int low, int high) {
-    if (start + extent > high) start = high - extent;
-    if (start < low) start = low;
+    if (start + extent > high)
+        start = high - extent;
+    if (start < low)
+        start = low;
     return start;
 }
 
@@ -57,45 +60,53 @@ const char* SectionOf(Mode mode) {
 // --- the address bar ---------------------------------------------------------------------
 
 bool IsInternetAddress(const std::string& text) {
-    static constexpr std::array<std::string_view, 6> kPrefixes = {
-        "http://", "ftp://", "telnet://", "www.", "web.", "mailto:"};
+    static constexpr std::array<std::string_view, 6> kPrefixes = {"http://", "ftp://", "telnet://",
+                                                                  "www.",    "web.",   "mailto:"};
     return std::any_of(kPrefixes.begin(), kPrefixes.end(),
                        [&](std::string_view p) { return text.starts_with(p); });
 }
 
 std::string AddressToOpen(const std::string& text) {
-    if (text.starts_with("www.") || text.starts_with("web.")) return "http://" + text;
+    if (text.starts_with("www.") || text.starts_with("web."))
+        return "http://" + text;
     return text;
 }
 
 AddressAction ClassifyAddress(const std::string& text, const Platform& platform) {
-    if (text.empty()) return AddressAction::None;
-    if (IsInternetAddress(text)) return AddressAction::OpenAddress;
+    if (text.empty())
+        return AddressAction::None;
+    if (IsInternetAddress(text))
+        return AddressAction::OpenAddress;
     const FileAttributes attributes = platform.Attributes(text);
-    if (!attributes.exists) return AddressAction::None;
+    if (!attributes.exists)
+        return AddressAction::None;
     return attributes.directory ? AddressAction::ShowFolder : AddressAction::LaunchFile;
 }
 
 void AddressHistory::Insert(const std::string& text) {
     const auto same = std::find_if(m_entries.begin(), m_entries.end(),
                                    [&](const std::string& e) { return EqualNoCase(e, text); });
-    if (same != m_entries.end()) m_entries.erase(same);
+    if (same != m_entries.end())
+        m_entries.erase(same);
     m_entries.insert(m_entries.begin(), text);
-    if (m_entries.size() > kMaxEntries) m_entries.resize(kMaxEntries);
+    if (m_entries.size() > kMaxEntries)
+        m_entries.resize(kMaxEntries);
 }
 
 AddressHistory AddressHistory::Read(const ProfileFile& ini) {
     AddressHistory history;
     for (std::size_t i = 0; i < kMaxEntries; ++i) {
         std::string value = ini.ReadString(kAddressSection, std::to_string(i), "");
-        if (!value.empty()) history.m_entries.push_back(std::move(value));
+        if (!value.empty())
+            history.m_entries.push_back(std::move(value));
     }
     return history;
 }
 
 void AddressHistory::Write(ProfileFile& ini, const std::string& top) const {
     ini.EraseSection(kAddressSection);
-    if (!top.empty()) ini.WriteString(kAddressSection, "Top", top);
+    if (!top.empty())
+        ini.WriteString(kAddressSection, "Top", top);
     for (std::size_t i = 0; i < m_entries.size(); ++i)
         ini.WriteString(kAddressSection, std::to_string(i), m_entries[i]);
 }
@@ -138,7 +149,8 @@ layout::Rect OpeningRect(Mode mode, const ModeSettings& s, int cursorX, int curs
             break;
         }
     }
-    if (mode == Mode::Adr) r.height = kAdrHeight;
+    if (mode == Mode::Adr)
+        r.height = kAdrHeight;
     if (mode == Mode::Mem) {
         r.width = std::max(r.width, kMemMinSize);
         r.height = std::max(r.height, kMemMinSize);
@@ -169,7 +181,8 @@ bool MemoHoldsText(const std::string& text) {
 std::string MemoPath(const DataFiles& files, PathStyle style) {
     const std::string_view separators = style == PathStyle::Windows ? "\\/" : "/";
     const auto cut = files.ini.find_last_of(separators);
-    if (cut == std::string::npos) return "Memo.txt";
+    if (cut == std::string::npos)
+        return "Memo.txt";
     return files.ini.substr(0, cut + 1) + "Memo.txt";
 }
 
@@ -201,32 +214,37 @@ MemoFile::MemoFile(Platform& platform, std::string path, const std::string& oldP
         if (bytes && m_platform.ReplaceFile(m_path, *bytes, error)) {
             Remove(oldPath, error);
         } else {
-            if (!bytes) error = oldPath + " を読み込めません。";
+            if (!bytes)
+                error = oldPath + " を読み込めません。";
             m_path = oldPath;
         }
     }
     if (const std::optional<text::TextDocument> doc = text::ReadTextFile(m_path)) {
         m_encoding = doc->encoding;
         for (std::size_t i = 0; i < doc->lines.size(); ++i) {
-            if (i > 0) m_text += '\n';
+            if (i > 0)
+                m_text += '\n';
             m_text += doc->lines[i];
         }
     }
 }
 
 bool MemoFile::Save(const std::string& text, std::string& error) {
-    if (!MemoHoldsText(text)) return !Exists(m_path) || Remove(m_path, error);
+    if (!MemoHoldsText(text))
+        return !Exists(m_path) || Remove(m_path, error);
     std::vector<std::string> lines;
     std::size_t start = 0;
     for (;;) {
         const auto end = text.find('\n', start);
         lines.push_back(text.substr(start, end == std::string::npos ? end : end - start));
-        if (end == std::string::npos) break;
+        if (end == std::string::npos)
+            break;
         start = end + 1;
     }
     text::Encoding chosen = m_encoding;
     const std::string bytes = text::EncodeText(lines, m_encoding, &chosen);
-    if (!m_platform.ReplaceFile(m_path, bytes, error)) return false;
+    if (!m_platform.ReplaceFile(m_path, bytes, error))
+        return false;
     m_encoding = chosen;
     return true;
 }

@@ -110,8 +110,7 @@ public:
     // folder). A memo found only at the old place is moved to the new one (copied, then
     // removed) so that it is never read from two places. False, with `error`, when the move
     // failed; the memo is then read from the old place and stays there.
-    MemoFile(Platform& platform, std::string path, const std::string& oldPath,
-             std::string& error);
+    MemoFile(Platform& platform, std::string path, const std::string& oldPath, std::string& error);
 
     // The text, lines joined by "\n" (a missing file is empty).
     const std::string& Text() const { return m_text; }

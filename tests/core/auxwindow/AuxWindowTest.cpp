@@ -61,7 +61,8 @@ TEST(AuxWindow, HistoryKeepsThirtyDistinctEntriesNewestFirst) {
     EXPECT_EQ(h.Entries()[1], "http://b.example");
 
     AddressHistory full;
-    for (int i = 1; i <= 31; ++i) full.Insert("e" + std::to_string(i));
+    for (int i = 1; i <= 31; ++i)
+        full.Insert("e" + std::to_string(i));
     ASSERT_EQ(full.Entries().size(), 30u);
     EXPECT_EQ(full.Entries().front(), "e31");
     EXPECT_EQ(full.Entries().back(), "e2"); // the oldest fell out
@@ -70,7 +71,8 @@ TEST(AuxWindow, HistoryKeepsThirtyDistinctEntriesNewestFirst) {
 TEST(AuxWindow, HistoryRoundTripsThroughTheAddressSection) {
     TempDir dir;
     const std::string ini = dir.Write("t.ini", "[Address]\r\nTop=old\r\n3=z\r\n0=x\r\n1=\r\n"
-                                               "[Adr]\r\nWidth=500\r\n").string();
+                                               "[Adr]\r\nWidth=500\r\n")
+                                .string();
     FakePlatform platform;
     ProfileFile file(ini);
     AddressHistory h = AddressHistory::Read(file);
@@ -180,8 +182,8 @@ TEST(AuxWindow, MemoReadsAndWritesBackItsOwnEncodingLosslessly) {
     FakePlatform platform;
     const struct {
         const char* name;
-        std::string bytes;   // on disk
-        std::string text;    // in the memo
+        std::string bytes; // on disk
+        std::string text;  // in the memo
     } rows[] = {
         {"code page 932 with a 0x5C trail byte", "\x83\x5C\x83\x74\x83\x67\r\nb\r\n",
          "\xE3\x82\xBD\xE3\x83\x95\xE3\x83\x88\nb"},
@@ -204,7 +206,8 @@ TEST(AuxWindow, MemoReadsAndWritesBackItsOwnEncodingLosslessly) {
     std::string error;
     MemoFile memo(platform, path, "", error);
     ASSERT_TRUE(memo.Save("a\n\xF0\x9F\x98\x80", error)) << error;
-    EXPECT_EQ(ReadAll(path), "\xEF\xBB\xBF" "a\r\n\xF0\x9F\x98\x80\r\n");
+    EXPECT_EQ(ReadAll(path), "\xEF\xBB\xBF"
+                             "a\r\n\xF0\x9F\x98\x80\r\n");
 }
 
 TEST(AuxWindow, MemoInTheOldPlaceMovesBesideTheDataFilesOnce) {
@@ -237,9 +240,9 @@ TEST(AuxWindow, MemoInTheOldPlaceMovesBesideTheDataFilesOnce) {
 }
 
 TEST(AuxWindow, MemoPathLiesBesideTheSettingsFile) {
-    EXPECT_EQ(MemoPath(DataFiles{"/opt/t/tavolin.txt", "/opt/t/tavolin.ini", "", ""},
-                       PathStyle::Posix),
-              "/opt/t/Memo.txt");
+    EXPECT_EQ(
+        MemoPath(DataFiles{"/opt/t/tavolin.txt", "/opt/t/tavolin.ini", "", ""}, PathStyle::Posix),
+        "/opt/t/Memo.txt");
     EXPECT_EQ(MemoPath(DataFiles{"", "C:\\T\\Tavolin.ini", "", ""}, PathStyle::Windows),
               "C:\\T\\Memo.txt");
 }
