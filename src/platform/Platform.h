@@ -167,6 +167,10 @@ public:
     virtual int OpenWithArguments(const std::string& path,
                                   const std::vector<std::string>& arguments,
                                   const std::string& workingFolder) = 0;
+    // Opens an internet address ("http://...", "mailto:...") with the desktop's default
+    // handler for its scheme; nothing typed is ever given to a shell. A shell result code:
+    // 31 when no handler is registered, 2 when the text has no scheme.
+    virtual int OpenAddress(const std::string& address) = 0;
     // The file manager: a folder, a folder with one item selected, the computer view and
     // the recycle bin. False when nothing could be shown.
     virtual bool ShowFolder(const std::string& folder) = 0;

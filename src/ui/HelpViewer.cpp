@@ -182,6 +182,12 @@ void HelpViewer::ShowContext(int context) {
     Present();
 }
 
+void HelpViewer::ShowDocument(const QString& path) {
+    m_context = -1;
+    m_browser->setSource(QUrl::fromLocalFile(path), QTextDocument::MarkdownResource);
+    Present();
+}
+
 void HelpViewer::ShowContents() {
     ShowContext(kHelpContents);
 }

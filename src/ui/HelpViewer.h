@@ -23,6 +23,8 @@ public:
     // Shows the page of a help context (the contents page for an unknown number).
     void ShowContext(int context);
     void ShowContents();
+    // Shows a document of the program that is no help page (the README beside it).
+    void ShowDocument(const QString& path);
     // Shows the topic finder with the cursor in its search box.
     void ShowTopicFinder();
 

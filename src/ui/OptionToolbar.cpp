@@ -6,7 +6,9 @@
 #include "core/helpers/MessageBox.h"
 #include "platform/Platform.h"
 #include "ui/HelpViewer.h"
+#include "ui/AboutBox.h"
 #include "ui/OptIcons.h"
+#include "ui/TFrmAdr.h"
 #include "ui/TFrmMain.h"
 
 #include <QAction>
@@ -121,9 +123,9 @@ void OptionToolbar::CreateActions() {
         {QStringLiteral("acIcoCaption"), [this] { acIcoCaptionExecute(); }},
         {QStringLiteral("acPos"), [this] { acPosExecute(); }},
         {QStringLiteral("acSet"), [this] { NotYetAvailable("オプション設定"); }},
-        {QStringLiteral("acAdr"), [this] { NotYetAvailable("アドレスバー"); }},
-        {QStringLiteral("acCal"), [this] { NotYetAvailable("カレンダー"); }},
-        {QStringLiteral("acMem"), [this] { NotYetAvailable("メモ"); }},
+        {QStringLiteral("acAdr"), [this] { OpenAuxWindow(auxwindow::Mode::Adr); }},
+        {QStringLiteral("acCal"), [this] { OpenAuxWindow(auxwindow::Mode::Cal); }},
+        {QStringLiteral("acMem"), [this] { OpenAuxWindow(auxwindow::Mode::Mem); }},
         {QStringLiteral("acSmall"), [this] { acSmallExecute(false); }},
         {QStringLiteral("acSmallNot"), [this] { acSmallExecute(true); }},
         {QStringLiteral("acRecentClr"), [this] { acRecentClrExecute(); }},
@@ -274,15 +276,10 @@ void OptionToolbar::acVerExecute() {
     // takes over again when the box closes or the launcher is activated, whichever is first.
     m_window.HoldActivation(true);
     m_window.AppDeactivate();
-    auto* box =
-        new QMessageBox(QMessageBox::Information, QStringLiteral("バージョン情報"),
-                        QStringLiteral("Tavolin %1\nデスクトップのアプリケーションランチャー")
-                            .arg(QCoreApplication::applicationVersion()),
-                        QMessageBox::Ok, &m_window);
-    box->setObjectName(QStringLiteral("AboutBox"));
+    auto* box = new TAboutBox(m_platform, &m_window);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::NonModal);
-    QPointer<QMessageBox> guard(box);
+    QPointer<TAboutBox> guard(box);
     auto finished = std::make_shared<bool>(false);
     auto done = [this, guard, finished] {
         if (*finished)
@@ -300,6 +297,15 @@ void OptionToolbar::acVerExecute() {
             done();
     });
     box->show();
+}
+
+void OptionToolbar::OpenAuxWindow(auxwindow::Mode mode) {
+    // acAdrExecute, acCalExecute, acMemExecute: the window of the mode, modally.
+    m_window.AppDeactivate();
+    TFrmAdr::Open(m_platform, m_window.Core().Files(), mode, &m_window);
+    m_window.AppActivate();
+    m_window.setFocus();
+    m_window.ShowMemoPicture();
 }
 
 void OptionToolbar::acFrmStyleExecute() {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/auxwindow/AuxWindow.h"
+
 #include <QHash>
 #include <QString>
 #include <QWidget>
@@ -51,6 +53,7 @@ private:
     void acHelpExecute();
     void acHelpCExecute();
     void acVerExecute();
+    void OpenAuxWindow(auxwindow::Mode mode);
     void acFrmStyleExecute();
     void acIcoSizeExecute();
     void acIcoCaptionExecute();

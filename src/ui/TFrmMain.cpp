@@ -13,6 +13,7 @@
 #include "ui/OptIcons.h"
 #include "ui/OptionToolbar.h"
 #include "ui/TFrmCategoryEdit.h"
+#include "ui/TFrmAdr.h"
 #include "ui/TFrmRef.h"
 #include "ui/UpDown.h"
 
@@ -310,11 +311,19 @@ void TFrmMain::LoadSettings(const std::string& categoryName) {
     ApplyInfoVisibility();
     if (m_layout.window.top < 0 || m_layout.window.left < 0) PlaceAtCorner(0);
     KeepOnScreen();
-    tlbMemo->setIcon(OptIcon(QFile::exists(QStringLiteral("Memo.txt")) ? 13 : 14));
+    ShowMemoPicture();
     m_panel->SettingsLoaded();
 }
 
+void TFrmMain::ShowMemoPicture() {
+    const bool memo = auxwindow::MemoExists(TFrmAdr::MemoPath(m_platform, m_core->Files()),
+                                            TFrmAdr::OldMemoPath(m_platform));
+    tlbMemo->setIcon(OptIcon(memo ? 13 : 14));
+}
+
 void TFrmMain::closeEvent(QCloseEvent* event) {
+    // Closing with the auxiliary window open (the session ends): it keeps its memo first.
+    if (TFrmAdr* aux = TFrmAdr::Current()) aux->close();
     delete m_dropAdapter; // no drop reaches a window that has saved its page
     m_dropAdapter = nullptr;
     // A batch still counting is dropped: closing never deletes.

@@ -89,6 +89,8 @@ public:
     void UpdateToggleButtons();
     // The launch buttons again after a change of icon size or captions.
     void ButtonLookChanged();
+    // The memo button's picture: whether there is a memo.
+    void ShowMemoPicture();
     // While held, the window's look does not follow the application's activation.
     void HoldActivation(bool held);
 

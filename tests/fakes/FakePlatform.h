@@ -51,6 +51,7 @@ public:
     std::vector<OpenCall> opens;
     std::set<std::string> programs; // paths IsProgram answers true for
     std::vector<std::string> shownFolders, shownItems;
+    std::vector<std::string> openedAddresses;
     int computerShown = 0, recycleBinShown = 0;
     std::vector<std::pair<std::vector<std::string>, DeleteMode>> deletes;
     std::vector<std::string> replacedFiles;
@@ -144,6 +145,10 @@ public:
     int OpenWithArguments(const std::string& path, const std::vector<std::string>& arguments,
                           const std::string& workingFolder) override {
         opens.push_back({path, {}, workingFolder, arguments});
+        return openResult;
+    }
+    int OpenAddress(const std::string& address) override {
+        openedAddresses.push_back(address);
         return openResult;
     }
     // The scripted programs, and on Windows-style paths any ".exe".

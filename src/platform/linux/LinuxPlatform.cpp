@@ -258,6 +258,10 @@ int LinuxPlatform::OpenWithArguments(const std::string& path,
     return OpenPath(*this, path, arguments, workingFolder, 0);
 }
 
+int LinuxPlatform::OpenAddress(const std::string& address) {
+    return OpenUri(address);
+}
+
 bool LinuxPlatform::IsProgram(const std::string& path) const {
     // What Open starts as a program: an executable file, or an application's .desktop entry.
     if (IsExecutableProgram(path)) return true;

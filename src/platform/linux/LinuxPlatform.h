@@ -51,6 +51,7 @@ public:
     bool EndSession(SessionEnd how) override;
     bool MinimizeAll(bool undo) override;
     bool SetTaskbarEntry(NativeWindow window, bool visible) override;
+    int OpenAddress(const std::string& address) override;
     int OpenWithArguments(const std::string& path, const std::vector<std::string>& arguments,
                           const std::string& workingFolder) override;
     std::optional<ScreenPoint> WindowOrigin(NativeWindow window) const override;

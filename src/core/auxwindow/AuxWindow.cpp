@@ -1,0 +1,256 @@
+#include "core/auxwindow/AuxWindow.h"
+
+#include "core/settings/ProfileFile.h"
+#include "platform/Platform.h"
+
+#include <algorithm>
+#include <array>
+#include <climits>
+#include <string_view>
+#include <system_error>
+
+namespace tavolin::auxwindow {
+
+namespace {
+
+constexpr const char* kAddressSection = "Address";
+constexpr int kMissing = INT_MIN;
+
+bool EqualNoCase(std::string_view a, std::string_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        const auto lower = [](char c) {
+            return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+        };
+        return lower(x) == lower(y);
+    });
+}
+
+std::optional<int> ReadOptional(const ProfileFile& ini, const std::string& section,
+                                const char* key) {
+    const int value = ini.ReadInteger(section, key, kMissing);
+    if (value == kMissing)
+        return std::nullopt;
+    return value;
+}
+
+// One coordinate kept inside [low, high): the far edge first, then the near one, so that a
+// window larger than the work area keeps its top-left corner on screen.
+int KeepInside(int start, int extent, int low, int high) {
+    if (start + extent > high)
+        start = high - extent;
+    if (start < low)
+        start = low;
+    return start;
+}
+
+} // namespace
+
+const char* SectionOf(Mode mode) {
+    switch (mode) {
+    case Mode::Adr:
+        return "Adr";
+    case Mode::Cal:
+        return "Cal";
+    case Mode::Mem:
+        return "Mem";
+    }
+    return "Adr";
+}
+
+// --- the address bar ---------------------------------------------------------------------
+
+bool IsInternetAddress(const std::string& text) {
+    static constexpr std::array<std::string_view, 6> kPrefixes = {"http://", "ftp://", "telnet://",
+                                                                  "www.",    "web.",   "mailto:"};
+    return std::any_of(kPrefixes.begin(), kPrefixes.end(),
+                       [&](std::string_view p) { return text.starts_with(p); });
+}
+
+std::string AddressToOpen(const std::string& text) {
+    if (text.starts_with("www.") || text.starts_with("web."))
+        return "http://" + text;
+    return text;
+}
+
+AddressAction ClassifyAddress(const std::string& text, const Platform& platform) {
+    if (text.empty())
+        return AddressAction::None;
+    if (IsInternetAddress(text))
+        return AddressAction::OpenAddress;
+    const FileAttributes attributes = platform.Attributes(text);
+    if (!attributes.exists)
+        return AddressAction::None;
+    return attributes.directory ? AddressAction::ShowFolder : AddressAction::LaunchFile;
+}
+
+void AddressHistory::Insert(const std::string& text) {
+    const auto same = std::find_if(m_entries.begin(), m_entries.end(),
+                                   [&](const std::string& e) { return EqualNoCase(e, text); });
+    if (same != m_entries.end())
+        m_entries.erase(same);
+    m_entries.insert(m_entries.begin(), text);
+    if (m_entries.size() > kMaxEntries)
+        m_entries.resize(kMaxEntries);
+}
+
+AddressHistory AddressHistory::Read(const ProfileFile& ini) {
+    AddressHistory history;
+    for (std::size_t i = 0; i < kMaxEntries; ++i) {
+        std::string value = ini.ReadString(kAddressSection, std::to_string(i), "");
+        if (!value.empty())
+            history.m_entries.push_back(std::move(value));
+    }
+    return history;
+}
+
+void AddressHistory::Write(ProfileFile& ini, const std::string& top) const {
+    ini.EraseSection(kAddressSection);
+    if (!top.empty())
+        ini.WriteString(kAddressSection, "Top", top);
+    for (std::size_t i = 0; i < m_entries.size(); ++i)
+        ini.WriteString(kAddressSection, std::to_string(i), m_entries[i]);
+}
+
+// --- size and place ----------------------------------------------------------------------
+
+ModeSettings ReadModeSettings(const ProfileFile& ini, Mode mode) {
+    const std::string section = SectionOf(mode);
+    ModeSettings s;
+    s.sectionExists = ini.HasSection(section);
+    s.height = ini.ReadInteger(section, "Height", s.height);
+    s.width = ini.ReadInteger(section, "Width", s.width);
+    s.top = ReadOptional(ini, section, "Top");
+    s.left = ReadOptional(ini, section, "Left");
+    s.position = ini.ReadInteger(section, "Position", s.position);
+    if (mode == Mode::Mem) {
+        s.hBar = ini.ReadInteger(section, "HBar", 0) != 0;
+        s.vBar = ini.ReadInteger(section, "VBar", 0) != 0;
+        s.color = ini.ReadString(section, "Color", s.color);
+        s.fontColor = ini.ReadString(section, "FontColor", s.fontColor);
+    }
+    return s;
+}
+
+layout::Rect OpeningRect(Mode mode, const ModeSettings& s, int cursorX, int cursorY,
+                         const layout::Rect& workArea, Size fitted) {
+    layout::Rect r{0, 0, s.width, s.height};
+    if (!s.sectionExists) {
+        switch (mode) {
+        case Mode::Cal:
+            r.width = fitted.width;
+            r.height = fitted.height;
+            break;
+        case Mode::Mem:
+            r.width = 350;
+            r.height = 150;
+            break;
+        case Mode::Adr:
+            r.width = 450;
+            break;
+        }
+    }
+    if (mode == Mode::Adr)
+        r.height = kAdrHeight;
+    if (mode == Mode::Mem) {
+        r.width = std::max(r.width, kMemMinSize);
+        r.height = std::max(r.height, kMemMinSize);
+    }
+    r.top = KeepInside(cursorY - 3, r.height, workArea.top, workArea.top + workArea.height);
+    r.left = KeepInside(cursorX - 3, r.width, workArea.left, workArea.left + workArea.width);
+    if (s.position == 0) {
+        r.top = s.top.value_or(r.top);
+        r.left = s.left.value_or(r.left);
+    }
+    return r;
+}
+
+void WriteGeometry(ProfileFile& ini, Mode mode, const layout::Rect& window) {
+    const std::string section = SectionOf(mode);
+    ini.WriteInteger(section, "Height", window.height);
+    ini.WriteInteger(section, "Width", window.width);
+    ini.WriteInteger(section, "Top", window.top);
+    ini.WriteInteger(section, "Left", window.left);
+}
+
+// --- the memo ----------------------------------------------------------------------------
+
+bool MemoHoldsText(const std::string& text) {
+    return text.find_first_not_of("\r\n ") != std::string::npos;
+}
+
+std::string MemoPath(const DataFiles& files, PathStyle style) {
+    const std::string_view separators = style == PathStyle::Windows ? "\\/" : "/";
+    const auto cut = files.ini.find_last_of(separators);
+    if (cut == std::string::npos)
+        return "Memo.txt";
+    return files.ini.substr(0, cut + 1) + "Memo.txt";
+}
+
+namespace {
+
+bool Exists(const std::string& path) {
+    std::error_code ec;
+    return std::filesystem::exists(text::FsPath(path), ec);
+}
+
+bool Remove(const std::string& path, std::string& error) {
+    std::error_code ec;
+    std::filesystem::remove(text::FsPath(path), ec);
+    if (ec) {
+        error = path + " を削除できません: " + ec.message();
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+MemoFile::MemoFile(Platform& platform, std::string path, const std::string& oldPath,
+                   std::string& error)
+    : m_platform(platform), m_path(std::move(path)) {
+    if (!oldPath.empty() && !Exists(m_path) && Exists(oldPath)) {
+        // Copy, then remove: a failure on the way leaves the memo at the old place, whole.
+        const std::optional<std::string> bytes = text::ReadFileBytes(oldPath);
+        if (bytes && m_platform.ReplaceFile(m_path, *bytes, error)) {
+            Remove(oldPath, error);
+        } else {
+            if (!bytes)
+                error = oldPath + " を読み込めません。";
+            m_path = oldPath;
+        }
+    }
+    if (const std::optional<text::TextDocument> doc = text::ReadTextFile(m_path)) {
+        m_encoding = doc->encoding;
+        for (std::size_t i = 0; i < doc->lines.size(); ++i) {
+            if (i > 0)
+                m_text += '\n';
+            m_text += doc->lines[i];
+        }
+    }
+}
+
+bool MemoFile::Save(const std::string& text, std::string& error) {
+    if (!MemoHoldsText(text))
+        return !Exists(m_path) || Remove(m_path, error);
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (;;) {
+        const auto end = text.find('\n', start);
+        lines.push_back(text.substr(start, end == std::string::npos ? end : end - start));
+        if (end == std::string::npos)
+            break;
+        start = end + 1;
+    }
+    text::Encoding chosen = m_encoding;
+    const std::string bytes = text::EncodeText(lines, m_encoding, &chosen);
+    if (!m_platform.ReplaceFile(m_path, bytes, error))
+        return false;
+    m_encoding = chosen;
+    return true;
+}
+
+bool MemoExists(const std::string& path, const std::string& oldPath) {
+    return Exists(path) || (!oldPath.empty() && Exists(oldPath));
+}
+
+} // namespace tavolin::auxwindow

@@ -1,0 +1,136 @@
+#pragma once
+
+#include "core/layout/Layout.h"
+#include "core/path/PathStyle.h"
+#include "core/settings/Settings.h"
+#include "core/text/TextFile.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tavolin {
+
+class Platform;
+class ProfileFile;
+
+namespace auxwindow {
+
+// The three faces of the auxiliary window. The mode's name is also its settings section.
+enum class Mode { Adr, Cal, Mem };
+const char* SectionOf(Mode mode);
+
+// --- the address bar ---------------------------------------------------------------------
+
+// The texts that count as internet addresses: they begin with one of the six prefixes,
+// compared with case ("www." is an address, "WWW." is not).
+bool IsInternetAddress(const std::string& text);
+// The address as it is handed to the desktop: the prefixes without a scheme ("www.",
+// "web.") get "http://" in front, so that the desktop knows which handler to ask.
+std::string AddressToOpen(const std::string& text);
+
+// What Enter in the address bar does with a text.
+enum class AddressAction {
+    None,        // empty, or names nothing that exists
+    OpenAddress, // an internet address: the desktop's handler for its scheme
+    ShowFolder,  // an existing folder: the file manager with the folder selected
+    LaunchFile,  // an existing file: opened like a button
+};
+AddressAction ClassifyAddress(const std::string& text, const Platform& platform);
+
+// The address history: at most 30 entries, newest first, no two equal without regard to
+// letter case.
+class AddressHistory {
+public:
+    static constexpr std::size_t kMaxEntries = 30;
+
+    // Puts the text on top: an entry equal to it without regard to case moves there (and
+    // takes the new spelling), otherwise it is inserted; the 31st entry falls out.
+    void Insert(const std::string& text);
+    const std::vector<std::string>& Entries() const { return m_entries; }
+
+    // [Address] 0 .. 29 in key order, empty values left out.
+    static AddressHistory Read(const ProfileFile& ini);
+    // Replaces [Address] with Top (when not empty) and the entries under 0, 1, ...
+    void Write(ProfileFile& ini, const std::string& top) const;
+
+private:
+    std::vector<std::string> m_entries;
+};
+
+// --- size and place ----------------------------------------------------------------------
+
+// The address bar is one panel high: its height is fixed.
+inline constexpr int kAdrHeight = 24 + 8;
+inline constexpr int kMemMinSize = 50;
+
+// A mode's section as the window reads it when it opens.
+struct ModeSettings {
+    bool sectionExists = false;
+    int height = 300;
+    int width = 300;
+    std::optional<int> top, left; // as stored; the cursor-based place stands in when missing
+    int position = 1;             // 0 the last place, 1 at the cursor
+    // The memo's look.
+    bool hBar = false;
+    bool vBar = false;
+    std::string color = "$E1FFFF";
+    std::string fontColor = "clBlack";
+};
+ModeSettings ReadModeSettings(const ProfileFile& ini, Mode mode);
+
+struct Size {
+    int width = 0;
+    int height = 0;
+};
+
+// Where the window opens: the size of the last close (or the first sizes of a mode without
+// a section: the calendar fitted to itself, the memo 350 x 150, the address bar 450 wide),
+// at the cursor kept inside the work area, or at the last place when Position is 0.
+// `fitted` is the calendar's own size.
+layout::Rect OpeningRect(Mode mode, const ModeSettings& s, int cursorX, int cursorY,
+                         const layout::Rect& workArea, Size fitted);
+
+// Writes the window's geometry into the mode's section.
+void WriteGeometry(ProfileFile& ini, Mode mode, const layout::Rect& window);
+
+// --- the memo ----------------------------------------------------------------------------
+
+// Whether a memo holds anything worth keeping: a character other than CR, LF and the
+// half-width space (a tab or a full-width space counts).
+bool MemoHoldsText(const std::string& text);
+
+// "Memo.txt" beside the data and settings files.
+std::string MemoPath(const DataFiles& files, PathStyle style);
+
+// The memo file: its text and the encoding it is written back in.
+class MemoFile {
+public:
+    // `path` is where the memo lives; `oldPath` where older versions kept it (the current
+    // folder). A memo found only at the old place is moved to the new one (copied, then
+    // removed) so that it is never read from two places. False, with `error`, when the move
+    // failed; the memo is then read from the old place and stays there.
+    MemoFile(Platform& platform, std::string path, const std::string& oldPath, std::string& error);
+
+    // The text, lines joined by "\n" (a missing file is empty).
+    const std::string& Text() const { return m_text; }
+    const std::string& Path() const { return m_path; }
+
+    // Keeps the text: written atomically in the encoding it was read in when it holds text;
+    // the file deleted when it holds only blanks and line breaks. False, with `error`, when
+    // the file could not be written or deleted.
+    bool Save(const std::string& text, std::string& error);
+
+private:
+    Platform& m_platform;
+    std::string m_path;
+    std::string m_text;
+    text::Encoding m_encoding = text::Encoding::Cp932;
+};
+
+// Whether there is a memo to show (for the toolbar's memo picture): beside the data files,
+// or still at the old place.
+bool MemoExists(const std::string& path, const std::string& oldPath);
+
+} // namespace auxwindow
+} // namespace tavolin

@@ -1,0 +1,183 @@
+#include "ui/TFrmAdr.h"
+
+#include "core/settings/ProfileFile.h"
+#include "fakes/FakePlatform.h"
+#include "ui/OptIcons.h"
+#include "ui/TFrmMain.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCalendarWidget>
+#include <QComboBox>
+#include <QDir>
+#include <QDropEvent>
+#include <QFile>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QToolButton>
+#include <QtTest>
+
+#include <memory>
+
+using namespace tavolin;
+using tavolin::auxwindow::Mode;
+using tavolin::testing::FakePlatform;
+
+class TFrmAdrTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_oldCurrent;
+    FakePlatform m_platform;
+    DataFiles m_files;
+
+    QString Path(const QString& name) const { return m_dir->filePath(name); }
+    QByteArray Read(const QString& name) const {
+        QFile f(Path(name));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    }
+    std::string Ini(const char* section, const char* key) const {
+        return ProfileFile(m_files.ini).ReadString(section, key, "<none>");
+    }
+    std::unique_ptr<TFrmAdr> Open(Mode mode) {
+        auto w = std::make_unique<TFrmAdr>(m_platform, m_files, mode, nullptr);
+        w->show();
+        return w;
+    }
+
+private slots:
+    void initTestCase() { InstallIconFallback(); }
+
+    void init() {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QDir(m_dir->path()).mkpath(QStringLiteral("data"));
+        QDir(m_dir->path()).mkpath(QStringLiteral("cwd"));
+        m_oldCurrent = QDir::currentPath();
+        QDir::setCurrent(Path(QStringLiteral("cwd")));
+        m_platform = FakePlatform{};
+        const auto p = [this](const char* n) {
+            return Path(QStringLiteral("data/") + QLatin1String(n)).toStdString();
+        };
+        m_files = DataFiles{p("t.txt"), p("t.ini"), p("t.tmp"), p("t.tmp2")};
+    }
+    void cleanup() { QDir::setCurrent(m_oldCurrent); }
+
+    void memoIsKeptBesideTheDataFilesAndGoesWhenBlank() {
+        // An older version's memo in the current folder moves beside the data files.
+        QFile old(Path(QStringLiteral("cwd/Memo.txt")));
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("\x83\x81\x83\x82\r\n"); // "メモ" in code page 932
+        old.close();
+        {
+            auto w = Open(Mode::Mem);
+            auto* mem = w->findChild<QPlainTextEdit*>(QStringLiteral("mem"));
+            QCOMPARE(mem->toPlainText(), QStringLiteral("メモ"));
+            QCOMPARE(w->size(), QSize(350, 150)); // the first opening
+            QVERIFY(!QFile::exists(Path(QStringLiteral("cwd/Memo.txt"))));
+            mem->moveCursor(QTextCursor::End);
+            QTest::keyClick(mem, Qt::Key_Return);
+            QTest::keyClicks(mem, QStringLiteral("abc"));
+            w->resize(400, 200);
+            QTest::keyClick(w.get(), Qt::Key_Escape);
+            QVERIFY(!w->isVisible());
+        }
+        QCOMPARE(Read(QStringLiteral("data/Memo.txt")), QByteArray("\x83\x81\x83\x82\r\nabc\r\n"));
+        QCOMPARE(Ini("Mem", "Width"), std::string("400"));
+        QCOMPARE(Ini("Mem", "Height"), std::string("200"));
+
+        auto w = Open(Mode::Mem);
+        QCOMPARE(w->size(), QSize(400, 200)); // the size of the last close
+        auto* mem = w->findChild<QPlainTextEdit*>(QStringLiteral("mem"));
+        mem->setPlainText(QStringLiteral("  \n\n "));
+        QTest::mouseClick(w->findChild<QPushButton*>(QStringLiteral("btnExit")), Qt::LeftButton);
+        QVERIFY(!QFile::exists(Path(QStringLiteral("data/Memo.txt"))));
+    }
+
+    void addressBarOpensAddressesAndKeepsItsHistory() {
+        QFile ini(Path(QStringLiteral("data/t.ini")));
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.write("[Address]\r\nTop=typed\r\n0=http://old.example/\r\n");
+        ini.close();
+        auto w = Open(Mode::Adr);
+        auto* cmb = w->findChild<QComboBox*>(QStringLiteral("cmbAdr"));
+        QCOMPARE(cmb->currentText(), QStringLiteral("typed"));
+        QCOMPARE(cmb->count(), 1);
+        QCOMPARE(w->width(), 450);
+        const int height = w->height();
+        w->resize(500, height + 100);
+        QCOMPARE(w->height(), height); // fixed
+
+        cmb->setEditText(QStringLiteral("www.example.com"));
+        QTest::keyClick(cmb->lineEdit(), Qt::Key_Return);
+        QCOMPARE(m_platform.openedAddresses, std::vector<std::string>{"http://www.example.com"});
+        QVERIFY(w->isVisible()); // Enter opens, it does not close
+
+        // Files dropped on the bar go into the box and the history, and open nothing.
+        const QString a = Path(QStringLiteral("data/a.txt"));
+        const QString b = Path(QStringLiteral("data/b.txt"));
+        QFile(a).open(QIODevice::WriteOnly);
+        QFile(b).open(QIODevice::WriteOnly);
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(a), QUrl::fromLocalFile(b)});
+        const QPoint at = cmb->mapTo(w.get(), cmb->rect().center());
+        const auto actions = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
+        QDragEnterEvent enter(at, actions, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(w.get(), &enter);
+        QDragMoveEvent move(at, actions, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(w.get(), &move);
+        QCOMPARE(move.dropAction(), Qt::LinkAction);
+        QDropEvent drop(QPointF(at), actions, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(w.get(), &drop);
+        QCOMPARE(cmb->currentText(), b);
+        QVERIFY(m_platform.opens.empty());
+
+        QTest::keyClick(w.get(), Qt::Key_Escape);
+        QCOMPARE(Ini("Address", "Top"), b.toStdString());
+        QCOMPARE(Ini("Address", "0"), b.toStdString());
+        QCOMPARE(Ini("Address", "1"), a.toStdString());
+        QCOMPARE(Ini("Address", "2"), std::string("www.example.com")); // as typed
+        QCOMPARE(Ini("Address", "3"), std::string("http://old.example/"));
+        QCOMPARE(Ini("Adr", "Width"), std::string("500"));
+    }
+
+    void calendarShowsTodayAndMovesByMonths() {
+        auto w = Open(Mode::Cal);
+        auto* mc = w->findChild<QCalendarWidget*>(QStringLiteral("mc"));
+        QVERIFY(mc->isVisible());
+        QVERIFY(!w->findChild<QPlainTextEdit*>(QStringLiteral("mem"))->isVisible());
+        QCOMPARE(mc->selectedDate(), QDate::currentDate());
+        QCOMPARE(mc->locale().language(), QLocale::Japanese);
+        auto* exit = w->findChild<QPushButton*>(QStringLiteral("btnExit"));
+        exit->setFocus();
+        QTest::keyRelease(exit, Qt::Key_Down);
+        QCOMPARE(mc->selectedDate(), QDate::currentDate().addMonths(12));
+        exit->click();
+        QVERIFY(Ini("Cal", "Height") != "<none>");
+        QCOMPARE(Ini("Address", "Top"), std::string("<none>")); // only the address bar writes it
+    }
+
+    void memoOpenedFromTheToolbarIsKeptWhenTheLauncherCloses() {
+        TFrmMain window(m_platform, m_files);
+        window.show();
+        auto* tlbMemo = window.findChild<QToolButton*>(QStringLiteral("tlbMemo"));
+        const qint64 noMemo = tlbMemo->icon().cacheKey();
+        // The session ends while the memo is open: the launcher's close path keeps it.
+        QTimer::singleShot(50, [&window] {
+            TFrmAdr* aux = TFrmAdr::Current();
+            QVERIFY(aux != nullptr && aux->isVisible());
+            aux->findChild<QPlainTextEdit*>(QStringLiteral("mem"))
+                ->setPlainText(QStringLiteral("keep me"));
+            window.close();
+        });
+        window.findChild<QAction*>(QStringLiteral("acMem"))->trigger();
+        QCOMPARE(Read(QStringLiteral("data/Memo.txt")), QByteArray("keep me\r\n"));
+        QVERIFY(tlbMemo->icon().cacheKey() != noMemo); // the picture of a memo
+    }
+};
+
+QTEST_MAIN(TFrmAdrTest)
+#include "TFrmAdrTest.moc"
