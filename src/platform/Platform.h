@@ -129,6 +129,9 @@ public:
     // permission).
     virtual std::unique_ptr<FileReplacement> BeginReplaceFile(const std::string& path,
                                                               std::string& error) = 0;
+    // Removes what replacements of the file at `path` left behind when the program was
+    // killed while writing; never a file another running copy is writing.
+    virtual void RemoveStaleReplacements(const std::string& path) = 0;
     // Replaces the file at `path` with `bytes` in one go, as BeginReplaceFile does. On failure
     // the old file is untouched and `error` says why.
     bool ReplaceFile(const std::string& path, std::string_view bytes, std::string& error) {

@@ -269,6 +269,9 @@ void TFrmMain::FrmCreate() {
     for (const QChar c : kProductName) letters << QString(c);
     lblTitle->setText(letters.join(QLatin1Char('\n')));
 
+    // Temporary files of saves that a killed copy left behind.
+    m_platform.RemoveStaleReplacements(m_core->Files().txt);
+    m_platform.RemoveStaleReplacements(m_core->Files().ini);
     m_core->Store().MigrateIniCategories();
     // The processor figure is a difference between two readings: take the first one now.
     m_platform.ProcessorUsage();

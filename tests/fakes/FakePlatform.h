@@ -50,6 +50,7 @@ public:
 
     std::vector<OpenCall> opens;
     std::set<std::string> programs; // paths IsProgram answers true for
+    std::vector<std::string> cleanedReplacements;
     std::vector<std::string> shownFolders, shownItems;
     std::vector<std::string> openedAddresses;
     int computerShown = 0, recycleBinShown = 0;
@@ -141,6 +142,9 @@ public:
              const std::string& workingFolder) override {
         opens.push_back({path, parameters, workingFolder, {}});
         return openResult;
+    }
+    void RemoveStaleReplacements(const std::string& path) override {
+        cleanedReplacements.push_back(path);
     }
     int OpenWithArguments(const std::string& path, const std::vector<std::string>& arguments,
                           const std::string& workingFolder) override {

@@ -127,6 +127,9 @@ private slots:
         QVERIFY(!QFile::exists(Path(QStringLiteral("tavolin.txt"))));
         QCOMPARE(IniInteger("WinPos"), 1);
         QCOMPARE(IniInteger("TaRMode"), 1);
+        // Leftovers of killed saves beside both files are looked for once at start.
+        QCOMPARE(m_platform.cleanedReplacements,
+                 (std::vector<std::string>{m_files.txt, m_files.ini}));
         QCOMPARE(IniInteger("Left"), work.left());
 
         w->close();

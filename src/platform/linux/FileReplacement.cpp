@@ -1,12 +1,17 @@
 #include "platform/linux/FileReplacement.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <fstream>
 
 namespace tavolin::linuxdesktop {
@@ -121,20 +126,66 @@ private:
 
 } // namespace
 
+namespace {
+
+// The file a replacement of `path` writes: a symbolic link stays a link, and the file it
+// points to is replaced.
+std::string ReplacedFile(const std::string& path) {
+    struct stat entry {};
+    if (lstat(path.c_str(), &entry) == 0 && S_ISLNK(entry.st_mode)) {
+        std::unique_ptr<char, decltype(&std::free)> resolved(realpath(path.c_str(), nullptr),
+                                                             &std::free);
+        if (resolved) return resolved.get();
+    }
+    return path;
+}
+
+// The temporary files of a replacement are ".<name>.XXXXXX", cut so that they stay within
+// the 255 bytes a name may have.
+std::string TemporaryPrefix(const std::string& target) {
+    return "." + NameOf(target).substr(0, 240) + ".";
+}
+
+} // namespace
+
+int RemoveStaleReplacements(const std::string& path) {
+    const std::string target = ReplacedFile(path);
+    const std::string folder = ParentOf(target);
+    const std::string prefix = TemporaryPrefix(target);
+    DIR* dir = opendir(folder.c_str());
+    if (dir == nullptr) return 0;
+    int removed = 0;
+    const time_t now = time(nullptr);
+    while (const dirent* e = readdir(dir)) {
+        const std::string name = e->d_name;
+        if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0) {
+            continue;
+        }
+        const bool mkstempTail = std::all_of(name.begin() + static_cast<long>(prefix.size()),
+                                             name.end(), [](char c) {
+                                                 return std::isalnum(static_cast<unsigned char>(c));
+                                             });
+        const std::string full = (folder == "/" ? "" : folder) + "/" + name;
+        struct stat entry {};
+        // A fresh file may be one whose writer has not taken its lock yet.
+        if (!mkstempTail || lstat(full.c_str(), &entry) != 0 || !S_ISREG(entry.st_mode) ||
+            now - entry.st_mtime < kStaleAfterSeconds) {
+            continue;
+        }
+        const int fd = open(full.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) continue;
+        // A running copy holds the lock on what it is writing.
+        if (flock(fd, LOCK_EX | LOCK_NB) == 0 && unlink(full.c_str()) == 0) ++removed;
+        close(fd);
+    }
+    closedir(dir);
+    return removed;
+}
+
 std::unique_ptr<FileReplacement> BeginFileReplacement(const std::string& path,
                                                       std::optional<mode_t> mode,
                                                       std::string& error) {
-    std::string target = path;
-
-    // A symbolic link stays a link: the file it points to is replaced.
-    struct stat entry {};
-    if (lstat(target.c_str(), &entry) == 0 && S_ISLNK(entry.st_mode)) {
-        std::unique_ptr<char, decltype(&std::free)> resolved(realpath(target.c_str(), nullptr),
-                                                             &std::free);
-        if (resolved) {
-            target = resolved.get();
-        }
-    }
+    const std::string target = ReplacedFile(path);
 
     struct stat old {};
     bool exists = false;
@@ -160,14 +211,16 @@ std::unique_ptr<FileReplacement> BeginFileReplacement(const std::string& path,
     }
 
     const std::string folder = ParentOf(target);
-    // ".<name>.XXXXXX", cut so that it stays within the 255 bytes a name may have.
-    const std::string prefix = "." + NameOf(target).substr(0, 240) + ".";
-    std::string temporary = (folder == "/" ? "" : folder) + "/" + prefix + "XXXXXX";
+    std::string temporary =
+        (folder == "/" ? "" : folder) + "/" + TemporaryPrefix(target) + "XXXXXX";
     const int fd = mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0) {
         error = "Cannot save \"" + target + "\": " + ErrnoText(errno);
         return nullptr;
     }
+    // Held until the descriptor closes, so that no other copy takes it for a leftover.
+    const int locked = flock(fd, LOCK_EX | LOCK_NB);
+    static_cast<void>(locked);
     auto replacement = std::make_unique<LinuxFileReplacement>(fd, temporary, target, folder);
 
     // The new file gets the old one's owner and permissions; a new file gets what a plain

@@ -252,6 +252,10 @@ int LinuxPlatform::Open(const std::string& path, const std::string& parameters,
     return OpenPath(*this, path, SplitCommandLine(parameters), workingFolder, 0);
 }
 
+void LinuxPlatform::RemoveStaleReplacements(const std::string& path) {
+    linuxdesktop::RemoveStaleReplacements(FullPath(path));
+}
+
 int LinuxPlatform::OpenWithArguments(const std::string& path,
                                      const std::vector<std::string>& arguments,
                                      const std::string& workingFolder) {

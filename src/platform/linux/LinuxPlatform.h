@@ -52,6 +52,7 @@ public:
     bool MinimizeAll(bool undo) override;
     bool SetTaskbarEntry(NativeWindow window, bool visible) override;
     int OpenAddress(const std::string& address) override;
+    void RemoveStaleReplacements(const std::string& path) override;
     int OpenWithArguments(const std::string& path, const std::vector<std::string>& arguments,
                           const std::string& workingFolder) override;
     std::optional<ScreenPoint> WindowOrigin(NativeWindow window) const override;
