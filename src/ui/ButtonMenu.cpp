@@ -36,7 +36,7 @@ ButtonMenu::ButtonMenu(TFrmMain& window, Platform& platform, OptionToolbar& opti
     connect(Add(this, "N13", {}), &QAction::triggered, this,
             [this] { m_window.FExecute(Tag("N13")); });
     connect(Add(this, "N2", {}), &QAction::triggered, this,
-            [this] { NotYetAvailable("オプション設定"); });
+            [this] { m_window.OpenOptions(Tag("N2")); });
     QMenu* edit = addMenu(QString());
     edit->setObjectName(QStringLiteral("N14menu"));
     m_items.insert(QStringLiteral("N14"), edit->menuAction());

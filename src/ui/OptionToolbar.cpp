@@ -120,7 +120,7 @@ void OptionToolbar::CreateActions() {
         {QStringLiteral("acIcoSize"), [this] { acIcoSizeExecute(); }},
         {QStringLiteral("acIcoCaption"), [this] { acIcoCaptionExecute(); }},
         {QStringLiteral("acPos"), [this] { acPosExecute(); }},
-        {QStringLiteral("acSet"), [this] { NotYetAvailable("オプション設定"); }},
+        {QStringLiteral("acSet"), [this] { m_window.OpenOptions(0); }},
         {QStringLiteral("acAdr"), [this] { NotYetAvailable("アドレスバー"); }},
         {QStringLiteral("acCal"), [this] { NotYetAvailable("カレンダー"); }},
         {QStringLiteral("acMem"), [this] { NotYetAvailable("メモ"); }},

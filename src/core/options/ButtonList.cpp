@@ -135,8 +135,10 @@ int ButtonList::FindButtonRow(const std::string& category, const std::string& pa
 }
 
 SetOutcome ButtonList::Set(const ButtonBoxes& boxes, int selectedRow, int* rowOut) {
-    if (rowOut != nullptr) *rowOut = -1;
-    if (boxes.category.empty() || boxes.page.empty()) return SetOutcome::Stopped;
+    if (rowOut != nullptr)
+        *rowOut = -1;
+    if (boxes.category.empty() || boxes.page.empty())
+        return SetOutcome::Stopped;
     if (!boxes.folder.empty() && !CheckPath(m_view, m_platform, boxes.folder)) {
         return SetOutcome::MissingFolder;
     }
@@ -163,10 +165,12 @@ SetOutcome ButtonList::Set(const ButtonBoxes& boxes, int selectedRow, int* rowOu
         row.file = boxes.file;
         row.changed = true;
         row.raw.clear();
-        if (rowOut != nullptr) *rowOut = found;
+        if (rowOut != nullptr)
+            *rowOut = found;
         return SetOutcome::Replaced;
     }
-    if (boxes.folder.empty()) return SetOutcome::Unchanged;
+    if (boxes.folder.empty())
+        return SetOutcome::Unchanged;
 
     ButtonRow row;
     row.category = boxes.category;
@@ -183,7 +187,8 @@ SetOutcome ButtonList::Set(const ButtonBoxes& boxes, int selectedRow, int* rowOu
             after = FindButtonRow(boxes.category, boxes.page, std::to_string(n));
         }
     }
-    if (after < 0) after = FindButtonRow(boxes.category, kCategoryMark, kCategoryMark);
+    if (after < 0)
+        after = FindButtonRow(boxes.category, kCategoryMark, kCategoryMark);
     std::size_t at = m_rows.size();
     if (after >= 0) {
         at = static_cast<std::size_t>(after) + 1;
@@ -191,12 +196,14 @@ SetOutcome ButtonList::Set(const ButtonBoxes& boxes, int selectedRow, int* rowOu
         at = static_cast<std::size_t>(selectedRow);
     }
     m_rows.insert(m_rows.begin() + static_cast<std::ptrdiff_t>(at), std::move(row));
-    if (rowOut != nullptr) *rowOut = static_cast<int>(at);
+    if (rowOut != nullptr)
+        *rowOut = static_cast<int>(at);
     return SetOutcome::Inserted;
 }
 
 std::string ButtonList::Compose(const ButtonRow& row) const {
-    if (row.IsCategory()) return "[" + row.category + "]";
+    if (row.IsCategory())
+        return "[" + row.category + "]";
     return row.page + ":" + row.number + "=" +
            EncodeButtonValue(row.folder, row.file, row.title, m_style);
 }
@@ -221,7 +228,8 @@ bool ButtonList::Save() {
     if (ok) {
         std::string out;
         out.reserve(kWriteChunk + 4096);
-        if (output == Encoding::Utf8Bom) out += text::kUtf8Bom;
+        if (output == Encoding::Utf8Bom)
+            out += text::kUtf8Bom;
         const auto raw = [&](const std::string& line) {
             if (transcode) {
                 out += *text::EncodeLine(text::DecodeLine(line, m_encoding), output);
@@ -234,9 +242,11 @@ bool ButtonList::Save() {
                 out.clear();
             }
         };
-        for (const auto& line : m_preamble) raw(line);
+        for (const auto& line : m_preamble)
+            raw(line);
         for (const auto& row : m_rows) {
-            for (const auto& line : row.before) raw(line);
+            for (const auto& line : row.before)
+                raw(line);
             if (row.changed) {
                 out += *text::EncodeLine(Compose(row), output);
                 out += "\r\n";
@@ -244,7 +254,8 @@ bool ButtonList::Save() {
                 raw(row.raw);
             }
         }
-        for (const auto& line : m_trailer) raw(line);
+        for (const auto& line : m_trailer)
+            raw(line);
         replacement->Write(out);
         ok = replacement->Commit(error);
     }
@@ -277,7 +288,8 @@ void ShowButtonEntry(ButtonBoxes& boxes, const std::string& value, const Platfor
     boxes.title.clear();
     boxes.folder.clear();
     boxes.file.clear();
-    if (value.empty()) return;
+    if (value.empty())
+        return;
     boxes.title = TitlePart(value, platform.Style());
     boxes.folder = FolderOf(value, platform);
     boxes.file = FileNameOf(value, platform);
@@ -314,18 +326,19 @@ void ShowNumber(ButtonBoxes& boxes, const ButtonList& list, const Platform& plat
 
 bool HasPendingEdit(ButtonBoxes& boxes, const ButtonList& list) {
     TrimButtonEdits(boxes);
-    if (boxes.folder.empty() || boxes.category.empty() || boxes.page.empty()) return false;
+    if (boxes.folder.empty() || boxes.category.empty() || boxes.page.empty())
+        return false;
     const int found = list.FindButtonRow(boxes.category, boxes.page, boxes.number);
-    if (found < 0) return true;
+    if (found < 0)
+        return true;
     const ButtonRow& row = list.Rows()[static_cast<std::size_t>(found)];
     return row.title != boxes.title || row.folder != boxes.folder || row.file != boxes.file;
 }
 
 bool AskPendingEdit(View& view, bool& apply) {
-    const MsgResult answer =
-        ShowMessageBox(view, "ボタン内容が変更されています。反映(セット)しますか？",
-                       MsgKind::Information,
-                       msg_buttons::kYes | msg_buttons::kNo | msg_buttons::kCancel);
+    const MsgResult answer = ShowMessageBox(
+        view, "ボタン内容が変更されています。反映(セット)しますか？", MsgKind::Information,
+        msg_buttons::kYes | msg_buttons::kNo | msg_buttons::kCancel);
     apply = answer == MsgResult::Yes;
     return answer != MsgResult::Cancel;
 }

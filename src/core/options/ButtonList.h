@@ -49,7 +49,7 @@ enum class SetOutcome {
     MissingFile,   // refused: the file does not exist (focus the file box)
     Replaced,
     Removed,
-    Unchanged,     // no row and no folder
+    Unchanged, // no row and no folder
     Inserted,
 };
 
@@ -120,10 +120,13 @@ bool AskPendingEdit(View& view, bool& apply);
 
 template <typename Apply>
 bool ConfirmPendingEdit(ButtonBoxes& boxes, const ButtonList& list, View& view, Apply apply) {
-    if (!HasPendingEdit(boxes, list)) return true;
+    if (!HasPendingEdit(boxes, list))
+        return true;
     bool doApply = false;
-    if (!AskPendingEdit(view, doApply)) return false;
-    if (doApply) apply();
+    if (!AskPendingEdit(view, doApply))
+        return false;
+    if (doApply)
+        apply();
     return true;
 }
 

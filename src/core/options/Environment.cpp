@@ -20,7 +20,7 @@ const std::string kAdr = "Adr";
 const std::string kCal = "Cal";
 
 constexpr std::array<const char*, 20> kIntervalLabels{
-    "0.1秒", "0.2秒", "0.3秒", "0.5秒", "0.75秒", "1秒", "1.5秒", "2秒", "3秒", "5秒",
+    "0.1秒", "0.2秒", "0.3秒", "0.5秒", "0.75秒", "1秒", "1.5秒", "2秒",  "3秒",  "5秒",
     "10秒",  "20秒",  "30秒",  "1分",   "2分",    "3分", "5分",   "10分", "20分", "30分"};
 
 Colour ColourOr(const std::string& text, const char* fallback) {
@@ -39,7 +39,8 @@ bool ReadBool(const ProfileFile& file, const std::string& section, const char* k
 
 void NumberBox::SetText(std::string value) {
     text = std::move(value);
-    if (const auto number = ToInteger(text)) position = std::clamp(*number, 0, 100);
+    if (const auto number = ToInteger(text))
+        position = std::clamp(*number, 0, 100);
 }
 
 NumberBox NumberBox::Of(int value) {
@@ -55,12 +56,15 @@ Environment::Environment()
 
 void Environment::ChooseMode(DisplayMode mode) {
     Mode = mode;
-    if (mode == DisplayMode::Small) ShowTitle = false;
+    if (mode == DisplayMode::Small)
+        ShowTitle = false;
 }
 
 Environment LoadEnvironment(const ProfileFile& file, int winPos, std::string_view dateFontName) {
     Environment env;
-    const auto flag = [&](const char* key, bool value) { return ReadBool(file, kWindow, key, value); };
+    const auto flag = [&](const char* key, bool value) {
+        return ReadBool(file, kWindow, key, value);
+    };
     const auto number = [&](const char* key, int value) {
         return file.ReadInteger(kWindow, key, value);
     };
@@ -103,7 +107,8 @@ Environment LoadEnvironment(const ProfileFile& file, int winPos, std::string_vie
         {"TaRMode", DisplayMode::TaR},
     }};
     for (const auto& [key, mode] : modes) {
-        if (flag(key, mode == DisplayMode::Nomal)) env.ChooseMode(mode);
+        if (flag(key, mode == DisplayMode::Nomal))
+            env.ChooseMode(mode);
     }
     env.WinPos = winPos;
     env.BtnSize = flag("BtnSize", false);
@@ -125,7 +130,8 @@ Environment LoadEnvironment(const ProfileFile& file, int winPos, std::string_vie
 }
 
 bool CheckEnvironment(const Environment& env, View& view, std::string& focus) {
-    if (!env.ResWatch) return true;
+    if (!env.ResWatch)
+        return true;
     const auto refuse = [&](const char* message, const char* control) {
         ShowMessageBox(view, message, MsgKind::Warning, msg_buttons::kOkOnly);
         focus = control;
@@ -134,10 +140,14 @@ bool CheckEnvironment(const Environment& env, View& view, std::string& focus) {
     static constexpr const char* kRange = "値は0から100でなければいけません";
     const auto low = ToInteger(env.WatchLow.text);
     const auto high = ToInteger(env.WatchHigh.text);
-    if (!low) return refuse(kRange, "edtWatchLow");
-    if (!high) return refuse(kRange, "edtWatchHigh");
-    if (*low < 0 || *low > 100) return refuse(kRange, "edtWatchLow");
-    if (*high < 0 || *high > 100) return refuse(kRange, "edtWatchHigh");
+    if (!low)
+        return refuse(kRange, "edtWatchLow");
+    if (!high)
+        return refuse(kRange, "edtWatchHigh");
+    if (*low < 0 || *low > 100)
+        return refuse(kRange, "edtWatchLow");
+    if (*high < 0 || *high > 100)
+        return refuse(kRange, "edtWatchHigh");
     if (env.WatchLow.position >= env.WatchHigh.position) {
         return refuse("下限は上限より小さくして下さい", "edtWatchLow");
     }
@@ -148,8 +158,8 @@ bool CheckEnvironment(const Environment& env, View& view, std::string& focus) {
         met = env.ShowTitle && (mode == DisplayMode::Nomal || mode == DisplayMode::Title);
         break;
     case kWatchDate:
-        met = env.ShowDate && (mode == DisplayMode::Nomal || mode == DisplayMode::Time ||
-                               mode == DisplayMode::TaR);
+        met = env.ShowDate &&
+              (mode == DisplayMode::Nomal || mode == DisplayMode::Time || mode == DisplayMode::TaR);
         break;
     case kWatchResource:
         met = env.ShowRes && mode == DisplayMode::Nomal;
@@ -157,24 +167,30 @@ bool CheckEnvironment(const Environment& env, View& view, std::string& focus) {
     default:
         break;
     }
-    if (met) return true;
+    if (met)
+        return true;
     const MsgResult answer = ShowMessageBox(
         view,
         "この設定ではリソースが設定値を下回っても通知されない場合があります。よろしいですか？"
         "\r\n\r\n"
-        "通知方法が [タイトルバー点滅] の時は、Windowタイトル表示で「通常モード」か「タイトルモード」"
+        "通知方法が [タイトルバー点滅] "
+        "の時は、Windowタイトル表示で「通常モード」か「タイトルモード」"
         "\r\n"
-        "通知方法が [日付点滅] の時は、日付表示で「通常モード」 か「時計モード」か「時計+情報モード」"
+        "通知方法が [日付点滅] の時は、日付表示で「通常モード」 "
+        "か「時計モード」か「時計+情報モード」"
         "\r\n"
         "通知方法が [リソース枠点滅] の時は、リソース枠表示で「通常モード」\r\n",
         MsgKind::Information, msg_buttons::kYesNo);
-    if (answer == MsgResult::Yes) return true;
+    if (answer == MsgResult::Yes)
+        return true;
     focus = "cmbWatch";
     return false;
 }
 
 void WriteEnvironment(const Environment& env, ProfileFile& file) {
-    const auto flag = [&](const char* key, bool value) { file.WriteInteger(kWindow, key, value ? 1 : 0); };
+    const auto flag = [&](const char* key, bool value) {
+        file.WriteInteger(kWindow, key, value ? 1 : 0);
+    };
     const auto number = [&](const char* key, int value) { file.WriteInteger(kWindow, key, value); };
     flag("ShowRes", env.ShowRes);
     flag("ShowMem", env.ShowMem);
@@ -229,16 +245,28 @@ std::string IntervalCaption(int position) {
 const std::vector<ColourItem>& ColourTable() {
     static const std::vector<ColourItem> table = [] {
         constexpr std::array<std::pair<const char*, const char*>, 18> rows{{
-            {"黒", "clBlack"},          {"灰色(暗)", "clGray"},   {"茶色", "clMaroon"},
-            {"濃黄色", "clOlive"},      {"濃緑色", "clGreen"},    {"濃水色", "clTeal"},
-            {"濃青色", "clNavy"},       {"濃紫色", "clPurple"},   {"灰色(明)", "clSilver"},
-            {"赤", "clRed"},            {"黄", "clYellow"},       {"緑", "clLime"},
-            {"水色", "clAqua"},         {"青", "clBlue"},         {"紫色", "clFuchsia"},
-            {"白色", "clWhite"},        {"ボタン面の色", "clBtnFace"},
+            {"黒", "clBlack"},
+            {"灰色(暗)", "clGray"},
+            {"茶色", "clMaroon"},
+            {"濃黄色", "clOlive"},
+            {"濃緑色", "clGreen"},
+            {"濃水色", "clTeal"},
+            {"濃青色", "clNavy"},
+            {"濃紫色", "clPurple"},
+            {"灰色(明)", "clSilver"},
+            {"赤", "clRed"},
+            {"黄", "clYellow"},
+            {"緑", "clLime"},
+            {"水色", "clAqua"},
+            {"青", "clBlue"},
+            {"紫色", "clFuchsia"},
+            {"白色", "clWhite"},
+            {"ボタン面の色", "clBtnFace"},
             {"ボタンの文字の色", "clBtnText"},
         }};
         std::vector<ColourItem> items;
-        for (const auto& [text, name] : rows) items.push_back({text, ColourFromText(name)});
+        for (const auto& [text, name] : rows)
+            items.push_back({text, ColourFromText(name)});
         return items;
     }();
     return table;
@@ -263,14 +291,16 @@ std::vector<ColourItem> ColourList(const Colour& colour, int& selected) {
 
 int FindColour(const std::vector<ColourItem>& list, const Colour& colour) {
     for (std::size_t i = 0; i < list.size(); ++i) {
-        if (!list[i].other && list[i].colour == colour) return static_cast<int>(i);
+        if (!list[i].other && list[i].colour == colour)
+            return static_cast<int>(i);
     }
     return -1;
 }
 
 int AddCustomColour(std::vector<ColourItem>& list, const Colour& colour) {
     auto at = list.end();
-    if (!list.empty() && list.back().other) --at;
+    if (!list.empty() && list.back().other)
+        --at;
     at = list.insert(at, {CustomColourText(colour), colour});
     return static_cast<int>(at - list.begin());
 }

@@ -13,7 +13,9 @@
 namespace tavolin::options {
 namespace {
 
-std::string Sj(const std::string& utf8) { return *text::EncodeCp932(utf8); }
+std::string Sj(const std::string& utf8) {
+    return *text::EncodeCp932(utf8);
+}
 
 class ButtonListTest : public ::testing::Test {
 protected:
@@ -66,8 +68,7 @@ TEST_F(ButtonListTest, LoadListsCategoriesAndButtonsInFileOrder) {
     using Cols = std::vector<std::string>;
     ASSERT_EQ(rows.size(), 6u);
     EXPECT_EQ(Columns(rows[0]), (Cols{"ツール", "--", "--", "", "", ""}));
-    EXPECT_EQ(Columns(rows[1]),
-              (Cols{"ツール", "1", "1", "メモ帳", "C:\\WINDOWS", "NOTEPAD.EXE"}));
+    EXPECT_EQ(Columns(rows[1]), (Cols{"ツール", "1", "1", "メモ帳", "C:\\WINDOWS", "NOTEPAD.EXE"}));
     EXPECT_EQ(Columns(rows[2]), (Cols{"ツール", "1", "3", "grep.exe", "D:\\Tools", "grep.exe"}));
     EXPECT_EQ(Columns(rows[3]), (Cols{"ツール", "2", "1", "Windows", "C:\\WINDOWS", ""}));
     EXPECT_EQ(Columns(rows[4]), (Cols{"空", "--", "--", "", "", ""}));
@@ -95,21 +96,75 @@ TEST_F(ButtonListTest, SetReplacesRemovesInsertsOrRefuses) {
         ButtonBoxes boxes;
         int selected;
         SetOutcome outcome;
-        int row;                 // the row reported
-        std::size_t rows;        // rows afterwards
-        const char* message;     // the check's message, or ""
+        int row;             // the row reported
+        std::size_t rows;    // rows afterwards
+        const char* message; // the check's message, or ""
     };
     const Case cases[] = {
-        {"replace", {"ツール", "1", "3", "g", "D:\\Tools", "grep.exe"}, -1, SetOutcome::Replaced, 2, 6, ""},
-        {"clear the folder removes", {"ツール", "1", "3", "", "", ""}, -1, SetOutcome::Removed, -1, 5, ""},
-        {"no row, no folder", {"ツール", "1", "9", "", "", ""}, -1, SetOutcome::Unchanged, -1, 6, ""},
-        {"after the nearest lower number", {"ツール", "1", "7", "", "C:\\WINDOWS", ""}, -1, SetOutcome::Inserted, 3, 7, ""},
-        {"after number 1 of page 2", {"ツール", "2", "24", "", "C:\\WINDOWS", ""}, -1, SetOutcome::Inserted, 4, 7, ""},
-        {"after the category row", {"空", "5", "2", "", "C:\\WINDOWS", ""}, -1, SetOutcome::Inserted, 5, 7, ""},
-        {"before the selected row", {"新", "1", "1", "", "C:\\WINDOWS", ""}, 1, SetOutcome::Inserted, 1, 7, ""},
+        {"replace",
+         {"ツール", "1", "3", "g", "D:\\Tools", "grep.exe"},
+         -1,
+         SetOutcome::Replaced,
+         2,
+         6,
+         ""},
+        {"clear the folder removes",
+         {"ツール", "1", "3", "", "", ""},
+         -1,
+         SetOutcome::Removed,
+         -1,
+         5,
+         ""},
+        {"no row, no folder",
+         {"ツール", "1", "9", "", "", ""},
+         -1,
+         SetOutcome::Unchanged,
+         -1,
+         6,
+         ""},
+        {"after the nearest lower number",
+         {"ツール", "1", "7", "", "C:\\WINDOWS", ""},
+         -1,
+         SetOutcome::Inserted,
+         3,
+         7,
+         ""},
+        {"after number 1 of page 2",
+         {"ツール", "2", "24", "", "C:\\WINDOWS", ""},
+         -1,
+         SetOutcome::Inserted,
+         4,
+         7,
+         ""},
+        {"after the category row",
+         {"空", "5", "2", "", "C:\\WINDOWS", ""},
+         -1,
+         SetOutcome::Inserted,
+         5,
+         7,
+         ""},
+        {"before the selected row",
+         {"新", "1", "1", "", "C:\\WINDOWS", ""},
+         1,
+         SetOutcome::Inserted,
+         1,
+         7,
+         ""},
         {"at the end", {"新", "1", "1", "", "C:\\WINDOWS", ""}, -1, SetOutcome::Inserted, 6, 7, ""},
-        {"missing folder", {"ツール", "1", "3", "", "C:\\NONE", ""}, -1, SetOutcome::MissingFolder, -1, 6, "パスが存在しません。"},
-        {"missing file", {"ツール", "1", "3", "", "C:\\WINDOWS", "NONE.EXE"}, -1, SetOutcome::MissingFile, -1, 6, "ファイルが存在しません。"},
+        {"missing folder",
+         {"ツール", "1", "3", "", "C:\\NONE", ""},
+         -1,
+         SetOutcome::MissingFolder,
+         -1,
+         6,
+         "パスが存在しません。"},
+        {"missing file",
+         {"ツール", "1", "3", "", "C:\\WINDOWS", "NONE.EXE"},
+         -1,
+         SetOutcome::MissingFile,
+         -1,
+         6,
+         "ファイルが存在しません。"},
         {"empty page box", {"ツール", "", "3", "", "", ""}, -1, SetOutcome::Stopped, -1, 6, ""},
     };
     for (const auto& c : cases) {
@@ -122,9 +177,9 @@ TEST_F(ButtonListTest, SetReplacesRemovesInsertsOrRefuses) {
         EXPECT_EQ(list.Rows().size(), c.rows);
         if (row >= 0) {
             const auto& r = list.Rows()[static_cast<std::size_t>(row)];
-            EXPECT_EQ(Columns(r), (std::vector<std::string>{c.boxes.category, c.boxes.page,
-                                                            c.boxes.number, c.boxes.title,
-                                                            c.boxes.folder, c.boxes.file}));
+            EXPECT_EQ(Columns(r),
+                      (std::vector<std::string>{c.boxes.category, c.boxes.page, c.boxes.number,
+                                                c.boxes.title, c.boxes.folder, c.boxes.file}));
         }
         if (*c.message != '\0') {
             ASSERT_EQ(m_view.messages.size(), 1u);
@@ -195,7 +250,11 @@ TEST_F(ButtonListTest, PendingEditsAskAndFollowTheAnswer) {
     };
     const ButtonBoxes edited{"ツール", "1", "1", "新しい ", "C:\\WINDOWS", "NOTEPAD.EXE"};
     const Case cases[] = {
-        {"unchanged", {"ツール", "1", "1", "メモ帳  ", "C:\\WINDOWS", "NOTEPAD.EXE"}, {}, true, false},
+        {"unchanged",
+         {"ツール", "1", "1", "メモ帳  ", "C:\\WINDOWS", "NOTEPAD.EXE"},
+         {},
+         true,
+         false},
         {"empty folder", {"ツール", "1", "1", "x", "", ""}, {}, true, false},
         {"yes applies", edited, MsgResult::Yes, true, true},
         {"no drops", edited, MsgResult::No, true, false},
@@ -205,13 +264,15 @@ TEST_F(ButtonListTest, PendingEditsAskAndFollowTheAnswer) {
         SCOPED_TRACE(c.name);
         auto& list = Loaded(kFile);
         m_view.messages.clear();
-        if (c.answer) m_view.answers.push_back(*c.answer);
+        if (c.answer)
+            m_view.answers.push_back(*c.answer);
         ButtonBoxes boxes = c.boxes;
         const bool goOn = ConfirmPendingEdit(boxes, list, m_view, [&] { list.Set(boxes, -1); });
         EXPECT_EQ(goOn, c.goOn);
         EXPECT_EQ(m_view.messages.size(), c.answer ? 1u : 0u);
         if (c.answer) {
-            EXPECT_EQ(m_view.messages[0].text, "ボタン内容が変更されています。反映(セット)しますか？");
+            EXPECT_EQ(m_view.messages[0].text,
+                      "ボタン内容が変更されています。反映(セット)しますか？");
             EXPECT_EQ(m_view.messages[0].buttons, msg_buttons::kYesNoCancel);
         }
         EXPECT_EQ(list.Rows()[1].title, c.applied ? "新しい" : "メモ帳");

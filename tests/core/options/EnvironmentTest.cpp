@@ -85,22 +85,90 @@ TEST_F(EnvironmentTest, ChecksAtOkWithTheirMessagesAndFocus) {
     };
     const Case cases[] = {
         {"defaults pass", "20", "30", true, kWatchDate, DisplayMode::Nomal, {}, true, "", ""},
-        {"low not a number", "x", "30", true, kWatchDate, DisplayMode::Nomal, {}, false, "値は0から100でなければいけません", "edtWatchLow"},
-        {"high empty", "20", "", true, kWatchDate, DisplayMode::Nomal, {}, false, "値は0から100でなければいけません", "edtWatchHigh"},
-        {"low 120", "120", "30", true, kWatchDate, DisplayMode::Nomal, {}, false, "値は0から100でなければいけません", "edtWatchLow"},
-        {"high 101", "20", "101", true, kWatchDate, DisplayMode::Nomal, {}, false, "値は0から100でなければいけません", "edtWatchHigh"},
-        {"low equals high", "30", "30", true, kWatchDate, DisplayMode::Nomal, {}, false, "下限は上限より小さくして下さい", "edtWatchLow"},
-        {"watch off skips every check", "120", "x", false, kWatchTitle, DisplayMode::Time, {}, true, "", ""},
-        {"title flash in clock mode, no", "20", "30", true, kWatchTitle, DisplayMode::Time, MsgResult::No, false, kQuestionStart.c_str(), "cmbWatch"},
-        {"title flash in clock mode, yes", "20", "30", true, kWatchTitle, DisplayMode::Time, MsgResult::Yes, true, kQuestionStart.c_str(), ""},
-        {"resource flash needs normal mode", "20", "30", true, kWatchResource, DisplayMode::TaR, MsgResult::No, false, kQuestionStart.c_str(), "cmbWatch"},
-        {"date flash in title mode", "20", "30", true, kWatchDate, DisplayMode::Title, MsgResult::Yes, true, kQuestionStart.c_str(), ""},
-        {"message needs nothing", "20", "30", true, kWatchMessage, DisplayMode::Small, {}, true, "", ""},
+        {"low not a number",
+         "x",
+         "30",
+         true,
+         kWatchDate,
+         DisplayMode::Nomal,
+         {},
+         false,
+         "値は0から100でなければいけません",
+         "edtWatchLow"},
+        {"high empty",
+         "20",
+         "",
+         true,
+         kWatchDate,
+         DisplayMode::Nomal,
+         {},
+         false,
+         "値は0から100でなければいけません",
+         "edtWatchHigh"},
+        {"low 120",
+         "120",
+         "30",
+         true,
+         kWatchDate,
+         DisplayMode::Nomal,
+         {},
+         false,
+         "値は0から100でなければいけません",
+         "edtWatchLow"},
+        {"high 101",
+         "20",
+         "101",
+         true,
+         kWatchDate,
+         DisplayMode::Nomal,
+         {},
+         false,
+         "値は0から100でなければいけません",
+         "edtWatchHigh"},
+        {"low equals high",
+         "30",
+         "30",
+         true,
+         kWatchDate,
+         DisplayMode::Nomal,
+         {},
+         false,
+         "下限は上限より小さくして下さい",
+         "edtWatchLow"},
+        {"watch off skips every check",
+         "120",
+         "x",
+         false,
+         kWatchTitle,
+         DisplayMode::Time,
+         {},
+         true,
+         "",
+         ""},
+        {"title flash in clock mode, no", "20", "30", true, kWatchTitle, DisplayMode::Time,
+         MsgResult::No, false, kQuestionStart.c_str(), "cmbWatch"},
+        {"title flash in clock mode, yes", "20", "30", true, kWatchTitle, DisplayMode::Time,
+         MsgResult::Yes, true, kQuestionStart.c_str(), ""},
+        {"resource flash needs normal mode", "20", "30", true, kWatchResource, DisplayMode::TaR,
+         MsgResult::No, false, kQuestionStart.c_str(), "cmbWatch"},
+        {"date flash in title mode", "20", "30", true, kWatchDate, DisplayMode::Title,
+         MsgResult::Yes, true, kQuestionStart.c_str(), ""},
+        {"message needs nothing",
+         "20",
+         "30",
+         true,
+         kWatchMessage,
+         DisplayMode::Small,
+         {},
+         true,
+         "",
+         ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         m_view.messages.clear();
-        if (c.answer) m_view.answers.push_back(*c.answer);
+        if (c.answer)
+            m_view.answers.push_back(*c.answer);
         Environment env;
         env.WatchLow.SetText(c.low);
         env.WatchHigh.SetText(c.high);
@@ -115,8 +183,7 @@ TEST_F(EnvironmentTest, ChecksAtOkWithTheirMessagesAndFocus) {
         } else {
             ASSERT_EQ(m_view.messages.size(), 1u);
             EXPECT_EQ(m_view.messages[0].text.rfind(c.message, 0), 0u);
-            EXPECT_EQ(m_view.messages[0].kind,
-                      c.answer ? MsgKind::Information : MsgKind::Warning);
+            EXPECT_EQ(m_view.messages[0].kind, c.answer ? MsgKind::Information : MsgKind::Warning);
         }
     }
 }
@@ -127,9 +194,9 @@ TEST_F(EnvironmentTest, WrittenKeysFollowTheControls) {
     EXPECT_FALSE(env.ShowTitle);
     EXPECT_FALSE(env.ShowTitleEnabled());
     env.ResWatch = false;
-    env.WatchLow.SetText("abc"); // the up-down keeps 20
-    env.WatchHigh.SetText("150"); // the up-down stops at 100
-    env.DateBack = ColourTable()[5].colour;  // 濃水色
+    env.WatchLow.SetText("abc");                  // the up-down keeps 20
+    env.WatchHigh.SetText("150");                 // the up-down stops at 100
+    env.DateBack = ColourTable()[5].colour;       // 濃水色
     env.MemoFontColor = ColourTable()[16].colour; // ボタン面の色
     const ProfileFile file = Written(env, "[Window]\r\nHeight=200\r\n; mine\r\n");
     const auto key = [&](const char* section, const char* name) {
@@ -151,11 +218,10 @@ TEST_F(EnvironmentTest, WrittenKeysFollowTheControls) {
     EXPECT_EQ(key("Cal", "Position"), "1");
 
     // What was written opens again as it was left.
-    const Environment again = LoadFrom(
-        [&] {
-            std::ifstream in(m_ini, std::ios::binary);
-            return std::string(std::istreambuf_iterator<char>(in), {});
-        }());
+    const Environment again = LoadFrom([&] {
+        std::ifstream in(m_ini, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }());
     EXPECT_EQ(again.Mode, DisplayMode::Small);
     EXPECT_EQ(again.DateFont, env.DateFont);
     EXPECT_EQ(again.DateBack, env.DateBack);
@@ -168,8 +234,9 @@ TEST_F(EnvironmentTest, ColourListsShowTheTableCustomColoursAndTheDialogItem) {
     EXPECT_EQ(lime[static_cast<std::size_t>(selected)].text, "緑");
     EXPECT_EQ(lime.back().text, "その他 ...");
     EXPECT_TRUE(lime.back().other);
-    EXPECT_EQ(ColourList(ColourFromText("clBtnFace"), selected)[static_cast<std::size_t>(selected)].text,
-              "ボタン面の色");
+    EXPECT_EQ(
+        ColourList(ColourFromText("clBtnFace"), selected)[static_cast<std::size_t>(selected)].text,
+        "ボタン面の色");
 
     // A colour outside the table: "$" and six digits, selected, just before "その他 ...".
     auto list = ColourList(ColourFromText("$00123456"), selected);
