@@ -26,6 +26,7 @@
 #include <QShowEvent>
 #include <QSignalBlocker>
 #include <QStyledItemDelegate>
+#include <QTabBar>
 
 #include <array>
 
@@ -81,6 +82,16 @@ public:
         return {QStyledItemDelegate::sizeHint(option, index).width() + 20, 16};
     }
 };
+
+// The swatch the closed list shows beside the chosen colour's text.
+QIcon Swatch(const QColor& colour) {
+    QPixmap picture(16, 12);
+    picture.fill(colour);
+    QPainter painter(&picture);
+    painter.setPen(Qt::black);
+    painter.drawRect(0, 0, 15, 11);
+    return QIcon(picture);
+}
 
 } // namespace
 
@@ -160,6 +171,10 @@ TFrmBtnSet::TFrmBtnSet(Platform& platform, Launcher& core, const Opening& openin
     f.setPixelSize(12);
     setFont(f);
     setMinimumSize(422, 390);
+    // The six tabs side by side in the tab control's width, as on the designed dialog.
+    m_ui->pgc->tabBar()->setUsesScrollButtons(false);
+    m_ui->pgc->tabBar()->setExpanding(false);
+    m_ui->pgc->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 3px 5px; }"));
 
     auto* lv = m_ui->lvBtn;
     m_model = new ButtonRowModel(m_list, this);
@@ -597,6 +612,8 @@ void TFrmBtnSet::FillColourList(QComboBox* list, const Colour& colour) {
         list->addItem(Q(item.text));
         list->setItemData(list->count() - 1, ToQColor(item.colour, palette()), kColourRole);
         list->setItemData(list->count() - 1, item.other, kOtherRole);
+        if (!item.other)
+            list->setItemIcon(list->count() - 1, Swatch(ToQColor(item.colour, palette())));
     }
     list->setCurrentIndex(selected);
     (list == m_ui->cbDateFont ? m_fontColours : m_backColours) = std::move(items);
@@ -619,6 +636,7 @@ void TFrmBtnSet::cbDateChange(QComboBox* list) {
             list->insertItem(at, Q(items[static_cast<std::size_t>(at)].text));
             list->setItemData(at, chosen, kColourRole);
             list->setItemData(at, false, kOtherRole);
+            list->setItemIcon(at, Swatch(chosen));
             list->setCurrentIndex(at);
         } else {
             list->setCurrentIndex(options::FindColour(items, current));

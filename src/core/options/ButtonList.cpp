@@ -103,7 +103,7 @@ bool ButtonList::Load() {
 // FolderOf and FileNameOf of a value with one look at the file system.
 void ButtonList::Split(const std::string& value, std::string& folder, std::string& file) const {
     const std::string target = TargetPart(value);
-    const FileAttributes attributes = m_platform.Attributes(target);
+    const FileAttributes attributes = m_platform.Kind(target);
     folder.clear();
     file.clear();
     if (!attributes.exists || attributes.directory) {
@@ -298,7 +298,8 @@ void ShowButtonEntry(ButtonBoxes& boxes, const std::string& value, const Platfor
 void ShowRow(ButtonBoxes& boxes, const ButtonRow& row) {
     boxes.category = row.category;
     if (row.IsCategory()) {
-        boxes.page = boxes.number = "1";
+        boxes.page = "1";
+        boxes.number = "1";
         boxes.title.clear();
         boxes.folder.clear();
         boxes.file.clear();
