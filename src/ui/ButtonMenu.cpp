@@ -218,9 +218,4 @@ void ButtonMenu::N31Click() {
     m_commands.Rename(n, ok ? std::optional<std::string>(text.toStdString()) : std::nullopt);
 }
 
-void ButtonMenu::NotYetAvailable(const char* what) {
-    ShowMessageBox(m_window.ViewOf(), std::string(what) + "はまだ利用できません。",
-                   MsgKind::Information, msg_buttons::kOk);
-}
-
 } // namespace tavolin

@@ -160,11 +160,14 @@ SetOutcome ButtonList::Set(const ButtonBoxes& boxes, int selectedRow, int* rowOu
                         std::make_move_iterator(before.end()));
             return SetOutcome::Removed;
         }
-        row.title = boxes.title;
-        row.folder = boxes.folder;
-        row.file = boxes.file;
-        row.changed = true;
-        row.raw.clear();
+        // A row set to what it already holds keeps its line as it was read.
+        if (row.title != boxes.title || row.folder != boxes.folder || row.file != boxes.file) {
+            row.title = boxes.title;
+            row.folder = boxes.folder;
+            row.file = boxes.file;
+            row.changed = true;
+            row.raw.clear();
+        }
         if (rowOut != nullptr)
             *rowOut = found;
         return SetOutcome::Replaced;

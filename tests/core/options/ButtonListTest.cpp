@@ -193,8 +193,10 @@ TEST_F(ButtonListTest, SetReplacesRemovesInsertsOrRefuses) {
 }
 
 TEST_F(ButtonListTest, SaveKeepsUntouchedLinesAndCommentsAndComposesChangedRows) {
-    // Nothing changed: the file comes back byte for byte, comments and odd lines included.
+    // Nothing changed: the file comes back byte for byte, comments and odd lines included,
+    // also after ↓セット of a row with what it holds (its line has no title marker).
     auto& list = Loaded(kFile);
+    list.Set({"ツール", "1", "3", "grep.exe", "D:\\Tools", "grep.exe"}, -1);
     ASSERT_TRUE(list.Save());
     EXPECT_EQ(DataBytes(), kFile);
 
