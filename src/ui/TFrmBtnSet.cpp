@@ -318,9 +318,9 @@ void TFrmBtnSet::FrmBtnSetResize() {
     // The rules count from the client area: 390 high and 422 wide at the designed size.
     const int h = height();
     auto& ui = *m_ui;
-    ui.btnOK->move(width() - 239, h - 26);
-    ui.btnCancel->move(width() - 160, h - 26);
-    ui.btnHelp->move(width() - 80, h - 26);
+    // The three buttons keep their left edges and follow the bottom.
+    for (QPushButton* button : {ui.btnOK, ui.btnCancel, ui.btnHelp})
+        button->move(button->x(), h - 26);
     ui.pgc->setGeometry(8, 0, width() - 13, h - 29);
     const int w = ui.pgc->width() - 8; // the tab's width
     ui.edtBtnTitle->resize(w - 88, ui.edtBtnTitle->height());
