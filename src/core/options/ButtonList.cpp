@@ -269,15 +269,23 @@ bool ButtonList::Save() {
                        MsgKind::Error, msg_buttons::kOkOnly);
         return false;
     }
-    m_encoding = output;
+    // The list now stands for the file as written: every kept line in the file's encoding,
+    // changed rows as their composed lines.
+    const auto recode = [&](std::string& line) {
+        if (transcode) line = *text::EncodeLine(text::DecodeLine(line, m_encoding), output);
+    };
+    for (auto& line : m_preamble) recode(line);
+    for (auto& line : m_trailer) recode(line);
     for (auto& row : m_rows) {
+        for (auto& line : row.before) recode(line);
         if (row.changed) {
             row.raw = *text::EncodeLine(Compose(row), output);
             row.changed = false;
-        } else if (transcode) {
-            row.raw = *text::EncodeLine(text::DecodeLine(row.raw, m_encoding), output);
+        } else {
+            recode(row.raw);
         }
     }
+    m_encoding = output;
     return true;
 }
 

@@ -240,6 +240,10 @@ TEST_F(ButtonListTest, ATitleOutsideCodePage932TurnsTheWholeFileIntoUtf8) {
     const std::string bytes = DataBytes();
     EXPECT_EQ(bytes.rfind("\xEF\xBB\xBF{top comment}\r\n[ツール]\r\n", 0), 0u);
     EXPECT_NE(bytes.find("1:1=C:\\WINDOWS\\NOTEPAD.EXE <TS>😀<TE>\r\n"), std::string::npos);
+
+    // A second OK writes the same UTF-8 file, its kept lines included.
+    ASSERT_TRUE(list.Save());
+    EXPECT_EQ(DataBytes(), bytes);
 }
 
 TEST_F(ButtonListTest, PendingEditsAskAndFollowTheAnswer) {
