@@ -309,8 +309,9 @@ void ShowButtonEntry(ButtonBoxes& boxes, const std::string& value, const Platfor
 void ShowRow(ButtonBoxes& boxes, const ButtonRow& row) {
     boxes.category = row.category;
     if (row.IsCategory()) {
-        boxes.page = "1";
-        boxes.number = "1";
+        // assign(1, '1') rather than = "1": GCC 12 warns falsely (-Wrestrict) on the latter.
+        boxes.page.assign(1, '1');
+        boxes.number.assign(1, '1');
         boxes.title.clear();
         boxes.folder.clear();
         boxes.file.clear();
