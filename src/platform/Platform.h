@@ -119,6 +119,13 @@ public:
     // --- paths and files ---------------------------------------------------------------
     virtual PathStyle Style() const = 0;
     virtual FileAttributes Attributes(const std::string& path) const = 0;
+    // Only whether the path exists and is a folder (a link counts as what it points to),
+    // for callers that look at many paths; the other fields stay false. One status call
+    // where the system allows it.
+    virtual FileAttributes Kind(const std::string& path) const {
+        const FileAttributes full = Attributes(path);
+        return FileAttributes{full.exists, full.directory};
+    }
     // The path made absolute against the current folder; lexical, the path need not exist.
     virtual std::string FullPath(const std::string& path) const = 0;
     // The name under which the last component of an existing path is stored (its long

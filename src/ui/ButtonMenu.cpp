@@ -36,7 +36,7 @@ ButtonMenu::ButtonMenu(TFrmMain& window, Platform& platform, OptionToolbar& opti
     connect(Add(this, "N13", {}), &QAction::triggered, this,
             [this] { m_window.FExecute(Tag("N13")); });
     connect(Add(this, "N2", {}), &QAction::triggered, this,
-            [this] { NotYetAvailable("オプション設定"); });
+            [this] { m_window.OpenOptions(Tag("N2")); });
     QMenu* edit = addMenu(QString());
     edit->setObjectName(QStringLiteral("N14menu"));
     m_items.insert(QStringLiteral("N14"), edit->menuAction());
@@ -216,11 +216,6 @@ void ButtonMenu::N31Click() {
                                                QStringLiteral("新しいタイトルを入力して下さい。"),
                                                QLineEdit::Normal, Q(m_commands.TitleOf(n)), &ok);
     m_commands.Rename(n, ok ? std::optional<std::string>(text.toStdString()) : std::nullopt);
-}
-
-void ButtonMenu::NotYetAvailable(const char* what) {
-    ShowMessageBox(m_window.ViewOf(), std::string(what) + "はまだ利用できません。",
-                   MsgKind::Information, msg_buttons::kOk);
 }
 
 } // namespace tavolin

@@ -38,7 +38,6 @@ private:
     int Tag(const char* item) const;
 
     void N31Click();
-    void NotYetAvailable(const char* what);
 
     TFrmMain& m_window;
     Platform& m_platform;

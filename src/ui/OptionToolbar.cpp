@@ -122,7 +122,7 @@ void OptionToolbar::CreateActions() {
         {QStringLiteral("acIcoSize"), [this] { acIcoSizeExecute(); }},
         {QStringLiteral("acIcoCaption"), [this] { acIcoCaptionExecute(); }},
         {QStringLiteral("acPos"), [this] { acPosExecute(); }},
-        {QStringLiteral("acSet"), [this] { NotYetAvailable("オプション設定"); }},
+        {QStringLiteral("acSet"), [this] { m_window.OpenOptions(0); }},
         {QStringLiteral("acAdr"), [this] { OpenAuxWindow(auxwindow::Mode::Adr); }},
         {QStringLiteral("acCal"), [this] { OpenAuxWindow(auxwindow::Mode::Cal); }},
         {QStringLiteral("acMem"), [this] { OpenAuxWindow(auxwindow::Mode::Mem); }},
@@ -246,11 +246,6 @@ void OptionToolbar::ShowDown(const char* button, bool down) {
         b->setDown(down);
         b->repaint();
     }
-}
-
-void OptionToolbar::NotYetAvailable(const char* what) {
-    ShowMessageBox(m_window.ViewOf(), std::string(what) + "はまだ利用できません。",
-                   MsgKind::Information, msg_buttons::kOk);
 }
 
 // --- the commands -------------------------------------------------------------------------

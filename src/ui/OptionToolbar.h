@@ -47,7 +47,6 @@ private:
     void CreateMenus();
     // A toolbar button shown pressed while a command runs.
     void ShowDown(const char* button, bool down);
-    void NotYetAvailable(const char* what);
 
     void acEndPGMExecute();
     void acHelpExecute();

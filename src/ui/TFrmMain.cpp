@@ -12,6 +12,7 @@
 #include "ui/InfoPanel.h"
 #include "ui/OptIcons.h"
 #include "ui/OptionToolbar.h"
+#include "ui/TFrmBtnSet.h"
 #include "ui/TFrmCategoryEdit.h"
 #include "ui/TFrmAdr.h"
 #include "ui/TFrmRef.h"
@@ -760,6 +761,17 @@ void TFrmMain::BrowseForSlot(int n) {
     }
     if (m_core->Settings().FrmStyle) raise();
     AppActivate();
+}
+
+void TFrmMain::OpenOptions(int n) {
+    const std::string current = m_core->Store().CurrentCategory();
+    AppDeactivate();
+    lower();
+    const TFrmBtnSet::Opening opening{n, lblNow->text(), lblNow->font().family()};
+    const bool confirmed = TFrmBtnSet::Edit(m_platform, *m_core, opening, this);
+    if (m_core->Settings().FrmStyle) raise();
+    AppActivate();
+    if (confirmed) LoadSettings(current);
 }
 
 drop::DropRects TFrmMain::Rects() const {

@@ -62,6 +62,9 @@ public:
     // Puts the file or folder the user chooses in the browse dialog on slot n (a used slot
     // is replaced) and saves the page.
     void BrowseForSlot(int n);
+    // The options dialog, for button n of the page or (n = 0) for the window; after OK the
+    // launcher reloads on the category it showed.
+    void OpenOptions(int n);
 
     // --- DropWindow ----------------------------------------------------------------------
     drop::DropRects Rects() const override;

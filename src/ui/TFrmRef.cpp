@@ -1,7 +1,7 @@
 #include "ui/TFrmRef.h"
 
-#include "core/helpers/MessageBox.h"
 #include "platform/Platform.h"
+#include "ui/HelpViewer.h"
 #include "ui/TFrmMain.h"
 #include "ui_TFrmRef.h"
 
@@ -357,10 +357,6 @@ void TFrmRef::tlbListClick() {
 
 void TFrmRef::btnOKClick() { Apply(m_browser.Ok()); }
 
-void TFrmRef::btnHelpClick() {
-    // Help topic browse::Browser::kHelpContext belongs here once the program has its help.
-    ShowMessageBox(m_view, "ヘルプはまだ利用できません。", MsgKind::Information,
-                   msg_buttons::kOkOnly);
-}
+void TFrmRef::btnHelpClick() { ShowHelp(browse::Browser::kHelpContext); }
 
 } // namespace tavolin

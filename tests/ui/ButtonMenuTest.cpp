@@ -6,6 +6,8 @@
 #include "ui/TFrmMain.h"
 
 #include <QAction>
+#include <QComboBox>
+#include <QTabWidget>
 #include <QApplication>
 #include <QFile>
 #include <QInputDialog>
@@ -148,17 +150,24 @@ private slots:
         QCOMPARE(ProfileFile(m_files.ini).ReadInteger("Window", "WinPos", 0), 3);
     }
 
-    void optionsSayNotYetBuiltBrowseOpensTheDialog() {
+    void optionsAndBrowseOpenTheirDialogs() {
+        // The options dialog opens on "ボタン詳細" for the button the menu was opened on.
         QString text;
-        OnNextModal([&text](QWidget* modal) {
-            if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-                text = box->text();
-                box->accept();
+        int tab = -1;
+        OnNextModal([&text, &tab](QWidget* modal) {
+            text = modal->windowTitle();
+            if (auto* pgc = modal->findChild<QTabWidget*>(QStringLiteral("pgc"))) {
+                tab = pgc->currentIndex();
             }
+            if (auto* no = modal->findChild<QComboBox*>(QStringLiteral("cbNo"))) {
+                text += QLatin1Char(' ') + no->currentText();
+            }
+            if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->reject();
         });
         RightClick(Tlb(5));
         Item("N2")->trigger();
-        QCOMPARE(text, QStringLiteral("オプション設定はまだ利用できません。"));
+        QCOMPARE(text, QStringLiteral("オプション設定 5"));
+        QCOMPARE(tab, 0);
 
         QString title;
         OnNextModal([&title](QWidget* modal) {

@@ -182,7 +182,8 @@ std::string ColourToText(const Colour& colour) {
         }
     }
     static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string text = "$";
+    // "$" and eight digits, 00-blue-green-red: the form the settings file has always read.
+    std::string text = "$00";
     for (const std::uint8_t byte : {colour.blue, colour.green, colour.red}) {
         text += kHex[byte >> 4];
         text += kHex[byte & 0xF];

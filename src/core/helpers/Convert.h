@@ -25,8 +25,8 @@ struct Colour {
 // table. Throws ConversionError for anything else.
 Colour ColourFromText(const std::string& text);
 
-// The settings file's form of a colour: its name when it has one, else "$" and six
-// hexadecimal digits in blue-green-red order.
+// The settings file's form of a colour: its name when it has one, else "$" and
+// eight hexadecimal digits, 00-blue-green-red ("$00E1FFFF").
 std::string ColourToText(const Colour& colour);
 
 // The program's integer conversion: optional leading blanks, optional sign, then decimal

@@ -174,6 +174,13 @@ FileAttributes LinuxPlatform::Attributes(const std::string& path) const {
     return attributes;
 }
 
+FileAttributes LinuxPlatform::Kind(const std::string& path) const {
+    // stat follows links, so a dangling link does not exist, as with Attributes.
+    struct stat target {};
+    if (path.empty() || stat(path.c_str(), &target) != 0) return {};
+    return FileAttributes{true, S_ISDIR(target.st_mode)};
+}
+
 std::string LinuxPlatform::FullPath(const std::string& path) const {
     if (path.empty()) {
         return {};

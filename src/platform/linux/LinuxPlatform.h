@@ -21,6 +21,7 @@ public:
 
     PathStyle Style() const override { return PathStyle::Posix; }
     FileAttributes Attributes(const std::string& path) const override;
+    FileAttributes Kind(const std::string& path) const override;
     std::string FullPath(const std::string& path) const override;
     std::optional<std::string> EntryName(const std::string& path) const override;
     std::unique_ptr<FileReplacement> BeginReplaceFile(const std::string& path,

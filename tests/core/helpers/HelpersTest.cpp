@@ -190,7 +190,7 @@ TEST(Colours, NamesNumbersAndTheOldTable) {
     EXPECT_THROW(ColourFromText("1x"), ConversionError);
 
     EXPECT_EQ(ColourToText(Rgb(0, 255, 0)), "clLime");
-    EXPECT_EQ(ColourToText(Rgb(255, 255, 225)), "$E1FFFF");
+    EXPECT_EQ(ColourToText(Rgb(255, 255, 225)), "$00E1FFFF");
     EXPECT_EQ(ColourToText(ColourFromText("clInfoBk")), "clInfoBk");
     EXPECT_EQ(ColourFromText(ColourToText(Rgb(1, 2, 3))), (Rgb(1, 2, 3)));
 }

@@ -318,6 +318,17 @@ TEST_F(LinuxPlatformTest, AttributesFollowLinksAndReportDanglingOnesAsMissing) {
     EXPECT_FALSE(platform.Attributes((work / "missing").string()).exists);
     EXPECT_FALSE(platform.Attributes((work / "file.txt/").string()).exists); // not a folder
     EXPECT_FALSE(platform.Attributes("").exists);
+
+    // Kind, the one-call form, agrees on existence and folders for every one of them.
+    for (const std::string name : {"file.txt", ".hidden", "folder/", "link-to-folder", "dangling",
+                                   "missing", "file.txt/"}) {
+        const std::string path = (work / name).string();
+        const FileAttributes full = platform.Attributes(path);
+        const FileAttributes kind = platform.Kind(path);
+        EXPECT_EQ(kind.exists, full.exists) << name;
+        EXPECT_EQ(kind.directory, full.directory) << name;
+    }
+    EXPECT_FALSE(platform.Kind("").exists);
 }
 
 TEST_F(LinuxPlatformTest, ReadOnlyMeansTheUserCannotWrite) {

@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# The options dialog on the 100,000-line data file of bench/startup_vs_bare.sh, side by side
+# with its yardsticks on the same file and the same virtual X server:
+#   opening the dialog on "ボタン詳細" (the command to the dialog shown) against the
+#   launcher's own start-up (the process started to its window mapped): target at most 3x;
+#   OK (the settings and the whole data file written) against `cp` + `sync`: at most 2x.
+#
+#   bench/options_dialog_vs_startup.sh [BUILD_DIR] [RUNS]   (BUILD_DIR defaults to build/release)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$(realpath "${1:-$root/build/release}")
+runs=${2:-7}
+timer=$build/bench/StartupTimer
+dialog=$build/bench/OptionsDialogBench
+launcher=$build/src/app/tavolin
+for f in "$timer" "$dialog" "$launcher"; do
+    [ -x "$f" ] || { echo "missing $f: build with the release preset first" >&2; exit 2; }
+done
+
+if [ -z "${OPTIONS_BENCH_INNER:-}" ]; then
+    export OPTIONS_BENCH_INNER=1
+    exec xvfb-run -a -s "-screen 0 1280x800x24" "$0" "$build" "$runs"
+fi
+
+work=$(mktemp -d /tmp/tavolin-options.XXXXXX)
+trap 'rm -rf "$work"' EXIT
+export HOME=$work/home XDG_RUNTIME_DIR=$work/run
+mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+unset QT_QPA_PLATFORM
+
+cp "$launcher" "$work/tavolin"
+# The file of bench/startup_vs_bare.sh: pages 2 to 4167 first, page 1 last.
+awk 'BEGIN {
+    printf "[無題カテゴリ]\r\n";
+    t[0] = "/bin/sh"; t[1] = "/etc/hosts"; t[2] = "/usr/share"; t[3] = "/missing/target.exe";
+    n = 0;
+    for (p = 2; n < 100000 - 24; p++)
+        for (s = 1; s <= 24 && n < 100000 - 24; s++) {
+            printf "%d:%d=%s <TS>button %d-%d<TE>\r\n", p, s, t[n % 4], p, s; n++ }
+    for (s = 1; s <= 24; s++) printf "1:%d=%s <TS>button 1-%d<TE>\r\n", s, t[s % 4], s
+}' | iconv -f UTF-8 -t CP932 >"$work/tavolin.txt"
+cp "$work/tavolin.txt" "$work/data.txt"
+
+echo "--- Tavolin start-up (100,000 button lines)"
+launcher_out=$(cd "$work" && "$timer" Tavolin "$runs" 500 -- ./tavolin | tee /dev/stderr | tail -1)
+launcher_ms=$(awk '{print $2}' <<<"$launcher_out")
+echo "--- the options dialog on the same file"
+dialog_out=$("$dialog" "$runs" "$work/data.txt" 2>/dev/null | tee /dev/stderr)
+open_ms=$(awk '/options dialog open/ {print $4}' <<<"$dialog_out")
+echo
+awk -v o="$open_ms" -v s="$launcher_ms" \
+    'BEGIN { printf "opening on ボタン詳細: %.1f ms = %.2fx the launcher start-up of %.1f ms (target 3x)\n", o, o / s, s }'

@@ -1,0 +1,363 @@
+#include "core/options/ButtonList.h"
+
+#include "core/View.h"
+#include "core/helpers/Convert.h"
+#include "core/helpers/FileHelpers.h"
+#include "core/helpers/MessageBox.h"
+#include "core/path/PathHelpers.h"
+#include "core/store/ButtonStore.h"
+#include "platform/Platform.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace tavolin::options {
+
+namespace {
+
+using text::Encoding;
+
+constexpr const char* kDefaultCategoryLine = "[無題カテゴリ]";
+// The new file is handed to the platform in pieces of about this size.
+constexpr std::size_t kWriteChunk = 1 << 20;
+
+} // namespace
+
+ButtonList::ButtonList(Platform& platform, View& view, std::string dataFile)
+    : m_platform(platform), m_view(view), m_style(platform.Style()),
+      m_dataFile(std::move(dataFile)) {}
+
+bool ButtonList::Load() {
+    m_rows.clear();
+    m_preamble.clear();
+    m_trailer.clear();
+    m_loaded = false;
+    if (!m_platform.Attributes(m_dataFile).exists) {
+        std::string error;
+        const std::string bytes = *text::EncodeLine(kDefaultCategoryLine, Encoding::Cp932) + "\r\n";
+        if (!m_platform.ReplaceFile(m_dataFile, bytes, error)) {
+            ShowMessageBox(m_view,
+                           "データファイル(" + m_dataFile + ")を作成できませんでした。\r\n" + error,
+                           MsgKind::Error, msg_buttons::kOkOnly);
+            return false;
+        }
+    }
+    const auto bytes = text::ReadFileBytes(m_dataFile);
+    if (!bytes || m_platform.Attributes(m_dataFile).directory) {
+        ShowMessageBox(m_view, "データファイル(" + m_dataFile + ")を読み込めませんでした。",
+                       MsgKind::Error, msg_buttons::kOkOnly);
+        return false;
+    }
+    m_encoding = text::DetectEncoding(*bytes);
+    const auto lines = text::SplitLines(text::BodyOf(*bytes));
+    m_rows.reserve(lines.size());
+
+    std::vector<std::string> pending; // unlisted lines waiting for the next row
+    std::string category;
+    bool inCategory = false;
+    for (const std::string_view line : lines) {
+        if (!line.empty() && line.front() == '[') {
+            ButtonRow row;
+            row.category = *CategoryLineName(line, m_encoding);
+            row.page = row.number = kCategoryMark;
+            row.raw = line;
+            if (!inCategory) {
+                m_preamble = std::move(pending);
+            } else {
+                row.before = std::move(pending);
+            }
+            pending.clear();
+            category = row.category;
+            inCategory = true;
+            m_rows.push_back(std::move(row));
+            continue;
+        }
+        if (!inCategory || line.empty() || line.front() == '{') {
+            pending.emplace_back(line);
+            continue;
+        }
+        const std::string decoded = text::DecodeLine(line, m_encoding);
+        ButtonRow row;
+        row.category = category;
+        row.page = KeyPart(decoded);
+        row.number = NumberPart(decoded);
+        const std::string value = ValuePart(decoded);
+        // The title comes from the value: a value without a title marker then shows its file
+        // name rather than the whole line.
+        row.title = TitlePart(value, m_style);
+        Split(value, row.folder, row.file);
+        row.raw = line;
+        row.before = std::move(pending);
+        pending.clear();
+        m_rows.push_back(std::move(row));
+    }
+    if (inCategory) {
+        m_trailer = std::move(pending);
+    } else {
+        m_preamble = std::move(pending);
+    }
+    m_loaded = true;
+    return true;
+}
+
+// FolderOf and FileNameOf of a value with one look at the file system.
+void ButtonList::Split(const std::string& value, std::string& folder, std::string& file) const {
+    const std::string target = TargetPart(value);
+    const FileAttributes attributes = m_platform.Kind(target);
+    folder.clear();
+    file.clear();
+    if (!attributes.exists || attributes.directory) {
+        folder = target;
+    } else {
+        const auto pos = LastSeparator(target, m_style);
+        if (pos != std::string::npos) {
+            // "C:file" keeps its drive colon; the POSIX root stays "/".
+            const bool keepSeparator =
+                target[pos] == ':' || (m_style == PathStyle::Posix && pos == 0);
+            folder = target.substr(0, keepSeparator ? pos + 1 : pos);
+            file = TrimTrailingBlanks(target.substr(pos + 1));
+        } else {
+            file = TrimTrailingBlanks(target);
+        }
+    }
+    folder = TrimTrailingBackslashes(TrimTrailingBlanks(folder), m_style);
+}
+
+int ButtonList::FindButtonRow(const std::string& category, const std::string& page,
+                              const std::string& number) const {
+    for (std::size_t i = 0; i < m_rows.size(); ++i) {
+        const ButtonRow& row = m_rows[i];
+        if (row.number == number && row.page == page && row.category == category) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+SetOutcome ButtonList::Set(const ButtonBoxes& boxes, int selectedRow, int* rowOut) {
+    if (rowOut != nullptr)
+        *rowOut = -1;
+    if (boxes.category.empty() || boxes.page.empty())
+        return SetOutcome::Stopped;
+    if (!boxes.folder.empty() && !CheckPath(m_view, m_platform, boxes.folder)) {
+        return SetOutcome::MissingFolder;
+    }
+    if (!boxes.folder.empty() && !boxes.file.empty() &&
+        !CheckFile(m_view, m_platform, JoinPath(boxes.folder, boxes.file, m_style))) {
+        return SetOutcome::MissingFile;
+    }
+    const int found = FindButtonRow(boxes.category, boxes.page, boxes.number);
+    if (found >= 0) {
+        auto& row = m_rows[static_cast<std::size_t>(found)];
+        if (boxes.folder.empty()) {
+            // The lines that stood before the removed row stay where they were.
+            auto before = std::move(row.before);
+            m_rows.erase(m_rows.begin() + found);
+            auto& next = static_cast<std::size_t>(found) < m_rows.size()
+                             ? m_rows[static_cast<std::size_t>(found)].before
+                             : m_trailer;
+            next.insert(next.begin(), std::make_move_iterator(before.begin()),
+                        std::make_move_iterator(before.end()));
+            return SetOutcome::Removed;
+        }
+        // A row set to what it already holds keeps its line as it was read.
+        if (row.title != boxes.title || row.folder != boxes.folder || row.file != boxes.file) {
+            row.title = boxes.title;
+            row.folder = boxes.folder;
+            row.file = boxes.file;
+            row.changed = true;
+            row.raw.clear();
+        }
+        if (rowOut != nullptr)
+            *rowOut = found;
+        return SetOutcome::Replaced;
+    }
+    if (boxes.folder.empty())
+        return SetOutcome::Unchanged;
+
+    ButtonRow row;
+    row.category = boxes.category;
+    row.page = boxes.page;
+    row.number = boxes.number;
+    row.title = boxes.title;
+    row.folder = boxes.folder;
+    row.file = boxes.file;
+    row.changed = true;
+
+    int after = -1;
+    if (const auto number = ToInteger(boxes.number)) {
+        for (int n = *number - 1; n >= 1 && after < 0; --n) {
+            after = FindButtonRow(boxes.category, boxes.page, std::to_string(n));
+        }
+    }
+    if (after < 0)
+        after = FindButtonRow(boxes.category, kCategoryMark, kCategoryMark);
+    std::size_t at = m_rows.size();
+    if (after >= 0) {
+        at = static_cast<std::size_t>(after) + 1;
+    } else if (selectedRow >= 0 && static_cast<std::size_t>(selectedRow) < m_rows.size()) {
+        at = static_cast<std::size_t>(selectedRow);
+    }
+    m_rows.insert(m_rows.begin() + static_cast<std::ptrdiff_t>(at), std::move(row));
+    if (rowOut != nullptr)
+        *rowOut = static_cast<int>(at);
+    return SetOutcome::Inserted;
+}
+
+std::string ButtonList::Compose(const ButtonRow& row) const {
+    if (row.IsCategory())
+        return "[" + row.category + "]";
+    return row.page + ":" + row.number + "=" +
+           EncodeButtonValue(row.folder, row.file, row.title, m_style);
+}
+
+bool ButtonList::Save() {
+    // Composed lines decide the file's encoding: when code page 932 cannot hold one of them,
+    // the whole file becomes UTF-8 with a byte-order mark.
+    Encoding output = m_encoding;
+    if (output == Encoding::Cp932) {
+        for (const auto& row : m_rows) {
+            if (row.changed && !text::EncodeLine(Compose(row), output)) {
+                output = Encoding::Utf8Bom;
+                break;
+            }
+        }
+    }
+    const bool transcode = output != m_encoding;
+
+    std::string error;
+    const auto replacement = m_platform.BeginReplaceFile(m_dataFile, error);
+    bool ok = replacement != nullptr;
+    if (ok) {
+        std::string out;
+        out.reserve(kWriteChunk + 4096);
+        if (output == Encoding::Utf8Bom)
+            out += text::kUtf8Bom;
+        const auto raw = [&](const std::string& line) {
+            if (transcode) {
+                out += *text::EncodeLine(text::DecodeLine(line, m_encoding), output);
+            } else {
+                out += line;
+            }
+            out += "\r\n";
+            if (out.size() >= kWriteChunk) {
+                replacement->Write(out);
+                out.clear();
+            }
+        };
+        for (const auto& line : m_preamble)
+            raw(line);
+        for (const auto& row : m_rows) {
+            for (const auto& line : row.before)
+                raw(line);
+            if (row.changed) {
+                out += *text::EncodeLine(Compose(row), output);
+                out += "\r\n";
+            } else {
+                raw(row.raw);
+            }
+        }
+        for (const auto& line : m_trailer)
+            raw(line);
+        replacement->Write(out);
+        ok = replacement->Commit(error);
+    }
+    if (!ok) {
+        ShowMessageBox(m_view,
+                       "データファイル(" + m_dataFile + ")に書き込めませんでした。\r\n" + error +
+                           "\r\n元のファイルは変更されていません。",
+                       MsgKind::Error, msg_buttons::kOkOnly);
+        return false;
+    }
+    // The list now stands for the file as written: every kept line in the file's encoding,
+    // changed rows as their composed lines.
+    const auto recode = [&](std::string& line) {
+        if (transcode) line = *text::EncodeLine(text::DecodeLine(line, m_encoding), output);
+    };
+    for (auto& line : m_preamble) recode(line);
+    for (auto& line : m_trailer) recode(line);
+    for (auto& row : m_rows) {
+        for (auto& line : row.before) recode(line);
+        if (row.changed) {
+            row.raw = *text::EncodeLine(Compose(row), output);
+            row.changed = false;
+        } else {
+            recode(row.raw);
+        }
+    }
+    m_encoding = output;
+    return true;
+}
+
+void TrimButtonEdits(ButtonBoxes& boxes) {
+    boxes.title = TrimTrailingBlanks(boxes.title);
+    boxes.folder = TrimTrailingBlanks(boxes.folder);
+    boxes.file = TrimTrailingBlanks(boxes.file);
+}
+
+void ShowButtonEntry(ButtonBoxes& boxes, const std::string& value, const Platform& platform) {
+    boxes.title.clear();
+    boxes.folder.clear();
+    boxes.file.clear();
+    if (value.empty())
+        return;
+    boxes.title = TitlePart(value, platform.Style());
+    boxes.folder = FolderOf(value, platform);
+    boxes.file = FileNameOf(value, platform);
+}
+
+void ShowRow(ButtonBoxes& boxes, const ButtonRow& row) {
+    boxes.category = row.category;
+    if (row.IsCategory()) {
+        // assign(1, '1') rather than = "1": GCC 12 warns falsely (-Wrestrict) on the latter.
+        boxes.page.assign(1, '1');
+        boxes.number.assign(1, '1');
+        boxes.title.clear();
+        boxes.folder.clear();
+        boxes.file.clear();
+        return;
+    }
+    boxes.page = row.page;
+    boxes.number = row.number;
+    boxes.title = row.title;
+    boxes.folder = row.folder;
+    boxes.file = row.file;
+}
+
+void ShowNumber(ButtonBoxes& boxes, const ButtonList& list, const Platform& platform) {
+    const int found = list.FindButtonRow(boxes.category, boxes.page, boxes.number);
+    if (found < 0) {
+        boxes.title.clear();
+        boxes.folder.clear();
+        boxes.file.clear();
+        return;
+    }
+    const ButtonRow& row = list.Rows()[static_cast<std::size_t>(found)];
+    ShowButtonEntry(boxes, EncodeButtonValue(row.folder, row.file, row.title, platform.Style()),
+                    platform);
+}
+
+bool HasPendingEdit(ButtonBoxes& boxes, const ButtonList& list) {
+    TrimButtonEdits(boxes);
+    if (boxes.folder.empty() || boxes.category.empty() || boxes.page.empty())
+        return false;
+    const int found = list.FindButtonRow(boxes.category, boxes.page, boxes.number);
+    if (found < 0)
+        return true;
+    const ButtonRow& row = list.Rows()[static_cast<std::size_t>(found)];
+    return row.title != boxes.title || row.folder != boxes.folder || row.file != boxes.file;
+}
+
+bool AskPendingEdit(View& view, bool& apply) {
+    const MsgResult answer = ShowMessageBox(
+        view, "ボタン内容が変更されています。反映(セット)しますか？", MsgKind::Information,
+        msg_buttons::kYes | msg_buttons::kNo | msg_buttons::kCancel);
+    apply = answer == MsgResult::Yes;
+    return answer != MsgResult::Cancel;
+}
+
+std::string BoxesValue(const ButtonBoxes& boxes, PathStyle style) {
+    return EncodeButtonValue(boxes.folder, boxes.file, boxes.title, style);
+}
+
+} // namespace tavolin::options

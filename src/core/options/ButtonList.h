@@ -1,0 +1,137 @@
+#pragma once
+
+#include "core/path/PathStyle.h"
+#include "core/text/TextFile.h"
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tavolin {
+class Platform;
+class View;
+} // namespace tavolin
+
+// The options dialog's button details page: every category and every button of the data file
+// as a list of rows, the boxes that edit one button, and the rewrite of the data file at OK.
+namespace tavolin::options {
+
+// The "Page" and "No." texts of a category row.
+inline constexpr const char* kCategoryMark = "--";
+
+// One row of the list: a category row (page and number "--") or a button row.
+struct ButtonRow {
+    std::string category;
+    std::string page, number;
+    std::string title, folder, file;
+    // The line's bytes as read; empty for a row that ↓セット changed or added, which is
+    // composed from its columns when the file is written.
+    std::string raw;
+    bool changed = false;
+    // Lines the list does not show (comments, empty lines) that stood right before this row's
+    // line, as read; they are written back in front of it.
+    std::vector<std::string> before;
+
+    bool IsCategory() const { return page == kCategoryMark; }
+};
+
+// The texts of the editing boxes: the button they address and its three values.
+struct ButtonBoxes {
+    std::string category, page, number; // edtCategory, edtPage, cbNo
+    std::string title, folder, file;    // edtBtnTitle, edtBtnPath, edtBtnFile
+};
+
+// What ↓セット did with the boxes.
+enum class SetOutcome {
+    Stopped,       // the category or page box is empty
+    MissingFolder, // refused: the folder does not exist (focus the folder box)
+    MissingFile,   // refused: the file does not exist (focus the file box)
+    Replaced,
+    Removed,
+    Unchanged, // no row and no folder
+    Inserted,
+};
+
+class ButtonList {
+public:
+    ButtonList(Platform& platform, View& view, std::string dataFile);
+
+    // LoadButtonList: reads the data file in one pass (a missing one is first created with
+    // the default category alone). Each button's target is looked at once to split it into
+    // folder and file. False, after telling the user, when the file cannot be read or made.
+    bool Load();
+    bool Loaded() const { return m_loaded; }
+
+    const std::vector<ButtonRow>& Rows() const { return m_rows; }
+
+    // The first row whose category, page and number equal the texts exactly, or -1. Page
+    // and number "--" find a category row.
+    int FindButtonRow(const std::string& category, const std::string& page,
+                      const std::string& number) const;
+
+    // ↓セット: applies trimmed boxes to the list (checks, replace, remove or insert).
+    // `selectedRow` is the list's selected row or -1. `row` receives the row concerned
+    // (the inserted or replaced one) or -1.
+    SetOutcome Set(const ButtonBoxes& boxes, int selectedRow, int* row = nullptr);
+
+    // SaveButtonList: writes the list back as a complete new file replacing the old one at
+    // once. A row ↓セット did not touch is written as it was read, with the lines that stood
+    // before it; changed and added rows are composed. False, after telling the user, when the
+    // file could not be written; the old file is then untouched.
+    bool Save();
+
+private:
+    void Split(const std::string& value, std::string& folder, std::string& file) const;
+    std::string Compose(const ButtonRow& row) const;
+
+    Platform& m_platform;
+    View& m_view;
+    PathStyle m_style;
+    std::string m_dataFile;
+    text::Encoding m_encoding = text::Encoding::Cp932;
+    std::vector<std::string> m_preamble; // lines before the first category line
+    std::vector<std::string> m_trailer;  // unlisted lines after the last row
+    std::vector<ButtonRow> m_rows;
+    bool m_loaded = false;
+};
+
+// Trims trailing blanks off the three value boxes (TrimButtonEdits).
+void TrimButtonEdits(ButtonBoxes& boxes);
+
+// The boxes' title, folder and file for a button value (ShowButtonEntry); all empty for an
+// empty value.
+void ShowButtonEntry(ButtonBoxes& boxes, const std::string& value, const Platform& platform);
+
+// The boxes for a selected row: a button row's columns, or a category row's name with page
+// and number "1" and empty values.
+void ShowRow(ButtonBoxes& boxes, const ButtonRow& row);
+
+// cbNoChange: the boxes show the row of their category, page and number, or nothing.
+void ShowNumber(ButtonBoxes& boxes, const ButtonList& list, const Platform& platform);
+
+// ConfirmPendingEdit: true when the caller may go on. Unapplied edits raise the question;
+// はい applies them through `apply` (whatever its outcome), いいえ drops them, キャンセル
+// stays (false).
+template <typename Apply>
+bool ConfirmPendingEdit(ButtonBoxes& boxes, const ButtonList& list, View& view, Apply apply);
+bool HasPendingEdit(ButtonBoxes& boxes, const ButtonList& list);
+bool AskPendingEdit(View& view, bool& apply);
+
+template <typename Apply>
+bool ConfirmPendingEdit(ButtonBoxes& boxes, const ButtonList& list, View& view, Apply apply) {
+    if (!HasPendingEdit(boxes, list))
+        return true;
+    bool doApply = false;
+    if (!AskPendingEdit(view, doApply))
+        return false;
+    if (doApply)
+        apply();
+    return true;
+}
+
+// The button value the boxes describe (empty when the folder box is empty): what コピー puts
+// on the launcher's button clipboard.
+std::string BoxesValue(const ButtonBoxes& boxes, PathStyle style);
+
+} // namespace tavolin::options
