@@ -159,7 +159,8 @@ std::unique_ptr<Platform> CreatePlatform() {
 FileAttributes LinuxPlatform::Attributes(const std::string& path) const {
     FileAttributes attributes;
     struct stat entry {};
-    if (path.empty() || lstat(path.c_str(), &entry) != 0) {
+    // A name with a NUL cannot be passed to the system: it would name the file before it.
+    if (path.empty() || path.find('\0') != std::string::npos || lstat(path.c_str(), &entry) != 0) {
         return attributes;
     }
     struct stat target = entry;

@@ -405,6 +405,18 @@ TEST_F(LinuxPlatformTest, ReplacementInPiecesAppearsOnlyAtCommit) {
     EXPECT_THAT(NamesIn(work), ElementsAre("data.txt"));
 }
 
+TEST_F(LinuxPlatformTest, ANameWithANulByteNamesNoFileAndRunsNothing) {
+    const fs::path program = work / "prog";
+    const fs::path marker = work / "ran";
+    WriteFile(program, "#!/bin/sh\ntouch '" + marker.string() + "'\n", 0755);
+    const std::string withNul = program.string() + std::string("\0.txt", 5);
+    EXPECT_FALSE(platform.Attributes(withNul).exists);
+    EXPECT_EQ(platform.Open(withNul, "", work.string()), open_result::kNotFound);
+    EXPECT_EQ(platform.OpenWithArguments(withNul, {}, work.string()), open_result::kNotFound);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_FALSE(fs::exists(marker));
+}
+
 TEST_F(LinuxPlatformTest, OnlyStaleTemporaryFilesOfThisFileAreRemoved) {
     const fs::path file = work / "data.txt";
     WriteFile(file, "old", 0644);
