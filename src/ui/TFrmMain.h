@@ -69,7 +69,6 @@ public:
     // --- DropWindow ----------------------------------------------------------------------
     drop::DropRects Rects() const override;
     void BringToFront() override;
-    drop::LauncherDrop& Drops() { return *m_drop; }
 
     // --- layout and display modes --------------------------------------------------------
     void LoadSettings(const std::string& categoryName);
