@@ -4,20 +4,8 @@
 # launcher beside it.
 #   tools/auxwindow-screenshots.sh build/dev/src/app/tavolin
 set -euo pipefail
-binary=$(realpath "${1:?usage: auxwindow-screenshots.sh /path/to/tavolin}")
-docs=$(cd "$(dirname "$0")/../docs" && pwd)
-
-if [ -z "${DISPLAY:-}" ]; then
-    exec xvfb-run -a -s "-screen 0 1000x600x24" "$0" "$@"
-fi
-
-work=$(mktemp -d /tmp/tavolin-shots.XXXXXX)
-export HOME=$work/home XDG_RUNTIME_DIR=$work/run
-mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
-openbox --sm-disable >/dev/null 2>&1 &
-wm=$!
-trap 'kill $app $wm 2>/dev/null; sleep 0.5; rm -rf "$work"' EXIT
-sleep 1
+source "$(dirname "$0")/screenshot_lib.sh"
+shots_setup 1000x600 "$0" "$@"
 
 cp "$binary" "$work/tavolin"
 cp "$(dirname "$binary")/README.md" "$work/" 2>/dev/null || true
@@ -25,9 +13,7 @@ printf '[Window]\r\nWinPos=0\r\n[Address]\r\nTop=https://www.example.org/\r\n0=h
     iconv -f UTF-8 -t CP932 >"$work/tavolin.ini"
 printf '買い物: 牛乳、パン\r\n15時 打ち合わせ (会議室B)\r\n\r\nTODO: 報告書を金曜までに\r\n' |
     iconv -f UTF-8 -t CP932 >"$work/Memo.txt"
-(cd "$work" && exec ./tavolin) &
-app=$!
-wid=$(xdotool search --sync --onlyvisible --name '^Tavolin$' | head -1)
+start_launcher "$work"
 sleep 1
 
 shot() { # key, picture

@@ -3,29 +3,15 @@
 # launcher with a few categories and buttons, then each tab in turn.
 #   tools/options-dialog-screenshots.sh build/dev/src/app/tavolin
 set -euo pipefail
-binary=$(realpath "${1:?usage: options-dialog-screenshots.sh /path/to/tavolin}")
-docs=$(cd "$(dirname "$0")/../docs" && pwd)
-
-if [ -z "${DISPLAY:-}" ]; then
-    exec xvfb-run -a -s "-screen 0 800x600x24" "$0" "$@"
-fi
-
-work=$(mktemp -d /tmp/tavolin-shots.XXXXXX)
-export HOME=$work/home XDG_RUNTIME_DIR=$work/run
-mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
-openbox --sm-disable >/dev/null 2>&1 &
-wm=$!
-trap 'kill $app $wm 2>/dev/null; rm -rf "$work"' EXIT
-sleep 1
+source "$(dirname "$0")/screenshot_lib.sh"
+shots_setup 800x600 "$0" "$@"
 
 cp "$binary" "$work/tavolin"
 printf '%s\r\n' '[無題カテゴリ]' '1:1=/bin/sh <TS>シェル<TE>' '1:2=/etc/hosts <TS>hosts<TE>' \
     '1:3=/usr/share <TS>共有<TE>' '{ゲームはここから}' '[ゲーム]' '1:1=/usr/games <TS>ゲーム<TE>' \
     '[ツール]' '1:1=/usr/bin <TS>bin<TE>' '2:5=/bin/ls <TS>ls<TE>' |
     iconv -f UTF-8 -t CP932 >"$work/tavolin.txt"
-(cd "$work" && exec ./tavolin) &
-app=$!
-wid=$(xdotool search --sync --onlyvisible --name '^Tavolin$' | head -1)
+start_launcher "$work"
 xdotool windowactivate --sync "$wid" && sleep 1
 xdotool key ctrl+s
 dialog=$(xdotool search --sync --onlyvisible --name '^オプション設定$' | head -1)

@@ -19,7 +19,7 @@ shots_setup() { # screen size, the script, its arguments
     mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
     openbox --sm-disable >/dev/null 2>&1 &
     started=($!)
-    trap 'kill "${started[@]}" 2>/dev/null; rm -rf "$work"' EXIT
+    trap 'kill "${started[@]}" 2>/dev/null; wait 2>/dev/null; rm -rf "$work"' EXIT
     sleep 1
 }
 
