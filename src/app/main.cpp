@@ -1,8 +1,10 @@
+#include "core/helpers/MessageBox.h"
 #include "core/remote/CommandLine.h"
 #include "core/settings/Settings.h"
 #include "platform/Platform.h"
 #include "ui/Application.h"
 #include "ui/OptIcons.h"
+#include "ui/QtView.h"
 #include "ui/RemoteControl.h"
 #include "ui/SessionEndGuard.h"
 #include "ui/SingleInstance.h"
@@ -27,15 +29,35 @@ constexpr bool kInstalledCopy = TAVOLIN_INSTALLED_COPY != 0;
 // The data and settings files live beside the executable. An installed copy, and a copy
 // whose folder the user cannot write, keep them in the user's configuration folder instead:
 // an installed copy run as root, or from a writable prefix, must not write into bin/.
-tavolin::DataFiles DataFilesOfThisCopy(const tavolin::Platform& platform) {
+//
+// A copy that falls back because its folder is read-only takes the files it finds beside
+// itself along, once, and says where they live now; otherwise the user's buttons would
+// silently disappear.
+tavolin::DataFiles DataFilesOfThisCopy(tavolin::Platform& platform, tavolin::View& view) {
     const QString exe = QCoreApplication::applicationFilePath();
-    QString folder;
-    if (kInstalledCopy || !QFileInfo(QFileInfo(exe).absolutePath()).isWritable()) {
-        folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-                 QStringLiteral("/tavolin");
-        QDir().mkpath(folder);
+    const tavolin::DataFiles beside =
+        tavolin::DataFilePaths(exe.toStdString(), std::string(), platform.Style());
+    if (!kInstalledCopy && QFileInfo(QFileInfo(exe).absolutePath()).isWritable()) return beside;
+
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                           QStringLiteral("/tavolin");
+    QDir().mkpath(folder);
+    const tavolin::DataFiles files =
+        tavolin::DataFilePaths(exe.toStdString(), folder.toStdString(), platform.Style());
+    if (kInstalledCopy) return files;
+    std::string error;
+    const std::vector<std::string> copied =
+        tavolin::AdoptFilesBesideExecutable(platform, beside, files, error);
+    if (!copied.empty() || !error.empty()) {
+        std::string text = "実行ファイルのフォルダに書き込めないため、ボタンと設定のファイルは\r\n" +
+                           folder.toStdString() + "\r\nに置きます。";
+        if (!copied.empty()) text += "\r\n実行ファイルの横にあったファイルをそこへコピーしました。";
+        if (!error.empty()) text += "\r\nコピーできなかったファイルがあります: " + error;
+        tavolin::ShowMessageBox(view, text, error.empty() ? tavolin::MsgKind::Information
+                                                          : tavolin::MsgKind::Warning,
+                                tavolin::msg_buttons::kOk);
     }
-    return tavolin::DataFilePaths(exe.toStdString(), folder.toStdString(), platform.Style());
+    return files;
 }
 
 void PrintFailure(const std::string& message) {
@@ -101,7 +123,8 @@ int main(int argc, char* argv[]) {
 
     tavolin::InstallIconFallback();
     const auto platform = tavolin::CreatePlatform();
-    tavolin::TFrmMain window(*platform, DataFilesOfThisCopy(*platform));
+    tavolin::QtView startView(nullptr);
+    tavolin::TFrmMain window(*platform, DataFilesOfThisCopy(*platform, startView));
     tavolin::RemoteControl remote(window);
     tavolin::SessionEndGuard sessionEnd(window);
     instance.SetRequestHandler(

@@ -3,9 +3,13 @@
 #include "core/Errors.h"
 #include "core/path/PathHelpers.h"
 #include "core/settings/ProfileFile.h"
+#include "core/text/TextFile.h"
+#include "platform/Platform.h"
 
 #include <algorithm>
 #include <charconv>
+#include <optional>
+#include <utility>
 #include <vector>
 
 namespace tavolin {
@@ -133,6 +137,26 @@ bool SaveSettingsFile(Platform& platform, const std::string& path,
     ProfileFile file(path);
     SaveSettings(settings, file);
     return file.Save(platform, error);
+}
+
+std::vector<std::string> AdoptFilesBesideExecutable(Platform& platform, const DataFiles& beside,
+                                                    const DataFiles& fallback,
+                                                    std::string& error) {
+    std::vector<std::string> copied;
+    const std::pair<const std::string*, const std::string*> files[] = {
+        {&beside.txt, &fallback.txt}, {&beside.ini, &fallback.ini}};
+    for (const auto& [from, to] : files) {
+        if (*from == *to || platform.Attributes(*to).exists) continue;
+        const std::optional<std::string> bytes = text::ReadFileBytes(*from);
+        if (!bytes) continue; // none beside the executable, or not readable as a file
+        std::string why;
+        if (platform.ReplaceFile(*to, *bytes, why)) {
+            copied.push_back(*to);
+        } else if (error.empty()) {
+            error = why;
+        }
+    }
+    return copied;
 }
 
 DataFiles DataFilePaths(const std::string& executablePath,

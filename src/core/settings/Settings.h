@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 #include <variant>
+#include <vector>
 
 namespace tavolin {
 
@@ -152,5 +153,14 @@ struct DataFiles {
 };
 DataFiles DataFilePaths(const std::string& executablePath,
                         const std::string& writableFallbackDir, PathStyle style);
+
+// When the files must live in the fallback folder because the executable's folder cannot be
+// written: copies the data and settings files found beside the executable into the fallback
+// folder, each only when the fallback folder has none of that name yet, so the buttons and
+// settings a user had are not hidden. Returns the files copied; `error` says why one could
+// not be (the others are still copied).
+std::vector<std::string> AdoptFilesBesideExecutable(Platform& platform, const DataFiles& beside,
+                                                    const DataFiles& fallback,
+                                                    std::string& error);
 
 } // namespace tavolin

@@ -194,5 +194,39 @@ TEST(DataFilePathsTest, FilesBesideTheExecutableOrInTheFallbackFolder) {
               "C:\\Users\\u\\AppData\\Roaming\\Tavolin\\tavolin.ini");
 }
 
+TEST_F(SettingsTest, FilesBesideAReadOnlyCopyAreTakenIntoTheFallbackFolderOnce) {
+    fs::create_directories(m_dir / "bin");
+    fs::create_directories(m_dir / "config");
+    const DataFiles beside = DataFilePaths((m_dir / "bin/tavolin").string(), "", PathStyle::Posix);
+    const DataFiles fallback =
+        DataFilePaths((m_dir / "bin/tavolin").string(), (m_dir / "config").string(), PathStyle::Posix);
+    testing::WriteBytes(beside.txt, "[Cat]\r\n1:1=/bin/sh <TS>sh<TE>\r\n");
+    testing::WriteBytes(beside.ini, "[Window]\r\nWinPos=3\r\n");
+    testing::WriteBytes(fallback.ini, "[Window]\r\nWinPos=2\r\n"); // already there: kept
+
+    std::string error;
+    EXPECT_EQ(AdoptFilesBesideExecutable(m_platform, beside, fallback, error),
+              std::vector<std::string>{fallback.txt});
+    EXPECT_EQ(error, "");
+    EXPECT_EQ(testing::ReadBytes(fallback.txt), testing::ReadBytes(beside.txt));
+    EXPECT_EQ(testing::ReadBytes(fallback.ini), "[Window]\r\nWinPos=2\r\n");
+    // The next start finds both and copies nothing, so nothing is said again.
+    EXPECT_TRUE(AdoptFilesBesideExecutable(m_platform, beside, fallback, error).empty());
+
+    // Nothing beside the copy, or a folder in a file's place: nothing to take.
+    fs::remove(fallback.txt);
+    fs::remove(beside.txt);
+    fs::create_directory(beside.txt);
+    EXPECT_TRUE(AdoptFilesBesideExecutable(m_platform, beside, fallback, error).empty());
+    EXPECT_FALSE(fs::exists(fallback.txt));
+
+    // A copy that cannot be written says why.
+    fs::remove(beside.txt);
+    testing::WriteBytes(beside.txt, "x");
+    m_platform.replaceFailure = "no space left on device";
+    EXPECT_TRUE(AdoptFilesBesideExecutable(m_platform, beside, fallback, error).empty());
+    EXPECT_EQ(error, "no space left on device");
+}
+
 } // namespace
 } // namespace tavolin
