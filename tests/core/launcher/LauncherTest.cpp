@@ -120,6 +120,14 @@ TEST_F(LauncherTest, SettingsThatCannotBeWrittenAreReportedOncePerReason) {
     EXPECT_EQ(view.messages.size(), 3u);
 }
 
+TEST_F(LauncherTest, AFolderInTheSettingsFilesPlaceIsToldOnce) {
+    fs::create_directory(files.ini);
+    Launcher& l = Make();
+    l.SaveSettings();
+    l.SaveSettings();
+    EXPECT_EQ(view.messages.size(), 1u);
+}
+
 TEST_F(LauncherTest, LaunchingAFileOpensItPressedUnderTheHourglass) {
     Launcher& l = Make();
     const std::string target = MakeFile("script.sh");
