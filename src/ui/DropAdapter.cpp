@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QDragMoveEvent>
 #include <QDropEvent>
+#include <QGuiApplication>
 #include <QMimeData>
 #include <QScrollBar>
 #include <QUrl>
@@ -21,7 +22,10 @@ using drop::effect::kMove;
 
 drop::TShiftState ShiftStateOf(const QDropEvent& event) {
     drop::TShiftState state = 0;
-    const Qt::KeyboardModifiers keys = event.modifiers();
+    // A drag from another program: the keys were pressed while that program had the
+    // keyboard, so the state this program keeps may not know them; ask the system too.
+    const Qt::KeyboardModifiers keys =
+        event.modifiers() | QGuiApplication::queryKeyboardModifiers();
     if (keys & Qt::ShiftModifier) state |= drop::shift::kShift;
     if (keys & Qt::ControlModifier) state |= drop::shift::kCtrl;
     if (keys & Qt::AltModifier) state |= drop::shift::kAlt;
