@@ -4,6 +4,7 @@
 #include "fakes/FakePlatform.h"
 #include "ui/OptIcons.h"
 #include "ui/TFrmMain.h"
+#include "ui/UiTestSupport.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -71,12 +72,9 @@ private slots:
     void init() {
         m_dir = std::make_unique<QTemporaryDir>();
         m_platform = FakePlatform{};
-        m_files = DataFiles{Path(QStringLiteral("t.txt")).toStdString(),
-                            Path(QStringLiteral("t.ini")).toStdString(),
-                            Path(QStringLiteral("t.tmp")).toStdString(),
-                            Path(QStringLiteral("t.tmp2")).toStdString()};
+        m_files = tavolin::testing::FilesIn(*m_dir);
         // Normal mode, so that every control is on screen whether active or not.
-        QFile ini(Path(QStringLiteral("t.ini")));
+        QFile ini(Path(QStringLiteral("tavolin.ini")));
         QVERIFY(ini.open(QIODevice::WriteOnly));
         ini.write("[Window]\r\nNomalMode=1\r\nTaRMode=0\r\n");
         ini.close();

@@ -6,6 +6,7 @@
 #include "ui/HelpViewer.h"
 #include "ui/OptIcons.h"
 #include "ui/TFrmMain.h"
+#include "ui/UiTestSupport.h"
 
 #include <QAction>
 #include <QApplication>
@@ -72,10 +73,7 @@ private slots:
     void init() {
         m_dir = std::make_unique<QTemporaryDir>();
         m_platform = FakePlatform{};
-        m_files = DataFiles{Path(QStringLiteral("t.txt")).toStdString(),
-                            Path(QStringLiteral("t.ini")).toStdString(),
-                            Path(QStringLiteral("t.tmp")).toStdString(),
-                            Path(QStringLiteral("t.tmp2")).toStdString()};
+        m_files = tavolin::testing::FilesIn(*m_dir);
         m_window = std::make_unique<TFrmMain>(m_platform, m_files);
         m_window->show();
         m_window->activateWindow();
@@ -200,7 +198,7 @@ private slots:
             QStringLiteral("コンピュータを再起動することが出来ませんでした。")));
         QVERIFY(m_window->isVisible() && m_window->isEnabled());
         // Saved before the request: the session might have ended the program.
-        QVERIFY(QFile::exists(Path(QStringLiteral("t.txt"))));
+        QVERIFY(QFile::exists(Path(QStringLiteral("tavolin.txt"))));
 
         m_platform.endSessionResult = true;
         AnswerNextMessage(texts, QStringLiteral("OK"));
@@ -243,7 +241,7 @@ private slots:
 
         Action("acEndPGM")->trigger();
         QVERIFY(!m_window->isVisible());
-        QVERIFY(QFile::exists(Path(QStringLiteral("t.txt"))));
+        QVERIFY(QFile::exists(Path(QStringLiteral("tavolin.txt"))));
     }
 };
 

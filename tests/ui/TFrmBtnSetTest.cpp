@@ -6,6 +6,7 @@
 #include "ui/OptIcons.h"
 #include "ui/TFrmMain.h"
 #include "ui/UpDown.h"
+#include "ui/UiTestSupport.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -97,27 +98,24 @@ private slots:
     void init() {
         m_dir = std::make_unique<QTemporaryDir>();
         m_platform = FakePlatform{};
-        m_files = DataFiles{Path(QStringLiteral("t.txt")).toStdString(),
-                            Path(QStringLiteral("t.ini")).toStdString(),
-                            Path(QStringLiteral("t.tmp")).toStdString(),
-                            Path(QStringLiteral("t.tmp2")).toStdString()};
+        m_files = tavolin::testing::FilesIn(*m_dir);
         QVERIFY(QDir().mkpath(Path(QStringLiteral("tools"))));
         QFile(Path(QStringLiteral("tools/run"))).open(QIODevice::WriteOnly);
         const QByteArray tools = Path(QStringLiteral("tools")).toUtf8();
         m_data = "{my buttons}\r\n[A]\r\n1:1=" + tools + "/run <TS>Run<TE>\r\n{keep me}\r\n" +
                  "2:4=" + tools + " <TS>Tools<TE>\r\n[B]\r\n1:1=" + tools + "\r\n";
-        QFile data(Path(QStringLiteral("t.txt")));
+        QFile data(Path(QStringLiteral("tavolin.txt")));
         QVERIFY(data.open(QIODevice::WriteOnly));
         data.write(m_data);
         data.close();
         m_ini = "[Window]\r\nNomalMode=1\r\nTaRMode=0\r\nHeight=115\r\n";
-        QFile ini(Path(QStringLiteral("t.ini")));
+        QFile ini(Path(QStringLiteral("tavolin.ini")));
         QVERIFY(ini.open(QIODevice::WriteOnly));
         ini.write(m_ini);
         ini.close();
         m_window = std::make_unique<TFrmMain>(m_platform, m_files);
-        m_data = ReadAll(Path(QStringLiteral("t.txt")));
-        m_ini = ReadAll(Path(QStringLiteral("t.ini")));
+        m_data = ReadAll(Path(QStringLiteral("tavolin.txt")));
+        m_ini = ReadAll(Path(QStringLiteral("tavolin.ini")));
     }
     void cleanup() {
         m_dialog.reset();
@@ -158,7 +156,7 @@ private slots:
         QCOMPARE(m_dialog->result(), int(QDialog::Accepted));
 
         const QByteArray tools = Path(QStringLiteral("tools")).toUtf8();
-        QCOMPARE(ReadAll(Path(QStringLiteral("t.txt"))),
+        QCOMPARE(ReadAll(Path(QStringLiteral("tavolin.txt"))),
                  "{my buttons}\r\n[A]\r\n1:1=" + tools + "/run <TS>Run<TE>\r\n{keep me}\r\n" +
                      "2:4=" + tools + " <TS>Tools<TE>\r\n2:5=" + tools +
                      " <TS>Five<TE>\r\n[B]\r\n1:1=" + tools + "\r\n");
@@ -188,8 +186,8 @@ private slots:
         Get<QCheckBox>("cbDate")->setChecked(false);
         QTest::mouseClick(Get<QPushButton>("btnCancel"), Qt::LeftButton);
         QCOMPARE(m_dialog->result(), int(QDialog::Rejected));
-        QCOMPARE(ReadAll(Path(QStringLiteral("t.txt"))), m_data);
-        QCOMPARE(ReadAll(Path(QStringLiteral("t.ini"))), m_ini);
+        QCOMPARE(ReadAll(Path(QStringLiteral("tavolin.txt"))), m_data);
+        QCOMPARE(ReadAll(Path(QStringLiteral("tavolin.ini"))), m_ini);
     }
 
     void aFailedCheckAtOkStaysOnTheInformationTab() {
@@ -203,7 +201,7 @@ private slots:
         QVERIFY(m_dialog->isVisible());
         QCOMPARE(Get<QTabWidget>("pgc")->currentIndex(), 1);
         QCOMPARE(m_dialog->focusWidget(), Get<QLineEdit>("edtWatchLow"));
-        QCOMPARE(ReadAll(Path(QStringLiteral("t.ini"))), m_ini);
+        QCOMPARE(ReadAll(Path(QStringLiteral("tavolin.ini"))), m_ini);
 
         // The minimum mode unchecks and disables the title.
         Get<QRadioButton>("rbSmallMode")->click();
