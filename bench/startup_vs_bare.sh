@@ -28,16 +28,7 @@ mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 unset QT_QPA_PLATFORM
 
 cp "$launcher" "$work/tavolin"
-# 100,000 button lines: pages 2 to 4167 first, page 1 last.
-awk 'BEGIN {
-    printf "[無題カテゴリ]\r\n";
-    t[0] = "/bin/sh"; t[1] = "/etc/hosts"; t[2] = "/usr/share"; t[3] = "/missing/target.exe";
-    n = 0;
-    for (p = 2; n < 100000 - 24; p++)
-        for (s = 1; s <= 24 && n < 100000 - 24; s++) {
-            printf "%d:%d=%s <TS>button %d-%d<TE>\r\n", p, s, t[n % 4], p, s; n++ }
-    for (s = 1; s <= 24; s++) printf "1:%d=%s <TS>button 1-%d<TE>\r\n", s, t[s % 4], s
-}' | iconv -f UTF-8 -t CP932 >"$work/tavolin.txt"
+"$root/bench/make_100k_data.sh" "$work/tavolin.txt"
 lines=$(grep -c ':' "$work/tavolin.txt")
 echo "data file: $lines button lines, $(du -k "$work/tavolin.txt" | cut -f1) KiB"
 
