@@ -18,28 +18,8 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
-passed=0
-failed=0
-check() { # description, command...
-    local what=$1
-    shift
-    if "$@"; then
-        passed=$((passed + 1))
-        echo "ok: $what"
-    else
-        failed=$((failed + 1))
-        echo "FAILED: $what"
-    fi
-}
-wait_for() { # seconds, command...
-    local end=$((SECONDS + $1))
-    shift
-    while [ $SECONDS -lt $end ]; do
-        "$@" && return 0
-        sleep 0.1
-    done
-    "$@"
-}
+# check and wait_for, shared with the end-to-end scripts.
+source "$(dirname "$0")/../e2e/e2e_lib.sh"
 # The width and height of a PNG, from its header.
 png_size() { python3 -c 'import struct,sys; d=open(sys.argv[1],"rb").read(24); assert d[:8]==b"\x89PNG\r\n\x1a\n"; print("%dx%d" % struct.unpack(">II", d[16:24]))' "$1"; }
 

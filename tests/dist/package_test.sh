@@ -13,19 +13,8 @@ done
 
 work=$(mktemp -d /tmp/tavolin-package.XXXXXX)
 trap 'rm -rf "$work"' EXIT
-passed=0
-failed=0
-check() { # description, command...
-    local what=$1
-    shift
-    if "$@"; then
-        passed=$((passed + 1))
-        echo "ok: $what"
-    else
-        failed=$((failed + 1))
-        echo "FAILED: $what"
-    fi
-}
+# check, shared with the end-to-end scripts.
+source "$(dirname "$0")/../e2e/e2e_lib.sh"
 
 (cd "$work" && cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/out") >"$work/cpack.log" 2>&1
 check "cpack succeeds" test $? = 0
