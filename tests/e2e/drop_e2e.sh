@@ -60,8 +60,10 @@ drag() { # keys x y files...: drags the files from a new source window to x,y
         xdotool mousemove $((sx + (x - sx) * step / 3)) $((sy + (y - sy) * step / 3)) sleep 0.15
     done
     xdotool sleep 0.4 mouseup 1
-    [ "$keys" = shift ] && xdotool keyup shift
+    # Shift is let go only once the drop is done (the source ends when the target has
+    # answered): the launcher reads the keys held when the drop reaches it.
     wait_for 10 bash -c "! kill -0 $source_pid 2>/dev/null"
+    [ "$keys" = shift ] && xdotool keyup shift
     sleep 0.3
 }
 
