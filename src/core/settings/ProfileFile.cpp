@@ -126,18 +126,23 @@ bool Storable(std::string_view section, std::string_view key, std::string_view v
 } // namespace
 
 ProfileFile::ProfileFile(std::string path) : m_path(std::move(path)) {
-    const std::optional<std::string> bytes = text::ReadFileBytes(m_path);
-    std::error_code ec;
-    const auto status = std::filesystem::status(text::FsPath(m_path), ec);
-    if (status.type() == std::filesystem::file_type::not_found)
+    const text::FileKind kind = text::KindAt(m_path);
+    if (kind == text::FileKind::Missing)
         return;
-    if (!bytes || !std::filesystem::is_regular_file(status)) {
+    const std::optional<std::string> bytes = text::ReadFileBytes(m_path);
+    if (!bytes) {
         // Something is there that cannot be read: leave it alone rather than replace it
         // with a file holding only what is written next.
-        m_loadError = "ファイル(" + m_path + ")を読み込めませんでした。";
+        const std::string reason = text::ReadFaultText(kind);
+        m_loadError = "ファイル(" + m_path + ")を読み込めませんでした。" +
+                      (reason.empty() ? "" : "\r\n" + reason);
         return;
     }
     m_encoding = text::DetectEncoding(*bytes);
+    if (!text::IsOwnEncoding(m_encoding)) {
+        m_loadError = text::ForeignEncodingMessage("設定ファイル", m_path, m_encoding);
+        return;
+    }
     for (const std::string_view line : text::SplitLines(text::BodyOf(*bytes))) {
         Line decoded{text::DecodeLine(line, m_encoding), std::nullopt};
         if (m_encoding == text::Encoding::Cp932)
@@ -309,7 +314,10 @@ std::string ProfileFile::FileBytes(text::Encoding& chosen) const {
     texts.reserve(m_lines.size());
     for (const Line& line : m_lines)
         texts.push_back(line.text);
-    return text::EncodeText(texts, text::Encoding::Utf8Bom, &chosen);
+    // A file without a mark keeps none; a code page 932 file that must change gets one.
+    const text::Encoding utf8 =
+        m_encoding == text::Encoding::Utf8 ? text::Encoding::Utf8 : text::Encoding::Utf8Bom;
+    return text::EncodeText(texts, utf8, &chosen);
 }
 
 bool ProfileFile::Save(Platform& platform, std::string& error) {
