@@ -1,5 +1,6 @@
 #include "core/auxwindow/AuxWindow.h"
 
+#include "core/helpers/SystemError.h"
 #include "core/settings/ProfileFile.h"
 #include "platform/Platform.h"
 
@@ -197,7 +198,7 @@ bool Remove(const std::string& path, std::string& error) {
     std::error_code ec;
     std::filesystem::remove(text::FsPath(path), ec);
     if (ec) {
-        error = path + " を削除できません: " + ec.message();
+        error = path + " を削除できません: " + SystemErrorText(ec);
         return false;
     }
     return true;

@@ -1,5 +1,8 @@
 #include "platform/linux/FileReplacement.h"
 
+#include "core/helpers/SystemError.h"
+#include "platform/linux/SystemErrors.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -17,10 +20,6 @@
 namespace tavolin::linuxdesktop {
 
 namespace {
-
-std::string ErrnoText(int error) {
-    return std::strerror(error);
-}
 
 std::string ParentOf(const std::string& fullPath) {
     const std::size_t slash = fullPath.rfind('/');
@@ -100,7 +99,7 @@ public:
             code = errno;
         }
         if (code != 0) {
-            error = "Cannot save \"" + m_target + "\": " + ErrnoText(code);
+            error = m_target + ": " + ErrnoText(code);
             return false;
         }
         m_committed = true;
@@ -191,22 +190,24 @@ std::unique_ptr<FileReplacement> BeginFileReplacement(const std::string& path,
     bool exists = false;
     if (stat(target.c_str(), &old) == 0) {
         if (S_ISDIR(old.st_mode)) {
-            error = "Cannot save \"" + target + "\": it is a folder, not a file.";
+            error = target + ": " + ErrnoText(EISDIR);
             return nullptr;
         }
         if (!S_ISREG(old.st_mode)) {
-            error = "Cannot save \"" + target + "\": it is not a regular file.";
+            error =
+                target + ": " + SystemErrorText(SystemFault::NotRegularFile, "not a regular file");
             return nullptr;
         }
         // Renaming over a file needs only a writable folder, so a file the user has made
         // read-only would be replaced silently; it is refused as writing into it would be.
         if (access(target.c_str(), W_OK) != 0) {
-            error = "Cannot save \"" + target + "\": " + ErrnoText(errno);
+            const int why = errno;
+            error = target + ": " + ErrnoText(why);
             return nullptr;
         }
         exists = true;
-    } else if (errno != ENOENT) {
-        error = "Cannot save \"" + target + "\": " + ErrnoText(errno);
+    } else if (const int why = errno; why != ENOENT) {
+        error = target + ": " + ErrnoText(why);
         return nullptr;
     }
 
@@ -215,7 +216,8 @@ std::unique_ptr<FileReplacement> BeginFileReplacement(const std::string& path,
         (folder == "/" ? "" : folder) + "/" + TemporaryPrefix(target) + "XXXXXX";
     const int fd = mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0) {
-        error = "Cannot save \"" + target + "\": " + ErrnoText(errno);
+        const int why = errno;
+        error = target + ": " + ErrnoText(why);
         return nullptr;
     }
     // Held until the descriptor closes, so that no other copy takes it for a leftover.
@@ -232,7 +234,8 @@ std::unique_ptr<FileReplacement> BeginFileReplacement(const std::string& path,
     }
     const mode_t newMode = mode ? *mode : exists ? (old.st_mode & 07777) : (0666 & ~CurrentUmask());
     if (fchmod(fd, newMode) != 0) {
-        error = "Cannot save \"" + target + "\": cannot set its permissions: " + ErrnoText(errno);
+        const int why = errno;
+        error = target + ": " + ErrnoText(why);
         return nullptr;
     }
     return replacement;
