@@ -19,12 +19,14 @@ seed=${KILLSAVE_SEED:-$$}
 RANDOM=$seed
 echo "random seed $seed (KILLSAVE_SEED repeats a run)"
 
-# The data file holds page 1 last, so a close moves its lines to the front: the new file
-# differs from the old one, and a mix of the two would show. The settings file lacks most
-# keys, so the close writes a longer one.
+# The data file holds page 1 first, so a close moves its lines to the end of the section:
+# the new file differs from the old one, and a mix of the two would show. The settings file
+# lacks most keys, so the close writes a longer one.
 versions=$work/versions
 mkdir -p "$versions"
-"$here/../../bench/make_100k_data.sh" "$versions/txt.old"
+"$here/../../bench/make_100k_data.sh" "$work/generated"
+{ head -n 1 "$work/generated"; tail -n 24 "$work/generated"; sed '1d' "$work/generated" |
+    head -n -24; } >"$versions/txt.old"
 printf '[Window]\r\n; what the user wrote stays\r\nWinPos=1\r\n' >"$versions/ini.old"
 
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
@@ -120,9 +122,6 @@ while [ "$kills" -lt "$rounds" ] && [ $((SECONDS - started)) -lt "$budget" ]; do
     else
         midsave=$((midsave + 1))
         stale=$((stale + $(wc -l <<<"$left")))
-        # The clean-up spares temporaries younger than a few seconds, whose writer may not
-        # have locked them yet: these stand for a kill long ago.
-        while read -r name; do touch -d '1 minute ago' "$app/$name"; done <<<"$left"
     fi
 done
 echo "$kills kills in $((SECONDS - started)) s: $before before the data file's save," \

@@ -154,7 +154,6 @@ int RemoveStaleReplacements(const std::string& path) {
     DIR* dir = opendir(folder.c_str());
     if (dir == nullptr) return 0;
     int removed = 0;
-    const time_t now = time(nullptr);
     while (const dirent* e = readdir(dir)) {
         const std::string name = e->d_name;
         if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0) {
@@ -166,11 +165,7 @@ int RemoveStaleReplacements(const std::string& path) {
                                              });
         const std::string full = (folder == "/" ? "" : folder) + "/" + name;
         struct stat entry {};
-        // A fresh file may be one whose writer has not taken its lock yet.
-        if (!mkstempTail || lstat(full.c_str(), &entry) != 0 || !S_ISREG(entry.st_mode) ||
-            now - entry.st_mtime < kStaleAfterSeconds) {
-            continue;
-        }
+        if (!mkstempTail || lstat(full.c_str(), &entry) != 0 || !S_ISREG(entry.st_mode)) continue;
         const int fd = open(full.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
         if (fd < 0) continue;
         // A running copy holds the lock on what it is writing.
@@ -214,15 +209,29 @@ std::unique_ptr<FileReplacement> BeginFileReplacement(const std::string& path,
     const std::string folder = ParentOf(target);
     std::string temporary =
         (folder == "/" ? "" : folder) + "/" + TemporaryPrefix(target) + "XXXXXX";
-    const int fd = mkostemp(temporary.data(), O_CLOEXEC);
+    const std::string pattern = temporary;
+    int fd = -1;
+    // The lock is held until the descriptor closes, so that no other copy takes the file
+    // for a leftover. Another copy's clean-up may remove it in the moment between its
+    // creation and the lock: then the file has no name any more, and a new one is made.
+    for (int attempt = 0; attempt < 5 && fd < 0; ++attempt) {
+        temporary = pattern;
+        fd = mkostemp(temporary.data(), O_CLOEXEC);
+        if (fd < 0) {
+            const int why = errno;
+            error = target + ": " + ErrnoText(why);
+            return nullptr;
+        }
+        struct stat created {};
+        if (flock(fd, LOCK_EX) != 0 || fstat(fd, &created) != 0 || created.st_nlink == 0) {
+            close(fd);
+            fd = -1;
+        }
+    }
     if (fd < 0) {
-        const int why = errno;
-        error = target + ": " + ErrnoText(why);
+        error = target + ": " + ErrnoText(EAGAIN);
         return nullptr;
     }
-    // Held until the descriptor closes, so that no other copy takes it for a leftover.
-    const int locked = flock(fd, LOCK_EX | LOCK_NB);
-    static_cast<void>(locked);
     auto replacement = std::make_unique<LinuxFileReplacement>(fd, temporary, target, folder);
 
     // The new file gets the old one's owner and permissions; a new file gets what a plain

@@ -21,10 +21,9 @@ std::unique_ptr<FileReplacement> BeginFileReplacement(const std::string& path,
                                                       std::string& error);
 
 // Removes the temporary files that replacements of `path` left behind when their program was
-// killed: only names of the replacement's own pattern, only files older than
-// kStaleAfterSeconds, and only those no running copy holds the lock of (a writer locks its
-// temporary file while it writes). Returns how many were removed.
-inline constexpr long kStaleAfterSeconds = 10;
+// killed: only names of the replacement's own pattern, and only those no running copy holds
+// the lock of (a writer locks its temporary file while it writes, and makes a new one if its
+// file lost its name before it held the lock). Returns how many were removed.
 int RemoveStaleReplacements(const std::string& path);
 
 } // namespace tavolin::linuxdesktop
