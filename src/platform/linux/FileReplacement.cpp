@@ -19,8 +19,6 @@
 
 namespace tavolin::linuxdesktop {
 
-namespace {
-
 std::string ParentOf(const std::string& fullPath) {
     const std::size_t slash = fullPath.rfind('/');
     if (slash == std::string::npos || slash == 0) {
@@ -33,6 +31,8 @@ std::string NameOf(const std::string& fullPath) {
     const std::size_t slash = fullPath.rfind('/');
     return slash == std::string::npos ? fullPath : fullPath.substr(slash + 1);
 }
+
+namespace {
 
 // The process's file-creation mask, read without changing it (umask() can only be read by
 // setting it, which would race with other threads creating files).

@@ -10,6 +10,10 @@
 
 namespace tavolin::linuxdesktop {
 
+// The folder of an absolute path ("/" for a file at the root), and its last name.
+std::string ParentOf(const std::string& fullPath);
+std::string NameOf(const std::string& fullPath);
+
 // Begins replacing the file at the absolute `path` (see FileReplacement): the new content
 // goes to a temporary file in the same folder, which Commit flushes and renames over the old
 // one. A symbolic link stays a link and the file it points to is replaced. The new file gets
