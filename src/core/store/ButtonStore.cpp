@@ -361,7 +361,7 @@ void ButtonStore::LoadCategoryList() {
 }
 
 bool ButtonStore::IsCategoryLine(std::string_view line, Encoding encoding) const {
-    if (line.size() < 2 || line.front() != '[') return false;
+    // A "[" alone names the category "", as the category list shows it.
     return CategoryLineName(line, encoding) == m_category;
 }
 
