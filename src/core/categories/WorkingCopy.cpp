@@ -454,12 +454,20 @@ bool WorkingCopy::Commit() {
     const auto replacement = in ? m_platform.BeginReplaceFile(m_dataFile, error) : nullptr;
     if (in && replacement) {
         std::string buffer(kChunk, '\0');
+        text::EncodingDetector written;
         while (in.read(buffer.data(), static_cast<std::streamsize>(buffer.size())) ||
                in.gcount() > 0) {
-            replacement->Write(std::string_view(buffer.data(), static_cast<std::size_t>(in.gcount())));
+            const std::string_view piece(buffer.data(), static_cast<std::size_t>(in.gcount()));
+            written.Feed(piece);
+            replacement->Write(piece);
         }
         if (in.bad()) error = "作業ファイル(" + m_workingFile + ")を読み込めませんでした。";
         in.close();
+        if (error.empty() && !text::ReadsBackAs(m_encoding, written)) {
+            // Code page 932 bytes that the next read would take for UTF-8: the file goes out
+            // as UTF-8 with a mark instead.
+            return Rewrite(Unchanged(), Encoding::Utf8Bom) && Commit();
+        }
         if (error.empty() && replacement->Commit(error)) return true;
     } else if (!in) {
         error = "作業ファイル(" + m_workingFile + ")を読み込めませんでした。";

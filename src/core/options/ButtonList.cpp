@@ -231,14 +231,21 @@ bool ButtonList::Save() {
             }
         }
     }
-    const bool transcode = output != m_encoding;
-
     std::string error;
-    const auto replacement = m_platform.BeginReplaceFile(m_dataFile, error);
-    bool ok = replacement != nullptr;
-    if (ok) {
+    // Writes the file in `output`; it is put in place only when it reads back so (code page
+    // 932 bytes may happen to be UTF-8).
+    const auto writeAs = [&](bool& readsBack) {
+        const bool transcode = output != m_encoding;
+        const auto replacement = m_platform.BeginReplaceFile(m_dataFile, error);
+        if (replacement == nullptr) return false;
+        text::EncodingDetector written;
         std::string out;
         out.reserve(kWriteChunk + 4096);
+        const auto emit = [&] {
+            written.Feed(out);
+            replacement->Write(out);
+            out.clear();
+        };
         out += text::MarkOf(output);
         const auto raw = [&](const std::string& line) {
             if (transcode) {
@@ -247,10 +254,7 @@ bool ButtonList::Save() {
                 out += line;
             }
             out += "\r\n";
-            if (out.size() >= kWriteChunk) {
-                replacement->Write(out);
-                out.clear();
-            }
+            if (out.size() >= kWriteChunk) emit();
         };
         for (const auto& line : m_preamble)
             raw(line);
@@ -266,9 +270,17 @@ bool ButtonList::Save() {
         }
         for (const auto& line : m_trailer)
             raw(line);
-        replacement->Write(out);
-        ok = replacement->Commit(error);
+        emit();
+        readsBack = text::ReadsBackAs(output, written);
+        return !readsBack || replacement->Commit(error);
+    };
+    bool readsBack = true;
+    bool ok = writeAs(readsBack);
+    if (ok && !readsBack) {
+        output = Encoding::Utf8Bom;
+        ok = writeAs(readsBack);
     }
+    const bool transcode = output != m_encoding;
     if (!ok) {
         ShowMessageBox(m_view,
                        "データファイル(" + m_dataFile + ")に書き込めませんでした。\r\n" + error +

@@ -563,6 +563,10 @@ void ButtonStore::RefuseLineBreak(const std::string& target) {
 }
 
 bool ButtonStore::SavePage() {
+    return SavePageAs(std::nullopt);
+}
+
+bool ButtonStore::SavePageAs(std::optional<Encoding> forced) {
     // The new file is streamed to the platform, which writes it under a temporary name beside
     // the data file, flushes it and renames it over the old file at Commit. So the separate
     // ".tmp" copy of the data file is not needed: a failure or a crash at any moment leaves
@@ -603,7 +607,7 @@ bool ButtonStore::SavePage() {
                             EncodeButtonValue(s.path, s.file, s.title, m_style));
     }
     const std::string categoryLine = "[" + m_category + "]";
-    Encoding output = encoding;
+    Encoding output = forced.value_or(encoding);
     const auto encodable = [&](const std::string& line) {
         return text::EncodeLine(line, output).has_value();
     };
@@ -619,12 +623,19 @@ bool ButtonStore::SavePage() {
         ReportWriteFailure(error);
         return false;
     }
+    // What is written is watched: bytes that the next read would take for another encoding
+    // (code page 932 that happens to be UTF-8) are written again as UTF-8 with a mark.
+    text::EncodingDetector readBack;
+    const auto emit = [&](std::string_view bytes) {
+        readBack.Feed(bytes);
+        replacement->Write(bytes);
+    };
     std::string out;
     out.reserve(kWriteChunk + kWriteChunk / 8);
     // Hands what has piled up to the file once it is a chunk's worth.
     const auto flush = [&](std::size_t atLeast) {
         if (out.size() >= atLeast) {
-            replacement->Write(out);
+            emit(out);
             out.clear();
         }
     };
@@ -650,7 +661,7 @@ bool ButtonStore::SavePage() {
     const auto writeRun = [&](std::string_view run) {
         if (!transcode && run.back() == '\n' && !HasBareLineEnd(run)) {
             flush(1);
-            replacement->Write(run);
+            emit(run);
             return;
         }
         for (auto line : text::SplitLines(run)) writeRaw(line);
@@ -707,6 +718,7 @@ bool ButtonStore::SavePage() {
     }
 
     flush(1);
+    if (!text::ReadsBackAs(output, readBack)) return SavePageAs(Encoding::Utf8Bom);
     if (!replacement->Commit(error)) {
         ReportWriteFailure(error);
         return false;

@@ -154,6 +154,8 @@ private:
     const Slot& SlotAt(int n) const;
     Slot& SlotAt(int n);
     int Assign(const std::string& value, int n, Overflow overflow, Placement* placement = nullptr);
+    // SavePage, in `forced` when given instead of the file's own encoding.
+    bool SavePageAs(std::optional<text::Encoding> forced);
     void LoadCurrentPage();
     bool IsCategoryLine(std::string_view line, text::Encoding encoding) const;
     bool KeyIsPage(std::string_view line, text::Encoding encoding) const;

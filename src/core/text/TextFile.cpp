@@ -90,6 +90,18 @@ Encoding EncodingDetector::Result() const {
     return m_high && !m_invalid && m_need == 0 ? Encoding::Utf8 : Encoding::Cp932;
 }
 
+bool ReadsBackAs(Encoding written, const EncodingDetector& detector) {
+    const Encoding read = detector.Result();
+    switch (written) {
+    case Encoding::Cp932: return read == Encoding::Cp932;
+    // Without a byte above 0x7F both encodings read the same text.
+    case Encoding::Utf8:
+        return read == Encoding::Utf8 || (read == Encoding::Cp932 && !detector.SawHighBytes());
+    case Encoding::Utf8Bom: return read == Encoding::Utf8Bom;
+    default: return false;
+    }
+}
+
 Encoding DetectEncoding(std::string_view fileBytes) {
     EncodingDetector detector;
     detector.Feed(fileBytes);
@@ -156,19 +168,32 @@ std::string EncodeText(const std::vector<std::string>& lines, Encoding preferred
             out += *bytes;
             out += kLineEnd;
         }
-        if (complete) {
+        EncodingDetector detector;
+        detector.Feed(out);
+        if (complete && ReadsBackAs(Encoding::Cp932, detector)) {
             if (chosen)
                 *chosen = Encoding::Cp932;
             return out;
         }
-        // One character has no code: the whole file goes to UTF-8 rather than lose it.
+        // One character has no code, or the bytes would be read as UTF-8: the whole file
+        // goes to UTF-8 with a mark rather than lose or change a character.
         out.clear();
     }
-    const Encoding utf8 = preferred == Encoding::Utf8 ? Encoding::Utf8 : Encoding::Utf8Bom;
-    out += MarkOf(utf8);
-    for (const std::string& line : lines) {
-        out += EncodeUtf8(line);
-        out += kLineEnd;
+    const auto utf8Text = [&](Encoding utf8) {
+        std::string bytes(MarkOf(utf8));
+        for (const std::string& line : lines) {
+            bytes += EncodeUtf8(line);
+            bytes += kLineEnd;
+        }
+        return bytes;
+    };
+    Encoding utf8 = preferred == Encoding::Utf8 ? Encoding::Utf8 : Encoding::Utf8Bom;
+    out = utf8Text(utf8);
+    if (utf8 == Encoding::Utf8) {
+        EncodingDetector detector;
+        detector.Feed(out);
+        if (!ReadsBackAs(Encoding::Utf8, detector))
+            out = utf8Text(utf8 = Encoding::Utf8Bom);
     }
     if (chosen)
         *chosen = utf8;

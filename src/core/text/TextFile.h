@@ -46,6 +46,8 @@ public:
     // True once more bytes cannot change the result (a mark, or bytes that are not UTF-8).
     bool Decided() const { return m_decided; }
     Encoding Result() const;
+    // Whether a byte above 0x7F was seen (before a decision).
+    bool SawHighBytes() const { return m_high; }
 
 private:
     std::string m_head;       // the first bytes, until a mark can be told
@@ -56,6 +58,11 @@ private:
     bool m_decided = false;
     Encoding m_result = Encoding::Cp932;
 };
+
+// Whether bytes written in `written` read back in it, told by a detector that saw them all:
+// code page 932 bytes that happen to be valid UTF-8, or UTF-8 without a mark that holds bytes
+// that are not UTF-8, would be read as the other encoding. UTF-8 with a mark always reads back.
+bool ReadsBackAs(Encoding written, const EncodingDetector& detector);
 
 // The file's bytes after the byte-order mark, if any.
 std::string_view BodyOf(std::string_view fileBytes);

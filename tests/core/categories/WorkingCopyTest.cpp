@@ -144,6 +144,9 @@ TEST_F(WorkingCopyTest, CommandsRewriteTheFileByBlockPosition) {
          "[カテ]\n1:1=/a\n[é]\r\n", {"カテ", "é"}, "[カテ]\n1:1=/a\n"},
         {"lone CR line ends", [](WorkingCopy& c) { return c.MoveUp(1); }, "[b]\r[a]\r1:1=/a\r",
          {"b", "a"}, "[a]\r1:1=/a\r[b]\r"},
+        {"code page 932 bytes that would read as UTF-8 go out as UTF-8 with a mark",
+         [](WorkingCopy& c) { return c.Add("ﾃｽ"); }, "\xEF\xBB\xBF[a]\r\n[ﾃｽ]\r\n", {"a", "ﾃｽ"},
+         "[a]\r\n"},
         {"a name whose last trail byte is that of ]", [](WorkingCopy& c) { return c.Rename(1, "c"); },
          "[A\x85]\r\n[c]\r\n", {"A" + text::DecodeCp932("\x85"), "c"}, "[A\x85]\r\n[b]\r\n"},
     };

@@ -249,8 +249,9 @@ TEST_F(ButtonListTest, ATitleOutsideCodePage932TurnsTheWholeFileIntoUtf8) {
 }
 
 // A file a user's editor wrote in UTF-8 without a mark is read and written back as such; a
-// UTF-16 file is not read, and not written.
-TEST_F(ButtonListTest, Utf8WithoutAMarkStaysSoAndUtf16IsRefused) {
+// file is never written in bytes the next read would take for another encoding; a UTF-16
+// file is not read, and not written.
+TEST_F(ButtonListTest, EncodingsReadBackAsWrittenAndUtf16IsRefused) {
     const std::string utf8 = "[ツール]\n1:1=C:\\WINDOWS\\NOTEPAD.EXE <TS>メモ帳<TE>\r1:2=x\n";
     auto& list = Loaded(utf8);
     ASSERT_EQ(list.Rows().size(), 3u);
@@ -258,6 +259,13 @@ TEST_F(ButtonListTest, Utf8WithoutAMarkStaysSoAndUtf16IsRefused) {
     list.Set({"ツール", "1", "1", "é", "C:\\WINDOWS", "NOTEPAD.EXE"}, -1);
     ASSERT_TRUE(list.Save());
     EXPECT_EQ(DataBytes(), "[ツール]\r\n1:1=C:\\WINDOWS\\NOTEPAD.EXE <TS>é<TE>\r\n1:2=x\r\n");
+
+    // Half-width "ﾃｽ" in code page 932 is C3 BD, UTF-8's "ý": such a file goes out as UTF-8
+    // with a mark, so that it reads back as written.
+    auto& ascii = Loaded("[a]\r\n");
+    ascii.Set({"a", "1", "1", "ﾃｽ", "C:\\WINDOWS", "NOTEPAD.EXE"}, -1);
+    ASSERT_TRUE(ascii.Save());
+    EXPECT_EQ(DataBytes(), "\xEF\xBB\xBF[a]\r\n1:1=C:\\WINDOWS\\NOTEPAD.EXE <TS>ﾃｽ<TE>\r\n");
 
     const std::string utf16 = "\xFF\xFE[\0a\0]\0"s;
     WriteData(utf16);

@@ -624,6 +624,15 @@ TEST_F(ButtonStoreTest, Cp932FileBecomesUtf8OnlyWhenAButtonNeedsIt) {
     ButtonStore& reloaded = Posix("ゲーム");
     EXPECT_EQ(reloaded.BtnTitle(3), "Résumé.pdf");
     EXPECT_THAT(reloaded.CategoryNames(), ElementsAre("ゲーム"));
+
+    // Code page 932 bytes that the next read would take for UTF-8 ("ﾃｽ" is C3 BD, UTF-8's
+    // "ý") are written as UTF-8 with a mark instead.
+    WriteData("[c]\r\n");
+    ButtonStore& ascii = Posix("c");
+    ascii.AssignButton("/x <TS>ﾃｽ<TE>", 1);
+    ASSERT_TRUE(ascii.SavePage());
+    EXPECT_EQ(DataBytes(), "\xEF\xBB\xBF[c]\r\n1:1=/x <TS>ﾃｽ<TE>\r\n");
+    EXPECT_EQ(Posix("c").BtnTitle(1), "ﾃｽ");
 }
 
 // --- failures -----------------------------------------------------------------------------

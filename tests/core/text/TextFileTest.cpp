@@ -170,6 +170,15 @@ TEST(TextFile, EncodesCp932WhenPossibleElseUtf8WithMark) {
     EXPECT_EQ(EncodeText({kSoft, "\u00E9"}, Encoding::Utf8, &chosen), kSoft + "\r\n\u00E9\r\n");
     EXPECT_EQ(chosen, Encoding::Utf8);
 
+    // Bytes that the next read would take for the other encoding are not written: half-width
+    // "ﾃｽ" is C3 BD in code page 932, which is UTF-8's "ý"; a byte escape in a file without
+    // a mark would make it read as code page 932.
+    EXPECT_EQ(EncodeText({"\uFF83\uFF7D"}, Encoding::Cp932, &chosen), kBom + "\uFF83\uFF7D\r\n");
+    EXPECT_EQ(chosen, Encoding::Utf8Bom);
+    EXPECT_EQ(EncodeText({"\u00E9", DecodeUtf8("\xFF")}, Encoding::Utf8, &chosen),
+              kBom + "\u00E9\r\n\xFF\r\n");
+    EXPECT_EQ(chosen, Encoding::Utf8Bom);
+
     EXPECT_EQ(EncodeText({}, Encoding::Cp932), "");
     EXPECT_EQ(EncodeText({}, Encoding::Utf8Bom), "\xEF\xBB\xBF");
     EXPECT_EQ(EncodeLine("R\u00E9sum\u00E9", Encoding::Cp932), std::nullopt);
