@@ -1,0 +1,5 @@
+#include "platform/Platform.h"
+
+#include <gtest/gtest.h>
+
+TEST(WindowsPlatform, Placeholder) {}

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Runs a Windows program under Wine:
+#   wine-run.sh PREFIX DLL-FOLDERS PLUGIN-FOLDER PROGRAM [ARGUMENTS...]
+# PREFIX is the Wine prefix, made here once (under a lock, as tests run in parallel);
+# DLL-FOLDERS are the Linux folders, separated by ":", where the program finds its DLLs;
+# PLUGIN-FOLDER holds Qt's plugins. Wine's own messages stay off unless WINEDEBUG is set.
+set -euo pipefail
+prefix=$1 dlls=$2 plugins=$3
+shift 3
+to_wine() { printf 'Z:%s' "$(printf '%s' "$1" | tr / '\\')"; }
+wine=$(command -v wine64 || true)
+[ -n "$wine" ] || wine=/usr/lib/wine/wine64
+export WINEPREFIX=$prefix WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml="
+path=""
+IFS=: read -r -a folders <<<"$dlls"
+for folder in "${folders[@]}"; do path+="${path:+;}$(to_wine "$folder")"; done
+export WINEPATH=$path QT_PLUGIN_PATH=$(to_wine "$plugins")
+if [ ! -f "$prefix/.made" ]; then
+    mkdir -p "$(dirname "$prefix")"
+    exec 9>"$prefix.lock"
+    flock 9
+    if [ ! -f "$prefix/.made" ]; then
+        "$wine" wineboot -i >/dev/null 2>&1
+        server=$(dirname "$wine")/wineserver
+        [ -x "$server" ] || server=wineserver
+        "$server" -w || true
+        touch "$prefix/.made"
+    fi
+    exec 9>&-
+fi
+exec "$wine" "$@"
