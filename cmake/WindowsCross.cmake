@@ -15,3 +15,5 @@ list(APPEND CMAKE_PREFIX_PATH "${TAVOLIN_QT_MINGW}")
 # moc, rcc and uic are the host's (qt6-base-dev-tools, the same Qt version).
 set(QT_HOST_PATH /usr)
 set(QT_HOST_PATH_CMAKE_DIR /usr/lib/x86_64-linux-gnu/cmake)
+# The host's rcc compresses with zstd, which this Qt was built without.
+set(CMAKE_AUTORCC_OPTIONS --no-zstd)

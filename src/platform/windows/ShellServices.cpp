@@ -57,12 +57,22 @@ std::wstring LinkTarget(const std::wstring& link) {
     ComPtr<IPersistFile> file;
     if (SUCCEEDED(result)) result = shellLink->QueryInterface(IID_IPersistFile, file.OutVoid());
     if (SUCCEEDED(result)) result = file->Load(link.c_str(), STGM_READ);
-    wchar_t target[MAX_PATH * 4] = {};
-    if (SUCCEEDED(result))
-        result = shellLink->GetPath(target, static_cast<int>(std::size(target)), nullptr, 0);
     if (FAILED(result))
         throw std::runtime_error("Cannot read the shortcut \"" + Utf8(link) + "\": " +
                                  SystemErrorText(static_cast<unsigned long>(HRESULT_CODE(result))));
+    // The item list holds the target's name in full Unicode; the path text of the link may be
+    // in the ANSI code page of the system that made it.
+    wchar_t target[MAX_PATH * 4] = {};
+    PIDLIST_ABSOLUTE items = nullptr;
+    if (SUCCEEDED(shellLink->GetIDList(&items)) && items != nullptr) {
+        if (!SHGetPathFromIDListEx(items, target, static_cast<DWORD>(std::size(target)),
+                                   GPFIDL_DEFAULT))
+            target[0] = L'\0';
+        CoTaskMemFree(items);
+    }
+    if (target[0] == L'\0' &&
+        FAILED(shellLink->GetPath(target, static_cast<int>(std::size(target)), nullptr, 0)))
+        target[0] = L'\0';
     return target;
 }
 
@@ -73,8 +83,6 @@ std::wstring LinkTarget(const std::wstring& link) {
 #pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
 class DeleteSink final : public IFileOperationProgressSink {
 public:
-    explicit DeleteSink(bool recycleOnly) : m_recycleOnly(recycleOnly) {}
-
     HRESULT m_result = S_OK;
     bool m_refused = false;
     bool m_seen = false;
@@ -93,7 +101,7 @@ public:
 
     HRESULT STDMETHODCALLTYPE PreDeleteItem(DWORD flags, IShellItem*) override {
         m_seen = true;
-        if (m_recycleOnly && (flags & TSF_DELETE_RECYCLE_IF_POSSIBLE) == 0) {
+        if ((flags & TSF_DELETE_RECYCLE_IF_POSSIBLE) == 0) {
             m_refused = true;
             return HRESULT_FROM_WIN32(ERROR_CANCELLED);
         }
@@ -135,21 +143,39 @@ public:
     HRESULT STDMETHODCALLTYPE ResetTimer() override { return S_OK; }
     HRESULT STDMETHODCALLTYPE PauseTimer() override { return S_OK; }
     HRESULT STDMETHODCALLTYPE ResumeTimer() override { return S_OK; }
-
-private:
-    bool m_recycleOnly;
 };
 #pragma GCC diagnostic pop
 
-// Deletes one path through the shell's file operation, silently; the recycle bin or nothing
-// when `recycle`, never a delete for good in its place.
-DeleteOutcome DeleteThroughShell(const std::string& path, bool recycle) {
+std::string Quoted(const std::string& path) {
+    return "\"" + path + "\"";
+}
+
+// Deletes one path for good through the shell's file operation, silently.
+DeleteOutcome DeleteForGood(const std::string& path) {
+    DeleteOutcome outcome{path, false, {}};
+    std::wstring list = Wide(path);
+    list.append(2, L'\0'); // the list's end
+    SHFILEOPSTRUCTW operation{};
+    operation.wFunc = FO_DELETE;
+    operation.pFrom = list.c_str();
+    operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOERRORUI;
+    const int result = SHFileOperationW(&operation);
+    if (result != 0 || operation.fAnyOperationsAborted) {
+        outcome.error = Quoted(path) + ": " + SystemErrorText(static_cast<unsigned long>(result));
+    } else if (GetFileAttributesW(list.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        outcome.error = Quoted(path) + " is still there.";
+    } else {
+        outcome.done = true;
+    }
+    return outcome;
+}
+
+// Moves one path to the recycle bin through IFileOperation, silently, or leaves it where it
+// is: an item the shell would delete for good instead (too large for the bin, a drive
+// without one) is refused, and a system without IFileOperation reports that it cannot.
+DeleteOutcome Recycle(const std::string& path) {
     DeleteOutcome outcome{path, false, {}};
     const std::wstring wide = Wide(path);
-    if (path.empty() || GetFileAttributesW(wide.c_str()) == INVALID_FILE_ATTRIBUTES) {
-        outcome.error = "\"" + path + "\" does not exist.";
-        return outcome;
-    }
     ComScope com;
     ComPtr<IFileOperation> operation;
     HRESULT result = CoCreateInstance(CLSID_FileOperation, nullptr, CLSCTX_ALL,
@@ -157,23 +183,23 @@ DeleteOutcome DeleteThroughShell(const std::string& path, bool recycle) {
     ComPtr<IShellItem> item;
     if (SUCCEEDED(result))
         result = SHCreateItemFromParsingName(wide.c_str(), nullptr, IID_IShellItem, item.OutVoid());
-    DWORD flags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOERRORUI | FOFX_EARLYFAILURE;
-    if (recycle) flags |= FOF_ALLOWUNDO | FOFX_RECYCLEONDELETE;
+    const DWORD flags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOERRORUI | FOFX_EARLYFAILURE |
+                        FOF_ALLOWUNDO | FOFX_RECYCLEONDELETE;
     if (SUCCEEDED(result)) result = operation->SetOperationFlags(flags);
-    DeleteSink sink(recycle);
+    DeleteSink sink;
     if (SUCCEEDED(result)) result = operation->DeleteItem(item.Get(), &sink);
     if (SUCCEEDED(result)) result = operation->PerformOperations();
     if (SUCCEEDED(result) && FAILED(sink.m_result)) result = sink.m_result;
     BOOL aborted = FALSE;
     if (SUCCEEDED(result) && SUCCEEDED(operation->GetAnyOperationsAborted(&aborted)) && aborted)
         result = HRESULT_FROM_WIN32(ERROR_CANCELLED);
-    if (sink.m_refused) {
-        outcome.error = "\"" + path + "\" cannot be moved to the recycle bin.";
+    if (sink.m_refused || result == E_NOTIMPL || result == REGDB_E_CLASSNOTREG) {
+        outcome.error = Quoted(path) + " cannot be moved to the recycle bin.";
     } else if (FAILED(result)) {
-        outcome.error = "\"" + path + "\": " +
-                        SystemErrorText(static_cast<unsigned long>(HRESULT_CODE(result)));
+        outcome.error =
+            Quoted(path) + ": " + SystemErrorText(static_cast<unsigned long>(HRESULT_CODE(result)));
     } else if (GetFileAttributesW(wide.c_str()) != INVALID_FILE_ATTRIBUTES) {
-        outcome.error = "\"" + path + "\" is still there.";
+        outcome.error = Quoted(path) + " is still there.";
     } else {
         outcome.done = true;
     }
@@ -230,8 +256,12 @@ std::vector<DeleteOutcome> WindowsPlatform::Delete(const std::vector<std::string
                                                    DeleteMode mode) {
     std::vector<DeleteOutcome> outcomes;
     outcomes.reserve(paths.size());
-    for (const std::string& path : paths)
-        outcomes.push_back(DeleteThroughShell(path, mode == DeleteMode::Recycle));
+    for (const std::string& path : paths) {
+        if (!Attributes(path).exists)
+            outcomes.push_back({path, false, Quoted(path) + " does not exist."});
+        else
+            outcomes.push_back(mode == DeleteMode::Recycle ? Recycle(path) : DeleteForGood(path));
+    }
     return outcomes;
 }
 

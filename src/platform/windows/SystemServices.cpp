@@ -77,6 +77,7 @@ std::optional<int> WindowsPlatform::FreeResource(ResourceKind kind) const {
         if (!GlobalMemoryStatusEx(&status) || status.ullTotalPageFile == 0) return std::nullopt;
         return Percent(status.ullAvailPageFile, status.ullTotalPageFile);
     }
+    SetLastError(ERROR_SUCCESS);
     const DWORD used = GetGuiResources(
         kAllProcesses, kind == ResourceKind::Gdi ? GR_GDIOBJECTS : GR_USEROBJECTS);
     if (used == 0 && GetLastError() != ERROR_SUCCESS) return std::nullopt;
