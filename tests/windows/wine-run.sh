@@ -20,7 +20,14 @@ if [ ! -f "$prefix/.made" ]; then
     exec 9>"$prefix.lock"
     flock 9
     if [ ! -f "$prefix/.made" ]; then
-        "$wine" wineboot -i >/dev/null 2>&1
+        # The prefix links its user folders (Desktop, Documents) to those of HOME: a home of
+        # its own, so that a test's temporary HOME is not linked in.
+        mkdir -p "$prefix-home"
+        HOME=$prefix-home "$wine" wineboot -i >/dev/null 2>&1
+        # A crash ends the program with its report on standard error, not in a dialog that
+        # would wait for a click until the test's time is up.
+        "$wine" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
+            >/dev/null 2>&1
         server=$(dirname "$wine")/wineserver
         [ -x "$server" ] || server=wineserver
         "$server" -w || true
