@@ -21,7 +21,8 @@ to_wine() { printf 'Z:%s' "$(printf '%s' "$1" | tr / '\\')"; }
 mkdir -p "$app/targets"
 # The batch file writes its folder and its first parameter into a marker.
 printf '@echo off\r\necho %%CD%%> "%s"\r\n' "$(to_wine "$work/marker-F5")" >"$app/targets/F5.bat"
-printf '[無題カテゴリ]\r\n1:5=%s <TS>メモ帳<TE>\r\n' "$(to_wine "$app/targets/F5.bat")" |
+# Line ends LF alone: the copy written at close has CR LF, so a rewrite shows.
+printf '[無題カテゴリ]\n1:5=%s <TS>メモ帳<TE>\n' "$(to_wine "$app/targets/F5.bat")" |
     iconv -f UTF-8 -t CP932 >"$app/tavolin.txt"
 
 window() { xdotool search --onlyvisible --name '^Tavolin$' 2>/dev/null | head -1; }
@@ -61,5 +62,7 @@ data=$(iconv -f CP932 -t UTF-8 <"$app/tavolin.txt" | tr -d '\r')
 check "the data file is code page 932 with the page's button" \
     grep -qxF "1:5=$(to_wine "$app/targets/F5.bat") <TS>メモ帳<TE>" <<<"$data"
 check "under its category line" test "$(head -1 <<<"$data")" = "[無題カテゴリ]"
-check "with CR LF line ends" bash -c "head -1 '$app/tavolin.txt' | grep -q \$'\\r\$'"
+check "rewritten at close, with CR LF line ends" \
+    bash -c "head -1 '$app/tavolin.txt' | grep -q \$'\\r\$'"
+check "no error box at close" bash -c "! xdotool search --name '^エラー\$' >/dev/null 2>&1"
 e2e_finish

@@ -618,6 +618,9 @@ bool ButtonStore::SavePage() {
     }
 
     flush(1);
+    // The old file is closed before the new one takes its name: Windows does not rename a
+    // file over one that is still open.
+    reader.reset();
     if (!replacement->Commit(error)) {
         ReportWriteFailure(error);
         return false;
