@@ -15,6 +15,12 @@ path=""
 IFS=: read -r -a folders <<<"$dlls"
 for folder in "${folders[@]}"; do path+="${path:+;}$(to_wine "$folder")"; done
 export WINEPATH=$path QT_PLUGIN_PATH=$(to_wine "$plugins")
+# Wine keeps the Unix QT_* variables from Windows programs and hands them WINEQT_* as QT_*
+# instead (so that a Linux desktop's Qt settings do not reach them): the test's own
+# settings, such as QT_QPA_PLATFORM=offscreen, go over under those names.
+while IFS='=' read -r name _; do
+    [[ $name == QT_* ]] && export "WINE$name=${!name}"
+done < <(env)
 if [ ! -f "$prefix/.made" ]; then
     mkdir -p "$(dirname "$prefix")"
     exec 9>"$prefix.lock"
