@@ -36,6 +36,8 @@ if [ -f "$qt_mingw/mingw-toolchain.cmake" ]; then
     cmake --preset windows >/dev/null
     cmake --build --preset windows -j"$jobs"
     xvfb ctest --preset windows -j"$jobs" 2>&1 | tee build/windows-tests.log || windows=$?
+    # Ends what a failed test may have left running in this run's prefix.
+    WINEPREFIX=$PWD/build/windows/wineprefix wineserver -k 2>/dev/null || true
     windows_line="Windows suite (Wine): $(summary build/windows-tests.log) in $(($(date +%s) - start)) s"
 else
     windows_line="Windows suite skipped: no Qt for MinGW in $qt_mingw (scripts/install-deps.sh unpacks it from ../shared/toolchains/, or set TAVOLIN_QT_MINGW)"
