@@ -43,7 +43,7 @@ protected:
         return ticks;
     }
 
-    FakePlatform platform;
+    FakePlatform platform{PathStyle::Posix}; // the scripted paths are POSIX paths
     FakeView view;
     FakeAreas areas;
     WindowSettings settings;
