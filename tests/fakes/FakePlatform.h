@@ -19,11 +19,11 @@ namespace tavolin::testing {
 // temporary files with scripted Windows paths. Every shell call is recorded.
 class FakePlatform : public Platform {
 public:
-    // By default the path style of the system the tests run on, so that the real temporary
-    // files' paths are read as the launcher there reads them.
+    // The path style of the system the tests run on, for tests that work on real temporary
+    // files, whose paths must be read as the launcher there reads them.
     static constexpr PathStyle kHostStyle =
         std::filesystem::path::preferred_separator == '\\' ? PathStyle::Windows : PathStyle::Posix;
-    explicit FakePlatform(PathStyle style = kHostStyle) : style(style) {}
+    explicit FakePlatform(PathStyle style = PathStyle::Posix) : style(style) {}
 
     struct OpenCall {
         std::string path;

@@ -43,7 +43,7 @@ protected:
         return ticks;
     }
 
-    FakePlatform platform{PathStyle::Posix}; // the scripted paths are POSIX paths
+    FakePlatform platform;
     FakeView view;
     FakeAreas areas;
     WindowSettings settings;

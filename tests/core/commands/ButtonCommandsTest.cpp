@@ -62,7 +62,7 @@ protected:
 
     fs::path dir;
     DataFiles files;
-    FakePlatform platform{PathStyle::Posix}; // the scripted paths are POSIX paths
+    FakePlatform platform;
     FakeView view;
     FakeWindow window;
     std::unique_ptr<Launcher> launcher;

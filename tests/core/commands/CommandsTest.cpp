@@ -100,7 +100,7 @@ TEST(SystemCommandsTest, SessionEndAsksSavesAndComesBackOnARefusal) {
     for (const SessionEnd how :
          {SessionEnd::RestartShell, SessionEnd::Reboot, SessionEnd::PowerOff}) {
         for (const Row& row : rows) {
-            FakePlatform platform{PathStyle::Posix};
+            FakePlatform platform;
             FakeView view;
             FakeSessionWindow window;
             platform.endSessionResult = row.accepted;
@@ -139,7 +139,7 @@ TEST(SystemCommandsTest, SessionEndTextsSayWhatHappensOnEachSystem) {
 }
 
 TEST(SystemCommandsTest, ClearingTheRecentList) {
-    FakePlatform platform{PathStyle::Posix}; // the scripted paths are POSIX paths
+    FakePlatform platform;
     FakeView view;
     platform.recent = {{"/d/a.txt", "/d/a.txt", "a.txt", 2}};
 
