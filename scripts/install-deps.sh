@@ -20,7 +20,22 @@ for p in "${packages[@]}"; do
     fi
 done
 
+# The Windows cross build: the MinGW-w64 compiler, Wine and the Qt for MinGW, where the
+# toolchain archive lies beside the project or TAVOLIN_QT_MINGW names an unpacked Qt.
+windows_deps() {
+    local here archive env qt
+    here=$(cd "$(dirname "$0")/.." && pwd)
+    env=$here/../shared/tools/windows-env.sh
+    archive=$here/../shared/toolchains/qt6.4.2-mingw64.tar.xz
+    qt=${TAVOLIN_QT_MINGW:-$here/build/qt-mingw}
+    if [ -x "$env" ] && { [ -f "$archive" ] || [ -f "$qt/mingw-toolchain.cmake" ]; }; then
+        [ -f "$qt/mingw-toolchain.cmake" ] && [ ! -f "$archive" ] && touch "$qt/.ready"
+        "$env" "$qt" >/dev/null
+    fi
+}
+
 if [ ${#missing[@]} -eq 0 ]; then
+    windows_deps
     exit 0
 fi
 
@@ -34,3 +49,4 @@ DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
 # Some packages (xfonts-base) change font folders after fontconfig's own trigger has built
 # its caches; the first program to use fonts would otherwise rebuild them, slowly.
 $sudo fc-cache -s
+windows_deps

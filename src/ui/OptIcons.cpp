@@ -3,11 +3,11 @@
 #include <QFile>
 #include <QFileIconProvider>
 #include <QFileInfo>
+#include <QImageReader>
 #include <QPainter>
 #include <QSettings>
 #include <QString>
 #include <QStringList>
-#include <QSvgRenderer>
 
 #include <array>
 
@@ -105,7 +105,8 @@ QIcon OptIcon(int index) {
 }
 
 QPixmap AreaPicture(int index) {
-    // Drawn for this program (no icon theme has them) and kept in the resources as SVG.
+    // Drawn for this program (no icon theme has them) and kept in the resources as SVG, read
+    // at the size shown (or as PNG of that size where the build has no SVG support).
     static const bool registered = [] {
         InitAreaResources();
         return true;
@@ -113,10 +114,13 @@ QPixmap AreaPicture(int index) {
     (void)registered;
     QPixmap pm(36, 45);
     pm.fill(Qt::white);
-    QSvgRenderer svg(QStringLiteral(":/areas/%1.svg").arg(index));
-    if (index < 0 || index > 3 || !svg.isValid()) return pm;
+    if (index < 0 || index > 3) return pm;
+    QImageReader reader(QStringLiteral(":/areas/%1.svg").arg(index));
+    reader.setScaledSize(pm.size());
+    const QImage picture = reader.read();
+    if (picture.isNull()) return pm;
     QPainter p(&pm);
-    svg.render(&p, QRectF(0, 0, 36, 45));
+    p.drawImage(QPointF(0, 0), picture);
     return pm;
 }
 

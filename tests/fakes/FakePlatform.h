@@ -19,6 +19,10 @@ namespace tavolin::testing {
 // temporary files with scripted Windows paths. Every shell call is recorded.
 class FakePlatform : public Platform {
 public:
+    // The path style of the system the tests run on, for tests that work on real temporary
+    // files, whose paths must be read as the launcher there reads them.
+    static constexpr PathStyle kHostStyle =
+        std::filesystem::path::preferred_separator == '\\' ? PathStyle::Windows : PathStyle::Posix;
     explicit FakePlatform(PathStyle style = PathStyle::Posix) : style(style) {}
 
     struct OpenCall {

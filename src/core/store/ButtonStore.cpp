@@ -719,6 +719,9 @@ bool ButtonStore::SavePageAs(std::optional<Encoding> forced) {
 
     flush(1);
     if (!text::ReadsBackAs(output, readBack)) return SavePageAs(Encoding::Utf8Bom);
+    // The old file is closed before the new one takes its name: Windows does not rename a
+    // file over one that is still open.
+    reader.reset();
     if (!replacement->Commit(error)) {
         ReportWriteFailure(error);
         return false;

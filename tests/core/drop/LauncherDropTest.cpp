@@ -87,7 +87,7 @@ protected:
 
     tavolin::testing::TempDir dir;
     DataFiles files;
-    FakePlatform platform;
+    FakePlatform platform{FakePlatform::kHostStyle}; // real temporary files
     FakeView view;
     FakeWindow window;
     std::unique_ptr<Launcher> launcher;

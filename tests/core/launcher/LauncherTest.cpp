@@ -62,7 +62,7 @@ protected:
 
     fs::path dir;
     DataFiles files;
-    FakePlatform platform;
+    FakePlatform platform{FakePlatform::kHostStyle}; // real temporary files
     FakeView view;
     FakeWindow window;
     std::unique_ptr<Launcher> launcher;

@@ -42,7 +42,7 @@ protected:
         platform.freeResources[2] = user;
     }
 
-    FakePlatform platform;
+    FakePlatform platform{FakePlatform::kHostStyle}; // real temporary files
     FakeView view;
     FakePanel panel;
     WindowSettings settings;

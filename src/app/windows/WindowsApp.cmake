@@ -1,0 +1,16 @@
+# The Windows executable: a window program (no console), with the program's icon, rendered
+# on the build host from the same SVG as the Linux icons, and its version information.
+enable_language(RC)
+find_program(TAVOLIN_CONVERT NAMES convert magick REQUIRED)
+set(TAVOLIN_ICO ${CMAKE_CURRENT_BINARY_DIR}/tavolin.ico)
+add_custom_command(OUTPUT ${TAVOLIN_ICO}
+    COMMAND ${TAVOLIN_CONVERT} -background none ${PROJECT_SOURCE_DIR}/dist/unix/tavolin.svg
+            -define icon:auto-resize=256,48,32,16 ${TAVOLIN_ICO}
+    DEPENDS ${PROJECT_SOURCE_DIR}/dist/unix/tavolin.svg VERBATIM)
+configure_file(${CMAKE_CURRENT_LIST_DIR}/tavolin.rc.in ${CMAKE_CURRENT_BINARY_DIR}/tavolin.rc @ONLY)
+set_source_files_properties(${CMAKE_CURRENT_BINARY_DIR}/tavolin.rc
+    PROPERTIES OBJECT_DEPENDS ${TAVOLIN_ICO})
+foreach(target IN ITEMS tavolin tavolin_installed)
+    target_sources(${target} PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/tavolin.rc)
+    set_target_properties(${target} PROPERTIES WIN32_EXECUTABLE ON)
+endforeach()

@@ -1,0 +1,25 @@
+#include "ui/SessionEndGuard.h"
+
+#include "ui/TFrmMain.h"
+
+#include <QGuiApplication>
+#include <QSessionManager>
+
+namespace tavolin {
+
+// On Windows the end of the session arrives as window messages, which Qt turns into the
+// session manager's commit request; there are no signals to catch.
+SessionEndGuard::SessionEndGuard(TFrmMain& window) : m_window(window) {
+    connect(qApp, &QGuiApplication::commitDataRequest, this,
+            [this](QSessionManager&) { m_window.Core().Close(); });
+    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
+        if (m_window.isVisible())
+            m_window.Core().Close();
+    });
+}
+
+SessionEndGuard::~SessionEndGuard() = default;
+
+void SessionEndGuard::InstallSignalHandlers() {}
+
+} // namespace tavolin
