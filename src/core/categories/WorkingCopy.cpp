@@ -451,7 +451,7 @@ bool WorkingCopy::Commit() {
     BusyCursor busy(m_view);
     std::ifstream in(text::FsPath(m_workingFile), std::ios::binary);
     std::string error;
-    const auto replacement = in ? m_platform.BeginReplaceFile(m_dataFile, error) : nullptr;
+    auto replacement = in ? m_platform.BeginReplaceFile(m_dataFile, error) : nullptr;
     if (in && replacement) {
         std::string buffer(kChunk, '\0');
         text::EncodingDetector written;
@@ -466,6 +466,7 @@ bool WorkingCopy::Commit() {
         if (error.empty() && !text::ReadsBackAs(m_encoding, written)) {
             // Code page 932 bytes that the next read would take for UTF-8: the file goes out
             // as UTF-8 with a mark instead.
+            replacement.reset(); // its temporary file goes
             return Rewrite(Unchanged(), Encoding::Utf8Bom) && Commit();
         }
         if (error.empty() && replacement->Commit(error)) return true;

@@ -618,7 +618,7 @@ bool ButtonStore::SavePageAs(std::optional<Encoding> forced) {
     const bool transcode = output != encoding;
 
     std::string error;
-    const auto replacement = m_platform.BeginReplaceFile(m_dataFile, error);
+    auto replacement = m_platform.BeginReplaceFile(m_dataFile, error);
     if (!replacement) {
         ReportWriteFailure(error);
         return false;
@@ -718,10 +718,13 @@ bool ButtonStore::SavePageAs(std::optional<Encoding> forced) {
     }
 
     flush(1);
-    if (!text::ReadsBackAs(output, readBack)) return SavePageAs(Encoding::Utf8Bom);
     // The old file is closed before the new one takes its name: Windows does not rename a
     // file over one that is still open.
     reader.reset();
+    if (!text::ReadsBackAs(output, readBack)) {
+        replacement.reset(); // its temporary file goes
+        return SavePageAs(Encoding::Utf8Bom);
+    }
     if (!replacement->Commit(error)) {
         ReportWriteFailure(error);
         return false;
