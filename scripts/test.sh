@@ -2,7 +2,7 @@
 # Installs what is missing, builds everything with warnings as errors and runs every test,
 # then runs the core and platform tests again under the address and undefined-behaviour
 # sanitizers. The tests that need a display run on a virtual X server; those that need D-Bus
-# start their own private buses.
+# start their own private buses. Last, each fuzzing harness runs for 30 seconds.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -19,3 +19,5 @@ xvfb ctest --preset asan -j"$jobs"
 cmake --preset dev >/dev/null
 cmake --build --preset dev -j"$jobs"
 xvfb ctest --preset dev -j"$jobs"
+
+scripts/fuzz.sh 30
