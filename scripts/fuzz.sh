@@ -24,7 +24,9 @@ fi
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-mkdir -p "$findings"
+# The harnesses' scratch files go there too, also those of a harness that crashed.
+export TMPDIR="$work/tmp"
+mkdir -p "$TMPDIR" "$findings"
 failed=()
 for h in "${harnesses[@]}"; do
     cp -r "fuzz/corpus/$h" "$work/$h"
