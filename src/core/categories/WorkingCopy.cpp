@@ -33,12 +33,12 @@ public:
         if (bytes.empty()) return;
         m_out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         m_offset += bytes.size();
-        m_atLineStart = bytes.back() == '\n';
+        m_atLineStart = bytes.back() == '\n' || bytes.back() == '\r';
     }
-    // The byte-order mark, which is not part of any line.
-    void WriteBom() {
-        m_out.write(text::kUtf8Bom.data(), static_cast<std::streamsize>(text::kUtf8Bom.size()));
-        m_offset += text::kUtf8Bom.size();
+    // The byte-order mark, if any, which is not part of any line.
+    void WriteMark(std::string_view mark) {
+        m_out.write(mark.data(), static_cast<std::streamsize>(mark.size()));
+        m_offset += mark.size();
     }
     // Ends an unfinished last line, so that what follows starts a line of its own.
     void EndLine() {
@@ -120,8 +120,16 @@ bool WorkingCopy::Open() {
             return false;
         }
     }
-    std::ifstream in;
-    if (!fs::is_directory(data, ec)) in.open(data, std::ios::binary);
+    // Only a regular file is opened: a named pipe would wait for a writer, a device never end.
+    const text::FileKind kind = text::KindAt(m_dataFile);
+    if (kind != text::FileKind::Regular) {
+        ShowMessageBox(m_view,
+                       "データファイル(" + m_dataFile + ")を読み込めませんでした。\r\n" +
+                           text::ReadFaultText(kind),
+                       MsgKind::Error, msg_buttons::kOkOnly);
+        return false;
+    }
+    std::ifstream in(data, std::ios::binary);
     if (!in) {
         ReportReadError(m_dataFile);
         return false;
@@ -133,20 +141,20 @@ bool WorkingCopy::Open() {
     }
 
     // One pass: every piece read goes to the working file as it is, and the category lines
-    // in it are noted. A category line is a line whose first byte is "[".
+    // in it are noted. A category line is a line whose first byte is "["; lines end at CR LF,
+    // LF or a lone CR, as the launcher reads them. Whether the file is UTF-8 is known only at
+    // its end, so the names are decoded after the pass.
     std::vector<Block> blocks;
-    std::vector<std::string> names;
-    Encoding encoding = Encoding::Cp932;
-    std::uint64_t bodyBegin = 0;
+    std::vector<std::string> rawNames;
+    text::EncodingDetector detector;
     std::string buffer(kChunk, '\0');
     std::uint64_t base = 0; // where the piece in the buffer starts in the file
     bool atLineStart = true;
+    bool lfEndsLine = false; // the last piece ended a category line with a CR: a LF may follow
     std::optional<std::string> categoryLine; // a category line being read, maybe over pieces
-    // A CR belongs to the line end only before a LF, as the launcher reads it.
-    const auto endCategoryLine = [&](std::uint64_t body, bool lineEnd) {
+    const auto endCategoryLine = [&](std::uint64_t body) {
         std::string_view line = *categoryLine;
-        if (lineEnd && line.ends_with('\r')) line.remove_suffix(1);
-        names.push_back(*CategoryLineName(line, encoding));
+        rawNames.emplace_back(line.size() < 2 ? std::string_view() : line.substr(1, line.size() - 2));
         blocks.back().body = body;
         categoryLine.reset();
     };
@@ -156,22 +164,29 @@ bool WorkingCopy::Open() {
         if (got == 0) break;
         const std::string_view piece(buffer.data(), got);
         working.Write(piece);
+        detector.Feed(piece);
         std::size_t pos = 0;
-        if (base == 0 && piece.starts_with(text::kUtf8Bom)) {
-            encoding = Encoding::Utf8Bom;
-            pos = bodyBegin = text::kUtf8Bom.size();
+        if (base == 0 && piece.starts_with(text::kUtf8Bom)) pos = text::kUtf8Bom.size();
+        if (lfEndsLine && piece.front() == '\n') {
+            ++blocks.back().body;
+            pos = 1;
         }
+        lfEndsLine = false;
         while (pos < piece.size()) {
             if (categoryLine) {
-                const std::size_t lf = piece.find('\n', pos);
-                if (lf == std::string_view::npos) {
+                const std::size_t end = piece.find_first_of("\r\n", pos);
+                if (end == std::string_view::npos) {
                     categoryLine->append(piece.substr(pos));
                     pos = piece.size();
                     break;
                 }
-                categoryLine->append(piece.substr(pos, lf - pos));
-                pos = lf + 1;
-                endCategoryLine(base + pos, true);
+                categoryLine->append(piece.substr(pos, end - pos));
+                pos = end + 1;
+                if (piece[end] == '\r') {
+                    if (pos == piece.size()) lfEndsLine = true;
+                    else if (piece[pos] == '\n') ++pos;
+                }
+                endCategoryLine(base + pos);
                 atLineStart = true;
                 continue;
             }
@@ -184,11 +199,11 @@ bool WorkingCopy::Open() {
             // On to the next "[" that starts a line; the piece's first byte was seen above.
             std::size_t bracket = pos;
             while ((bracket = piece.find('[', bracket)) != std::string_view::npos &&
-                   (bracket == pos || piece[bracket - 1] != '\n')) {
+                   (bracket == pos || (piece[bracket - 1] != '\n' && piece[bracket - 1] != '\r'))) {
                 ++bracket;
             }
             if (bracket == std::string_view::npos) {
-                atLineStart = piece.back() == '\n';
+                atLineStart = piece.back() == '\n' || piece.back() == '\r';
                 pos = piece.size();
             } else {
                 atLineStart = true;
@@ -199,22 +214,27 @@ bool WorkingCopy::Open() {
     }
     const bool read = !in.bad();
     in.close();
-    if (!working.Close() || !read) {
+    const Encoding encoding = detector.Result();
+    if (!working.Close() || !read || !text::IsOwnEncoding(encoding)) {
         RemoveFiles();
-        if (!read) {
+        if (!text::IsOwnEncoding(encoding)) {
+            ShowMessageBox(m_view, text::ForeignEncodingMessage("データファイル", m_dataFile, encoding),
+                           MsgKind::Error, msg_buttons::kOkOnly);
+        } else if (!read) {
             ReportReadError(m_dataFile);
         } else {
             ReportWriteError(m_workingFile);
         }
         return false;
     }
-    if (categoryLine) endCategoryLine(base, false);
+    if (categoryLine) endCategoryLine(base);
     if (!blocks.empty()) blocks.back().end = base;
     m_encoding = encoding;
-    m_bodyBegin = bodyBegin;
+    m_bodyBegin = text::MarkOf(encoding).size();
     m_preambleEnd = blocks.empty() ? base : blocks.front().begin;
     m_blocks = std::move(blocks);
-    m_names = std::move(names);
+    m_names.clear();
+    for (const std::string& raw : rawNames) m_names.push_back(text::DecodeLine(raw, encoding));
     m_open = true;
     return true;
 }
@@ -257,7 +277,7 @@ bool WorkingCopy::Rewrite(const std::vector<Planned>& plan, Encoding encoding) {
         ReportWriteError(m_scratchFile);
         return false;
     }
-    if (encoding == Encoding::Utf8Bom) out.WriteBom();
+    out.WriteMark(text::MarkOf(encoding));
     const bool transcode = encoding != m_encoding;
 
     std::string buffer(kChunk, '\0');
@@ -327,7 +347,7 @@ bool WorkingCopy::Rewrite(const std::vector<Planned>& plan, Encoding encoding) {
         return false; // the working file is as it was
     }
     m_preambleEnd = blocks.empty() ? out.Offset() : blocks.front().begin;
-    m_bodyBegin = encoding == Encoding::Utf8Bom ? text::kUtf8Bom.size() : 0;
+    m_bodyBegin = text::MarkOf(encoding).size();
     m_encoding = encoding;
     m_blocks = std::move(blocks);
     return true;
@@ -403,7 +423,7 @@ bool WorkingCopy::Swap(std::size_t first) {
     }
     const auto split = static_cast<std::size_t>(lower.begin - upper.begin);
     std::string swapped = region.substr(split);
-    if (!swapped.ends_with('\n')) swapped += "\r\n";
+    if (!swapped.ends_with('\n') && !swapped.ends_with('\r')) swapped += "\r\n";
     const auto lowerSize = static_cast<std::uint64_t>(swapped.size());
     swapped.append(region, 0, split);
     region = {};

@@ -43,12 +43,20 @@ bool ButtonList::Load() {
         }
     }
     const auto bytes = text::ReadFileBytes(m_dataFile);
-    if (!bytes || m_platform.Attributes(m_dataFile).directory) {
-        ShowMessageBox(m_view, "データファイル(" + m_dataFile + ")を読み込めませんでした。",
+    if (!bytes) {
+        const std::string reason = text::ReadFaultText(text::KindAt(m_dataFile));
+        ShowMessageBox(m_view,
+                       "データファイル(" + m_dataFile + ")を読み込めませんでした。" +
+                           (reason.empty() ? "" : "\r\n" + reason),
                        MsgKind::Error, msg_buttons::kOkOnly);
         return false;
     }
     m_encoding = text::DetectEncoding(*bytes);
+    if (!text::IsOwnEncoding(m_encoding)) {
+        ShowMessageBox(m_view, text::ForeignEncodingMessage("データファイル", m_dataFile, m_encoding),
+                       MsgKind::Error, msg_buttons::kOkOnly);
+        return false;
+    }
     const auto lines = text::SplitLines(text::BodyOf(*bytes));
     m_rows.reserve(lines.size());
 
@@ -231,8 +239,7 @@ bool ButtonList::Save() {
     if (ok) {
         std::string out;
         out.reserve(kWriteChunk + 4096);
-        if (output == Encoding::Utf8Bom)
-            out += text::kUtf8Bom;
+        out += text::MarkOf(output);
         const auto raw = [&](const std::string& line) {
             if (transcode) {
                 out += *text::EncodeLine(text::DecodeLine(line, m_encoding), output);

@@ -14,6 +14,7 @@
 #include <fstream>
 #include <optional>
 #include <stdexcept>
+#include <unordered_map>
 
 namespace tavolin {
 
@@ -21,20 +22,22 @@ namespace {
 
 using text::Encoding;
 
+// SavePage hands the new file to the platform in pieces of about this size.
+constexpr std::size_t kWriteChunk = 1 << 20;
+
 // Reads a file line by line in large chunks, so that the file is never held whole. Lines end
-// at LF; a CR right before the LF belongs to the line end. A last line without a line end
-// still counts. A UTF-8 byte-order mark at the start tells the encoding and is not part of
-// the first line.
+// at CR LF, LF or a lone CR. A last line without a line end still counts. The encoding is
+// told before the first line (see text::DetectEncoding); a UTF-8 byte-order mark is not part
+// of the first line.
 //
 // Besides single lines it hands out runs: whole lines up to the next category line, found
 // with one scan for "[" instead of a step per line, for the readers that pass over other
 // categories' lines.
-// SavePage hands the new file to the platform in pieces of about this size.
-constexpr std::size_t kWriteChunk = 1 << 20;
-
 class LineReader {
 public:
     static constexpr std::size_t kChunk = 1 << 20;
+    // A longer line is not a line of a data file: reading stops rather than hold it.
+    static constexpr std::size_t kLongestLine = std::size_t{16} << 20;
 
     explicit LineReader(const std::string& path)
         : m_in(text::FsPath(path), std::ios::binary) {
@@ -44,36 +47,54 @@ public:
         }
         m_buffer.resize(kChunk);
         Fill();
-        if (m_end - m_pos >= text::kUtf8Bom.size() &&
-            std::string_view(m_buffer.data(), text::kUtf8Bom.size()) == text::kUtf8Bom) {
-            m_encoding = Encoding::Utf8Bom;
-            m_pos = text::kUtf8Bom.size();
+        text::EncodingDetector detector;
+        detector.Feed(std::string_view(m_buffer.data(), m_end));
+        if (!detector.Decided() && !m_eof) {
+            // Whether the file is UTF-8 takes all of it: the rest is read once beforehand.
+            std::ifstream rest(text::FsPath(path), std::ios::binary);
+            rest.seekg(static_cast<std::streamoff>(m_end));
+            std::string piece(kChunk, '\0');
+            while (!detector.Decided() && rest.read(piece.data(), kChunk).gcount() > 0)
+                detector.Feed(std::string_view(piece.data(), static_cast<std::size_t>(rest.gcount())));
         }
+        m_encoding = detector.Result();
+        m_pos = text::MarkOf(m_encoding).size();
+        if (!text::IsOwnEncoding(m_encoding)) m_pos = m_end;
     }
 
     Encoding FileEncoding() const { return m_encoding; }
-    // True when the file could not be opened or a read failed part way.
+    // True when the file could not be opened, a read failed part way, or a line was too long.
     bool Failed() const { return m_failed; }
+    bool LineTooLong() const { return m_tooLong; }
 
     // The next line, without its line end, valid until the next call; false at the end.
     bool Next(std::string_view& line) {
         for (;;) {
             const char* begin = m_buffer.data() + m_pos;
-            const auto* lf = static_cast<const char*>(std::memchr(begin, '\n', m_end - m_pos));
-            if (lf != nullptr) {
-                std::size_t length = static_cast<std::size_t>(lf - begin);
+            const std::size_t available = m_end - m_pos;
+            const auto* lf = static_cast<const char*>(std::memchr(begin, '\n', available));
+            const std::size_t length = lf != nullptr ? static_cast<std::size_t>(lf - begin) : available;
+            const auto* cr = static_cast<const char*>(std::memchr(begin, '\r', length));
+            if (cr != nullptr) {
+                // A CR ends the line; whether a LF follows it may take another read.
+                const auto at = static_cast<std::size_t>(cr - begin);
+                if (at + 1 < available || m_eof || m_failed) {
+                    m_pos += at + 1;
+                    if (at + 1 < available && cr[1] == '\n') ++m_pos;
+                    line = std::string_view(begin, at);
+                    return true;
+                }
+            } else if (lf != nullptr) {
                 m_pos += length + 1;
-                if (length > 0 && begin[length - 1] == '\r') --length;
                 line = std::string_view(begin, length);
                 return true;
-            }
-            if (m_eof || m_failed) {
-                if (m_pos == m_end) return false;
-                line = std::string_view(begin, m_end - m_pos);
+            } else if (m_eof || m_failed) {
+                if (available == 0) return false;
+                line = std::string_view(begin, available);
                 m_pos = m_end;
                 return true;
             }
-            ReadMore();
+            if (!ReadMore()) return false;
         }
     }
 
@@ -85,13 +106,13 @@ public:
             const char* begin = m_buffer.data() + m_pos;
             const std::size_t available = m_end - m_pos;
             if (available > 0 && *begin == '[') return false;
-            // Each scan starts at a line start, so a "[" right after a LF starts a line.
+            // Each scan starts at a line start, so a "[" right after a line end starts a line.
             const char* from = begin;
             std::size_t left = available;
             while (left > 0) {
                 const auto* bracket = static_cast<const char*>(std::memchr(from, '[', left));
                 if (bracket == nullptr) break;
-                if (bracket[-1] == '\n') {
+                if (bracket[-1] == '\n' || bracket[-1] == '\r') {
                     const auto length = static_cast<std::size_t>(bracket - begin);
                     run = std::string_view(begin, length);
                     m_pos += length;
@@ -106,13 +127,18 @@ public:
                 m_pos = m_end;
                 return true;
             }
-            const auto lastLf = std::string_view(begin, available).rfind('\n');
-            if (lastLf != std::string_view::npos) {
-                run = std::string_view(begin, lastLf + 1);
-                m_pos += lastLf + 1;
+            // Up to the last line end; a CR at the very end waits for the read that tells
+            // whether a LF follows it.
+            const std::string_view text(begin, available);
+            std::size_t last = text.find_last_of("\r\n");
+            if (last == available - 1 && text[last] == '\r')
+                last = last == 0 ? std::string_view::npos : text.find_last_of("\r\n", last - 1);
+            if (last != std::string_view::npos) {
+                run = std::string_view(begin, last + 1);
+                m_pos += last + 1;
                 return true;
             }
-            ReadMore();
+            if (!ReadMore()) return false;
         }
     }
 
@@ -124,14 +150,23 @@ public:
     }
 
 private:
-    // Keeps the unfinished line, makes room (a long line grows the buffer) and reads on.
-    void ReadMore() {
+    // Keeps the unfinished line, makes room (a long line grows the buffer, up to the longest
+    // line) and reads on. False when the line is too long.
+    bool ReadMore() {
         const std::size_t rest = m_end - m_pos;
         std::memmove(m_buffer.data(), m_buffer.data() + m_pos, rest);
         m_pos = 0;
         m_end = rest;
-        if (m_buffer.size() - m_end < kChunk / 2) m_buffer.resize(m_buffer.size() * 2);
+        if (m_buffer.size() - m_end < kChunk / 2) {
+            if (m_buffer.size() >= kLongestLine) {
+                m_failed = m_tooLong = true;
+                m_end = 0;
+                return false;
+            }
+            m_buffer.resize(std::min(m_buffer.size() * 2, kLongestLine));
+        }
         Fill();
+        return true;
     }
 
     void Fill() {
@@ -150,20 +185,21 @@ private:
     std::size_t m_end = 0;
     bool m_eof = false;
     bool m_failed = false;
+    bool m_tooLong = false;
     Encoding m_encoding = Encoding::Cp932;
 };
 
-// Whether a run of whole lines has a line that ends in LF alone. Written as one pass without
-// branches, so that the compiler can do it many bytes at a time.
-bool HasBareLineFeed(std::string_view run) {
+// Whether a run of whole lines has a line that does not end in CR LF (a LF or a CR alone).
+// Written as one pass without branches, so that the compiler can do it many bytes at a time.
+bool HasBareLineEnd(std::string_view run) {
     if (run.empty()) return false;
     const auto* p = reinterpret_cast<const unsigned char*>(run.data());
-    // Byte-wide flags keep sixteen or more bytes in one vector step.
-    unsigned char bad = p[0] == '\n';
-    for (std::size_t i = 1; i < run.size(); ++i) {
-        const unsigned char lf = p[i] == '\n';
-        const unsigned char noCr = p[i - 1] != '\r';
-        bad |= static_cast<unsigned char>(lf & noCr);
+    const std::size_t last = run.size() - 1;
+    unsigned char bad = static_cast<unsigned char>((p[0] == '\n') | (p[last] == '\r'));
+    for (std::size_t i = 1; i <= last; ++i) {
+        const unsigned char lfAlone = static_cast<unsigned char>((p[i] == '\n') & (p[i - 1] != '\r'));
+        const unsigned char crAlone = static_cast<unsigned char>((p[i - 1] == '\r') & (p[i] != '\n'));
+        bad |= static_cast<unsigned char>(lfAlone | crAlone);
     }
     return bad != 0;
 }
@@ -232,10 +268,10 @@ std::string CutCaption(const std::string& title, int length) {
 
 std::optional<std::string> CategoryLineName(std::string_view line, text::Encoding encoding) {
     if (line.empty() || line.front() != '[') return std::nullopt;
-    const std::string decoded = text::DecodeLine(line, encoding);
-    std::size_t last = decoded.size() - 1;
-    while (last > 0 && (static_cast<unsigned char>(decoded[last]) & 0xC0) == 0x80) --last;
-    return last == 0 ? std::string() : decoded.substr(1, last - 1);
+    // The name is the bytes between the first and the last byte, whatever the last byte is:
+    // so a code page 932 name whose last character has "]" as its trail byte is still whole.
+    if (line.size() < 2) return std::string();
+    return text::DecodeLine(line.substr(1, line.size() - 2), encoding);
 }
 
 ButtonStore::ButtonStore(Platform& platform, View& view, std::string dataFilePath,
@@ -266,26 +302,37 @@ void ButtonStore::Changed() {
     if (m_quiet == 0 && m_changed) m_changed();
 }
 
-void ButtonStore::ReportReadError() {
-    ShowMessageBox(m_view, "データファイル(" + m_dataFile + ")を読み込めませんでした。",
+void ButtonStore::ReportReadError(const std::string& reason) {
+    ShowMessageBox(m_view,
+                   "データファイル(" + m_dataFile + ")を読み込めませんでした。" +
+                       (reason.empty() ? "" : "\r\n" + reason),
                    MsgKind::Error, msg_buttons::kOkOnly);
 }
 
 bool ButtonStore::DataFileExists() const {
-    std::error_code ec;
-    return std::filesystem::exists(text::FsPath(m_dataFile), ec);
+    return text::KindAt(m_dataFile) != text::FileKind::Missing;
 }
 
 bool ButtonStore::DataFileToRead() {
-    if (!DataFileExists()) return false;
-    if (!IsDataFolder()) return true;
-    ReportReadError();
+    const text::FileKind kind = text::KindAt(m_dataFile);
+    if (kind == text::FileKind::Missing) return false;
+    if (kind == text::FileKind::Regular) return true;
+    ReportReadError(text::ReadFaultText(kind));
     return false;
 }
 
-bool ButtonStore::IsDataFolder() const {
-    std::error_code ec;
-    return std::filesystem::is_directory(text::FsPath(m_dataFile), ec);
+bool ButtonStore::Foreign(Encoding encoding) {
+    if (text::IsOwnEncoding(encoding)) return false;
+    if (!m_foreignTold) {
+        m_foreignTold = true;
+        ShowMessageBox(m_view, text::ForeignEncodingMessage("データファイル", m_dataFile, encoding),
+                       MsgKind::Error, msg_buttons::kOkOnly);
+    }
+    return true;
+}
+
+std::string ButtonStore::ReadFault(bool lineTooLong) {
+    return lineTooLong ? "16 MiB を超える長さの行があります。" : "";
 }
 
 void ButtonStore::LoadCategoryList() {
@@ -297,17 +344,21 @@ void ButtonStore::LoadCategoryList() {
     std::vector<std::string> names;
     LineReader reader(m_dataFile);
     std::string_view line;
+    if (Foreign(reader.FileEncoding())) {
+        Changed();
+        return;
+    }
     for (reader.SkipToCategoryLine(); reader.Next(line); reader.SkipToCategoryLine()) {
         names.push_back(*CategoryLineName(line, reader.FileEncoding()));
     }
-    if (reader.Failed()) ReportReadError();
+    if (reader.Failed()) ReportReadError(ReadFault(reader.LineTooLong()));
     if (!names.empty()) m_categoryNames = std::move(names);
     Changed();
 }
 
 bool ButtonStore::IsCategoryLine(std::string_view line, Encoding encoding) const {
     if (line.size() < 2 || line.front() != '[') return false;
-    return text::DecodeLine(line, encoding) == "[" + m_category + "]";
+    return CategoryLineName(line, encoding) == m_category;
 }
 
 bool ButtonStore::KeyIsPage(std::string_view line, Encoding encoding) const {
@@ -325,18 +376,18 @@ void ButtonStore::LoadPage() {
 
 void ButtonStore::LoadCurrentPage() {
     ++m_pageLoads;
+    m_shownLines.clear();
     if (!DataFileToRead()) {
         Changed();
         return;
     }
     LineReader reader(m_dataFile);
-    if (reader.Failed()) {
-        ReportReadError();
+    if (reader.Failed() || Foreign(reader.FileEncoding())) {
+        if (reader.Failed()) ReportReadError();
         Changed();
         return;
     }
     for (auto& slot : m_slots) slot = Slot{};
-    m_unplaced.clear();
     // One change report for the whole page, also when an assignment throws.
     struct Quiet {
         int& depth;
@@ -355,19 +406,35 @@ void ButtonStore::LoadCurrentPage() {
         if (!reader.Next(line)) break;
         found = IsCategoryLine(line, encoding);
     }
+    // The line each slot shows: a later line for the same slot takes it from an earlier one.
+    std::array<std::string, kSlotCount> shown;
+    const auto place = [&](std::string_view raw, int number) {
+        const int slot = Assign(ValuePart(text::DecodeLine(raw, encoding)), number, Overflow::Skip);
+        if (slot != 0) shown[static_cast<std::size_t>(slot - 1)] = raw;
+    };
+    // Lines without a slot of their own (a number outside 1 to 24) take the free slots left
+    // after the numbered lines, so that a numbered line never hides them.
+    std::vector<std::string> anywhere;
     while (found && reader.Next(line)) {
         if (line.empty() || line.front() == '{') continue;
         if (line.front() == '[') break;
         if (!KeyIsPage(line, encoding)) continue;
         const auto number = DecimalNumber(RawNumberPart(line));
-        // A line the page cannot show stays in the file: SavePage keeps what it did not load.
-        if (!number || Assign(ValuePart(text::DecodeLine(line, encoding)), *number,
-                              Overflow::Skip) == 0) {
-            m_unplaced.emplace(line);
+        if (!number) continue;
+        if (*number >= 1 && *number <= kSlotCount) {
+            place(line, *number);
+        } else if (anywhere.size() < kSlotCount) { // no more can find a slot
+            anywhere.emplace_back(line);
         }
     }
+    for (const std::string& raw : anywhere) place(raw, 0);
+    // SavePage rewrites exactly these lines; every other line, one that lost its slot to a
+    // later line among them, stays in the file as it is.
+    for (int n = 1; n <= kSlotCount; ++n) {
+        if (IsUsed(n)) ++m_shownLines[std::move(shown[static_cast<std::size_t>(n - 1)])];
+    }
     quiet.reset();
-    if (reader.Failed()) ReportReadError();
+    if (reader.Failed()) ReportReadError(ReadFault(reader.LineTooLong()));
     Changed();
 }
 
@@ -497,19 +564,29 @@ bool ButtonStore::SavePage() {
     // ".tmp" copy of the data file is not needed: a failure or a crash at any moment leaves
     // the old file whole, and after success no temporary file remains. The old file is read
     // in chunks and the new one written in chunks, so memory does not grow with the file.
-    const bool exists = DataFileExists();
+    const text::FileKind kind = text::KindAt(m_dataFile);
     std::optional<LineReader> reader;
     Encoding encoding = Encoding::Cp932;
-    if (exists) {
+    const auto reportUnreadable = [&](const std::string& reason) {
+        ShowMessageBox(m_view,
+                       "データファイル(" + m_dataFile +
+                           ")を読み込めないため、ページを保存できませんでした。" +
+                           (reason.empty() ? "" : "\r\n" + reason),
+                       MsgKind::Error, msg_buttons::kOkOnly);
+    };
+    if (kind != text::FileKind::Missing) {
+        if (kind != text::FileKind::Regular) {
+            reportUnreadable(text::ReadFaultText(kind));
+            return false;
+        }
         reader.emplace(m_dataFile);
-        if (reader->Failed() || IsDataFolder()) {
-            ShowMessageBox(m_view,
-                           "データファイル(" + m_dataFile +
-                               ")を読み込めないため、ページを保存できませんでした。",
-                           MsgKind::Error, msg_buttons::kOkOnly);
+        if (reader->Failed()) {
+            reportUnreadable({});
             return false;
         }
         encoding = reader->FileEncoding();
+        // A file of a foreign encoding is never written over.
+        if (Foreign(encoding)) return false;
     }
 
     // The page's own lines, in slot order. When code page 932 cannot hold one of them, the
@@ -547,7 +624,7 @@ bool ButtonStore::SavePage() {
             out.clear();
         }
     };
-    if (output == Encoding::Utf8Bom) out += text::kUtf8Bom;
+    out += text::MarkOf(output);
     const auto writeRaw = [&](std::string_view line) {
         if (transcode) {
             out += *text::EncodeLine(text::DecodeLine(line, encoding), output);
@@ -567,7 +644,7 @@ bool ButtonStore::SavePage() {
     // Lines outside the category's sections are copied a run at a time; a run is copied as
     // it stands when it needs no change (every line ends in CR LF, no re-encoding).
     const auto writeRun = [&](std::string_view run) {
-        if (!transcode && run.back() == '\n' && !HasBareLineFeed(run)) {
+        if (!transcode && run.back() == '\n' && !HasBareLineEnd(run)) {
             flush(1);
             replacement->Write(run);
             return;
@@ -575,6 +652,19 @@ bool ButtonStore::SavePage() {
         for (auto line : text::SplitLines(run)) writeRaw(line);
     };
 
+    // The page's lines go at the end of the first section of the category, in place of the
+    // lines the load showed. Every other line stays: the page's lines that lost their slot to
+    // a later line, those of a later section of the same name, those the page could not
+    // show. Being last in the section, the page's lines keep their slots at the next load,
+    // and a kept line shows again only where its slot is then empty.
+    std::unordered_map<std::string, int> shown = m_shownLines;
+    const auto wasShown = [&](std::string_view line) {
+        if (!KeyIsPage(line, encoding)) return false;
+        const auto it = shown.find(std::string(line));
+        if (it == shown.end() || it->second == 0) return false;
+        --it->second;
+        return true;
+    };
     bool written = false;
     if (reader) {
         bool inSection = false;
@@ -586,28 +676,23 @@ bool ButtonStore::SavePage() {
             }
             if (!reader->Next(line)) break;
             if (!line.empty() && line.front() == '[') {
-                writeRaw(line);
-                inSection = IsCategoryLine(line, encoding);
-                if (inSection && !written) {
+                if (inSection) {
                     writePage();
                     written = true;
                 }
+                writeRaw(line);
+                inSection = !written && IsCategoryLine(line, encoding);
                 continue;
             }
-            // The page's old lines go, wherever they are in a section of this category.
-            // Lines the page did not load (a number that is not an integer, a full page)
-            // stay, so nothing the user wrote is lost unseen.
-            if (inSection && !line.empty() && line.front() != '{' && KeyIsPage(line, encoding) &&
-                DecimalNumber(RawNumberPart(line)) && !m_unplaced.contains(std::string(line))) {
-                continue;
-            }
+            if (inSection && !line.empty() && line.front() != '{' && wasShown(line)) continue;
             writeRaw(line);
         }
+        if (inSection) {
+            writePage();
+            written = true;
+        }
         if (reader->Failed()) {
-            ShowMessageBox(m_view,
-                           "データファイル(" + m_dataFile +
-                               ")を読み込めないため、ページを保存できませんでした。",
-                           MsgKind::Error, msg_buttons::kOkOnly);
+            reportUnreadable(ReadFault(reader->LineTooLong()));
             return false;
         }
     }
@@ -622,6 +707,9 @@ bool ButtonStore::SavePage() {
         ReportWriteFailure(error);
         return false;
     }
+    // The file now holds the page as these lines: the next save replaces them.
+    m_shownLines.clear();
+    for (const auto& pageLine : pageLines) ++m_shownLines[*text::EncodeLine(pageLine, output)];
     return true;
 }
 

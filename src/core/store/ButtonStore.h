@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_set>
+#include <unordered_map>
 #include <vector>
 
 namespace tavolin {
@@ -97,16 +97,18 @@ public:
     // does not exist.
     void LoadCategoryList();
 
-    // Loads the current page of the current category into the slots. A missing data file
-    // leaves the slots as they are. Button lines with a number that is not a decimal integer
+    // Loads the current page of the current category into the slots, from the first section
+    // of that name. A missing data file leaves the slots as they are. A later line for a slot
+    // takes it from an earlier one. Button lines with a number that is not a decimal integer
     // are skipped; when the page is already full a further line is skipped too.
     void LoadPage();
 
-    // Writes the current page into the data file: its lines right after the first category
-    // line of the current category, its old lines dropped from every section of that name,
-    // every other line kept byte for byte; a new section at the end when there is none. The
-    // file is replaced atomically. False (after telling the user) when it could not be written;
-    // the old file is then untouched.
+    // Writes the current page into the data file: its lines at the end of the first section
+    // of the current category, in place of the lines the page showed; every other line kept
+    // byte for byte (a line that lost its slot to a later one, a later section of the same
+    // name); a new section at the end when there is none. The file is replaced atomically.
+    // False (after telling the user) when it could not be written; the old file is then
+    // untouched. A data file of a foreign encoding is never written.
     bool SavePage();
 
     // Puts a button value or a bare path on slot n; n outside 1 to 24 takes the first free
@@ -156,10 +158,14 @@ private:
     bool IsCategoryLine(std::string_view line, text::Encoding encoding) const;
     bool KeyIsPage(std::string_view line, text::Encoding encoding) const;
     bool DataFileExists() const;
-    bool IsDataFolder() const;
-    // Whether there is a data file to read; a folder in its place is reported.
+    // Whether there is a data file to read; a folder or another kind of file in its place is
+    // reported.
     bool DataFileToRead();
-    void ReportReadError();
+    void ReportReadError(const std::string& reason = {});
+    static std::string ReadFault(bool lineTooLong);
+    // Whether the data file is of a foreign encoding (UTF-16, UTF-32): the user is told once,
+    // and the file is neither read nor written.
+    bool Foreign(text::Encoding encoding);
     // Tells the user that a target with a line break or NUL cannot be a button.
     void RefuseLineBreak(const std::string& target);
     void ReportWriteFailure(const std::string& error);
@@ -177,9 +183,10 @@ private:
     int m_captionLength = kDefaultCaptionLength;
     bool m_bigIcons = false;
     std::array<Slot, kSlotCount> m_slots;
-    // Raw lines of the page on screen that the load could not place (a number that is not
-    // an integer, or no free slot left): SavePage keeps them in the file.
-    std::unordered_set<std::string> m_unplaced;
+    // The data file's lines that the page on screen shows (as the load read them or the last
+    // save wrote them), counted: SavePage replaces these and keeps every other line.
+    std::unordered_map<std::string, int> m_shownLines;
+    bool m_foreignTold = false;
     int m_quiet = 0; // while above 0, changes are reported once at the end
     std::function<void()> m_changed;
     std::uint64_t m_revision = 0;

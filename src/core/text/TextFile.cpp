@@ -8,8 +8,91 @@
 
 namespace tavolin::text {
 
+namespace {
+
+// The encoding a byte-order mark at the start of a file tells, if any.
+std::optional<Encoding> MarkIn(std::string_view head) {
+    using namespace std::string_view_literals;
+    if (head.starts_with(kUtf8Bom)) return Encoding::Utf8Bom;
+    // UTF-32 first: its little-endian mark starts with UTF-16's.
+    if (head.starts_with("\xFF\xFE\0\0"sv)) return Encoding::Utf32Le;
+    if (head.starts_with("\0\0\xFE\xFF"sv)) return Encoding::Utf32Be;
+    if (head.starts_with("\xFF\xFE"sv)) return Encoding::Utf16Le;
+    if (head.starts_with("\xFE\xFF"sv)) return Encoding::Utf16Be;
+    return std::nullopt;
+}
+
+constexpr std::size_t kLongestMark = 4;
+
+} // namespace
+
+std::string_view EncodingName(Encoding encoding) {
+    switch (encoding) {
+    case Encoding::Cp932: return "Shift_JIS (CP932)";
+    case Encoding::Utf8Bom: return "UTF-8 (BOM付き)";
+    case Encoding::Utf8: return "UTF-8";
+    case Encoding::Utf16Le: return "UTF-16 LE";
+    case Encoding::Utf16Be: return "UTF-16 BE";
+    case Encoding::Utf32Le: return "UTF-32 LE";
+    case Encoding::Utf32Be: return "UTF-32 BE";
+    }
+    return {};
+}
+
+std::string_view MarkOf(Encoding encoding) {
+    return encoding == Encoding::Utf8Bom ? kUtf8Bom : std::string_view();
+}
+
+void EncodingDetector::Feed(std::string_view bytes) {
+    if (m_decided) return;
+    if (m_head.size() < kLongestMark)
+        m_head.append(bytes.substr(0, kLongestMark - m_head.size()));
+    // Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
+    for (std::size_t i = 0; i < bytes.size() && !m_invalid; ++i) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        if (m_need > 0) {
+            m_invalid = b < m_lowest || b > m_highest;
+            --m_need;
+            m_lowest = 0x80;
+            m_highest = 0xBF;
+        } else if (b >= 0x80) {
+            m_high = true;
+            if (b >= 0xC2 && b <= 0xDF) {
+                m_need = 1;
+            } else if (b >= 0xE0 && b <= 0xEF) {
+                m_need = 2;
+                if (b == 0xE0) m_lowest = 0xA0;
+                if (b == 0xED) m_highest = 0x9F;
+            } else if (b >= 0xF0 && b <= 0xF4) {
+                m_need = 3;
+                if (b == 0xF0) m_lowest = 0x90;
+                if (b == 0xF4) m_highest = 0x8F;
+            } else {
+                m_invalid = true;
+            }
+        }
+    }
+    // A mark is told only once its longest form could have been seen.
+    if (m_head.size() < kLongestMark) return;
+    if (const auto mark = MarkIn(m_head)) {
+        m_result = *mark;
+        m_decided = true;
+    } else if (m_invalid) {
+        m_result = Encoding::Cp932;
+        m_decided = true;
+    }
+}
+
+Encoding EncodingDetector::Result() const {
+    if (m_decided) return m_result;
+    if (const auto mark = MarkIn(m_head)) return *mark;
+    return m_high && !m_invalid && m_need == 0 ? Encoding::Utf8 : Encoding::Cp932;
+}
+
 Encoding DetectEncoding(std::string_view fileBytes) {
-    return fileBytes.starts_with(kUtf8Bom) ? Encoding::Utf8Bom : Encoding::Cp932;
+    EncodingDetector detector;
+    detector.Feed(fileBytes);
+    return detector.Result();
 }
 
 std::string_view BodyOf(std::string_view fileBytes) {
@@ -22,34 +105,34 @@ std::vector<std::string_view> SplitLines(std::string_view body) {
     std::vector<std::string_view> lines;
     std::size_t start = 0;
     while (start < body.size()) {
-        const std::size_t lf = body.find('\n', start);
-        if (lf == std::string_view::npos) {
-            // The last line has no line end; a CR here is part of the line, not a line end.
+        const std::size_t end = body.find_first_of("\r\n", start);
+        if (end == std::string_view::npos) {
             lines.push_back(body.substr(start));
             break;
         }
-        std::size_t end = lf;
-        if (end > start && body[end - 1] == '\r')
-            --end;
         lines.push_back(body.substr(start, end - start));
-        start = lf + 1;
+        start = end + 1;
+        if (body[end] == '\r' && start < body.size() && body[start] == '\n')
+            ++start;
     }
     return lines;
 }
 
 std::string DecodeLine(std::string_view bytes, Encoding encoding) {
-    return encoding == Encoding::Utf8Bom ? DecodeUtf8(bytes) : DecodeCp932(bytes);
+    return encoding == Encoding::Cp932 ? DecodeCp932(bytes) : DecodeUtf8(bytes);
 }
 
 std::optional<std::string> EncodeLine(std::string_view text, Encoding encoding) {
-    if (encoding == Encoding::Utf8Bom)
-        return EncodeUtf8(text);
-    return EncodeCp932(text);
+    if (encoding == Encoding::Cp932)
+        return EncodeCp932(text);
+    return EncodeUtf8(text);
 }
 
 TextDocument DecodeText(std::string_view fileBytes) {
     TextDocument doc;
     doc.encoding = DetectEncoding(fileBytes);
+    if (!IsOwnEncoding(doc.encoding))
+        return doc;
     const std::vector<std::string_view> lines = SplitLines(BodyOf(fileBytes));
     doc.lines.reserve(lines.size());
     for (std::string_view line : lines)
@@ -80,13 +163,14 @@ std::string EncodeText(const std::vector<std::string>& lines, Encoding preferred
         // One character has no code: the whole file goes to UTF-8 rather than lose it.
         out.clear();
     }
-    out += kUtf8Bom;
+    const Encoding utf8 = preferred == Encoding::Utf8 ? Encoding::Utf8 : Encoding::Utf8Bom;
+    out += MarkOf(utf8);
     for (const std::string& line : lines) {
         out += EncodeUtf8(line);
         out += kLineEnd;
     }
     if (chosen)
-        *chosen = Encoding::Utf8Bom;
+        *chosen = utf8;
     return out;
 }
 
@@ -101,11 +185,35 @@ std::filesystem::path FsPath(const std::string& utf8) {
     }
 }
 
+FileKind KindAt(const std::string& path) {
+    std::error_code ec;
+    const std::filesystem::file_status status = std::filesystem::status(FsPath(path), ec);
+    switch (status.type()) {
+    case std::filesystem::file_type::not_found: return FileKind::Missing;
+    case std::filesystem::file_type::directory: return FileKind::Folder;
+    case std::filesystem::file_type::regular: return FileKind::Regular;
+    // Not known (no permission to look): opening it tells what is wrong.
+    case std::filesystem::file_type::none:
+    case std::filesystem::file_type::unknown: return FileKind::Regular;
+    default: return FileKind::Other;
+    }
+}
+
+std::string ReadFaultText(FileKind kind) {
+    switch (kind) {
+    case FileKind::Missing: return "ファイルが見つかりません。";
+    case FileKind::Folder: return "ファイルではなくフォルダです。";
+    case FileKind::Other: return "通常のファイルではありません(デバイスや名前付きパイプは読み込みません)。";
+    case FileKind::Regular: break;
+    }
+    return {};
+}
+
 std::optional<std::string> ReadFileBytes(const std::string& path) {
+    if (KindAt(path) != FileKind::Regular)
+        return std::nullopt;
     const std::filesystem::path fsPath = FsPath(path);
     std::error_code ec;
-    if (std::filesystem::is_directory(fsPath, ec))
-        return std::nullopt; // opening would succeed on some systems, reading would not
     std::ifstream in(fsPath, std::ios::binary);
     if (!in)
         return std::nullopt;
@@ -113,8 +221,7 @@ std::optional<std::string> ReadFileBytes(const std::string& path) {
     const auto size = std::filesystem::file_size(fsPath, ec);
     if (!ec)
         bytes.reserve(static_cast<std::size_t>(size));
-    // Read to the end whatever the size said: the file may change while it is read, and
-    // some files (devices, /proc) report no size at all.
+    // Read to the end whatever the size said: the file may change while it is read.
     char buffer[65536];
     while (in.read(buffer, sizeof buffer) || in.gcount() > 0)
         bytes.append(buffer, static_cast<std::size_t>(in.gcount()));
@@ -128,6 +235,17 @@ std::optional<TextDocument> ReadTextFile(const std::string& path) {
     if (!bytes)
         return std::nullopt;
     return DecodeText(*bytes);
+}
+
+} // namespace tavolin::text
+
+namespace tavolin::text {
+
+std::string ForeignEncodingMessage(const std::string& what, const std::string& path,
+                                   Encoding encoding) {
+    return what + "(" + path + ")は " + std::string(EncodingName(encoding)) +
+           " で書かれているため、読み込めません。\r\nこのファイルには何も書き込みません。"
+           "使うときは Shift_JIS か UTF-8 で保存し直してください。";
 }
 
 } // namespace tavolin::text

@@ -68,6 +68,17 @@ TEST_F(WorkingCopyTest, OpeningListsTheCategoriesAndCopiesTheFileOverAnyLeftover
     EXPECT_THAT(m_view.busyChanges, ElementsAre(true, false));
 }
 
+TEST_F(WorkingCopyTest, AFileOfAForeignEncodingIsNotOpened) {
+    const std::string utf16 = "\xFF\xFE[\0a\0]\0"s;
+    WriteBytes(m_txt, utf16);
+    auto copy = Make(m_platform);
+    EXPECT_FALSE(copy->Open());
+    ASSERT_EQ(m_view.messages.size(), 1u);
+    EXPECT_THAT(m_view.messages[0].text, HasSubstr("UTF-16 LE"));
+    EXPECT_EQ(ReadBytes(m_txt), utf16);
+    EXPECT_FALSE(fs::exists(m_tmp));
+}
+
 TEST_F(WorkingCopyTest, AMissingDataFileStartsWithTheDefaultCategoryEvenOnCancel) {
     auto copy = Make(m_platform);
     ASSERT_TRUE(copy->Open());
@@ -129,6 +140,12 @@ TEST_F(WorkingCopyTest, CommandsRewriteTheFileByBlockPosition) {
         {"a last category line without a line end, added after and moved",
          [](WorkingCopy& c) { return c.Add("c") && c.MoveUp(2) && c.Rename(1, "d"); },
          "[a]\r\n[d]\r\n[b]\r\n", {"a", "d", "b"}, "[a]\r\n[b]"},
+        {"a UTF-8 file without a mark stays so", [](WorkingCopy& c) { return c.Add("é"); },
+         "[カテ]\n1:1=/a\n[é]\r\n", {"カテ", "é"}, "[カテ]\n1:1=/a\n"},
+        {"lone CR line ends", [](WorkingCopy& c) { return c.MoveUp(1); }, "[b]\r[a]\r1:1=/a\r",
+         {"b", "a"}, "[a]\r1:1=/a\r[b]\r"},
+        {"a name whose last trail byte is that of ]", [](WorkingCopy& c) { return c.Rename(1, "c"); },
+         "[A\x85]\r\n[c]\r\n", {"A" + text::DecodeCp932("\x85"), "c"}, "[A\x85]\r\n[b]\r\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

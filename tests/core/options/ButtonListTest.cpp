@@ -17,6 +17,8 @@ std::string Sj(const std::string& utf8) {
     return *text::EncodeCp932(utf8);
 }
 
+using namespace std::string_literals;
+
 class ButtonListTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -244,6 +246,26 @@ TEST_F(ButtonListTest, ATitleOutsideCodePage932TurnsTheWholeFileIntoUtf8) {
     // A second OK writes the same UTF-8 file, its kept lines included.
     ASSERT_TRUE(list.Save());
     EXPECT_EQ(DataBytes(), bytes);
+}
+
+// A file a user's editor wrote in UTF-8 without a mark is read and written back as such; a
+// UTF-16 file is not read, and not written.
+TEST_F(ButtonListTest, Utf8WithoutAMarkStaysSoAndUtf16IsRefused) {
+    const std::string utf8 = "[ツール]\n1:1=C:\\WINDOWS\\NOTEPAD.EXE <TS>メモ帳<TE>\r1:2=x\n";
+    auto& list = Loaded(utf8);
+    ASSERT_EQ(list.Rows().size(), 3u);
+    EXPECT_EQ(list.Rows()[1].title, "メモ帳");
+    list.Set({"ツール", "1", "1", "é", "C:\\WINDOWS", "NOTEPAD.EXE"}, -1);
+    ASSERT_TRUE(list.Save());
+    EXPECT_EQ(DataBytes(), "[ツール]\r\n1:1=C:\\WINDOWS\\NOTEPAD.EXE <TS>é<TE>\r\n1:2=x\r\n");
+
+    const std::string utf16 = "\xFF\xFE[\0a\0]\0"s;
+    WriteData(utf16);
+    ButtonList refused(m_platform, m_view, m_txt);
+    EXPECT_FALSE(refused.Load());
+    ASSERT_EQ(m_view.messages.size(), 1u);
+    EXPECT_NE(m_view.messages[0].text.find("UTF-16 LE"), std::string::npos);
+    EXPECT_EQ(DataBytes(), utf16);
 }
 
 TEST_F(ButtonListTest, PendingEditsAskAndFollowTheAnswer) {

@@ -13,7 +13,11 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <functional>
 #include <random>
+#include <set>
+
+#include <sys/stat.h>
 
 namespace tavolin {
 namespace {
@@ -113,11 +117,13 @@ TEST_F(ButtonStoreTest, CategoryListFallsBackToTheDefaultName) {
 
 TEST_F(ButtonStoreTest, CategoryNamesInFileOrderFromEitherEncoding) {
     // The name is the line without its first and last character, whatever they are.
+    // A name's last character may end in the byte of "]" (0x81 0x5D is one character): the
+    // name is still the bytes between the first and the last byte.
     WriteData(Sj("[無題カテゴリ]\r\n1:1=x\r\n[ゲーム]\n[Tools\r\n[]\r\n[ソ]\r\n") + "[\x81]\r\n");
     ButtonStore store(m_posix, m_view, m_txt, m_ini);
     store.LoadCategoryList();
     EXPECT_THAT(store.CategoryNames(),
-                ElementsAre("無題カテゴリ", "ゲーム", "Tool", "", "ソ", ""));
+                ElementsAre("無題カテゴリ", "ゲーム", "Tool", "", "ソ", text::DecodeCp932("\x81")));
 
     WriteData("\xEF\xBB\xBF[Résumés]\r\n[日本]\r\n");
     store.LoadCategoryList();
@@ -343,19 +349,21 @@ TEST_F(ButtonStoreTest, SavePageRewritesOnlyThePagesOwnLines) {
     EXPECT_EQ(store.AssignButton("C:\\My Documents", 0), 1);
     EXPECT_EQ(store.AssignButton("C:\\WINDOWS\\NOTEPAD.EXE <TS>メモ帳<TE>", 20), 20);
     ASSERT_TRUE(store.SavePage());
+    // The page's lines end the first section; the second section is left as it is.
     EXPECT_EQ(DataBytes(), Sj(CrLf({
                                "before any category",
                                "1:1=not in a section",
                                "[無題カテゴリ]",
-                               "1:1=C:\\My Documents <TS>My Documents<TE>",
-                               "1:2=D:\\Tools\\grep.exe <TS>old2<TE>",
-                               "1:20=C:\\WINDOWS\\NOTEPAD.EXE <TS>メモ帳<TE>",
                                "2:1=C:\\WINDOWS\\NOTEPAD.EXE <TS>other page<TE>",
                                "{ comment",
                                "",
+                               "1:1=C:\\My Documents <TS>My Documents<TE>",
+                               "1:2=D:\\Tools\\grep.exe <TS>old2<TE>",
+                               "1:20=C:\\WINDOWS\\NOTEPAD.EXE <TS>メモ帳<TE>",
                                "[ゲーム]",
                                "1:1=C:\\WINDOWS\\NOTEPAD.EXE <TS>other category<TE>",
                                "[無題カテゴリ]",
+                               "1:5=D:\\Tools\\grep.exe <TS>duplicate section<TE>",
                                "3:3=D:\\Tools\\grep.exe",
                            })));
     EXPECT_TRUE(m_view.messages.empty());
@@ -372,6 +380,81 @@ TEST_F(ButtonStoreTest, SavePageRewritesOnlyThePagesOwnLines) {
     ASSERT_TRUE(store.SavePage());
     EXPECT_THAT(DataBytes(), ::testing::EndsWith(Sj(CrLf({"3:3=D:\\Tools\\grep.exe", "[新しい]",
                                                           "7:1=D:\\Tools\\grep.exe <TS>grep.exe<TE>"}))));
+}
+
+// A start and a close (load, save, save again) change nothing the page did not show: a line
+// that lost its slot to a later one, a later section of the same name, the file's encoding
+// and its category names all stay. Only the page's own lines are rewritten.
+TEST_F(ButtonStoreTest, LoadAndSaveKeepWhatThePageDidNotShow) {
+    struct Case {
+        const char* name;
+        std::string category, before;
+        std::vector<std::string> titles; // slots 1, 2, ... as shown
+        std::string after;
+    };
+    const std::string cp932Name = "A" + text::DecodeCp932("\x85");
+    const Case cases[] = {
+        {"same-slot-twice", "c", "[c]\r\n1:2=/a <TS>A<TE>\r\n1:2=/b <TS>B<TE>\r\n", {"", "B"},
+         "[c]\r\n1:2=/a <TS>A<TE>\r\n1:2=/b <TS>B<TE>\r\n"},
+        {"unnumbered-slot-after-numbered", "c", "[c]\r\n1:-1=/x <TS>X<TE>\r\n1:1=/y <TS>Y<TE>\r\n",
+         {"Y", "X"}, "[c]\r\n1:1=/y <TS>Y<TE>\r\n1:2=/x <TS>X<TE>\r\n"},
+        {"second-section", "c", "[c]\r\n1:1=/a <TS>A<TE>\r\n[d]\r\n[c]\r\n1:1=/b <TS>B<TE>\r\n", {"A"},
+         "[c]\r\n1:1=/a <TS>A<TE>\r\n[d]\r\n[c]\r\n1:1=/b <TS>B<TE>\r\n"},
+        {"trail-byte-5d", cp932Name, "[A\x85]\r\n1:1=/a <TS>A<TE>\r\n", {"A"},
+         "[A\x85]\r\n1:1=/a <TS>A<TE>\r\n"},
+        {"lone-cr", "c", "[c]\r1:1=/a <TS>A<TE>\r[d]\r1:1=/d\r", {"A"},
+         "[c]\r\n1:1=/a <TS>A<TE>\r\n[d]\r\n1:1=/d\r\n"},
+        {"utf8-without-mark", "カテ", "[カテ]\n1:1=/a <TS>真<TE>\n", {"真"},
+         "[カテ]\r\n1:1=/a <TS>真<TE>\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteData(c.before);
+        ButtonStore& store = Posix(c.category);
+        EXPECT_EQ(store.CategoryNames().front(), c.category);
+        for (std::size_t n = 0; n < c.titles.size(); ++n)
+            EXPECT_EQ(store.BtnTitle(static_cast<int>(n + 1)), c.titles[n]) << "slot " << n + 1;
+        EXPECT_EQ(UsedSlots(store).size(),
+                  static_cast<std::size_t>(std::count_if(c.titles.begin(), c.titles.end(),
+                                                         [](const auto& t) { return !t.empty(); })));
+        ASSERT_TRUE(store.SavePage());
+        EXPECT_EQ(DataBytes(), c.after);
+        ASSERT_TRUE(store.SavePage());
+        EXPECT_EQ(DataBytes(), c.after) << "second save";
+    }
+    EXPECT_TRUE(m_view.messages.empty());
+
+    // Deleting the button that took a line's slot lets that line show again.
+    WriteData("[c]\r\n1:2=/a <TS>A<TE>\r\n1:2=/b <TS>B<TE>\r\n");
+    ButtonStore& store = Posix("c");
+    store.ClearButton(2);
+    ASSERT_TRUE(store.SavePage());
+    EXPECT_EQ(DataBytes(), "[c]\r\n1:2=/a <TS>A<TE>\r\n");
+    EXPECT_EQ(Posix("c").BtnTitle(2), "A");
+}
+
+// Many lines for few slots: only the lines on screen are replaced, none of the others goes.
+TEST_F(ButtonStoreTest, CrowdedCategoryLosesNoLine) {
+    std::string before = "[c]\r\n";
+    for (int i = 0; i < 3000; ++i)
+        before += "1:" + std::to_string(i % 30) + "=/p" + std::to_string(i) + " <TS>t<TE>\r\n";
+    WriteData(before);
+    ButtonStore& store = Posix("c");
+    EXPECT_EQ(UsedSlots(store).size(), 24u);
+    ASSERT_TRUE(store.SavePage());
+    const std::string after = DataBytes();
+    std::multiset<std::string> kept;
+    for (auto line : text::SplitLines(after)) kept.emplace(line);
+    EXPECT_EQ(kept.size(), 3001u);
+    for (auto line : text::SplitLines(before)) {
+        const std::string l(line);
+        // A shown line comes back with its slot's number, so it may have changed its key.
+        if (kept.contains(l) || l.find("=/p") == std::string::npos) continue;
+        const std::string value = l.substr(l.find('='));
+        EXPECT_TRUE(std::any_of(kept.begin(), kept.end(),
+                                [&](const std::string& k) { return k.ends_with(value); }))
+            << "lost " << l;
+    }
 }
 
 TEST_F(ButtonStoreTest, SaveIntoAMissingOrEmptyFileAppendsTheSection) {
@@ -507,9 +590,12 @@ TEST_F(ButtonStoreTest, LargeMixedFileSurvivesASaveLineForLine) {
     EXPECT_EQ(store.BtnTitle(7), "B [x]");
     ASSERT_TRUE(store.SavePage());
 
+    // The page's two lines move to the end of their section; nothing else changes.
     std::string expected;
     for (auto line : text::SplitLines(bytes)) {
-        if (line != "1:1=/second/section") expected.append(line).append("\r\n");
+        if (line.starts_with("1:1=/nope/") || line.starts_with("1:7=/nope/")) continue;
+        expected.append(line).append("\r\n");
+        if (line == "2:1=/p") expected += "1:1=/nope/a <TS>A<TE>\r\n1:7=/nope/[b] <TS>B [x]<TE>\r\n";
     }
     const std::string after = DataBytes();
     ASSERT_EQ(after.size(), expected.size());
@@ -523,16 +609,16 @@ TEST_F(ButtonStoreTest, Cp932FileBecomesUtf8OnlyWhenAButtonNeedsIt) {
     const std::string plain = MakeFile("plain.txt");
     store.AssignButton(plain, 0);
     ASSERT_TRUE(store.SavePage());
-    EXPECT_EQ(DataBytes(), Sj("[ゲーム]\r\n1:1=/ソ <TS>ソ<TE>\r\n1:2=" + plain + " <TS>plain.txt<TE>\r\n") +
-                               "\x81\xFF junk\r\n");
+    EXPECT_EQ(DataBytes(), Sj("[ゲーム]\r\n") + "\x81\xFF junk\r\n" +
+                               Sj("1:1=/ソ <TS>ソ<TE>\r\n1:2=" + plain + " <TS>plain.txt<TE>\r\n"));
 
     const std::string resume = MakeFile("Résumé.pdf");
     store.AssignButton(resume, 0);
     ASSERT_TRUE(store.SavePage());
     const std::string after = DataBytes();
     // The whole file is UTF-8 now; the undecodable bytes are still the same bytes.
-    EXPECT_EQ(after, "\xEF\xBB\xBF[ゲーム]\r\n1:1=/ソ <TS>ソ<TE>\r\n1:2=" + plain + " <TS>plain.txt<TE>\r\n1:3=" +
-                         resume + " <TS>Résumé.pdf<TE>\r\n\x81\xFF junk\r\n");
+    EXPECT_EQ(after, "\xEF\xBB\xBF[ゲーム]\r\n\x81\xFF junk\r\n1:1=/ソ <TS>ソ<TE>\r\n1:2=" + plain +
+                         " <TS>plain.txt<TE>\r\n1:3=" + resume + " <TS>Résumé.pdf<TE>\r\n");
     ButtonStore& reloaded = Posix("ゲーム");
     EXPECT_EQ(reloaded.BtnTitle(3), "Résumé.pdf");
     EXPECT_THAT(reloaded.CategoryNames(), ElementsAre("ゲーム"));
@@ -554,21 +640,76 @@ TEST_F(ButtonStoreTest, FailedWriteLeavesTheOldFileAndSaysSo) {
     EXPECT_THAT(m_view.messages[0].text, HasSubstr("No space left on device"));
 }
 
-TEST_F(ButtonStoreTest, DataFileReplacedByAFolderIsReportedAndLeftAlone) {
-    fs::create_directory(m_txt);
-    WriteBytes(m_txt + "/inside", "keep");
-    ButtonStore& store = Posix();
-    EXPECT_THAT(store.CategoryNames(), ElementsAre("無題カテゴリ"));
-    store.AssignButton(MakeFile("a"), 0);
-    EXPECT_FALSE(store.SavePage());
-    EXPECT_TRUE(fs::is_directory(m_txt));
-    EXPECT_TRUE(fs::exists(m_txt + "/inside"));
-    ASSERT_FALSE(m_view.messages.empty());
-    for (const auto& message : m_view.messages) {
-        EXPECT_EQ(message.kind, MsgKind::Error);
-        EXPECT_THAT(message.text, HasSubstr(m_txt));
+// Only a regular file is read or written: a folder, a named pipe (opening it would wait for
+// a writer forever) and a link to a device (reading it would never end) are reported.
+TEST_F(ButtonStoreTest, DataFileThatIsNotARegularFileIsReportedAndLeftAlone) {
+    struct Case {
+        const char* name;
+        std::function<void(const std::string&)> make;
+        const char* fault;
+    };
+    const Case cases[] = {
+        {"folder", [](const std::string& path) { fs::create_directory(path); }, "フォルダ"},
+        {"named-pipe", [](const std::string& path) { ASSERT_EQ(mkfifo(path.c_str(), 0600), 0); },
+         "通常のファイルではありません"},
+        {"link-to-dev-zero", [](const std::string& path) { fs::create_symlink("/dev/zero", path); },
+         "通常のファイルではありません"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(m_txt);
+        c.make(m_txt);
+        const fs::file_type type = fs::symlink_status(m_txt).type();
+        m_view.messages.clear();
+        ButtonStore& store = Posix();
+        EXPECT_THAT(store.CategoryNames(), ElementsAre("無題カテゴリ"));
+        store.AssignButton(MakeFile("a"), 0);
+        EXPECT_FALSE(store.SavePage());
+        EXPECT_EQ(fs::symlink_status(m_txt).type(), type);
+        ASSERT_FALSE(m_view.messages.empty());
+        for (const auto& message : m_view.messages) {
+            EXPECT_EQ(message.kind, MsgKind::Error);
+            EXPECT_THAT(message.text, HasSubstr(m_txt));
+            EXPECT_THAT(message.text, HasSubstr(c.fault));
+        }
+        EXPECT_TRUE(m_posix.replacedFiles.empty());
     }
-    EXPECT_TRUE(m_posix.replacedFiles.empty());
+}
+
+// A line longer than 16 MiB is not held in memory: the load stops and says so, the save
+// leaves the file as it is.
+TEST_F(ButtonStoreTest, OverlongLineIsReportedNotHeld) {
+    const std::string bytes = "[c]\r\n1:1=/a <TS>A<TE>\r\n" + std::string((16u << 20) + 4096, 'x');
+    WriteData(bytes);
+    ButtonStore& store = Posix("c");
+    ASSERT_FALSE(m_view.messages.empty());
+    EXPECT_THAT(m_view.messages.back().text, HasSubstr("16 MiB"));
+    EXPECT_FALSE(store.SavePage());
+    EXPECT_TRUE(DataBytes() == bytes);
+}
+
+// UTF-16 and UTF-32 files are not the program's: the user is told once which file and which
+// encoding, the launcher runs with an empty page, and the file is never written.
+TEST_F(ButtonStoreTest, FileOfAForeignEncodingIsToldOnceAndNeverWritten) {
+    const std::string utf16 = "\xFF\xFE[\0c\0]\0\r\0\n\0"s;
+    const std::string cases[] = {utf16, "\xFE\xFF\0[\0c\0]"s, "\xFF\xFE\0\0[\0\0\0"s};
+    const char* names[] = {"UTF-16 LE", "UTF-16 BE", "UTF-32 LE"};
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(names[i]);
+        WriteData(cases[i]);
+        m_view.messages.clear();
+        ButtonStore& store = Posix("c");
+        EXPECT_THAT(store.CategoryNames(), ElementsAre("無題カテゴリ"));
+        EXPECT_TRUE(UsedSlots(store).empty());
+        store.AssignButton(MakeFile("a"), 0);
+        EXPECT_FALSE(store.SavePage());
+        EXPECT_FALSE(store.SavePage());
+        EXPECT_TRUE(DataBytes() == cases[i]);
+        ASSERT_EQ(m_view.messages.size(), 1u);
+        EXPECT_THAT(m_view.messages[0].text, HasSubstr(m_txt));
+        EXPECT_THAT(m_view.messages[0].text, HasSubstr(names[i]));
+        EXPECT_TRUE(m_posix.replacedFiles.empty());
+    }
 }
 
 // --- page overflow ----------------------------------------------------------------------

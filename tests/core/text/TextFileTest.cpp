@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -58,21 +60,46 @@ private:
 
 } // namespace
 
-TEST(TextFile, DetectsEncodingByByteOrderMark) {
-    EXPECT_EQ(DetectEncoding(kBom + "abc"), Encoding::Utf8Bom);
-    EXPECT_EQ(DetectEncoding("\xEF\xBB\xBF"), Encoding::Utf8Bom);
-    EXPECT_EQ(DetectEncoding("abc"), Encoding::Cp932);
-    EXPECT_EQ(DetectEncoding(""), Encoding::Cp932);
-    EXPECT_EQ(DetectEncoding("\xEF\xBB"), Encoding::Cp932); // a cut-off mark is no mark
-    // UTF-8 without a mark is read as code page 932, as the file format says.
-    EXPECT_EQ(DetectEncoding("\xE3\x81\x82"), Encoding::Cp932);
+TEST(TextFile, DetectsEncoding) {
+    struct Row {
+        const char* name;
+        std::string bytes;
+        Encoding encoding;
+    };
+    const Row rows[] = {
+        {"utf8-mark", kBom + "abc", Encoding::Utf8Bom},
+        {"utf8-mark-alone", kBom, Encoding::Utf8Bom},
+        {"utf8-mark-then-invalid", kBom + kSoftCp932, Encoding::Utf8Bom},
+        {"ascii", "abc", Encoding::Cp932},
+        {"empty", "", Encoding::Cp932},
+        {"cut-off-mark", "\xEF\xBB", Encoding::Cp932},
+        {"utf8-without-mark", "[\u30AB\u30C6]\r\n", Encoding::Utf8},
+        {"cp932", "[" + kSoftCp932 + "]\r\n", Encoding::Cp932},
+        {"cut-off-utf8-sequence", "a\xE3\x81", Encoding::Cp932},
+        {"overlong-slash", "\xC0\xAF", Encoding::Cp932},
+        {"surrogate", "\xED\xA0\x80", Encoding::Cp932},
+        {"above-10ffff", "\xF4\x90\x80\x80", Encoding::Cp932},
+        {"utf8-then-cp932", "\u00E9" + kSoftCp932, Encoding::Cp932},
+        {"utf16-le", "\xFF\xFE[\0", Encoding::Utf16Le},
+        {"utf16-le-short", "\xFF\xFE", Encoding::Utf16Le},
+        {"utf16-be", "\xFE\xFF\0[", Encoding::Utf16Be},
+        {"utf32-le", std::string("\xFF\xFE\0\0[\0\0\0", 8), Encoding::Utf32Le},
+        {"utf32-be", std::string("\0\0\xFE\xFF\0\0\0[", 8), Encoding::Utf32Be},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(DetectEncoding(row.bytes), row.encoding) << row.name;
+        // Fed a byte at a time, as a file read in pieces, the answer is the same.
+        EncodingDetector pieces;
+        for (const char c : row.bytes) pieces.Feed(std::string_view(&c, 1));
+        EXPECT_EQ(pieces.Result(), row.encoding) << row.name << " in pieces";
+    }
 
     EXPECT_EQ(BodyOf(kBom + "abc"), "abc");
     EXPECT_EQ(BodyOf("abc"), "abc");
     EXPECT_EQ(BodyOf("\xEF\xBB"), "\xEF\xBB");
 }
 
-TEST(TextFile, SplitsLinesAtCrLfAndLf) {
+TEST(TextFile, SplitsLinesAtCrLfLfAndCr) {
     struct Row {
         const char* name;
         std::string body;
@@ -86,7 +113,8 @@ TEST(TextFile, SplitsLinesAtCrLfAndLf) {
         {"empty", "", {}},
         {"one-empty-line", "\r\n", {""}},
         {"empty-lines-kept", "a\r\n\r\n\nb\r\n", {"a", "", "", "b"}},
-        {"lone-cr-is-content", "a\rb\r\nc\r", {"a\rb", "c\r"}},
+        {"lone-cr", "[c]\r1:1=a\rb\r\n\rc\r", {"[c]", "1:1=a", "b", "", "c"}},
+        {"cr-cr-lf", "a\r\r\nb", {"a", "", "b"}},
         {"nul-inside-line",
          std::string("a\0b\r\n\0\r\n", 8),
          {std::string("a\0b", 3), std::string("\0", 1)}},
@@ -112,6 +140,15 @@ TEST(TextFile, DecodesCp932AndUtf8Files) {
     EXPECT_EQ(empty.encoding, Encoding::Cp932);
     EXPECT_TRUE(empty.lines.empty());
     EXPECT_TRUE(DecodeText("\xEF\xBB\xBF").lines.empty());
+
+    const TextDocument plain = DecodeText("[\u30AB\u30C6]\n\u00E9");
+    EXPECT_EQ(plain.encoding, Encoding::Utf8);
+    EXPECT_EQ(plain.lines, (Lines{"[\u30AB\u30C6]", "\u00E9"}));
+
+    // A file that is not ours gives no lines, however its bytes could be read.
+    const TextDocument wide = DecodeText(std::string("\xFF\xFE" "a\0\r\0\n\0", 8));
+    EXPECT_EQ(wide.encoding, Encoding::Utf16Le);
+    EXPECT_TRUE(wide.lines.empty());
 }
 
 TEST(TextFile, EncodesCp932WhenPossibleElseUtf8WithMark) {
@@ -127,9 +164,11 @@ TEST(TextFile, EncodesCp932WhenPossibleElseUtf8WithMark) {
     EXPECT_EQ(EncodeText({"\u00A5100"}, Encoding::Cp932, &chosen), kBom + "\u00A5100\r\n");
     EXPECT_EQ(chosen, Encoding::Utf8Bom);
 
-    // A file that is UTF-8 already stays UTF-8.
+    // A file that is UTF-8 already stays UTF-8, with its mark or without.
     EXPECT_EQ(EncodeText({"abc"}, Encoding::Utf8Bom, &chosen), kBom + "abc\r\n");
     EXPECT_EQ(chosen, Encoding::Utf8Bom);
+    EXPECT_EQ(EncodeText({kSoft, "\u00E9"}, Encoding::Utf8, &chosen), kSoft + "\r\n\u00E9\r\n");
+    EXPECT_EQ(chosen, Encoding::Utf8);
 
     EXPECT_EQ(EncodeText({}, Encoding::Cp932), "");
     EXPECT_EQ(EncodeText({}, Encoding::Utf8Bom), "\xEF\xBB\xBF");
@@ -188,6 +227,34 @@ TEST(TextFile, ReadsRealFiles) {
     EXPECT_EQ(ReadFileBytes(dir.Path() + "/missing.txt"), std::nullopt);
     EXPECT_EQ(ReadTextFile(dir.Path() + "/missing.txt"), std::nullopt);
     EXPECT_EQ(ReadFileBytes(dir.Path()), std::nullopt); // a folder is not a file
+}
+
+// Only regular files are read: a link to a device would never end, a named pipe would wait
+// for a writer forever.
+TEST(TextFile, ReadsOnlyRegularFiles) {
+    TempDir dir;
+    const std::string pipe = dir.Path() + "/fifo.txt";
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    const std::string zero = dir.Path() + "/zero.txt";
+    std::filesystem::create_symlink("/dev/zero", zero);
+    const std::string linked = dir.Path() + "/linked.txt";
+    std::filesystem::create_symlink(dir.File("real.txt", "ok"), linked);
+    struct Row {
+        std::string path;
+        FileKind kind;
+    };
+    const Row rows[] = {
+        {pipe, FileKind::Other},
+        {zero, FileKind::Other},
+        {dir.Path(), FileKind::Folder},
+        {dir.Path() + "/missing.txt", FileKind::Missing},
+        {linked, FileKind::Regular},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(KindAt(row.path), row.kind) << row.path;
+        EXPECT_EQ(ReadFileBytes(row.path).has_value(), row.kind == FileKind::Regular) << row.path;
+        EXPECT_EQ(ReadFaultText(row.kind).empty(), row.kind == FileKind::Regular) << row.path;
+    }
 }
 
 // A file name that is not UTF-8 arrives as escapes and still reaches its file.
