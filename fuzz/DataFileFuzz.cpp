@@ -81,8 +81,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fuzz::Check(fuzz::ReadFile(txt) == fileBytes, "the file is left as it was", fileBytes);
         return 0;
     }
+    const std::string saved = fuzz::ReadFile(txt);
+    // A second save of the same page changes nothing.
+    fuzz::Check(store.SavePage() && fuzz::ReadFile(txt) == saved,
+                "a second save writes the same file", fileBytes);
     const FileLines before = Lines(fileBytes);
-    const FileLines after = Lines(fuzz::ReadFile(txt));
+    const FileLines after = Lines(saved);
     // A page that code page 932 cannot hold turns the file into UTF-8: then an old line is
     // expected as its text re-encoded.
     const auto expectedForm = [&](const std::string& old) {
