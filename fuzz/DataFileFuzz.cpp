@@ -137,6 +137,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Each shown button's old line gave way to its new line; no other line went or came.
     const std::size_t expected = before.lines.size() + (hasSection ? 0 : 1);
     fuzz::Check(shown == 0 || hasSection, "shown buttons come from a section", fileBytes);
+    if (after.lines.size() != expected)
+        fuzz::Dump("file after", saved);
     fuzz::Check(after.lines.size() == expected, "one line per shown button replaces its old line",
                 fileBytes);
     return 0;
