@@ -3,6 +3,7 @@
 #include "core/helpers/Convert.h"
 #include "platform/Platform.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <string_view>
 #include <system_error>
@@ -107,6 +108,16 @@ std::string StoredValue(const std::string& value) {
     return value;
 }
 
+// Whether bytes written in `encoding` are read in it again. Code page 932 and UTF-8 without a
+// mark are told apart by the bytes alone, so a changed line can make a file look like the
+// other kind (code page 932 bytes that happen to be valid UTF-8, or the only bytes that were
+// not UTF-8 replaced). A file of ASCII alone reads the same either way.
+bool ReadsBackAs(std::string_view bytes, text::Encoding encoding) {
+    const bool ascii = std::all_of(bytes.begin(), bytes.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    return ascii || text::DetectEncoding(bytes) == encoding;
+}
+
 bool HasLineBreak(std::string_view s) {
     return s.find_first_of("\r\n") != std::string_view::npos;
 }
@@ -138,6 +149,11 @@ ProfileFile::ProfileFile(std::string path) : m_path(std::move(path)) {
         return;
     }
     m_encoding = text::DetectEncoding(*bytes);
+    if (!text::IsOwnEncoding(m_encoding)) {
+        // UTF-16 or UTF-32: not a file of ours. It reads as empty and is never written over.
+        m_loadError = text::ForeignEncodingMessage("設定ファイル", m_path, m_encoding);
+        return;
+    }
     for (const std::string_view line : text::SplitLines(text::BodyOf(*bytes))) {
         Line decoded{text::DecodeLine(line, m_encoding), std::nullopt};
         if (m_encoding == text::Encoding::Cp932)
@@ -298,17 +314,23 @@ std::string ProfileFile::FileBytes(text::Encoding& chosen) const {
             }
             bytes += "\r\n";
         }
-        if (encodable) {
+        if (encodable && ReadsBackAs(bytes, text::Encoding::Cp932)) {
             chosen = text::Encoding::Cp932;
             return bytes;
         }
     }
     // UTF-8 decoding and encoding give back exactly the bytes read, so every line can go
-    // through the encoder.
+    // through the encoder. A file without a mark stays so while it still reads as UTF-8;
+    // otherwise the mark makes the next read certain.
     std::vector<std::string> texts;
     texts.reserve(m_lines.size());
     for (const Line& line : m_lines)
         texts.push_back(line.text);
+    if (m_encoding == text::Encoding::Utf8) {
+        std::string bytes = text::EncodeText(texts, text::Encoding::Utf8, &chosen);
+        if (ReadsBackAs(bytes, text::Encoding::Utf8))
+            return bytes;
+    }
     return text::EncodeText(texts, text::Encoding::Utf8Bom, &chosen);
 }
 

@@ -306,6 +306,60 @@ TEST_F(ProfileFileTest, TextOutsideCodePage932TurnsTheFileIntoUtf8AndLosesNothin
     EXPECT_EQ(ReadProfileString(m_path, "設定", "名前", "x"), "ソフト");
 }
 
+TEST_F(ProfileFileTest, FileOfAForeignEncodingIsNeitherReadNorWritten) {
+    const std::string utf16 = std::string("\xFF\xFE[\0W\0]\0\r\0\n\0T\0=\0\x31\0\r\0\n\0", 20);
+    const std::string utf32 = std::string("\0\0\xFE\xFF\0\0\0[\0\0\0]", 12);
+    for (const std::string& bytes : {utf16, utf32}) {
+        WriteFile(bytes);
+        ProfileFile file(m_path);
+        EXPECT_THAT(file.LoadError(), ::testing::HasSubstr(m_path));
+        EXPECT_THAT(file.LoadError(), ::testing::HasSubstr("UTF-"));
+        EXPECT_EQ(file.ReadString("W", "T", "none"), "none");
+        EXPECT_TRUE(file.WriteString("W", "T", "2"));
+        std::string error;
+        EXPECT_FALSE(file.Save(m_platform, error));
+        EXPECT_EQ(error, file.LoadError());
+        EXPECT_EQ(FileBytes(), bytes);
+    }
+}
+
+TEST_F(ProfileFileTest, Utf8FileWithoutAMarkIsWrittenBackWithoutOne) {
+    WriteFile("[Window]\r\nDateFontName=游ゴシック\r\n");
+    Edit([](ProfileFile& f) { f.WriteString("Window", "Top", "2"); });
+    EXPECT_EQ(FileBytes(), "[Window]\r\nDateFontName=游ゴシック\r\nTop=2\r\n");
+    EXPECT_EQ(ProfileFile(m_path).FileEncoding(), text::Encoding::Utf8);
+}
+
+// The encoding of a file without a mark is told from its bytes, so a write must not leave
+// bytes that the next read takes for the other encoding.
+TEST_F(ProfileFileTest, AWriteNeverChangesHowTheFileIsRead) {
+    struct Case {
+        const char* what;
+        std::string file, key, value;
+        std::string readKey; // a key whose text must read the same before and after
+    };
+    const Case cases[] = {
+        // "ﾃｽ" is C3 BD in code page 932, which is "ý" in UTF-8.
+        {"code page 932 bytes that are valid UTF-8", "[Window]\r\nTop=1\r\n", "DateFormat",
+         "yyyyﾃｽ", "DateFormat"},
+        // The only bytes that were not UTF-8 are replaced; the rest is valid UTF-8.
+        {"the last bytes that were not UTF-8 replaced",
+         "[Window]\r\nDateFormat=\xEF\xBB\xBFyyyy\r\nShowRes=\xCE\xF9\r\n", "ShowRes", "1",
+         "DateFormat"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        WriteFile(c.file);
+        const std::string before = ProfileFile(m_path).ReadString("Window", c.readKey, "");
+        Edit([&](ProfileFile& f) { f.WriteString("Window", c.key, c.value); });
+        const ProfileFile reread(m_path);
+        EXPECT_EQ(reread.ReadString("Window", c.key, ""), c.value);
+        if (c.readKey != c.key) {
+            EXPECT_EQ(reread.ReadString("Window", c.readKey, ""), before);
+        }
+    }
+}
+
 TEST_F(ProfileFileTest, LineFeedOnlyFileIsReadAndWrittenBackWithCrLf) {
     WriteFile("; c\n[Window]\nTop=1\nLeft = 2\n\n[Mem]\nx=y");
     ProfileFile file(m_path);
