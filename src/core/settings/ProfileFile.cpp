@@ -14,6 +14,9 @@ namespace {
 
 constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
+// The byte escape of "]" (U+10FE5D) in UTF-8.
+constexpr std::string_view kEscapedBracket = "\xF4\x8F\xB9\x9D";
+
 // Blanks around names and values. A CR can only be left in a line by a file whose last line
 // ends in a bare CR; it is treated as a blank so that such a value still reads cleanly.
 bool IsBlank(char c) {
@@ -67,8 +70,15 @@ ParsedLine Parse(std::string_view line) {
     if (body.empty())
         return {};
     if (body.front() == '[') {
-        // The name runs to the last "]", so a name may itself contain "]".
-        const std::size_t close = body.rfind(']');
+        // The name runs to the last "]", so a name may itself contain "]". A "]" that code
+        // page 932 decoding took as the trail byte of an undecodable pair ("[A\x85]") is held
+        // as its byte escape and closes the name too: the section is then the same one when
+        // the file is later written in UTF-8, where that byte reads as "]".
+        const std::size_t plain = body.rfind(']');
+        const std::size_t escaped = body.rfind(kEscapedBracket);
+        std::size_t close = plain;
+        if (escaped != std::string_view::npos && (plain == std::string_view::npos || escaped > plain))
+            close = escaped;
         if (close == std::string_view::npos)
             return {};
         return {LineKind::Section, Trim(body.substr(1, close - 1)), {}};

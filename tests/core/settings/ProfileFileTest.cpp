@@ -342,6 +342,11 @@ TEST_F(ProfileFileTest, AWriteNeverChangesHowTheFileIsRead) {
         // "ﾃｽ" is C3 BD in code page 932, which is "ý" in UTF-8.
         {"code page 932 bytes that are valid UTF-8", "[Window]\r\nTop=1\r\n", "DateFormat",
          "yyyyﾃｽ", "DateFormat"},
+        // "\x85]" is an undecodable pair in code page 932 but "\x85" and "]" in UTF-8: the
+        // section is "Window]x\x85" either way, never [Window], so the value written (which
+        // makes the file UTF-8) goes to a [Window] of its own and reads back.
+        {"a section closed by the trail byte of an undecodable pair",
+         "[Window]x\x85]\r\nTop=1\r\n", "Top", "€", "Top"},
         // The only bytes that were not UTF-8 are replaced; the rest is valid UTF-8.
         {"the last bytes that were not UTF-8 replaced",
          "[Window]\r\nDateFormat=\xEF\xBB\xBFyyyy\r\nShowRes=\xCE\xF9\r\n", "ShowRes", "1",
