@@ -27,6 +27,12 @@ inline constexpr int kNotFound = 2;
 inline constexpr int kOutOfMemory = 8;
 inline constexpr int kNoAssociation = 31;
 inline constexpr int kSuccess = 42; // any value above 32
+// A desktop entry (a Linux .desktop file) that is there but cannot start its program; the
+// message names the part of it that is wrong.
+inline constexpr int kEntryBadCommand = 22;     // its Exec line has an unbalanced quote
+inline constexpr int kEntryNoCommand = 23;      // it has no Exec line
+inline constexpr int kEntryTryExecMissing = 24; // the program its TryExec names is not there
+inline constexpr int kEntryProgramMissing = 25; // the program of its Exec line is not there
 } // namespace open_result
 
 // A shortcut file resolved: the path it stands for, and the title it carries (empty when

@@ -2,10 +2,12 @@
 
 #include "core/Errors.h"
 #include "core/helpers/MessageBox.h"
+#include "core/helpers/SystemError.h"
 #include "ui/QtView.h"
 
 #include <exception>
 #include <string>
+#include <system_error>
 
 namespace tavolin {
 
@@ -17,6 +19,9 @@ bool Application::notify(QObject* receiver, QEvent* event) {
         return QApplication::notify(receiver, event);
     } catch (const SilentAbort&) {
         return false;
+    } catch (const std::system_error& e) {
+        // A file operation the system refused (std::filesystem's errors among them).
+        message = SystemErrorText(FaultOf(e.code()), e.what());
     } catch (const std::exception& e) {
         message = e.what();
     } catch (...) {

@@ -1,5 +1,6 @@
 #include "core/auxwindow/AuxWindow.h"
 
+#include "core/helpers/SystemError.h"
 #include "core/settings/ProfileFile.h"
 #include "platform/Platform.h"
 
@@ -197,7 +198,7 @@ bool Remove(const std::string& path, std::string& error) {
     std::error_code ec;
     std::filesystem::remove(text::FsPath(path), ec);
     if (ec) {
-        error = path + " を削除できません: " + ec.message();
+        error = path + " を削除できません: " + SystemErrorText(ec);
         return false;
     }
     return true;
@@ -219,7 +220,20 @@ MemoFile::MemoFile(Platform& platform, std::string path, const std::string& oldP
             m_path = oldPath;
         }
     }
-    if (const std::optional<text::TextDocument> doc = text::ReadTextFile(m_path)) {
+    // A memo that is there but cannot be read (not a regular file, or of a foreign encoding)
+    // is left alone: the memo shows empty, and neither a save nor a clearing touches it.
+    const text::FileKind kind = text::KindAt(m_path);
+    if (kind != text::FileKind::Missing && kind != text::FileKind::Regular) {
+        m_untouchable = "メモ(" + m_path + ")を読み込めませんでした。\r\n" + text::ReadFaultText(kind);
+    }
+    const std::optional<text::TextDocument> doc = text::ReadTextFile(m_path);
+    if (doc && !text::IsOwnEncoding(doc->encoding))
+        m_untouchable = text::ForeignEncodingMessage("メモ", m_path, doc->encoding);
+    if (!m_untouchable.empty()) {
+        error = m_untouchable;
+        return;
+    }
+    if (doc) {
         m_encoding = doc->encoding;
         for (std::size_t i = 0; i < doc->lines.size(); ++i) {
             if (i > 0)
@@ -230,6 +244,10 @@ MemoFile::MemoFile(Platform& platform, std::string path, const std::string& oldP
 }
 
 bool MemoFile::Save(const std::string& text, std::string& error) {
+    if (!m_untouchable.empty()) {
+        error = m_untouchable;
+        return false;
+    }
     if (!MemoHoldsText(text))
         return !Exists(m_path) || Remove(m_path, error);
     std::vector<std::string> lines;

@@ -118,7 +118,8 @@ public:
 
     // Keeps the text: written atomically in the encoding it was read in when it holds text;
     // the file deleted when it holds only blanks and line breaks. False, with `error`, when
-    // the file could not be written or deleted.
+    // the file could not be written or deleted, or when what is there could not be read
+    // (not a regular file, a foreign encoding): that is never written over.
     bool Save(const std::string& text, std::string& error);
 
 private:
@@ -126,6 +127,7 @@ private:
     std::string m_path;
     std::string m_text;
     text::Encoding m_encoding = text::Encoding::Cp932;
+    std::string m_untouchable; // why the file there is never written, if it is not
 };
 
 // Whether there is a memo to show (for the toolbar's memo picture): beside the data files,

@@ -20,6 +20,20 @@ std::string WorkingFolderOf(const std::string& file, PathStyle style) {
 
 namespace {
 
+// What is wrong with a desktop entry that cannot start its program.
+std::string EntryFaultText(int code) {
+    switch (code) {
+    case open_result::kEntryBadCommand:
+        return "の Exec= の引用符が閉じていないため、実行できません。";
+    case open_result::kEntryNoCommand:
+        return "に Exec= がないため、実行できません。";
+    case open_result::kEntryTryExecMissing:
+        return "の TryExec= のプログラムが存在しないため、実行できません。";
+    default:
+        return "の Exec= のプログラムが存在しないため、実行できません。";
+    }
+}
+
 // Tells the user what an open result means; false for the failures that mean nothing ran.
 bool ReportOpenResult(View& view, const std::string& file, int code) {
     switch (code) {
@@ -31,6 +45,13 @@ bool ReportOpenResult(View& view, const std::string& file, int code) {
                        "メモリが不足しています。\r\n"
                        "いくつかアプリケーションを終了して再度、実行して下さい。",
                        MsgKind::Error, msg_buttons::kOkOnly);
+        return false;
+    case open_result::kEntryBadCommand:
+    case open_result::kEntryNoCommand:
+    case open_result::kEntryTryExecMissing:
+    case open_result::kEntryProgramMissing:
+        ShowMessageBox(view, file + "\r\n" + EntryFaultText(code), MsgKind::Error,
+                       msg_buttons::kOkOnly);
         return false;
     case open_result::kNoAssociation:
         ShowMessageBox(view, "関連付けされたアプリケーションがありません。", MsgKind::Error,

@@ -17,7 +17,14 @@ Launcher::Launcher(Platform& platform, View& view, LauncherWindow& window, DataF
       m_store(platform, view, m_files.txt, m_files.ini) {}
 
 void Launcher::LoadSettings(const std::string& categoryName, const std::string& dateFontName) {
-    m_settings = tavolin::LoadSettings(ProfileFile(m_files.ini), dateFontName);
+    const ProfileFile file(m_files.ini);
+    m_settings = tavolin::LoadSettings(file, dateFontName);
+    if (!file.LoadError().empty()) {
+        // A settings file that cannot be read is never written over: said once, here, and
+        // not again at each save.
+        m_settingsWarning = file.LoadError();
+        ShowMessageBox(m_view, file.LoadError(), MsgKind::Warning, msg_buttons::kOk);
+    }
     m_store.SetCaptionLength(m_settings.BtnCaptionL);
     m_store.SetBigIcons(m_settings.BtnSize);
     m_store.LoadCategoryList();

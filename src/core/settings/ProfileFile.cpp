@@ -147,20 +147,20 @@ bool Storable(std::string_view section, std::string_view key, std::string_view v
 } // namespace
 
 ProfileFile::ProfileFile(std::string path) : m_path(std::move(path)) {
-    const std::optional<std::string> bytes = text::ReadFileBytes(m_path);
-    std::error_code ec;
-    const auto status = std::filesystem::status(text::FsPath(m_path), ec);
-    if (status.type() == std::filesystem::file_type::not_found)
+    const text::FileKind kind = text::KindAt(m_path);
+    if (kind == text::FileKind::Missing)
         return;
-    if (!bytes || !std::filesystem::is_regular_file(status)) {
+    const std::optional<std::string> bytes = text::ReadFileBytes(m_path);
+    if (!bytes) {
         // Something is there that cannot be read: leave it alone rather than replace it
         // with a file holding only what is written next.
-        m_loadError = "ファイル(" + m_path + ")を読み込めませんでした。";
+        const std::string reason = text::ReadFaultText(kind);
+        m_loadError = "ファイル(" + m_path + ")を読み込めませんでした。" +
+                      (reason.empty() ? "" : "\r\n" + reason);
         return;
     }
     m_encoding = text::DetectEncoding(*bytes);
     if (!text::IsOwnEncoding(m_encoding)) {
-        // UTF-16 or UTF-32: not a file of ours. It reads as empty and is never written over.
         m_loadError = text::ForeignEncodingMessage("設定ファイル", m_path, m_encoding);
         return;
     }

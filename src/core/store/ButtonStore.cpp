@@ -15,6 +15,7 @@
 #include <optional>
 #include <stdexcept>
 #include <unordered_map>
+#include <utility>
 
 namespace tavolin {
 
@@ -315,9 +316,12 @@ bool ButtonStore::DataFileExists() const {
 
 bool ButtonStore::DataFileToRead() {
     const text::FileKind kind = text::KindAt(m_dataFile);
-    if (kind == text::FileKind::Missing) return false;
-    if (kind == text::FileKind::Regular) return true;
-    ReportReadError(text::ReadFaultText(kind));
+    if (kind == text::FileKind::Missing || kind == text::FileKind::Regular) {
+        m_toldKind = kind;
+        return kind == text::FileKind::Regular;
+    }
+    // Told once while it stays so: the category list and the page both look at the file.
+    if (std::exchange(m_toldKind, kind) != kind) ReportReadError(text::ReadFaultText(kind));
     return false;
 }
 
@@ -357,7 +361,7 @@ void ButtonStore::LoadCategoryList() {
 }
 
 bool ButtonStore::IsCategoryLine(std::string_view line, Encoding encoding) const {
-    if (line.size() < 2 || line.front() != '[') return false;
+    // A "[" alone names the category "", as the category list shows it.
     return CategoryLineName(line, encoding) == m_category;
 }
 

@@ -187,6 +187,7 @@ private:
     // save wrote them), counted: SavePage replaces these and keeps every other line.
     std::unordered_map<std::string, int> m_shownLines;
     bool m_foreignTold = false;
+    text::FileKind m_toldKind = text::FileKind::Missing; // what stood at the data file's path
     int m_quiet = 0; // while above 0, changes are reported once at the end
     std::function<void()> m_changed;
     std::uint64_t m_revision = 0;

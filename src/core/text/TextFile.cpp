@@ -1,5 +1,6 @@
 #include "core/text/TextFile.h"
 
+#include "core/helpers/SystemError.h"
 #include "core/text/Cp932.h"
 
 #include <fstream>
@@ -201,9 +202,10 @@ FileKind KindAt(const std::string& path) {
 
 std::string ReadFaultText(FileKind kind) {
     switch (kind) {
-    case FileKind::Missing: return "ファイルが見つかりません。";
-    case FileKind::Folder: return "ファイルではなくフォルダです。";
-    case FileKind::Other: return "通常のファイルではありません(デバイスや名前付きパイプは読み込みません)。";
+    case FileKind::Missing: return SystemErrorText(SystemFault::NotFound, {});
+    case FileKind::Folder: return SystemErrorText(SystemFault::NotRegularFile, "フォルダです");
+    case FileKind::Other:
+        return SystemErrorText(SystemFault::NotRegularFile, "デバイスや名前付きパイプは読み込みません");
     case FileKind::Regular: break;
     }
     return {};

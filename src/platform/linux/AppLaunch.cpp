@@ -1,5 +1,6 @@
 #include "platform/linux/AppLaunch.h"
 
+#include "platform/linux/DesktopEntry.h"
 #include "platform/linux/GLibPtr.h"
 
 #include <gio/gdesktopappinfo.h>
@@ -85,6 +86,23 @@ int OpenWithDefaultFor(const char* contentType, const std::string& path) {
     return Launch(app.get(), {uri});
 }
 
+// The code of what is wrong with an application's entry; `otherwise` when nothing is.
+int CodeOfEntryFault(const std::string& desktopFile, int otherwise) {
+    switch (FaultOfApplication(desktopFile)) {
+    case ApplicationFault::TryExecMissing:
+        return open_result::kEntryTryExecMissing;
+    case ApplicationFault::BadCommand:
+        return open_result::kEntryBadCommand;
+    case ApplicationFault::NoCommand:
+        return open_result::kEntryNoCommand;
+    case ApplicationFault::ProgramMissing:
+        return open_result::kEntryProgramMissing;
+    case ApplicationFault::None:
+        break;
+    }
+    return otherwise;
+}
+
 } // namespace
 
 int CodeFromErrno(int error) {
@@ -166,10 +184,11 @@ int OpenFolderWithDefaultApplication(const std::string& folder) {
 int LaunchDesktopApplication(const std::string& desktopFile,
                              const std::vector<std::string>& arguments,
                              const std::string& workingFolder) {
-    // GIO refuses entries whose TryExec or Exec program is not installed.
+    // GIO refuses entries whose TryExec or Exec program is not installed, and Exec lines it
+    // cannot split; the user is told which.
     GObjectPtr<GDesktopAppInfo> info(g_desktop_app_info_new_from_filename(desktopFile.c_str()));
     if (!info) {
-        return open_result::kNotFound;
+        return CodeOfEntryFault(desktopFile, open_result::kNotFound);
     }
     std::vector<std::string> uris;
     uris.reserve(arguments.size());
@@ -179,7 +198,9 @@ int LaunchDesktopApplication(const std::string& desktopFile,
         GCharPtr uri(g_file_get_uri(file.get()));
         uris.emplace_back(uri.get());
     }
-    return Launch(reinterpret_cast<GAppInfo*>(info.get()), uris);
+    // An entry without an Exec line loads (it may be started over D-Bus) and fails here.
+    const int code = Launch(reinterpret_cast<GAppInfo*>(info.get()), uris);
+    return code > 32 ? code : CodeOfEntryFault(desktopFile, code);
 }
 
 int OpenUri(const std::string& uri) {

@@ -43,8 +43,10 @@ int OpenFolderWithDefaultApplication(const std::string& folder);
 // Exec line with the files (%f, %F) or URIs (%u, %U) given: each argument that looks like a
 // URI ("scheme:...") is passed as that URI, any other as a path relative to `workingFolder`
 // (or to the current folder when it is empty). The application starts in the folder of the
-// entry's Path key, or the launcher's current folder: GIO takes no other. 2 when GIO cannot
-// load the entry (its program is not installed).
+// entry's Path key, or the launcher's current folder: GIO takes no other. An entry that
+// cannot start its program gives the code that says why (TryExec or Exec program not
+// installed, an Exec line with an unbalanced quote, no Exec line: open_result::kEntry...);
+// 2 when GIO cannot load it for another reason.
 int LaunchDesktopApplication(const std::string& desktopFile,
                              const std::vector<std::string>& arguments,
                              const std::string& workingFolder);

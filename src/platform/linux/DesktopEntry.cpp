@@ -1,6 +1,7 @@
 #include "platform/linux/DesktopEntry.h"
 
 #include "platform/linux/GLibPtr.h"
+#include "platform/linux/SystemErrors.h"
 
 #include <stdexcept>
 
@@ -11,8 +12,8 @@ namespace {
 constexpr const char* kGroup = "Desktop Entry";
 
 [[noreturn]] void ThrowBadKey(const std::string& path, const char* key, const ErrorSlot& error) {
-    throw std::runtime_error("The shortcut \"" + path + "\" has an unreadable " + key +
-                             " key: " + error.Message());
+    throw std::runtime_error(path + "\r\nの " + key + "= を読み取れませんでした。\r\n" +
+                             GErrorText(error.Get()));
 }
 
 // A key's value, empty when the key is missing; a value that cannot be decoded (not UTF-8)
@@ -35,11 +36,12 @@ DesktopEntry ReadDesktopEntry(const std::string& path) {
     GKeyFilePtr file(g_key_file_new());
     ErrorSlot error;
     if (!g_key_file_load_from_file(file.get(), path.c_str(), G_KEY_FILE_NONE, error.Out())) {
-        throw std::runtime_error("Cannot read the shortcut \"" + path + "\": " + error.Message());
+        throw std::runtime_error(path + "\r\nを読み込めませんでした。\r\n" +
+                                 GErrorText(error.Get()));
     }
     if (!g_key_file_has_group(file.get(), kGroup)) {
-        throw std::runtime_error("The shortcut \"" + path +
-                                 "\" is not a desktop entry: it has no [Desktop Entry] group.");
+        throw std::runtime_error(path + "\r\nに [Desktop Entry] がないため、"
+                                        "ショートカットとして読み込めませんでした。");
     }
     DesktopEntry entry;
     entry.type = StringKey(file.get(), path, "Type");
@@ -56,6 +58,32 @@ DesktopEntry ReadDesktopEntry(const std::string& path) {
         entry.name = name.get();
     }
     return entry;
+}
+
+ApplicationFault FaultOfApplication(const std::string& path) {
+    GKeyFilePtr file(g_key_file_new());
+    if (!g_key_file_load_from_file(file.get(), path.c_str(), G_KEY_FILE_NONE, nullptr)) {
+        return ApplicationFault::None; // unreadable: not one of these faults
+    }
+    const auto installed = [](const char* program) {
+        GCharPtr found(g_find_program_in_path(program));
+        return found != nullptr;
+    };
+    GCharPtr tryExec(g_key_file_get_string(file.get(), kGroup, "TryExec", nullptr));
+    if (tryExec && *tryExec.get() != '\0' && !installed(tryExec.get())) {
+        return ApplicationFault::TryExecMissing;
+    }
+    GCharPtr exec(g_key_file_get_string(file.get(), kGroup, "Exec", nullptr));
+    if (!exec || *exec.get() == '\0') {
+        return ApplicationFault::NoCommand;
+    }
+    gchar** argv = nullptr;
+    if (!g_shell_parse_argv(exec.get(), nullptr, &argv, nullptr)) {
+        return ApplicationFault::BadCommand;
+    }
+    const bool found = installed(argv[0]);
+    g_strfreev(argv);
+    return found ? ApplicationFault::None : ApplicationFault::ProgramMissing;
 }
 
 std::string LocalPathOfUrl(const std::string& url) {

@@ -13,9 +13,15 @@ struct DesktopEntry {
 
 // Reads a .desktop file (freedesktop Desktop Entry format: groups, key=value lines, escapes,
 // localized keys such as Name[ja_JP] chosen by LANGUAGE, LC_ALL, LC_MESSAGES and LANG).
-// Throws std::runtime_error naming the file when it cannot be read, is not valid, or has no
-// [Desktop Entry] group.
+// Throws std::runtime_error with a message for the user, naming the file and what is wrong,
+// when it cannot be read, is not valid, or has no [Desktop Entry] group.
 DesktopEntry ReadDesktopEntry(const std::string& path);
+
+// Why an application's entry cannot start its program, judged as GIO judges it when it
+// loads the entry: a TryExec program that is not installed, an Exec line that cannot be
+// split into words (an unbalanced quote), no Exec line, an Exec program that is not installed.
+enum class ApplicationFault { None, TryExecMissing, BadCommand, NoCommand, ProgramMissing };
+ApplicationFault FaultOfApplication(const std::string& path);
 
 // The local file a URL stands for: a file:// URL percent-decoded, or an absolute path as it
 // is; empty for anything else (http:, mailto:, relative texts).

@@ -1,5 +1,8 @@
 #include "platform/linux/FileReplacement.h"
 
+#include "core/helpers/SystemError.h"
+#include "platform/linux/SystemErrors.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -16,12 +19,6 @@
 
 namespace tavolin::linuxdesktop {
 
-namespace {
-
-std::string ErrnoText(int error) {
-    return std::strerror(error);
-}
-
 std::string ParentOf(const std::string& fullPath) {
     const std::size_t slash = fullPath.rfind('/');
     if (slash == std::string::npos || slash == 0) {
@@ -34,6 +31,8 @@ std::string NameOf(const std::string& fullPath) {
     const std::size_t slash = fullPath.rfind('/');
     return slash == std::string::npos ? fullPath : fullPath.substr(slash + 1);
 }
+
+namespace {
 
 // The process's file-creation mask, read without changing it (umask() can only be read by
 // setting it, which would race with other threads creating files).
@@ -100,7 +99,7 @@ public:
             code = errno;
         }
         if (code != 0) {
-            error = "Cannot save \"" + m_target + "\": " + ErrnoText(code);
+            error = m_target + ": " + ErrnoText(code);
             return false;
         }
         m_committed = true;
@@ -155,7 +154,6 @@ int RemoveStaleReplacements(const std::string& path) {
     DIR* dir = opendir(folder.c_str());
     if (dir == nullptr) return 0;
     int removed = 0;
-    const time_t now = time(nullptr);
     while (const dirent* e = readdir(dir)) {
         const std::string name = e->d_name;
         if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0) {
@@ -167,11 +165,7 @@ int RemoveStaleReplacements(const std::string& path) {
                                              });
         const std::string full = (folder == "/" ? "" : folder) + "/" + name;
         struct stat entry {};
-        // A fresh file may be one whose writer has not taken its lock yet.
-        if (!mkstempTail || lstat(full.c_str(), &entry) != 0 || !S_ISREG(entry.st_mode) ||
-            now - entry.st_mtime < kStaleAfterSeconds) {
-            continue;
-        }
+        if (!mkstempTail || lstat(full.c_str(), &entry) != 0 || !S_ISREG(entry.st_mode)) continue;
         const int fd = open(full.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
         if (fd < 0) continue;
         // A running copy holds the lock on what it is writing.
@@ -191,36 +185,53 @@ std::unique_ptr<FileReplacement> BeginFileReplacement(const std::string& path,
     bool exists = false;
     if (stat(target.c_str(), &old) == 0) {
         if (S_ISDIR(old.st_mode)) {
-            error = "Cannot save \"" + target + "\": it is a folder, not a file.";
+            error = target + ": " + ErrnoText(EISDIR);
             return nullptr;
         }
         if (!S_ISREG(old.st_mode)) {
-            error = "Cannot save \"" + target + "\": it is not a regular file.";
+            error =
+                target + ": " + SystemErrorText(SystemFault::NotRegularFile, "not a regular file");
             return nullptr;
         }
         // Renaming over a file needs only a writable folder, so a file the user has made
         // read-only would be replaced silently; it is refused as writing into it would be.
         if (access(target.c_str(), W_OK) != 0) {
-            error = "Cannot save \"" + target + "\": " + ErrnoText(errno);
+            const int why = errno;
+            error = target + ": " + ErrnoText(why);
             return nullptr;
         }
         exists = true;
-    } else if (errno != ENOENT) {
-        error = "Cannot save \"" + target + "\": " + ErrnoText(errno);
+    } else if (const int why = errno; why != ENOENT) {
+        error = target + ": " + ErrnoText(why);
         return nullptr;
     }
 
     const std::string folder = ParentOf(target);
     std::string temporary =
         (folder == "/" ? "" : folder) + "/" + TemporaryPrefix(target) + "XXXXXX";
-    const int fd = mkostemp(temporary.data(), O_CLOEXEC);
+    const std::string pattern = temporary;
+    int fd = -1;
+    // The lock is held until the descriptor closes, so that no other copy takes the file
+    // for a leftover. Another copy's clean-up may remove it in the moment between its
+    // creation and the lock: then the file has no name any more, and a new one is made.
+    for (int attempt = 0; attempt < 5 && fd < 0; ++attempt) {
+        temporary = pattern;
+        fd = mkostemp(temporary.data(), O_CLOEXEC);
+        if (fd < 0) {
+            const int why = errno;
+            error = target + ": " + ErrnoText(why);
+            return nullptr;
+        }
+        struct stat created {};
+        if (flock(fd, LOCK_EX) != 0 || fstat(fd, &created) != 0 || created.st_nlink == 0) {
+            close(fd);
+            fd = -1;
+        }
+    }
     if (fd < 0) {
-        error = "Cannot save \"" + target + "\": " + ErrnoText(errno);
+        error = target + ": " + ErrnoText(EAGAIN);
         return nullptr;
     }
-    // Held until the descriptor closes, so that no other copy takes it for a leftover.
-    const int locked = flock(fd, LOCK_EX | LOCK_NB);
-    static_cast<void>(locked);
     auto replacement = std::make_unique<LinuxFileReplacement>(fd, temporary, target, folder);
 
     // The new file gets the old one's owner and permissions; a new file gets what a plain
@@ -232,7 +243,8 @@ std::unique_ptr<FileReplacement> BeginFileReplacement(const std::string& path,
     }
     const mode_t newMode = mode ? *mode : exists ? (old.st_mode & 07777) : (0666 & ~CurrentUmask());
     if (fchmod(fd, newMode) != 0) {
-        error = "Cannot save \"" + target + "\": cannot set its permissions: " + ErrnoText(errno);
+        const int why = errno;
+        error = target + ": " + ErrnoText(why);
         return nullptr;
     }
     return replacement;

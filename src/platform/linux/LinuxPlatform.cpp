@@ -31,19 +31,6 @@ bool Succeeded(int code) {
     return code > 32;
 }
 
-std::string ParentOf(const std::string& fullPath) {
-    const std::size_t slash = fullPath.rfind('/');
-    if (slash == std::string::npos || slash == 0) {
-        return "/";
-    }
-    return fullPath.substr(0, slash);
-}
-
-std::string NameOf(const std::string& fullPath) {
-    const std::size_t slash = fullPath.rfind('/');
-    return slash == std::string::npos ? fullPath : fullPath.substr(slash + 1);
-}
-
 std::string FileUri(const std::string& fullPath) {
     GCharPtr uri(g_filename_to_uri(fullPath.c_str(), nullptr, nullptr));
     return uri ? std::string(uri.get()) : std::string();

@@ -1,6 +1,7 @@
 #include "platform/linux/RecentFiles.h"
 
 #include "platform/linux/FileReplacement.h"
+#include "platform/linux/SystemErrors.h"
 
 #include <gio/gio.h>
 
@@ -26,10 +27,6 @@ const char* const kEmptyRecentList =
     "</xbel>\n";
 
 namespace {
-
-std::string ErrnoText(int error) {
-    return g_strerror(error);
-}
 
 std::int64_t UnixTime(GDateTime* time) {
     return time ? g_date_time_to_unix(time) : 0;

@@ -1,5 +1,7 @@
 #include "platform/linux/Trash.h"
 
+#include "platform/linux/SystemErrors.h"
+
 #include <gio/gio.h>
 
 #include <dirent.h>
@@ -14,10 +16,6 @@
 namespace tavolin::linuxdesktop {
 
 namespace {
-
-std::string ErrnoText(int error) {
-    return g_strerror(error);
-}
 
 // The path without trailing slashes, so that "link/" names the link and not its target.
 // A path of slashes only is the root "/".
@@ -148,7 +146,8 @@ DeleteOutcome MoveToTrash(const std::string& path) {
     if (trashed) {
         outcome.done = true;
     } else {
-        outcome.error = path + ": " + (error ? error->message : "could not be moved to the trash");
+        outcome.error =
+            path + ": " + (error ? GErrorText(error) : "could not be moved to the trash");
         if (error && g_error_matches(error, G_IO_ERROR, G_IO_ERROR_NOT_SUPPORTED))
             outcome.error += " (this file system has no trash; the file was left in place)";
     }

@@ -189,6 +189,7 @@ TEST(AuxWindow, MemoReadsAndWritesBackItsOwnEncodingLosslessly) {
          "\xE3\x82\xBD\xE3\x83\x95\xE3\x83\x88\nb"},
         {"UTF-8 with a mark", "\xEF\xBB\xBF\xE2\x82\xAC\r\n", "\xE2\x82\xAC"},
         {"bytes that are not code page 932", "a\x80z\r\n", ""},
+        {"UTF-8 from an editor, without a mark", "\xE2\x82\xAC\r\nb\r\n", "\xE2\x82\xAC\nb"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -208,6 +209,24 @@ TEST(AuxWindow, MemoReadsAndWritesBackItsOwnEncodingLosslessly) {
     ASSERT_TRUE(memo.Save("a\n\xF0\x9F\x98\x80", error)) << error;
     EXPECT_EQ(ReadAll(path), "\xEF\xBB\xBF"
                              "a\r\n\xF0\x9F\x98\x80\r\n");
+}
+
+// A memo file the program cannot read is shown empty and never written over or deleted.
+TEST(AuxWindow, MemoThatCannotBeReadIsLeftAlone) {
+    TempDir dir;
+    FakePlatform platform;
+    const std::string utf16("\xFF\xFE" "a\0", 4);
+    const std::string path = dir.Write("Memo.txt", utf16).string();
+    std::string error;
+    MemoFile memo(platform, path, "", error);
+    EXPECT_NE(error.find("UTF-16 LE"), std::string::npos);
+    EXPECT_EQ(memo.Text(), "");
+    for (const char* text : {"typed", " "}) {
+        error.clear();
+        EXPECT_FALSE(memo.Save(text, error));
+        EXPECT_NE(error.find(path), std::string::npos);
+        EXPECT_EQ(ReadAll(path), utf16);
+    }
 }
 
 TEST(AuxWindow, MemoInTheOldPlaceMovesBesideTheDataFilesOnce) {

@@ -6,9 +6,12 @@
 #include "platform/linux/LinuxPlatform.h"
 #include "platform/linux/CommandLine.h"
 #include "platform/linux/DesktopTestSupport.h"
+#include "platform/linux/SystemErrors.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
+#include <gio/gio.h>
 
 #include <fcntl.h>
 #include <signal.h>
@@ -420,33 +423,84 @@ TEST_F(LinuxPlatformTest, ANameWithANulByteNamesNoFileAndRunsNothing) {
 TEST_F(LinuxPlatformTest, OnlyStaleTemporaryFilesOfThisFileAreRemoved) {
     const fs::path file = work / "data.txt";
     WriteFile(file, "old", 0644);
-    const auto age = [](const fs::path& p) {
-        fs::last_write_time(p, fs::file_time_type::clock::now() - std::chrono::minutes(5));
-    };
     for (const char* name : {".data.txt.ab12CD", ".data.txt.zz99zz", ".data.txt.keep",
                              ".data.txt.abcdefg", ".other.txt.abcdef"}) {
         WriteFile(work / name, "left over", 0600);
-        if (std::string(name) != ".data.txt.zz99zz") age(work / name); // that one is fresh
     }
-    // A save in progress: its temporary file is old but its writer holds the lock.
+    // A save in progress: its writer holds the lock on its temporary file.
     std::string error;
     auto writing = platform.BeginReplaceFile(file.string(), error);
     ASSERT_TRUE(writing) << error;
-    for (const std::string& name : NamesIn(work)) {
-        if (name.rfind(".data.txt.", 0) == 0 && name.size() == 16 && name != ".data.txt.ab12CD" &&
-            name != ".data.txt.zz99zz") {
-            age(work / name);
-        }
-    }
 
     platform.RemoveStaleReplacements(file.string());
     const std::vector<std::string> names = NamesIn(work);
     EXPECT_EQ(std::count(names.begin(), names.end(), ".data.txt.ab12CD"), 0);
-    // The file, four that are not leftovers, and the one being written.
-    EXPECT_EQ(names.size(), 6u) << ::testing::PrintToString(names);
+    EXPECT_EQ(std::count(names.begin(), names.end(), ".data.txt.zz99zz"), 0);
+    // The file, three that are not leftovers, and the one being written.
+    EXPECT_EQ(names.size(), 5u) << ::testing::PrintToString(names);
     ASSERT_TRUE(writing->Write("new"));
     ASSERT_TRUE(writing->Commit(error)) << error;
     EXPECT_EQ(ReadFile(file), "new");
+}
+
+TEST(SystemErrorTexts, CommonFaultsInOurWordsWithTheSystemsAfterThem) {
+    const std::string noPermission = "アクセス権がありません。";
+    const std::string noSpace = "ディスクの空き容量が不足しています。";
+    const std::string readOnly = "読み取り専用のファイルシステムです。";
+    const std::string notFound = "ファイルまたはフォルダが存在しません。";
+    const std::string notAFile = "通常のファイルではありません。";
+    const auto errnoText = [](int error) { return linuxdesktop::ErrnoText(error); };
+    const auto gerrorText = [](GQuark domain, int code) {
+        GError* error = g_error_new_literal(domain, code, "the system's words");
+        std::string text = linuxdesktop::GErrorText(error);
+        g_error_free(error);
+        return text;
+    };
+    const auto detail = [](int error) { return std::string("(") + std::strerror(error) + ")"; };
+    struct Row {
+        const char* name;
+        std::string text;
+        std::string expected;
+    };
+    const Row rows[] = {
+        {"EACCES", errnoText(EACCES), noPermission + detail(EACCES)},
+        {"EPERM", errnoText(EPERM), noPermission + detail(EPERM)},
+        {"ENOSPC", errnoText(ENOSPC), noSpace + detail(ENOSPC)},
+        {"EDQUOT", errnoText(EDQUOT), noSpace + detail(EDQUOT)},
+        {"EROFS", errnoText(EROFS), readOnly + detail(EROFS)},
+        {"ENOENT", errnoText(ENOENT), notFound + detail(ENOENT)},
+        {"EISDIR", errnoText(EISDIR), notAFile + detail(EISDIR)},
+        {"EIO-as-the-system-says", errnoText(EIO), std::strerror(EIO)},
+        {"io-permission", gerrorText(G_IO_ERROR, G_IO_ERROR_PERMISSION_DENIED),
+         noPermission + "(the system's words)"},
+        {"io-no-space", gerrorText(G_IO_ERROR, G_IO_ERROR_NO_SPACE),
+         noSpace + "(the system's words)"},
+        {"io-read-only", gerrorText(G_IO_ERROR, G_IO_ERROR_READ_ONLY),
+         readOnly + "(the system's words)"},
+        {"io-not-found", gerrorText(G_IO_ERROR, G_IO_ERROR_NOT_FOUND),
+         notFound + "(the system's words)"},
+        {"io-is-directory", gerrorText(G_IO_ERROR, G_IO_ERROR_IS_DIRECTORY),
+         notAFile + "(the system's words)"},
+        {"io-not-regular", gerrorText(G_IO_ERROR, G_IO_ERROR_NOT_REGULAR_FILE),
+         notAFile + "(the system's words)"},
+        {"io-other", gerrorText(G_IO_ERROR, G_IO_ERROR_FAILED), "the system's words"},
+        {"file-access", gerrorText(G_FILE_ERROR, G_FILE_ERROR_ACCES),
+         noPermission + "(the system's words)"},
+        {"file-no-space", gerrorText(G_FILE_ERROR, G_FILE_ERROR_NOSPC),
+         noSpace + "(the system's words)"},
+        {"file-read-only", gerrorText(G_FILE_ERROR, G_FILE_ERROR_ROFS),
+         readOnly + "(the system's words)"},
+        {"file-not-found", gerrorText(G_FILE_ERROR, G_FILE_ERROR_NOENT),
+         notFound + "(the system's words)"},
+        {"file-is-directory", gerrorText(G_FILE_ERROR, G_FILE_ERROR_ISDIR),
+         notAFile + "(the system's words)"},
+        {"key-file-parse", gerrorText(G_KEY_FILE_ERROR, G_KEY_FILE_ERROR_PARSE),
+         "the system's words"},
+        {"no-error", linuxdesktop::GErrorText(nullptr), "unknown error"},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(row.text, row.expected) << row.name;
+    }
 }
 
 TEST_F(LinuxPlatformTest, ReplaceFileFailsCleanlyAndSaysWhy) {
@@ -455,11 +509,12 @@ TEST_F(LinuxPlatformTest, ReplaceFileFailsCleanlyAndSaysWhy) {
     fs::create_directory(work / "folder");
     WriteFile(work / "folder" / "inside.txt", "kept");
     EXPECT_FALSE(platform.ReplaceFile((work / "folder").string(), "x", error));
-    EXPECT_THAT(error, HasSubstr("is a folder"));
+    EXPECT_THAT(error, HasSubstr("通常のファイルではありません。"));
     EXPECT_EQ(ReadFile(work / "folder" / "inside.txt"), "kept");
 
     error.clear();
     EXPECT_FALSE(platform.ReplaceFile((work / "no-folder" / "file.txt").string(), "x", error));
+    EXPECT_THAT(error, HasSubstr("ファイルまたはフォルダが存在しません。"));
     EXPECT_THAT(error, HasSubstr(std::strerror(ENOENT)));
     EXPECT_THAT(error, HasSubstr("no-folder/file.txt"));
 
@@ -592,14 +647,20 @@ TEST_F(LinuxPlatformTest, ResolveShortcutThrowsForFilesItCannotRead) {
     WriteFile(work / "garbage.desktop", "this is not a key file\n");
     WriteFile(work / "nogroup.desktop", "[Something Else]\nType=Link\n");
     WriteFile(work / "binary.desktop", std::string("[Desktop Entry]\nName=\xff\xfe\n"));
-    for (const char* name :
-         {"garbage.desktop", "nogroup.desktop", "binary.desktop", "missing.desktop"}) {
+    // The message names the file and what is wrong with it.
+    const std::pair<const char*, const char*> rows[] = {
+        {"garbage.desktop", "\r\nを読み込めませんでした。\r\nKey file contains line"},
+        {"nogroup.desktop", "\r\nに [Desktop Entry] がないため"},
+        {"binary.desktop", "\r\nの Name= を読み取れませんでした。"},
+        {"missing.desktop", "\r\nを読み込めませんでした。\r\nファイルまたはフォルダが存在しません。("},
+    };
+    for (const auto& [name, fault] : rows) {
         const std::string path = (work / name).string();
         try {
             platform.ResolveShortcut(path);
             ADD_FAILURE() << name << " was resolved";
         } catch (const std::runtime_error& error) {
-            EXPECT_THAT(error.what(), HasSubstr(path));
+            EXPECT_THAT(error.what(), HasSubstr(path + fault));
         }
     }
 }
@@ -732,11 +793,38 @@ TEST_F(LinuxPlatformTest, OpenReportsProgramsThatCannotStart) {
 
     // The program exists but the working folder does not: "path not found" (3).
     EXPECT_EQ(platform.Open(Recorder().string(), "program", (work / "gone").string()), 3);
+}
 
-    const fs::path missingProgram = work / "missing-program.desktop";
-    WriteFile(missingProgram,
-              "[Desktop Entry]\nType=Application\nName=M\nExec=/no/such/program %F\n");
-    EXPECT_EQ(platform.Open(missingProgram.string(), "", ""), open_result::kNotFound);
+TEST_F(LinuxPlatformTest, OpenSaysWhatIsWrongWithAnApplicationEntry) {
+    // The entry is there, so "not found" would be wrong: the code names the faulty key.
+    struct Row {
+        const char* name;
+        std::string keys; // after Type and Name
+        int code;
+    };
+    const std::string recorder = Recorder().string() + " entry-row";
+    const Row rows[] = {
+        {"unbalanced-quote", "Exec=" + recorder + " \"one two %F\n", open_result::kEntryBadCommand},
+        {"try-exec-missing", "TryExec=/no/such/checker\nExec=" + recorder + "\n",
+         open_result::kEntryTryExecMissing},
+        {"try-exec-not-on-path", "TryExec=tavolin-no-such-checker\nExec=" + recorder + "\n",
+         open_result::kEntryTryExecMissing},
+        {"exec-program-missing", "Exec=/no/such/program %F\n", open_result::kEntryProgramMissing},
+        {"exec-program-not-on-path", "Exec=tavolin-no-such-program %F\n",
+         open_result::kEntryProgramMissing},
+        {"no-exec", "Comment=nothing to run\n", open_result::kEntryNoCommand},
+        {"try-exec-present", "TryExec=/bin/sh\nExec=" + recorder + "\n", open_result::kSuccess},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const fs::path entry = work / (std::string(row.name) + ".desktop");
+        WriteFile(entry, "[Desktop Entry]\nType=Application\nName=E\n" + row.keys);
+        EXPECT_EQ(platform.Open(entry.string(), "", ""), row.code);
+    }
+    // Only the sound entry ran.
+    ASSERT_TRUE(WaitForRecord("entry-row"));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_FALSE(fs::exists(Out() / "entry-row"));
 }
 
 // --- the file manager ---------------------------------------------------------------------------
