@@ -1,6 +1,8 @@
 // The .desktop shortcut reader: any file gives an entry or a runtime_error naming the file,
 // never a crash, and the texts it gives are UTF-8; a URL resolves to an absolute path or to
-// nothing.
+// nothing; the fault of an application entry (TryExec, Exec split into words, its program
+// looked up) is judged without a crash. Programs are looked up in a folder of the harness's
+// own, which holds one: "prog".
 
 #include "FuzzSupport.h"
 
@@ -9,6 +11,7 @@
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <stdexcept>
 #include <string>
 
@@ -31,6 +34,11 @@ void CheckLocalPath(const std::string& url) {
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    const std::string bin = Scratch().File("bin");
+    std::filesystem::create_directory(bin);
+    fuzz::WriteFile(bin + "/prog", "#!/bin/sh\n");
+    std::filesystem::permissions(bin + "/prog", std::filesystem::perms::owner_all);
+    setenv("PATH", bin.c_str(), 1);
     // Localized names are chosen by the language; Japanese is the one the launcher speaks.
     setenv("LANGUAGE", "ja_JP:ja", 1);
     setenv("LANG", "ja_JP.UTF-8", 1);
@@ -55,5 +63,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fuzz::Check(std::string(error.what()).find(path) != std::string::npos,
                     "a refusal names the file", error.what());
     }
+    const linuxdesktop::ApplicationFault fault = linuxdesktop::FaultOfApplication(path);
+    fuzz::Check(fault >= linuxdesktop::ApplicationFault::None &&
+                    fault <= linuxdesktop::ApplicationFault::ProgramMissing,
+                "the fault is one of the known ones", content);
     return 0;
 }
