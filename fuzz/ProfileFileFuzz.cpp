@@ -83,8 +83,16 @@ void CheckSettingsRoundTrip(std::string_view fileBytes) {
         fuzz::Check(fuzz::ReadFile(path) == fileBytes, "a failed save leaves the file", fileBytes);
         return;
     }
-    fuzz::Check(LoadSettings(ProfileFile(path)) == settings,
-                "the window settings survive a save", fileBytes);
+    const ProfileFile saved(path);
+    WindowSettings expected = settings;
+    if (saved.FileEncoding() != loaded.FileEncoding()) {
+        // A code page 932 file that became UTF-8: an undecodable pair such as "\x88d" was
+        // read as two byte escapes, and its trail byte now reads as the ASCII letter it is.
+        // The bytes are kept; the texts are compared as they read from UTF-8.
+        for (std::string* text : {&expected.DateFormat, &expected.DateFontName})
+            *text = text::DecodeUtf8(text::EncodeUtf8(*text));
+    }
+    fuzz::Check(LoadSettings(saved) == expected, "the window settings survive a save", fileBytes);
 }
 
 } // namespace
