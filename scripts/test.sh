@@ -3,7 +3,8 @@
 # then runs the core and platform tests again under the address and undefined-behaviour
 # sanitizers. The tests that need a display run on a virtual X server; those that need D-Bus
 # start their own private buses. Then the Windows build (cross-compiled) and its tests under
-# Wine, where a Qt for MinGW is at hand; the script ends with one summary line per suite.
+# Wine, where a Qt for MinGW is at hand, and each fuzzing harness for 30 seconds; the script
+# ends with one summary line per suite.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -42,6 +43,14 @@ if [ -f "$qt_mingw/mingw-toolchain.cmake" ]; then
 else
     windows_line="Windows suite skipped: no Qt for MinGW in $qt_mingw (scripts/install-deps.sh unpacks it from ../shared/toolchains/, or set TAVOLIN_QT_MINGW)"
 fi
+
+# The fuzzing harnesses, each for a bounded time on a copy of its corpus.
+fuzz=0
+start=$(date +%s)
+scripts/fuzz.sh 30 || fuzz=$?
+fuzz_line="Fuzzing: $(ls fuzz/corpus | wc -l) harnesses, 30 s each, $([ "$fuzz" -eq 0 ] && echo "no findings" || echo "FINDINGS (see above)") in $(($(date +%s) - start)) s"
+
 echo "Linux suite: $(summary build/linux-tests.log)"
 echo "$windows_line"
-[ "$linux" -eq 0 ] && [ "$windows" -eq 0 ]
+echo "$fuzz_line"
+[ "$linux" -eq 0 ] && [ "$windows" -eq 0 ] && [ "$fuzz" -eq 0 ]

@@ -3,6 +3,7 @@
 #include "core/helpers/Convert.h"
 #include "platform/Platform.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <string_view>
 #include <system_error>
@@ -12,6 +13,9 @@ namespace tavolin {
 namespace {
 
 constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+
+// The byte escape of "]" (U+10FE5D) in UTF-8.
+constexpr std::string_view kEscapedBracket = "\xF4\x8F\xB9\x9D";
 
 // Blanks around names and values. A CR can only be left in a line by a file whose last line
 // ends in a bare CR; it is treated as a blank so that such a value still reads cleanly.
@@ -66,8 +70,15 @@ ParsedLine Parse(std::string_view line) {
     if (body.empty())
         return {};
     if (body.front() == '[') {
-        // The name runs to the last "]", so a name may itself contain "]".
-        const std::size_t close = body.rfind(']');
+        // The name runs to the last "]", so a name may itself contain "]". A "]" that code
+        // page 932 decoding took as the trail byte of an undecodable pair ("[A\x85]") is held
+        // as its byte escape and closes the name too: the section is then the same one when
+        // the file is later written in UTF-8, where that byte reads as "]".
+        const std::size_t plain = body.rfind(']');
+        const std::size_t escaped = body.rfind(kEscapedBracket);
+        std::size_t close = plain;
+        if (escaped != std::string_view::npos && (plain == std::string_view::npos || escaped > plain))
+            close = escaped;
         if (close == std::string_view::npos)
             return {};
         return {LineKind::Section, Trim(body.substr(1, close - 1)), {}};
@@ -105,6 +116,16 @@ std::string StoredValue(const std::string& value) {
     if (blankEnds || quoted)
         return '"' + value + '"';
     return value;
+}
+
+// Whether bytes written in `encoding` are read in it again. Code page 932 and UTF-8 without a
+// mark are told apart by the bytes alone, so a changed line can make a file look like the
+// other kind (code page 932 bytes that happen to be valid UTF-8, or the only bytes that were
+// not UTF-8 replaced). A file of ASCII alone reads the same either way.
+bool ReadsBackAs(std::string_view bytes, text::Encoding encoding) {
+    const bool ascii = std::all_of(bytes.begin(), bytes.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    return ascii || text::DetectEncoding(bytes) == encoding;
 }
 
 bool HasLineBreak(std::string_view s) {
@@ -303,21 +324,24 @@ std::string ProfileFile::FileBytes(text::Encoding& chosen) const {
             }
             bytes += "\r\n";
         }
-        if (encodable) {
+        if (encodable && ReadsBackAs(bytes, text::Encoding::Cp932)) {
             chosen = text::Encoding::Cp932;
             return bytes;
         }
     }
     // UTF-8 decoding and encoding give back exactly the bytes read, so every line can go
-    // through the encoder.
+    // through the encoder. A file without a mark stays so while it still reads as UTF-8;
+    // otherwise the mark makes the next read certain.
     std::vector<std::string> texts;
     texts.reserve(m_lines.size());
     for (const Line& line : m_lines)
         texts.push_back(line.text);
-    // A file without a mark keeps none; a code page 932 file that must change gets one.
-    const text::Encoding utf8 =
-        m_encoding == text::Encoding::Utf8 ? text::Encoding::Utf8 : text::Encoding::Utf8Bom;
-    return text::EncodeText(texts, utf8, &chosen);
+    if (m_encoding == text::Encoding::Utf8) {
+        std::string bytes = text::EncodeText(texts, text::Encoding::Utf8, &chosen);
+        if (ReadsBackAs(bytes, text::Encoding::Utf8))
+            return bytes;
+    }
+    return text::EncodeText(texts, text::Encoding::Utf8Bom, &chosen);
 }
 
 bool ProfileFile::Save(Platform& platform, std::string& error) {

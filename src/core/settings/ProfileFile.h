@@ -20,14 +20,17 @@ class Platform;
 // first one is read and changed; the later ones are kept as they are.
 //
 // Lines that no change touches are written back with the bytes they were read with, so
-// an unrelated write never alters them. The file stays in code page 932 unless a written
-// text has no code there; then the whole file becomes UTF-8 with a byte-order mark.
+// an unrelated write never alters them. A file keeps its encoding (code page 932, UTF-8 with
+// or without a mark) unless a written text has no code there, or the written bytes would be
+// taken for the other encoding at the next read; then the whole file becomes UTF-8 with a
+// byte-order mark.
 //
 // One object is one load; Save writes the whole file back at once and atomically.
 class ProfileFile {
 public:
-    // Loads `path`. A missing file reads as empty. A file that exists but cannot be read
-    // also reads as empty, and LoadError() says so: such a file is never overwritten.
+    // Loads `path`. A missing file reads as empty. A file that exists but cannot be read, or
+    // is UTF-16 or UTF-32, also reads as empty, and LoadError() says so: such a file is never
+    // overwritten.
     explicit ProfileFile(std::string path);
 
     const std::string& Path() const { return m_path; }

@@ -5,7 +5,6 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <functional>
 
 #include <chrono>
@@ -225,8 +224,8 @@ TEST_F(ProfileFileTest, FailedSaveLeavesTheFileAndSaysSo) {
     EXPECT_EQ(FileBytes(), "[Window]\r\nTop=3\r\n");
 }
 
-// A folder, a named pipe (opening it would wait for ever), a link to a device, a UTF-16 file:
-// each reads as empty, says why, and is never replaced.
+// A folder or a UTF-16 file (pipes and devices: see the text file tests) reads as empty,
+// says why, and is never replaced.
 TEST_F(ProfileFileTest, SomethingUnreadableAtThePathIsNeverReplaced) {
     struct Case {
         const char* name;
@@ -235,8 +234,6 @@ TEST_F(ProfileFileTest, SomethingUnreadableAtThePathIsNeverReplaced) {
     };
     const Case cases[] = {
         {"folder", [&] { fs::create_directory(m_path); }, "フォルダ"},
-        {"named-pipe", [&] { ASSERT_EQ(mkfifo(m_path.c_str(), 0600), 0); }, "通常のファイル"},
-        {"link-to-device", [&] { fs::create_symlink("/dev/zero", m_path); }, "通常のファイル"},
         {"utf-16", [&] { WriteFile("\xFF\xFE[\0W\0]\0"s); }, "UTF-16 LE"},
     };
     for (const Case& c : cases) {
@@ -326,6 +323,41 @@ TEST_F(ProfileFileTest, TextOutsideCodePage932TurnsTheFileIntoUtf8AndLosesNothin
     EXPECT_TRUE(WriteProfileString(m_platform, m_path, "設定", "cafe", "plain"));
     EXPECT_EQ(FileBytes().substr(0, 3), "\xEF\xBB\xBF");
     EXPECT_EQ(ReadProfileString(m_path, "設定", "名前", "x"), "ソフト");
+}
+
+// The encoding of a file without a mark is told from its bytes, so a write must not leave
+// bytes that the next read takes for the other encoding.
+TEST_F(ProfileFileTest, AWriteNeverChangesHowTheFileIsRead) {
+    struct Case {
+        const char* what;
+        std::string file, key, value;
+        std::string readKey; // a key whose text must read the same before and after
+    };
+    const Case cases[] = {
+        // "ﾃｽ" is C3 BD in code page 932, which is "ý" in UTF-8.
+        {"code page 932 bytes that are valid UTF-8", "[Window]\r\nTop=1\r\n", "DateFormat",
+         "yyyyﾃｽ", "DateFormat"},
+        // "\x85]" is an undecodable pair in code page 932 but "\x85" and "]" in UTF-8: the
+        // section is "Window]x\x85" either way, never [Window], so the value written (which
+        // makes the file UTF-8) goes to a [Window] of its own and reads back.
+        {"a section closed by the trail byte of an undecodable pair",
+         "[Window]x\x85]\r\nTop=1\r\n", "Top", "€", "Top"},
+        // The only bytes that were not UTF-8 are replaced; the rest is valid UTF-8.
+        {"the last bytes that were not UTF-8 replaced",
+         "[Window]\r\nDateFormat=\xEF\xBB\xBFyyyy\r\nShowRes=\xCE\xF9\r\n", "ShowRes", "1",
+         "DateFormat"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        WriteFile(c.file);
+        const std::string before = ProfileFile(m_path).ReadString("Window", c.readKey, "");
+        Edit([&](ProfileFile& f) { f.WriteString("Window", c.key, c.value); });
+        const ProfileFile reread(m_path);
+        EXPECT_EQ(reread.ReadString("Window", c.key, ""), c.value);
+        if (c.readKey != c.key) {
+            EXPECT_EQ(reread.ReadString("Window", c.readKey, ""), before);
+        }
+    }
 }
 
 TEST_F(ProfileFileTest, Utf8FileWithoutAMarkStaysWithoutOne) {
