@@ -123,9 +123,9 @@ std::string StoredValue(const std::string& value) {
 // other kind (code page 932 bytes that happen to be valid UTF-8, or the only bytes that were
 // not UTF-8 replaced). A file of ASCII alone reads the same either way.
 bool ReadsBackAs(std::string_view bytes, text::Encoding encoding) {
-    const bool ascii = std::all_of(bytes.begin(), bytes.end(),
-                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-    return ascii || text::DetectEncoding(bytes) == encoding;
+    text::EncodingDetector detector;
+    detector.Feed(bytes);
+    return text::ReadsBackAs(encoding, detector);
 }
 
 bool HasLineBreak(std::string_view s) {
@@ -336,12 +336,9 @@ std::string ProfileFile::FileBytes(text::Encoding& chosen) const {
     texts.reserve(m_lines.size());
     for (const Line& line : m_lines)
         texts.push_back(line.text);
-    if (m_encoding == text::Encoding::Utf8) {
-        std::string bytes = text::EncodeText(texts, text::Encoding::Utf8, &chosen);
-        if (ReadsBackAs(bytes, text::Encoding::Utf8))
-            return bytes;
-    }
-    return text::EncodeText(texts, text::Encoding::Utf8Bom, &chosen);
+    return text::EncodeText(texts, m_encoding == text::Encoding::Utf8 ? text::Encoding::Utf8
+                                                                     : text::Encoding::Utf8Bom,
+                            &chosen);
 }
 
 bool ProfileFile::Save(Platform& platform, std::string& error) {
