@@ -412,13 +412,20 @@ void ButtonStore::LoadCurrentPage() {
     }
     // The line each slot shows: a later line for the same slot takes it from an earlier one.
     std::array<std::string, kSlotCount> shown;
+    std::array<bool, kSlotCount> unnumbered{};
     const auto place = [&](std::string_view raw, int number) {
         const int slot = Assign(ValuePart(text::DecodeLine(raw, encoding)), number, Overflow::Skip);
-        if (slot != 0) shown[static_cast<std::size_t>(slot - 1)] = raw;
+        if (slot == 0) return;
+        shown[static_cast<std::size_t>(slot - 1)] = raw;
+        unnumbered[static_cast<std::size_t>(slot - 1)] = number == 0;
     };
     // Lines without a slot of their own (a number outside 1 to 24) take the free slots left
     // after the numbered lines, so that a numbered line never hides them.
     std::vector<std::string> anywhere;
+    // A numbered line's copies all have its number, so the copy a slot shows is the last one:
+    // the numbered lines are counted (by a hash each) to tell which copy that is.
+    std::vector<std::size_t> numbered;
+    const std::hash<std::string_view> hash;
     while (found && reader.Next(line)) {
         if (line.empty() || line.front() == '{') continue;
         if (line.front() == '[') break;
@@ -426,16 +433,24 @@ void ButtonStore::LoadCurrentPage() {
         const auto number = DecimalNumber(RawNumberPart(line));
         if (!number) continue;
         if (*number >= 1 && *number <= kSlotCount) {
+            numbered.push_back(hash(line));
             place(line, *number);
         } else if (anywhere.size() < kSlotCount) { // no more can find a slot
             anywhere.emplace_back(line);
         }
     }
     for (const std::string& raw : anywhere) place(raw, 0);
-    // SavePage rewrites exactly these lines; every other line, one that lost its slot to a
-    // later line among them, stays in the file as it is.
+    // SavePage rewrites exactly these copies of these lines; every other line, one that lost
+    // its slot to a later line among them, stays in the file as it is. Unnumbered lines take
+    // slots in file order, so theirs are the first copies.
+    std::unordered_map<std::string, int> firstCopies;
     for (int n = 1; n <= kSlotCount; ++n) {
-        if (IsUsed(n)) ++m_shownLines[std::move(shown[static_cast<std::size_t>(n - 1)])];
+        if (!IsUsed(n)) continue;
+        const auto i = static_cast<std::size_t>(n - 1);
+        const int copy = unnumbered[i] ? ++firstCopies[shown[i]]
+                                       : static_cast<int>(std::count(numbered.begin(), numbered.end(),
+                                                                     hash(shown[i])));
+        m_shownLines[std::move(shown[i])].push_back(copy);
     }
     quiet.reset();
     if (reader.Failed()) ReportReadError(ReadFault(reader.LineTooLong()));
@@ -672,12 +687,25 @@ bool ButtonStore::SavePageAs(std::optional<Encoding> forced) {
     // a later line, those of a later section of the same name, those the page could not
     // show. Being last in the section, the page's lines keep their slots at the next load,
     // and a kept line shows again only where its slot is then empty.
-    std::unordered_map<std::string, int> shown = m_shownLines;
+    // The copies of the shown lines, and of the page's new lines, met in the section so far.
+    std::unordered_map<std::string, int> copies;
+    std::unordered_map<std::string, int> dropped;
+    for (const auto& entry : m_shownLines) copies.emplace(entry.first, 0);
+    for (const auto& pageLine : pageLines) {
+        if (auto raw = text::EncodeLine(pageLine, encoding)) copies.emplace(std::move(*raw), 0);
+    }
     const auto wasShown = [&](std::string_view line) {
         if (!KeyIsPage(line, encoding)) return false;
-        const auto it = shown.find(std::string(line));
-        if (it == shown.end() || it->second == 0) return false;
-        --it->second;
+        const auto it = copies.find(std::string(line));
+        if (it == copies.end()) return false;
+        const int copy = ++it->second;
+        const auto shownCopies = m_shownLines.find(it->first);
+        if (shownCopies == m_shownLines.end() ||
+            std::find(shownCopies->second.begin(), shownCopies->second.end(), copy) ==
+                shownCopies->second.end()) {
+            return false;
+        }
+        ++dropped[it->first];
         return true;
     };
     bool written = false;
@@ -730,8 +758,16 @@ bool ButtonStore::SavePageAs(std::optional<Encoding> forced) {
         return false;
     }
     // The file now holds the page as these lines: the next save replaces them.
+    // Each of its lines follows the copies of it that the section kept.
     m_shownLines.clear();
-    for (const auto& pageLine : pageLines) ++m_shownLines[*text::EncodeLine(pageLine, output)];
+    std::unordered_map<std::string, int> ordinal;
+    for (const auto& pageLine : pageLines) {
+        const auto raw = text::EncodeLine(pageLine, encoding);
+        const int kept = raw ? copies[*raw] - dropped[*raw] : 0;
+        std::string line = *text::EncodeLine(pageLine, output);
+        const int copy = kept + ++ordinal[line];
+        m_shownLines[std::move(line)].push_back(copy);
+    }
     return true;
 }
 

@@ -186,8 +186,9 @@ private:
     bool m_bigIcons = false;
     std::array<Slot, kSlotCount> m_slots;
     // The data file's lines that the page on screen shows (as the load read them or the last
-    // save wrote them), counted: SavePage replaces these and keeps every other line.
-    std::unordered_map<std::string, int> m_shownLines;
+    // save wrote them), each with the copies meant (1 for the first of identical lines in the
+    // section): SavePage replaces these and keeps every other line.
+    std::unordered_map<std::string, std::vector<int>> m_shownLines;
     bool m_foreignTold = false;
     text::FileKind m_toldKind = text::FileKind::Missing; // what stood at the data file's path
     int m_quiet = 0; // while above 0, changes are reported once at the end

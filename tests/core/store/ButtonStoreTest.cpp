@@ -406,6 +406,9 @@ TEST_F(ButtonStoreTest, LoadAndSaveKeepWhatThePageDidNotShow) {
          "[c]\r\n1:1=/a <TS>A<TE>\r\n[d]\r\n1:1=/d\r\n"},
         {"utf8-without-mark", "カテ", "[カテ]\n1:1=/a <TS>真<TE>\n", {"真"},
          "[カテ]\r\n1:1=/a <TS>真<TE>\r\n"},
+        {"kept-copy-identical-to-the-saved-line", "c",
+         "[c]\r\n1:6=/p6 <TS>p6<TE>\r\n2:1=/o <TS>O<TE>\r\n1:6=/p6\r\n", {"", "", "", "", "", "p6"},
+         "[c]\r\n1:6=/p6 <TS>p6<TE>\r\n2:1=/o <TS>O<TE>\r\n1:6=/p6 <TS>p6<TE>\r\n"},
         {"bracket-alone-names-the-empty-category", "", "[\r\n1:1=/a <TS>A<TE>\r\n", {"A"},
          "[\r\n1:1=/a <TS>A<TE>\r\n"},
     };
