@@ -289,17 +289,24 @@ TEST_F(X11DesktopTest, HidesAndShowsTheTaskbarEntryKeepingOtherStates) {
 
 TEST_F(X11DesktopTest, AManagedWindowsOriginIsWhereTheServerShowsIt) {
     // The window manager puts the window into a frame of its own and moves the frame.
+    // Taken on is not yet placed: the frame may still move, so the two are compared until
+    // the window has come to rest.
     auto window = ShownWindow();
-    const std::string info =
-        RunCommand({"xwininfo", "-display", Display(), "-id", window->IdText()}).value_or("");
-    auto absolute = [&](const char* label) {
-        const std::size_t at = info.find(label);
-        return at == std::string::npos ? -1 : std::stoi(info.substr(at + std::strlen(label)));
-    };
-    const std::optional<ScreenPoint> origin = m_platform.WindowOrigin(window->Id());
+    std::optional<ScreenPoint> origin;
+    ScreenPoint shown{};
+    const bool agree = WaitUntil([&] {
+        const std::string info =
+            RunCommand({"xwininfo", "-display", Display(), "-id", window->IdText()}).value_or("");
+        auto absolute = [&](const char* label) {
+            const std::size_t at = info.find(label);
+            return at == std::string::npos ? -1 : std::stoi(info.substr(at + std::strlen(label)));
+        };
+        shown = ScreenPoint{absolute("Absolute upper-left X:"), absolute("Absolute upper-left Y:")};
+        origin = m_platform.WindowOrigin(window->Id());
+        return origin && *origin == shown;
+    });
     ASSERT_TRUE(origin);
-    EXPECT_EQ(*origin, (ScreenPoint{absolute("Absolute upper-left X:"),
-                                    absolute("Absolute upper-left Y:")}));
+    EXPECT_TRUE(agree) << origin->x << "," << origin->y << " against " << shown.x << "," << shown.y;
 }
 
 TEST_F(X11DesktopTest, KeepsAWindowOnTopOrAtTheBottom) {
