@@ -13,23 +13,8 @@ runs=${2:-7}
 timer=$build/bench/StartupTimer
 dialog=$build/bench/OptionsDialogBench
 launcher=$build/src/app/tavolin
-for f in "$timer" "$dialog" "$launcher"; do
-    [ -x "$f" ] || { echo "missing $f: build with the release preset first" >&2; exit 2; }
-done
-
-if [ -z "${OPTIONS_BENCH_INNER:-}" ]; then
-    export OPTIONS_BENCH_INNER=1
-    exec xvfb-run -a -s "-screen 0 1280x800x24" "$0" "$build" "$runs"
-fi
-
-work=$(mktemp -d /tmp/tavolin-options.XXXXXX)
-trap 'rm -rf "$work"' EXIT
-export HOME=$work/home XDG_RUNTIME_DIR=$work/run
-mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
-unset QT_QPA_PLATFORM
-
-cp "$launcher" "$work/tavolin"
-"$root/bench/make_100k_data.sh" "$work/tavolin.txt"
+source "$root/bench/bench_lib.sh"
+bench_setup OPTIONS_BENCH_INNER tavolin-options "$build" "$runs" "$timer" "$dialog" "$launcher"
 cp "$work/tavolin.txt" "$work/data.txt"
 
 echo "--- Tavolin start-up (100,000 button lines)"

@@ -12,23 +12,8 @@ runs=${2:-15}
 timer=$build/bench/StartupTimer
 bare=$build/bench/BareWindow
 launcher=$build/src/app/tavolin
-for f in "$timer" "$bare" "$launcher"; do
-    [ -x "$f" ] || { echo "missing $f: build with the release preset first" >&2; exit 2; }
-done
-
-if [ -z "${STARTUP_BENCH_INNER:-}" ]; then
-    export STARTUP_BENCH_INNER=1
-    exec xvfb-run -a -s "-screen 0 1280x800x24" "$0" "$build" "$runs"
-fi
-
-work=$(mktemp -d /tmp/tavolin-startup.XXXXXX)
-trap 'rm -rf "$work"' EXIT
-export HOME=$work/home XDG_RUNTIME_DIR=$work/run
-mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
-unset QT_QPA_PLATFORM
-
-cp "$launcher" "$work/tavolin"
-"$root/bench/make_100k_data.sh" "$work/tavolin.txt"
+source "$root/bench/bench_lib.sh"
+bench_setup STARTUP_BENCH_INNER tavolin-startup "$build" "$runs" "$timer" "$bare" "$launcher"
 lines=$(grep -c ':' "$work/tavolin.txt")
 echo "data file: $lines button lines, $(du -k "$work/tavolin.txt" | cut -f1) KiB"
 
