@@ -6,6 +6,7 @@
 #include "fakes/FakeLauncherWindow.h"
 #include "fakes/FakePlatform.h"
 #include "fakes/FakeView.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -23,11 +24,9 @@ namespace {
 
 using FakeWindow = tavolin::testing::FakeLauncherWindow;
 
+// The data file's text.
 std::string ReadText(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return text::DecodeCp932(s.str());
+    return text::DecodeCp932(tavolin::testing::ReadBytes(path));
 }
 
 class ButtonCommandsTest : public ::testing::Test {

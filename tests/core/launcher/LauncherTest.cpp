@@ -6,6 +6,7 @@
 #include "fakes/FakeLauncherWindow.h"
 #include "fakes/FakePlatform.h"
 #include "fakes/FakeView.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -22,13 +23,6 @@ namespace fs = std::filesystem;
 namespace {
 
 using FakeWindow = tavolin::testing::FakeLauncherWindow;
-
-std::string ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 void WriteAll(const fs::path& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -88,7 +82,7 @@ TEST_F(LauncherTest, CloseWritesTheSettingsThenThePage) {
     ASSERT_EQ(platform.replacedFiles.size(), 2u);
     EXPECT_EQ(platform.replacedFiles[0], files.ini);
     EXPECT_EQ(platform.replacedFiles[1], files.txt);
-    EXPECT_EQ(text::DecodeCp932(ReadAll(files.txt)), "[無題カテゴリ]\r\n");
+    EXPECT_EQ(text::DecodeCp932(tavolin::testing::ReadBytes(files.txt)), "[無題カテゴリ]\r\n");
 
     ProfileFile ini(files.ini);
     EXPECT_EQ(ini.ReadInteger("Window", "Left", 0), 10);
