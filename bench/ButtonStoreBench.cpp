@@ -19,6 +19,8 @@
 #include "core/text/Cp932.h"
 #include "platform/Platform.h"
 
+#include "CopyFloor.h"
+
 #include <benchmark/benchmark.h>
 
 #include <fcntl.h>
@@ -176,17 +178,7 @@ BENCHMARK(BM_Floor_CpAndSync)->Apply(Sizes)->Unit(benchmark::kMillisecond);
 void BM_Floor_CopyInProcess(benchmark::State& state) {
     const std::string& file = DataFile(state.range(0));
     const std::string copy = file + ".copy";
-    std::string buffer(1 << 20, '\0');
-    for (auto _ : state) {
-        const int in = open(file.c_str(), O_RDONLY | O_CLOEXEC);
-        const int out = open(copy.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-        for (ssize_t n; (n = read(in, buffer.data(), buffer.size())) > 0;) {
-            if (write(out, buffer.data(), static_cast<std::size_t>(n)) != n) std::abort();
-        }
-        fsync(out);
-        close(out);
-        close(in);
-    }
+    for (auto _ : state) tavolin::bench::CopyAndSync(file, copy);
     fs::remove(copy);
 }
 BENCHMARK(BM_Floor_CopyInProcess)->Apply(Sizes)->Unit(benchmark::kMillisecond);

@@ -11,6 +11,8 @@
 #include "core/launcher/Launcher.h"
 #include "platform/Platform.h"
 
+#include "CopyFloor.h"
+
 #include <benchmark/benchmark.h>
 
 #include <fcntl.h>
@@ -129,17 +131,7 @@ BENCHMARK(BM_Floor_CpAndSyncOfTheResult)->Unit(benchmark::kMillisecond);
 
 void BM_Floor_CopyInProcessOfTheResult(benchmark::State& state) {
     const std::string copy = Result() + ".copy";
-    std::string buffer(1 << 20, '\0');
-    for (auto _ : state) {
-        const int in = open(Result().c_str(), O_RDONLY | O_CLOEXEC);
-        const int out = open(copy.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-        for (ssize_t n; (n = read(in, buffer.data(), buffer.size())) > 0;) {
-            if (write(out, buffer.data(), static_cast<std::size_t>(n)) != n) std::abort();
-        }
-        fsync(out);
-        close(out);
-        close(in);
-    }
+    for (auto _ : state) tavolin::bench::CopyAndSync(Result(), copy);
     fs::remove(copy);
 }
 BENCHMARK(BM_Floor_CopyInProcessOfTheResult)->Unit(benchmark::kMillisecond);
