@@ -45,7 +45,8 @@ public:
 std::string Folder(int count) {
     const fs::path folder =
         fs::temp_directory_path() / ("tavolin-browse-bench-" + std::to_string(count));
-    if (fs::exists(folder / "done")) return folder.string();
+    if (fs::exists(folder / "done"))
+        return folder.string();
     fs::remove_all(folder);
     fs::create_directories(folder);
     for (int i = 0; i < count; ++i) {
@@ -66,14 +67,16 @@ std::string Folder(int count) {
 void ListFolder(benchmark::State& state) {
     const std::string folder = Folder(static_cast<int>(state.range(0)));
     const auto platform = CreatePlatform();
-    for (auto _ : state) benchmark::DoNotOptimize(platform->ListFolder(folder));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(platform->ListFolder(folder));
 }
 
 void Ls(benchmark::State& state) {
-    const std::string command =
-        "ls -l --time-style=long-iso '" + Folder(static_cast<int>(state.range(0))) + "' > /dev/null";
+    const std::string command = "ls -l --time-style=long-iso '" +
+                                Folder(static_cast<int>(state.range(0))) + "' > /dev/null";
     for (auto _ : state) {
-        if (std::system(command.c_str()) != 0) std::abort();
+        if (std::system(command.c_str()) != 0)
+            std::abort();
     }
 }
 
@@ -99,7 +102,8 @@ void SortByTime(benchmark::State& state) {
     browse::Browser browser(*platform, view, directories);
     browser.Create(folder, folder);
     browser.Refresh();
-    for (auto _ : state) browser.ColumnClick(browse::kTime); // reverses the order each time
+    for (auto _ : state)
+        browser.ColumnClick(browse::kTime); // reverses the order each time
 }
 
 } // namespace

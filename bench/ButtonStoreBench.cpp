@@ -43,27 +43,42 @@ std::size_t g_peak = 0;
 
 void* Allocate(std::size_t size) {
     void* block = std::malloc(size + 16);
-    if (block == nullptr) throw std::bad_alloc();
+    if (block == nullptr)
+        throw std::bad_alloc();
     *static_cast<std::size_t*>(block) = size;
     g_live += size;
-    if (g_live > g_peak) g_peak = g_live;
+    if (g_live > g_peak)
+        g_peak = g_live;
     return static_cast<char*>(block) + 16;
 }
 
 void Release(void* p) noexcept {
-    if (p == nullptr) return;
+    if (p == nullptr)
+        return;
     void* block = static_cast<char*>(p) - 16;
     g_live -= *static_cast<std::size_t*>(block);
     std::free(block);
 }
 } // namespace
 
-void* operator new(std::size_t size) { return Allocate(size); }
-void* operator new[](std::size_t size) { return Allocate(size); }
-void operator delete(void* p) noexcept { Release(p); }
-void operator delete[](void* p) noexcept { Release(p); }
-void operator delete(void* p, std::size_t) noexcept { Release(p); }
-void operator delete[](void* p, std::size_t) noexcept { Release(p); }
+void* operator new(std::size_t size) {
+    return Allocate(size);
+}
+void* operator new[](std::size_t size) {
+    return Allocate(size);
+}
+void operator delete(void* p) noexcept {
+    Release(p);
+}
+void operator delete[](void* p) noexcept {
+    Release(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    Release(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+    Release(p);
+}
 
 namespace {
 
@@ -87,19 +102,23 @@ constexpr int kButtonsPerPage = 20;
 fs::path BenchDir() {
     static const fs::path dir = [] {
         const char* tmp = std::getenv("TMPDIR");
-        fs::path d = fs::path(tmp != nullptr ? tmp : "/tmp") / ("tavolin-bench-" + std::to_string(getpid()));
+        fs::path d =
+            fs::path(tmp != nullptr ? tmp : "/tmp") / ("tavolin-bench-" + std::to_string(getpid()));
         fs::create_directories(d);
         return d;
     }();
     return dir;
 }
 
-std::string CategoryName(int c) { return "カテゴリ" + std::to_string(c); }
+std::string CategoryName(int c) {
+    return "カテゴリ" + std::to_string(c);
+}
 
 // A data file of `lines` button lines in code page 932, made once per size.
 const std::string& DataFile(long lines) {
     static std::map<long, std::string> files;
-    if (auto it = files.find(lines); it != files.end()) return it->second;
+    if (auto it = files.find(lines); it != files.end())
+        return it->second;
     const std::string path = (BenchDir() / ("data-" + std::to_string(lines) + ".txt")).string();
     std::ofstream out(path, std::ios::binary);
     const long perCategory = lines / kCategories;
@@ -128,7 +147,8 @@ std::string SettingsFile() {
                "ShowTime=6\r\nDateFont=clLime\r\nDateBack=$E1FFFF\r\nTaRMode=1\r\n"
                "[Mem]\r\nColor=clAqua\r\n[Adr]\r\nLeft=0\r\n";
         out << "[Address]\r\n";
-        for (int i = 0; i < 20; ++i) out << i << "=http://example.org/" << i << "\r\n";
+        for (int i = 0; i < 20; ++i)
+            out << i << "=http://example.org/" << i << "\r\n";
     }
     return path;
 }
@@ -138,17 +158,21 @@ Platform& RealPlatform() {
     return *platform;
 }
 
-void Sizes(benchmark::internal::Benchmark* b) { b->Arg(1000)->Arg(100000)->Arg(1000000); }
+void Sizes(benchmark::internal::Benchmark* b) {
+    b->Arg(1000)->Arg(100000)->Arg(1000000);
+}
 
 void Shell(const std::string& command) {
-    if (std::system(command.c_str()) != 0) std::abort();
+    if (std::system(command.c_str()) != 0)
+        std::abort();
 }
 
 // --- floors -----------------------------------------------------------------------------
 
 void BM_Floor_CatToDevNull(benchmark::State& state) {
     const std::string& file = DataFile(state.range(0));
-    for (auto _ : state) Shell("cat '" + file + "' > /dev/null");
+    for (auto _ : state)
+        Shell("cat '" + file + "' > /dev/null");
     state.SetBytesProcessed(state.iterations() * static_cast<long>(fs::file_size(file)));
 }
 BENCHMARK(BM_Floor_CatToDevNull)->Apply(Sizes)->Unit(benchmark::kMillisecond);
@@ -170,7 +194,8 @@ BENCHMARK(BM_Floor_ReadInProcess)->Apply(Sizes)->Unit(benchmark::kMillisecond);
 void BM_Floor_CpAndSync(benchmark::State& state) {
     const std::string& file = DataFile(state.range(0));
     const std::string copy = file + ".copy";
-    for (auto _ : state) Shell("cp '" + file + "' '" + copy + "' && sync '" + copy + "'");
+    for (auto _ : state)
+        Shell("cp '" + file + "' '" + copy + "' && sync '" + copy + "'");
     fs::remove(copy);
 }
 BENCHMARK(BM_Floor_CpAndSync)->Apply(Sizes)->Unit(benchmark::kMillisecond);
@@ -178,7 +203,8 @@ BENCHMARK(BM_Floor_CpAndSync)->Apply(Sizes)->Unit(benchmark::kMillisecond);
 void BM_Floor_CopyInProcess(benchmark::State& state) {
     const std::string& file = DataFile(state.range(0));
     const std::string copy = file + ".copy";
-    for (auto _ : state) tavolin::bench::CopyAndSync(file, copy);
+    for (auto _ : state)
+        tavolin::bench::CopyAndSync(file, copy);
     fs::remove(copy);
 }
 BENCHMARK(BM_Floor_CopyInProcess)->Apply(Sizes)->Unit(benchmark::kMillisecond);
@@ -187,8 +213,7 @@ BENCHMARK(BM_Floor_CopyInProcess)->Apply(Sizes)->Unit(benchmark::kMillisecond);
 
 // Heap counters of one run of `op` after the warm-up: the peak above what was live before,
 // and what stays live after it.
-template <typename Op>
-void CountHeap(benchmark::State& state, Op op) {
+template <typename Op> void CountHeap(benchmark::State& state, Op op) {
     const std::size_t before = g_live;
     g_peak = g_live;
     op();
@@ -200,8 +225,10 @@ void BM_LoadCategoryList(benchmark::State& state) {
     const std::string& file = DataFile(state.range(0));
     SilentView view;
     ButtonStore store(RealPlatform(), view, file, SettingsFile());
-    for (auto _ : state) store.LoadCategoryList();
-    if (store.CategoryNames().size() != kCategories) std::abort();
+    for (auto _ : state)
+        store.LoadCategoryList();
+    if (store.CategoryNames().size() != kCategories)
+        std::abort();
     ButtonStore fresh(RealPlatform(), view, file, SettingsFile());
     CountHeap(state, [&] { fresh.LoadCategoryList(); });
     state.SetBytesProcessed(state.iterations() * static_cast<long>(fs::file_size(file)));
@@ -214,8 +241,10 @@ void BM_LoadPageOfTheLastCategory(benchmark::State& state) {
     ButtonStore store(RealPlatform(), view, file, SettingsFile());
     store.SetCurrentCategory(CategoryName(kCategories));
     store.SetCurrentPage("1");
-    for (auto _ : state) store.LoadPage();
-    if (!store.IsUsed(1) || store.IsUsed(kButtonsPerPage + 1)) std::abort();
+    for (auto _ : state)
+        store.LoadPage();
+    if (!store.IsUsed(1) || store.IsUsed(kButtonsPerPage + 1))
+        std::abort();
     // What a new store needs and keeps for the names and one page.
     std::unique_ptr<ButtonStore> fresh;
     CountHeap(state, [&] {
@@ -239,7 +268,8 @@ void BM_SavePageOfTheLastCategory(benchmark::State& state) {
     store.SetCurrentPage("1");
     store.LoadPage();
     for (auto _ : state) {
-        if (!store.SavePage()) std::abort();
+        if (!store.SavePage())
+            std::abort();
     }
     CountHeap(state, [&] { store.SavePage(); });
     state.SetBytesProcessed(state.iterations() * static_cast<long>(fs::file_size(file)));
@@ -253,26 +283,32 @@ void BM_LoadAndSaveSettings(benchmark::State& state) {
     for (auto _ : state) {
         WindowSettings settings = LoadSettings(ProfileFile(path));
         settings.Left += 1;
-        if (!SaveSettingsFile(RealPlatform(), path, settings, error)) std::abort();
+        if (!SaveSettingsFile(RealPlatform(), path, settings, error))
+            std::abort();
     }
 }
 BENCHMARK(BM_LoadAndSaveSettings)->Unit(benchmark::kMillisecond);
 
 void BM_LoadSettingsOnly(benchmark::State& state) {
     const std::string path = SettingsFile();
-    for (auto _ : state) benchmark::DoNotOptimize(LoadSettings(ProfileFile(path)));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(LoadSettings(ProfileFile(path)));
 }
 BENCHMARK(BM_LoadSettingsOnly)->Unit(benchmark::kMicrosecond);
 
 void BM_Floor_SettingsCatAndCpSync(benchmark::State& state) {
     const std::string path = SettingsFile();
-    for (auto _ : state) Shell("cat '" + path + "' > /dev/null && cp '" + path + "' '" + path + ".copy' && sync '" + path + ".copy'");
+    for (auto _ : state)
+        Shell("cat '" + path + "' > /dev/null && cp '" + path + "' '" + path + ".copy' && sync '" +
+              path + ".copy'");
 }
 BENCHMARK(BM_Floor_SettingsCatAndCpSync)->Unit(benchmark::kMillisecond);
 
 // --- the category editor ----------------------------------------------------------------
 
-void EditorSizes(benchmark::internal::Benchmark* b) { b->Arg(1000)->Arg(100000); }
+void EditorSizes(benchmark::internal::Benchmark* b) {
+    b->Arg(1000)->Arg(100000);
+}
 
 // An editor on a copy of the generated file, so that its commits leave the original alone.
 struct Editor {
@@ -290,21 +326,25 @@ struct Editor {
 void BM_CategoryEditorOpen(benchmark::State& state) {
     Editor editor(state.range(0));
     for (auto _ : state) {
-        if (!editor.copy.Open()) std::abort();
+        if (!editor.copy.Open())
+            std::abort();
         state.PauseTiming();
         editor.copy.Close();
         state.ResumeTiming();
     }
     CountHeap(state, [&] { editor.copy.Open(); });
-    if (editor.copy.Names().size() != kCategories) std::abort();
+    if (editor.copy.Names().size() != kCategories)
+        std::abort();
 }
 BENCHMARK(BM_CategoryEditorOpen)->Apply(EditorSizes)->Unit(benchmark::kMillisecond);
 
 void BM_CategoryEditorMoveUpOnce(benchmark::State& state) {
     Editor editor(state.range(0));
-    if (!editor.copy.Open()) std::abort();
+    if (!editor.copy.Open())
+        std::abort();
     for (auto _ : state) {
-        if (!editor.copy.MoveUp(kCategories - 1)) std::abort();
+        if (!editor.copy.MoveUp(kCategories - 1))
+            std::abort();
     }
     CountHeap(state, [&] { editor.copy.MoveUp(kCategories - 1); });
 }
@@ -312,21 +352,26 @@ BENCHMARK(BM_CategoryEditorMoveUpOnce)->Apply(EditorSizes)->Unit(benchmark::kMil
 
 void BM_CategoryEditorMoveLastToTop(benchmark::State& state) {
     Editor editor(state.range(0));
-    if (!editor.copy.Open()) std::abort();
+    if (!editor.copy.Open())
+        std::abort();
     for (auto _ : state) {
         for (std::size_t i = kCategories - 1; i > 0; --i) {
-            if (!editor.copy.MoveUp(i)) std::abort();
+            if (!editor.copy.MoveUp(i))
+                std::abort();
         }
     }
-    if (editor.copy.Names().size() != kCategories) std::abort();
+    if (editor.copy.Names().size() != kCategories)
+        std::abort();
 }
 BENCHMARK(BM_CategoryEditorMoveLastToTop)->Apply(EditorSizes)->Unit(benchmark::kMillisecond);
 
 void BM_CategoryEditorOk(benchmark::State& state) {
     Editor editor(state.range(0));
-    if (!editor.copy.Open() || !editor.copy.MoveUp(kCategories - 1)) std::abort();
+    if (!editor.copy.Open() || !editor.copy.MoveUp(kCategories - 1))
+        std::abort();
     for (auto _ : state) {
-        if (!editor.copy.Commit()) std::abort();
+        if (!editor.copy.Commit())
+            std::abort();
     }
     CountHeap(state, [&] { editor.copy.Commit(); });
     state.SetBytesProcessed(state.iterations() * static_cast<long>(fs::file_size(editor.file)));
@@ -337,7 +382,8 @@ BENCHMARK(BM_CategoryEditorOk)->Apply(EditorSizes)->Unit(benchmark::kMillisecond
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     fs::remove_all(BenchDir());

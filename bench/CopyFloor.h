@@ -15,7 +15,8 @@ inline void CopyAndSync(const std::string& from, const std::string& to) {
     const int in = open(from.c_str(), O_RDONLY | O_CLOEXEC);
     const int out = open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     for (ssize_t n; (n = read(in, buffer.data(), buffer.size())) > 0;) {
-        if (write(out, buffer.data(), static_cast<std::size_t>(n)) != n) std::abort();
+        if (write(out, buffer.data(), static_cast<std::size_t>(n)) != n)
+            std::abort();
     }
     fsync(out);
     close(out);

@@ -90,7 +90,8 @@ void DropAll(Platform& platform, const DataFiles& data, const std::vector<std::s
     drop::LauncherDrop rules(launcher, platform, view, window);
     std::uint32_t effect = drop::effect::kCopy;
     rules.DropFileTarget1Drop(0, {330, 10}, effect, files); // the background
-    if (launcher.Store().CurrentPage() != "42") std::abort();
+    if (launcher.Store().CurrentPage() != "42")
+        std::abort();
 }
 
 void BM_Drop1000FilesOnTheBackground(benchmark::State& state) {
@@ -123,7 +124,8 @@ void BM_Floor_CpAndSyncOfTheResult(benchmark::State& state) {
     const std::string copy = Result() + ".copy";
     const std::string command = "cp '" + Result() + "' '" + copy + "' && sync '" + copy + "'";
     for (auto _ : state) {
-        if (std::system(command.c_str()) != 0) std::abort();
+        if (std::system(command.c_str()) != 0)
+            std::abort();
     }
     fs::remove(copy);
 }
@@ -131,7 +133,8 @@ BENCHMARK(BM_Floor_CpAndSyncOfTheResult)->Unit(benchmark::kMillisecond);
 
 void BM_Floor_CopyInProcessOfTheResult(benchmark::State& state) {
     const std::string copy = Result() + ".copy";
-    for (auto _ : state) tavolin::bench::CopyAndSync(Result(), copy);
+    for (auto _ : state)
+        tavolin::bench::CopyAndSync(Result(), copy);
     fs::remove(copy);
 }
 BENCHMARK(BM_Floor_CopyInProcessOfTheResult)->Unit(benchmark::kMillisecond);

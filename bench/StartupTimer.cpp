@@ -27,7 +27,8 @@ std::string WindowName(xcb_connection_t* c, xcb_window_t w) {
     const auto cookie =
         xcb_get_property(c, 0, w, XCB_ATOM_WM_NAME, XCB_GET_PROPERTY_TYPE_ANY, 0, 256);
     xcb_get_property_reply_t* reply = xcb_get_property_reply(c, cookie, nullptr);
-    if (reply == nullptr) return {};
+    if (reply == nullptr)
+        return {};
     std::string name(static_cast<const char*>(xcb_get_property_value(reply)),
                      static_cast<std::size_t>(xcb_get_property_value_length(reply)));
     std::free(reply);
@@ -38,7 +39,8 @@ long RssKiB(pid_t pid) {
     std::ifstream status("/proc/" + std::to_string(pid) + "/status");
     std::string line;
     while (std::getline(status, line)) {
-        if (line.rfind("VmRSS:", 0) == 0) return std::atol(line.c_str() + 6);
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::atol(line.c_str() + 6);
     }
     return -1;
 }
@@ -92,9 +94,9 @@ int main(int argc, char* argv[]) {
             }
             std::free(e);
         }
-        const double ms = std::chrono::duration<double, std::milli>(
-                              std::chrono::steady_clock::now() - t0)
-                              .count();
+        const double ms =
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0)
+                .count();
         if (!shown) {
             std::fprintf(stderr, "run %d: no window titled %s within 30 s\n", run + 1,
                          title.c_str());
@@ -111,7 +113,8 @@ int main(int argc, char* argv[]) {
         rss.push_back(kib);
         // Let the server settle before the next start.
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
-        while (xcb_generic_event_t* e = xcb_poll_for_event(c)) std::free(e);
+        while (xcb_generic_event_t* e = xcb_poll_for_event(c))
+            std::free(e);
     }
     std::printf("median: %.1f ms to the window, %ld KiB idle RSS\n", Median(startMs), Median(rss));
     xcb_disconnect(c);

@@ -102,8 +102,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int operation = in.ConsumeIntegralInRange(0, 2);
     // The names and the value are texts of the program: UTF-8, with any byte that is not
     // UTF-8 held as its escape character, as the decoders make them.
-    const std::string section = in.ConsumeBool() ? std::string("Window")
-                                                 : text::DecodeUtf8(in.ConsumeRandomLengthString(16));
+    const std::string section = in.ConsumeBool()
+                                    ? std::string("Window")
+                                    : text::DecodeUtf8(in.ConsumeRandomLengthString(16));
     const std::string key = text::DecodeUtf8(in.ConsumeRandomLengthString(16));
     const std::string value = text::DecodeUtf8(in.ConsumeRandomLengthString(32));
     const std::string fileBytes = in.ConsumeRemainingBytesAsString();
@@ -143,8 +144,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // file's encoding; only texts without one must read back as they were.
     if (written && !HasByteEscape(section + key + value)) {
         const ProfileFile reread(path);
-        fuzz::Check(reread.ReadString(section, key, "\x01") == value,
-                    "a written value reads back", value);
+        fuzz::Check(reread.ReadString(section, key, "\x01") == value, "a written value reads back",
+                    value);
     }
 
     CheckSettingsRoundTrip(fileBytes);

@@ -37,31 +37,37 @@ tavolin::DataFiles DataFilesOfThisCopy(tavolin::Platform& platform, tavolin::Vie
     const QString exe = QCoreApplication::applicationFilePath();
     const tavolin::DataFiles beside =
         tavolin::DataFilePaths(exe.toStdString(), std::string(), platform.Style());
-    if (!kInstalledCopy && QFileInfo(QFileInfo(exe).absolutePath()).isWritable()) return beside;
+    if (!kInstalledCopy && QFileInfo(QFileInfo(exe).absolutePath()).isWritable())
+        return beside;
 
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
                            QStringLiteral("/tavolin");
     QDir().mkpath(folder);
     const tavolin::DataFiles files =
         tavolin::DataFilePaths(exe.toStdString(), folder.toStdString(), platform.Style());
-    if (kInstalledCopy) return files;
+    if (kInstalledCopy)
+        return files;
     std::string error;
     const std::vector<std::string> copied =
         tavolin::AdoptFilesBesideExecutable(platform, beside, files, error);
     if (!copied.empty() || !error.empty()) {
-        std::string text = "実行ファイルのフォルダに書き込めないため、ボタンと設定のファイルは\r\n" +
-                           folder.toStdString() + "\r\nに置きます。";
-        if (!copied.empty()) text += "\r\n実行ファイルの横にあったファイルをそこへコピーしました。";
-        if (!error.empty()) text += "\r\nコピーできなかったファイルがあります: " + error;
-        tavolin::ShowMessageBox(view, text, error.empty() ? tavolin::MsgKind::Information
-                                                          : tavolin::MsgKind::Warning,
-                                tavolin::msg_buttons::kOk);
+        std::string text =
+            "実行ファイルのフォルダに書き込めないため、ボタンと設定のファイルは\r\n" +
+            folder.toStdString() + "\r\nに置きます。";
+        if (!copied.empty())
+            text += "\r\n実行ファイルの横にあったファイルをそこへコピーしました。";
+        if (!error.empty())
+            text += "\r\nコピーできなかったファイルがあります: " + error;
+        tavolin::ShowMessageBox(
+            view, text, error.empty() ? tavolin::MsgKind::Information : tavolin::MsgKind::Warning,
+            tavolin::msg_buttons::kOk);
     }
     return files;
 }
 
 void PrintFailure(const std::string& message) {
-    if (!message.empty()) std::fprintf(stderr, "tavolin: %s\n", message.c_str());
+    if (!message.empty())
+        std::fprintf(stderr, "tavolin: %s\n", message.c_str());
 }
 
 // A copy runs already: hand it the request and end with its answer.
@@ -74,12 +80,14 @@ int HandToRunningCopy(const tavolin::SingleInstance& instance,
     // wait for the running copy to finish starting.
     const bool plainStart = request.OnlyShows();
     const auto answer = instance.Send(request, plainStart ? 2000 : 10000, 10000);
-    if (plainStart) return kExitDone;
+    if (plainStart)
+        return kExitDone;
     if (!answer) {
         PrintFailure("the running copy did not answer");
         return kExitFailed;
     }
-    if (answer->status != kExitDone) PrintFailure(answer->message);
+    if (answer->status != kExitDone)
+        PrintFailure(answer->message);
     return answer->status;
 }
 
@@ -96,8 +104,7 @@ int main(int argc, char* argv[]) {
         std::printf("tavolin %s\n", TAVOLIN_VERSION);
         return kExitDone;
     case CommandLine::Action::Error:
-        std::fprintf(stderr, "tavolin: %s\n\n%s", command.error.c_str(),
-                     Usage("tavolin").c_str());
+        std::fprintf(stderr, "tavolin: %s\n\n%s", command.error.c_str(), Usage("tavolin").c_str());
         return kExitUsage;
     case CommandLine::Action::Run:
         break;
@@ -105,13 +112,16 @@ int main(int argc, char* argv[]) {
     const Request& request = command.request;
 
     tavolin::SingleInstance instance(QStringLiteral("Tavolin_System_Mutex"));
-    if (!instance.Lock()) return HandToRunningCopy(instance, request, argc, argv);
+    if (!instance.Lock())
+        return HandToRunningCopy(instance, request, argc, argv);
     // Nothing runs that could be closed: no copy is started only to end it.
-    if (request.OnlyQuits()) return kExitDone;
+    if (request.OnlyQuits())
+        return kExitDone;
 
     // Wayland lets no client place its own windows: use XWayland unless the user chose.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
-        !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") && !qEnvironmentVariableIsEmpty("DISPLAY")) {
+        !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+        !qEnvironmentVariableIsEmpty("DISPLAY")) {
         qputenv("QT_QPA_PLATFORM", "xcb");
     }
 
@@ -136,7 +146,8 @@ int main(int argc, char* argv[]) {
     if (!request.OnlyShows()) {
         QTimer::singleShot(0, &window, [&remote, &request] {
             remote.CarryOut(request, [](const Answer& a) {
-                if (a.status != kExitDone) PrintFailure(a.message);
+                if (a.status != kExitDone)
+                    PrintFailure(a.message);
             });
         });
     }

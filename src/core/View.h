@@ -27,11 +27,11 @@ inline constexpr unsigned kNoToAll = 1u << 8;
 inline constexpr unsigned kYesToAll = 1u << 9;
 inline constexpr unsigned kHelp = 1u << 10;
 
-inline constexpr unsigned kOkOnly = kOk;                         // 4
-inline constexpr unsigned kOkCancel = kOk | kCancel;             // 12
-inline constexpr unsigned kYesNo = kYes | kNo;                   // 3
-inline constexpr unsigned kYesNoCancel = kYes | kNo | kCancel;   // 11
-inline constexpr unsigned kCancelRetry = kCancel | kRetry;       // 40
+inline constexpr unsigned kOkOnly = kOk;                       // 4
+inline constexpr unsigned kOkCancel = kOk | kCancel;           // 12
+inline constexpr unsigned kYesNo = kYes | kNo;                 // 3
+inline constexpr unsigned kYesNoCancel = kYes | kNo | kCancel; // 11
+inline constexpr unsigned kCancelRetry = kCancel | kRetry;     // 40
 } // namespace msg_buttons
 
 // The button the user pressed.

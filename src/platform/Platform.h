@@ -71,9 +71,9 @@ enum class SessionEnd { RestartShell, Reboot, PowerOff };
 
 // One entry of the desktop's recent-documents list.
 struct RecentDocument {
-    std::string path;     // the document (for a link-based list, the link file itself)
-    std::string target;   // the document it points to; equal to path where there are no links
-    std::string title;    // what to show in a menu
+    std::string path;          // the document (for a link-based list, the link file itself)
+    std::string target;        // the document it points to; equal to path where there are no links
+    std::string title;         // what to show in a menu
     std::int64_t modified = 0; // seconds since the epoch, newest first in lists
 };
 
@@ -93,9 +93,10 @@ public:
 // One entry of a folder listing ("." and ".." are never listed).
 struct FolderEntry {
     std::string name;
-    bool directory = false;     // a folder, or a link to one
-    std::uint64_t size = 0;     // bytes; 0 for a folder
-    std::optional<std::int64_t> modified; // last write, seconds since the epoch; nothing when unknown
+    bool directory = false; // a folder, or a link to one
+    std::uint64_t size = 0; // bytes; 0 for a folder
+    std::optional<std::int64_t>
+        modified; // last write, seconds since the epoch; nothing when unknown
 };
 
 // A place of the browse dialog's drive list: a drive on Windows; on Linux the root, the home
@@ -149,7 +150,8 @@ public:
     // the old file is untouched and `error` says why.
     bool ReplaceFile(const std::string& path, std::string_view bytes, std::string& error) {
         const auto replacement = BeginReplaceFile(path, error);
-        if (!replacement) return false;
+        if (!replacement)
+            return false;
         replacement->Write(bytes);
         return replacement->Commit(error);
     }

@@ -49,17 +49,22 @@ constexpr std::array<SystemRole, 24> kRoles{{
 
 QColor SystemColour(std::string_view name, const QPalette& palette) {
     for (const SystemRole& r : kRoles) {
-        if (r.name == name) return palette.color(r.group, r.role);
+        if (r.name == name)
+            return palette.color(r.group, r.role);
     }
     return Qt::black; // not the name of a system colour
 }
 
 QColor ToQColor(const Colour& colour, const QPalette& palette) {
-    if (colour.none) return Qt::transparent;
-    if (!colour.system.empty()) return SystemColour(colour.system, palette);
+    if (colour.none)
+        return Qt::transparent;
+    if (!colour.system.empty())
+        return SystemColour(colour.system, palette);
     return {colour.red, colour.green, colour.blue};
 }
 
-QColor ToQColor(const Colour& colour) { return ToQColor(colour, QApplication::palette()); }
+QColor ToQColor(const Colour& colour) {
+    return ToQColor(colour, QApplication::palette());
+}
 
 } // namespace tavolin

@@ -26,13 +26,19 @@ drop::TShiftState ShiftStateOf(const QDropEvent& event) {
     // keyboard, so the state this program keeps may not know them; ask the system too.
     const Qt::KeyboardModifiers keys =
         event.modifiers() | QGuiApplication::queryKeyboardModifiers();
-    if (keys & Qt::ShiftModifier) state |= drop::shift::kShift;
-    if (keys & Qt::ControlModifier) state |= drop::shift::kCtrl;
-    if (keys & Qt::AltModifier) state |= drop::shift::kAlt;
+    if (keys & Qt::ShiftModifier)
+        state |= drop::shift::kShift;
+    if (keys & Qt::ControlModifier)
+        state |= drop::shift::kCtrl;
+    if (keys & Qt::AltModifier)
+        state |= drop::shift::kAlt;
     const Qt::MouseButtons buttons = event.buttons();
-    if (buttons & Qt::LeftButton) state |= drop::shift::kLeft;
-    if (buttons & Qt::RightButton) state |= drop::shift::kRight;
-    if (buttons & Qt::MiddleButton) state |= drop::shift::kMiddle;
+    if (buttons & Qt::LeftButton)
+        state |= drop::shift::kLeft;
+    if (buttons & Qt::RightButton)
+        state |= drop::shift::kRight;
+    if (buttons & Qt::MiddleButton)
+        state |= drop::shift::kMiddle;
     return state;
 }
 
@@ -43,16 +49,22 @@ drop::DropPoint PointOf(const QDropEvent& event) {
 
 std::uint32_t EffectsOf(Qt::DropActions actions) {
     std::uint32_t effects = 0;
-    if (actions & Qt::CopyAction) effects |= kCopy;
-    if (actions & Qt::MoveAction) effects |= kMove;
-    if (actions & Qt::LinkAction) effects |= kLink;
+    if (actions & Qt::CopyAction)
+        effects |= kCopy;
+    if (actions & Qt::MoveAction)
+        effects |= kMove;
+    if (actions & Qt::LinkAction)
+        effects |= kLink;
     return effects;
 }
 
 Qt::DropAction ActionOf(std::uint32_t effect) {
-    if (effect & kCopy) return Qt::CopyAction;
-    if (effect & kMove) return Qt::MoveAction;
-    if (effect & kLink) return Qt::LinkAction;
+    if (effect & kCopy)
+        return Qt::CopyAction;
+    if (effect & kMove)
+        return Qt::MoveAction;
+    if (effect & kLink)
+        return Qt::LinkAction;
     return Qt::IgnoreAction;
 }
 
@@ -61,7 +73,8 @@ Qt::DropAction ActionOf(std::uint32_t effect) {
 QtDropData::QtDropData(const QMimeData& mime) : m_files(LocalFiles(mime)) {}
 
 std::vector<std::string> QtDropData::LocalFiles(const QMimeData& mime) {
-    if (!mime.hasUrls()) return {};
+    if (!mime.hasUrls())
+        return {};
     std::vector<std::string> paths;
     for (const QUrl& url : mime.urls()) {
         const QString host = url.host();
@@ -74,15 +87,18 @@ std::vector<std::string> QtDropData::LocalFiles(const QMimeData& mime) {
             paths.push_back(QDir::toNativeSeparators(url.toLocalFile()).toStdString());
             continue;
         }
-        while (path.size() > 1 && path.endsWith('/')) path.chop(1);
-        if (!path.startsWith('/')) return {};
+        while (path.size() > 1 && path.endsWith('/'))
+            path.chop(1);
+        if (!path.startsWith('/'))
+            return {};
         paths.push_back(path.toStdString());
     }
     return paths;
 }
 
 std::optional<std::vector<std::string>> QtDropData::FileList() const {
-    if (m_files.empty()) return std::nullopt;
+    if (m_files.empty())
+        return std::nullopt;
     return m_files;
 }
 
@@ -114,7 +130,8 @@ drop::ScrollableWindow DropAdapter::WindowForScrolling() const {
 void DropAdapter::Scroll() {
     auto* area = qobject_cast<QAbstractScrollArea*>(m_window);
     const drop::ScrollStep step = m_target.ScrollTick();
-    if (area == nullptr) return;
+    if (area == nullptr)
+        return;
     if (step.vertical != 0) {
         area->verticalScrollBar()->triggerAction(step.vertical < 0
                                                      ? QAbstractSlider::SliderSingleStepSub
@@ -128,20 +145,22 @@ void DropAdapter::Scroll() {
 }
 
 bool DropAdapter::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != m_window) return false;
+    if (watched != m_window)
+        return false;
     try {
         switch (event->type()) {
         case QEvent::DragEnter: {
             auto* e = static_cast<QDragEnterEvent*>(event);
             const auto data = std::make_shared<const QtDropData>(*e->mimeData());
-            const std::uint32_t chosen = m_target.DragEnter(
-                data, ShiftStateOf(*e), PointOf(*e), EffectsOf(e->possibleActions()),
-                WindowForScrolling());
+            const std::uint32_t chosen =
+                m_target.DragEnter(data, ShiftStateOf(*e), PointOf(*e),
+                                   EffectsOf(e->possibleActions()), WindowForScrolling());
             if (!m_target.Dragging()) {
                 e->ignore();
                 return true;
             }
-            if (ActionOf(chosen) != Qt::IgnoreAction) e->setDropAction(ActionOf(chosen));
+            if (ActionOf(chosen) != Qt::IgnoreAction)
+                e->setDropAction(ActionOf(chosen));
             e->accept();
             return true;
         }
@@ -150,8 +169,10 @@ bool DropAdapter::eventFilter(QObject* watched, QEvent* event) {
             const std::uint32_t chosen =
                 m_target.DragOver(ShiftStateOf(*e), PointOf(*e), EffectsOf(e->possibleActions()));
             if (m_target.Scrolling() != m_scrollTimer.isActive()) {
-                if (m_target.Scrolling()) m_scrollTimer.start();
-                else m_scrollTimer.stop();
+                if (m_target.Scrolling())
+                    m_scrollTimer.start();
+                else
+                    m_scrollTimer.stop();
             }
             const Qt::DropAction action = ActionOf(chosen);
             if (action == Qt::IgnoreAction) {
@@ -180,7 +201,8 @@ bool DropAdapter::eventFilter(QObject* watched, QEvent* event) {
         }
     } catch (const std::exception& error) {
         m_scrollTimer.stop();
-        if (m_error) m_error(error.what());
+        if (m_error)
+            m_error(error.what());
         return true;
     }
 }

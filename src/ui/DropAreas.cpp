@@ -78,7 +78,8 @@ DropAreas::DropAreas(Platform& platform, View& view, const WindowSettings& setti
 
 void DropAreas::Drop(areas::AreaKind area, std::vector<std::string> paths) {
     QMetaObject::invokeMethod(
-        this, [this, area, paths = std::move(paths)]() mutable {
+        this,
+        [this, area, paths = std::move(paths)]() mutable {
             m_batch.Append(std::move(paths), area);
         },
         Qt::QueuedConnection);

@@ -13,8 +13,12 @@
 
 // The compiled-in Tango theme lives in a static library, whose resources are only
 // registered when asked for by name.
-static void InitTangoResources() { Q_INIT_RESOURCE(tango); }
-static void InitAreaResources() { Q_INIT_RESOURCE(areas); }
+static void InitTangoResources() {
+    Q_INIT_RESOURCE(tango);
+}
+static void InitAreaResources() {
+    Q_INIT_RESOURCE(areas);
+}
 
 namespace tavolin {
 
@@ -23,22 +27,22 @@ namespace {
 // The standard icon name of each picture, looked up in the desktop's theme first; the
 // built-in theme has every one of them. Empty for the window positions, which are drawn.
 constexpr std::array<const char*, 32> kOptNames{{
-    "application-exit",         // 0 quit
-    "help-browser",             // 1 help: topic finder
-    "help-about",               // 2 about box
-    "go-bottom",                // 3 window to the bottom / on top
-    "user-desktop",             // 4 minimise all windows
-    "edit-undo",                // 5 undo minimise all
-    "edit-clear",               // 6 clear recent documents
-    "system-log-out",           // 7 restart the windowing system
-    "system-reboot",            // 8 restart the computer
-    "system-shutdown",          // 9 power off
-    "preferences-system",       // 10 options dialog
-    "go-jump",                  // 11 address bar
-    "x-office-calendar",        // 12 calendar
-    "accessories-text-editor",  // 13 memo (a memo exists)
-    "text-x-generic",           // 14 memo (no memo yet)
-    "",                         // 15-19 window positions: drawn
+    "application-exit",        // 0 quit
+    "help-browser",            // 1 help: topic finder
+    "help-about",              // 2 about box
+    "go-bottom",               // 3 window to the bottom / on top
+    "user-desktop",            // 4 minimise all windows
+    "edit-undo",               // 5 undo minimise all
+    "edit-clear",              // 6 clear recent documents
+    "system-log-out",          // 7 restart the windowing system
+    "system-reboot",           // 8 restart the computer
+    "system-shutdown",         // 9 power off
+    "preferences-system",      // 10 options dialog
+    "go-jump",                 // 11 address bar
+    "x-office-calendar",       // 12 calendar
+    "accessories-text-editor", // 13 memo (a memo exists)
+    "text-x-generic",          // 14 memo (no memo yet)
+    "",                        // 15-19 window positions: drawn
     "",
     "",
     "",
@@ -57,7 +61,9 @@ constexpr std::array<const char*, 32> kOptNames{{
     "format-text-bold",         // 31 button titles
 }};
 
-QIcon ThemeIcon(const char* name) { return QIcon::fromTheme(QString::fromLatin1(name)); }
+QIcon ThemeIcon(const char* name) {
+    return QIcon::fromTheme(QString::fromLatin1(name));
+}
 
 // A small screen with the window's place on it: a corner (1 to 4, clockwise from the top
 // left) or the middle (5, anywhere).
@@ -71,11 +77,21 @@ QIcon PositionIcon(int winPos) {
     const QColor mark(0x20, 0x4a, 0x87);
     QRect r(0, 0, 6, 5);
     switch (winPos) {
-    case 1: r.moveTopLeft({2, 3}); break;
-    case 2: r.moveTopLeft({8, 3}); break;
-    case 3: r.moveTopLeft({8, 8}); break;
-    case 4: r.moveTopLeft({2, 8}); break;
-    default: r.moveTopLeft({5, 5}); break;
+    case 1:
+        r.moveTopLeft({2, 3});
+        break;
+    case 2:
+        r.moveTopLeft({8, 3});
+        break;
+    case 3:
+        r.moveTopLeft({8, 8});
+        break;
+    case 4:
+        r.moveTopLeft({2, 8});
+        break;
+    default:
+        r.moveTopLeft({5, 5});
+        break;
     }
     p.fillRect(r, mark);
     return QIcon(pm);
@@ -99,8 +115,10 @@ void InstallIconFallback() {
 }
 
 QIcon OptIcon(int index) {
-    if (index < 0 || index >= static_cast<int>(kOptNames.size())) return {};
-    if (index >= 15 && index <= 19) return PositionIcon(index - 14);
+    if (index < 0 || index >= static_cast<int>(kOptNames.size()))
+        return {};
+    if (index >= 15 && index <= 19)
+        return PositionIcon(index - 14);
     return ThemeIcon(kOptNames[static_cast<std::size_t>(index)]);
 }
 
@@ -114,11 +132,13 @@ QPixmap AreaPicture(int index) {
     (void)registered;
     QPixmap pm(36, 45);
     pm.fill(Qt::white);
-    if (index < 0 || index > 3) return pm;
+    if (index < 0 || index > 3)
+        return pm;
     QImageReader reader(QStringLiteral(":/areas/%1.svg").arg(index));
     reader.setScaledSize(pm.size());
     const QImage picture = reader.read();
-    if (picture.isNull()) return pm;
+    if (picture.isNull())
+        return pm;
     QPainter p(&pm);
     p.drawImage(QPointF(0, 0), picture);
     return pm;
@@ -126,15 +146,18 @@ QPixmap AreaPicture(int index) {
 
 QIcon TargetIcon(const QString& path) {
     const QFileInfo info(path);
-    if (!info.exists()) return {};
+    if (!info.exists())
+        return {};
     if (info.isFile() && path.endsWith(QLatin1String(".desktop"))) {
         const QString name = DesktopEntryIcon(path);
         if (!name.isEmpty()) {
             if (QFileInfo(name).isAbsolute()) {
-                if (QFile::exists(name)) return QIcon(name);
+                if (QFile::exists(name))
+                    return QIcon(name);
             } else {
                 const QIcon themed = QIcon::fromTheme(name);
-                if (!themed.isNull()) return themed;
+                if (!themed.isNull())
+                    return themed;
             }
         }
     }

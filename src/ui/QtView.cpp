@@ -38,11 +38,16 @@ constexpr std::array<ButtonSpec, 11> kButtons{{
 
 QMessageBox::Icon IconOf(MsgKind kind) {
     switch (kind) {
-    case MsgKind::Warning: return QMessageBox::Warning;
-    case MsgKind::Error: return QMessageBox::Critical;
-    case MsgKind::Information: return QMessageBox::Information;
-    case MsgKind::Confirmation: return QMessageBox::Question;
-    case MsgKind::Custom: break;
+    case MsgKind::Warning:
+        return QMessageBox::Warning;
+    case MsgKind::Error:
+        return QMessageBox::Critical;
+    case MsgKind::Information:
+        return QMessageBox::Information;
+    case MsgKind::Confirmation:
+        return QMessageBox::Question;
+    case MsgKind::Custom:
+        break;
     }
     return QMessageBox::NoIcon;
 }
@@ -74,17 +79,21 @@ MsgResult QtView::ShowMessage(const std::string& text, MsgKind kind, unsigned bu
     }
     box.exec();
     for (const auto& [button, result] : made) {
-        if (box.clickedButton() == button) return result;
+        if (box.clickedButton() == button)
+            return result;
     }
     // Closed with Escape or the window's close button: the box's cancel answer.
-    if (buttons & msg_buttons::kCancel) return MsgResult::Cancel;
-    if (buttons & msg_buttons::kNo) return MsgResult::No;
+    if (buttons & msg_buttons::kCancel)
+        return MsgResult::Cancel;
+    if (buttons & msg_buttons::kNo)
+        return MsgResult::No;
     return (buttons & msg_buttons::kOk) ? MsgResult::Ok : MsgResult::None;
 }
 
 void QtView::SetBusy(bool busy) {
     if (busy) {
-        if (m_busyDepth++ == 0) QApplication::setOverrideCursor(Qt::WaitCursor);
+        if (m_busyDepth++ == 0)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
     } else if (m_busyDepth > 0 && --m_busyDepth == 0) {
         QApplication::restoreOverrideCursor();
     }

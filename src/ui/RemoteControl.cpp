@@ -23,11 +23,15 @@ void RemoteControl::CarryOut(const remote::Request& request, const SingleInstanc
         throw; // shown in the running copy like any error of a handler
     }
     m_window.SyncFromStore();
-    if (plan.answer.status != remote::kExitDone || !plan.quit) reply(plan.answer);
-    if (plan.answer.status != remote::kExitDone) return;
+    if (plan.answer.status != remote::kExitDone || !plan.quit)
+        reply(plan.answer);
+    if (plan.answer.status != remote::kExitDone)
+        return;
 
-    if (plan.press) m_window.FExecute(*plan.press);
-    if (plan.show) ComeForward(m_window);
+    if (plan.press)
+        m_window.FExecute(*plan.press);
+    if (plan.show)
+        ComeForward(m_window);
     if (plan.quit) {
         // The window's own close path: the settings, then the page, are saved before the
         // caller hears that it is done.
@@ -38,7 +42,8 @@ void RemoteControl::CarryOut(const remote::Request& request, const SingleInstanc
 }
 
 void RemoteControl::ComeForward(QWidget& window) {
-    if (window.isMinimized()) window.showNormal();
+    if (window.isMinimized())
+        window.showNormal();
     window.show();
     window.raise();
     window.activateWindow();

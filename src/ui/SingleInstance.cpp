@@ -23,15 +23,18 @@ constexpr int kRequestTimeoutMs = 2000;
 // The user's runtime folder: $XDG_RUNTIME_DIR, or a private folder Qt makes for the user.
 QString RuntimeFolder() {
     QString dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (dir.isEmpty()) dir = QDir::tempPath();
+    if (dir.isEmpty())
+        dir = QDir::tempPath();
     QDir().mkpath(dir);
     return dir;
 }
 
 QString InstanceName(const QString& key) {
     QString user = qEnvironmentVariable("USER");
-    if (user.isEmpty()) user = qEnvironmentVariable("LOGNAME");
-    if (user.isEmpty()) user = qEnvironmentVariable("USERNAME");
+    if (user.isEmpty())
+        user = qEnvironmentVariable("LOGNAME");
+    if (user.isEmpty())
+        user = qEnvironmentVariable("USERNAME");
     const QString display = QString::fromStdString(
         remote::DisplayIdentity(qEnvironmentVariable("DISPLAY").toStdString(),
                                 qEnvironmentVariable("WAYLAND_DISPLAY").toStdString()));
@@ -50,8 +53,10 @@ std::optional<QByteArray> ReadLine(QLocalSocket& socket, QDeadlineTimer deadline
     QByteArray buffer;
     while (true) {
         const auto end = buffer.indexOf('\n');
-        if (end >= 0) return buffer.left(end);
-        if (buffer.size() > static_cast<qsizetype>(remote::kMaxLine)) return std::nullopt;
+        if (end >= 0)
+            return buffer.left(end);
+        if (buffer.size() > static_cast<qsizetype>(remote::kMaxLine))
+            return std::nullopt;
         if (socket.bytesAvailable() == 0 &&
             !socket.waitForReadyRead(static_cast<int>(deadline.remainingTime()))) {
             return std::nullopt;
@@ -69,8 +74,10 @@ SingleInstance::SingleInstance(const QString& key, QObject* parent) : QObject(pa
 }
 
 SingleInstance::~SingleInstance() {
-    if (m_server != nullptr) m_server->close();
-    if (m_lock) m_lock->unlock();
+    if (m_server != nullptr)
+        m_server->close();
+    if (m_lock)
+        m_lock->unlock();
 }
 
 bool SingleInstance::Lock() {
@@ -85,7 +92,8 @@ bool SingleInstance::Lock() {
 }
 
 bool SingleInstance::Listen() {
-    if (!m_lock || m_server != nullptr) return false;
+    if (!m_lock || m_server != nullptr)
+        return false;
     // A socket left by a copy that crashed is in the way: the lock says it is dead.
     QLocalServer::removeServer(m_serverPath);
     m_server = new QLocalServer(this);
@@ -94,7 +102,9 @@ bool SingleInstance::Listen() {
     return m_server->listen(m_serverPath);
 }
 
-bool SingleInstance::Acquire() { return Lock() && Listen(); }
+bool SingleInstance::Acquire() {
+    return Lock() && Listen();
+}
 
 void SingleInstance::Serve() {
     while (QLocalSocket* client = m_server->nextPendingConnection()) {
@@ -113,7 +123,8 @@ void SingleInstance::Serve() {
         connect(client, &QLocalSocket::readyRead, this, [this, client, timeout, buffer] {
             *buffer += client->read(static_cast<qint64>(remote::kMaxLine) + 1 - buffer->size());
             const auto end = buffer->indexOf('\n');
-            if (end < 0 && buffer->size() <= static_cast<qsizetype>(remote::kMaxLine)) return;
+            if (end < 0 && buffer->size() <= static_cast<qsizetype>(remote::kMaxLine))
+                return;
             timeout->stop();
             disconnect(client, &QLocalSocket::readyRead, this, nullptr);
             const auto request = end < 0 ? std::nullopt
@@ -127,9 +138,10 @@ void SingleInstance::Serve() {
             }
             QPointer<QLocalSocket> peer(client);
             const Reply reply = [peer](const remote::Answer& answer) {
-                if (!peer) return;
-                peer->write(QByteArray::fromStdString(
-                    remote::EncodeAnswer(answer.status, answer.message)));
+                if (!peer)
+                    return;
+                peer->write(
+                    QByteArray::fromStdString(remote::EncodeAnswer(answer.status, answer.message)));
                 peer->flush();
                 peer->disconnectFromServer();
             };
@@ -142,14 +154,16 @@ void SingleInstance::Serve() {
     }
 }
 
-std::optional<remote::Answer> SingleInstance::Send(const remote::Request& request,
-                                                    int connectMs, int answerMs) const {
+std::optional<remote::Answer> SingleInstance::Send(const remote::Request& request, int connectMs,
+                                                   int answerMs) const {
     QLocalSocket socket;
     const QDeadlineTimer connectBy(connectMs);
     while (true) {
         socket.connectToServer(m_serverPath);
-        if (socket.waitForConnected(static_cast<int>(connectBy.remainingTime()))) break;
-        if (connectBy.hasExpired()) return std::nullopt;
+        if (socket.waitForConnected(static_cast<int>(connectBy.remainingTime())))
+            break;
+        if (connectBy.hasExpired())
+            return std::nullopt;
         QThread::msleep(20);
     }
     socket.write(QByteArray::fromStdString(remote::EncodeRequest(request)));
@@ -161,9 +175,10 @@ std::optional<remote::Answer> SingleInstance::Send(const remote::Request& reques
         }
     }
     const auto line = ReadLine(socket, answerBy);
-    if (!line) return std::nullopt;
-    return remote::DecodeAnswer(std::string_view(line->constData(),
-                                                 static_cast<std::size_t>(line->size())));
+    if (!line)
+        return std::nullopt;
+    return remote::DecodeAnswer(
+        std::string_view(line->constData(), static_cast<std::size_t>(line->size())));
 }
 
 } // namespace tavolin

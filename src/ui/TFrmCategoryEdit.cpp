@@ -13,7 +13,9 @@ namespace tavolin {
 
 namespace {
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
+QString Q(const std::string& s) {
+    return QString::fromStdString(s);
+}
 
 } // namespace
 
@@ -64,7 +66,8 @@ void TFrmCategoryEdit::done(int result) {
 void TFrmCategoryEdit::ShowNames(int row) {
     const QSignalBlocker block(m_ui->lbCategory);
     m_ui->lbCategory->clear();
-    for (const std::string& name : m_copy.Names()) m_ui->lbCategory->addItem(Q(name));
+    for (const std::string& name : m_copy.Names())
+        m_ui->lbCategory->addItem(Q(name));
     m_ui->lbCategory->setCurrentRow(row);
 }
 
@@ -87,32 +90,38 @@ void TFrmCategoryEdit::btnAddClick() {
 
 void TFrmCategoryEdit::btnModClick() {
     const int row = Selected();
-    if (row >= 0 && m_copy.Rename(static_cast<std::size_t>(row),
-                                  m_ui->edtCategoryAdd->text().toStdString())) {
+    if (row >= 0 &&
+        m_copy.Rename(static_cast<std::size_t>(row), m_ui->edtCategoryAdd->text().toStdString())) {
         ShowNames(row);
     }
 }
 
 void TFrmCategoryEdit::btnDelClick() {
     const int row = Selected();
-    if (row >= 0 && m_copy.Delete(static_cast<std::size_t>(row))) ShowNames(-1);
+    if (row >= 0 && m_copy.Delete(static_cast<std::size_t>(row)))
+        ShowNames(-1);
 }
 
 void TFrmCategoryEdit::sbUPClick() {
     const int row = Selected();
-    if (row >= 0 && m_copy.MoveUp(static_cast<std::size_t>(row))) ShowNames(row - 1);
+    if (row >= 0 && m_copy.MoveUp(static_cast<std::size_t>(row)))
+        ShowNames(row - 1);
 }
 
 void TFrmCategoryEdit::sbDOWNClick() {
     const int row = Selected();
-    if (row >= 0 && m_copy.MoveDown(static_cast<std::size_t>(row))) ShowNames(row + 1);
+    if (row >= 0 && m_copy.MoveDown(static_cast<std::size_t>(row)))
+        ShowNames(row + 1);
 }
 
 void TFrmCategoryEdit::btnOKClick() {
     // A data file that could not be replaced keeps the dialog open; the user was told why.
-    if (m_copy.Commit()) accept();
+    if (m_copy.Commit())
+        accept();
 }
 
-void TFrmCategoryEdit::btnHelpClick() { ShowHelp(25); }
+void TFrmCategoryEdit::btnHelpClick() {
+    ShowHelp(25);
+}
 
 } // namespace tavolin

@@ -12,9 +12,9 @@
 #include "ui/InfoPanel.h"
 #include "ui/OptIcons.h"
 #include "ui/OptionToolbar.h"
+#include "ui/TFrmAdr.h"
 #include "ui/TFrmBtnSet.h"
 #include "ui/TFrmCategoryEdit.h"
-#include "ui/TFrmAdr.h"
 #include "ui/TFrmRef.h"
 #include "ui/UpDown.h"
 
@@ -56,16 +56,21 @@ namespace {
 
 const QString kProductName = QStringLiteral("Tavolin");
 
-QRect ToQRect(const layout::Rect& r) { return {r.left, r.top, r.width, r.height}; }
-layout::Rect ToRect(const QRect& r) { return {r.x(), r.y(), r.width(), r.height()}; }
+QRect ToQRect(const layout::Rect& r) {
+    return {r.left, r.top, r.width, r.height};
+}
+layout::Rect ToRect(const QRect& r) {
+    return {r.x(), r.y(), r.width(), r.height()};
+}
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
+QString Q(const std::string& s) {
+    return QString::fromStdString(s);
+}
 
 // Texts of buttons and menu items show "&" literally.
 QString Literal(const std::string& s) {
     return Q(s).replace(QLatin1Char('&'), QStringLiteral("&&"));
 }
-
 
 QFont BoldFont(QFont f) {
     f.setBold(true);
@@ -76,11 +81,13 @@ QFont BoldFont(QFont f) {
 
 QString JapaneseFontFamily(const QString& wanted) {
     const QStringList installed = QFontDatabase::families();
-    if (installed.contains(wanted)) return wanted;
+    if (installed.contains(wanted))
+        return wanted;
     for (const QString& candidate :
          {QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic"),
           QStringLiteral("Noto Sans CJK JP"), QStringLiteral("VL PGothic")}) {
-        if (installed.contains(candidate)) return candidate;
+        if (installed.contains(candidate))
+            return candidate;
     }
     const QStringList japanese = QFontDatabase::families(QFontDatabase::Japanese);
     return japanese.isEmpty() ? wanted : japanese.front();
@@ -95,7 +102,8 @@ TFrmMain::TFrmMain(Platform& platform, DataFiles files, QWidget* parent)
     setFocusPolicy(Qt::StrongFocus);
     CreateControls();
     m_core->Store().SetChangedHandler([this] {
-        if (m_syncQueued) return;
+        if (m_syncQueued)
+            return;
         m_syncQueued = true;
         QMetaObject::invokeMethod(
             this, [this] { SyncFromStore(); }, Qt::QueuedConnection);
@@ -243,10 +251,9 @@ void TFrmMain::CreateControls() {
     m_areas = new DropAreas(m_platform, m_view, m_core->Settings(), this);
     imgDel = m_areas->Area(areas::AreaKind::Delete);
     imgGom = m_areas->Area(areas::AreaKind::Recycle);
-    m_panel = new InfoPanel(m_platform, m_view, m_core->Settings(),
-                            {lblTitle, ggResSys, ggResGDI, ggResUser, ggCPU, lblAvailMem,
-                             lblTotalMem, lblNow},
-                            this);
+    m_panel = new InfoPanel(
+        m_platform, m_view, m_core->Settings(),
+        {lblTitle, ggResSys, ggResGDI, ggResUser, ggCPU, lblAvailMem, lblTotalMem, lblNow}, this);
 }
 
 void TFrmMain::CreateOptionToolbar() {
@@ -267,7 +274,8 @@ void TFrmMain::FrmCreate() {
     QCoreApplication::setApplicationName(kProductName);
     // The product name down the title strip, one character a line.
     QStringList letters;
-    for (const QChar c : kProductName) letters << QString(c);
+    for (const QChar c : kProductName)
+        letters << QString(c);
     lblTitle->setText(letters.join(QLatin1Char('\n')));
 
     // Temporary files of saves that a killed copy left behind.
@@ -313,7 +321,8 @@ void TFrmMain::LoadSettings(const std::string& categoryName) {
     FrmShow();
     PlaceAtCorner(s.WinPos);
     ApplyInfoVisibility();
-    if (m_layout.window.top < 0 || m_layout.window.left < 0) PlaceAtCorner(0);
+    if (m_layout.window.top < 0 || m_layout.window.left < 0)
+        PlaceAtCorner(0);
     KeepOnScreen();
     ShowMemoPicture();
     m_panel->SettingsLoaded();
@@ -327,7 +336,8 @@ void TFrmMain::ShowMemoPicture() {
 
 void TFrmMain::closeEvent(QCloseEvent* event) {
     // Closing with the auxiliary window open (the session ends): it keeps its memo first.
-    if (TFrmAdr* aux = TFrmAdr::Current()) aux->close();
+    if (TFrmAdr* aux = TFrmAdr::Current())
+        aux->close();
     delete m_dropAdapter; // no drop reaches a window that has saved its page
     m_dropAdapter = nullptr;
     // A batch still counting is dropped: closing never deletes.
@@ -354,7 +364,8 @@ void TFrmMain::showEvent(QShowEvent* event) {
         const auto follow = [this](QScreen* s) {
             connect(s, &QScreen::availableGeometryChanged, this, [this] { FollowWorkArea(); });
         };
-        for (QScreen* s : QGuiApplication::screens()) follow(s);
+        for (QScreen* s : QGuiApplication::screens())
+            follow(s);
         connect(qApp, &QGuiApplication::screenAdded, this, follow);
         connect(qApp, &QGuiApplication::screenRemoved, this, [this] { FollowWorkArea(); });
     }
@@ -415,7 +426,8 @@ void TFrmMain::ButtonLookChanged() {
 
 void TFrmMain::HoldActivation(bool held) {
     m_activationHeld = held;
-    if (!held) QMetaObject::invokeMethod(this, &TFrmMain::SyncActivation, Qt::QueuedConnection);
+    if (!held)
+        QMetaObject::invokeMethod(this, &TFrmMain::SyncActivation, Qt::QueuedConnection);
 }
 
 void TFrmMain::ApplyTitleColours() {
@@ -441,7 +453,8 @@ void TFrmMain::RebuildCategoryMenu() {
     // After OK the launcher reloads, on the category it showed when that is still there.
     connect(edit, &QAction::triggered, this, [this] {
         const std::string current = m_core->Store().CurrentCategory();
-        if (TFrmCategoryEdit::Edit(m_platform, m_core->Files(), this)) LoadSettings(current);
+        if (TFrmCategoryEdit::Edit(m_platform, m_core->Files(), this))
+            LoadSettings(current);
     });
     bbtnCategory->setText(Literal(m_core->Store().CurrentCategory()));
 }
@@ -486,7 +499,8 @@ void TFrmMain::UpdateButtonFaces() {
         } else {
             const QString path = Q(source.path);
             auto it = m_icons.find(path);
-            if (it == m_icons.end()) it = m_icons.insert(path, TargetIcon(path));
+            if (it == m_icons.end())
+                it = m_icons.insert(path, TargetIcon(path));
             icon = it->isNull() ? OptIcon(ButtonStore::kNoIconImage) : *it;
         }
         ac->setIcon(icon);
@@ -505,8 +519,8 @@ void TFrmMain::SizeButtons() {
     int h = icon + 6;
     if (s.BtnCaption) {
         for (QAction* ac : m_acF) {
-            w = std::max(w, fm.horizontalAdvance(ac->text().replace(QStringLiteral("&&"),
-                                                                     QStringLiteral("&"))) +
+            w = std::max(w, fm.horizontalAdvance(
+                                ac->text().replace(QStringLiteral("&&"), QStringLiteral("&"))) +
                                 8);
         }
         h += fm.height() + 2;
@@ -532,7 +546,8 @@ void TFrmMain::SizeButtons() {
 }
 
 void TFrmMain::ShowPressed(int slot, bool down) {
-    if (slot < 1 || slot > 24) return;
+    if (slot < 1 || slot > 24)
+        return;
     QToolButton* b = m_tlb[static_cast<std::size_t>(slot - 1)];
     b->setDown(down);
     b->repaint();
@@ -572,7 +587,8 @@ void TFrmMain::edtPageChange(const QString& text) {
 }
 
 bool TFrmMain::FrmKeyUp(QKeyEvent* event) {
-    if (event->isAutoRepeat()) return false;
+    if (event->isAutoRepeat())
+        return false;
     switch (event->key()) {
     case Qt::Key_PageDown:
     case Qt::Key_Up:
@@ -583,15 +599,18 @@ bool TFrmMain::FrmKeyUp(QKeyEvent* event) {
         m_core->StepPage(-1);
         break;
     case Qt::Key_Left:
-        if (edtPage->hasFocus()) return false;
+        if (edtPage->hasFocus())
+            return false;
         m_core->PreviousCategory();
         break;
     case Qt::Key_Right:
-        if (edtPage->hasFocus()) return false;
+        if (edtPage->hasFocus())
+            return false;
         m_core->NextCategory();
         break;
     case Qt::Key_Backspace:
-        if (!(event->modifiers() & Qt::AltModifier)) return false;
+        if (!(event->modifiers() & Qt::AltModifier))
+            return false;
         m_core->CycleDisplayMode();
         break;
     default:
@@ -602,9 +621,11 @@ bool TFrmMain::FrmKeyUp(QKeyEvent* event) {
 }
 
 bool TFrmMain::eventFilter(QObject* watched, QEvent* event) {
-    if (!watched->isWidgetType()) return false;
+    if (!watched->isWidgetType())
+        return false;
     auto* widget = static_cast<QWidget*>(watched);
-    if (widget->window() != this) return false;
+    if (widget->window() != this)
+        return false;
     switch (event->type()) {
     case QEvent::MouseButtonPress:
         return FrmMouseDown(widget, static_cast<QMouseEvent*>(event));
@@ -613,9 +634,9 @@ bool TFrmMain::eventFilter(QObject* watched, QEvent* event) {
         return FrmKeyUp(static_cast<QKeyEvent*>(event));
     case QEvent::ToolTip: {
         const WindowSettings& s = m_core->Settings();
-        if (!s.Hint) return true;
-        const bool launchButton =
-            std::find(m_tlb.begin(), m_tlb.end(), widget) != m_tlb.end();
+        if (!s.Hint)
+            return true;
+        const bool launchButton = std::find(m_tlb.begin(), m_tlb.end(), widget) != m_tlb.end();
         return s.HintBtn && !launchButton;
     }
     default:
@@ -624,7 +645,8 @@ bool TFrmMain::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool TFrmMain::FrmMouseDown(QWidget* widget, QMouseEvent* event) {
-    if (event->button() != Qt::RightButton) return false;
+    if (event->button() != Qt::RightButton)
+        return false;
     // A launch button opens the menu for itself (TBNMouseDown); the window's background, the
     // title strip, the information panel and the option toolbar open it for no button.
     const auto button = std::find(m_tlb.begin(), m_tlb.end(), widget);
@@ -636,7 +658,8 @@ bool TFrmMain::FrmMouseDown(QWidget* widget, QMouseEvent* event) {
     const bool windowPart = widget == this || widget == tlbExc || widget == tlbOpt ||
                             widget->parentWidget() == tlbOpt || qobject_cast<QLabel*>(widget) ||
                             qobject_cast<QProgressBar*>(widget) || qobject_cast<QFrame*>(widget);
-    if (!windowPart || widget == imgDel || widget == imgGom) return false;
+    if (!windowPart || widget == imgDel || widget == imgGom)
+        return false;
     pmBtn->PopupFor(0, event->globalPosition().toPoint());
     return true;
 }
@@ -657,8 +680,10 @@ layout::Rect TFrmMain::Geometry() const {
 
 QRect TFrmMain::WorkArea() const {
     QScreen* s = QGuiApplication::screenAt(geometry().center());
-    if (s == nullptr) s = screen();
-    if (s == nullptr) s = QGuiApplication::primaryScreen();
+    if (s == nullptr)
+        s = screen();
+    if (s == nullptr)
+        s = QGuiApplication::primaryScreen();
     return s != nullptr ? s->availableGeometry() : QRect(0, 0, 640, 480);
 }
 
@@ -689,17 +714,28 @@ void TFrmMain::ApplyInfoVisibility() {
 
 void TFrmMain::ApplyLayout() {
     const std::pair<Ctl, QWidget*> controls[] = {
-        {Ctl::lblTitle, lblTitle},     {Ctl::bbtnCategory, bbtnCategory},
-        {Ctl::edtPage, edtPage},       {Ctl::udPage, udPage},
-        {Ctl::btnInf, btnInf},         {Ctl::tlbExc, tlbExc},
-        {Ctl::bvlInf, bvlInf},         {Ctl::lblResSys, lblResSys},
-        {Ctl::lblResGDI, lblResGDI},   {Ctl::lblResUser, lblResUser},
-        {Ctl::lblCPU, lblCPU},         {Ctl::ggResSys, ggResSys},
-        {Ctl::ggResGDI, ggResGDI},     {Ctl::ggResUser, ggResUser},
-        {Ctl::ggCPU, ggCPU},           {Ctl::lblAvailMem, lblAvailMem},
-        {Ctl::lblTotalMem, lblTotalMem}, {Ctl::btnOpt, btnOpt},
-        {Ctl::lblNow, lblNow},         {Ctl::bvlOpt, bvlOpt},
-        {Ctl::tlbOpt, tlbOpt},         {Ctl::imgDel, imgDel},
+        {Ctl::lblTitle, lblTitle},
+        {Ctl::bbtnCategory, bbtnCategory},
+        {Ctl::edtPage, edtPage},
+        {Ctl::udPage, udPage},
+        {Ctl::btnInf, btnInf},
+        {Ctl::tlbExc, tlbExc},
+        {Ctl::bvlInf, bvlInf},
+        {Ctl::lblResSys, lblResSys},
+        {Ctl::lblResGDI, lblResGDI},
+        {Ctl::lblResUser, lblResUser},
+        {Ctl::lblCPU, lblCPU},
+        {Ctl::ggResSys, ggResSys},
+        {Ctl::ggResGDI, ggResGDI},
+        {Ctl::ggResUser, ggResUser},
+        {Ctl::ggCPU, ggCPU},
+        {Ctl::lblAvailMem, lblAvailMem},
+        {Ctl::lblTotalMem, lblTotalMem},
+        {Ctl::btnOpt, btnOpt},
+        {Ctl::lblNow, lblNow},
+        {Ctl::bvlOpt, bvlOpt},
+        {Ctl::tlbOpt, tlbOpt},
+        {Ctl::imgDel, imgDel},
         {Ctl::imgGom, imgGom},
     };
     constexpr int f = layout::kFrameWidth;
@@ -709,31 +745,37 @@ void TFrmMain::ApplyLayout() {
     }
     const layout::Rect& w = m_layout.window;
     setFixedSize(w.width, w.height);
-    if (pos() != QPoint(w.left, w.top)) move(w.left, w.top);
+    if (pos() != QPoint(w.left, w.top))
+        move(w.left, w.top);
     ApplyTitleColours();
 }
 
 void TFrmMain::SyncActivation() {
-    if (m_activationHeld) return;
+    if (m_activationHeld)
+        return;
     // Inactive means that another application is active; a dialog of the launcher's own
     // keeps it active.
     if (QGuiApplication::applicationState() != Qt::ApplicationActive) {
-        if (m_active) AppDeactivate();
+        if (m_active)
+            AppDeactivate();
         return;
     }
-    if (!m_active) AppActivate();
+    if (!m_active)
+        AppActivate();
 }
 
 void TFrmMain::AppActivate() {
     // Only for the launcher window itself; while a dialog of the program is active nothing
     // changes.
-    if (QApplication::activeWindow() != this) return;
+    if (QApplication::activeWindow() != this)
+        return;
     m_active = true;
     MeasureInto(m_layout);
     const layout::ActivationResult r = layout::AppActivate(m_layout, m_core->LayoutFlags(true));
     m_layout = r.layout;
     ApplyLayout();
-    if (r.infoApplied) m_panel->SetTimerRuns(r.timerRuns);
+    if (r.infoApplied)
+        m_panel->SetTimerRuns(r.timerRuns);
     FrmShow();
 }
 
@@ -743,8 +785,10 @@ void TFrmMain::AppDeactivate() {
     const layout::ActivationResult r = layout::AppDeactivate(m_layout, m_core->LayoutFlags(false));
     m_layout = r.layout;
     ApplyLayout();
-    if (r.sampleNow) m_panel->ResTimer();
-    if (r.timerRuns) m_panel->SetTimerRuns(true);
+    if (r.sampleNow)
+        m_panel->ResTimer();
+    if (r.timerRuns)
+        m_panel->SetTimerRuns(true);
     FrmShow();
 }
 
@@ -754,12 +798,14 @@ void TFrmMain::BrowseForSlot(int n) {
     lower();
     if (const auto chosen = TFrmRef::Browse(m_platform, m_core->BrowseStartPath(), this)) {
         try {
-            if (m_core->Store().AssignButton(*chosen, n) != 0) m_core->Store().SavePage();
+            if (m_core->Store().AssignButton(*chosen, n) != 0)
+                m_core->Store().SavePage();
         } catch (const std::exception& e) {
             ShowError(e.what());
         }
     }
-    if (m_core->Settings().FrmStyle) raise();
+    if (m_core->Settings().FrmStyle)
+        raise();
     AppActivate();
 }
 
@@ -769,36 +815,42 @@ void TFrmMain::OpenOptions(int n) {
     lower();
     const TFrmBtnSet::Opening opening{n, lblNow->text(), lblNow->font().family()};
     const bool confirmed = TFrmBtnSet::Edit(m_platform, *m_core, opening, this);
-    if (m_core->Settings().FrmStyle) raise();
+    if (m_core->Settings().FrmStyle)
+        raise();
     AppActivate();
-    if (confirmed) LoadSettings(current);
+    if (confirmed)
+        LoadSettings(current);
 }
 
 drop::DropRects TFrmMain::Rects() const {
     // In the window's own coordinates, which the drop events report; a hidden control is
     // nowhere.
     const auto place = [this](const QWidget* w) {
-        if (!w->isVisible()) return layout::Rect{-10000, -10000, 0, 0};
+        if (!w->isVisible())
+            return layout::Rect{-10000, -10000, 0, 0};
         return layout::Rect{w->mapTo(this, QPoint(0, 0)).x(), w->mapTo(this, QPoint(0, 0)).y(),
                             w->width(), w->height()};
     };
     drop::DropRects r;
     r.bar = place(tlbExc);
-    for (std::size_t i = 0; i < m_tlb.size(); ++i) r.buttons[i] = place(m_tlb[i]);
+    for (std::size_t i = 0; i < m_tlb.size(); ++i)
+        r.buttons[i] = place(m_tlb[i]);
     r.del = place(imgDel);
     r.gom = place(imgGom);
     return r;
 }
 
 void TFrmMain::BringToFront() {
-    if (isActiveWindow()) return;
+    if (isActiveWindow())
+        return;
     raise();
     activateWindow();
 }
 
 void TFrmMain::FrmShow() {
     const WindowSettings& s = m_core->Settings();
-    const bool visible = layout::TaskbarEntryVisible(s.TaskBar, s.TaskBarLast, m_active, s.FrmStyle);
+    const bool visible =
+        layout::TaskbarEntryVisible(s.TaskBar, s.TaskBarLast, m_active, s.FrmStyle);
     // Only a window of the X11 session has an entry to change.
     if (QGuiApplication::platformName() == QLatin1String("xcb") && windowHandle() != nullptr) {
         m_platform.SetTaskbarEntry(static_cast<NativeWindow>(winId()), visible);
@@ -812,17 +864,20 @@ void TFrmMain::PlaceAtCorner(int pos) {
         layout::PlaceAtCorner(Geometry(), ToRect(m_cornerArea), pos);
     m_layout.window = placed.window;
     move(placed.window.left, placed.window.top);
-    if (pos == 0) s.WinPos = placed.winPos;
+    if (pos == 0)
+        s.WinPos = placed.winPos;
     m_core->SaveSettings();
     tlbPos->setIcon(OptIcon(s.WinPos + 14));
 }
 
 void TFrmMain::KeepOnScreen() {
     std::vector<layout::Rect> areas;
-    for (const QScreen* s : QGuiApplication::screens()) areas.push_back(ToRect(s->availableGeometry()));
+    for (const QScreen* s : QGuiApplication::screens())
+        areas.push_back(ToRect(s->availableGeometry()));
     const layout::Rect now = Geometry();
     const layout::Rect kept = layout::KeepOnScreen(now, areas);
-    if (kept == now) return;
+    if (kept == now)
+        return;
     m_layout.window = kept;
     move(kept.left, kept.top);
     m_core->SaveSettings();
@@ -835,7 +890,8 @@ void TFrmMain::FollowWorkArea() {
     const layout::Rect now = Geometry();
     const bool inCorner = winPos >= 1 && winPos <= 4 && m_cornerArea.isValid() &&
                           layout::PlaceAtCorner(now, ToRect(m_cornerArea), winPos).window == now;
-    if (inCorner) PlaceAtCorner(winPos);
+    if (inCorner)
+        PlaceAtCorner(winPos);
 }
 
 // --- mouse -------------------------------------------------------------------------------
@@ -908,7 +964,8 @@ void TFrmMain::moveEvent(QMoveEvent* event) {
     // Qt asks the server where the window is when the window manager reparents it, which
     // can be before the window manager has moved its frame into place; the later move of
     // the frame may never be reported. Ask again before the position is used.
-    if (isVisible()) m_originUnsure = true;
+    if (isVisible())
+        m_originUnsure = true;
 }
 
 void TFrmMain::paintEvent(QPaintEvent*) {

@@ -23,7 +23,9 @@ namespace tavolin {
 
 namespace {
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
+QString Q(const std::string& s) {
+    return QString::fromStdString(s);
+}
 
 // The drives' last folders live as long as the program, as a drive's current folder does.
 browse::CurrentDirectories& RunDirectories() {
@@ -33,10 +35,14 @@ browse::CurrentDirectories& RunDirectories() {
 
 QIcon DriveIcon(DriveKind kind) {
     switch (kind) {
-    case DriveKind::Home: return QIcon::fromTheme(QStringLiteral("user-home"));
-    case DriveKind::Removable: return QIcon::fromTheme(QStringLiteral("drive-removable-media"));
-    case DriveKind::Remote: return QIcon::fromTheme(QStringLiteral("folder-remote"));
-    case DriveKind::Fixed: break;
+    case DriveKind::Home:
+        return QIcon::fromTheme(QStringLiteral("user-home"));
+    case DriveKind::Removable:
+        return QIcon::fromTheme(QStringLiteral("drive-removable-media"));
+    case DriveKind::Remote:
+        return QIcon::fromTheme(QStringLiteral("folder-remote"));
+    case DriveKind::Fixed:
+        break;
     }
     return QIcon::fromTheme(QStringLiteral("drive-harddisk"));
 }
@@ -64,28 +70,35 @@ public:
     }
 
     QVariant data(const QModelIndex& index, int role) const override {
-        if (!index.isValid() || index.row() >= rowCount()) return {};
+        if (!index.isValid() || index.row() >= rowCount())
+            return {};
         const browse::Row& row = m_browser.Rows()[static_cast<std::size_t>(index.row())];
         const int column = index.column() + 1;
         switch (role) {
-        case Qt::DisplayRole: return Q(row.Text(column));
+        case Qt::DisplayRole:
+            return Q(row.Text(column));
         case Qt::TextAlignmentRole:
-            if (column == browse::kSize) return int(Qt::AlignRight | Qt::AlignVCenter);
-            if (column == browse::kExtension) return int(Qt::AlignCenter);
+            if (column == browse::kSize)
+                return int(Qt::AlignRight | Qt::AlignVCenter);
+            if (column == browse::kExtension)
+                return int(Qt::AlignCenter);
             return int(Qt::AlignLeft | Qt::AlignVCenter);
         case Qt::DecorationRole:
-            if (column != browse::kName) return {};
+            if (column != browse::kName)
+                return {};
             if (!m_icons.contains(index.row())) {
-                m_icons.insert(index.row(), m_provider.icon(QFileInfo(
-                                                Q(m_browser.FullPathOf(index.row())))));
+                m_icons.insert(index.row(),
+                               m_provider.icon(QFileInfo(Q(m_browser.FullPathOf(index.row())))));
             }
             return m_icons.value(index.row());
-        default: return {};
+        default:
+            return {};
         }
     }
 
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
-        if (orientation != Qt::Horizontal) return {};
+        if (orientation != Qt::Horizontal)
+            return {};
         if (role == Qt::DisplayRole) {
             static const char* const kTitles[] = {"名前", "サイズ", "拡張子", "更新日時"};
             return section >= 0 && section < browse::kColumnCount
@@ -93,8 +106,10 @@ public:
                        : QVariant();
         }
         if (role == Qt::TextAlignmentRole) {
-            if (section + 1 == browse::kSize) return int(Qt::AlignRight | Qt::AlignVCenter);
-            if (section + 1 == browse::kExtension) return int(Qt::AlignCenter);
+            if (section + 1 == browse::kSize)
+                return int(Qt::AlignRight | Qt::AlignVCenter);
+            if (section + 1 == browse::kExtension)
+                return int(Qt::AlignCenter);
             return int(Qt::AlignLeft | Qt::AlignVCenter);
         }
         return {};
@@ -120,9 +135,12 @@ TFrmRef::TFrmRef(Platform& platform, const std::string& startPath, QWidget* owne
 
     // The pictures of ilWork, from the desktop's icon theme.
     const std::pair<QToolButton*, const char*> pictures[] = {
-        {m_ui->tlbUpFolder, "go-up"},          {m_ui->tlbDeskTop, "user-desktop"},
-        {m_ui->tlbStart, "start-here"},        {m_ui->tlbSend, "document-send"},
-        {m_ui->tlbRecent, "document-open-recent"}, {m_ui->tlbList, "view-list"},
+        {m_ui->tlbUpFolder, "go-up"},
+        {m_ui->tlbDeskTop, "user-desktop"},
+        {m_ui->tlbStart, "start-here"},
+        {m_ui->tlbSend, "document-send"},
+        {m_ui->tlbRecent, "document-open-recent"},
+        {m_ui->tlbList, "view-list"},
         {m_ui->tlbReport, "view-list-details"}};
     for (const auto& [button, name] : pictures) {
         button->setIcon(QIcon::fromTheme(QString::fromLatin1(name)));
@@ -182,7 +200,8 @@ TFrmRef::~TFrmRef() {
 std::optional<std::string> TFrmRef::Browse(Platform& platform, const std::string& startPath,
                                            QWidget* owner) {
     TFrmRef dialog(platform, startPath, owner);
-    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
     return dialog.Result();
 }
 
@@ -205,7 +224,8 @@ void TFrmRef::FrmRefCreate(const std::string& startPath) {
 
 void TFrmRef::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    if (m_shown) return;
+    if (m_shown)
+        return;
     m_shown = true;
     const int row = m_browser.Showing();
     ShowState();
@@ -240,13 +260,13 @@ void TFrmRef::ShowState() {
         m_shownListing = m_browser.Listings();
         m_shownSortState = m_browser.SortState();
         const int state = m_shownSortState;
-        m_ui->lvFile->header()->setSortIndicator(std::abs(state) - 1, state < 0
-                                                                         ? Qt::DescendingOrder
-                                                                         : Qt::AscendingOrder);
+        m_ui->lvFile->header()->setSortIndicator(
+            std::abs(state) - 1, state < 0 ? Qt::DescendingOrder : Qt::AscendingOrder);
         if (!name.empty()) {
             const auto& rows = m_browser.Rows();
             for (std::size_t i = 0; i < rows.size(); ++i) {
-                if (rows[i].name != name) continue;
+                if (rows[i].name != name)
+                    continue;
                 const QSignalBlocker block(m_ui->lvFile->selectionModel());
                 SelectRow(static_cast<int>(i));
                 break;
@@ -262,18 +282,25 @@ int TFrmRef::SelectedRow() const {
 
 void TFrmRef::SelectRow(int row) {
     const QModelIndex index = m_model->index(row, 0);
-    m_ui->lvFile->selectionModel()->setCurrentIndex(
-        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    m_ui->lvFile->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
+                                                               QItemSelectionModel::Rows);
     m_ui->lvFile->scrollTo(index);
 }
 
 void TFrmRef::Apply(browse::Next next) {
     ShowState();
     switch (next) {
-    case browse::Next::Stay: break;
-    case browse::Next::FocusPath: m_ui->edtPath->setFocus(); break;
-    case browse::Next::FocusFile: m_ui->edtFile->setFocus(); break;
-    case browse::Next::Accept: accept(); break;
+    case browse::Next::Stay:
+        break;
+    case browse::Next::FocusPath:
+        m_ui->edtPath->setFocus();
+        break;
+    case browse::Next::FocusFile:
+        m_ui->edtFile->setFocus();
+        break;
+    case browse::Next::Accept:
+        accept();
+        break;
     }
 }
 
@@ -289,14 +316,16 @@ void TFrmRef::edtPathChange(const QString& text) {
 
 void TFrmRef::lvFileSelectItem() {
     const int row = SelectedRow();
-    if (row < 0) return;
+    if (row < 0)
+        return;
     m_browser.SelectItem(row);
     ShowState();
 }
 
 void TFrmRef::lvFileDblClick() {
     const int row = SelectedRow();
-    if (row >= 0) Apply(m_browser.DoubleClick(row));
+    if (row >= 0)
+        Apply(m_browser.DoubleClick(row));
 }
 
 bool TFrmRef::eventFilter(QObject* watched, QEvent* event) {
@@ -309,9 +338,11 @@ bool TFrmRef::eventFilter(QObject* watched, QEvent* event) {
         case Qt::Key_Return:
         case Qt::Key_Enter:
             // These act when released; their presses must not reach the default button.
-            if (event->type() == QEvent::KeyRelease && !key->isAutoRepeat()) lvFileKeyUp(key);
+            if (event->type() == QEvent::KeyRelease && !key->isAutoRepeat())
+                lvFileKeyUp(key);
             return true;
-        default: break;
+        default:
+            break;
         }
     }
     return QDialog::eventFilter(watched, event);
@@ -319,14 +350,19 @@ bool TFrmRef::eventFilter(QObject* watched, QEvent* event) {
 
 bool TFrmRef::lvFileKeyUp(const QKeyEvent* event) {
     switch (event->key()) {
-    case Qt::Key_Backspace: tlbUpFolderClick(); return true;
+    case Qt::Key_Backspace:
+        tlbUpFolderClick();
+        return true;
     case Qt::Key_F5:
         m_browser.Reload();
         ShowState();
         return true;
     case Qt::Key_Return:
-    case Qt::Key_Enter: lvFileDblClick(); return true;
-    default: return false;
+    case Qt::Key_Enter:
+        lvFileDblClick();
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -355,8 +391,12 @@ void TFrmRef::tlbListClick() {
     }
 }
 
-void TFrmRef::btnOKClick() { Apply(m_browser.Ok()); }
+void TFrmRef::btnOKClick() {
+    Apply(m_browser.Ok());
+}
 
-void TFrmRef::btnHelpClick() { ShowHelp(browse::Browser::kHelpContext); }
+void TFrmRef::btnHelpClick() {
+    ShowHelp(browse::Browser::kHelpContext);
+}
 
 } // namespace tavolin

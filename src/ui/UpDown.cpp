@@ -34,7 +34,8 @@ void UpDown::SetPosition(int position) {
 
 void UpDown::StepBy(int delta) {
     const int next = std::clamp(m_position + delta, m_minimum, m_maximum);
-    if (next == m_position) return;
+    if (next == m_position)
+        return;
     m_position = next;
     emit positionChanged(m_position);
 }

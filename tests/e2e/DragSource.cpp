@@ -24,7 +24,8 @@ public:
 
 protected:
     void mousePressEvent(QMouseEvent* event) override {
-        if (event->button() != Qt::LeftButton) return;
+        if (event->button() != Qt::LeftButton)
+            return;
         auto* drag = new QDrag(this);
         auto* mime = new QMimeData;
         mime->setUrls(m_urls);
@@ -50,7 +51,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     QList<QUrl> urls;
-    for (qsizetype i = 3; i < args.size(); ++i) urls << QUrl::fromLocalFile(args[i]);
+    for (qsizetype i = 3; i < args.size(); ++i)
+        urls << QUrl::fromLocalFile(args[i]);
     Source source(urls);
     source.move(args[1].toInt(), args[2].toInt());
     source.show();

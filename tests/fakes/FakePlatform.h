@@ -6,9 +6,9 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <set>
 #include <stdexcept>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,16 +39,16 @@ public:
     PathStyle style;
     bool realFiles = true;
     std::map<std::string, FileAttributes> attributes;
-    std::map<std::string, std::string> entryNames;        // path -> stored (long) name
-    std::map<std::string, ShortcutTarget> shortcuts;      // shortcut path -> target
-    std::string shortcutExtension = ".lnk";               // compared without case
-    std::set<std::string> unreadableShortcuts;            // ResolveShortcut throws for these
-    std::string currentFolder = "C:\\CURRENT";            // for FullPath in Windows style
+    std::map<std::string, std::string> entryNames;   // path -> stored (long) name
+    std::map<std::string, ShortcutTarget> shortcuts; // shortcut path -> target
+    std::string shortcutExtension = ".lnk";          // compared without case
+    std::set<std::string> unreadableShortcuts;       // ResolveShortcut throws for these
+    std::string currentFolder = "C:\\CURRENT";       // for FullPath in Windows style
     int openResult = open_result::kSuccess;
     bool showResult = true;
-    std::optional<std::string> replaceFailure;            // ReplaceFile fails with this text
+    std::optional<std::string> replaceFailure; // ReplaceFile fails with this text
     std::map<SpecialFolder, std::string> specialFolders;
-    std::map<std::string, std::string> deleteFailures;    // path -> error
+    std::map<std::string, std::string> deleteFailures;        // path -> error
     std::map<std::string, std::vector<FolderEntry>> listings; // folder -> its entries
     std::vector<DriveEntry> drives;
 
@@ -65,27 +65,35 @@ public:
     PathStyle Style() const override { return style; }
 
     FileAttributes Attributes(const std::string& path) const override {
-        if (auto it = attributes.find(path); it != attributes.end()) return it->second;
-        if (!realFiles || path.empty()) return {};
+        if (auto it = attributes.find(path); it != attributes.end())
+            return it->second;
+        if (!realFiles || path.empty())
+            return {};
         std::error_code ec;
         const auto st = std::filesystem::status(path, ec);
-        if (ec || !std::filesystem::exists(st)) return {};
+        if (ec || !std::filesystem::exists(st))
+            return {};
         return FileAttributes{true, std::filesystem::is_directory(st)};
     }
 
     std::string FullPath(const std::string& path) const override {
         if (style == PathStyle::Windows) {
-            if (path.size() >= 2 && path[1] == ':') return path;
-            if (!path.empty() && path[0] == '\\') return currentFolder.substr(0, 2) + path;
+            if (path.size() >= 2 && path[1] == ':')
+                return path;
+            if (!path.empty() && path[0] == '\\')
+                return currentFolder.substr(0, 2) + path;
             return currentFolder + "\\" + path;
         }
-        if (!path.empty() && path[0] == '/') return path;
+        if (!path.empty() && path[0] == '/')
+            return path;
         return (std::filesystem::current_path() / path).string();
     }
 
     std::optional<std::string> EntryName(const std::string& path) const override {
-        if (auto it = entryNames.find(path); it != entryNames.end()) return it->second;
-        if (!Attributes(path).exists) return std::nullopt;
+        if (auto it = entryNames.find(path); it != entryNames.end())
+            return it->second;
+        if (!Attributes(path).exists)
+            return std::nullopt;
         const char sep = style == PathStyle::Windows ? '\\' : '/';
         const auto pos = path.find_last_of(sep);
         return pos == std::string::npos ? path : path.substr(pos + 1);
@@ -95,7 +103,8 @@ public:
     // the commit fails, as a full disk would, and the old file stays.
     class Replacement : public FileReplacement {
     public:
-        Replacement(FakePlatform& owner, std::string path) : m_owner(owner), m_path(std::move(path)) {}
+        Replacement(FakePlatform& owner, std::string path)
+            : m_owner(owner), m_path(std::move(path)) {}
         bool Write(std::string_view bytes) override {
             m_bytes.append(bytes);
             return true;
@@ -128,9 +137,11 @@ public:
     }
 
     bool IsShortcut(const std::string& path) const override {
-        if (path.size() < shortcutExtension.size()) return false;
+        if (path.size() < shortcutExtension.size())
+            return false;
         auto tail = path.substr(path.size() - shortcutExtension.size());
-        for (auto& c : tail) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        for (auto& c : tail)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
         return tail == shortcutExtension;
     }
 
@@ -138,7 +149,8 @@ public:
         if (unreadableShortcuts.count(path) > 0) {
             throw std::runtime_error(path + " を読み込めません。");
         }
-        if (auto it = shortcuts.find(path); it != shortcuts.end()) return it->second;
+        if (auto it = shortcuts.find(path); it != shortcuts.end())
+            return it->second;
         return ShortcutTarget{path, {}};
     }
 
@@ -161,10 +173,13 @@ public:
     }
     // The scripted programs, and on Windows-style paths any ".exe".
     bool IsProgram(const std::string& path) const override {
-        if (programs.count(path) > 0) return true;
-        if (style != PathStyle::Windows || path.size() < 4) return false;
+        if (programs.count(path) > 0)
+            return true;
+        if (style != PathStyle::Windows || path.size() < 4)
+            return false;
         std::string tail = path.substr(path.size() - 4);
-        for (char& c : tail) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        for (char& c : tail)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
         return tail == ".exe";
     }
     bool ShowFolder(const std::string& folder) override {
@@ -185,16 +200,20 @@ public:
     }
     // Scripted listings first; otherwise the real folder when `realFiles` is on.
     std::optional<std::vector<FolderEntry>> ListFolder(const std::string& folder) const override {
-        if (auto it = listings.find(folder); it != listings.end()) return it->second;
-        if (!realFiles) return std::nullopt;
+        if (auto it = listings.find(folder); it != listings.end())
+            return it->second;
+        if (!realFiles)
+            return std::nullopt;
         namespace fs = std::filesystem;
         std::error_code ec;
         fs::directory_iterator it(folder, ec);
-        if (ec) return std::nullopt;
+        if (ec)
+            return std::nullopt;
         std::vector<FolderEntry> entries;
         for (; it != fs::directory_iterator(); it.increment(ec)) {
             FolderEntry e{it->path().filename().string(), it->is_directory(ec), 0, std::nullopt};
-            if (!e.directory) e.size = it->file_size(ec);
+            if (!e.directory)
+                e.size = it->file_size(ec);
             const auto written = it->last_write_time(ec);
             if (!ec) {
                 e.modified = std::chrono::duration_cast<std::chrono::seconds>(
@@ -208,7 +227,8 @@ public:
     std::vector<DriveEntry> Drives() const override { return drives; }
 
     std::optional<std::string> SpecialFolderPath(SpecialFolder folder) const override {
-        if (auto it = specialFolders.find(folder); it != specialFolders.end()) return it->second;
+        if (auto it = specialFolders.find(folder); it != specialFolders.end())
+            return it->second;
         return std::nullopt;
     }
 
@@ -244,7 +264,8 @@ public:
     std::optional<ScreenPoint> WindowOrigin(NativeWindow) const override { return windowOrigin; }
     std::vector<RecentDocument> RecentDocuments() const override { return recent; }
     bool ClearRecentDocuments() override {
-        if (!clearRecentResult) return false;
+        if (!clearRecentResult)
+            return false;
         recent.clear();
         return true;
     }

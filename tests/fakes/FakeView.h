@@ -35,9 +35,12 @@ public:
     void SetBusy(bool busy) override { busyChanges.push_back(busy); }
 
     static MsgResult FirstButtonOf(unsigned buttons) {
-        if (buttons & msg_buttons::kOk) return MsgResult::Ok;
-        if (buttons & msg_buttons::kYes) return MsgResult::Yes;
-        if (buttons & msg_buttons::kCancel) return MsgResult::Cancel;
+        if (buttons & msg_buttons::kOk)
+            return MsgResult::Ok;
+        if (buttons & msg_buttons::kYes)
+            return MsgResult::Yes;
+        if (buttons & msg_buttons::kCancel)
+            return MsgResult::Cancel;
         return MsgResult::None;
     }
 

@@ -19,9 +19,10 @@ public:
                                static_cast<std::uint64_t>(
                                    std::chrono::steady_clock::now().time_since_epoch().count()));
         for (;;) {
-            m_path = std::filesystem::temp_directory_path() /
-                     (prefix + "-" + std::to_string(random()));
-            if (std::filesystem::create_directory(m_path)) break;
+            m_path =
+                std::filesystem::temp_directory_path() / (prefix + "-" + std::to_string(random()));
+            if (std::filesystem::create_directory(m_path))
+                break;
         }
     }
     ~TempDir() {

@@ -7,15 +7,15 @@
 #include "ui/UiTestSupport.h"
 
 #include <QAction>
-#include <QComboBox>
-#include <QTabWidget>
 #include <QApplication>
+#include <QComboBox>
+#include <QDialog>
 #include <QFile>
 #include <QInputDialog>
 #include <QLabel>
 #include <QMenu>
-#include <QDialog>
 #include <QMessageBox>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
@@ -160,7 +160,8 @@ private slots:
             if (auto* no = modal->findChild<QComboBox*>(QStringLiteral("cbNo"))) {
                 text += QLatin1Char(' ') + no->currentText();
             }
-            if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->reject();
+            if (auto* dialog = qobject_cast<QDialog*>(modal))
+                dialog->reject();
         });
         RightClick(Tlb(5));
         Item("N2")->trigger();
@@ -170,7 +171,8 @@ private slots:
         QString title;
         OnNextModal([&title](QWidget* modal) {
             title = modal->windowTitle();
-            if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->reject();
+            if (auto* dialog = qobject_cast<QDialog*>(modal))
+                dialog->reject();
         });
         RightClick(Tlb(5));
         Item("N36")->trigger();

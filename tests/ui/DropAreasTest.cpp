@@ -1,7 +1,7 @@
 #include "ui/DropAreas.h"
 
-#include "ui/DropAdapter.h"
 #include "fakes/FakePlatform.h"
+#include "ui/DropAdapter.h"
 #include "ui/OptIcons.h"
 #include "ui/TFrmMain.h"
 #include "ui/UiTestSupport.h"

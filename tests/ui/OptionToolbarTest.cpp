@@ -15,8 +15,8 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
 #include <QtTest>
@@ -150,17 +150,18 @@ private slots:
         int tab = -1;
         QTimer::singleShot(50, [&title, &tab] {
             QWidget* modal = QApplication::activeModalWidget();
-            if (modal == nullptr) return;
+            if (modal == nullptr)
+                return;
             title = modal->windowTitle();
             if (auto* pgc = modal->findChild<QTabWidget*>(QStringLiteral("pgc"))) {
                 tab = pgc->currentIndex();
             }
-            if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->reject();
+            if (auto* dialog = qobject_cast<QDialog*>(modal))
+                dialog->reject();
         });
         Action("acSet")->trigger();
         QCOMPARE(title, QStringLiteral("オプション設定"));
         QCOMPARE(tab, 1);
-
     }
 
     void recentListMenuAndClearing() {

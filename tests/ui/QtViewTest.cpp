@@ -57,25 +57,28 @@ private slots:
         QTest::addColumn<int>("result");
         QTest::addColumn<QString>("title");
         QTest::addColumn<QStringList>("shown");
-        QTest::newRow("information-yes") << 2 << 3u << QStringLiteral("はい(&Y)") << 6
-                                         << QStringLiteral("情報")
-                                         << QStringList{QStringLiteral("はい(&Y)"), QStringLiteral("いいえ(&N)")};
-        QTest::newRow("information-no") << 2 << 3u << QStringLiteral("いいえ(&N)") << 7
-                                        << QStringLiteral("情報")
-                                        << QStringList{QStringLiteral("はい(&Y)"), QStringLiteral("いいえ(&N)")};
-        QTest::newRow("warning-ok") << 0 << 4u << QStringLiteral("OK") << 1 << QStringLiteral("警告")
-                                    << QStringList{QStringLiteral("OK")};
-        QTest::newRow("error-ok-cancel") << 1 << 12u << QStringLiteral("キャンセル") << 2
-                                         << QStringLiteral("エラー")
-                                         << QStringList{QStringLiteral("OK"), QStringLiteral("キャンセル")};
-        QTest::newRow("confirm-yes-no-cancel") << 3 << 11u << QStringLiteral("キャンセル") << 2
-                                               << QStringLiteral("確認")
-                                               << QStringList{QStringLiteral("はい(&Y)"), QStringLiteral("いいえ(&N)"), QStringLiteral("キャンセル")};
-        QTest::newRow("cancel-retry") << 1 << 40u << QStringLiteral("再試行(&R)") << 4
-                                      << QStringLiteral("エラー")
-                                      << QStringList{QStringLiteral("キャンセル"), QStringLiteral("再試行(&R)")};
-        QTest::newRow("escape-is-cancel") << 3 << 11u << QString() << 2 << QStringLiteral("確認")
-                                          << QStringList{QStringLiteral("はい(&Y)"), QStringLiteral("いいえ(&N)"), QStringLiteral("キャンセル")};
+        QTest::newRow("information-yes")
+            << 2 << 3u << QStringLiteral("はい(&Y)") << 6 << QStringLiteral("情報")
+            << QStringList{QStringLiteral("はい(&Y)"), QStringLiteral("いいえ(&N)")};
+        QTest::newRow("information-no")
+            << 2 << 3u << QStringLiteral("いいえ(&N)") << 7 << QStringLiteral("情報")
+            << QStringList{QStringLiteral("はい(&Y)"), QStringLiteral("いいえ(&N)")};
+        QTest::newRow("warning-ok") << 0 << 4u << QStringLiteral("OK") << 1
+                                    << QStringLiteral("警告") << QStringList{QStringLiteral("OK")};
+        QTest::newRow("error-ok-cancel")
+            << 1 << 12u << QStringLiteral("キャンセル") << 2 << QStringLiteral("エラー")
+            << QStringList{QStringLiteral("OK"), QStringLiteral("キャンセル")};
+        QTest::newRow("confirm-yes-no-cancel")
+            << 3 << 11u << QStringLiteral("キャンセル") << 2 << QStringLiteral("確認")
+            << QStringList{QStringLiteral("はい(&Y)"), QStringLiteral("いいえ(&N)"),
+                           QStringLiteral("キャンセル")};
+        QTest::newRow("cancel-retry")
+            << 1 << 40u << QStringLiteral("再試行(&R)") << 4 << QStringLiteral("エラー")
+            << QStringList{QStringLiteral("キャンセル"), QStringLiteral("再試行(&R)")};
+        QTest::newRow("escape-is-cancel")
+            << 3 << 11u << QString() << 2 << QStringLiteral("確認")
+            << QStringList{QStringLiteral("はい(&Y)"), QStringLiteral("いいえ(&N)"),
+                           QStringLiteral("キャンセル")};
     }
 
     void buttonsTitlesAndResults() {

@@ -21,8 +21,7 @@ std::future<std::optional<Answer>> SendLater(const Request& request, int connect
     });
 }
 
-template <typename T>
-bool Ready(const std::future<T>& f) {
+template <typename T> bool Ready(const std::future<T>& f) {
     return f.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
 }
 
@@ -42,8 +41,8 @@ private slots:
         m_runtime = std::make_unique<QTemporaryDir>();
         QVERIFY(m_runtime->isValid());
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime->path()));
-        QFile::setPermissions(m_runtime->path(), QFile::ReadOwner | QFile::WriteOwner |
-                                                     QFile::ExeOwner);
+        QFile::setPermissions(m_runtime->path(),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 
     void namesCarryTheUserAndDisplayInTheRuntimeFolder() {
@@ -51,7 +50,8 @@ private slots:
         qputenv("DISPLAY", ":7.0");
         SingleInstance instance(QStringLiteral("Tavolin_System_Mutex"));
         QVERIFY(instance.ServerPath().startsWith(m_runtime->path() + QLatin1Char('/')));
-        QVERIFY(instance.ServerPath().endsWith(QStringLiteral("Tavolin_System_Mutex-someone-_7.socket")));
+        QVERIFY(instance.ServerPath().endsWith(
+            QStringLiteral("Tavolin_System_Mutex-someone-_7.socket")));
         QVERIFY(instance.LockPath() != instance.ServerPath());
         // Another spelling of the same display is the same instance.
         qputenv("DISPLAY", "unix:7");
@@ -158,8 +158,8 @@ private slots:
         // Nothing carries out requests yet: the later copy is told so.
         auto sent = SendLater(Press(5));
         QTRY_VERIFY_WITH_TIMEOUT(Ready(sent), 5000);
-        QCOMPARE(sent.get(), std::optional<Answer>(
-                                 Answer{kExitFailed, "the running copy is still starting"}));
+        QCOMPARE(sent.get(),
+                 std::optional<Answer>(Answer{kExitFailed, "the running copy is still starting"}));
     }
 
 private:

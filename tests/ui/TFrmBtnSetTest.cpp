@@ -5,8 +5,8 @@
 #include "fakes/FakePlatform.h"
 #include "ui/OptIcons.h"
 #include "ui/TFrmMain.h"
-#include "ui/UpDown.h"
 #include "ui/UiTestSupport.h"
+#include "ui/UpDown.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

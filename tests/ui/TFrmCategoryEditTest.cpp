@@ -28,7 +28,8 @@ class TFrmCategoryEditTest : public QObject {
 
     static QStringList Items(const QListWidget* list) {
         QStringList items;
-        for (int i = 0; i < list->count(); ++i) items << list->item(i)->text();
+        for (int i = 0; i < list->count(); ++i)
+            items << list->item(i)->text();
         return items;
     }
 
@@ -56,7 +57,8 @@ private slots:
         {
             QFile data(path("tavolin.txt"));
             QVERIFY(data.open(QIODevice::WriteOnly));
-            data.write(text::EncodeCp932("[one]\r\n1:1=/bin/sh <TS>sh<TE>\r\n[二]\r\n[three]\r\n")->c_str());
+            data.write(text::EncodeCp932("[one]\r\n1:1=/bin/sh <TS>sh<TE>\r\n[二]\r\n[three]\r\n")
+                           ->c_str());
         }
         FakePlatform platform;
         TFrmMain w(platform, tavolin::testing::FilesIn(dir));
@@ -70,7 +72,8 @@ private slots:
         bool workingCopy = false;
         QTimer::singleShot(0, [&] {
             auto* dialog = w.findChild<TFrmCategoryEdit*>();
-            if (dialog == nullptr) return;
+            if (dialog == nullptr)
+                return;
             auto* list = dialog->findChild<QListWidget*>(QStringLiteral("lbCategory"));
             auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("edtCategoryAdd"));
             shown = Items(list);
@@ -99,7 +102,8 @@ private slots:
         QVERIFY(edit->isEnabled());
         edit->trigger(); // returns when the dialog has closed
 
-        QCOMPARE(shown, (QStringList{QStringLiteral("one"), QStringLiteral("二"), QStringLiteral("three")}));
+        QCOMPARE(shown, (QStringList{QStringLiteral("one"), QStringLiteral("二"),
+                                     QStringLiteral("three")}));
         QVERIFY(workingCopy);
         QCOMPARE(afterAdd.size(), 4);
         QCOMPARE(afterMoves, (QStringList{QStringLiteral("four"), QStringLiteral("one"),

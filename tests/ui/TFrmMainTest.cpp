@@ -41,7 +41,9 @@ void WriteCp932(const QString& path, const std::string& utf8) {
 }
 
 // Widget geometry inside the frame, as the layout computes it.
-QRect Inner(const QWidget* w) { return w->geometry().translated(-layout::kFrameWidth, -layout::kFrameWidth); }
+QRect Inner(const QWidget* w) {
+    return w->geometry().translated(-layout::kFrameWidth, -layout::kFrameWidth);
+}
 
 } // namespace
 
@@ -69,7 +71,8 @@ private:
         auto w = Make();
         w->show();
         w->activateWindow();
-        if (!QTest::qWaitForWindowActive(w.get())) return nullptr;
+        if (!QTest::qWaitForWindowActive(w.get()))
+            return nullptr;
         return w;
     }
 
@@ -91,10 +94,12 @@ private slots:
         auto w = Make();
         // Every control the window is made of, by its name.
         for (const char* name :
-             {"lblTitle", "bbtnCategory", "edtPage", "udPage", "btnInf", "tlbExc", "bvlInf",
-              "lblResSys", "lblResGDI", "lblResUser", "lblCPU", "ggResSys", "ggResGDI",
-              "ggResUser", "ggCPU", "lblAvailMem", "lblTotalMem", "btnOpt", "lblNow", "bvlOpt",
-              "tlbOpt", "imgDel", "imgGom", "pmCategory", "tlbFrmStyle", "tlbPos"}) {
+             {"lblTitle",    "bbtnCategory", "edtPage",   "udPage",     "btnInf",
+              "tlbExc",      "bvlInf",       "lblResSys", "lblResGDI",  "lblResUser",
+              "lblCPU",      "ggResSys",     "ggResGDI",  "ggResUser",  "ggCPU",
+              "lblAvailMem", "lblTotalMem",  "btnOpt",    "lblNow",     "bvlOpt",
+              "tlbOpt",      "imgDel",       "imgGom",    "pmCategory", "tlbFrmStyle",
+              "tlbPos"}) {
             QVERIFY2(w->findChild<QWidget*>(QLatin1String(name)) != nullptr, name);
         }
         for (int n = 1; n <= 24; ++n) {
@@ -160,9 +165,9 @@ private slots:
     void functionKeysAndClicksLaunchTheirSlots() {
         const std::string five = Script(QStringLiteral("five.sh"));
         const std::string seventeen = Script(QStringLiteral("seventeen.sh"));
-        WriteCp932(Path(QStringLiteral("tavolin.txt")),
-                   "[無題カテゴリ]\r\n1:5=" + five + " <TS>five<TE>\r\n1:17=" + seventeen +
-                       " <TS>seventeen<TE>\r\n");
+        WriteCp932(Path(QStringLiteral("tavolin.txt")), "[無題カテゴリ]\r\n1:5=" + five +
+                                                            " <TS>five<TE>\r\n1:17=" + seventeen +
+                                                            " <TS>seventeen<TE>\r\n");
         auto w = MakeActive();
         QVERIFY(w);
         QTest::keyClick(w.get(), Qt::Key_F5);
@@ -217,13 +222,13 @@ private slots:
             Qt::DropAction shown = Qt::IgnoreAction;
             Qt::DropAction dropped = Qt::IgnoreAction;
         };
-        const auto drag = [&](QMimeData* mime, QPointF at, Qt::KeyboardModifiers keys,
-                              bool drop) {
+        const auto drag = [&](QMimeData* mime, QPointF at, Qt::KeyboardModifiers keys, bool drop) {
             Answer answer;
             QDragEnterEvent enter(at.toPoint(), all, mime, Qt::LeftButton, keys);
             QApplication::sendEvent(w.get(), &enter);
             answer.entered = enter.isAccepted();
-            if (!answer.entered) return answer;
+            if (!answer.entered)
+                return answer;
             QDragMoveEvent move(at.toPoint(), all, mime, Qt::LeftButton, keys);
             QApplication::sendEvent(w.get(), &move);
             answer.shown = move.isAccepted() ? move.dropAction() : Qt::IgnoreAction;
@@ -244,11 +249,9 @@ private slots:
 
         std::unique_ptr<QMimeData> one(files({QStringLiteral("one.txt")}));
         QCOMPARE(drag(one.get(), centre("tlb5"), {}, false).shown, Qt::CopyAction);
-        QCOMPARE(drag(one.get(), centre("tlb5"), Qt::ShiftModifier, false).shown,
-                 Qt::LinkAction);
+        QCOMPARE(drag(one.get(), centre("tlb5"), Qt::ShiftModifier, false).shown, Qt::LinkAction);
         QCOMPARE(drag(one.get(), centre("imgDel"), {}, false).shown, Qt::MoveAction);
-        QCOMPARE(drag(one.get(), centre("imgGom"), Qt::ShiftModifier, false).shown,
-                 Qt::MoveAction);
+        QCOMPARE(drag(one.get(), centre("imgGom"), Qt::ShiftModifier, false).shown, Qt::MoveAction);
 
         // On button 5, then two more on the background: 5, then 1 and 2. The source is told
         // that nothing was moved or deleted.
@@ -290,8 +293,8 @@ private slots:
         QVERIFY(!w->Core().Store().IsUsed(3));
 
         // The up-down control steps the page box.
-        auto* up = w->findChild<QWidget*>(QStringLiteral("udPage"))->findChild<QToolButton*>(
-            QStringLiteral("up"));
+        auto* up = w->findChild<QWidget*>(QStringLiteral("udPage"))
+                       ->findChild<QToolButton*>(QStringLiteral("up"));
         QTest::mouseClick(up, Qt::LeftButton);
         QCOMPARE(page->text(), QStringLiteral("8"));
 
@@ -348,7 +351,8 @@ private slots:
         const char* keys[] = {"NomalMode", "SmallMode", "TitleMode", "TimeMode", "TaRMode"};
         for (int step = 0; step < 5; ++step) {
             QTest::keyClick(w.get(), Qt::Key_Backspace, Qt::AltModifier);
-            for (int k = 0; k < 5; ++k) QCOMPARE(IniInteger(keys[k]), k == step ? 1 : 0);
+            for (int k = 0; k < 5; ++k)
+                QCOMPARE(IniInteger(keys[k]), k == step ? 1 : 0);
             if (step == 1) {
                 // The minimum mode: the button bar alone.
                 QCOMPARE(w->size(), bar->size() + QSize(7, 5));
@@ -413,8 +417,8 @@ private slots:
         const QRect work = w->WorkArea();
         const auto send = [&](QEvent::Type type, QPoint global, Qt::MouseButton button,
                               Qt::MouseButtons buttons, Qt::KeyboardModifiers mods) {
-            QMouseEvent e(type, w->mapFromGlobal(QPointF(global)), QPointF(global), button,
-                          buttons, mods);
+            QMouseEvent e(type, w->mapFromGlobal(QPointF(global)), QPointF(global), button, buttons,
+                          mods);
             QApplication::sendEvent(w.get(), &e);
         };
         // The free space right of the page box.

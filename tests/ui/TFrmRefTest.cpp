@@ -55,7 +55,8 @@ QString Cell(const QTreeView* list, int row, int column = 0) {
 
 int RowNamed(const QTreeView* list, const QString& name) {
     for (int row = 0; row < list->model()->rowCount(); ++row) {
-        if (Cell(list, row) == name) return row;
+        if (Cell(list, row) == name)
+            return row;
     }
     return -1;
 }
@@ -81,10 +82,10 @@ class TFrmRefTest : public QObject {
         });
     }
 
-    template <typename T>
-    static T* Child(QWidget& dialog, const char* name) {
+    template <typename T> static T* Child(QWidget& dialog, const char* name) {
         T* child = dialog.findChild<T*>(QLatin1String(name));
-        if (child == nullptr) qFatal("no control %s", name);
+        if (child == nullptr)
+            qFatal("no control %s", name);
         return child;
     }
 
@@ -150,10 +151,10 @@ private slots:
         QCOMPARE(Cell(list, RowNamed(list, QStringLiteral("b.log")), 2), QStringLiteral("LOG"));
         QHeaderView* header = list->header();
         const auto clickHeader = [&](int section) {
-            QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
-                              QPoint(header->sectionViewportPosition(section) +
-                                         header->sectionSize(section) / 2,
-                                     header->height() / 2));
+            QTest::mouseClick(
+                header->viewport(), Qt::LeftButton, {},
+                QPoint(header->sectionViewportPosition(section) + header->sectionSize(section) / 2,
+                       header->height() / 2));
         };
         struct Sorted {
             int section;
@@ -162,12 +163,11 @@ private slots:
             const char* name;
         };
         // A listing is sorted by name already: the first click on it reverses the order.
-        for (const Sorted& s : {Sorted{0, Qt::DescendingOrder, 0, "Z.md"},
-                                Sorted{0, Qt::AscendingOrder, 0, "sub"},
-                                Sorted{1, Qt::AscendingOrder, 4, "b.log"},
-                                Sorted{2, Qt::AscendingOrder, 4, "a.txt"},
-                                Sorted{3, Qt::AscendingOrder, 0, "a.txt"},
-                                Sorted{3, Qt::DescendingOrder, 4, "a.txt"}}) {
+        for (const Sorted& s :
+             {Sorted{0, Qt::DescendingOrder, 0, "Z.md"}, Sorted{0, Qt::AscendingOrder, 0, "sub"},
+              Sorted{1, Qt::AscendingOrder, 4, "b.log"}, Sorted{2, Qt::AscendingOrder, 4, "a.txt"},
+              Sorted{3, Qt::AscendingOrder, 0, "a.txt"},
+              Sorted{3, Qt::DescendingOrder, 4, "a.txt"}}) {
             clickHeader(s.section);
             QCOMPARE(header->sortIndicatorSection(), s.section);
             QCOMPARE(header->sortIndicatorOrder(), s.order);

@@ -224,7 +224,8 @@ MemoFile::MemoFile(Platform& platform, std::string path, const std::string& oldP
     // is left alone: the memo shows empty, and neither a save nor a clearing touches it.
     const text::FileKind kind = text::KindAt(m_path);
     if (kind != text::FileKind::Missing && kind != text::FileKind::Regular) {
-        m_untouchable = "メモ(" + m_path + ")を読み込めませんでした。\r\n" + text::ReadFaultText(kind);
+        m_untouchable =
+            "メモ(" + m_path + ")を読み込めませんでした。\r\n" + text::ReadFaultText(kind);
     }
     const std::optional<text::TextDocument> doc = text::ReadTextFile(m_path);
     if (doc && !text::IsOwnEncoding(doc->encoding))

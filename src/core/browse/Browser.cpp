@@ -9,14 +9,20 @@ namespace tavolin::browse {
 
 namespace {
 
-char SeparatorOf(PathStyle style) { return style == PathStyle::Windows ? '\\' : '/'; }
+char SeparatorOf(PathStyle style) {
+    return style == PathStyle::Windows ? '\\' : '/';
+}
 
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+char Lower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 bool SameText(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
+    if (a.size() != b.size())
+        return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
-        if (Lower(a[i]) != Lower(b[i])) return false;
+        if (Lower(a[i]) != Lower(b[i]))
+            return false;
     }
     return true;
 }
@@ -26,9 +32,11 @@ bool SameText(const std::string& a, const std::string& b) {
 bool Contains(const std::string& root, const std::string& path, PathStyle style) {
     const char sep = SeparatorOf(style);
     const std::string trimmed = TrimTrailingBackslashes(root, style);
-    if (path.size() < trimmed.size()) return false;
+    if (path.size() < trimmed.size())
+        return false;
     const std::string head = path.substr(0, trimmed.size());
-    if (style == PathStyle::Windows ? !SameText(head, trimmed) : head != trimmed) return false;
+    if (style == PathStyle::Windows ? !SameText(head, trimmed) : head != trimmed)
+        return false;
     return path.size() == trimmed.size() || trimmed.back() == sep || path[trimmed.size()] == sep;
 }
 
@@ -61,16 +69,20 @@ std::optional<std::string> ParentFolder(const std::string& path, PathStyle style
     const char sep = SeparatorOf(style);
     if (style == PathStyle::Windows) {
         // "C:" and "C:\" are the drive itself.
-        if (trimmed.size() <= 2) return std::nullopt;
+        if (trimmed.size() <= 2)
+            return std::nullopt;
         const std::size_t last = LastSeparator(trimmed, style);
-        if (last == std::string::npos) return std::nullopt;
+        if (last == std::string::npos)
+            return std::nullopt;
         // "C:\dir" goes to "C:"; "C:dir" (":" as the separator) to "C:" as well.
         const std::string parent = trimmed.substr(0, trimmed[last] == sep ? last : last + 1);
         return TrimTrailingBackslashes(parent, style);
     }
-    if (trimmed == "/" || trimmed.empty()) return std::nullopt;
+    if (trimmed == "/" || trimmed.empty())
+        return std::nullopt;
     const std::size_t last = trimmed.rfind(sep);
-    if (last == std::string::npos) return std::nullopt;
+    if (last == std::string::npos)
+        return std::nullopt;
     return last == 0 ? std::string("/") : trimmed.substr(0, last);
 }
 
@@ -93,31 +105,37 @@ void Browser::Create(const std::string& startPath, const std::string& currentFol
 
 int Browser::Showing() {
     PathChanged(m_path);
-    if (!m_startedAtFile || m_file.empty() || m_rows.empty()) return -1;
+    if (!m_startedAtFile || m_file.empty() || m_rows.empty())
+        return -1;
     for (std::size_t i = 0; i < m_rows.size(); ++i) {
-        if (SameText(m_rows[i].name, m_file)) return static_cast<int>(i);
+        if (SameText(m_rows[i].name, m_file))
+            return static_cast<int>(i);
     }
     return 0;
 }
 
 std::string Browser::FullPathOf(int row) const {
-    if (row < 0 || row >= static_cast<int>(m_rows.size())) return {};
+    if (row < 0 || row >= static_cast<int>(m_rows.size()))
+        return {};
     return JoinPath(m_path, m_rows[static_cast<std::size_t>(row)].name, m_style);
 }
 
 bool Browser::Listable(const std::string& path) const {
-    if (path.empty()) return false;
+    if (path.empty())
+        return false;
     // A folder written with its separator at the end ("C:\", "/home/") is not listed from
     // the field; only the POSIX root is written that way by necessity.
     const bool endsInSeparator = path.back() == SeparatorOf(m_style);
-    if (endsInSeparator && !(m_style == PathStyle::Posix && path == "/")) return false;
+    if (endsInSeparator && !(m_style == PathStyle::Posix && path == "/"))
+        return false;
     const FileAttributes attributes = m_platform.Attributes(path);
     return attributes.exists && attributes.directory;
 }
 
 bool Browser::PathChanged(const std::string& text) {
     m_path = text;
-    if (!Listable(m_path)) return false;
+    if (!Listable(m_path))
+        return false;
     Refresh();
     return true;
 }
@@ -127,23 +145,27 @@ void Browser::Refresh() {
     m_rows.clear();
     if (const auto entries = m_platform.ListFolder(m_path)) {
         m_rows.reserve(entries->size());
-        for (const FolderEntry& entry : *entries) m_rows.push_back(MakeRow(entry));
+        for (const FolderEntry& entry : *entries)
+            m_rows.push_back(MakeRow(entry));
     }
     m_sortState = kName;
     SortRows(m_rows, m_sortState);
     ++m_listings;
     m_drive = DriveOf(m_drives, m_path, m_style);
-    if (m_drive >= 0) m_directories.Set(m_drives[static_cast<std::size_t>(m_drive)].root, m_path);
+    if (m_drive >= 0)
+        m_directories.Set(m_drives[static_cast<std::size_t>(m_drive)].root, m_path);
 }
 
 void Browser::ColumnClick(int column) {
-    if (column < 1 || column > kColumnCount) return;
+    if (column < 1 || column > kColumnCount)
+        return;
     m_sortState = NextSortState(m_sortState, column);
     SortRows(m_rows, m_sortState);
 }
 
 bool Browser::ChangeDrive(int index) {
-    if (index < 0 || index >= static_cast<int>(m_drives.size())) return false;
+    if (index < 0 || index >= static_cast<int>(m_drives.size()))
+        return false;
     const DriveEntry& drive = m_drives[static_cast<std::size_t>(index)];
     for (;;) {
         bool readable = false;
@@ -156,7 +178,8 @@ bool Browser::ChangeDrive(int index) {
         if (readable) {
             std::string folder = m_directories.Of(drive.root);
             const FileAttributes there = m_platform.Attributes(folder);
-            if (folder.empty() || !there.exists || !there.directory) folder = drive.root;
+            if (folder.empty() || !there.exists || !there.directory)
+                folder = drive.root;
             m_path = TrimTrailingBackslashes(folder, m_style);
             Refresh();
             m_drive = index; // a nested mount's folder still shows under the chosen entry
@@ -173,14 +196,16 @@ bool Browser::ChangeDrive(int index) {
 
 bool Browser::Up() {
     const auto parent = ParentFolder(m_path, m_style);
-    if (!parent) return false;
+    if (!parent)
+        return false;
     PathChanged(*parent);
     return true;
 }
 
 bool Browser::GoSpecial(SpecialFolder folder) {
     const auto path = m_platform.SpecialFolderPath(folder);
-    if (!path) return false;
+    if (!path)
+        return false;
     PathChanged(TrimTrailingBackslashes(*path, m_style));
     m_drive = DriveOf(m_drives, m_path, m_style);
     return true;
@@ -188,7 +213,8 @@ bool Browser::GoSpecial(SpecialFolder folder) {
 
 void Browser::SelectItem(int row) {
     const std::string full = FullPathOf(row);
-    if (full.empty()) return;
+    if (full.empty())
+        return;
     const FileAttributes attributes = m_platform.Attributes(full);
     m_file = !attributes.exists || attributes.directory
                  ? std::string()
@@ -197,7 +223,8 @@ void Browser::SelectItem(int row) {
 
 Next Browser::DoubleClick(int row) {
     const std::string full = FullPathOf(row);
-    if (full.empty()) return Next::Stay;
+    if (full.empty())
+        return Next::Stay;
     const FileAttributes attributes = m_platform.Attributes(full);
     if (!attributes.exists) {
         ShowMessageBox(m_view, "パスもしくは選択されたファイルが無効な値です。", MsgKind::Warning,
@@ -213,11 +240,15 @@ Next Browser::DoubleClick(int row) {
 }
 
 Next Browser::Ok() {
-    if (!CheckPath(m_view, m_platform, m_path)) return Next::FocusPath;
-    if (!CheckFile(m_view, m_platform, Result())) return Next::FocusFile;
+    if (!CheckPath(m_view, m_platform, m_path))
+        return Next::FocusPath;
+    if (!CheckFile(m_view, m_platform, Result()))
+        return Next::FocusFile;
     return Next::Accept;
 }
 
-std::string Browser::Result() const { return JoinPath(m_path, m_file, m_style); }
+std::string Browser::Result() const {
+    return JoinPath(m_path, m_file, m_style);
+}
 
 } // namespace tavolin::browse

@@ -10,28 +10,39 @@ namespace {
 
 const std::string kUnknownTime = "(不明)";
 
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+char Lower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+char Upper(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
 std::string TwoDigits(int n) {
     return std::string(1, static_cast<char>('0' + n / 10)) + static_cast<char>('0' + n % 10);
 }
 
-int Sign(std::int64_t n) { return n < 0 ? -1 : (n > 0 ? 1 : 0); }
+int Sign(std::int64_t n) {
+    return n < 0 ? -1 : (n > 0 ? 1 : 0);
+}
 
 } // namespace
 
 const std::string& Row::Text(int column) const {
     switch (column) {
-    case kSize: return sizeText;
-    case kExtension: return extensionText;
-    case kTime: return timeText;
-    default: return name;
+    case kSize:
+        return sizeText;
+    case kExtension:
+        return extensionText;
+    case kTime:
+        return timeText;
+    default:
+        return name;
     }
 }
 
 std::string SizeText(bool directory, std::uint64_t bytes) {
-    if (directory) return {};
+    if (directory)
+        return {};
     const std::uint64_t kb = bytes > 0 && bytes < 1024 ? 1 : bytes / 1024;
     std::string digits = std::to_string(kb);
     for (int i = static_cast<int>(digits.size()) - 3; i > 0; i -= 3) {
@@ -42,7 +53,8 @@ std::string SizeText(bool directory, std::uint64_t bytes) {
 
 std::string ExtensionText(bool directory, const std::string& name) {
     const std::size_t dot = name.rfind('.');
-    if (directory || dot == std::string::npos) return {};
+    if (directory || dot == std::string::npos)
+        return {};
     std::string extension = name.substr(dot + 1);
     std::transform(extension.begin(), extension.end(), extension.begin(), Upper);
     return extension;
@@ -50,10 +62,11 @@ std::string ExtensionText(bool directory, const std::string& name) {
 
 std::string TimeText(const std::tm& local) {
     const int year = local.tm_year + 1900;
-    if (year < 1980 || year > 2107) return kUnknownTime;
+    if (year < 1980 || year > 2107)
+        return kUnknownTime;
     const int seconds = local.tm_sec / 2 * 2;
-    std::string text = std::to_string(year) + "/" + TwoDigits(local.tm_mon + 1) + "/" +
-                       TwoDigits(local.tm_mday);
+    std::string text =
+        std::to_string(year) + "/" + TwoDigits(local.tm_mon + 1) + "/" + TwoDigits(local.tm_mday);
     if (local.tm_hour != 0 || local.tm_min != 0 || seconds != 0) {
         text += " " + TwoDigits(local.tm_hour) + ":" + TwoDigits(local.tm_min) + ":" +
                 TwoDigits(seconds);
@@ -62,7 +75,8 @@ std::string TimeText(const std::tm& local) {
 }
 
 std::string TimeText(std::optional<std::int64_t> modified) {
-    if (!modified) return kUnknownTime;
+    if (!modified)
+        return kUnknownTime;
     const auto seconds = static_cast<std::time_t>(*modified);
     const std::tm* local = std::localtime(&seconds);
     return local == nullptr ? kUnknownTime : TimeText(*local);
@@ -82,9 +96,11 @@ int CompareText(const std::string& a, const std::string& b) {
                        : 1;
         }
     }
-    if (a.size() != b.size()) return a.size() < b.size() ? -1 : 1;
+    if (a.size() != b.size())
+        return a.size() < b.size() ? -1 : 1;
     for (std::size_t i = 0; i < n; ++i) {
-        if (a[i] != b[i]) return Lower(a[i]) == a[i] ? -1 : 1; // lower case first
+        if (a[i] != b[i])
+            return Lower(a[i]) == a[i] ? -1 : 1; // lower case first
     }
     return 0;
 }

@@ -30,7 +30,8 @@ public:
 
     bool Failed() const { return !m_out; }
     void Write(std::string_view bytes) {
-        if (bytes.empty()) return;
+        if (bytes.empty())
+            return;
         m_out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         m_offset += bytes.size();
         m_atLineStart = bytes.back() == '\n' || bytes.back() == '\r';
@@ -42,7 +43,8 @@ public:
     }
     // Ends an unfinished last line, so that what follows starts a line of its own.
     void EndLine() {
-        if (!m_atLineStart) Write("\r\n");
+        if (!m_atLineStart)
+            Write("\r\n");
     }
     // False when any write failed.
     bool Close() {
@@ -67,7 +69,8 @@ std::string TranscodeLine(std::string_view line, Encoding from, Encoding to) {
     }
     line.remove_suffix(end.size());
     // Encoding to UTF-8 always succeeds, and code page 932 is only ever left for it.
-    std::string out = text::EncodeLine(text::DecodeLine(line, from), to).value_or(std::string(line));
+    std::string out =
+        text::EncodeLine(text::DecodeLine(line, from), to).value_or(std::string(line));
     out += end;
     return out;
 }
@@ -79,7 +82,9 @@ WorkingCopy::WorkingCopy(Platform& platform, View& view, std::string dataFile,
     : m_platform(platform), m_view(view), m_dataFile(std::move(dataFile)),
       m_workingFile(std::move(workingFile)), m_scratchFile(std::move(scratchFile)) {}
 
-WorkingCopy::~WorkingCopy() { RemoveFiles(); }
+WorkingCopy::~WorkingCopy() {
+    RemoveFiles();
+}
 
 void WorkingCopy::ReportReadError(const std::string& path) {
     ShowMessageBox(m_view, "ファイル(" + path + ")を読み込めませんでした。", MsgKind::Error,
@@ -88,8 +93,9 @@ void WorkingCopy::ReportReadError(const std::string& path) {
 
 void WorkingCopy::ReportWriteError(const std::string& path) {
     ShowMessageBox(m_view,
-                   "ファイル(" + path + ")に書き込めませんでした。\r\n"
-                                        "カテゴリーは変更されていません。",
+                   "ファイル(" + path +
+                       ")に書き込めませんでした。\r\n"
+                       "カテゴリーは変更されていません。",
                    MsgKind::Error, msg_buttons::kOkOnly);
 }
 
@@ -112,7 +118,8 @@ bool WorkingCopy::Open() {
     std::error_code ec;
     if (!fs::exists(data, ec)) {
         std::string error;
-        const std::string first = *text::EncodeLine("[" + ButtonStore::kDefaultCategory + "]", Encoding::Cp932);
+        const std::string first =
+            *text::EncodeLine("[" + ButtonStore::kDefaultCategory + "]", Encoding::Cp932);
         if (!m_platform.ReplaceFile(m_dataFile, first + "\r\n", error)) {
             ShowMessageBox(m_view,
                            "データファイル(" + m_dataFile + ")を作成できませんでした。\r\n" + error,
@@ -154,19 +161,22 @@ bool WorkingCopy::Open() {
     std::optional<std::string> categoryLine; // a category line being read, maybe over pieces
     const auto endCategoryLine = [&](std::uint64_t body) {
         std::string_view line = *categoryLine;
-        rawNames.emplace_back(line.size() < 2 ? std::string_view() : line.substr(1, line.size() - 2));
+        rawNames.emplace_back(line.size() < 2 ? std::string_view()
+                                              : line.substr(1, line.size() - 2));
         blocks.back().body = body;
         categoryLine.reset();
     };
     for (;;) {
         in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
         const auto got = static_cast<std::size_t>(in.gcount());
-        if (got == 0) break;
+        if (got == 0)
+            break;
         const std::string_view piece(buffer.data(), got);
         working.Write(piece);
         detector.Feed(piece);
         std::size_t pos = 0;
-        if (base == 0 && piece.starts_with(text::kUtf8Bom)) pos = text::kUtf8Bom.size();
+        if (base == 0 && piece.starts_with(text::kUtf8Bom))
+            pos = text::kUtf8Bom.size();
         if (lfEndsLine && piece.front() == '\n') {
             ++blocks.back().body;
             pos = 1;
@@ -183,15 +193,18 @@ bool WorkingCopy::Open() {
                 categoryLine->append(piece.substr(pos, end - pos));
                 pos = end + 1;
                 if (piece[end] == '\r') {
-                    if (pos == piece.size()) lfEndsLine = true;
-                    else if (piece[pos] == '\n') ++pos;
+                    if (pos == piece.size())
+                        lfEndsLine = true;
+                    else if (piece[pos] == '\n')
+                        ++pos;
                 }
                 endCategoryLine(base + pos);
                 atLineStart = true;
                 continue;
             }
             if (atLineStart && piece[pos] == '[') {
-                if (!blocks.empty()) blocks.back().end = base + pos;
+                if (!blocks.empty())
+                    blocks.back().end = base + pos;
                 blocks.push_back(Block{base + pos, 0, 0});
                 categoryLine.emplace();
                 continue;
@@ -218,7 +231,8 @@ bool WorkingCopy::Open() {
     if (!working.Close() || !read || !text::IsOwnEncoding(encoding)) {
         RemoveFiles();
         if (!text::IsOwnEncoding(encoding)) {
-            ShowMessageBox(m_view, text::ForeignEncodingMessage("データファイル", m_dataFile, encoding),
+            ShowMessageBox(m_view,
+                           text::ForeignEncodingMessage("データファイル", m_dataFile, encoding),
                            MsgKind::Error, msg_buttons::kOkOnly);
         } else if (!read) {
             ReportReadError(m_dataFile);
@@ -227,26 +241,31 @@ bool WorkingCopy::Open() {
         }
         return false;
     }
-    if (categoryLine) endCategoryLine(base);
-    if (!blocks.empty()) blocks.back().end = base;
+    if (categoryLine)
+        endCategoryLine(base);
+    if (!blocks.empty())
+        blocks.back().end = base;
     m_encoding = encoding;
     m_bodyBegin = text::MarkOf(encoding).size();
     m_preambleEnd = blocks.empty() ? base : blocks.front().begin;
     m_blocks = std::move(blocks);
     m_names.clear();
-    for (const std::string& raw : rawNames) m_names.push_back(text::DecodeLine(raw, encoding));
+    for (const std::string& raw : rawNames)
+        m_names.push_back(text::DecodeLine(raw, encoding));
     m_open = true;
     return true;
 }
 
 WorkingCopy::NameCheck WorkingCopy::Check(const std::string& name) const {
-    if (name.empty()) return NameCheck::Ignored;
+    if (name.empty())
+        return NameCheck::Ignored;
     if (name.find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos) {
         ShowMessageBox(m_view, "カテゴリー名に改行文字やNUL文字は使えません。", MsgKind::Warning,
                        msg_buttons::kOkOnly);
         return NameCheck::Refused;
     }
-    if (std::find(m_names.begin(), m_names.end(), name) != m_names.end()) return NameCheck::Ignored;
+    if (std::find(m_names.begin(), m_names.end(), name) != m_names.end())
+        return NameCheck::Ignored;
     return NameCheck::Accepted;
 }
 
@@ -260,7 +279,8 @@ Encoding WorkingCopy::EncodingFor(const std::string& name) const {
 std::vector<WorkingCopy::Planned> WorkingCopy::Unchanged() const {
     std::vector<Planned> plan;
     plan.reserve(m_blocks.size() + 1);
-    for (std::size_t i = 0; i < m_blocks.size(); ++i) plan.push_back(Planned{i, std::nullopt});
+    for (std::size_t i = 0; i < m_blocks.size(); ++i)
+        plan.push_back(Planned{i, std::nullopt});
     return plan;
 }
 
@@ -287,7 +307,8 @@ bool WorkingCopy::Rewrite(const std::vector<Planned>& plan, Encoding encoding) {
         for (std::uint64_t left = end - begin; left > 0;) {
             const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(left, buffer.size()));
             in.read(buffer.data(), static_cast<std::streamsize>(n));
-            if (static_cast<std::size_t>(in.gcount()) != n) return false;
+            if (static_cast<std::size_t>(in.gcount()) != n)
+                return false;
             left -= n;
             const std::string_view piece(buffer.data(), n);
             if (!transcode) {
@@ -296,13 +317,15 @@ bool WorkingCopy::Rewrite(const std::vector<Planned>& plan, Encoding encoding) {
             }
             carry += piece;
             std::size_t start = 0;
-            for (std::size_t lf; (lf = carry.find('\n', start)) != std::string::npos; start = lf + 1) {
+            for (std::size_t lf; (lf = carry.find('\n', start)) != std::string::npos;
+                 start = lf + 1) {
                 out.Write(TranscodeLine(std::string_view(carry).substr(start, lf + 1 - start),
                                         m_encoding, encoding));
             }
             carry.erase(0, start);
         }
-        if (!carry.empty()) out.Write(TranscodeLine(carry, m_encoding, encoding));
+        if (!carry.empty())
+            out.Write(TranscodeLine(carry, m_encoding, encoding));
         carry.clear();
         return true;
     };
@@ -311,12 +334,14 @@ bool WorkingCopy::Rewrite(const std::vector<Planned>& plan, Encoding encoding) {
     std::vector<Block> blocks;
     blocks.reserve(plan.size());
     for (const Planned& planned : plan) {
-        if (!read) break;
+        if (!read)
+            break;
         // A block that ended the file without a line end gets one, as part of that block.
         out.EndLine();
         if (!blocks.empty()) {
             Block& previous = blocks.back();
-            if (previous.body == previous.end) previous.body = out.Offset();
+            if (previous.body == previous.end)
+                previous.body = out.Offset();
             previous.end = out.Offset();
         }
         Block block;
@@ -336,7 +361,8 @@ bool WorkingCopy::Rewrite(const std::vector<Planned>& plan, Encoding encoding) {
     in.close();
     const bool written = out.Close();
     std::error_code ec;
-    if (read && written) fs::rename(text::FsPath(m_scratchFile), text::FsPath(m_workingFile), ec);
+    if (read && written)
+        fs::rename(text::FsPath(m_scratchFile), text::FsPath(m_workingFile), ec);
     if (!read || !written || ec) {
         fs::remove(text::FsPath(m_scratchFile), ec);
         if (!read) {
@@ -365,25 +391,30 @@ bool WorkingCopy::Usable() {
 }
 
 bool WorkingCopy::Add(const std::string& name) {
-    if (!Usable() || Check(name) != NameCheck::Accepted) return false;
+    if (!Usable() || Check(name) != NameCheck::Accepted)
+        return false;
     std::vector<Planned> plan = Unchanged();
     plan.push_back(Planned{std::nullopt, name});
-    if (!Rewrite(plan, EncodingFor(name))) return false;
+    if (!Rewrite(plan, EncodingFor(name)))
+        return false;
     m_names.push_back(name);
     return true;
 }
 
 bool WorkingCopy::Rename(std::size_t index, const std::string& name) {
-    if (index >= m_names.size() || !Usable() || Check(name) != NameCheck::Accepted) return false;
+    if (index >= m_names.size() || !Usable() || Check(name) != NameCheck::Accepted)
+        return false;
     std::vector<Planned> plan = Unchanged();
     plan[index].name = name;
-    if (!Rewrite(plan, EncodingFor(name))) return false;
+    if (!Rewrite(plan, EncodingFor(name)))
+        return false;
     m_names[index] = name;
     return true;
 }
 
 bool WorkingCopy::Delete(std::size_t index) {
-    if (index >= m_names.size() || !Usable()) return false;
+    if (index >= m_names.size() || !Usable())
+        return false;
     if (ShowMessageBox(m_view,
                        "カテゴリーを削除するとその中の全てのページの内容もクリアされます。"
                        "よろしいですか？",
@@ -392,7 +423,8 @@ bool WorkingCopy::Delete(std::size_t index) {
     }
     std::vector<Planned> plan = Unchanged();
     plan.erase(plan.begin() + static_cast<std::ptrdiff_t>(index));
-    if (!Rewrite(plan, m_encoding)) return false;
+    if (!Rewrite(plan, m_encoding))
+        return false;
     m_names.erase(m_names.begin() + static_cast<std::ptrdiff_t>(index));
     return true;
 }
@@ -406,7 +438,8 @@ bool WorkingCopy::MoveDown(std::size_t index) {
 }
 
 bool WorkingCopy::Swap(std::size_t first) {
-    if (!Usable()) return false;
+    if (!Usable())
+        return false;
     // Only the two blocks change places, so only their bytes are rewritten, where they stand:
     // a move costs the size of two categories, not of the file. A later block that has no
     // line end at the end of the file gets one, as it is no longer last.
@@ -423,7 +456,8 @@ bool WorkingCopy::Swap(std::size_t first) {
     }
     const auto split = static_cast<std::size_t>(lower.begin - upper.begin);
     std::string swapped = region.substr(split);
-    if (!swapped.ends_with('\n') && !swapped.ends_with('\r')) swapped += "\r\n";
+    if (!swapped.ends_with('\n') && !swapped.ends_with('\r'))
+        swapped += "\r\n";
     const auto lowerSize = static_cast<std::uint64_t>(swapped.size());
     swapped.append(region, 0, split);
     region = {};
@@ -441,13 +475,15 @@ bool WorkingCopy::Swap(std::size_t first) {
     upper.body = oldLower.body == oldLower.end ? upper.end
                                                : oldUpper.begin + (oldLower.body - oldLower.begin);
     lower = Block{upper.end, upper.end + (oldUpper.body - oldUpper.begin), upper.end + split};
-    if (first == 0) m_preambleEnd = upper.begin;
+    if (first == 0)
+        m_preambleEnd = upper.begin;
     std::swap(m_names[first], m_names[first + 1]);
     return true;
 }
 
 bool WorkingCopy::Commit() {
-    if (!Usable()) return false;
+    if (!Usable())
+        return false;
     BusyCursor busy(m_view);
     std::ifstream in(text::FsPath(m_workingFile), std::ios::binary);
     std::string error;
@@ -461,7 +497,8 @@ bool WorkingCopy::Commit() {
             written.Feed(piece);
             replacement->Write(piece);
         }
-        if (in.bad()) error = "作業ファイル(" + m_workingFile + ")を読み込めませんでした。";
+        if (in.bad())
+            error = "作業ファイル(" + m_workingFile + ")を読み込めませんでした。";
         in.close();
         if (error.empty() && !text::ReadsBackAs(m_encoding, written)) {
             // Code page 932 bytes that the next read would take for UTF-8: the file goes out
@@ -469,7 +506,8 @@ bool WorkingCopy::Commit() {
             replacement.reset(); // its temporary file goes
             return Rewrite(Unchanged(), Encoding::Utf8Bom) && Commit();
         }
-        if (error.empty() && replacement->Commit(error)) return true;
+        if (error.empty() && replacement->Commit(error))
+            return true;
     } else if (!in) {
         error = "作業ファイル(" + m_workingFile + ")を読み込めませんでした。";
     }

@@ -21,10 +21,11 @@ namespace tavolin::categories {
 //
 // Open copies the data file to the working file. Every command writes the new working file
 // as the scratch file and renames it over the working file, and changes the name list only
-// when that worked; a move, which only swaps two blocks, rewrites just those in place. Commit puts the working file in place of the data file through the
-// platform's atomic replacement; Close, and the destructor, remove the working file. The
-// working and scratch files are the editor's alone and thrown away after a crash, so they
-// are not flushed to disk; the data file is only ever replaced whole.
+// when that worked; a move, which only swaps two blocks, rewrites just those in place. Commit puts
+// the working file in place of the data file through the platform's atomic replacement; Close, and
+// the destructor, remove the working file. The working and scratch files are the editor's alone and
+// thrown away after a crash, so they are not flushed to disk; the data file is only ever replaced
+// whole.
 //
 // The file is seen as blocks: a block is a category line (a line whose first byte is "[")
 // and every line up to the next category line. Lines before the first category line stay at

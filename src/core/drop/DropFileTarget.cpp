@@ -2,9 +2,9 @@
 
 namespace tavolin::drop {
 
-std::uint32_t TDropTarget::DragEnter(std::shared_ptr<const DropData> data,
-                                     TShiftState shiftState, DropPoint point,
-                                     std::uint32_t allowed, const ScrollableWindow& window) {
+std::uint32_t TDropTarget::DragEnter(std::shared_ptr<const DropData> data, TShiftState shiftState,
+                                     DropPoint point, std::uint32_t allowed,
+                                     const ScrollableWindow& window) {
     ClearData();
     m_dataRead = false;
     m_scrolling = false;
@@ -15,9 +15,11 @@ std::uint32_t TDropTarget::DragEnter(std::shared_ptr<const DropData> data,
     }
     m_data = std::move(data);
     m_window = window;
-    if (GetDataOnEnter) m_dataRead = ReadData(*m_data);
+    if (GetDataOnEnter)
+        m_dataRead = ReadData(*m_data);
     std::uint32_t chosen = ChooseDropEffect(shiftState, point, allowed);
-    if (OnEnter) OnEnter(shiftState, point, chosen);
+    if (OnEnter)
+        OnEnter(shiftState, point, chosen);
     return chosen;
 }
 
@@ -27,9 +29,10 @@ std::uint32_t TDropTarget::DragOver(TShiftState shiftState, DropPoint point,
     m_scrolling = false;
     if (m_data) {
         chosen = ChooseDropEffect(shiftState, point, allowed);
-        if (OnDragOver) OnDragOver(shiftState, point, chosen);
-        m_scrolling = (m_window.horizontalBar || m_window.verticalBar) &&
-                      (chosen & effect::kScroll) != 0;
+        if (OnDragOver)
+            OnDragOver(shiftState, point, chosen);
+        m_scrolling =
+            (m_window.horizontalBar || m_window.verticalBar) && (chosen & effect::kScroll) != 0;
     }
     m_lastPoint = point;
     return chosen;
@@ -40,11 +43,13 @@ void TDropTarget::DragLeave() {
     m_scrolling = false;
     m_data.reset();
     m_dataRead = false;
-    if (OnLeave) OnLeave();
+    if (OnLeave)
+        OnLeave();
 }
 
 std::uint32_t TDropTarget::Drop(TShiftState shiftState, DropPoint point, std::uint32_t allowed) {
-    if (!m_data) return effect::kNone;
+    if (!m_data)
+        return effect::kNone;
     m_scrolling = false;
     std::uint32_t chosen = ChooseDropEffect(shiftState, point, allowed);
     if (m_dataRead || ReadData(*m_data)) {
@@ -57,7 +62,8 @@ std::uint32_t TDropTarget::Drop(TShiftState shiftState, DropPoint point, std::ui
                 target.m_dataRead = false;
             }
         } clear{*this};
-        if (OnDrop) OnDrop(shiftState, point, chosen);
+        if (OnDrop)
+            OnDrop(shiftState, point, chosen);
         return chosen;
     }
     ClearData();
@@ -76,11 +82,16 @@ std::uint32_t TDropTarget::ChooseDropEffect(TShiftState shiftState, DropPoint po
     const bool shiftKey = (shiftState & shift::kShift) != 0;
     const bool ctrlKey = (shiftState & shift::kCtrl) != 0;
     std::uint32_t chosen = effect::kNone;
-    if (shiftKey && ctrlKey && (masked & effect::kLink)) chosen = effect::kLink;
-    else if (shiftKey && !ctrlKey && (masked & effect::kMove)) chosen = effect::kMove;
-    else if (masked & effect::kCopy) chosen = effect::kCopy;
-    else if (masked & effect::kMove) chosen = effect::kMove;
-    else if (masked & effect::kLink) chosen = effect::kLink;
+    if (shiftKey && ctrlKey && (masked & effect::kLink))
+        chosen = effect::kLink;
+    else if (shiftKey && !ctrlKey && (masked & effect::kMove))
+        chosen = effect::kMove;
+    else if (masked & effect::kCopy)
+        chosen = effect::kCopy;
+    else if (masked & effect::kMove)
+        chosen = effect::kMove;
+    else if (masked & effect::kLink)
+        chosen = effect::kLink;
 
     const int margin = m_window.margin;
     const bool nearLeftOrRight = point.x < margin || point.x > m_window.width - margin;
@@ -95,12 +106,16 @@ ScrollStep TDropTarget::ScrollTick() const {
     ScrollStep step;
     const int margin = m_window.margin;
     if (m_window.verticalBar) {
-        if (m_lastPoint.y < margin) step.vertical = -1;
-        else if (m_lastPoint.y > m_window.height - margin) step.vertical = 1;
+        if (m_lastPoint.y < margin)
+            step.vertical = -1;
+        else if (m_lastPoint.y > m_window.height - margin)
+            step.vertical = 1;
     }
     if (m_window.horizontalBar) {
-        if (m_lastPoint.x < margin) step.horizontal = -1;
-        else if (m_lastPoint.x > m_window.width - margin) step.horizontal = 1;
+        if (m_lastPoint.x < margin)
+            step.horizontal = -1;
+        else if (m_lastPoint.x > m_window.width - margin)
+            step.horizontal = 1;
     }
     return step;
 }
@@ -108,10 +123,12 @@ ScrollStep TDropTarget::ScrollTick() const {
 bool TDropFileTarget::ReadData(const DropData& data) {
     ClearData();
     std::optional<std::vector<std::string>> files = data.FileList();
-    if (!files || files->empty()) return false;
+    if (!files || files->empty())
+        return false;
     m_files = std::move(*files);
     m_mappedNames = data.MappedNames();
-    if (m_mappedNames.size() != m_files.size()) m_mappedNames.clear();
+    if (m_mappedNames.size() != m_files.size())
+        m_mappedNames.clear();
     return true;
 }
 

@@ -25,7 +25,8 @@ class TDragTypes {
 public:
     TDragTypes() = default;
     TDragTypes(std::initializer_list<TDragType> types) {
-        for (TDragType t : types) m_bits |= Bit(t);
+        for (TDragType t : types)
+            m_bits |= Bit(t);
     }
     bool Has(TDragType t) const { return (m_bits & Bit(t)) != 0; }
     bool Empty() const { return m_bits == 0; }
@@ -35,9 +36,12 @@ public:
 private:
     static std::uint32_t Bit(TDragType t) {
         switch (t) {
-        case TDragType::dtCopy: return effect::kCopy;
-        case TDragType::dtMove: return effect::kMove;
-        case TDragType::dtLink: return effect::kLink;
+        case TDragType::dtCopy:
+            return effect::kCopy;
+        case TDragType::dtMove:
+            return effect::kMove;
+        case TDragType::dtLink:
+            return effect::kLink;
         }
         return 0;
     }
@@ -131,8 +135,7 @@ protected:
     virtual bool ReadData(const DropData& data) = 0;
     virtual void ClearData() = 0;
     virtual bool HasUsableFormat(const DropData& data) const = 0;
-    std::uint32_t ChooseDropEffect(TShiftState shiftState, DropPoint point,
-                                   std::uint32_t allowed);
+    std::uint32_t ChooseDropEffect(TShiftState shiftState, DropPoint point, std::uint32_t allowed);
 
 private:
     std::shared_ptr<const DropData> m_data;

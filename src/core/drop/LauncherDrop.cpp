@@ -24,17 +24,18 @@ bool InsideWithBorders(const layout::Rect& r, DropPoint p) {
 
 } // namespace
 
-LauncherDrop::LauncherDrop(Launcher& launcher, Platform& platform, View& view,
-                           DropWindow& window)
+LauncherDrop::LauncherDrop(Launcher& launcher, Platform& platform, View& view, DropWindow& window)
     : m_launcher(launcher), m_platform(platform), m_view(view), m_window(window) {}
 
 void LauncherDrop::DropFileTarget1DragOver(TShiftState shiftState, DropPoint point,
                                            std::uint32_t& effect) {
     const layout::ModeFlags modes = m_launcher.Modes();
-    if (modes.title || modes.time || modes.taR) m_window.BringToFront();
+    if (modes.title || modes.time || modes.taR)
+        m_window.BringToFront();
     const DropRects rects = m_window.Rects();
     effect = effect::kCopy;
-    if ((shiftState & shift::kShift) && StrictlyInside(rects.bar, point)) effect = effect::kLink;
+    if ((shiftState & shift::kShift) && StrictlyInside(rects.bar, point))
+        effect = effect::kLink;
     if (StrictlyInside(rects.del, point) || StrictlyInside(rects.gom, point)) {
         effect = effect::kMove;
     }
@@ -46,43 +47,49 @@ void LauncherDrop::DropFileTarget1Drop(TShiftState shiftState, DropPoint point,
     effect = effect::kNone;
     const DropRects rects = m_window.Rects();
     std::optional<areas::AreaKind> area;
-    if (InsideWithBorders(rects.del, point)) area = areas::AreaKind::Delete;
-    else if (InsideWithBorders(rects.gom, point)) area = areas::AreaKind::Recycle;
+    if (InsideWithBorders(rects.del, point))
+        area = areas::AreaKind::Delete;
+    else if (InsideWithBorders(rects.gom, point))
+        area = areas::AreaKind::Recycle;
 
     if (area) {
         // The area queues the batch behind one still counting down.
-        if (m_areaSink) m_areaSink(*area, files);
+        if (m_areaSink)
+            m_areaSink(*area, files);
         m_window.BringToFront();
         return;
     }
 
     int n = 0;
     for (int i = 1; i <= ButtonStore::kSlotCount && n == 0; ++i) {
-        if (InsideWithBorders(rects.buttons[static_cast<std::size_t>(i - 1)], point)) n = i;
+        if (InsideWithBorders(rects.buttons[static_cast<std::size_t>(i - 1)], point))
+            n = i;
     }
     {
         BusyCursor busy(m_view);
         // A page that could not be saved while overflowing has been reported; it stays on
         // screen for the next save.
         bool save = true;
-        if (shiftState & shift::kShift) PassAsParameters(n, files);
-        else save = Register(n, files);
-        if (save) m_launcher.Store().SavePage();
+        if (shiftState & shift::kShift)
+            PassAsParameters(n, files);
+        else
+            save = Register(n, files);
+        if (save)
+            m_launcher.Store().SavePage();
     }
     m_window.BringToFront();
 }
 
 void LauncherDrop::PassAsParameters(int n, const std::vector<std::string>& files) {
     const ButtonStore& store = m_launcher.Store();
-    const bool program = n != 0 && store.IsUsed(n) &&
-                         m_platform.IsProgram(JoinPath(store.BtnPath(n), store.BtnFile(n),
-                                                       m_platform.Style()));
+    const bool program =
+        n != 0 && store.IsUsed(n) &&
+        m_platform.IsProgram(JoinPath(store.BtnPath(n), store.BtnFile(n), m_platform.Style()));
     for (const std::string& path : files) {
         if (program) {
-            LaunchFileWithArguments(m_platform, m_view,
-                                    JoinPath(store.BtnPath(n), store.BtnFile(n),
-                                             m_platform.Style()),
-                                    {path});
+            LaunchFileWithArguments(
+                m_platform, m_view,
+                JoinPath(store.BtnPath(n), store.BtnFile(n), m_platform.Style()), {path});
         } else {
             ShowMessageBox(m_view,
                            "ファイル( " + path + " )を\r\nパラメータとして渡せませんでした。",
@@ -98,7 +105,8 @@ bool LauncherDrop::Register(int n, const std::vector<std::string>& files) {
         if (n != 0 && store.IsUsed(n)) {
             int next = 0;
             for (int k = n + 1; k <= ButtonStore::kSlotCount && next == 0; ++k) {
-                if (!store.IsUsed(k)) next = k;
+                if (!store.IsUsed(k))
+                    next = k;
             }
             n = next;
         }
@@ -110,11 +118,13 @@ bool LauncherDrop::Register(int n, const std::vector<std::string>& files) {
             ShowMessageBox(m_view, e.what(), MsgKind::Error, msg_buttons::kOkOnly);
             return true;
         }
-        if (placed.saveFailed) return false;
+        if (placed.saveFailed)
+            return false;
         if (placed.noRoom) {
             // The last page is full: no later file can be placed either.
             std::string names;
-            for (std::size_t k = i; k < files.size(); ++k) names += "\r\n" + files[k];
+            for (std::size_t k = i; k < files.size(); ++k)
+                names += "\r\n" + files[k];
             ShowMessageBox(m_view,
                            "ページ " + std::to_string(ButtonStore::kMaxPage) +
                                " まで空きボタンがないため、次のファイルを登録できませんでした。" +
@@ -122,7 +132,8 @@ bool LauncherDrop::Register(int n, const std::vector<std::string>& files) {
                            MsgKind::Warning, msg_buttons::kOkOnly);
             return true;
         }
-        if (n != 0) n = n + 1 > ButtonStore::kSlotCount ? 0 : n + 1;
+        if (n != 0)
+            n = n + 1 > ButtonStore::kSlotCount ? 0 : n + 1;
     }
     return true;
 }

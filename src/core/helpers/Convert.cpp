@@ -69,20 +69,21 @@ Colour Rgb(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
 
 Colour FromNamed(const NamedColour& named) {
     Colour colour = Rgb(named.red, named.green, named.blue);
-    if (named.system) colour.system = std::string(named.name);
+    if (named.system)
+        colour.system = std::string(named.name);
     return colour;
 }
 
 const NamedColour& Named(std::string_view name) {
     for (const auto& named : kNamedColours) {
-        if (named.name == name) return named;
+        if (named.name == name)
+            return named;
     }
     return kNamedColours.front();
 }
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
                return std::tolower(static_cast<unsigned char>(x)) ==
                       std::tolower(static_cast<unsigned char>(y));
            });
@@ -91,54 +92,81 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
 // The old numeric colour setting: an index into this table.
 Colour FromTableNumber(std::int64_t number) {
     static constexpr std::array<std::array<std::uint8_t, 3>, 18> kTable{{
-        {0, 255, 255},   {0, 0, 0},       {0, 0, 255},     {128, 128, 128}, {192, 192, 192},
-        {128, 128, 128}, {255, 0, 255},   {0, 128, 0},     {0, 255, 0},     {128, 0, 0},
-        {0, 0, 128},     {128, 128, 0},   {128, 0, 128},   {255, 0, 0},     {192, 192, 192},
-        {0, 128, 128},   {255, 255, 255}, {255, 255, 0},
+        {0, 255, 255},
+        {0, 0, 0},
+        {0, 0, 255},
+        {128, 128, 128},
+        {192, 192, 192},
+        {128, 128, 128},
+        {255, 0, 255},
+        {0, 128, 0},
+        {0, 255, 0},
+        {128, 0, 0},
+        {0, 0, 128},
+        {128, 128, 0},
+        {128, 0, 128},
+        {255, 0, 0},
+        {192, 192, 192},
+        {0, 128, 128},
+        {255, 255, 255},
+        {255, 255, 0},
     }};
-    if (number == 18) return FromNamed(Named("clBtnFace"));
-    if (number == 19) return FromNamed(Named("clBtnText"));
-    if (number < 0 || number >= static_cast<std::int64_t>(kTable.size())) return Rgb(0, 0, 255);
+    if (number == 18)
+        return FromNamed(Named("clBtnFace"));
+    if (number == 19)
+        return FromNamed(Named("clBtnText"));
+    if (number < 0 || number >= static_cast<std::int64_t>(kTable.size()))
+        return Rgb(0, 0, 255);
     const auto& rgb = kTable[static_cast<std::size_t>(number)];
     return Rgb(rgb[0], rgb[1], rgb[2]);
 }
 
 int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
     return -1;
 }
 
 // Optional leading blanks, optional sign, then decimal digits or "$"/"0x" hexadecimal.
 // Hexadecimal numbers take the full unsigned width and wrap, as the integer conversion of
 // the settings file always has ("$FFFFFFFF" is -1).
-std::optional<std::int64_t> ParseInteger(std::string_view text, std::int64_t min,
-                                         std::int64_t max, std::uint64_t hexMax) {
+std::optional<std::int64_t> ParseInteger(std::string_view text, std::int64_t min, std::int64_t max,
+                                         std::uint64_t hexMax) {
     std::size_t i = 0;
-    while (i < text.size() && text[i] == ' ') ++i;
+    while (i < text.size() && text[i] == ' ')
+        ++i;
     bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        negative = text[i++] == '-';
     bool hex = false;
     if (i < text.size() && text[i] == '$') {
         hex = true;
         ++i;
-    } else if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
+    } else if (i + 1 < text.size() && text[i] == '0' &&
+               (text[i + 1] == 'x' || text[i + 1] == 'X')) {
         hex = true;
         i += 2;
     }
-    if (i >= text.size()) return std::nullopt;
+    if (i >= text.size())
+        return std::nullopt;
     std::uint64_t value = 0;
     // A negative decimal may reach one past the positive maximum (-2147483648).
     const bool roomBelow = negative && max < std::numeric_limits<std::int64_t>::max();
-    const std::uint64_t limit = hex ? hexMax : static_cast<std::uint64_t>(max) + (roomBelow ? 1 : 0);
+    const std::uint64_t limit =
+        hex ? hexMax : static_cast<std::uint64_t>(max) + (roomBelow ? 1 : 0);
     for (; i < text.size(); ++i) {
-        const int digit = hex ? HexDigit(text[i]) : (std::isdigit(static_cast<unsigned char>(text[i]))
-                                                          ? text[i] - '0'
-                                                          : -1);
-        if (digit < 0) return std::nullopt;
+        const int digit =
+            hex ? HexDigit(text[i])
+                : (std::isdigit(static_cast<unsigned char>(text[i])) ? text[i] - '0' : -1);
+        if (digit < 0)
+            return std::nullopt;
         value = value * (hex ? 16 : 10) + static_cast<std::uint64_t>(digit);
-        if (value > limit) return std::nullopt;
+        if (value > limit)
+            return std::nullopt;
     }
     std::int64_t result;
     if (hex && hexMax == std::numeric_limits<std::uint32_t>::max()) {
@@ -146,8 +174,10 @@ std::optional<std::int64_t> ParseInteger(std::string_view text, std::int64_t min
     } else {
         result = static_cast<std::int64_t>(value);
     }
-    if (negative) result = -result;
-    if (result < min || result > max) return std::nullopt;
+    if (negative)
+        result = -result;
+    if (result < min || result > max)
+        return std::nullopt;
     return result;
 }
 
@@ -163,18 +193,23 @@ Colour ColourFromText(const std::string& text) {
         return none;
     }
     for (const auto& named : kNamedColours) {
-        if (EqualsIgnoringCase(text, named.name)) return FromNamed(named);
+        if (EqualsIgnoringCase(text, named.name))
+            return FromNamed(named);
     }
     const auto number = ToInteger(text);
-    if (!number) throw ConversionError("'" + text + "' は正しい色ではありません");
+    if (!number)
+        throw ConversionError("'" + text + "' は正しい色ではありません");
     const auto bits = static_cast<std::uint32_t>(*number);
-    return Rgb(static_cast<std::uint8_t>(bits & 0xFF), static_cast<std::uint8_t>((bits >> 8) & 0xFF),
+    return Rgb(static_cast<std::uint8_t>(bits & 0xFF),
+               static_cast<std::uint8_t>((bits >> 8) & 0xFF),
                static_cast<std::uint8_t>((bits >> 16) & 0xFF));
 }
 
 std::string ColourToText(const Colour& colour) {
-    if (colour.none) return "clNone";
-    if (!colour.system.empty()) return colour.system;
+    if (colour.none)
+        return "clNone";
+    if (!colour.system.empty())
+        return colour.system;
     for (const auto& named : kNamedColours) {
         if (!named.system && named.red == colour.red && named.green == colour.green &&
             named.blue == colour.blue) {
@@ -195,26 +230,32 @@ std::optional<std::int32_t> ToInteger(const std::string& text) {
     const auto value = ParseInteger(text, std::numeric_limits<std::int32_t>::min(),
                                     std::numeric_limits<std::int32_t>::max(),
                                     std::numeric_limits<std::uint32_t>::max());
-    if (!value) return std::nullopt;
+    if (!value)
+        return std::nullopt;
     return static_cast<std::int32_t>(*value);
 }
 
-bool IsInteger(const std::string& text) { return ToInteger(text).has_value(); }
+bool IsInteger(const std::string& text) {
+    return ToInteger(text).has_value();
+}
 
 std::int32_t StrToInt(const std::string& text) {
     const auto value = ToInteger(text);
-    if (!value) throw ConversionError("'" + text + "' は整数ではありません");
+    if (!value)
+        throw ConversionError("'" + text + "' は整数ではありません");
     return *value;
 }
 
 std::int64_t ParseSizeText(const std::string& text) {
-    if (text.empty()) return -1;
+    if (text.empty())
+        return -1;
     std::string digits = text.size() >= 2 ? text.substr(0, text.size() - 2) : std::string();
     digits.erase(std::remove(digits.begin(), digits.end(), ','), digits.end());
     const auto value = ParseInteger(digits, std::numeric_limits<std::int64_t>::min(),
                                     std::numeric_limits<std::int64_t>::max(),
                                     std::numeric_limits<std::uint64_t>::max() >> 1);
-    if (!value) throw ConversionError("'" + digits + "' は整数ではありません");
+    if (!value)
+        throw ConversionError("'" + digits + "' は整数ではありません");
     return *value;
 }
 

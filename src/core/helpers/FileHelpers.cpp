@@ -35,15 +35,18 @@ bool ClearFolderAt(const fs::path& folder, RemoveFolder removeFolder) {
         // symlink_status: a link is looked at as a link and never followed out of the folder.
         const auto status = fs::symlink_status(entry, statusError);
         if (!statusError && fs::is_directory(status)) {
-            if (!ClearFolderAt(entry, RemoveFolder::Yes)) cleared = false;
+            if (!ClearFolderAt(entry, RemoveFolder::Yes))
+                cleared = false;
         } else {
             std::error_code removeError;
-            if (!fs::remove(entry, removeError) || removeError) cleared = false;
+            if (!fs::remove(entry, removeError) || removeError)
+                cleared = false;
         }
     }
     if (removeFolder == RemoveFolder::Yes) {
         std::error_code removeError;
-        if (!fs::remove(folder, removeError) || removeError) cleared = false;
+        if (!fs::remove(folder, removeError) || removeError)
+            cleared = false;
     }
     return cleared;
 }
@@ -52,13 +55,15 @@ bool ClearFolderAt(const fs::path& folder, RemoveFolder removeFolder) {
 
 bool CheckPath(View& view, const Platform& platform, const std::string& path) {
     const FileAttributes attributes = platform.Attributes(path);
-    if (attributes.exists && attributes.directory) return true;
+    if (attributes.exists && attributes.directory)
+        return true;
     ShowMessageBox(view, "パスが存在しません。", MsgKind::Warning, msg_buttons::kOkOnly);
     return false;
 }
 
 bool CheckFile(View& view, const Platform& platform, const std::string& path) {
-    if (platform.Attributes(path).exists) return true;
+    if (platform.Attributes(path).exists)
+        return true;
     ShowMessageBox(view, "ファイルが存在しません。", MsgKind::Warning, msg_buttons::kOkOnly);
     return false;
 }
@@ -69,7 +74,8 @@ bool ClearFolder(const std::string& folder, RemoveFolder removeFolder) {
 
 bool CopyFileReplacing(const std::string& source, const std::string& target) {
     const fs::path to = text::FsPath(target);
-    if (ExistsNoFollow(to)) DeleteFileOrAbort(target);
+    if (ExistsNoFollow(to))
+        DeleteFileOrAbort(target);
     std::error_code ec;
     fs::copy_file(text::FsPath(source), to, fs::copy_options::overwrite_existing, ec);
     return !ec;
@@ -79,10 +85,12 @@ bool DeleteFileOrAbort(const std::string& path) {
     const fs::path file = text::FsPath(path);
     std::error_code ec;
     fs::remove(file, ec);
-    if (ec) throw SilentAbort();
+    if (ec)
+        throw SilentAbort();
     const auto deadline = std::chrono::steady_clock::now() + kDeleteWaitLimit;
     while (ExistsNoFollow(file)) {
-        if (std::chrono::steady_clock::now() >= deadline) throw SilentAbort();
+        if (std::chrono::steady_clock::now() >= deadline)
+            throw SilentAbort();
         std::this_thread::sleep_for(kDeletePoll);
     }
     return true;
@@ -91,7 +99,8 @@ bool DeleteFileOrAbort(const std::string& path) {
 std::vector<DeleteOutcome> ShellDelete(Platform& platform, View& view,
                                        const std::vector<std::string>& paths, DeleteMode mode,
                                        Confirm confirm) {
-    if (paths.empty()) return {};
+    if (paths.empty())
+        return {};
     if (confirm == Confirm::Yes) {
         const bool recycle = mode == DeleteMode::Recycle;
         std::string question;
@@ -110,7 +119,8 @@ std::vector<DeleteOutcome> ShellDelete(Platform& platform, View& view,
     std::vector<DeleteOutcome> outcomes = platform.Delete(paths, mode);
     std::string failures;
     for (const auto& outcome : outcomes) {
-        if (!outcome.done) failures += "\r\n" + outcome.path + " : " + outcome.error;
+        if (!outcome.done)
+            failures += "\r\n" + outcome.path + " : " + outcome.error;
     }
     if (!failures.empty()) {
         ShowMessageBox(view, "次の項目を削除できませんでした。" + failures, MsgKind::Warning,

@@ -9,12 +9,16 @@ namespace tavolin {
 
 std::string WorkingFolderOf(const std::string& file, PathStyle style) {
     const auto pos = LastSeparator(file, style);
-    if (pos == std::string::npos) return {};
-    if (style == PathStyle::Posix) return pos == 0 ? std::string("/") : file.substr(0, pos);
-    if (file[pos] == ':') return file.substr(0, pos + 1); // "C:prog.exe" runs in "C:"
+    if (pos == std::string::npos)
+        return {};
+    if (style == PathStyle::Posix)
+        return pos == 0 ? std::string("/") : file.substr(0, pos);
+    if (file[pos] == ':')
+        return file.substr(0, pos + 1); // "C:prog.exe" runs in "C:"
     std::string folder = file.substr(0, pos);
     // A program in the root of a drive runs in the root itself, "C:\", not in "C:".
-    if (!folder.empty() && folder.back() == ':') folder += '\\';
+    if (!folder.empty() && folder.back() == ':')
+        folder += '\\';
     return folder;
 }
 
@@ -57,7 +61,8 @@ bool ReportOpenResult(View& view, const std::string& file, int code) {
         ShowMessageBox(view, "関連付けされたアプリケーションがありません。", MsgKind::Error,
                        msg_buttons::kOkOnly);
         return false;
-    default: break;
+    default:
+        break;
     }
     if (code < 32) {
         ShowMessageBox(view, "実行時にエラーが発生しました。(" + std::to_string(code) + ")",
@@ -76,9 +81,9 @@ bool LaunchFile(Platform& platform, View& view, const std::string& file,
 
 bool LaunchFileWithArguments(Platform& platform, View& view, const std::string& file,
                              const std::vector<std::string>& arguments) {
-    return ReportOpenResult(view, file,
-                            platform.OpenWithArguments(file, arguments,
-                                                       WorkingFolderOf(file, platform.Style())));
+    return ReportOpenResult(
+        view, file,
+        platform.OpenWithArguments(file, arguments, WorkingFolderOf(file, platform.Style())));
 }
 
 } // namespace tavolin

@@ -4,11 +4,16 @@ namespace tavolin {
 
 std::string MessageTitle(MsgKind kind) {
     switch (kind) {
-    case MsgKind::Warning: return "警告";
-    case MsgKind::Error: return "エラー";
-    case MsgKind::Information: return "情報";
-    case MsgKind::Confirmation: return "確認";
-    case MsgKind::Custom: break;
+    case MsgKind::Warning:
+        return "警告";
+    case MsgKind::Error:
+        return "エラー";
+    case MsgKind::Information:
+        return "情報";
+    case MsgKind::Confirmation:
+        return "確認";
+    case MsgKind::Custom:
+        break;
     }
     return "Tavolin";
 }

@@ -32,7 +32,8 @@ void Launcher::LoadSettings(const std::string& categoryName, const std::string& 
     const auto& names = m_store.CategoryNames();
     std::string current = names.front();
     for (const auto& name : names) {
-        if (!name.empty() && name == categoryName) current = name;
+        if (!name.empty() && name == categoryName)
+            current = name;
     }
     m_store.SetCurrentCategory(current);
 }
@@ -65,13 +66,15 @@ void Launcher::Close() {
 }
 
 void Launcher::ExecuteButton(int n) {
-    if (n < 1 || n > ButtonStore::kSlotCount) return;
+    if (n < 1 || n > ButtonStore::kSlotCount)
+        return;
     if (!m_store.IsUsed(n)) {
         // A start path whose file has gone would open the dialog nowhere: drop it.
         if (!m_browseStartPath.empty() && !m_platform.Attributes(m_browseStartPath).exists) {
             m_browseStartPath.clear();
         }
-        if (m_emptyButton) m_emptyButton(n);
+        if (m_emptyButton)
+            m_emptyButton(n);
         return;
     }
 
@@ -83,7 +86,8 @@ void Launcher::ExecuteButton(int n) {
         // A folder button, or a target that no longer exists (its whole path is kept as the
         // folder): folders open in the file manager, anything else goes through the launch
         // helper, which reports a missing path.
-        if (m_platform.Attributes(folder).directory && m_platform.ShowFolder(folder)) return;
+        if (m_platform.Attributes(folder).directory && m_platform.ShowFolder(folder))
+            return;
         LaunchFile(m_platform, m_view, folder, "");
         return;
     }
@@ -96,14 +100,18 @@ void Launcher::LoadPageBusy() {
 }
 
 std::optional<std::string> Launcher::PageTextChanged(const std::string& text) {
-    if (text.empty()) return std::to_string(kMinPage);
+    if (text.empty())
+        return std::to_string(kMinPage);
     const std::int32_t page = StrToInt(text);
-    if (page < kMinPage) return std::to_string(kMinPage);
-    if (page > kMaxPage) return std::to_string(kMaxPage);
+    if (page < kMinPage)
+        return std::to_string(kMinPage);
+    if (page > kMaxPage)
+        return std::to_string(kMaxPage);
     // Pages are matched as text in the data file: "07" would be a page of its own that the
     // up-down control never reaches.
     const std::string canonical = std::to_string(page);
-    if (canonical != text) return canonical;
+    if (canonical != text)
+        return canonical;
     m_store.SetCurrentPage(text);
     LoadPageBusy();
     return std::nullopt;
@@ -112,7 +120,8 @@ std::optional<std::string> Launcher::PageTextChanged(const std::string& text) {
 void Launcher::StepPage(int delta) {
     const int page = ToInteger(m_store.CurrentPage()).value_or(kMinPage);
     const int next = std::clamp(page + delta, kMinPage, kMaxPage);
-    if (next == page) return;
+    if (next == page)
+        return;
     m_store.SetCurrentPage(std::to_string(next));
     LoadPageBusy();
 }
@@ -120,7 +129,8 @@ void Launcher::StepPage(int delta) {
 std::vector<std::string> Launcher::CategoryMenu() const {
     std::vector<std::string> items;
     for (const auto& name : m_store.CategoryNames()) {
-        if (!name.empty()) items.push_back(name);
+        if (!name.empty())
+            items.push_back(name);
     }
     return items;
 }
@@ -157,7 +167,8 @@ layout::ModeFlags Launcher::Modes() const {
 }
 
 bool Launcher::SelectDisplayMode(layout::DisplayMode mode) {
-    if (layout::IsSet(Modes(), mode)) return false;
+    if (layout::IsSet(Modes(), mode))
+        return false;
     const layout::ModeFlags f = layout::FlagsFor(mode);
     m_settings.NomalMode = f.nomal;
     m_settings.SmallMode = f.small;

@@ -9,7 +9,8 @@ namespace tavolin::layout {
 namespace {
 
 void SetVisible(WindowLayout& l, std::initializer_list<Ctl> controls, bool visible) {
-    for (Ctl c : controls) l[c].visible = visible;
+    for (Ctl c : controls)
+        l[c].visible = visible;
 }
 
 void ShowHeaderRow(WindowLayout& l, bool visible) {
@@ -66,22 +67,37 @@ ModeFlags FlagsFor(DisplayMode mode) {
     ModeFlags f;
     f.taR = false;
     switch (mode) {
-    case DisplayMode::Nomal: f.nomal = true; break;
-    case DisplayMode::Small: f.small = true; break;
-    case DisplayMode::Title: f.title = true; break;
-    case DisplayMode::Time: f.time = true; break;
-    case DisplayMode::TaR: f.taR = true; break;
+    case DisplayMode::Nomal:
+        f.nomal = true;
+        break;
+    case DisplayMode::Small:
+        f.small = true;
+        break;
+    case DisplayMode::Title:
+        f.title = true;
+        break;
+    case DisplayMode::Time:
+        f.time = true;
+        break;
+    case DisplayMode::TaR:
+        f.taR = true;
+        break;
     }
     return f;
 }
 
 bool IsSet(const ModeFlags& flags, DisplayMode mode) {
     switch (mode) {
-    case DisplayMode::Nomal: return flags.nomal;
-    case DisplayMode::Small: return flags.small;
-    case DisplayMode::Title: return flags.title;
-    case DisplayMode::Time: return flags.time;
-    case DisplayMode::TaR: return flags.taR;
+    case DisplayMode::Nomal:
+        return flags.nomal;
+    case DisplayMode::Small:
+        return flags.small;
+    case DisplayMode::Title:
+        return flags.title;
+    case DisplayMode::Time:
+        return flags.time;
+    case DisplayMode::TaR:
+        return flags.taR;
     }
     return false;
 }
@@ -89,7 +105,8 @@ bool IsSet(const ModeFlags& flags, DisplayMode mode) {
 DisplayMode CurrentMode(const ModeFlags& flags) {
     for (DisplayMode m : {DisplayMode::Nomal, DisplayMode::Small, DisplayMode::Title,
                           DisplayMode::Time, DisplayMode::TaR}) {
-        if (IsSet(flags, m)) return m;
+        if (IsSet(flags, m))
+            return m;
     }
     return DisplayMode::Nomal;
 }
@@ -227,8 +244,8 @@ WindowLayout ArrangeLayout(WindowLayout l, const LayoutFlags& f) {
         if (inactive) {
             l[Ctl::lblTitle].visible = false;
             ShowHeaderRow(l, false);
-            SetVisible(l, {Ctl::tlbExc, Ctl::lblResSys, Ctl::lblResGDI, Ctl::lblResUser,
-                           Ctl::bvlInf},
+            SetVisible(l,
+                       {Ctl::tlbExc, Ctl::lblResSys, Ctl::lblResGDI, Ctl::lblResUser, Ctl::bvlInf},
                        false);
             clock.left = 0;
             clock.top = 0;
@@ -255,8 +272,10 @@ WindowLayout ArrangeLayout(WindowLayout l, const LayoutFlags& f) {
 
     // A window docked to the right or bottom keeps that edge while it changes size.
     if (f.modes.title || f.modes.time || f.modes.taR) {
-        if (f.winPos == 2 || f.winPos == 3) l.window.left += w0 - width;
-        if (f.winPos == 3 || f.winPos == 4) l.window.top += h0 - height;
+        if (f.winPos == 2 || f.winPos == 3)
+            l.window.left += w0 - width;
+        if (f.winPos == 3 || f.winPos == 4)
+            l.window.top += h0 - height;
     }
     return l;
 }
@@ -294,7 +313,8 @@ ActivationResult AppDeactivate(const WindowLayout& layout, const LayoutFlags& fl
     ActivationResult r{layout, false, false, false};
     WindowLayout& l = r.layout;
     l.titleActive = false;
-    if (f.modes.title) l[Ctl::lblTitle].visible = true;
+    if (f.modes.title)
+        l[Ctl::lblTitle].visible = true;
     if (f.modes.time || f.modes.taR) {
         r.sampleNow = true;
         r.timerRuns = true;
@@ -303,7 +323,8 @@ ActivationResult AppDeactivate(const WindowLayout& layout, const LayoutFlags& fl
             SetVisible(l, {Ctl::ggResSys, Ctl::ggResGDI, Ctl::ggResUser, Ctl::ggCPU}, true);
         }
     }
-    if (!f.modes.small) l = ArrangeLayout(l, f);
+    if (!f.modes.small)
+        l = ArrangeLayout(l, f);
     return r;
 }
 
@@ -312,7 +333,8 @@ bool TaskbarEntryVisible(bool taskBar, bool taskBarLast, bool active, bool alway
 }
 
 Rect KeepOnScreen(const Rect& window, const std::vector<Rect>& workAreas) {
-    if (workAreas.empty() || window.width <= 0 || window.height <= 0) return window;
+    if (workAreas.empty() || window.width <= 0 || window.height <= 0)
+        return window;
     const auto overlap = [](int a0, int a1, int b0, int b1) {
         return std::max(0, std::min(a1, b1) - std::max(a0, b0));
     };
@@ -336,7 +358,8 @@ Rect KeepOnScreen(const Rect& window, const std::vector<Rect>& workAreas) {
             nearestDistance = dx * dx + dy * dy;
         }
     }
-    if (shown * 4 >= whole * 3) return window;
+    if (shown * 4 >= whole * 3)
+        return window;
     Rect moved = window;
     moved.left = std::max(nearest->left, std::min(window.left, nearest->Right() - window.width));
     moved.top = std::max(nearest->top, std::min(window.top, nearest->Bottom() - window.height));
@@ -347,19 +370,30 @@ CornerPlacement PlaceAtCorner(const Rect& window, const Rect& workArea, int pos)
     const auto moveTo = [&](int corner) {
         Rect r = window;
         switch (corner) {
-        case 1: r.left = workArea.left; r.top = workArea.top; break;
-        case 2: r.left = workArea.Right() - window.width; r.top = workArea.top; break;
+        case 1:
+            r.left = workArea.left;
+            r.top = workArea.top;
+            break;
+        case 2:
+            r.left = workArea.Right() - window.width;
+            r.top = workArea.top;
+            break;
         case 3:
             r.left = workArea.Right() - window.width;
             r.top = workArea.Bottom() - window.height;
             break;
-        case 4: r.left = workArea.left; r.top = workArea.Bottom() - window.height; break;
-        default: break;
+        case 4:
+            r.left = workArea.left;
+            r.top = workArea.Bottom() - window.height;
+            break;
+        default:
+            break;
         }
         return r;
     };
 
-    if (pos != 0) return {moveTo(pos), pos};
+    if (pos != 0)
+        return {moveTo(pos), pos};
 
     // The quadrant of the window's centre, against the centre of the work area (which need
     // not start at 0: a second monitor, a panel on the left or top).
@@ -371,7 +405,8 @@ CornerPlacement PlaceAtCorner(const Rect& window, const Rect& workArea, int pos)
 
     for (int tries = 0; tries < 4; ++tries) {
         const Rect moved = moveTo(corner);
-        if (moved.left != window.left || moved.top != window.top) return {moved, corner};
+        if (moved.left != window.left || moved.top != window.top)
+            return {moved, corner};
         corner = corner % 4 + 1;
     }
     // No corner moves a window as large as the work area: it stays in its own corner.
@@ -379,7 +414,8 @@ CornerPlacement PlaceAtCorner(const Rect& window, const Rect& workArea, int pos)
 }
 
 Rect SnapWhileMoving(const Rect& proposed, Point p, const Rect& w, bool ctrl) {
-    if (!ctrl) return proposed;
+    if (!ctrl)
+        return proposed;
     Rect r = proposed;
     const int width = proposed.width;
     const int height = proposed.height;
@@ -408,22 +444,34 @@ Rect SnapWhileMoving(const Rect& proposed, Point p, const Rect& w, bool ctrl) {
         r.top = top;
     };
     const auto notAbove = [&](int top) { return top < w.top ? w.top : top; };
-    const auto notBelow = [&](int top) { return top + height > w.Bottom() ? w.Bottom() - height : top; };
+    const auto notBelow = [&](int top) {
+        return top + height > w.Bottom() ? w.Bottom() - height : top;
+    };
     const auto notLeftOf = [&](int left) { return left < w.left ? w.left : left; };
-    const auto notRightOf = [&](int right) { return (right > w.Right() ? w.Right() : right) - width; };
+    const auto notRightOf = [&](int right) {
+        return (right > w.Right() ? w.Right() : right) - width;
+    };
 
     if (p.x < mx && p.y < my) {
-        if (toLeft > toTop) dockTop(notLeftOf(p.x - width / 2));
-        else dockLeft(notAbove(p.y - height / 2));
+        if (toLeft > toTop)
+            dockTop(notLeftOf(p.x - width / 2));
+        else
+            dockLeft(notAbove(p.y - height / 2));
     } else if (p.x >= mx && p.y < my) {
-        if (toRight > toTop) dockTop(notRightOf(p.x + width / 2));
-        else dockRight(notAbove(p.y - height / 2));
+        if (toRight > toTop)
+            dockTop(notRightOf(p.x + width / 2));
+        else
+            dockRight(notAbove(p.y - height / 2));
     } else if (p.x >= mx && p.y >= my) {
-        if (toBottom < toRight) dockBottom(notRightOf(p.x + width / 2));
-        else dockRight(notBelow(p.y - height / 2));
+        if (toBottom < toRight)
+            dockBottom(notRightOf(p.x + width / 2));
+        else
+            dockRight(notBelow(p.y - height / 2));
     } else {
-        if (toLeft > toBottom) dockBottom(notLeftOf(p.x - width / 2));
-        else dockLeft(notBelow(p.y - height / 2));
+        if (toLeft > toBottom)
+            dockBottom(notLeftOf(p.x - width / 2));
+        else
+            dockLeft(notBelow(p.y - height / 2));
     }
     return r;
 }

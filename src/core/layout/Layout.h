@@ -113,8 +113,8 @@ struct LayoutFlags {
     bool showOpt = true;
     bool taRRight = false;
     ModeFlags modes;
-    int winPos = 5;      // 1 top-left, 2 top-right, 3 bottom-right, 4 bottom-left, 5 free
-    bool active = true;  // the launcher is the active application
+    int winPos = 5;     // 1 top-left, 2 top-right, 3 bottom-right, 4 bottom-left, 5 free
+    bool active = true; // the launcher is the active application
 };
 
 // Places every control for the flags and fixes the window's size. The window's width and

@@ -53,7 +53,8 @@ bool ButtonList::Load() {
     }
     m_encoding = text::DetectEncoding(*bytes);
     if (!text::IsOwnEncoding(m_encoding)) {
-        ShowMessageBox(m_view, text::ForeignEncodingMessage("データファイル", m_dataFile, m_encoding),
+        ShowMessageBox(m_view,
+                       text::ForeignEncodingMessage("データファイル", m_dataFile, m_encoding),
                        MsgKind::Error, msg_buttons::kOkOnly);
         return false;
     }
@@ -237,7 +238,8 @@ bool ButtonList::Save() {
     const auto writeAs = [&](bool& readsBack) {
         const bool transcode = output != m_encoding;
         const auto replacement = m_platform.BeginReplaceFile(m_dataFile, error);
-        if (replacement == nullptr) return false;
+        if (replacement == nullptr)
+            return false;
         text::EncodingDetector written;
         std::string out;
         out.reserve(kWriteChunk + 4096);
@@ -254,7 +256,8 @@ bool ButtonList::Save() {
                 out += line;
             }
             out += "\r\n";
-            if (out.size() >= kWriteChunk) emit();
+            if (out.size() >= kWriteChunk)
+                emit();
         };
         for (const auto& line : m_preamble)
             raw(line);
@@ -291,12 +294,16 @@ bool ButtonList::Save() {
     // The list now stands for the file as written: every kept line in the file's encoding,
     // changed rows as their composed lines.
     const auto recode = [&](std::string& line) {
-        if (transcode) line = *text::EncodeLine(text::DecodeLine(line, m_encoding), output);
+        if (transcode)
+            line = *text::EncodeLine(text::DecodeLine(line, m_encoding), output);
     };
-    for (auto& line : m_preamble) recode(line);
-    for (auto& line : m_trailer) recode(line);
+    for (auto& line : m_preamble)
+        recode(line);
+    for (auto& line : m_trailer)
+        recode(line);
     for (auto& row : m_rows) {
-        for (auto& line : row.before) recode(line);
+        for (auto& line : row.before)
+            recode(line);
         if (row.changed) {
             row.raw = *text::EncodeLine(Compose(row), output);
             row.changed = false;

@@ -10,7 +10,9 @@ namespace {
 constexpr std::string_view kTitleStart = "<TS>";
 constexpr std::string_view kTitleEnd = "<TE>";
 
-char SeparatorOf(PathStyle style) { return style == PathStyle::Windows ? '\\' : '/'; }
+char SeparatorOf(PathStyle style) {
+    return style == PathStyle::Windows ? '\\' : '/';
+}
 
 // The text after the last separator of a path: "\" or ":" for Windows, "/" for POSIX.
 // Text is UTF-8 inside the program, so a separator byte is always a separator (in code
@@ -30,7 +32,8 @@ std::string KeyPart(const std::string& text) {
 std::string NumberPart(const std::string& text) {
     const auto colon = text.find(':');
     const auto equals = text.find('=');
-    if (colon == std::string::npos || equals == std::string::npos || equals < colon) return {};
+    if (colon == std::string::npos || equals == std::string::npos || equals < colon)
+        return {};
     return text.substr(colon + 1, equals - colon - 1);
 }
 
@@ -50,7 +53,8 @@ std::string TitlePart(const std::string& value, PathStyle style) {
     if (start != std::string::npos) {
         const auto from = start + kTitleStart.size();
         const auto end = value.find(kTitleEnd);
-        if (end != std::string::npos && end >= from) title = value.substr(from, end - from);
+        if (end != std::string::npos && end >= from)
+            title = value.substr(from, end - from);
     } else {
         title = AfterLastSeparator(value, style);
     }
@@ -76,13 +80,15 @@ std::string FolderOf(const std::string& value, const Platform& platform) {
 std::string FileNameOf(const std::string& value, const Platform& platform) {
     const std::string target = TargetPart(value);
     const FileAttributes attributes = platform.Attributes(target);
-    if (!attributes.exists || attributes.directory) return {};
+    if (!attributes.exists || attributes.directory)
+        return {};
     return TrimTrailingBlanks(AfterLastSeparator(target, platform.Style()));
 }
 
 std::string EncodeButtonValue(const std::string& path, const std::string& file,
                               const std::string& title, PathStyle style) {
-    if (path.empty()) return {};
+    if (path.empty())
+        return {};
     const std::string joined = JoinPath(path, file, style);
     const std::string shown = title.empty() ? TitlePart(joined, style) : title;
     return TrimTrailingBlanks(joined + " " + std::string(kTitleStart) + shown +
@@ -95,18 +101,21 @@ bool HasLineBreakOrNul(const std::string& text) {
 
 std::string BlankLineBreaks(std::string text) {
     for (char& c : text) {
-        if (c == '\r' || c == '\n' || c == '\0') c = ' ';
+        if (c == '\r' || c == '\n' || c == '\0')
+            c = ' ';
     }
     return text;
 }
 
 std::string JoinPath(const std::string& folder, const std::string& file, PathStyle style) {
-    if (file.empty()) return folder;
+    if (file.empty())
+        return folder;
     const char separator = SeparatorOf(style);
     std::string head = TrimTrailingBackslashes(folder, style);
     const std::string tail = file.front() == separator ? file.substr(1) : file;
     // The POSIX root keeps its one "/": "/" and "a" give "/a".
-    if (head.empty() || head.back() != separator) head += separator;
+    if (head.empty() || head.back() != separator)
+        head += separator;
     return head + tail;
 }
 
@@ -143,13 +152,15 @@ std::string ExpandLongName(const std::string& path, const Platform& platform) {
     // A component follows the root while the last separator stands at position 3 or later
     // ("C:\" has it at 3) or, on POSIX, anywhere in a path longer than "/".
     const auto hasComponent = [&](std::size_t position) {
-        if (position == 0) return false;
+        if (position == 0)
+            return false;
         return style == PathStyle::Windows ? position >= 3 : remaining.size() > 1;
     };
     for (auto position = LastPosition(separator, remaining); hasComponent(position);
          position = LastPosition(separator, remaining)) {
         const auto name = platform.EntryName(remaining);
-        if (!name) throw ConversionError("ファイルが見つかりません。");
+        if (!name)
+            throw ConversionError("ファイルが見つかりません。");
         result = separator + *name + result;
         remaining.resize(position - 1);
     }

@@ -19,23 +19,24 @@ struct QtOption {
     bool takesValue;
 };
 constexpr std::array kQtOptions{
-    QtOption{"platform", true},      QtOption{"platformpluginpath", true},
-    QtOption{"platformtheme", true}, QtOption{"plugin", true},
+    QtOption{"platform", true},        QtOption{"platformpluginpath", true},
+    QtOption{"platformtheme", true},   QtOption{"plugin", true},
     QtOption{"qwindowgeometry", true}, QtOption{"geometry", true},
-    QtOption{"qwindowtitle", true},  QtOption{"title", true},
-    QtOption{"qwindowicon", true},   QtOption{"icon", true},
-    QtOption{"display", true},       QtOption{"name", true},
-    QtOption{"visual", true},        QtOption{"session", true},
-    QtOption{"style", true},         QtOption{"stylesheet", true},
-    QtOption{"qmljsdebugger", true}, QtOption{"reverse", false},
-    QtOption{"nograb", false},       QtOption{"dograb", false},
-    QtOption{"sync", false},         QtOption{"widgetcount", false},
+    QtOption{"qwindowtitle", true},    QtOption{"title", true},
+    QtOption{"qwindowicon", true},     QtOption{"icon", true},
+    QtOption{"display", true},         QtOption{"name", true},
+    QtOption{"visual", true},          QtOption{"session", true},
+    QtOption{"style", true},           QtOption{"stylesheet", true},
+    QtOption{"qmljsdebugger", true},   QtOption{"reverse", false},
+    QtOption{"nograb", false},         QtOption{"dograb", false},
+    QtOption{"sync", false},           QtOption{"widgetcount", false},
     QtOption{"testability", false},
 };
 
 const QtOption* FindQtOption(std::string_view name) {
     for (const QtOption& o : kQtOptions) {
-        if (o.name == name) return &o;
+        if (o.name == name)
+            return &o;
     }
     return nullptr;
 }
@@ -48,10 +49,12 @@ std::string Lower(std::string_view s) {
 }
 
 std::optional<int> ParseNumber(std::string_view text) {
-    if (text.empty() || text.size() > 9) return std::nullopt;
+    if (text.empty() || text.size() > 9)
+        return std::nullopt;
     int value = 0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc{} || end != text.data() + text.size()) return std::nullopt;
+    if (ec != std::errc{} || end != text.data() + text.size())
+        return std::nullopt;
     return value;
 }
 
@@ -77,12 +80,15 @@ std::optional<int> ParseButtonKey(std::string_view text) {
     }
     if (!rest.empty() && rest.front() == 'f') {
         const auto n = ParseNumber(rest.substr(1));
-        if (!n || *n < 1 || *n > 12) return std::nullopt;
+        if (!n || *n < 1 || *n > 12)
+            return std::nullopt;
         return *n + offset;
     }
-    if (offset != 0) return std::nullopt;
+    if (offset != 0)
+        return std::nullopt;
     const auto n = ParseNumber(rest);
-    if (!n || *n < 1 || *n > ButtonStore::kSlotCount) return std::nullopt;
+    if (!n || *n < 1 || *n > ButtonStore::kSlotCount)
+        return std::nullopt;
     return n;
 }
 
@@ -109,8 +115,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
             name.resize(eq);
         }
         const auto value = [&]() -> std::optional<std::string> {
-            if (inlineValue) return inlineValue;
-            if (i + 1 < args.size()) return args[++i];
+            if (inlineValue)
+                return inlineValue;
+            if (i + 1 < args.size())
+                return args[++i];
             return std::nullopt;
         };
 
@@ -123,22 +131,26 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
             return result;
         }
         if (name == "--show" || name == "--quit") {
-            if (inlineValue) return Error(name + " takes no value");
+            if (inlineValue)
+                return Error(name + " takes no value");
             (name == "--show" ? r.show : r.quit) = true;
             any = true;
             continue;
         }
         if (name == "--press" || name == "--category" || name == "--page") {
             const auto v = value();
-            if (!v) return Error(name + " needs a value");
+            if (!v)
+                return Error(name + " needs a value");
             if (name == "--press") {
                 r.press = ParseButtonKey(*v);
                 if (!r.press) {
                     return Error("--press takes F1 to F12, shift+F1 to shift+F12 or 1 to 24, "
-                                 "not \"" + *v + "\"");
+                                 "not \"" +
+                                 *v + "\"");
                 }
             } else if (name == "--category") {
-                if (v->empty()) return Error("--category needs a name");
+                if (v->empty())
+                    return Error("--category needs a name");
                 r.category = *v;
             } else {
                 r.page = ParseNumber(*v);
@@ -152,18 +164,21 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
         const std::string_view bare =
             std::string_view(name).substr(name.compare(0, 2, "--") == 0 ? 2 : 1);
         if (const QtOption* qt = FindQtOption(bare)) {
-            if (qt->takesValue && !inlineValue && i + 1 < args.size()) ++i;
+            if (qt->takesValue && !inlineValue && i + 1 < args.size())
+                ++i;
             continue;
         }
         return Error("unknown option \"" + arg + "\"");
     }
-    if (!any) r.show = true;
+    if (!any)
+        r.show = true;
     return result;
 }
 
 std::string Usage(std::string_view program) {
     const std::string p(program);
-    return "Usage: " + p + " [options]\n"
+    return "Usage: " + p +
+           " [options]\n"
            "\n"
            "Starts the launcher, or hands the options to the copy that runs already.\n"
            "\n"

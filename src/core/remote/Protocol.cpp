@@ -11,8 +11,8 @@ namespace tavolin::remote {
 namespace {
 
 bool Unreserved(unsigned char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-           c == '-' || c == '.' || c == '_' || c == '~';
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
+           c == '.' || c == '_' || c == '~';
 }
 
 std::string Escape(std::string_view s) {
@@ -32,9 +32,12 @@ std::string Escape(std::string_view s) {
 }
 
 int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
     return -1;
 }
 
@@ -43,10 +46,12 @@ std::optional<std::string> Unescape(std::string_view s) {
     for (std::size_t i = 0; i < s.size(); ++i) {
         const auto c = static_cast<unsigned char>(s[i]);
         if (c == '%') {
-            if (i + 2 >= s.size()) return std::nullopt;
+            if (i + 2 >= s.size())
+                return std::nullopt;
             const int hi = HexValue(s[i + 1]);
             const int lo = HexValue(s[i + 2]);
-            if (hi < 0 || lo < 0) return std::nullopt;
+            if (hi < 0 || lo < 0)
+                return std::nullopt;
             out += static_cast<char>(hi * 16 + lo);
             i += 2;
         } else if (Unreserved(c)) {
@@ -59,7 +64,8 @@ std::optional<std::string> Unescape(std::string_view s) {
 }
 
 std::optional<int> Integer(std::string_view s, int low, int high) {
-    if (s.empty() || s.size() > 9) return std::nullopt;
+    if (s.empty() || s.size() > 9)
+        return std::nullopt;
     int value = 0;
     const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
     if (ec != std::errc{} || end != s.data() + s.size() || value < low || value > high) {
@@ -70,16 +76,19 @@ std::optional<int> Integer(std::string_view s, int low, int high) {
 
 // The words of a line; nothing when it is too long, empty, or has empty words.
 std::optional<std::vector<std::string_view>> Words(std::string_view line) {
-    if (line.empty() || line.size() > kMaxLine) return std::nullopt;
+    if (line.empty() || line.size() > kMaxLine)
+        return std::nullopt;
     std::vector<std::string_view> words;
     std::size_t start = 0;
     while (true) {
         const auto space = line.find(' ', start);
         const auto length = space == std::string_view::npos ? space : space - start;
         const auto word = line.substr(start, length);
-        if (word.empty()) return std::nullopt;
+        if (word.empty())
+            return std::nullopt;
         words.push_back(word);
-        if (space == std::string_view::npos) break;
+        if (space == std::string_view::npos)
+            break;
         start = space + 1;
     }
     return words;
@@ -89,11 +98,16 @@ std::optional<std::vector<std::string_view>> Words(std::string_view line) {
 
 std::string EncodeRequest(const Request& r) {
     std::string line = "request";
-    if (r.show) line += " show";
-    if (r.quit) line += " quit";
-    if (r.category) line += " category=" + Escape(*r.category);
-    if (r.page) line += " page=" + std::to_string(*r.page);
-    if (r.press) line += " press=" + std::to_string(*r.press);
+    if (r.show)
+        line += " show";
+    if (r.quit)
+        line += " quit";
+    if (r.category)
+        line += " category=" + Escape(*r.category);
+    if (r.page)
+        line += " page=" + std::to_string(*r.page);
+    if (r.press)
+        line += " press=" + std::to_string(*r.press);
     return line + "\n";
 }
 
@@ -106,7 +120,8 @@ std::string EncodeAnswer(int status, const std::string& message) {
         if (text.size() > room) {
             text.resize(room);
             const auto percent = text.rfind('%');
-            if (percent != std::string::npos && percent + 3 > text.size()) text.resize(percent);
+            if (percent != std::string::npos && percent + 3 > text.size())
+                text.resize(percent);
         }
         line += " " + text;
     }
@@ -115,7 +130,8 @@ std::string EncodeAnswer(int status, const std::string& message) {
 
 std::optional<Request> DecodeRequest(std::string_view line) {
     const auto words = Words(line);
-    if (!words || (*words)[0] != "request") return std::nullopt;
+    if (!words || (*words)[0] != "request")
+        return std::nullopt;
     Request r;
     for (std::size_t i = 1; i < words->size(); ++i) {
         const std::string_view word = (*words)[i];
@@ -126,20 +142,27 @@ std::optional<Request> DecodeRequest(std::string_view line) {
         const bool hasValue = eq != std::string_view::npos;
         if (key == "show" || key == "quit") {
             bool& flag = key == "show" ? r.show : r.quit;
-            if (hasValue || flag) return std::nullopt;
+            if (hasValue || flag)
+                return std::nullopt;
             flag = true;
         } else if (key == "category") {
-            if (!hasValue || r.category) return std::nullopt;
+            if (!hasValue || r.category)
+                return std::nullopt;
             r.category = Unescape(value);
-            if (!r.category || r.category->empty()) return std::nullopt;
+            if (!r.category || r.category->empty())
+                return std::nullopt;
         } else if (key == "page") {
-            if (!hasValue || r.page) return std::nullopt;
+            if (!hasValue || r.page)
+                return std::nullopt;
             r.page = Integer(value, Launcher::kMinPage, Launcher::kMaxPage);
-            if (!r.page) return std::nullopt;
+            if (!r.page)
+                return std::nullopt;
         } else if (key == "press") {
-            if (!hasValue || r.press) return std::nullopt;
+            if (!hasValue || r.press)
+                return std::nullopt;
             r.press = Integer(value, 1, ButtonStore::kSlotCount);
-            if (!r.press) return std::nullopt;
+            if (!r.press)
+                return std::nullopt;
         } else {
             return std::nullopt;
         }
@@ -153,24 +176,29 @@ std::optional<Answer> DecodeAnswer(std::string_view line) {
         return std::nullopt;
     }
     const auto status = Integer((*words)[1], kExitDone, kExitFailed);
-    if (!status) return std::nullopt;
+    if (!status)
+        return std::nullopt;
     Answer a{*status, {}};
     if (words->size() == 3) {
         auto message = Unescape((*words)[2]);
-        if (!message) return std::nullopt;
+        if (!message)
+            return std::nullopt;
         a.message = std::move(*message);
     }
     return a;
 }
 
 std::string DisplayIdentity(std::string_view x11Display, std::string_view waylandDisplay) {
-    if (x11Display.empty()) return std::string(waylandDisplay);
+    if (x11Display.empty())
+        return std::string(waylandDisplay);
     // [host]:number[.screen]; the host "unix" is the local display, as an empty one is.
     const std::size_t colon = x11Display.rfind(':');
-    if (colon == std::string_view::npos) return std::string(x11Display);
+    if (colon == std::string_view::npos)
+        return std::string(x11Display);
     std::string_view host = x11Display.substr(0, colon);
     std::string_view number = x11Display.substr(colon + 1);
-    if (host == "unix") host = {};
+    if (host == "unix")
+        host = {};
     if (const std::size_t dot = number.find('.'); dot != std::string_view::npos) {
         number = number.substr(0, dot);
     }

@@ -77,7 +77,8 @@ ParsedLine Parse(std::string_view line) {
         const std::size_t plain = body.rfind(']');
         const std::size_t escaped = body.rfind(kEscapedBracket);
         std::size_t close = plain;
-        if (escaped != std::string_view::npos && (plain == std::string_view::npos || escaped > plain))
+        if (escaped != std::string_view::npos &&
+            (plain == std::string_view::npos || escaped > plain))
             close = escaped;
         if (close == std::string_view::npos)
             return {};
@@ -258,7 +259,8 @@ bool ProfileFile::WriteString(const std::string& section, const std::string& key
 
     const std::size_t keyLine = FindKey(sectionLine, key);
     if (keyLine != kNone) {
-        std::string text = std::string(Parse(m_lines[keyLine].text).name).append("=").append(stored);
+        std::string text =
+            std::string(Parse(m_lines[keyLine].text).name).append("=").append(stored);
         if (text != m_lines[keyLine].text) {
             m_lines[keyLine] = {std::move(text), std::nullopt};
             m_modified = true;
@@ -336,9 +338,9 @@ std::string ProfileFile::FileBytes(text::Encoding& chosen) const {
     texts.reserve(m_lines.size());
     for (const Line& line : m_lines)
         texts.push_back(line.text);
-    return text::EncodeText(texts, m_encoding == text::Encoding::Utf8 ? text::Encoding::Utf8
-                                                                     : text::Encoding::Utf8Bom,
-                            &chosen);
+    return text::EncodeText(
+        texts, m_encoding == text::Encoding::Utf8 ? text::Encoding::Utf8 : text::Encoding::Utf8Bom,
+        &chosen);
 }
 
 bool ProfileFile::Save(Platform& platform, std::string& error) {

@@ -17,12 +17,8 @@ namespace tavolin {
 namespace {
 
 // Helper for std::visit over the field pointers of a table row.
-template <class... Fs>
-struct Overloaded : Fs... {
-    using Fs::operator()...;
-};
-template <class... Fs>
-Overloaded(Fs...) -> Overloaded<Fs...>;
+template <class... Fs> struct Overloaded : Fs... { using Fs::operator()...; };
+template <class... Fs> Overloaded(Fs...) -> Overloaded<Fs...>;
 
 int IntegerDefault(const WindowSettingKey& key) {
     int value = 0;
@@ -53,23 +49,27 @@ SettingType TypeOf(const WindowSettingKey& key) {
 
 WindowSettings::WindowSettings() {
     for (const auto& key : kWindowSettingKeys) {
-        std::visit(Overloaded{
-                       [&](int WindowSettings::*f) { this->*f = IntegerDefault(key); },
-                       [&](bool WindowSettings::*f) { this->*f = IntegerDefault(key) != 0; },
-                       [&](std::string WindowSettings::*f) { this->*f = std::string(key.defaultText); },
-                       [&](Colour WindowSettings::*f) {
-                           this->*f = ColourFromText(std::string(key.defaultText));
-                       },
-                   },
-                   key.field);
+        std::visit(
+            Overloaded{
+                [&](int WindowSettings::*f) { this->*f = IntegerDefault(key); },
+                [&](bool WindowSettings::*f) { this->*f = IntegerDefault(key) != 0; },
+                [&](std::string WindowSettings::*f) { this->*f = std::string(key.defaultText); },
+                [&](Colour WindowSettings::*f) {
+                    this->*f = ColourFromText(std::string(key.defaultText));
+                },
+            },
+            key.field);
     }
 }
 
-int WindowSettings::SamplingInterval() const { return SamplingIntervalOf(ShowTime); }
+int WindowSettings::SamplingInterval() const {
+    return SamplingIntervalOf(ShowTime);
+}
 
 int SamplingIntervalOf(int showTime) {
     constexpr int kDefaultPosition = 6;
-    if (showTime < 1 || showTime > static_cast<int>(kIntervalTable.size())) showTime = kDefaultPosition;
+    if (showTime < 1 || showTime > static_cast<int>(kIntervalTable.size()))
+        showTime = kDefaultPosition;
     return kIntervalTable[static_cast<std::size_t>(showTime - 1)];
 }
 
@@ -82,16 +82,16 @@ WindowSettings LoadSettings(const ProfileFile& file, std::string_view dateFontNa
                        [&](int WindowSettings::*f) {
                            const int fallback = IntegerDefault(key);
                            const int value = file.ReadInteger(section, name, fallback);
-                           settings.*f = (value < key.minimum || value > key.maximum) ? fallback : value;
+                           settings.*f =
+                               (value < key.minimum || value > key.maximum) ? fallback : value;
                        },
                        [&](bool WindowSettings::*f) {
                            settings.*f = file.ReadInteger(section, name, IntegerDefault(key)) != 0;
                        },
                        [&](std::string WindowSettings::*f) {
                            // The clock's font defaults to the font it has now.
-                           const std::string fallback(f == &WindowSettings::DateFontName
-                                                          ? dateFontName
-                                                          : key.defaultText);
+                           const std::string fallback(
+                               f == &WindowSettings::DateFontName ? dateFontName : key.defaultText);
                            settings.*f = file.ReadString(section, name, fallback);
                        },
                        [&](Colour WindowSettings::*f) {
@@ -108,7 +108,8 @@ WindowSettings LoadSettings(const ProfileFile& file, std::string_view dateFontNa
 void SaveSettings(const WindowSettings& settings, ProfileFile& file) {
     std::vector<const WindowSettingKey*> keys;
     for (const auto& key : kWindowSettingKeys) {
-        if (key.saveOrder > 0) keys.push_back(&key);
+        if (key.saveOrder > 0)
+            keys.push_back(&key);
     }
     std::sort(keys.begin(), keys.end(),
               [](const auto* a, const auto* b) { return a->saveOrder < b->saveOrder; });
@@ -116,39 +117,41 @@ void SaveSettings(const WindowSettings& settings, ProfileFile& file) {
     const std::string section(kWindowSection);
     for (const auto* key : keys) {
         const std::string name(key->key);
-        std::visit(Overloaded{
-                       [&](int WindowSettings::*f) { file.WriteInteger(section, name, settings.*f); },
-                       [&](bool WindowSettings::*f) {
-                           file.WriteString(section, name, settings.*f ? "1" : "0");
-                       },
-                       [&](std::string WindowSettings::*f) {
-                           file.WriteString(section, name, settings.*f);
-                       },
-                       [&](Colour WindowSettings::*f) {
-                           file.WriteString(section, name, ColourToText(settings.*f));
-                       },
-                   },
-                   key->field);
+        std::visit(
+            Overloaded{
+                [&](int WindowSettings::*f) { file.WriteInteger(section, name, settings.*f); },
+                [&](bool WindowSettings::*f) {
+                    file.WriteString(section, name, settings.*f ? "1" : "0");
+                },
+                [&](std::string WindowSettings::*f) {
+                    file.WriteString(section, name, settings.*f);
+                },
+                [&](Colour WindowSettings::*f) {
+                    file.WriteString(section, name, ColourToText(settings.*f));
+                },
+            },
+            key->field);
     }
 }
 
-bool SaveSettingsFile(Platform& platform, const std::string& path,
-                      const WindowSettings& settings, std::string& error) {
+bool SaveSettingsFile(Platform& platform, const std::string& path, const WindowSettings& settings,
+                      std::string& error) {
     ProfileFile file(path);
     SaveSettings(settings, file);
     return file.Save(platform, error);
 }
 
 std::vector<std::string> AdoptFilesBesideExecutable(Platform& platform, const DataFiles& beside,
-                                                    const DataFiles& fallback,
-                                                    std::string& error) {
+                                                    const DataFiles& fallback, std::string& error) {
     std::vector<std::string> copied;
     const std::pair<const std::string*, const std::string*> files[] = {
         {&beside.txt, &fallback.txt}, {&beside.ini, &fallback.ini}};
     for (const auto& [from, to] : files) {
-        if (*from == *to || platform.Attributes(*to).exists) continue;
+        if (*from == *to || platform.Attributes(*to).exists)
+            continue;
         const std::optional<std::string> bytes = text::ReadFileBytes(*from);
-        if (!bytes) continue; // none beside the executable, or not readable as a file
+        if (!bytes)
+            continue; // none beside the executable, or not readable as a file
         std::string why;
         if (platform.ReplaceFile(*to, *bytes, why)) {
             copied.push_back(*to);
@@ -159,15 +162,16 @@ std::vector<std::string> AdoptFilesBesideExecutable(Platform& platform, const Da
     return copied;
 }
 
-DataFiles DataFilePaths(const std::string& executablePath,
-                        const std::string& writableFallbackDir, PathStyle style) {
+DataFiles DataFilePaths(const std::string& executablePath, const std::string& writableFallbackDir,
+                        PathStyle style) {
     std::string stem = executablePath;
     if (style == PathStyle::Windows) {
         // "tavolin.exe" loses its extension; a name without one keeps all of it.
         const auto separator = LastSeparator(stem, style);
         const auto nameStart = separator == std::string::npos ? 0 : separator + 1;
         const auto dot = stem.rfind('.');
-        if (dot != std::string::npos && dot > nameStart) stem.resize(dot);
+        if (dot != std::string::npos && dot > nameStart)
+            stem.resize(dot);
     }
     if (!writableFallbackDir.empty()) {
         const auto separator = LastSeparator(stem, style);

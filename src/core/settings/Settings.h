@@ -25,11 +25,11 @@ struct WindowSettings {
     WindowSettings();
 
     int Height, Width, Top, Left;
-    int WinPos;                        // 1 top-left .. 4 bottom-left, 5 free
+    int WinPos; // 1 top-left .. 4 bottom-left, 5 free
     bool ShowRes, ShowMem, ShowDate;
     bool ResWatch;
     int ResWatchType, ResWatchLow, ResWatchHigh;
-    int ShowTime;                      // position 1 to 20 of the interval table
+    int ShowTime; // position 1 to 20 of the interval table
     bool ShowOpt, ShowTitle, RecentMsg, Hint, HintBtn, TaskBar, TaskBarLast;
     int DelFlash, GomFlash;
     bool DelMsg, GomMsg, AutoFore;
@@ -40,10 +40,10 @@ struct WindowSettings {
     // The display mode: the program writes exactly one of them as 1; a hand-edited file may
     // hold several and they are kept as read.
     bool NomalMode, SmallMode, TitleMode, TimeMode, TaRMode;
-    bool FrmStyle;                     // always on top
-    bool BtnSize;                      // big icons
-    bool BtnCaption;                   // captions under the icons
-    int BtnCaptionL;                   // longest caption in bytes, 4 to 99
+    bool FrmStyle;   // always on top
+    bool BtnSize;    // big icons
+    bool BtnCaption; // captions under the icons
+    int BtnCaptionL; // longest caption in bytes, 4 to 99
     bool RecentLNK;
     bool TaRRight;
 
@@ -124,7 +124,7 @@ inline const std::array<WindowSettingKey, 42> kWindowSettingKeys{{
 // The interval table: ShowTime position 1 to 20 -> milliseconds. A position outside the
 // table gives the interval of the default position 6 (1000 ms).
 inline constexpr std::array<int, 20> kIntervalTable{
-    100, 200, 300, 500, 750, 1000, 1500, 2000, 3000, 5000,
+    100,   200,   300,   500,   750,    1000,   1500,   2000,   3000,    5000,
     10000, 20000, 30000, 60000, 120000, 180000, 300000, 600000, 1200000, 1800000};
 int SamplingIntervalOf(int showTime);
 
@@ -141,8 +141,8 @@ void SaveSettings(const WindowSettings& settings, ProfileFile& file);
 
 // Loads the settings file, writes the keys of SaveSettings and saves it atomically. False,
 // with `error` saying why, when it could not be written; the file is then as it was.
-bool SaveSettingsFile(Platform& platform, const std::string& path,
-                      const WindowSettings& settings, std::string& error);
+bool SaveSettingsFile(Platform& platform, const std::string& path, const WindowSettings& settings,
+                      std::string& error);
 
 // The files beside the executable: the executable's path with ".txt" (button data), ".ini"
 // (settings), ".tmp" and ".tmp2". With the Windows style the extension of the executable is
@@ -151,8 +151,8 @@ bool SaveSettingsFile(Platform& platform, const std::string& path,
 struct DataFiles {
     std::string txt, ini, tmp, tmp2;
 };
-DataFiles DataFilePaths(const std::string& executablePath,
-                        const std::string& writableFallbackDir, PathStyle style);
+DataFiles DataFilePaths(const std::string& executablePath, const std::string& writableFallbackDir,
+                        PathStyle style);
 
 // When the files must live in the fallback folder because the executable's folder cannot be
 // written: copies the data and settings files found beside the executable into the fallback
@@ -160,7 +160,6 @@ DataFiles DataFilePaths(const std::string& executablePath,
 // settings a user had are not hidden. Returns the files copied; `error` says why one could
 // not be (the others are still copied).
 std::vector<std::string> AdoptFilesBesideExecutable(Platform& platform, const DataFiles& beside,
-                                                    const DataFiles& fallback,
-                                                    std::string& error);
+                                                    const DataFiles& fallback, std::string& error);
 
 } // namespace tavolin

@@ -40,8 +40,7 @@ public:
     // A longer line is not a line of a data file: reading stops rather than hold it.
     static constexpr std::size_t kLongestLine = std::size_t{16} << 20;
 
-    explicit LineReader(const std::string& path)
-        : m_in(text::FsPath(path), std::ios::binary) {
+    explicit LineReader(const std::string& path) : m_in(text::FsPath(path), std::ios::binary) {
         if (!m_in) {
             m_failed = true;
             return;
@@ -56,11 +55,13 @@ public:
             rest.seekg(static_cast<std::streamoff>(m_end));
             std::string piece(kChunk, '\0');
             while (!detector.Decided() && rest.read(piece.data(), kChunk).gcount() > 0)
-                detector.Feed(std::string_view(piece.data(), static_cast<std::size_t>(rest.gcount())));
+                detector.Feed(
+                    std::string_view(piece.data(), static_cast<std::size_t>(rest.gcount())));
         }
         m_encoding = detector.Result();
         m_pos = text::MarkOf(m_encoding).size();
-        if (!text::IsOwnEncoding(m_encoding)) m_pos = m_end;
+        if (!text::IsOwnEncoding(m_encoding))
+            m_pos = m_end;
     }
 
     Encoding FileEncoding() const { return m_encoding; }
@@ -74,14 +75,16 @@ public:
             const char* begin = m_buffer.data() + m_pos;
             const std::size_t available = m_end - m_pos;
             const auto* lf = static_cast<const char*>(std::memchr(begin, '\n', available));
-            const std::size_t length = lf != nullptr ? static_cast<std::size_t>(lf - begin) : available;
+            const std::size_t length =
+                lf != nullptr ? static_cast<std::size_t>(lf - begin) : available;
             const auto* cr = static_cast<const char*>(std::memchr(begin, '\r', length));
             if (cr != nullptr) {
                 // A CR ends the line; whether a LF follows it may take another read.
                 const auto at = static_cast<std::size_t>(cr - begin);
                 if (at + 1 < available || m_eof || m_failed) {
                     m_pos += at + 1;
-                    if (at + 1 < available && cr[1] == '\n') ++m_pos;
+                    if (at + 1 < available && cr[1] == '\n')
+                        ++m_pos;
                     line = std::string_view(begin, at);
                     return true;
                 }
@@ -90,12 +93,14 @@ public:
                 line = std::string_view(begin, length);
                 return true;
             } else if (m_eof || m_failed) {
-                if (available == 0) return false;
+                if (available == 0)
+                    return false;
                 line = std::string_view(begin, available);
                 m_pos = m_end;
                 return true;
             }
-            if (!ReadMore()) return false;
+            if (!ReadMore())
+                return false;
         }
     }
 
@@ -106,13 +111,15 @@ public:
         for (;;) {
             const char* begin = m_buffer.data() + m_pos;
             const std::size_t available = m_end - m_pos;
-            if (available > 0 && *begin == '[') return false;
+            if (available > 0 && *begin == '[')
+                return false;
             // Each scan starts at a line start, so a "[" right after a line end starts a line.
             const char* from = begin;
             std::size_t left = available;
             while (left > 0) {
                 const auto* bracket = static_cast<const char*>(std::memchr(from, '[', left));
-                if (bracket == nullptr) break;
+                if (bracket == nullptr)
+                    break;
                 if (bracket[-1] == '\n' || bracket[-1] == '\r') {
                     const auto length = static_cast<std::size_t>(bracket - begin);
                     run = std::string_view(begin, length);
@@ -123,7 +130,8 @@ public:
                 from = bracket + 1;
             }
             if (m_eof || m_failed) {
-                if (available == 0) return false;
+                if (available == 0)
+                    return false;
                 run = std::string_view(begin, available);
                 m_pos = m_end;
                 return true;
@@ -139,7 +147,8 @@ public:
                 m_pos += last + 1;
                 return true;
             }
-            if (!ReadMore()) return false;
+            if (!ReadMore())
+                return false;
         }
     }
 
@@ -193,20 +202,24 @@ private:
 // Whether a run of whole lines has a line that does not end in CR LF (a LF or a CR alone).
 // Written as one pass without branches, so that the compiler can do it many bytes at a time.
 bool HasBareLineEnd(std::string_view run) {
-    if (run.empty()) return false;
+    if (run.empty())
+        return false;
     const auto* p = reinterpret_cast<const unsigned char*>(run.data());
     const std::size_t last = run.size() - 1;
     unsigned char bad = static_cast<unsigned char>((p[0] == '\n') | (p[last] == '\r'));
     for (std::size_t i = 1; i <= last; ++i) {
-        const unsigned char lfAlone = static_cast<unsigned char>((p[i] == '\n') & (p[i - 1] != '\r'));
-        const unsigned char crAlone = static_cast<unsigned char>((p[i - 1] == '\r') & (p[i] != '\n'));
+        const unsigned char lfAlone =
+            static_cast<unsigned char>((p[i] == '\n') & (p[i - 1] != '\r'));
+        const unsigned char crAlone =
+            static_cast<unsigned char>((p[i - 1] == '\r') & (p[i] != '\n'));
         bad |= static_cast<unsigned char>(lfAlone | crAlone);
     }
     return bad != 0;
 }
 
 bool IsAscii(std::string_view s) {
-    return std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    return std::all_of(s.begin(), s.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
 // The slot number of a button line: a decimal integer with an optional sign. Nothing for
@@ -214,11 +227,13 @@ bool IsAscii(std::string_view s) {
 std::optional<int> DecimalNumber(std::string_view text) {
     if (!text.empty() && text.front() == '+') {
         text.remove_prefix(1);
-        if (!text.empty() && text.front() == '-') return std::nullopt;
+        if (!text.empty() && text.front() == '-')
+            return std::nullopt;
     }
     int value = 0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    if (ec != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
     return value;
 }
 
@@ -233,15 +248,19 @@ std::string_view RawKeyPart(std::string_view line) {
 std::string_view RawNumberPart(std::string_view line) {
     const auto colon = line.find(':');
     const auto equals = line.find('=');
-    if (colon == std::string_view::npos || equals == std::string_view::npos || equals < colon) return {};
+    if (colon == std::string_view::npos || equals == std::string_view::npos || equals < colon)
+        return {};
     return line.substr(colon + 1, equals - colon - 1);
 }
 
 // The byte length of the UTF-8 sequence that starts with `lead`.
 std::size_t Utf8SequenceLength(unsigned char lead) {
-    if (lead < 0xC0) return 1;
-    if (lead < 0xE0) return 2;
-    if (lead < 0xF0) return 3;
+    if (lead < 0xC0)
+        return 1;
+    if (lead < 0xE0)
+        return 2;
+    if (lead < 0xF0)
+        return 3;
     return 4;
 }
 
@@ -250,17 +269,19 @@ std::size_t Utf8SequenceLength(unsigned char lead) {
 std::string CutCaption(const std::string& title, int length) {
     length = std::clamp(length, ButtonStore::kMinCaptionLength, ButtonStore::kMaxCaptionLength);
     const auto limit = static_cast<std::size_t>(length);
-    if (text::Cp932Length(title) <= limit) return title;
+    if (text::Cp932Length(title) <= limit)
+        return title;
     // Keep whole characters within limit - 3 bytes; a double-byte character that would be
     // split is left out, so the caption is length or length - 1 bytes with the "...".
     const std::size_t keep = limit - 3;
     std::size_t bytes = 0;
     std::size_t pos = 0;
     while (pos < title.size()) {
-        const std::size_t n =
-            std::min(Utf8SequenceLength(static_cast<unsigned char>(title[pos])), title.size() - pos);
+        const std::size_t n = std::min(Utf8SequenceLength(static_cast<unsigned char>(title[pos])),
+                                       title.size() - pos);
         const std::size_t width = text::Cp932Length(std::string_view(title).substr(pos, n));
-        if (bytes + width > keep) break;
+        if (bytes + width > keep)
+            break;
         bytes += width;
         pos += n;
     }
@@ -268,10 +289,12 @@ std::string CutCaption(const std::string& title, int length) {
 }
 
 std::optional<std::string> CategoryLineName(std::string_view line, text::Encoding encoding) {
-    if (line.empty() || line.front() != '[') return std::nullopt;
+    if (line.empty() || line.front() != '[')
+        return std::nullopt;
     // The name is the bytes between the first and the last byte, whatever the last byte is:
     // so a code page 932 name whose last character has "]" as its trail byte is still whole.
-    if (line.size() < 2) return std::string();
+    if (line.size() < 2)
+        return std::string();
     return text::DecodeLine(line.substr(1, line.size() - 2), encoding);
 }
 
@@ -281,7 +304,8 @@ ButtonStore::ButtonStore(Platform& platform, View& view, std::string dataFilePat
       m_dataFile(std::move(dataFilePath)), m_settingsFile(std::move(settingsFilePath)) {}
 
 const ButtonStore::Slot& ButtonStore::SlotAt(int n) const {
-    if (n < 1 || n > kSlotCount) throw std::out_of_range("button slot out of range");
+    if (n < 1 || n > kSlotCount)
+        throw std::out_of_range("button slot out of range");
     return m_slots[static_cast<std::size_t>(n - 1)];
 }
 
@@ -300,7 +324,8 @@ void ButtonStore::SetTitle(int n, std::string title) {
 
 void ButtonStore::Changed() {
     ++m_revision;
-    if (m_quiet == 0 && m_changed) m_changed();
+    if (m_quiet == 0 && m_changed)
+        m_changed();
 }
 
 void ButtonStore::ReportReadError(const std::string& reason) {
@@ -321,12 +346,14 @@ bool ButtonStore::DataFileToRead() {
         return kind == text::FileKind::Regular;
     }
     // Told once while it stays so: the category list and the page both look at the file.
-    if (std::exchange(m_toldKind, kind) != kind) ReportReadError(text::ReadFaultText(kind));
+    if (std::exchange(m_toldKind, kind) != kind)
+        ReportReadError(text::ReadFaultText(kind));
     return false;
 }
 
 bool ButtonStore::Foreign(Encoding encoding) {
-    if (text::IsOwnEncoding(encoding)) return false;
+    if (text::IsOwnEncoding(encoding))
+        return false;
     if (!m_foreignTold) {
         m_foreignTold = true;
         ShowMessageBox(m_view, text::ForeignEncodingMessage("データファイル", m_dataFile, encoding),
@@ -355,8 +382,10 @@ void ButtonStore::LoadCategoryList() {
     for (reader.SkipToCategoryLine(); reader.Next(line); reader.SkipToCategoryLine()) {
         names.push_back(*CategoryLineName(line, reader.FileEncoding()));
     }
-    if (reader.Failed()) ReportReadError(ReadFault(reader.LineTooLong()));
-    if (!names.empty()) m_categoryNames = std::move(names);
+    if (reader.Failed())
+        ReportReadError(ReadFault(reader.LineTooLong()));
+    if (!names.empty())
+        m_categoryNames = std::move(names);
     Changed();
 }
 
@@ -369,12 +398,14 @@ bool ButtonStore::KeyIsPage(std::string_view line, Encoding encoding) const {
     const std::string_view key = RawKeyPart(line);
     // An ASCII page text matches only the same bytes: no other byte sequence of either
     // encoding decodes to ASCII.
-    if (IsAscii(m_page)) return key == m_page;
+    if (IsAscii(m_page))
+        return key == m_page;
     return !key.empty() && text::DecodeLine(key, encoding) == m_page;
 }
 
 void ButtonStore::LoadPage() {
-    if (!m_pageLoadEnabled) return;
+    if (!m_pageLoadEnabled)
+        return;
     LoadCurrentPage();
 }
 
@@ -387,11 +418,13 @@ void ButtonStore::LoadCurrentPage() {
     }
     LineReader reader(m_dataFile);
     if (reader.Failed() || Foreign(reader.FileEncoding())) {
-        if (reader.Failed()) ReportReadError();
+        if (reader.Failed())
+            ReportReadError();
         Changed();
         return;
     }
-    for (auto& slot : m_slots) slot = Slot{};
+    for (auto& slot : m_slots)
+        slot = Slot{};
     // One change report for the whole page, also when an assignment throws.
     struct Quiet {
         int& depth;
@@ -407,7 +440,8 @@ void ButtonStore::LoadCurrentPage() {
     bool found = false;
     while (!found) {
         reader.SkipToCategoryLine();
-        if (!reader.Next(line)) break;
+        if (!reader.Next(line))
+            break;
         found = IsCategoryLine(line, encoding);
     }
     // The line each slot shows: a later line for the same slot takes it from an earlier one.
@@ -415,7 +449,8 @@ void ButtonStore::LoadCurrentPage() {
     std::array<bool, kSlotCount> unnumbered{};
     const auto place = [&](std::string_view raw, int number) {
         const int slot = Assign(ValuePart(text::DecodeLine(raw, encoding)), number, Overflow::Skip);
-        if (slot == 0) return;
+        if (slot == 0)
+            return;
         shown[static_cast<std::size_t>(slot - 1)] = raw;
         unnumbered[static_cast<std::size_t>(slot - 1)] = number == 0;
     };
@@ -427,11 +462,15 @@ void ButtonStore::LoadCurrentPage() {
     std::vector<std::size_t> numbered;
     const std::hash<std::string_view> hash;
     while (found && reader.Next(line)) {
-        if (line.empty() || line.front() == '{') continue;
-        if (line.front() == '[') break;
-        if (!KeyIsPage(line, encoding)) continue;
+        if (line.empty() || line.front() == '{')
+            continue;
+        if (line.front() == '[')
+            break;
+        if (!KeyIsPage(line, encoding))
+            continue;
         const auto number = DecimalNumber(RawNumberPart(line));
-        if (!number) continue;
+        if (!number)
+            continue;
         if (*number >= 1 && *number <= kSlotCount) {
             numbered.push_back(hash(line));
             place(line, *number);
@@ -439,21 +478,25 @@ void ButtonStore::LoadCurrentPage() {
             anywhere.emplace_back(line);
         }
     }
-    for (const std::string& raw : anywhere) place(raw, 0);
+    for (const std::string& raw : anywhere)
+        place(raw, 0);
     // SavePage rewrites exactly these copies of these lines; every other line, one that lost
     // its slot to a later line among them, stays in the file as it is. Unnumbered lines take
     // slots in file order, so theirs are the first copies.
     std::unordered_map<std::string, int> firstCopies;
     for (int n = 1; n <= kSlotCount; ++n) {
-        if (!IsUsed(n)) continue;
+        if (!IsUsed(n))
+            continue;
         const auto i = static_cast<std::size_t>(n - 1);
-        const int copy = unnumbered[i] ? ++firstCopies[shown[i]]
-                                       : static_cast<int>(std::count(numbered.begin(), numbered.end(),
-                                                                     hash(shown[i])));
+        const int copy =
+            unnumbered[i]
+                ? ++firstCopies[shown[i]]
+                : static_cast<int>(std::count(numbered.begin(), numbered.end(), hash(shown[i])));
         m_shownLines[std::move(shown[i])].push_back(copy);
     }
     quiet.reset();
-    if (reader.Failed()) ReportReadError(ReadFault(reader.LineTooLong()));
+    if (reader.Failed())
+        ReportReadError(ReadFault(reader.LineTooLong()));
     Changed();
 }
 
@@ -463,7 +506,8 @@ void ButtonStore::ClearButton(int n) {
 }
 
 ButtonIcon ButtonStore::AddButtonIcon(const std::string& target) const {
-    if (!m_platform.Attributes(target).exists) return ButtonIcon{{}, kMissingTargetImage};
+    if (!m_platform.Attributes(target).exists)
+        return ButtonIcon{{}, kMissingTargetImage};
     if (m_style == PathStyle::Windows && !target.empty() && target.back() == ':') {
         return ButtonIcon{target + "\\", -1};
     }
@@ -474,8 +518,10 @@ int ButtonStore::AssignButton(const std::string& value, int n) {
     const Placement placed = PlaceButton(value, n);
     if (placed.noRoom) {
         ShowMessageBox(m_view,
-                       "ページ " + m_page + " に空きボタンがなく、次のページもないため、\r\n"
-                           "ファイル( " + TargetPart(value) + " )を登録できませんでした。",
+                       "ページ " + m_page +
+                           " に空きボタンがなく、次のページもないため、\r\n"
+                           "ファイル( " +
+                           TargetPart(value) + " )を登録できませんでした。",
                        MsgKind::Warning, msg_buttons::kOkOnly);
     }
     return placed.slot;
@@ -500,24 +546,31 @@ int ButtonStore::Assign(const std::string& value, int n, Overflow overflow, Plac
     int slot = (n >= 1 && n <= kSlotCount) ? n : 0;
     while (slot == 0) {
         for (int i = 1; i <= kSlotCount && slot == 0; ++i) {
-            if (!IsUsed(i)) slot = i;
+            if (!IsUsed(i))
+                slot = i;
         }
-        if (slot != 0) break;
+        if (slot != 0)
+            break;
         // The page is full. While a page is being loaded the file must not be rewritten:
         // the caller keeps the line instead.
-        if (overflow == Overflow::Skip) return 0;
+        if (overflow == Overflow::Skip)
+            return 0;
         int page = 0;
         const auto [end, ec] = std::from_chars(m_page.data(), m_page.data() + m_page.size(), page);
-        if (ec != std::errc() || end != m_page.data() + m_page.size() || page < 1 || page >= kMaxPage) {
-            if (placement != nullptr) placement->noRoom = true;
+        if (ec != std::errc() || end != m_page.data() + m_page.size() || page < 1 ||
+            page >= kMaxPage) {
+            if (placement != nullptr)
+                placement->noRoom = true;
             return 0;
         }
         if (!SavePage()) {
-            if (placement != nullptr) placement->saveFailed = true;
+            if (placement != nullptr)
+                placement->saveFailed = true;
             return 0;
         }
         m_page = std::to_string(page + 1);
-        for (auto& cleared : m_slots) cleared = Slot{};
+        for (auto& cleared : m_slots)
+            cleared = Slot{};
         LoadCurrentPage();
         // On the next page the target goes alone: a title of the value is not carried over.
         stored = target;
@@ -543,7 +596,8 @@ int ButtonStore::Assign(const std::string& value, int n, Overflow overflow, Plac
             }
         } catch (const std::exception&) {
             // A page being loaded shows the shortcut itself; a new button is not made.
-            if (registering) throw;
+            if (registering)
+                throw;
         }
     }
     if (target.find('~') != std::string::npos) {
@@ -609,7 +663,8 @@ bool ButtonStore::SavePageAs(std::optional<Encoding> forced) {
         }
         encoding = reader->FileEncoding();
         // A file of a foreign encoding is never written over.
-        if (Foreign(encoding)) return false;
+        if (Foreign(encoding))
+            return false;
     }
 
     // The page's own lines, in slot order. When code page 932 cannot hold one of them, the
@@ -617,7 +672,8 @@ bool ButtonStore::SavePageAs(std::optional<Encoding> forced) {
     std::vector<std::string> pageLines;
     for (int n = 1; n <= kSlotCount; ++n) {
         const Slot& s = SlotAt(n);
-        if (s.path.empty()) continue;
+        if (s.path.empty())
+            continue;
         pageLines.push_back(m_page + ":" + std::to_string(n) + "=" +
                             EncodeButtonValue(s.path, s.file, s.title, m_style));
     }
@@ -679,7 +735,8 @@ bool ButtonStore::SavePageAs(std::optional<Encoding> forced) {
             emit(run);
             return;
         }
-        for (auto line : text::SplitLines(run)) writeRaw(line);
+        for (auto line : text::SplitLines(run))
+            writeRaw(line);
     };
 
     // The page's lines go at the end of the first section of the category, in place of the
@@ -690,14 +747,18 @@ bool ButtonStore::SavePageAs(std::optional<Encoding> forced) {
     // The copies of the shown lines, and of the page's new lines, met in the section so far.
     std::unordered_map<std::string, int> copies;
     std::unordered_map<std::string, int> dropped;
-    for (const auto& entry : m_shownLines) copies.emplace(entry.first, 0);
+    for (const auto& entry : m_shownLines)
+        copies.emplace(entry.first, 0);
     for (const auto& pageLine : pageLines) {
-        if (auto raw = text::EncodeLine(pageLine, encoding)) copies.emplace(std::move(*raw), 0);
+        if (auto raw = text::EncodeLine(pageLine, encoding))
+            copies.emplace(std::move(*raw), 0);
     }
     const auto wasShown = [&](std::string_view line) {
-        if (!KeyIsPage(line, encoding)) return false;
+        if (!KeyIsPage(line, encoding))
+            return false;
         const auto it = copies.find(std::string(line));
-        if (it == copies.end()) return false;
+        if (it == copies.end())
+            return false;
         const int copy = ++it->second;
         const auto shownCopies = m_shownLines.find(it->first);
         if (shownCopies == m_shownLines.end() ||
@@ -715,9 +776,11 @@ bool ButtonStore::SavePageAs(std::optional<Encoding> forced) {
         for (;;) {
             if (!inSection) {
                 std::string_view run;
-                while (reader->NextRun(run)) writeRun(run);
+                while (reader->NextRun(run))
+                    writeRun(run);
             }
-            if (!reader->Next(line)) break;
+            if (!reader->Next(line))
+                break;
             if (!line.empty() && line.front() == '[') {
                 if (inSection) {
                     writePage();
@@ -727,7 +790,8 @@ bool ButtonStore::SavePageAs(std::optional<Encoding> forced) {
                 inSection = !written && IsCategoryLine(line, encoding);
                 continue;
             }
-            if (inSection && !line.empty() && line.front() != '{' && wasShown(line)) continue;
+            if (inSection && !line.empty() && line.front() != '{' && wasShown(line))
+                continue;
             writeRaw(line);
         }
         if (inSection) {
@@ -780,7 +844,8 @@ void ButtonStore::ReportWriteFailure(const std::string& error) {
 
 void ButtonStore::MigrateIniCategories() {
     std::error_code ec;
-    if (!std::filesystem::exists(text::FsPath(m_settingsFile), ec) || DataFileExists()) return;
+    if (!std::filesystem::exists(text::FsPath(m_settingsFile), ec) || DataFileExists())
+        return;
 
     ProfileFile settings(m_settingsFile);
     if (!settings.LoadError().empty()) {
@@ -794,12 +859,15 @@ void ButtonStore::MigrateIniCategories() {
     std::vector<std::string> lines;
     for (int k = 0;; ++k) {
         const std::string name = settings.ReadString("Category", std::to_string(k), "");
-        if (name.empty()) break;
+        if (name.empty())
+            break;
         lines.push_back("[" + name + "]");
         const std::string section = "Category:" + name;
         const auto entries = settings.ReadSection(section);
-        for (const auto& [key, value] : entries) lines.push_back(key + "=" + value);
-        if (!entries.empty()) settings.EraseSection(section);
+        for (const auto& [key, value] : entries)
+            lines.push_back(key + "=" + value);
+        if (!entries.empty())
+            settings.EraseSection(section);
     }
     settings.EraseSection("Category");
 

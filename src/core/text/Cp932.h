@@ -17,7 +17,9 @@ namespace tavolin::text {
 inline constexpr char32_t kByteEscapeBase = 0x10FE00;
 
 // Whether a code point is the escape of one undecodable byte.
-constexpr bool IsByteEscape(char32_t c) { return c >= kByteEscapeBase && c <= kByteEscapeBase + 0xFF; }
+constexpr bool IsByteEscape(char32_t c) {
+    return c >= kByteEscapeBase && c <= kByteEscapeBase + 0xFF;
+}
 
 // Whether a byte starts a double-byte character of code page 932.
 bool IsCp932LeadByte(unsigned char b);

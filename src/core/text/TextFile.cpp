@@ -14,12 +14,17 @@ namespace {
 // The encoding a byte-order mark at the start of a file tells, if any.
 std::optional<Encoding> MarkIn(std::string_view head) {
     using namespace std::string_view_literals;
-    if (head.starts_with(kUtf8Bom)) return Encoding::Utf8Bom;
+    if (head.starts_with(kUtf8Bom))
+        return Encoding::Utf8Bom;
     // UTF-32 first: its little-endian mark starts with UTF-16's.
-    if (head.starts_with("\xFF\xFE\0\0"sv)) return Encoding::Utf32Le;
-    if (head.starts_with("\0\0\xFE\xFF"sv)) return Encoding::Utf32Be;
-    if (head.starts_with("\xFF\xFE"sv)) return Encoding::Utf16Le;
-    if (head.starts_with("\xFE\xFF"sv)) return Encoding::Utf16Be;
+    if (head.starts_with("\xFF\xFE\0\0"sv))
+        return Encoding::Utf32Le;
+    if (head.starts_with("\0\0\xFE\xFF"sv))
+        return Encoding::Utf32Be;
+    if (head.starts_with("\xFF\xFE"sv))
+        return Encoding::Utf16Le;
+    if (head.starts_with("\xFE\xFF"sv))
+        return Encoding::Utf16Be;
     return std::nullopt;
 }
 
@@ -29,13 +34,20 @@ constexpr std::size_t kLongestMark = 4;
 
 std::string_view EncodingName(Encoding encoding) {
     switch (encoding) {
-    case Encoding::Cp932: return "Shift_JIS (CP932)";
-    case Encoding::Utf8Bom: return "UTF-8 (BOM付き)";
-    case Encoding::Utf8: return "UTF-8";
-    case Encoding::Utf16Le: return "UTF-16 LE";
-    case Encoding::Utf16Be: return "UTF-16 BE";
-    case Encoding::Utf32Le: return "UTF-32 LE";
-    case Encoding::Utf32Be: return "UTF-32 BE";
+    case Encoding::Cp932:
+        return "Shift_JIS (CP932)";
+    case Encoding::Utf8Bom:
+        return "UTF-8 (BOM付き)";
+    case Encoding::Utf8:
+        return "UTF-8";
+    case Encoding::Utf16Le:
+        return "UTF-16 LE";
+    case Encoding::Utf16Be:
+        return "UTF-16 BE";
+    case Encoding::Utf32Le:
+        return "UTF-32 LE";
+    case Encoding::Utf32Be:
+        return "UTF-32 BE";
     }
     return {};
 }
@@ -45,7 +57,8 @@ std::string_view MarkOf(Encoding encoding) {
 }
 
 void EncodingDetector::Feed(std::string_view bytes) {
-    if (m_decided) return;
+    if (m_decided)
+        return;
     if (m_head.size() < kLongestMark)
         m_head.append(bytes.substr(0, kLongestMark - m_head.size()));
     // Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
@@ -62,19 +75,24 @@ void EncodingDetector::Feed(std::string_view bytes) {
                 m_need = 1;
             } else if (b >= 0xE0 && b <= 0xEF) {
                 m_need = 2;
-                if (b == 0xE0) m_lowest = 0xA0;
-                if (b == 0xED) m_highest = 0x9F;
+                if (b == 0xE0)
+                    m_lowest = 0xA0;
+                if (b == 0xED)
+                    m_highest = 0x9F;
             } else if (b >= 0xF0 && b <= 0xF4) {
                 m_need = 3;
-                if (b == 0xF0) m_lowest = 0x90;
-                if (b == 0xF4) m_highest = 0x8F;
+                if (b == 0xF0)
+                    m_lowest = 0x90;
+                if (b == 0xF4)
+                    m_highest = 0x8F;
             } else {
                 m_invalid = true;
             }
         }
     }
     // A mark is told only once its longest form could have been seen.
-    if (m_head.size() < kLongestMark) return;
+    if (m_head.size() < kLongestMark)
+        return;
     if (const auto mark = MarkIn(m_head)) {
         m_result = *mark;
         m_decided = true;
@@ -85,20 +103,25 @@ void EncodingDetector::Feed(std::string_view bytes) {
 }
 
 Encoding EncodingDetector::Result() const {
-    if (m_decided) return m_result;
-    if (const auto mark = MarkIn(m_head)) return *mark;
+    if (m_decided)
+        return m_result;
+    if (const auto mark = MarkIn(m_head))
+        return *mark;
     return m_high && !m_invalid && m_need == 0 ? Encoding::Utf8 : Encoding::Cp932;
 }
 
 bool ReadsBackAs(Encoding written, const EncodingDetector& detector) {
     const Encoding read = detector.Result();
     switch (written) {
-    case Encoding::Cp932: return read == Encoding::Cp932;
+    case Encoding::Cp932:
+        return read == Encoding::Cp932;
     // Without a byte above 0x7F both encodings read the same text.
     case Encoding::Utf8:
         return read == Encoding::Utf8 || (read == Encoding::Cp932 && !detector.SawHighBytes());
-    case Encoding::Utf8Bom: return read == Encoding::Utf8Bom;
-    default: return false;
+    case Encoding::Utf8Bom:
+        return read == Encoding::Utf8Bom;
+    default:
+        return false;
     }
 }
 
@@ -215,23 +238,32 @@ FileKind KindAt(const std::string& path) {
     std::error_code ec;
     const std::filesystem::file_status status = std::filesystem::status(FsPath(path), ec);
     switch (status.type()) {
-    case std::filesystem::file_type::not_found: return FileKind::Missing;
-    case std::filesystem::file_type::directory: return FileKind::Folder;
-    case std::filesystem::file_type::regular: return FileKind::Regular;
+    case std::filesystem::file_type::not_found:
+        return FileKind::Missing;
+    case std::filesystem::file_type::directory:
+        return FileKind::Folder;
+    case std::filesystem::file_type::regular:
+        return FileKind::Regular;
     // Not known (no permission to look): opening it tells what is wrong.
     case std::filesystem::file_type::none:
-    case std::filesystem::file_type::unknown: return FileKind::Regular;
-    default: return FileKind::Other;
+    case std::filesystem::file_type::unknown:
+        return FileKind::Regular;
+    default:
+        return FileKind::Other;
     }
 }
 
 std::string ReadFaultText(FileKind kind) {
     switch (kind) {
-    case FileKind::Missing: return SystemErrorText(SystemFault::NotFound, {});
-    case FileKind::Folder: return SystemErrorText(SystemFault::NotRegularFile, "フォルダです");
+    case FileKind::Missing:
+        return SystemErrorText(SystemFault::NotFound, {});
+    case FileKind::Folder:
+        return SystemErrorText(SystemFault::NotRegularFile, "フォルダです");
     case FileKind::Other:
-        return SystemErrorText(SystemFault::NotRegularFile, "デバイスや名前付きパイプは読み込みません");
-    case FileKind::Regular: break;
+        return SystemErrorText(SystemFault::NotRegularFile,
+                               "デバイスや名前付きパイプは読み込みません");
+    case FileKind::Regular:
+        break;
     }
     return {};
 }

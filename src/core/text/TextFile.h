@@ -53,8 +53,8 @@ private:
     std::string m_head;       // the first bytes, until a mark can be told
     unsigned char m_need = 0; // continuation bytes still owed by the last sequence
     unsigned char m_lowest = 0x80, m_highest = 0xBF; // range of the next continuation byte
-    bool m_high = false;    // a byte above 0x7F was seen
-    bool m_invalid = false; // bytes that are not UTF-8 were seen
+    bool m_high = false;                             // a byte above 0x7F was seen
+    bool m_invalid = false;                          // bytes that are not UTF-8 were seen
     bool m_decided = false;
     Encoding m_result = Encoding::Cp932;
 };

@@ -48,16 +48,16 @@ bool Below(const std::string& path, const std::string& folder) {
 // themselves.
 bool IsSystemType(const std::string& type) {
     static constexpr std::string_view kTypes[] = {
-        "autofs",  "binfmt_misc", "bpf",       "cgroup",    "cgroup2",  "configfs",
-        "debugfs", "devpts",      "devtmpfs",  "efivarfs",  "fusectl",  "hugetlbfs",
-        "mqueue",  "nsfs",        "proc",      "pstore",    "rpc_pipefs", "securityfs",
-        "selinuxfs", "sysfs",     "tracefs",   "fuse.gvfsd-fuse", "fuse.portal", "nfsd"};
+        "autofs",    "binfmt_misc", "bpf",      "cgroup",          "cgroup2",     "configfs",
+        "debugfs",   "devpts",      "devtmpfs", "efivarfs",        "fusectl",     "hugetlbfs",
+        "mqueue",    "nsfs",        "proc",     "pstore",          "rpc_pipefs",  "securityfs",
+        "selinuxfs", "sysfs",       "tracefs",  "fuse.gvfsd-fuse", "fuse.portal", "nfsd"};
     return std::find(std::begin(kTypes), std::end(kTypes), type) != std::end(kTypes);
 }
 
 bool IsRemoteType(const std::string& type) {
-    return type == "nfs" || type == "nfs4" || type == "cifs" || type == "smb3" ||
-           type == "sshfs" || type == "fuse.sshfs" || type == "9p" || type == "davfs";
+    return type == "nfs" || type == "nfs4" || type == "cifs" || type == "smb3" || type == "sshfs" ||
+           type == "fuse.sshfs" || type == "9p" || type == "davfs";
 }
 
 // A mount whose path passes through a hidden folder (".cache/doc") is not for browsing.
@@ -80,7 +80,8 @@ std::vector<Mount> ParseMountInfo(std::string_view text) {
         // id parent major:minor root mount-point options [optional fields...] - type source super
         std::istringstream fields(line);
         std::vector<std::string> words;
-        for (std::string w; fields >> w;) words.push_back(w);
+        for (std::string w; fields >> w;)
+            words.push_back(w);
         const auto dash = std::find(words.begin(), words.end(), "-");
         if (words.size() < 5 || dash == words.end() || dash - words.begin() < 6 ||
             words.end() - dash < 3) {
@@ -93,16 +94,20 @@ std::vector<Mount> ParseMountInfo(std::string_view text) {
 
 std::vector<DriveEntry> UserDrives(const std::vector<Mount>& mounts, const std::string& home) {
     std::vector<DriveEntry> drives{{"/", "/", DriveKind::Fixed}};
-    if (!home.empty() && home != "/") drives.push_back({home, "ホーム", DriveKind::Home});
+    if (!home.empty() && home != "/")
+        drives.push_back({home, "ホーム", DriveKind::Home});
 
     std::vector<DriveEntry> others;
     for (const Mount& m : mounts) {
         const std::string& point = m.mountPoint;
-        if (point.empty() || point[0] != '/' || point == "/" || point == home) continue;
-        if (IsSystemType(m.fsType) || HasHiddenComponent(point)) continue;
+        if (point.empty() || point[0] != '/' || point == "/" || point == home)
+            continue;
+        if (IsSystemType(m.fsType) || HasHiddenComponent(point))
+            continue;
         const bool removable = Below(point, "/media") || Below(point, "/run/media");
         const bool user = Below(point, "/mnt") || (!home.empty() && Below(point, home));
-        if (!removable && !user) continue;
+        if (!removable && !user)
+            continue;
         const DriveKind kind = IsRemoteType(m.fsType) ? DriveKind::Remote
                                : removable            ? DriveKind::Removable
                                                       : DriveKind::Fixed;
@@ -124,12 +129,14 @@ namespace tavolin {
 
 std::optional<std::vector<FolderEntry>> LinuxPlatform::ListFolder(const std::string& folder) const {
     DIR* dir = opendir(folder.c_str());
-    if (dir == nullptr) return std::nullopt;
+    if (dir == nullptr)
+        return std::nullopt;
     const int dirFd = dirfd(dir);
     std::vector<FolderEntry> entries;
     while (const dirent* d = readdir(dir)) {
         const std::string name = d->d_name;
-        if (name == "." || name == "..") continue;
+        if (name == "." || name == "..")
+            continue;
         FolderEntry entry{name, false, 0, std::nullopt};
         struct stat info {};
         // A link shows what it points to; a dangling link shows as itself.

@@ -134,7 +134,8 @@ std::string ReplacedFile(const std::string& path) {
     if (lstat(path.c_str(), &entry) == 0 && S_ISLNK(entry.st_mode)) {
         std::unique_ptr<char, decltype(&std::free)> resolved(realpath(path.c_str(), nullptr),
                                                              &std::free);
-        if (resolved) return resolved.get();
+        if (resolved)
+            return resolved.get();
     }
     return path;
 }
@@ -152,33 +153,35 @@ int RemoveStaleReplacements(const std::string& path) {
     const std::string folder = ParentOf(target);
     const std::string prefix = TemporaryPrefix(target);
     DIR* dir = opendir(folder.c_str());
-    if (dir == nullptr) return 0;
+    if (dir == nullptr)
+        return 0;
     int removed = 0;
     while (const dirent* e = readdir(dir)) {
         const std::string name = e->d_name;
         if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0) {
             continue;
         }
-        const bool mkstempTail = std::all_of(name.begin() + static_cast<long>(prefix.size()),
-                                             name.end(), [](char c) {
-                                                 return std::isalnum(static_cast<unsigned char>(c));
-                                             });
+        const bool mkstempTail =
+            std::all_of(name.begin() + static_cast<long>(prefix.size()), name.end(),
+                        [](char c) { return std::isalnum(static_cast<unsigned char>(c)); });
         const std::string full = (folder == "/" ? "" : folder) + "/" + name;
         struct stat entry {};
-        if (!mkstempTail || lstat(full.c_str(), &entry) != 0 || !S_ISREG(entry.st_mode)) continue;
+        if (!mkstempTail || lstat(full.c_str(), &entry) != 0 || !S_ISREG(entry.st_mode))
+            continue;
         const int fd = open(full.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-        if (fd < 0) continue;
+        if (fd < 0)
+            continue;
         // A running copy holds the lock on what it is writing.
-        if (flock(fd, LOCK_EX | LOCK_NB) == 0 && unlink(full.c_str()) == 0) ++removed;
+        if (flock(fd, LOCK_EX | LOCK_NB) == 0 && unlink(full.c_str()) == 0)
+            ++removed;
         close(fd);
     }
     closedir(dir);
     return removed;
 }
 
-std::unique_ptr<FileReplacement> BeginFileReplacement(const std::string& path,
-                                                      std::optional<mode_t> mode,
-                                                      std::string& error) {
+std::unique_ptr<FileReplacement>
+BeginFileReplacement(const std::string& path, std::optional<mode_t> mode, std::string& error) {
     const std::string target = ReplacedFile(path);
 
     struct stat old {};

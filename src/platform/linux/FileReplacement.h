@@ -20,9 +20,8 @@ std::string NameOf(const std::string& fullPath);
 // `mode`, or else the old file's owner and permissions (0666 less the umask for a new file).
 // Nothing, with `error` saying why, for a folder, a special file, a file the user may not
 // write, or a folder where no file can be made.
-std::unique_ptr<FileReplacement> BeginFileReplacement(const std::string& path,
-                                                      std::optional<mode_t> mode,
-                                                      std::string& error);
+std::unique_ptr<FileReplacement>
+BeginFileReplacement(const std::string& path, std::optional<mode_t> mode, std::string& error);
 
 // Removes the temporary files that replacements of `path` left behind when their program was
 // killed: only names of the replacement's own pattern, and only those no running copy holds

@@ -36,7 +36,6 @@ std::string FileUri(const std::string& fullPath) {
     return uri ? std::string(uri.get()) : std::string();
 }
 
-
 // A file the system can execute as it is: a regular file with execute permission that is an
 // ELF binary or a script with a "#!" line. Documents that merely carry an execute bit (files
 // on FAT or NTFS mounts, for instance) are not programs: they open in their application
@@ -165,7 +164,8 @@ FileAttributes LinuxPlatform::Attributes(const std::string& path) const {
 FileAttributes LinuxPlatform::Kind(const std::string& path) const {
     // stat follows links, so a dangling link does not exist, as with Attributes.
     struct stat target {};
-    if (path.empty() || stat(path.c_str(), &target) != 0) return {};
+    if (path.empty() || stat(path.c_str(), &target) != 0)
+        return {};
     return FileAttributes{true, S_ISDIR(target.st_mode)};
 }
 
@@ -224,7 +224,6 @@ bool LinuxPlatform::IsShortcut(const std::string& path) const {
     return g_ascii_strcasecmp(extension.c_str(), ".desktop") == 0;
 }
 
-
 ShortcutTarget LinuxPlatform::ResolveShortcut(const std::string& path) const {
     const DesktopEntry entry = ReadDesktopEntry(path);
     ShortcutTarget result{path, entry.name};
@@ -263,8 +262,10 @@ int LinuxPlatform::OpenAddress(const std::string& address) {
 
 bool LinuxPlatform::IsProgram(const std::string& path) const {
     // What Open starts as a program: an executable file, or an application's .desktop entry.
-    if (IsExecutableProgram(path)) return true;
-    if (!IsShortcut(path)) return false;
+    if (IsExecutableProgram(path))
+        return true;
+    if (!IsShortcut(path))
+        return false;
     try {
         return ReadDesktopEntry(path).type == "Application";
     } catch (const std::runtime_error&) {

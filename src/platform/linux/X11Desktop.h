@@ -2,8 +2,8 @@
 
 #include "platform/Platform.h"
 
-#include <optional>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 

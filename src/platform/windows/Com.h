@@ -13,7 +13,8 @@ class ComScope {
 public:
     ComScope() : m_result(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
     ~ComScope() {
-        if (SUCCEEDED(m_result)) CoUninitialize();
+        if (SUCCEEDED(m_result))
+            CoUninitialize();
     }
     ComScope(const ComScope&) = delete;
     ComScope& operator=(const ComScope&) = delete;
@@ -43,7 +44,8 @@ public:
     }
     void** OutVoid() { return reinterpret_cast<void**>(Out()); }
     void Reset() {
-        if (m_p != nullptr) std::exchange(m_p, nullptr)->Release();
+        if (m_p != nullptr)
+            std::exchange(m_p, nullptr)->Release();
     }
 
 private:

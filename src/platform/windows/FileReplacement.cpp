@@ -19,7 +19,8 @@ constexpr DWORD kMoveRetryMs = 20;
 
 std::wstring FolderOf(const std::wstring& full) {
     const std::size_t slash = full.find_last_of(L"\\/");
-    if (slash == std::wstring::npos) return L".";
+    if (slash == std::wstring::npos)
+        return L".";
     return full.substr(0, slash == 2 && full[1] == L':' ? 3 : slash);
 }
 
@@ -42,7 +43,8 @@ std::wstring RandomTail() {
     static constexpr wchar_t kLetters[] = L"abcdefghijklmnopqrstuvwxyz0123456789";
     std::random_device random;
     std::wstring tail;
-    for (std::size_t i = 0; i < kTailLength; ++i) tail += kLetters[random() % 36];
+    for (std::size_t i = 0; i < kTailLength; ++i)
+        tail += kLetters[random() % 36];
     return tail;
 }
 
@@ -55,8 +57,10 @@ public:
     WindowsFileReplacement(HANDLE file, std::wstring temporary, std::wstring target)
         : m_file(file), m_temporary(std::move(temporary)), m_target(std::move(target)) {}
     ~WindowsFileReplacement() override {
-        if (m_file != INVALID_HANDLE_VALUE) CloseHandle(m_file);
-        if (!m_committed) DeleteFileW(m_temporary.c_str());
+        if (m_file != INVALID_HANDLE_VALUE)
+            CloseHandle(m_file);
+        if (!m_committed)
+            DeleteFileW(m_temporary.c_str());
     }
 
     bool Write(std::string_view bytes) override {
@@ -78,7 +82,8 @@ public:
             return false;
         }
         DWORD code = m_writeError;
-        if (code == 0 && !FlushFileBuffers(m_file)) code = GetLastError();
+        if (code == 0 && !FlushFileBuffers(m_file))
+            code = GetLastError();
         CloseHandle(m_file);
         m_file = INVALID_HANDLE_VALUE;
         for (int attempt = 0; code == 0; ++attempt) {
@@ -88,7 +93,8 @@ public:
             code = GetLastError();
             const bool busy = code == ERROR_SHARING_VIOLATION || code == ERROR_ACCESS_DENIED ||
                               code == ERROR_LOCK_VIOLATION;
-            if (!busy || attempt + 1 >= kMoveAttempts) break;
+            if (!busy || attempt + 1 >= kMoveAttempts)
+                break;
             code = 0;
             Sleep(kMoveRetryMs);
         }
@@ -158,7 +164,8 @@ int RemoveStaleReplacements(const std::string& path) {
     const std::wstring prefix = TemporaryPrefix(target);
     WIN32_FIND_DATAW found{};
     const HANDLE search = FindFirstFileW(Joined(folder, prefix + L"*.tmp").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return 0;
+    if (search == INVALID_HANDLE_VALUE)
+        return 0;
     FILETIME now{};
     GetSystemTimeAsFileTime(&now);
     const auto ticks = [](const FILETIME& t) {
@@ -170,12 +177,14 @@ int RemoveStaleReplacements(const std::string& path) {
         // The pattern also matches longer names; only the replacement's own form counts.
         if (name.size() != prefix.size() + kTailLength + 4 ||
             name.compare(0, prefix.size(), prefix) != 0 ||
-            !std::all_of(name.begin() + static_cast<long>(prefix.size()),
-                         name.end() - 4, [](wchar_t c) { return std::iswalnum(c) != 0; }))
+            !std::all_of(name.begin() + static_cast<long>(prefix.size()), name.end() - 4,
+                         [](wchar_t c) { return std::iswalnum(c) != 0; }))
             continue;
         const std::uint64_t age = ticks(now) - std::min(ticks(now), ticks(found.ftLastWriteTime));
-        if (age < static_cast<std::uint64_t>(kStaleAfterSeconds) * 10000000ULL) continue;
-        if (DeleteFileW(Joined(folder, name).c_str())) ++removed;
+        if (age < static_cast<std::uint64_t>(kStaleAfterSeconds) * 10000000ULL)
+            continue;
+        if (DeleteFileW(Joined(folder, name).c_str()))
+            ++removed;
     } while (FindNextFileW(search, &found));
     FindClose(search);
     return removed;

@@ -42,7 +42,8 @@ std::optional<std::string> KnownFolder(const KNOWNFOLDERID& id) {
     wchar_t* path = nullptr;
     const HRESULT result = SHGetKnownFolderPath(id, KF_FLAG_CREATE, nullptr, &path);
     std::optional<std::string> folder;
-    if (SUCCEEDED(result) && path != nullptr) folder = Utf8(path);
+    if (SUCCEEDED(result) && path != nullptr)
+        folder = Utf8(path);
     CoTaskMemFree(path);
     return folder;
 }
@@ -55,8 +56,10 @@ std::wstring LinkTarget(const std::wstring& link) {
     HRESULT result = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
                                       IID_IShellLinkW, shellLink.OutVoid());
     ComPtr<IPersistFile> file;
-    if (SUCCEEDED(result)) result = shellLink->QueryInterface(IID_IPersistFile, file.OutVoid());
-    if (SUCCEEDED(result)) result = file->Load(link.c_str(), STGM_READ);
+    if (SUCCEEDED(result))
+        result = shellLink->QueryInterface(IID_IPersistFile, file.OutVoid());
+    if (SUCCEEDED(result))
+        result = file->Load(link.c_str(), STGM_READ);
     if (FAILED(result))
         throw std::runtime_error("Cannot read the shortcut \"" + Utf8(link) + "\": " +
                                  SystemErrorText(static_cast<unsigned long>(HRESULT_CODE(result))));
@@ -109,7 +112,8 @@ public:
     }
     HRESULT STDMETHODCALLTYPE PostDeleteItem(DWORD, IShellItem*, HRESULT result,
                                              IShellItem*) override {
-        if (FAILED(result)) m_result = result;
+        if (FAILED(result))
+            m_result = result;
         return S_OK;
     }
 
@@ -178,18 +182,22 @@ DeleteOutcome Recycle(const std::string& path) {
     const std::wstring wide = Wide(path);
     ComScope com;
     ComPtr<IFileOperation> operation;
-    HRESULT result = CoCreateInstance(CLSID_FileOperation, nullptr, CLSCTX_ALL,
-                                      IID_IFileOperation, operation.OutVoid());
+    HRESULT result = CoCreateInstance(CLSID_FileOperation, nullptr, CLSCTX_ALL, IID_IFileOperation,
+                                      operation.OutVoid());
     ComPtr<IShellItem> item;
     if (SUCCEEDED(result))
         result = SHCreateItemFromParsingName(wide.c_str(), nullptr, IID_IShellItem, item.OutVoid());
     const DWORD flags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOERRORUI | FOFX_EARLYFAILURE |
                         FOF_ALLOWUNDO | FOFX_RECYCLEONDELETE;
-    if (SUCCEEDED(result)) result = operation->SetOperationFlags(flags);
+    if (SUCCEEDED(result))
+        result = operation->SetOperationFlags(flags);
     DeleteSink sink;
-    if (SUCCEEDED(result)) result = operation->DeleteItem(item.Get(), &sink);
-    if (SUCCEEDED(result)) result = operation->PerformOperations();
-    if (SUCCEEDED(result) && FAILED(sink.m_result)) result = sink.m_result;
+    if (SUCCEEDED(result))
+        result = operation->DeleteItem(item.Get(), &sink);
+    if (SUCCEEDED(result))
+        result = operation->PerformOperations();
+    if (SUCCEEDED(result) && FAILED(sink.m_result))
+        result = sink.m_result;
     BOOL aborted = FALSE;
     if (SUCCEEDED(result) && SUCCEEDED(operation->GetAnyOperationsAborted(&aborted)) && aborted)
         result = HRESULT_FROM_WIN32(ERROR_CANCELLED);
@@ -219,12 +227,14 @@ ShortcutTarget WindowsPlatform::ResolveShortcut(const std::string& path) const {
 // --- Explorer ------------------------------------------------------------------------------
 
 bool WindowsPlatform::ShowFolder(const std::string& folder) {
-    if (!Attributes(folder).directory) return false;
+    if (!Attributes(folder).directory)
+        return false;
     return RunExplorer(Wide(QuoteArgument(FullPath(folder))));
 }
 
 bool WindowsPlatform::ShowItem(const std::string& path) {
-    if (!Attributes(path).exists) return false;
+    if (!Attributes(path).exists)
+        return false;
     return RunExplorer(L"/select," + Wide(QuoteArgument(FullPath(path))));
 }
 
@@ -272,7 +282,8 @@ bool WindowsPlatform::MinimizeAll(bool undo) {
     ComPtr<IShellDispatch> shell;
     HRESULT result = CoCreateInstance(kShellApplication, nullptr, CLSCTX_SERVER, kShellDispatch,
                                       shell.OutVoid());
-    if (SUCCEEDED(result)) result = undo ? shell->UndoMinimizeALL() : shell->MinimizeAll();
+    if (SUCCEEDED(result))
+        result = undo ? shell->UndoMinimizeALL() : shell->MinimizeAll();
     return SUCCEEDED(result);
 }
 
@@ -281,13 +292,16 @@ bool WindowsPlatform::MinimizeAll(bool undo) {
 std::vector<RecentDocument> WindowsPlatform::RecentDocuments() const {
     std::vector<RecentDocument> documents;
     const std::optional<std::string> folder = SpecialFolderPath(SpecialFolder::RecentDocuments);
-    if (!folder) return documents;
+    if (!folder)
+        return documents;
     const std::wstring base = Wide(*folder) + L"\\";
     WIN32_FIND_DATAW found{};
     const HANDLE search = FindFirstFileW((base + L"*.lnk").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return documents;
+    if (search == INVALID_HANDLE_VALUE)
+        return documents;
     do {
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) continue;
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+            continue;
         const std::wstring link = base + found.cFileName;
         std::wstring target;
         try {
@@ -295,7 +309,8 @@ std::vector<RecentDocument> WindowsPlatform::RecentDocuments() const {
         } catch (const std::runtime_error&) {
             continue; // a damaged link is no document
         }
-        if (target.empty()) continue;
+        if (target.empty())
+            continue;
         std::wstring title = found.cFileName;
         title.resize(title.size() - 4); // the name without ".lnk"
         const std::uint64_t ticks =
@@ -305,8 +320,9 @@ std::vector<RecentDocument> WindowsPlatform::RecentDocuments() const {
                              static_cast<std::int64_t>(ticks / 10000000ULL) - 11644473600LL});
     } while (FindNextFileW(search, &found));
     FindClose(search);
-    std::sort(documents.begin(), documents.end(),
-              [](const RecentDocument& a, const RecentDocument& b) { return a.modified > b.modified; });
+    std::sort(
+        documents.begin(), documents.end(),
+        [](const RecentDocument& a, const RecentDocument& b) { return a.modified > b.modified; });
     return documents;
 }
 
@@ -314,10 +330,12 @@ bool WindowsPlatform::ClearRecentDocuments() {
     SHAddToRecentDocs(SHARD_PIDL, nullptr);
     // The shell empties the folder; the list is clear when no shortcut is left in it.
     const std::optional<std::string> folder = SpecialFolderPath(SpecialFolder::RecentDocuments);
-    if (!folder) return false;
+    if (!folder)
+        return false;
     WIN32_FIND_DATAW found{};
     const HANDLE search = FindFirstFileW((Wide(*folder) + L"\\*.lnk").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return true;
+    if (search == INVALID_HANDLE_VALUE)
+        return true;
     FindClose(search);
     return false;
 }

@@ -20,7 +20,8 @@ std::uint64_t Ticks(const FILETIME& time) {
 }
 
 int Percent(std::uint64_t part, std::uint64_t whole) {
-    if (whole == 0) return 0;
+    if (whole == 0)
+        return 0;
     return static_cast<int>(std::min<std::uint64_t>(100, part * 100 / whole));
 }
 
@@ -37,10 +38,10 @@ bool EnableShutdownPrivilege() {
     TOKEN_PRIVILEGES privileges{};
     privileges.PrivilegeCount = 1;
     privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
-    bool enabled = LookupPrivilegeValueW(nullptr, L"SeShutdownPrivilege",
-                                         &privileges.Privileges[0].Luid) &&
-                   AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr) &&
-                   GetLastError() == ERROR_SUCCESS;
+    bool enabled =
+        LookupPrivilegeValueW(nullptr, L"SeShutdownPrivilege", &privileges.Privileges[0].Luid) &&
+        AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr) &&
+        GetLastError() == ERROR_SUCCESS;
     CloseHandle(token);
     return enabled;
 }
@@ -51,13 +52,15 @@ std::optional<int> WindowsPlatform::ProcessorUsage() {
     FILETIME idle{};
     FILETIME kernel{};
     FILETIME user{};
-    if (!GetSystemTimes(&idle, &kernel, &user)) return std::nullopt;
+    if (!GetSystemTimes(&idle, &kernel, &user))
+        return std::nullopt;
     // Kernel time includes the idle time.
     const CpuSample now{Ticks(idle), Ticks(kernel) + Ticks(user) - Ticks(idle)};
     // The first reading has nothing to compare with: it gives the usage since the start.
     const CpuSample previous = m_lastCpu.value_or(CpuSample{});
     m_lastCpu = now;
-    if (now.idle < previous.idle || now.busy < previous.busy) return 0;
+    if (now.idle < previous.idle || now.busy < previous.busy)
+        return 0;
     const std::uint64_t busy = now.busy - previous.busy;
     return Percent(busy, busy + (now.idle - previous.idle));
 }
@@ -65,7 +68,8 @@ std::optional<int> WindowsPlatform::ProcessorUsage() {
 std::optional<MemoryStatus> WindowsPlatform::Memory() const {
     MEMORYSTATUSEX status{};
     status.dwLength = sizeof status;
-    if (!GlobalMemoryStatusEx(&status)) return std::nullopt;
+    if (!GlobalMemoryStatusEx(&status))
+        return std::nullopt;
     return MemoryStatus{status.ullTotalPhys, status.ullAvailPhys};
 }
 
@@ -74,41 +78,50 @@ std::optional<int> WindowsPlatform::FreeResource(ResourceKind kind) const {
         // The free share of the commit limit (memory and page file together).
         MEMORYSTATUSEX status{};
         status.dwLength = sizeof status;
-        if (!GlobalMemoryStatusEx(&status) || status.ullTotalPageFile == 0) return std::nullopt;
+        if (!GlobalMemoryStatusEx(&status) || status.ullTotalPageFile == 0)
+            return std::nullopt;
         return Percent(status.ullAvailPageFile, status.ullTotalPageFile);
     }
     SetLastError(ERROR_SUCCESS);
-    const DWORD used = GetGuiResources(
-        kAllProcesses, kind == ResourceKind::Gdi ? GR_GDIOBJECTS : GR_USEROBJECTS);
-    if (used == 0 && GetLastError() != ERROR_SUCCESS) return std::nullopt;
+    const DWORD used =
+        GetGuiResources(kAllProcesses, kind == ResourceKind::Gdi ? GR_GDIOBJECTS : GR_USEROBJECTS);
+    if (used == 0 && GetLastError() != ERROR_SUCCESS)
+        return std::nullopt;
     return Percent(kSessionObjects - std::min<std::uint64_t>(used, kSessionObjects),
                    kSessionObjects);
 }
 
 bool WindowsPlatform::EndSession(SessionEnd how) {
     UINT flags = EWX_LOGOFF;
-    if (how == SessionEnd::Reboot) flags = EWX_REBOOT;
-    if (how == SessionEnd::PowerOff) flags = EWX_SHUTDOWN | EWX_POWEROFF;
-    if (how != SessionEnd::RestartShell && !EnableShutdownPrivilege()) return false;
+    if (how == SessionEnd::Reboot)
+        flags = EWX_REBOOT;
+    if (how == SessionEnd::PowerOff)
+        flags = EWX_SHUTDOWN | EWX_POWEROFF;
+    if (how != SessionEnd::RestartShell && !EnableShutdownPrivilege())
+        return false;
     return ExitWindowsEx(flags, SHTDN_REASON_MAJOR_OTHER | SHTDN_REASON_FLAG_PLANNED) != FALSE;
 }
 
 bool WindowsPlatform::SetTaskbarEntry(NativeWindow window, bool visible) {
     const HWND hwnd = reinterpret_cast<HWND>(window);
-    if (!IsWindow(hwnd)) return false;
+    if (!IsWindow(hwnd))
+        return false;
     ComScope com;
     ComPtr<ITaskbarList> taskbar;
     HRESULT result = CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER,
                                       IID_ITaskbarList, taskbar.OutVoid());
-    if (SUCCEEDED(result)) result = taskbar->HrInit();
-    if (SUCCEEDED(result)) result = visible ? taskbar->AddTab(hwnd) : taskbar->DeleteTab(hwnd);
+    if (SUCCEEDED(result))
+        result = taskbar->HrInit();
+    if (SUCCEEDED(result))
+        result = visible ? taskbar->AddTab(hwnd) : taskbar->DeleteTab(hwnd);
     return SUCCEEDED(result);
 }
 
 std::optional<ScreenPoint> WindowsPlatform::WindowOrigin(NativeWindow window) const {
     const HWND hwnd = reinterpret_cast<HWND>(window);
     POINT origin{0, 0};
-    if (!IsWindow(hwnd) || !ClientToScreen(hwnd, &origin)) return std::nullopt;
+    if (!IsWindow(hwnd) || !ClientToScreen(hwnd, &origin))
+        return std::nullopt;
     return ScreenPoint{origin.x, origin.y};
 }
 

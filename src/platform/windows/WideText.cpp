@@ -7,7 +7,8 @@
 namespace tavolin::windesktop {
 
 std::wstring Wide(std::string_view utf8) {
-    if (utf8.empty() || utf8.size() > INT_MAX) return {};
+    if (utf8.empty() || utf8.size() > INT_MAX)
+        return {};
     const int size = static_cast<int>(utf8.size());
     const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
     std::wstring wide(static_cast<std::size_t>(length), L'\0');
@@ -16,7 +17,8 @@ std::wstring Wide(std::string_view utf8) {
 }
 
 std::string Utf8(std::wstring_view wide) {
-    if (wide.empty() || wide.size() > INT_MAX) return {};
+    if (wide.empty() || wide.size() > INT_MAX)
+        return {};
     const int size = static_cast<int>(wide.size());
     const int length =
         WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
@@ -34,7 +36,8 @@ std::string SystemErrorText(unsigned long code) {
     LocalFree(buffer);
     while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' '))
         text.pop_back();
-    if (text.empty()) return "error " + std::to_string(code);
+    if (text.empty())
+        return "error " + std::to_string(code);
     return Utf8(text);
 }
 

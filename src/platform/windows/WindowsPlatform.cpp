@@ -17,7 +17,8 @@ using namespace windesktop;
 namespace {
 
 bool EndsWithNoCase(const std::string& text, std::string_view suffix) {
-    if (text.size() < suffix.size()) return false;
+    if (text.size() < suffix.size())
+        return false;
     return std::equal(suffix.begin(), suffix.end(), text.end() - static_cast<long>(suffix.size()),
                       [](char a, char b) {
                           return std::tolower(static_cast<unsigned char>(a)) ==
@@ -54,7 +55,8 @@ int ShellOpen(const std::wstring& file, const std::wstring& parameters,
     info.lpParameters = parameters.empty() ? nullptr : parameters.c_str();
     info.lpDirectory = folder.empty() ? nullptr : folder.c_str();
     info.nShow = SW_SHOWNORMAL;
-    if (ShellExecuteExW(&info)) return open_result::kSuccess;
+    if (ShellExecuteExW(&info))
+        return open_result::kSuccess;
     return OpenFailureCode(reinterpret_cast<std::intptr_t>(info.hInstApp), GetLastError());
 }
 
@@ -82,7 +84,8 @@ std::string QuoteArgument(const std::string& argument) {
 }
 
 int OpenFailureCode(std::intptr_t instance, unsigned long lastError) {
-    if (instance > 0 && instance <= 32) return static_cast<int>(instance);
+    if (instance > 0 && instance <= 32)
+        return static_cast<int>(instance);
     switch (lastError) {
     case ERROR_FILE_NOT_FOUND:
         return open_result::kNotFound;
@@ -116,9 +119,11 @@ std::unique_ptr<Platform> CreatePlatform() {
 // --- paths and files ---------------------------------------------------------------------
 
 FileAttributes WindowsPlatform::Attributes(const std::string& path) const {
-    if (!Passable(path)) return {};
+    if (!Passable(path))
+        return {};
     const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) return {};
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return {};
     FileAttributes result;
     result.exists = true;
     result.directory = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
@@ -129,29 +134,36 @@ FileAttributes WindowsPlatform::Attributes(const std::string& path) const {
 }
 
 std::string WindowsPlatform::FullPath(const std::string& path) const {
-    if (!Passable(path)) return {};
+    if (!Passable(path))
+        return {};
     const std::wstring wide = Wide(path);
     const DWORD size = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
-    if (size == 0) return path;
+    if (size == 0)
+        return path;
     std::wstring full(size, L'\0');
     const DWORD length = GetFullPathNameW(wide.c_str(), size, full.data(), nullptr);
-    if (length == 0 || length >= size) return path;
+    if (length == 0 || length >= size)
+        return path;
     full.resize(length);
     // A trailing "\" names the same folder; a drive root keeps its own ("C:\").
-    while (full.size() > 3 && full.back() == L'\\') full.pop_back();
+    while (full.size() > 3 && full.back() == L'\\')
+        full.pop_back();
     return Utf8(full);
 }
 
 std::optional<std::string> WindowsPlatform::EntryName(const std::string& path) const {
-    if (!Passable(path)) return std::nullopt;
+    if (!Passable(path))
+        return std::nullopt;
     if (IsDriveRoot(path)) {
-        if (!Attributes(path.substr(0, 2) + "\\").exists) return std::nullopt;
+        if (!Attributes(path.substr(0, 2) + "\\").exists)
+            return std::nullopt;
         return path.substr(0, 2);
     }
     std::wstring wide = Wide(FullPath(path));
     WIN32_FIND_DATAW found{};
     const HANDLE search = FindFirstFileW(wide.c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return std::nullopt;
+    if (search == INVALID_HANDLE_VALUE)
+        return std::nullopt;
     FindClose(search);
     return Utf8(found.cFileName);
 }
@@ -166,31 +178,39 @@ std::unique_ptr<FileReplacement> WindowsPlatform::BeginReplaceFile(const std::st
 }
 
 void WindowsPlatform::RemoveStaleReplacements(const std::string& path) {
-    if (Passable(path)) windesktop::RemoveStaleReplacements(FullPath(path));
+    if (Passable(path))
+        windesktop::RemoveStaleReplacements(FullPath(path));
 }
 
-std::optional<std::vector<FolderEntry>> WindowsPlatform::ListFolder(const std::string& folder) const {
-    if (!Passable(folder)) return std::nullopt;
+std::optional<std::vector<FolderEntry>>
+WindowsPlatform::ListFolder(const std::string& folder) const {
+    if (!Passable(folder))
+        return std::nullopt;
     std::wstring pattern = Wide(folder);
-    if (pattern.back() != L'\\' && pattern.back() != L'/') pattern += L'\\';
+    if (pattern.back() != L'\\' && pattern.back() != L'/')
+        pattern += L'\\';
     pattern += L'*';
     WIN32_FIND_DATAW found{};
-    const HANDLE search = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found,
-                                          FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    const HANDLE search =
+        FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr,
+                         FIND_FIRST_EX_LARGE_FETCH);
     if (search == INVALID_HANDLE_VALUE) {
         // An empty drive root has no entries at all, not even "." and "..".
-        if (GetLastError() == ERROR_FILE_NOT_FOUND) return std::vector<FolderEntry>{};
+        if (GetLastError() == ERROR_FILE_NOT_FOUND)
+            return std::vector<FolderEntry>{};
         return std::nullopt;
     }
     std::vector<FolderEntry> entries;
     do {
         const std::wstring_view name = found.cFileName;
-        if (name == L"." || name == L"..") continue;
+        if (name == L"." || name == L"..")
+            continue;
         FolderEntry entry;
         entry.name = Utf8(name);
         entry.directory = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         if (!entry.directory)
-            entry.size = (static_cast<std::uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+            entry.size =
+                (static_cast<std::uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
         if (found.ftLastWriteTime.dwHighDateTime != 0 || found.ftLastWriteTime.dwLowDateTime != 0)
             entry.modified = EpochSeconds(found.ftLastWriteTime);
         entries.push_back(std::move(entry));
@@ -203,7 +223,8 @@ std::vector<DriveEntry> WindowsPlatform::Drives() const {
     std::vector<DriveEntry> drives;
     const DWORD mask = GetLogicalDrives();
     for (int letter = 0; letter < 26; ++letter) {
-        if ((mask & (1u << letter)) == 0) continue;
+        if ((mask & (1u << letter)) == 0)
+            continue;
         const std::string root = std::string(1, static_cast<char>('A' + letter)) + ":";
         DriveKind kind = DriveKind::Fixed;
         switch (GetDriveTypeW(Wide(root + "\\").c_str())) {
@@ -236,7 +257,8 @@ bool WindowsPlatform::IsProgram(const std::string& path) const {
 
 int WindowsPlatform::Open(const std::string& path, const std::string& parameters,
                           const std::string& workingFolder) {
-    if (!Passable(path)) return open_result::kNotFound;
+    if (!Passable(path))
+        return open_result::kNotFound;
     return ShellOpen(Wide(path), Wide(parameters), Wide(workingFolder));
 }
 
@@ -245,7 +267,8 @@ int WindowsPlatform::OpenWithArguments(const std::string& path,
                                        const std::string& workingFolder) {
     std::string parameters;
     for (const std::string& argument : arguments) {
-        if (!parameters.empty()) parameters += ' ';
+        if (!parameters.empty())
+            parameters += ' ';
         parameters += QuoteArgument(argument);
     }
     return Open(path, parameters, workingFolder);
@@ -262,7 +285,8 @@ int WindowsPlatform::OpenAddress(const std::string& address) {
         std::all_of(address.begin(), address.begin() + static_cast<long>(colon), [](char c) {
             return std::isalnum(static_cast<unsigned char>(c)) || c == '+' || c == '-' || c == '.';
         });
-    if (!scheme || address.find('\0') != std::string::npos) return open_result::kNotFound;
+    if (!scheme || address.find('\0') != std::string::npos)
+        return open_result::kNotFound;
     return ShellOpen(Wide(address), L"", L"");
 }
 

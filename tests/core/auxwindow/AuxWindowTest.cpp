@@ -215,7 +215,9 @@ TEST(AuxWindow, MemoReadsAndWritesBackItsOwnEncodingLosslessly) {
 TEST(AuxWindow, MemoThatCannotBeReadIsLeftAlone) {
     TempDir dir;
     FakePlatform platform;
-    const std::string utf16("\xFF\xFE" "a\0", 4);
+    const std::string utf16("\xFF\xFE"
+                            "a\0",
+                            4);
     const std::string path = dir.Write("Memo.txt", utf16).string();
     std::string error;
     MemoFile memo(platform, path, "", error);

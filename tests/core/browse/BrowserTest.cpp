@@ -17,14 +17,16 @@ using testing::FakeView;
 
 std::vector<std::string> Names(const Browser& browser) {
     std::vector<std::string> names;
-    for (const Row& row : browser.Rows()) names.push_back(row.name);
+    for (const Row& row : browser.Rows())
+        names.push_back(row.name);
     return names;
 }
 
 int RowOf(const Browser& browser, const std::string& name) {
     const auto& rows = browser.Rows();
     for (std::size_t i = 0; i < rows.size(); ++i) {
-        if (rows[i].name == name) return static_cast<int>(i);
+        if (rows[i].name == name)
+            return static_cast<int>(i);
     }
     return -1;
 }
@@ -197,8 +199,7 @@ TEST(BrowsePaths, TheDriveOfAPathAndTheFolderAboveIt) {
              {"C:\\", PathStyle::Windows, 0},
              {"E:\\x", PathStyle::Windows, -1},
          }) {
-        EXPECT_EQ(DriveOf(c.style == PathStyle::Posix ? posix : windows, c.path, c.style),
-                  c.drive)
+        EXPECT_EQ(DriveOf(c.style == PathStyle::Posix ? posix : windows, c.path, c.style), c.drive)
             << c.path;
     }
 

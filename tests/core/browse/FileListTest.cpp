@@ -52,11 +52,11 @@ TEST(FileListColumns, SizeExtensionAndTimeTexts) {
              {2024, 5, 6, 7, 8, 10, "2024/05/06 07:08:10"},
              {2024, 5, 6, 7, 8, 9, "2024/05/06 07:08:08"}, // two-second steps
              {2024, 12, 31, 23, 59, 59, "2024/12/31 23:59:58"},
-             {2024, 5, 6, 0, 0, 0, "2024/05/06"},          // midnight: the date alone
+             {2024, 5, 6, 0, 0, 0, "2024/05/06"}, // midnight: the date alone
              {2024, 5, 6, 0, 0, 1, "2024/05/06"},
              {2024, 5, 6, 0, 0, 2, "2024/05/06 00:00:02"},
              {1980, 1, 1, 12, 0, 0, "1980/01/01 12:00:00"},
-             {1979, 12, 31, 12, 0, 0, "(不明)"},            // before the packed form's range
+             {1979, 12, 31, 12, 0, 0, "(不明)"}, // before the packed form's range
              {2108, 1, 1, 12, 0, 0, "(不明)"},
          }) {
         std::tm local{};
@@ -82,18 +82,16 @@ TEST(FileListSort, EachColumnBothWaysWithFoldersKeptTogether) {
         return Row{name, directory, size, ExtensionText(directory, name), time};
     };
     const std::vector<Row> rows{
-        row("b.txt", false, "3KB", "2024/01/03"),
-        row("Zeta", true, "", "2024/01/01 10:00:00"),
-        row("a.doc", false, "12KB", "(不明)"),
-        row("alpha", true, "", "2024/01/02"),
-        row("B.txt", false, "1,024KB", "2024/01/01"),
-        row("c", false, "0KB", "2024/01/01 09:00:00"),
+        row("b.txt", false, "3KB", "2024/01/03"),     row("Zeta", true, "", "2024/01/01 10:00:00"),
+        row("a.doc", false, "12KB", "(不明)"),        row("alpha", true, "", "2024/01/02"),
+        row("B.txt", false, "1,024KB", "2024/01/01"), row("c", false, "0KB", "2024/01/01 09:00:00"),
     };
     const auto names = [&](int sortState) {
         std::vector<Row> sorted = rows;
         SortRows(sorted, sortState);
         std::vector<std::string> out;
-        for (const Row& r : sorted) out.push_back(r.name);
+        for (const Row& r : sorted)
+            out.push_back(r.name);
         return out;
     };
     using Names = std::vector<std::string>;
@@ -114,9 +112,12 @@ TEST(FileListSort, EachColumnBothWaysWithFoldersKeptTogether) {
     struct Click {
         int state, column, next;
     };
-    for (const Click& c : std::vector<Click>{
-             {kName, kName, -kName}, {-kName, kName, kName}, {kName, kSize, kSize},
-             {-kTime, kExtension, kExtension}, {0, kTime, kTime}, {-kSize, kSize, kSize}}) {
+    for (const Click& c : std::vector<Click>{{kName, kName, -kName},
+                                             {-kName, kName, kName},
+                                             {kName, kSize, kSize},
+                                             {-kTime, kExtension, kExtension},
+                                             {0, kTime, kTime},
+                                             {-kSize, kSize, kSize}}) {
         EXPECT_EQ(NextSortState(c.state, c.column), c.next) << c.state << " " << c.column;
     }
 }

@@ -29,7 +29,9 @@ using testing::ReadBytes;
 using testing::WriteBytes;
 using namespace std::string_literals;
 
-std::string Sj(const std::string& utf8) { return *text::EncodeCp932(utf8); }
+std::string Sj(const std::string& utf8) {
+    return *text::EncodeCp932(utf8);
+}
 
 class WorkingCopyTest : public ::testing::Test {
 protected:
@@ -108,7 +110,8 @@ TEST_F(WorkingCopyTest, CommandsRewriteTheFileByBlockPosition) {
     const Case cases[] = {
         {"add at the end, ending the unfinished last line",
          [](WorkingCopy& c) { return c.Add("新規 [x]"); },
-         start + "\r\n" + Sj("[新規 [x]]\r\n"), {"a", "d", "d", "r", "新規 [x]"}},
+         start + "\r\n" + Sj("[新規 [x]]\r\n"),
+         {"a", "d", "d", "r", "新規 [x]"}},
         {"add a name code page 932 cannot hold: the whole file in UTF-8",
          [](WorkingCopy& c) { return c.Add("é"); },
          "\xEF\xBB\xBF" + before + a + dup1 + dup2 +
@@ -116,39 +119,62 @@ TEST_F(WorkingCopyTest, CommandsRewriteTheFileByBlockPosition) {
          {"a", "d", "d", "r", "é"}},
         {"rename the second of two blocks of one name",
          [](WorkingCopy& c) { return c.Rename(2, "e"); },
-         before + a + dup1 + "[e]\r\n1:1=second\n" + raw, {"a", "d", "e", "r"}},
-        {"delete a middle block", [](WorkingCopy& c) { return c.Delete(1); },
-         before + a + dup2 + raw, {"a", "d", "r"}},
-        {"delete the last block", [](WorkingCopy& c) { return c.Delete(3); },
-         before + a + dup1 + dup2, {"a", "d", "d"}},
+         before + a + dup1 + "[e]\r\n1:1=second\n" + raw,
+         {"a", "d", "e", "r"}},
+        {"delete a middle block",
+         [](WorkingCopy& c) { return c.Delete(1); },
+         before + a + dup2 + raw,
+         {"a", "d", "r"}},
+        {"delete the last block",
+         [](WorkingCopy& c) { return c.Delete(3); },
+         before + a + dup1 + dup2,
+         {"a", "d", "d"}},
         {"delete every block",
          [](WorkingCopy& c) { return c.Delete(0) && c.Delete(0) && c.Delete(0) && c.Delete(0); },
-         before, {}},
+         before,
+         {}},
         {"move the last block to the top",
          [](WorkingCopy& c) { return c.MoveUp(3) && c.MoveUp(2) && c.MoveUp(1); },
-         before + raw + "\r\n" + a + dup1 + dup2, {"r", "a", "d", "d"}},
+         before + raw + "\r\n" + a + dup1 + dup2,
+         {"r", "a", "d", "d"}},
         {"move, then rename and add",
          [](WorkingCopy& c) { return c.MoveUp(3) && c.Rename(0, "z") && c.Add("n"); },
          before + "[z]\r\n1:1=/a <TS>A<TE>\r\n\r\n" + dup1 + raw + "\r\n" + dup2 + "[n]\r\n",
          {"z", "d", "r", "d", "n"}},
         {"move the first of two blocks of one name down",
-         [](WorkingCopy& c) { return c.MoveDown(1); }, before + a + dup2 + dup1 + raw,
+         [](WorkingCopy& c) { return c.MoveDown(1); },
+         before + a + dup2 + dup1 + raw,
          {"a", "d", "d", "r"}},
         {"a last category line without a line end, moved and renamed",
-         [](WorkingCopy& c) { return c.MoveUp(1) && c.Rename(0, "c"); }, "[c]\r\n[a]\r\n",
-         {"c", "a"}, "[a]\r\n[b]"},
+         [](WorkingCopy& c) { return c.MoveUp(1) && c.Rename(0, "c"); },
+         "[c]\r\n[a]\r\n",
+         {"c", "a"},
+         "[a]\r\n[b]"},
         {"a last category line without a line end, added after and moved",
          [](WorkingCopy& c) { return c.Add("c") && c.MoveUp(2) && c.Rename(1, "d"); },
-         "[a]\r\n[d]\r\n[b]\r\n", {"a", "d", "b"}, "[a]\r\n[b]"},
-        {"a UTF-8 file without a mark stays so", [](WorkingCopy& c) { return c.Add("é"); },
-         "[カテ]\n1:1=/a\n[é]\r\n", {"カテ", "é"}, "[カテ]\n1:1=/a\n"},
-        {"lone CR line ends", [](WorkingCopy& c) { return c.MoveUp(1); }, "[b]\r[a]\r1:1=/a\r",
-         {"b", "a"}, "[a]\r1:1=/a\r[b]\r"},
+         "[a]\r\n[d]\r\n[b]\r\n",
+         {"a", "d", "b"},
+         "[a]\r\n[b]"},
+        {"a UTF-8 file without a mark stays so",
+         [](WorkingCopy& c) { return c.Add("é"); },
+         "[カテ]\n1:1=/a\n[é]\r\n",
+         {"カテ", "é"},
+         "[カテ]\n1:1=/a\n"},
+        {"lone CR line ends",
+         [](WorkingCopy& c) { return c.MoveUp(1); },
+         "[b]\r[a]\r1:1=/a\r",
+         {"b", "a"},
+         "[a]\r1:1=/a\r[b]\r"},
         {"code page 932 bytes that would read as UTF-8 go out as UTF-8 with a mark",
-         [](WorkingCopy& c) { return c.Add("ﾃｽ"); }, "\xEF\xBB\xBF[a]\r\n[ﾃｽ]\r\n", {"a", "ﾃｽ"},
+         [](WorkingCopy& c) { return c.Add("ﾃｽ"); },
+         "\xEF\xBB\xBF[a]\r\n[ﾃｽ]\r\n",
+         {"a", "ﾃｽ"},
          "[a]\r\n"},
-        {"a name whose last trail byte is that of ]", [](WorkingCopy& c) { return c.Rename(1, "c"); },
-         "[A\x85]\r\n[c]\r\n", {"A" + text::DecodeCp932("\x85"), "c"}, "[A\x85]\r\n[b]\r\n"},
+        {"a name whose last trail byte is that of ]",
+         [](WorkingCopy& c) { return c.Rename(1, "c"); },
+         "[A\x85]\r\n[c]\r\n",
+         {"A" + text::DecodeCp932("\x85"), "c"},
+         "[A\x85]\r\n[b]\r\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -259,7 +285,8 @@ TEST_F(WorkingCopyTest, AMoveThatCannotBeWrittenStopsTheEditorButNotTheDataFile)
 }
 
 TEST_F(WorkingCopyTest, AReadOnlyFolderIsReportedOnTheRealFileSystem) {
-    if (geteuid() == 0) GTEST_SKIP() << "root may write into any folder";
+    if (geteuid() == 0)
+        GTEST_SKIP() << "root may write into any folder";
     const auto platform = CreatePlatform();
     WriteBytes(m_txt, "[a]\r\n[b]\r\n");
     auto copy = Make(*platform);
@@ -294,7 +321,8 @@ public:
 
     private:
         void Step() {
-            if (m_step++ == m_crashAt) std::_Exit(3);
+            if (m_step++ == m_crashAt)
+                std::_Exit(3);
         }
         std::unique_ptr<FileReplacement> m_real;
         int m_crashAt;
@@ -304,7 +332,8 @@ public:
     std::unique_ptr<FileReplacement> BeginReplaceFile(const std::string& path,
                                                       std::string& error) override {
         auto real = m_real->BeginReplaceFile(path, error);
-        if (path != m_dataFile || !real) return real;
+        if (path != m_dataFile || !real)
+            return real;
         return std::make_unique<Replacement>(std::move(real), m_crashAt);
     }
 
@@ -328,7 +357,8 @@ TEST_F(WorkingCopyTest, ACrashDuringCommitLeavesTheOldOrTheNewFileWhole) {
             {
                 CrashingPlatform platform(m_txt.string(), crashAt);
                 auto copy = Make(platform);
-                if (copy->Open() && copy->MoveUp(1)) copy->Commit();
+                if (copy->Open() && copy->MoveUp(1))
+                    copy->Commit();
                 std::_Exit(0);
             },
             ::testing::ExitedWithCode(3), "");

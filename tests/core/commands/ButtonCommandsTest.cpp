@@ -133,7 +133,8 @@ TEST_F(ButtonCommandsTest, AttachedFilesOnlyBesideAProgram) {
         for (const char* f : row.beside)
             Make(f);
         // The platform decides what a program is ("*.exe" here, as on Windows).
-        if (row.attached) platform.programs.insert((dir / row.target).string());
+        if (row.attached)
+            platform.programs.insert((dir / row.target).string());
         Store().AssignButton((dir / row.target).string(), slot);
         const ButtonMenuState m = Menu(slot);
         EXPECT_EQ(m.attached, row.attached) << row.name;

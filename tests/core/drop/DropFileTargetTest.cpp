@@ -43,18 +43,26 @@ TEST_P(EffectChoice, FollowsTheKeysAndTheAcceptedTypes) {
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, EffectChoice,
-    ::testing::Values(
-        EffectRow{"all_no_keys", {TDragType::dtCopy, TDragType::dtMove, TDragType::dtLink}, 0,
-                  effect::kCopy},
-        EffectRow{"all_shift", {TDragType::dtCopy, TDragType::dtMove, TDragType::dtLink},
-                  shift::kShift, effect::kMove},
-        EffectRow{"all_ctrl", {TDragType::dtCopy, TDragType::dtMove, TDragType::dtLink},
-                  shift::kCtrl, effect::kCopy},
-        EffectRow{"all_shift_ctrl", {TDragType::dtCopy, TDragType::dtMove, TDragType::dtLink},
-                  shift::kShift | shift::kCtrl, effect::kLink},
-        EffectRow{"link_only_no_keys", {TDragType::dtLink}, 0, effect::kLink},
-        EffectRow{"link_only_shift", {TDragType::dtLink}, shift::kShift, effect::kLink},
-        EffectRow{"none_accepted", {}, shift::kShift, effect::kNone}),
+    ::testing::Values(EffectRow{"all_no_keys",
+                                {TDragType::dtCopy, TDragType::dtMove, TDragType::dtLink},
+                                0,
+                                effect::kCopy},
+                      EffectRow{"all_shift",
+                                {TDragType::dtCopy, TDragType::dtMove, TDragType::dtLink},
+                                shift::kShift,
+                                effect::kMove},
+                      EffectRow{"all_ctrl",
+                                {TDragType::dtCopy, TDragType::dtMove, TDragType::dtLink},
+                                shift::kCtrl,
+                                effect::kCopy},
+                      EffectRow{"all_shift_ctrl",
+                                {TDragType::dtCopy, TDragType::dtMove, TDragType::dtLink},
+                                shift::kShift | shift::kCtrl,
+                                effect::kLink},
+                      EffectRow{"link_only_no_keys", {TDragType::dtLink}, 0, effect::kLink},
+                      EffectRow{
+                          "link_only_shift", {TDragType::dtLink}, shift::kShift, effect::kLink},
+                      EffectRow{"none_accepted", {}, shift::kShift, effect::kNone}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(DropFileTarget, EventsInOrderWithTheFileListOnlyWhileDropping) {
@@ -63,7 +71,8 @@ TEST(DropFileTarget, EventsInOrderWithTheFileListOnlyWhileDropping) {
     std::vector<std::string> seenAtDrop;
     target.OnEnter = [&](TShiftState, DropPoint, std::uint32_t&) { events.push_back("enter"); };
     target.OnDragOver = [&](TShiftState, DropPoint p, std::uint32_t& e) {
-        events.push_back("over " + std::to_string(p.x) + "," + std::to_string(target.Files().size()));
+        events.push_back("over " + std::to_string(p.x) + "," +
+                         std::to_string(target.Files().size()));
         e = effect::kLink; // the handler's choice is what the cursor shows
     };
     target.OnDrop = [&](TShiftState, DropPoint, std::uint32_t& e) {
@@ -86,9 +95,9 @@ TEST(DropFileTarget, EventsInOrderWithTheFileListOnlyWhileDropping) {
 
     // Read at enter, the list is there while dragging; a leave empties it.
     target.GetDataOnEnter = true;
-    target.DragEnter(std::make_shared<Data>(std::vector<std::string>{"/e"},
-                                            std::vector<std::string>{"shown"}),
-                     0, {1, 1}, kAll);
+    target.DragEnter(
+        std::make_shared<Data>(std::vector<std::string>{"/e"}, std::vector<std::string>{"shown"}),
+        0, {1, 1}, kAll);
     EXPECT_EQ(target.Files(), std::vector<std::string>{"/e"});
     EXPECT_EQ(target.MappedNames(), std::vector<std::string>{"shown"});
     target.DragLeave();
@@ -100,8 +109,8 @@ TEST(DropFileTarget, DataWithoutAFileListRaisesNoEvent) {
     TDropFileTarget target;
     target.Dragtypes = {TDragType::dtCopy};
     int raised = 0;
-    target.OnEnter = target.OnDragOver = target.OnDrop = [&](TShiftState, DropPoint,
-                                                             std::uint32_t&) { ++raised; };
+    target.OnEnter = target.OnDragOver =
+        target.OnDrop = [&](TShiftState, DropPoint, std::uint32_t&) { ++raised; };
     const auto text = std::make_shared<Data>(std::nullopt);
     EXPECT_EQ(target.DragEnter(text, 0, {1, 1}, kAll), effect::kNone);
     EXPECT_EQ(target.DragOver(0, {2, 2}, kAll), effect::kNone);

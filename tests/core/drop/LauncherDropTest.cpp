@@ -49,10 +49,9 @@ public:
 class LauncherDropTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        files = DataFiles{(dir.Path() / "tavolin.txt").string(),
-                          (dir.Path() / "tavolin.ini").string(),
-                          (dir.Path() / "tavolin.tmp").string(),
-                          (dir.Path() / "tavolin.tmp2").string()};
+        files = DataFiles{
+            (dir.Path() / "tavolin.txt").string(), (dir.Path() / "tavolin.ini").string(),
+            (dir.Path() / "tavolin.tmp").string(), (dir.Path() / "tavolin.tmp2").string()};
         launcher = std::make_unique<Launcher>(platform, view, window, files);
         launcher->LoadSettings("");
         launcher->Store().LoadPage();
@@ -66,7 +65,8 @@ protected:
     }
     std::vector<std::string> MakeFiles(int count, const std::string& stem = "f") {
         std::vector<std::string> made;
-        for (int i = 0; i < count; ++i) made.push_back(MakeFile(stem + std::to_string(i)));
+        for (int i = 0; i < count; ++i)
+            made.push_back(MakeFile(stem + std::to_string(i)));
         return made;
     }
     void Drop(DropPoint at, const std::vector<std::string>& paths, TShiftState keys = 0) {
@@ -78,7 +78,8 @@ protected:
         std::vector<std::string> lines;
         std::ifstream in(files.txt, std::ios::binary);
         for (std::string line; std::getline(in, line);) {
-            if (!line.empty() && line.back() == '\r') line.pop_back();
+            if (!line.empty() && line.back() == '\r')
+                line.pop_back();
             lines.push_back(line);
         }
         return lines;
@@ -101,9 +102,9 @@ TEST_F(LauncherDropTest, DragOverShowsCopyLinkOrMoveAndBringsTheWindowForward) {
         std::uint32_t expected;
     };
     const Row rows[] = {
-        {window.On(5), 0, effect::kCopy},              {window.On(5), shift::kShift, effect::kLink},
-        {{200, 100}, shift::kShift, effect::kCopy},    {{310, 30}, 0, effect::kMove},
-        {{350, 30}, shift::kShift, effect::kMove},     {{10, 20}, shift::kShift, effect::kCopy},
+        {window.On(5), 0, effect::kCopy},           {window.On(5), shift::kShift, effect::kLink},
+        {{200, 100}, shift::kShift, effect::kCopy}, {{310, 30}, 0, effect::kMove},
+        {{350, 30}, shift::kShift, effect::kMove},  {{10, 20}, shift::kShift, effect::kCopy},
     };
     for (const Row& row : rows) {
         std::uint32_t effect = effect::kNone;
@@ -215,13 +216,14 @@ TEST_F(LauncherDropTest, AreaDropsGoToTheAreasBatchesUntouched) {
         batches.emplace_back(area, paths);
     });
     const std::vector<std::string> two = MakeFiles(2);
-    Drop({300, 20}, two);          // the delete area's corner: borders count
+    Drop({300, 20}, two);                     // the delete area's corner: borders count
     Drop({376, 65}, {two[0]}, shift::kShift); // the recycle-bin area's far corner
     ASSERT_EQ(batches.size(), 2u);
     EXPECT_EQ(batches[0].first, areas::AreaKind::Delete);
     EXPECT_EQ(batches[0].second, two);
     EXPECT_EQ(batches[1].first, areas::AreaKind::Recycle);
-    for (int n = 1; n <= 24; ++n) EXPECT_FALSE(Store().IsUsed(n));
+    for (int n = 1; n <= 24; ++n)
+        EXPECT_FALSE(Store().IsUsed(n));
     EXPECT_FALSE(fs::exists(files.txt)); // nothing was saved
 }
 

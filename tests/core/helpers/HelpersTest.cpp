@@ -77,7 +77,8 @@ bool MakeUndeletable(const fs::path& entry, fs::path& undo) {
     fs::permissions(entry.parent_path(), fs::perms::owner_write, fs::perm_options::remove);
     std::error_code ec;
     const bool stuck = !fs::remove(entry, ec) || ec;
-    if (!stuck) return false;
+    if (!stuck)
+        return false;
     undo = entry.parent_path();
     return true;
 }
@@ -95,7 +96,8 @@ TEST(FolderClearing, RemovesWhatItCanAndReports) {
     dir.Write("clear/stuck/c.txt");
     const fs::path stuck = folder / "stuck" / "c.txt";
     fs::path undo;
-    if (!MakeUndeletable(stuck, undo)) GTEST_SKIP() << "no way to make a file undeletable here";
+    if (!MakeUndeletable(stuck, undo))
+        GTEST_SKIP() << "no way to make a file undeletable here";
 
     EXPECT_FALSE(ClearFolder(folder.string(), RemoveFolder::No));
     Undo(undo);
@@ -142,7 +144,8 @@ TEST(FileCopyAndDelete, ReplaceAndAbortSilently) {
 
     const fs::path stuck = dir.Write("stuck/s.txt");
     fs::path undo;
-    if (!MakeUndeletable(stuck, undo)) GTEST_SKIP() << "no way to make a file undeletable here";
+    if (!MakeUndeletable(stuck, undo))
+        GTEST_SKIP() << "no way to make a file undeletable here";
     EXPECT_THROW(DeleteFileOrAbort(stuck.string()), SilentAbort);
     // The copy helper inherits the abort when the old target cannot go.
     EXPECT_THROW(CopyFileReplacing(source, stuck.string()), SilentAbort);
@@ -155,12 +158,13 @@ TEST(ShellDeleteHelper, AsksWhenToldAndReportsFailures) {
     platform.deleteFailures["/b"] = "permission denied";
 
     view.answers = {MsgResult::No};
-    EXPECT_TRUE(ShellDelete(platform, view, {"/a", "/b"}, DeleteMode::Recycle, Confirm::Yes).empty());
+    EXPECT_TRUE(
+        ShellDelete(platform, view, {"/a", "/b"}, DeleteMode::Recycle, Confirm::Yes).empty());
     EXPECT_TRUE(platform.deletes.empty());
     EXPECT_EQ(view.messages.back().kind, MsgKind::Confirmation);
 
-    const auto outcomes = ShellDelete(platform, view, {"/a", "/b"}, DeleteMode::Permanent,
-                                      Confirm::No);
+    const auto outcomes =
+        ShellDelete(platform, view, {"/a", "/b"}, DeleteMode::Permanent, Confirm::No);
     ASSERT_EQ(platform.deletes.size(), 1u);
     EXPECT_EQ(platform.deletes[0].second, DeleteMode::Permanent);
     ASSERT_EQ(outcomes.size(), 2u);

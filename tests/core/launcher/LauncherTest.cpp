@@ -33,8 +33,9 @@ class LauncherTest : public ::testing::Test {
 protected:
     void SetUp() override {
         dir = fs::temp_directory_path() /
-              ("tavolin-launcher-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-               "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+              ("tavolin-launcher-" +
+               std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(dir);
         fs::create_directories(dir);
         files = DataFiles{(dir / "tavolin.txt").string(), (dir / "tavolin.ini").string(),
@@ -69,7 +70,8 @@ TEST_F(LauncherTest, FirstStartHasTheDefaultsAndOneEmptyCategory) {
     EXPECT_EQ(l.Store().CategoryNames(), std::vector<std::string>{"無題カテゴリ"});
     EXPECT_EQ(l.Store().CurrentCategory(), "無題カテゴリ");
     EXPECT_EQ(l.Store().CurrentPage(), "1");
-    for (int n = 1; n <= 24; ++n) EXPECT_FALSE(l.Store().IsUsed(n));
+    for (int n = 1; n <= 24; ++n)
+        EXPECT_FALSE(l.Store().IsUsed(n));
     EXPECT_EQ(l.Settings(), WindowSettings{});
     EXPECT_EQ(layout::CurrentMode(l.Modes()), layout::DisplayMode::TaR);
     EXPECT_FALSE(fs::exists(files.txt));

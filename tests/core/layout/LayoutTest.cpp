@@ -16,7 +16,9 @@ WindowLayout Measured() {
     return l;
 }
 
-LayoutFlags Defaults() { return LayoutFlags{}; }
+LayoutFlags Defaults() {
+    return LayoutFlags{};
+}
 
 LayoutFlags WithMode(DisplayMode mode, bool active) {
     LayoutFlags f;
@@ -45,7 +47,7 @@ TEST(ArrangeLayout, FullWindowPlacesEveryControlFromTheButtonBar) {
     EXPECT_EQ(l.R(Ctl::tlbExc), (Rect{16, 17, 280, 44}));
     EXPECT_EQ(l.R(Ctl::edtPage).left, 192);
     EXPECT_EQ(l.R(Ctl::udPage).left, 233);
-    EXPECT_EQ(l.R(Ctl::btnInf).left, 279);  // ends where the button bar ends
+    EXPECT_EQ(l.R(Ctl::btnInf).left, 279); // ends where the button bar ends
     EXPECT_EQ(l.R(Ctl::bvlInf).left, 302);
 
     // Captions and gauges in one column, tops 0, 14, 28 and 44.
@@ -372,7 +374,8 @@ TEST(KeepOnScreen, AWindowMostlyOffEveryScreenComesWhollyIntoTheNearestWorkArea)
         {"larger than the work area", {-2000, -50, 1400, 900}, {0, 24, 1400, 900}},
         {"over two screens, 61% on", {1100, 700, 384, 136}, {1280, 632, 384, 136}},
     };
-    for (const Row& row : rows) EXPECT_EQ(KeepOnScreen(row.window, areas), row.expected) << row.name;
+    for (const Row& row : rows)
+        EXPECT_EQ(KeepOnScreen(row.window, areas), row.expected) << row.name;
     EXPECT_EQ(KeepOnScreen({30000, 0, 10, 10}, {}), (Rect{30000, 0, 10, 10}));
 }
 

@@ -12,7 +12,8 @@ namespace {
 std::vector<std::string> Split(const std::string& line) {
     std::vector<std::string> args;
     std::istringstream in(line);
-    for (std::string word; in >> word;) args.push_back(word);
+    for (std::string word; in >> word;)
+        args.push_back(word);
     return args;
 }
 
@@ -47,8 +48,13 @@ TEST(CommandLineTest, RequestsOfTheOptions) {
         {"press then quit", "--press F2 --quit", {}, {}, 2, false, true},
         {"a later option wins", "--page 2 --page 4", {}, 4, {}, false, false},
         // Qt's options, with and without their values, are the application object's.
-        {"qt options", "-platform offscreen -style=fusion -reverse --display :1 --press F3", {},
-         {}, 3, false, false},
+        {"qt options",
+         "-platform offscreen -style=fusion -reverse --display :1 --press F3",
+         {},
+         {},
+         3,
+         false,
+         false},
         {"qt options alone", "-platform xcb -nograb", {}, {}, {}, true, false},
     };
     for (const Row& row : rows) {
@@ -107,17 +113,17 @@ TEST(CommandLineTest, HelpVersionAndWrongCommandLines) {
 
 TEST(CommandLineTest, ButtonKeysAndTheirNames) {
     const std::pair<const char*, std::optional<int>> rows[] = {
-        {"F1", 1},       {"f12", 12},      {"F5", 5},         {"shift+F1", 13},
-        {"Shift+F5", 17}, {"SHIFT-f12", 24}, {"s-F3", 15},      {"1", 1},
-        {"24", 24},      {"0", {}},        {"25", {}},        {"F13", {}},
-        {"F", {}},       {"shift+", {}},   {"shift+5", {}},   {"F5 ", {}},
-        {"", {}},        {"+F5", {}},      {"ctrl+F5", {}},   {"F05x", {}},
+        {"F1", 1},         {"f12", 12},  {"F5", 5},   {"shift+F1", 13}, {"Shift+F5", 17},
+        {"SHIFT-f12", 24}, {"s-F3", 15}, {"1", 1},    {"24", 24},       {"0", {}},
+        {"25", {}},        {"F13", {}},  {"F", {}},   {"shift+", {}},   {"shift+5", {}},
+        {"F5 ", {}},       {"", {}},     {"+F5", {}}, {"ctrl+F5", {}},  {"F05x", {}},
     };
     for (const auto& [text, slot] : rows) {
         SCOPED_TRACE(text);
         EXPECT_EQ(ParseButtonKey(text), slot);
     }
-    for (int slot = 1; slot <= 24; ++slot) EXPECT_EQ(ParseButtonKey(ButtonKeyName(slot)), slot);
+    for (int slot = 1; slot <= 24; ++slot)
+        EXPECT_EQ(ParseButtonKey(ButtonKeyName(slot)), slot);
     EXPECT_EQ(ButtonKeyName(5), "F5");
     EXPECT_EQ(ButtonKeyName(17), "Shift+F5");
 }

@@ -93,8 +93,12 @@ TEST(ProtocolTest, OneDisplayHasOneIdentityHoweverItIsSpelled) {
         const char* identity;
     };
     const Row rows[] = {
-        {":72", "", ":72"},          {":72.0", "", ":72"},          {"unix:72.1", "", ":72"},
-        {"host:10.0", "", "host:10"}, {"[::1]:3", "", "[::1]:3"},   {":0", "wayland-0", ":0"},
+        {":72", "", ":72"},
+        {":72.0", "", ":72"},
+        {"unix:72.1", "", ":72"},
+        {"host:10.0", "", "host:10"},
+        {"[::1]:3", "", "[::1]:3"},
+        {":0", "wayland-0", ":0"},
         {"", "wayland-1", "wayland-1"},
     };
     for (const Row& row : rows) {

@@ -33,9 +33,8 @@ class RequestRunnerTest : public ::testing::Test {
 protected:
     void SetUp() override {
         dir = fs::temp_directory_path() /
-              ("tavolin-remote-" + std::string(::testing::UnitTest::GetInstance()
-                                                   ->current_test_info()
-                                                   ->name()));
+              ("tavolin-remote-" +
+               std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         fs::remove_all(dir);
         fs::create_directories(dir);
         for (const char* name : {"work.sh", "play.sh", "play17.sh"}) {
@@ -75,14 +74,34 @@ TEST_F(RequestRunnerTest, ChoosesThenChecksTheButtonWithoutAskingAnything) {
     };
     const Row rows[] = {
         {"used button of the page on screen", Press(5), 0, 5, "仕事", "1", ""},
-        {"empty button", Press(6), 1, {}, "仕事", "1",
+        {"empty button",
+         Press(6),
+         1,
+         {},
+         "仕事",
+         "1",
          "F6 on page 1 of \"仕事\" is an empty button"},
         {"category and page first", Press(17, "遊び 2", 2), 0, 17, "遊び 2", "2", ""},
-        {"category alone goes to its page 1", Press(5, "遊び 2"), 1, {}, "遊び 2", "1",
+        {"category alone goes to its page 1",
+         Press(5, "遊び 2"),
+         1,
+         {},
+         "遊び 2",
+         "1",
          "F5 on page 1 of \"遊び 2\" is an empty button"},
-        {"no such category changes nothing", Press(5, "遊び", 2), 1, {}, "仕事", "1",
+        {"no such category changes nothing",
+         Press(5, "遊び", 2),
+         1,
+         {},
+         "仕事",
+         "1",
          "there is no category \"遊び\""},
-        {"page of the category on screen", Press(5, {}, 7), 1, {}, "仕事", "7",
+        {"page of the category on screen",
+         Press(5, {}, 7),
+         1,
+         {},
+         "仕事",
+         "7",
          "F5 on page 7 of \"仕事\" is an empty button"},
     };
     for (const Row& row : rows) {

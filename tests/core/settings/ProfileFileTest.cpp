@@ -3,9 +3,9 @@
 #include "fakes/FakePlatform.h"
 #include "support/TempDir.h"
 
+#include <functional>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <functional>
 
 #include <chrono>
 #include <filesystem>
@@ -23,9 +23,7 @@ using namespace std::string_literals;
 
 class ProfileFileTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        m_path = (m_dir / "tavolin.ini").string();
-    }
+    void SetUp() override { m_path = (m_dir / "tavolin.ini").string(); }
 
     void WriteFile(const std::string& bytes) const { testing::WriteBytes(m_path, bytes); }
     std::string FileBytes() const { return testing::ReadBytes(m_path); }
@@ -340,8 +338,8 @@ TEST_F(ProfileFileTest, AWriteNeverChangesHowTheFileIsRead) {
         // "\x85]" is an undecodable pair in code page 932 but "\x85" and "]" in UTF-8: the
         // section is "Window]x\x85" either way, never [Window], so the value written (which
         // makes the file UTF-8) goes to a [Window] of its own and reads back.
-        {"a section closed by the trail byte of an undecodable pair",
-         "[Window]x\x85]\r\nTop=1\r\n", "Top", "€", "Top"},
+        {"a section closed by the trail byte of an undecodable pair", "[Window]x\x85]\r\nTop=1\r\n",
+         "Top", "€", "Top"},
         // The only bytes that were not UTF-8 are replaced; the rest is valid UTF-8.
         {"the last bytes that were not UTF-8 replaced",
          "[Window]\r\nDateFormat=\xEF\xBB\xBFyyyy\r\nShowRes=\xCE\xF9\r\n", "ShowRes", "1",

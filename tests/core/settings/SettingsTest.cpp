@@ -22,9 +22,7 @@ namespace fs = std::filesystem;
 
 class SettingsTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        m_path = (m_dir / "tavolin.ini").string();
-    }
+    void SetUp() override { m_path = (m_dir / "tavolin.ini").string(); }
 
     void WriteFile(const std::string& bytes) const { testing::WriteBytes(m_path, bytes); }
     std::string FileBytes() const { return testing::ReadBytes(m_path); }
@@ -51,28 +49,34 @@ TEST(SettingsTableTest, EveryFieldHasOneRowAndSaveSettingsHasTwentyKeysInOrder) 
         }
         // Everything except geometry, the clock's format, always-on-top and link display is
         // the options dialog's.
-        EXPECT_EQ(key.optionsDialog, key.saveOrder == 0 || (key.saveOrder >= 5 && key.saveOrder <= 15) ||
+        EXPECT_EQ(key.optionsDialog, key.saveOrder == 0 ||
+                                         (key.saveOrder >= 5 && key.saveOrder <= 15) ||
                                          key.key == "BtnSize" || key.key == "BtnCaption")
             << key.key;
     }
     EXPECT_THAT(std::vector<std::string_view>(saved.begin() + 1, saved.end()),
-                ::testing::ElementsAre("Height", "Width", "Top", "Left", "WinPos", "ShowRes", "ShowMem",
-                                       "ShowDate", "ShowOpt", "ShowTitle", "NomalMode", "SmallMode",
-                                       "TitleMode", "TimeMode", "TaRMode", "FrmStyle", "DateFormat",
-                                       "RecentLNK", "BtnSize", "BtnCaption"));
+                ::testing::ElementsAre("Height", "Width", "Top", "Left", "WinPos", "ShowRes",
+                                       "ShowMem", "ShowDate", "ShowOpt", "ShowTitle", "NomalMode",
+                                       "SmallMode", "TitleMode", "TimeMode", "TaRMode", "FrmStyle",
+                                       "DateFormat", "RecentLNK", "BtnSize", "BtnCaption"));
     // Each row has a field of its own: changing it through one row changes no other row.
     const auto changed = [](const WindowSettingKey& key, WindowSettings& s) {
         std::visit(
             [&](auto field) {
                 using Field = decltype(field);
-                if constexpr (std::is_same_v<Field, int WindowSettings::*>) s.*field += 12345;
-                else if constexpr (std::is_same_v<Field, bool WindowSettings::*>) s.*field = !(s.*field);
-                else if constexpr (std::is_same_v<Field, std::string WindowSettings::*>) s.*field += "x";
-                else s.*field = Colour{1, 2, 3, {}, false};
+                if constexpr (std::is_same_v<Field, int WindowSettings::*>)
+                    s.*field += 12345;
+                else if constexpr (std::is_same_v<Field, bool WindowSettings::*>)
+                    s.*field = !(s.*field);
+                else if constexpr (std::is_same_v<Field, std::string WindowSettings::*>)
+                    s.*field += "x";
+                else
+                    s.*field = Colour{1, 2, 3, {}, false};
             },
             key.field);
     };
-    const auto same = [](const WindowSettingKey& key, const WindowSettings& a, const WindowSettings& b) {
+    const auto same = [](const WindowSettingKey& key, const WindowSettings& a,
+                         const WindowSettings& b) {
         return std::visit([&](auto field) { return a.*field == b.*field; }, key.field);
     };
     const WindowSettings defaults;
@@ -92,7 +96,8 @@ TEST_F(SettingsTest, FirstStartWithoutAFileGivesTheDefaults) {
     EXPECT_EQ(settings.Width, 377);
     EXPECT_EQ(settings.Height, 115);
     EXPECT_TRUE(settings.TaRMode);
-    EXPECT_FALSE(settings.NomalMode || settings.SmallMode || settings.TitleMode || settings.TimeMode);
+    EXPECT_FALSE(settings.NomalMode || settings.SmallMode || settings.TitleMode ||
+                 settings.TimeMode);
     EXPECT_TRUE(settings.FrmStyle);
     EXPECT_LT(settings.Top, 0);
     EXPECT_EQ(settings.DateFont, ColourFromText("clLime"));
@@ -101,16 +106,16 @@ TEST_F(SettingsTest, FirstStartWithoutAFileGivesTheDefaults) {
 }
 
 TEST_F(SettingsTest, ValuesAreReadWithTheirTypesAndBadOnesFallBack) {
-    const WindowSettings s = Load(
-        "Height=200\r\nWidth=abc\r\nTop=30\r\nShowRes=0\r\nShowMem=2\r\nShowDate=x\r\n"
-        "ShowTime=20\r\nDateFont=3\r\nDateBack=notacolour\r\nDateFormat=hh:nn\r\n"
-        "NomalMode=1\r\nTimeMode=1\r\nTaRMode=0\r\nBtnCaptionL=2\r\nDelFlash=0\r\n");
+    const WindowSettings s =
+        Load("Height=200\r\nWidth=abc\r\nTop=30\r\nShowRes=0\r\nShowMem=2\r\nShowDate=x\r\n"
+             "ShowTime=20\r\nDateFont=3\r\nDateBack=notacolour\r\nDateFormat=hh:nn\r\n"
+             "NomalMode=1\r\nTimeMode=1\r\nTaRMode=0\r\nBtnCaptionL=2\r\nDelFlash=0\r\n");
     EXPECT_EQ(s.Height, 200);
     EXPECT_EQ(s.Width, 377);
     EXPECT_EQ(s.Top, 30);
     EXPECT_FALSE(s.ShowRes);
-    EXPECT_TRUE(s.ShowMem);   // any integer but 0 is true
-    EXPECT_TRUE(s.ShowDate);  // not an integer: the default
+    EXPECT_TRUE(s.ShowMem);  // any integer but 0 is true
+    EXPECT_TRUE(s.ShowDate); // not an integer: the default
     EXPECT_EQ(s.SamplingInterval(), 1800000);
     EXPECT_EQ(s.DateFont, ColourFromText("3")); // entry 3 of the colour table, not value 3
     EXPECT_NE(s.DateFont, (Colour{3, 0, 0, {}, false}));
@@ -147,12 +152,13 @@ TEST_F(SettingsTest, SaveSettingsWritesItsKeysInOrderAndKeepsTheRest) {
     s.ResWatchLow = 99; // the options dialog's key: not written here
     std::string error;
     ASSERT_TRUE(SaveSettingsFile(m_platform, m_path, s, error)) << error;
-    EXPECT_EQ(FileBytes(), *text::EncodeCp932(
-                               "[Window]\r\nHeight=120\r\nWidth=377\r\nTop=-1\r\nLeft=8\r\nWinPos=5\r\n"
-                               "ShowRes=1\r\nShowMem=1\r\nShowDate=1\r\nShowOpt=1\r\nShowTitle=1\r\n"
-                               "NomalMode=0\r\nSmallMode=1\r\nTitleMode=0\r\nTimeMode=0\r\nTaRMode=0\r\n"
-                               "FrmStyle=1\r\nDateFormat=日付 hh:nn\r\nRecentLNK=1\r\nBtnSize=0\r\n"
-                               "BtnCaption=1\r\n"));
+    EXPECT_EQ(FileBytes(),
+              *text::EncodeCp932(
+                  "[Window]\r\nHeight=120\r\nWidth=377\r\nTop=-1\r\nLeft=8\r\nWinPos=5\r\n"
+                  "ShowRes=1\r\nShowMem=1\r\nShowDate=1\r\nShowOpt=1\r\nShowTitle=1\r\n"
+                  "NomalMode=0\r\nSmallMode=1\r\nTitleMode=0\r\nTimeMode=0\r\nTaRMode=0\r\n"
+                  "FrmStyle=1\r\nDateFormat=日付 hh:nn\r\nRecentLNK=1\r\nBtnSize=0\r\n"
+                  "BtnCaption=1\r\n"));
     EXPECT_EQ(m_platform.replacedFiles.size(), 1u); // one atomic save
 
     // Keys it does not own and other sections stay; the values read back.
@@ -180,14 +186,16 @@ TEST(DataFilePathsTest, FilesBesideTheExecutableOrInTheFallbackFolder) {
     EXPECT_EQ(posix.ini, "/opt/tavolin/tavolin.ini");
     EXPECT_EQ(posix.tmp, "/opt/tavolin/tavolin.tmp");
     EXPECT_EQ(posix.tmp2, "/opt/tavolin/tavolin.tmp2");
-    EXPECT_EQ(DataFilePaths("/opt/my.app/tavolin", "", PathStyle::Posix).ini, "/opt/my.app/tavolin.ini");
+    EXPECT_EQ(DataFilePaths("/opt/my.app/tavolin", "", PathStyle::Posix).ini,
+              "/opt/my.app/tavolin.ini");
     EXPECT_EQ(DataFilePaths("/usr/bin/tavolin", "/home/u/.config/tavolin", PathStyle::Posix).txt,
               "/home/u/.config/tavolin/tavolin.txt");
 
     const DataFiles windows = DataFilePaths("C:\\Tools\\tavolin.exe", "", PathStyle::Windows);
     EXPECT_EQ(windows.txt, "C:\\Tools\\tavolin.txt");
     EXPECT_EQ(windows.tmp2, "C:\\Tools\\tavolin.tmp2");
-    EXPECT_EQ(DataFilePaths("C:\\My.Tools\\tavolin", "", PathStyle::Windows).ini, "C:\\My.Tools\\tavolin.ini");
+    EXPECT_EQ(DataFilePaths("C:\\My.Tools\\tavolin", "", PathStyle::Windows).ini,
+              "C:\\My.Tools\\tavolin.ini");
     EXPECT_EQ(DataFilePaths("C:\\Program Files\\Tavolin\\tavolin.exe",
                             "C:\\Users\\u\\AppData\\Roaming\\Tavolin\\", PathStyle::Windows)
                   .ini,
@@ -198,8 +206,8 @@ TEST_F(SettingsTest, FilesBesideAReadOnlyCopyAreTakenIntoTheFallbackFolderOnce) 
     fs::create_directories(m_dir / "bin");
     fs::create_directories(m_dir / "config");
     const DataFiles beside = DataFilePaths((m_dir / "bin/tavolin").string(), "", PathStyle::Posix);
-    const DataFiles fallback =
-        DataFilePaths((m_dir / "bin/tavolin").string(), (m_dir / "config").string(), PathStyle::Posix);
+    const DataFiles fallback = DataFilePaths((m_dir / "bin/tavolin").string(),
+                                             (m_dir / "config").string(), PathStyle::Posix);
     testing::WriteBytes(beside.txt, "[Cat]\r\n1:1=/bin/sh <TS>sh<TE>\r\n");
     testing::WriteBytes(beside.ini, "[Window]\r\nWinPos=3\r\n");
     testing::WriteBytes(fallback.ini, "[Window]\r\nWinPos=2\r\n"); // already there: kept

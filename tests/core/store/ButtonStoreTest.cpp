@@ -12,8 +12,8 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <functional>
+#include <iterator>
 #include <random>
 #include <set>
 
@@ -29,11 +29,14 @@ using ::testing::Not;
 using namespace std::string_literals;
 
 // Code page 932 bytes of a UTF-8 text.
-std::string Sj(const std::string& utf8) { return *text::EncodeCp932(utf8); }
+std::string Sj(const std::string& utf8) {
+    return *text::EncodeCp932(utf8);
+}
 
 std::string CrLf(std::initializer_list<std::string> lines) {
     std::string bytes;
-    for (const auto& line : lines) bytes += line + "\r\n";
+    for (const auto& line : lines)
+        bytes += line + "\r\n";
     return bytes;
 }
 
@@ -75,7 +78,8 @@ protected:
         m_store->LoadPage();
         return *m_store;
     }
-    ButtonStore& Posix(const std::string& category = "無題カテゴリ", const std::string& page = "1") {
+    ButtonStore& Posix(const std::string& category = "無題カテゴリ",
+                       const std::string& page = "1") {
         m_store = std::make_unique<ButtonStore>(m_posix, m_view, m_txt, m_ini);
         m_store->LoadCategoryList();
         m_store->SetCurrentCategory(category);
@@ -86,7 +90,8 @@ protected:
     static std::vector<int> UsedSlots(const ButtonStore& store) {
         std::vector<int> used;
         for (int n = 1; n <= ButtonStore::kSlotCount; ++n) {
-            if (store.IsUsed(n)) used.push_back(n);
+            if (store.IsUsed(n))
+                used.push_back(n);
         }
         return used;
     }
@@ -107,7 +112,8 @@ TEST_F(ButtonStoreTest, CategoryListFallsBackToTheDefaultName) {
     store.LoadCategoryList(); // no file
     EXPECT_THAT(store.CategoryNames(), ElementsAre("無題カテゴリ"));
 
-    for (const std::string& bytes : {std::string(), std::string("no category\r\n1:1=/x\r\n{[c]\r\n")}) {
+    for (const std::string& bytes :
+         {std::string(), std::string("no category\r\n1:1=/x\r\n{[c]\r\n")}) {
         WriteData(bytes);
         store.LoadCategoryList();
         EXPECT_THAT(store.CategoryNames(), ElementsAre("無題カテゴリ"));
@@ -179,16 +185,13 @@ TEST_F(ButtonStoreTest, LoadPageFillsTheSlotsOfTheCurrentPageOnly) {
 TEST_F(ButtonStoreTest, HandEditedLinesLoadTheWayTheFormatSays) {
     WriteData(CrLf({
         "[c]",
-        "01:5=C:\\WINDOWS\\NOTEPAD.EXE",             // page 01 is not page 1
-        "1:x=C:\\WINDOWS\\NOTEPAD.EXE",              // not a number: skipped
-        "1:0=D:\\Tools\\grep.exe",                   // 0 and 25: first free slot
+        "01:5=C:\\WINDOWS\\NOTEPAD.EXE",                // page 01 is not page 1
+        "1:x=C:\\WINDOWS\\NOTEPAD.EXE",                 // not a number: skipped
+        "1:0=D:\\Tools\\grep.exe",                      // 0 and 25: first free slot
         "1:25=C:\\WINDOWS\\NOTEPAD.EXE <TS>Pad   <TE>", // trailing blanks of a title go
-        "1:03=C:\\WINDOWS\\NOTEPAD.EXE <TS>no end",   // "<TS>" without "<TE>"
-        "no colon or equals",
-        "1:4",
-        "1=4:x",
-        "[c]",
-        "1:6=C:\\WINDOWS\\NOTEPAD.EXE",             // second section of the name: not read
+        "1:03=C:\\WINDOWS\\NOTEPAD.EXE <TS>no end",     // "<TS>" without "<TE>"
+        "no colon or equals", "1:4", "1=4:x", "[c]",
+        "1:6=C:\\WINDOWS\\NOTEPAD.EXE", // second section of the name: not read
     }));
     ButtonStore& store = Windows("c");
     EXPECT_THAT(UsedSlots(store), ElementsAre(1, 2, 3));
@@ -256,7 +259,8 @@ TEST_F(ButtonStoreTest, ShortcutsAndShortNamesAreResolvedOnAssignment) {
 }
 
 TEST_F(ButtonStoreTest, LineBreaksFromOutsideNeverReachTheDataFile) {
-    WriteData(CrLf({Sj("[無題カテゴリ]"), "1:1=/bin/true <TS>old<TE>", "[Other]", "2:5=/x <TS>y<TE>"}));
+    WriteData(
+        CrLf({Sj("[無題カテゴリ]"), "1:1=/bin/true <TS>old<TE>", "[Other]", "2:5=/x <TS>y<TE>"}));
     m_posix.shortcutExtension = ".desktop";
     // A desktop entry whose escaped name GLib turns into a real line break.
     const std::string evil = MakeFile("evil.desktop");
@@ -369,7 +373,8 @@ TEST_F(ButtonStoreTest, SavePageRewritesOnlyThePagesOwnLines) {
     EXPECT_TRUE(m_view.messages.empty());
 
     // An emptied page leaves no line; a page of a category without a section gets one at the end.
-    for (int n = 1; n <= ButtonStore::kSlotCount; ++n) store.ClearButton(n);
+    for (int n = 1; n <= ButtonStore::kSlotCount; ++n)
+        store.ClearButton(n);
     ASSERT_TRUE(store.SavePage());
     EXPECT_THAT(DataBytes(), HasSubstr(Sj("[無題カテゴリ]\r\n2:1=")));
     EXPECT_THAT(DataBytes(), Not(HasSubstr("1:2=")));
@@ -378,8 +383,9 @@ TEST_F(ButtonStoreTest, SavePageRewritesOnlyThePagesOwnLines) {
     store.LoadPage();
     store.AssignButton("D:\\Tools\\grep.exe", 0);
     ASSERT_TRUE(store.SavePage());
-    EXPECT_THAT(DataBytes(), ::testing::EndsWith(Sj(CrLf({"3:3=D:\\Tools\\grep.exe", "[新しい]",
-                                                          "7:1=D:\\Tools\\grep.exe <TS>grep.exe<TE>"}))));
+    EXPECT_THAT(DataBytes(),
+                ::testing::EndsWith(Sj(CrLf({"3:3=D:\\Tools\\grep.exe", "[新しい]",
+                                             "7:1=D:\\Tools\\grep.exe <TS>grep.exe<TE>"}))));
 }
 
 // A start and a close (load, save, save again) change nothing the page did not show: a line
@@ -394,22 +400,45 @@ TEST_F(ButtonStoreTest, LoadAndSaveKeepWhatThePageDidNotShow) {
     };
     const std::string cp932Name = "A" + text::DecodeCp932("\x85");
     const Case cases[] = {
-        {"same-slot-twice", "c", "[c]\r\n1:2=/a <TS>A<TE>\r\n1:2=/b <TS>B<TE>\r\n", {"", "B"},
+        {"same-slot-twice",
+         "c",
+         "[c]\r\n1:2=/a <TS>A<TE>\r\n1:2=/b <TS>B<TE>\r\n",
+         {"", "B"},
          "[c]\r\n1:2=/a <TS>A<TE>\r\n1:2=/b <TS>B<TE>\r\n"},
-        {"unnumbered-slot-after-numbered", "c", "[c]\r\n1:-1=/x <TS>X<TE>\r\n1:1=/y <TS>Y<TE>\r\n",
-         {"Y", "X"}, "[c]\r\n1:1=/y <TS>Y<TE>\r\n1:2=/x <TS>X<TE>\r\n"},
-        {"second-section", "c", "[c]\r\n1:1=/a <TS>A<TE>\r\n[d]\r\n[c]\r\n1:1=/b <TS>B<TE>\r\n", {"A"},
+        {"unnumbered-slot-after-numbered",
+         "c",
+         "[c]\r\n1:-1=/x <TS>X<TE>\r\n1:1=/y <TS>Y<TE>\r\n",
+         {"Y", "X"},
+         "[c]\r\n1:1=/y <TS>Y<TE>\r\n1:2=/x <TS>X<TE>\r\n"},
+        {"second-section",
+         "c",
+         "[c]\r\n1:1=/a <TS>A<TE>\r\n[d]\r\n[c]\r\n1:1=/b <TS>B<TE>\r\n",
+         {"A"},
          "[c]\r\n1:1=/a <TS>A<TE>\r\n[d]\r\n[c]\r\n1:1=/b <TS>B<TE>\r\n"},
-        {"trail-byte-5d", cp932Name, "[A\x85]\r\n1:1=/a <TS>A<TE>\r\n", {"A"},
+        {"trail-byte-5d",
+         cp932Name,
+         "[A\x85]\r\n1:1=/a <TS>A<TE>\r\n",
+         {"A"},
          "[A\x85]\r\n1:1=/a <TS>A<TE>\r\n"},
-        {"lone-cr", "c", "[c]\r1:1=/a <TS>A<TE>\r[d]\r1:1=/d\r", {"A"},
+        {"lone-cr",
+         "c",
+         "[c]\r1:1=/a <TS>A<TE>\r[d]\r1:1=/d\r",
+         {"A"},
          "[c]\r\n1:1=/a <TS>A<TE>\r\n[d]\r\n1:1=/d\r\n"},
-        {"utf8-without-mark", "カテ", "[カテ]\n1:1=/a <TS>真<TE>\n", {"真"},
+        {"utf8-without-mark",
+         "カテ",
+         "[カテ]\n1:1=/a <TS>真<TE>\n",
+         {"真"},
          "[カテ]\r\n1:1=/a <TS>真<TE>\r\n"},
-        {"kept-copy-identical-to-the-saved-line", "c",
-         "[c]\r\n1:6=/p6 <TS>p6<TE>\r\n2:1=/o <TS>O<TE>\r\n1:6=/p6\r\n", {"", "", "", "", "", "p6"},
+        {"kept-copy-identical-to-the-saved-line",
+         "c",
+         "[c]\r\n1:6=/p6 <TS>p6<TE>\r\n2:1=/o <TS>O<TE>\r\n1:6=/p6\r\n",
+         {"", "", "", "", "", "p6"},
          "[c]\r\n1:6=/p6 <TS>p6<TE>\r\n2:1=/o <TS>O<TE>\r\n1:6=/p6 <TS>p6<TE>\r\n"},
-        {"bracket-alone-names-the-empty-category", "", "[\r\n1:1=/a <TS>A<TE>\r\n", {"A"},
+        {"bracket-alone-names-the-empty-category",
+         "",
+         "[\r\n1:1=/a <TS>A<TE>\r\n",
+         {"A"},
          "[\r\n1:1=/a <TS>A<TE>\r\n"},
     };
     for (const Case& c : cases) {
@@ -420,8 +449,8 @@ TEST_F(ButtonStoreTest, LoadAndSaveKeepWhatThePageDidNotShow) {
         for (std::size_t n = 0; n < c.titles.size(); ++n)
             EXPECT_EQ(store.BtnTitle(static_cast<int>(n + 1)), c.titles[n]) << "slot " << n + 1;
         EXPECT_EQ(UsedSlots(store).size(),
-                  static_cast<std::size_t>(std::count_if(c.titles.begin(), c.titles.end(),
-                                                         [](const auto& t) { return !t.empty(); })));
+                  static_cast<std::size_t>(std::count_if(
+                      c.titles.begin(), c.titles.end(), [](const auto& t) { return !t.empty(); })));
         ASSERT_TRUE(store.SavePage());
         EXPECT_EQ(DataBytes(), c.after);
         ASSERT_TRUE(store.SavePage());
@@ -449,12 +478,14 @@ TEST_F(ButtonStoreTest, CrowdedCategoryLosesNoLine) {
     ASSERT_TRUE(store.SavePage());
     const std::string after = DataBytes();
     std::multiset<std::string> kept;
-    for (auto line : text::SplitLines(after)) kept.emplace(line);
+    for (auto line : text::SplitLines(after))
+        kept.emplace(line);
     EXPECT_EQ(kept.size(), 3001u);
     for (auto line : text::SplitLines(before)) {
         const std::string l(line);
         // A shown line comes back with its slot's number, so it may have changed its key.
-        if (kept.contains(l) || l.find("=/p") == std::string::npos) continue;
+        if (kept.contains(l) || l.find("=/p") == std::string::npos)
+            continue;
         const std::string value = l.substr(l.find('='));
         EXPECT_TRUE(std::any_of(kept.begin(), kept.end(),
                                 [&](const std::string& k) { return k.ends_with(value); }))
@@ -480,10 +511,12 @@ TEST_F(ButtonStoreTest, SaveIntoAMissingOrEmptyFileAppendsTheSection) {
 
 TEST_F(ButtonStoreTest, LinesThePageCouldNotShowSurviveASave) {
     std::vector<std::string> lines{"[c]", "1:x=C:\\WINDOWS\\NOTEPAD.EXE <TS>unreadable number<TE>"};
-    for (int n = 1; n <= 24; ++n) lines.push_back("1:" + std::to_string(n) + "=D:\\Tools\\grep.exe");
+    for (int n = 1; n <= 24; ++n)
+        lines.push_back("1:" + std::to_string(n) + "=D:\\Tools\\grep.exe");
     lines.push_back("1:0=C:\\WINDOWS\\NOTEPAD.EXE <TS>no room<TE>");
     std::string bytes;
-    for (const auto& line : lines) bytes += line + "\r\n";
+    for (const auto& line : lines)
+        bytes += line + "\r\n";
     WriteData(bytes);
 
     ButtonStore& store = Windows("c");
@@ -538,18 +571,22 @@ TEST_F(ButtonStoreTest, DamagedFilesLoadAndKeepForeignLinesThroughASave) {
         const std::string body(text::BodyOf(c.bytes));
         const std::string after(text::BodyOf(DataBytes()));
         std::vector<std::string> newLines;
-        for (auto line : text::SplitLines(after)) newLines.emplace_back(line);
+        for (auto line : text::SplitLines(after))
+            newLines.emplace_back(line);
         std::size_t at = 0;
         bool inC = false;
         for (auto line : text::SplitLines(body)) {
             const std::string l(line);
-            if (!l.empty() && l[0] == '[') inC = l == "[c]";
+            if (!l.empty() && l[0] == '[')
+                inC = l == "[c]";
             const bool owned = inC && l.rfind("1:", 0) == 0 && l.find('=') != std::string::npos &&
                                l.substr(2, l.find('=') - 2).find_first_not_of("0123456789-") ==
                                    std::string::npos &&
                                l.substr(2, l.find('=') - 2).size() < 9;
-            if (owned) continue;
-            while (at < newLines.size() && newLines[at] != l) ++at;
+            if (owned)
+                continue;
+            while (at < newLines.size() && newLines[at] != l)
+                ++at;
             ASSERT_LT(at, newLines.size()) << "lost line: " << l.substr(0, 60);
             ++at;
         }
@@ -581,10 +618,12 @@ TEST_F(ButtonStoreTest, LargeMixedFileSurvivesASaveLineForLine) {
         categories += 1 + (c == 5);
         const int lines = static_cast<int>(random() % 4000);
         for (int i = 0; i < lines; ++i) {
-            bytes += "1:" + std::to_string(i % 24 + 1) + "=/opt/[" + std::to_string(i) + "]/x <TS>t<TE>";
+            bytes +=
+                "1:" + std::to_string(i % 24 + 1) + "=/opt/[" + std::to_string(i) + "]/x <TS>t<TE>";
             bytes += random() % 5 == 0 ? "\n" : "\r\n";
         }
-        if (c == 10) bytes += std::string(3 << 20, 'L') + "\r\n";
+        if (c == 10)
+            bytes += std::string(3 << 20, 'L') + "\r\n";
     }
     bytes += "[c]\r\n1:1=/second/section\r\ntail without line end";
     WriteData(bytes);
@@ -598,9 +637,11 @@ TEST_F(ButtonStoreTest, LargeMixedFileSurvivesASaveLineForLine) {
     // The page's two lines move to the end of their section; nothing else changes.
     std::string expected;
     for (auto line : text::SplitLines(bytes)) {
-        if (line.starts_with("1:1=/nope/") || line.starts_with("1:7=/nope/")) continue;
+        if (line.starts_with("1:1=/nope/") || line.starts_with("1:7=/nope/"))
+            continue;
         expected.append(line).append("\r\n");
-        if (line == "2:1=/p") expected += "1:1=/nope/a <TS>A<TE>\r\n1:7=/nope/[b] <TS>B [x]<TE>\r\n";
+        if (line == "2:1=/p")
+            expected += "1:1=/nope/a <TS>A<TE>\r\n1:7=/nope/[b] <TS>B [x]<TE>\r\n";
     }
     const std::string after = DataBytes();
     ASSERT_EQ(after.size(), expected.size());
@@ -641,7 +682,8 @@ TEST_F(ButtonStoreTest, Cp932FileBecomesUtf8OnlyWhenAButtonNeedsIt) {
 // --- failures -----------------------------------------------------------------------------
 
 TEST_F(ButtonStoreTest, FailedWriteLeavesTheOldFileAndSaysSo) {
-    const std::string before = Sj(CrLf({"[無題カテゴリ]", "1:1=C:\\WINDOWS\\NOTEPAD.EXE <TS>メモ帳<TE>"}));
+    const std::string before =
+        Sj(CrLf({"[無題カテゴリ]", "1:1=C:\\WINDOWS\\NOTEPAD.EXE <TS>メモ帳<TE>"}));
     WriteData(before);
     ButtonStore& store = Windows();
     store.ClearButton(1);
@@ -731,7 +773,8 @@ TEST_F(ButtonStoreTest, FileOfAForeignEncodingIsToldOnceAndNeverWritten) {
 
 TEST_F(ButtonStoreTest, FullPageOverflowsToTheNextPageWithTheTargetAlone) {
     std::string bytes = "[c]\r\n";
-    for (int n = 1; n <= 24; ++n) bytes += "5:" + std::to_string(n) + "=D:\\Tools\\grep.exe\r\n";
+    for (int n = 1; n <= 24; ++n)
+        bytes += "5:" + std::to_string(n) + "=D:\\Tools\\grep.exe\r\n";
     bytes += "6:1=C:\\WINDOWS\\NOTEPAD.EXE <TS>taken<TE>\r\n";
     WriteData(bytes);
     ButtonStore& store = Windows("c", "5");
@@ -750,7 +793,8 @@ TEST_F(ButtonStoreTest, FullPageOverflowsToTheNextPageWithTheTargetAlone) {
 
 TEST_F(ButtonStoreTest, OverflowStopsAtTheLastPage) {
     std::string bytes = "[c]\r\n";
-    for (int n = 1; n <= 24; ++n) bytes += "32767:" + std::to_string(n) + "=D:\\Tools\\grep.exe\r\n";
+    for (int n = 1; n <= 24; ++n)
+        bytes += "32767:" + std::to_string(n) + "=D:\\Tools\\grep.exe\r\n";
     WriteData(bytes);
     ButtonStore& store = Windows("c", "32767");
     EXPECT_EQ(store.AssignButton("C:\\WINDOWS\\NOTEPAD.EXE", 0), 0);
@@ -765,7 +809,8 @@ TEST_F(ButtonStoreTest, OverflowStopsAtTheLastPage) {
     WriteData("[c]\r\n" + bytes.substr(5));
     ButtonStore& other = Windows("c", "32767");
     other.SetCurrentPage("9");
-    for (int n = 1; n <= 24; ++n) other.AssignButton("D:\\Tools\\grep.exe", n);
+    for (int n = 1; n <= 24; ++n)
+        other.AssignButton("D:\\Tools\\grep.exe", n);
     m_win.replaceFailure = "read-only";
     EXPECT_EQ(other.AssignButton("C:\\WINDOWS\\NOTEPAD.EXE", 0), 0);
     EXPECT_EQ(other.CurrentPage(), "9");
@@ -819,7 +864,8 @@ TEST_F(ButtonStoreTest, MigrateKeepsTheSettingsWhenTheDataFileCannotBeWritten) {
     store.MigrateIniCategories();
     EXPECT_FALSE(fs::exists(m_txt));
     std::ifstream in(m_ini, std::ios::binary);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()), ini);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()),
+              ini);
     ASSERT_EQ(m_view.messages.size(), 1u);
     EXPECT_EQ(m_view.messages[0].kind, MsgKind::Error);
 

@@ -90,7 +90,8 @@ TEST(TextFile, DetectsEncoding) {
         EXPECT_EQ(DetectEncoding(row.bytes), row.encoding) << row.name;
         // Fed a byte at a time, as a file read in pieces, the answer is the same.
         EncodingDetector pieces;
-        for (const char c : row.bytes) pieces.Feed(std::string_view(&c, 1));
+        for (const char c : row.bytes)
+            pieces.Feed(std::string_view(&c, 1));
         EXPECT_EQ(pieces.Result(), row.encoding) << row.name << " in pieces";
     }
 
@@ -146,7 +147,9 @@ TEST(TextFile, DecodesCp932AndUtf8Files) {
     EXPECT_EQ(plain.lines, (Lines{"[\u30AB\u30C6]", "\u00E9"}));
 
     // A file that is not ours gives no lines, however its bytes could be read.
-    const TextDocument wide = DecodeText(std::string("\xFF\xFE" "a\0\r\0\n\0", 8));
+    const TextDocument wide = DecodeText(std::string("\xFF\xFE"
+                                                     "a\0\r\0\n\0",
+                                                     8));
     EXPECT_EQ(wide.encoding, Encoding::Utf16Le);
     EXPECT_TRUE(wide.lines.empty());
 }
@@ -253,10 +256,8 @@ TEST(TextFile, ReadsOnlyRegularFiles) {
         FileKind kind;
     };
     const Row rows[] = {
-        {pipe, FileKind::Other},
-        {zero, FileKind::Other},
-        {dir.Path(), FileKind::Folder},
-        {dir.Path() + "/missing.txt", FileKind::Missing},
+        {pipe, FileKind::Other},        {zero, FileKind::Other},
+        {dir.Path(), FileKind::Folder}, {dir.Path() + "/missing.txt", FileKind::Missing},
         {linked, FileKind::Regular},
     };
     for (const Row& row : rows) {

@@ -70,7 +70,8 @@ TEST(ListFolder, EntriesWithTheirKindSizeAndTime) {
     const auto entries = LinuxPlatform().ListFolder(dir.Path().string());
     ASSERT_TRUE(entries);
     std::map<std::string, FolderEntry> byName;
-    for (const FolderEntry& e : *entries) byName[e.name] = e;
+    for (const FolderEntry& e : *entries)
+        byName[e.name] = e;
     ASSERT_EQ(byName.size(), 4u); // no "." or ".."
     EXPECT_FALSE(byName["file.txt"].directory);
     EXPECT_EQ(byName["file.txt"].size, 2000u);

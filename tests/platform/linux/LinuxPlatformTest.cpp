@@ -323,8 +323,8 @@ TEST_F(LinuxPlatformTest, AttributesFollowLinksAndReportDanglingOnesAsMissing) {
     EXPECT_FALSE(platform.Attributes("").exists);
 
     // Kind, the one-call form, agrees on existence and folders for every one of them.
-    for (const std::string name : {"file.txt", ".hidden", "folder/", "link-to-folder", "dangling",
-                                   "missing", "file.txt/"}) {
+    for (const std::string name :
+         {"file.txt", ".hidden", "folder/", "link-to-folder", "dangling", "missing", "file.txt/"}) {
         const std::string path = (work / name).string();
         const FileAttributes full = platform.Attributes(path);
         const FileAttributes kind = platform.Kind(path);
@@ -400,7 +400,8 @@ TEST_F(LinuxPlatformTest, ReplacementInPiecesAppearsOnlyAtCommit) {
 
     auto replacement = platform.BeginReplaceFile(file.string(), error);
     ASSERT_TRUE(replacement) << error;
-    for (const char* piece : {"one ", "two ", "three"}) ASSERT_TRUE(replacement->Write(piece));
+    for (const char* piece : {"one ", "two ", "three"})
+        ASSERT_TRUE(replacement->Write(piece));
     EXPECT_EQ(ReadFile(file), "old");
     ASSERT_TRUE(replacement->Commit(error)) << error;
     EXPECT_EQ(ReadFile(file), "one two three");
@@ -652,7 +653,8 @@ TEST_F(LinuxPlatformTest, ResolveShortcutThrowsForFilesItCannotRead) {
         {"garbage.desktop", "\r\nを読み込めませんでした。\r\nKey file contains line"},
         {"nogroup.desktop", "\r\nに [Desktop Entry] がないため"},
         {"binary.desktop", "\r\nの Name= を読み取れませんでした。"},
-        {"missing.desktop", "\r\nを読み込めませんでした。\r\nファイルまたはフォルダが存在しません。("},
+        {"missing.desktop",
+         "\r\nを読み込めませんでした。\r\nファイルまたはフォルダが存在しません。("},
     };
     for (const auto& [name, fault] : rows) {
         const std::string path = (work / name).string();

@@ -41,7 +41,8 @@ fs::path FromU8(const std::string& text) {
 
 bool WaitFor(const fs::path& file) {
     for (int i = 0; i < 200; ++i) {
-        if (fs::exists(file)) return true;
+        if (fs::exists(file))
+            return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     return false;
@@ -143,8 +144,9 @@ TEST_F(WindowsPlatformTest, ListsFoldersAndDrives) {
     ASSERT_FALSE(drives.empty());
     EXPECT_TRUE(std::any_of(drives.begin(), drives.end(),
                             [](const DriveEntry& d) { return d.root == "C:" && d.name == "C:"; }));
-    EXPECT_TRUE(std::is_sorted(drives.begin(), drives.end(),
-                               [](const DriveEntry& a, const DriveEntry& b) { return a.root < b.root; }));
+    EXPECT_TRUE(
+        std::is_sorted(drives.begin(), drives.end(),
+                       [](const DriveEntry& a, const DriveEntry& b) { return a.root < b.root; }));
 }
 
 TEST_F(WindowsPlatformTest, ReplacesFilesWholeOrNotAtAll) {
@@ -224,7 +226,8 @@ TEST_F(WindowsPlatformTest, RemovesOnlyStaleReplacementsNobodyWrites) {
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 3);
 }
 
-// --- the shell ------------------------------------------------------------------------------------
+// --- the shell
+// ------------------------------------------------------------------------------------
 
 TEST_F(WindowsPlatformTest, OpensABatchFileThatWritesAMarker) {
     const fs::path marker = dir.Path() / "marker.txt";
@@ -303,8 +306,8 @@ TEST_F(WindowsPlatformTest, DeletesForGoodAndRecyclesOrLeavesTheFile) {
     const fs::path gone = Write(u8"gone.txt");
     const fs::path folder = dir.Path() / "tree";
     Write(fs::path(u8"tree") / u8"inner.txt");
-    const auto forGood = platform.Delete({U8(gone), U8(folder), U8(dir.Path() / "missing")},
-                                         DeleteMode::Permanent);
+    const auto forGood =
+        platform.Delete({U8(gone), U8(folder), U8(dir.Path() / "missing")}, DeleteMode::Permanent);
     ASSERT_EQ(forGood.size(), 3u);
     EXPECT_TRUE(forGood[0].done) << forGood[0].error;
     EXPECT_TRUE(forGood[1].done) << forGood[1].error;
@@ -329,14 +332,15 @@ TEST_F(WindowsPlatformTest, DeletesForGoodAndRecyclesOrLeavesTheFile) {
 }
 
 TEST_F(WindowsPlatformTest, RecentDocumentsAreTheShortcutsOfTheRecentFolder) {
-    const std::optional<std::string> recent = platform.SpecialFolderPath(SpecialFolder::RecentDocuments);
+    const std::optional<std::string> recent =
+        platform.SpecialFolderPath(SpecialFolder::RecentDocuments);
     ASSERT_TRUE(recent);
     const fs::path document = Write(u8"報告.txt");
     MakeShortcut(FromU8(*recent) / u8"報告.txt.lnk", document);
     const std::vector<RecentDocument> documents = platform.RecentDocuments();
-    const auto found = std::find_if(documents.begin(), documents.end(), [&](const RecentDocument& d) {
-        return FromU8(d.target) == document;
-    });
+    const auto found =
+        std::find_if(documents.begin(), documents.end(),
+                     [&](const RecentDocument& d) { return FromU8(d.target) == document; });
     ASSERT_NE(found, documents.end());
     EXPECT_EQ(found->title, "報告.txt");
     EXPECT_GT(found->modified, 0);
@@ -347,7 +351,8 @@ TEST_F(WindowsPlatformTest, RecentDocumentsAreTheShortcutsOfTheRecentFolder) {
     for (const auto& entry : fs::directory_iterator(FromU8(*recent)))
         left = left || entry.path().extension() == ".lnk";
     EXPECT_EQ(cleared, !left);
-    if (left) fs::remove(FromU8(*recent) / u8"報告.txt.lnk");
+    if (left)
+        fs::remove(FromU8(*recent) / u8"報告.txt.lnk");
 }
 
 // --- figures and the session ---------------------------------------------------------------------
