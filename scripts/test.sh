@@ -9,6 +9,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 jobs=$(nproc)
+format=0
+scripts/check-format.sh || format=$?
 xvfb() { xvfb-run -a -s "-screen 0 1280x800x24 -noreset" "$@"; }
 
 # The sanitizer run covers the core and platform tests, so it builds only those.
@@ -53,4 +55,4 @@ fuzz_line="Fuzzing: $(ls fuzz/corpus | wc -l) harnesses, 30 s each, $([ "$fuzz" 
 echo "Linux suite: $(summary build/linux-tests.log)"
 echo "$windows_line"
 echo "$fuzz_line"
-[ "$linux" -eq 0 ] && [ "$windows" -eq 0 ] && [ "$fuzz" -eq 0 ]
+[ "$linux" -eq 0 ] && [ "$windows" -eq 0 ] && [ "$fuzz" -eq 0 ] && [ "$format" -eq 0 ]
