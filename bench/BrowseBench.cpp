@@ -10,9 +10,9 @@
 //
 //   ./BrowseBench --benchmark_counters_tabular=true
 
+#include "core/Platform.h"
 #include "core/View.h"
 #include "core/browse/Browser.h"
-#include "platform/Platform.h"
 
 #include <benchmark/benchmark.h>
 

@@ -11,13 +11,13 @@
 //
 //   ./ButtonStoreBench --benchmark_counters_tabular=true
 
+#include "core/Platform.h"
 #include "core/View.h"
 #include "core/categories/WorkingCopy.h"
 #include "core/settings/ProfileFile.h"
 #include "core/settings/Settings.h"
 #include "core/store/ButtonStore.h"
 #include "core/text/Cp932.h"
-#include "platform/Platform.h"
 
 #include "CopyFloor.h"
 

@@ -6,10 +6,10 @@
 //
 //   ./DropBench --benchmark_counters_tabular=true
 
+#include "core/Platform.h"
 #include "core/View.h"
 #include "core/drop/LauncherDrop.h"
 #include "core/launcher/Launcher.h"
-#include "platform/Platform.h"
 
 #include "CopyFloor.h"
 

@@ -15,11 +15,11 @@
 // otherwise one is generated.
 //
 //   xvfb-run -a ./OptionsDialogBench [RUNS [DATA_FILE]]
+#include "core/Platform.h"
 #include "core/View.h"
 #include "core/launcher/Launcher.h"
 #include "core/options/ButtonList.h"
 #include "core/settings/Settings.h"
-#include "platform/Platform.h"
 #include "ui/OptIcons.h"
 #include "ui/TFrmBtnSet.h"
 #include "ui/TFrmMain.h"

@@ -5,10 +5,10 @@
 //   ./PanelTickBench
 // The figure to compare is the CPU time per iteration.
 
+#include "core/Platform.h"
 #include "core/View.h"
 #include "core/settings/Settings.h"
 #include "core/watch/ResourceWatch.h"
-#include "platform/Platform.h"
 
 #include <benchmark/benchmark.h>
 

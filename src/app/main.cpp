@@ -1,7 +1,7 @@
+#include "core/Platform.h"
 #include "core/helpers/MessageBox.h"
 #include "core/remote/CommandLine.h"
 #include "core/settings/Settings.h"
-#include "platform/Platform.h"
 #include "ui/Application.h"
 #include "ui/OptIcons.h"
 #include "ui/QtView.h"

@@ -1,6 +1,6 @@
 #include "ui/AboutBox.h"
 
-#include "platform/Platform.h"
+#include "core/Platform.h"
 #include "ui/HelpViewer.h"
 
 #include "ui_AboutBox.h"

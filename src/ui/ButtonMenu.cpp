@@ -1,9 +1,9 @@
 #include "ui/ButtonMenu.h"
 
+#include "core/Platform.h"
 #include "core/commands/ButtonMenuModel.h"
 #include "core/helpers/MessageBox.h"
 #include "core/layout/Layout.h"
-#include "platform/Platform.h"
 #include "ui/OptIcons.h"
 #include "ui/OptionToolbar.h"
 #include "ui/TFrmMain.h"

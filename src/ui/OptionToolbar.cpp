@@ -1,10 +1,10 @@
 #include "ui/OptionToolbar.h"
 
+#include "core/Platform.h"
 #include "core/commands/Actions.h"
 #include "core/commands/SystemCommands.h"
 #include "core/helpers/Launch.h"
 #include "core/helpers/MessageBox.h"
-#include "platform/Platform.h"
 #include "ui/AboutBox.h"
 #include "ui/HelpViewer.h"
 #include "ui/OptIcons.h"

@@ -1,11 +1,11 @@
 #include "ui/TFrmAdr.h"
 
 #include "core/Errors.h"
+#include "core/Platform.h"
 #include "core/helpers/Convert.h"
 #include "core/helpers/Launch.h"
 #include "core/helpers/MessageBox.h"
 #include "core/settings/ProfileFile.h"
-#include "platform/Platform.h"
 #include "ui/Colours.h"
 #include "ui/DropAdapter.h"
 #include "ui/HelpViewer.h"

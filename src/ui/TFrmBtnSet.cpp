@@ -1,11 +1,11 @@
 #include "ui/TFrmBtnSet.h"
 
+#include "core/Platform.h"
 #include "core/helpers/MessageBox.h"
 #include "core/launcher/Launcher.h"
 #include "core/path/PathHelpers.h"
 #include "core/settings/ProfileFile.h"
 #include "core/settings/Settings.h"
-#include "platform/Platform.h"
 #include "ui/Colours.h"
 #include "ui/HelpViewer.h"
 #include "ui/OptIcons.h"

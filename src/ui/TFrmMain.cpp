@@ -1,10 +1,10 @@
 #include "ui/TFrmMain.h"
 
 #include "core/Errors.h"
+#include "core/Platform.h"
 #include "core/commands/Actions.h"
 #include "core/helpers/MessageBox.h"
 #include "core/watch/DatePicture.h"
-#include "platform/Platform.h"
 #include "ui/ButtonMenu.h"
 #include "ui/Colours.h"
 #include "ui/DropAdapter.h"

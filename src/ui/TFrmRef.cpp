@@ -1,6 +1,6 @@
 #include "ui/TFrmRef.h"
 
-#include "platform/Platform.h"
+#include "core/Platform.h"
 #include "ui/HelpViewer.h"
 #include "ui/TFrmMain.h"
 #include "ui_TFrmRef.h"

@@ -1,9 +1,9 @@
 #include "ui/InfoPanel.h"
 
+#include "core/Platform.h"
 #include "core/settings/ProfileFile.h"
 #include "core/watch/DatePicture.h"
 #include "fakes/FakePlatform.h"
-#include "platform/Platform.h"
 #include "ui/OptIcons.h"
 #include "ui/TFrmMain.h"
 #include "ui/UiTestSupport.h"

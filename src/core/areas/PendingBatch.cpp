@@ -1,10 +1,10 @@
 #include "core/areas/PendingBatch.h"
 
+#include "core/Platform.h"
 #include "core/helpers/FileHelpers.h"
 #include "core/helpers/MessageBox.h"
 #include "core/path/PathHelpers.h"
 #include "core/settings/Settings.h"
-#include "platform/Platform.h"
 
 namespace tavolin::areas {
 

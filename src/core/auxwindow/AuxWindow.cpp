@@ -1,8 +1,8 @@
 #include "core/auxwindow/AuxWindow.h"
 
+#include "core/Platform.h"
 #include "core/helpers/SystemError.h"
 #include "core/settings/ProfileFile.h"
-#include "platform/Platform.h"
 
 #include <algorithm>
 #include <array>

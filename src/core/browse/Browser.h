@@ -1,7 +1,7 @@
 #pragma once
 
+#include "core/Platform.h"
 #include "core/browse/FileList.h"
-#include "platform/Platform.h"
 
 #include <cstdint>
 #include <map>

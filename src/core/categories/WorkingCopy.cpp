@@ -1,8 +1,8 @@
 #include "core/categories/WorkingCopy.h"
 
+#include "core/Platform.h"
 #include "core/helpers/MessageBox.h"
 #include "core/store/ButtonStore.h"
-#include "platform/Platform.h"
 
 #include <algorithm>
 #include <filesystem>

@@ -1,12 +1,12 @@
 #include "core/commands/ButtonCommands.h"
 
+#include "core/Platform.h"
 #include "core/commands/ButtonMenuModel.h"
 #include "core/helpers/Launch.h"
 #include "core/helpers/MessageBox.h"
 #include "core/launcher/Feedback.h"
 #include "core/launcher/Launcher.h"
 #include "core/path/PathHelpers.h"
-#include "platform/Platform.h"
 
 namespace tavolin::commands {
 

@@ -1,8 +1,8 @@
 #include "core/commands/ButtonMenuModel.h"
 
+#include "core/Platform.h"
 #include "core/path/PathHelpers.h"
 #include "core/store/ButtonStore.h"
-#include "platform/Platform.h"
 
 #include <algorithm>
 #include <filesystem>

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "core/Platform.h"
 #include "core/path/PathStyle.h"
-#include "platform/Platform.h"
 
 #include <string>
 #include <vector>

@@ -1,11 +1,11 @@
 #include "core/drop/LauncherDrop.h"
 
+#include "core/Platform.h"
 #include "core/View.h"
 #include "core/helpers/Launch.h"
 #include "core/helpers/MessageBox.h"
 #include "core/launcher/Launcher.h"
 #include "core/path/PathHelpers.h"
-#include "platform/Platform.h"
 
 #include <exception>
 #include <optional>

@@ -1,9 +1,9 @@
 #include "core/helpers/Launch.h"
 
+#include "core/Platform.h"
 #include "core/View.h"
 #include "core/helpers/MessageBox.h"
 #include "core/path/PathHelpers.h"
-#include "platform/Platform.h"
 
 namespace tavolin {
 

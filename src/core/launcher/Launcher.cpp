@@ -1,12 +1,12 @@
 #include "core/launcher/Launcher.h"
 
+#include "core/Platform.h"
 #include "core/helpers/Convert.h"
 #include "core/helpers/Launch.h"
 #include "core/helpers/MessageBox.h"
 #include "core/launcher/Feedback.h"
 #include "core/path/PathHelpers.h"
 #include "core/settings/ProfileFile.h"
-#include "platform/Platform.h"
 
 #include <algorithm>
 

@@ -1,12 +1,12 @@
 #include "core/options/ButtonList.h"
 
+#include "core/Platform.h"
 #include "core/View.h"
 #include "core/helpers/Convert.h"
 #include "core/helpers/FileHelpers.h"
 #include "core/helpers/MessageBox.h"
 #include "core/path/PathHelpers.h"
 #include "core/store/ButtonStore.h"
-#include "platform/Platform.h"
 
 #include <algorithm>
 #include <utility>

@@ -1,7 +1,7 @@
 #include "core/path/PathHelpers.h"
 
 #include "core/Errors.h"
-#include "platform/Platform.h"
+#include "core/Platform.h"
 
 namespace tavolin {
 

@@ -1,7 +1,7 @@
 #include "core/settings/ProfileFile.h"
 
+#include "core/Platform.h"
 #include "core/helpers/Convert.h"
-#include "platform/Platform.h"
 
 #include <algorithm>
 #include <filesystem>

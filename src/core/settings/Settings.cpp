@@ -1,10 +1,10 @@
 #include "core/settings/Settings.h"
 
 #include "core/Errors.h"
+#include "core/Platform.h"
 #include "core/path/PathHelpers.h"
 #include "core/settings/ProfileFile.h"
 #include "core/text/TextFile.h"
-#include "platform/Platform.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,8 +1,8 @@
 #include "core/watch/ResourceWatch.h"
 
+#include "core/Platform.h"
 #include "core/helpers/MessageBox.h"
 #include "core/settings/Settings.h"
-#include "platform/Platform.h"
 
 #include <array>
 #include <optional>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Platform.h"
+#include "core/Platform.h"
 
 #include <cstdint>
 #include <optional>

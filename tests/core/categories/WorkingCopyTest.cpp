@@ -1,9 +1,9 @@
 #include "core/categories/WorkingCopy.h"
 
+#include "core/Platform.h"
 #include "core/text/Cp932.h"
 #include "fakes/FakePlatform.h"
 #include "fakes/FakeView.h"
-#include "platform/Platform.h"
 #include "support/TempDir.h"
 
 #include <gmock/gmock.h>

@@ -2,10 +2,10 @@
 // area fills the real Trash of a private XDG_DATA_HOME, the delete area removes exactly the
 // dropped paths.
 
+#include "core/Platform.h"
 #include "core/areas/PendingBatch.h"
 #include "core/settings/Settings.h"
 #include "fakes/FakeView.h"
-#include "platform/Platform.h"
 #include "platform/linux/DesktopTestSupport.h"
 
 #include <gtest/gtest.h>
