@@ -107,7 +107,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     bool hasSection = false;
     for (const std::string& line : before.lines) {
         if (!line.empty() && line.front() == '[') {
-            inCategory = CategoryLineName(line, before.encoding) == category;
+            inCategory = datafile::CategoryLineName(line, before.encoding) == category;
             hasSection = hasSection || inCategory;
         }
         if (inCategory && IsLineOfPage(line, page)) {

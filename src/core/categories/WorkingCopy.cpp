@@ -1,8 +1,8 @@
 #include "core/categories/WorkingCopy.h"
 
 #include "core/Platform.h"
+#include "core/datafile/DataFile.h"
 #include "core/helpers/MessageBox.h"
-#include "core/store/ButtonStore.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -70,7 +70,7 @@ std::string TranscodeLine(std::string_view line, Encoding from, Encoding to) {
     line.remove_suffix(end.size());
     // Encoding to UTF-8 always succeeds, and code page 932 is only ever left for it.
     std::string out =
-        text::EncodeLine(text::DecodeLine(line, from), to).value_or(std::string(line));
+        datafile::Encode(datafile::Decode(line, from), to).value_or(std::string(line));
     out += end;
     return out;
 }
@@ -114,31 +114,24 @@ bool WorkingCopy::Open() {
     // A working copy left behind by a run that did not end is never used: it is made anew.
     RemoveFiles();
 
-    const fs::path data = text::FsPath(m_dataFile);
-    std::error_code ec;
-    if (!fs::exists(data, ec)) {
-        std::string error;
-        const std::string first =
-            *text::EncodeLine("[" + ButtonStore::kDefaultCategory + "]", Encoding::Cp932);
-        if (!m_platform.ReplaceFile(m_dataFile, first + "\r\n", error)) {
-            ShowMessageBox(m_view,
-                           "データファイル(" + m_dataFile + ")を作成できませんでした。\r\n" + error,
-                           MsgKind::Error, msg_buttons::kOkOnly);
-            return false;
-        }
-    }
-    // Only a regular file is opened: a named pipe would wait for a writer, a device never end.
-    const text::FileKind kind = text::KindAt(m_dataFile);
-    if (kind != text::FileKind::Regular) {
-        ShowMessageBox(m_view,
-                       "データファイル(" + m_dataFile + ")を読み込めませんでした。\r\n" +
-                           text::ReadFaultText(kind),
-                       MsgKind::Error, msg_buttons::kOkOnly);
+    std::string error;
+    if (text::KindAt(m_dataFile) == text::FileKind::Missing &&
+        !datafile::CreateDefault(m_platform, m_dataFile, error)) {
+        ShowMessageBox(m_view, datafile::CreateFailure(m_dataFile, error), MsgKind::Error,
+                       msg_buttons::kOkOnly);
         return false;
     }
-    std::ifstream in(data, std::ios::binary);
-    if (!in) {
-        ReportReadError(m_dataFile);
+    // Only a regular file is opened: a named pipe would wait for a writer, a device never end.
+    if (const std::string reason = datafile::NotReadable(m_dataFile); !reason.empty()) {
+        ShowMessageBox(m_view, datafile::ReadFailure(m_dataFile, reason), MsgKind::Error,
+                       msg_buttons::kOkOnly);
+        return false;
+    }
+    datafile::Reader reader(m_dataFile);
+    const Encoding encoding = reader.FileEncoding();
+    if (!text::IsOwnEncoding(encoding)) {
+        ShowMessageBox(m_view, text::ForeignEncodingMessage("データファイル", m_dataFile, encoding),
+                       MsgKind::Error, msg_buttons::kOkOnly);
         return false;
     }
     Output working(m_workingFile);
@@ -146,114 +139,49 @@ bool WorkingCopy::Open() {
         ReportWriteError(m_workingFile);
         return false;
     }
-
-    // One pass: every piece read goes to the working file as it is, and the category lines
-    // in it are noted. A category line is a line whose first byte is "["; lines end at CR LF,
-    // LF or a lone CR, as the launcher reads them. Whether the file is UTF-8 is known only at
-    // its end, so the names are decoded after the pass.
+    // One pass: the file goes to the working file as it is, a run of lines at a time, and the
+    // places of its category lines are noted.
+    working.WriteMark(text::MarkOf(encoding));
     std::vector<Block> blocks;
-    std::vector<std::string> rawNames;
-    text::EncodingDetector detector;
-    std::string buffer(kChunk, '\0');
-    std::uint64_t base = 0; // where the piece in the buffer starts in the file
-    bool atLineStart = true;
-    bool lfEndsLine = false; // the last piece ended a category line with a CR: a LF may follow
-    std::optional<std::string> categoryLine; // a category line being read, maybe over pieces
-    const auto endCategoryLine = [&](std::uint64_t body) {
-        std::string_view line = *categoryLine;
-        rawNames.emplace_back(line.size() < 2 ? std::string_view()
-                                              : line.substr(1, line.size() - 2));
-        blocks.back().body = body;
-        categoryLine.reset();
-    };
+    std::vector<std::string> names;
+    std::string_view run, line, whole;
     for (;;) {
-        in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
-        const auto got = static_cast<std::size_t>(in.gcount());
-        if (got == 0)
+        while (reader.NextRun(run))
+            working.Write(run);
+        const std::uint64_t begin = working.Offset();
+        if (!reader.Next(line, &whole))
             break;
-        const std::string_view piece(buffer.data(), got);
-        working.Write(piece);
-        detector.Feed(piece);
-        std::size_t pos = 0;
-        if (base == 0 && piece.starts_with(text::kUtf8Bom))
-            pos = text::kUtf8Bom.size();
-        if (lfEndsLine && piece.front() == '\n') {
-            ++blocks.back().body;
-            pos = 1;
-        }
-        lfEndsLine = false;
-        while (pos < piece.size()) {
-            if (categoryLine) {
-                const std::size_t end = piece.find_first_of("\r\n", pos);
-                if (end == std::string_view::npos) {
-                    categoryLine->append(piece.substr(pos));
-                    pos = piece.size();
-                    break;
-                }
-                categoryLine->append(piece.substr(pos, end - pos));
-                pos = end + 1;
-                if (piece[end] == '\r') {
-                    if (pos == piece.size())
-                        lfEndsLine = true;
-                    else if (piece[pos] == '\n')
-                        ++pos;
-                }
-                endCategoryLine(base + pos);
-                atLineStart = true;
-                continue;
-            }
-            if (atLineStart && piece[pos] == '[') {
-                if (!blocks.empty())
-                    blocks.back().end = base + pos;
-                blocks.push_back(Block{base + pos, 0, 0});
-                categoryLine.emplace();
-                continue;
-            }
-            // On to the next "[" that starts a line; the piece's first byte was seen above.
-            std::size_t bracket = pos;
-            while ((bracket = piece.find('[', bracket)) != std::string_view::npos &&
-                   (bracket == pos || (piece[bracket - 1] != '\n' && piece[bracket - 1] != '\r'))) {
-                ++bracket;
-            }
-            if (bracket == std::string_view::npos) {
-                atLineStart = piece.back() == '\n' || piece.back() == '\r';
-                pos = piece.size();
-            } else {
-                atLineStart = true;
-                pos = bracket;
-            }
-        }
-        base += got;
+        if (!blocks.empty())
+            blocks.back().end = begin;
+        names.push_back(*datafile::CategoryLineName(line, encoding));
+        working.Write(whole);
+        blocks.push_back(Block{begin, working.Offset(), 0});
     }
-    const bool read = !in.bad();
-    in.close();
-    const Encoding encoding = detector.Result();
-    if (!working.Close() || !read || !text::IsOwnEncoding(encoding)) {
+    const bool written = working.Close();
+    if (reader.Failed() || !written) {
         RemoveFiles();
-        if (!text::IsOwnEncoding(encoding)) {
-            ShowMessageBox(m_view,
-                           text::ForeignEncodingMessage("データファイル", m_dataFile, encoding),
+        if (reader.Failed()) {
+            ShowMessageBox(m_view, datafile::ReadFailure(m_dataFile, reader.FailureText()),
                            MsgKind::Error, msg_buttons::kOkOnly);
-        } else if (!read) {
-            ReportReadError(m_dataFile);
         } else {
             ReportWriteError(m_workingFile);
         }
         return false;
     }
-    if (categoryLine)
-        endCategoryLine(base);
     if (!blocks.empty())
-        blocks.back().end = base;
+        blocks.back().end = working.Offset();
+    m_stamp = reader.FileStamp();
     m_encoding = encoding;
     m_bodyBegin = text::MarkOf(encoding).size();
-    m_preambleEnd = blocks.empty() ? base : blocks.front().begin;
+    m_preambleEnd = blocks.empty() ? working.Offset() : blocks.front().begin;
     m_blocks = std::move(blocks);
-    m_names.clear();
-    for (const std::string& raw : rawNames)
-        m_names.push_back(text::DecodeLine(raw, encoding));
+    m_names = std::move(names);
     m_open = true;
     return true;
+}
+
+bool WorkingCopy::ChangedOnDisk() const {
+    return datafile::StampOf(m_dataFile) != m_stamp;
 }
 
 WorkingCopy::NameCheck WorkingCopy::Check(const std::string& name) const {
@@ -270,7 +198,7 @@ WorkingCopy::NameCheck WorkingCopy::Check(const std::string& name) const {
 }
 
 Encoding WorkingCopy::EncodingFor(const std::string& name) const {
-    if (m_encoding == Encoding::Cp932 && !text::EncodeLine(name, Encoding::Cp932)) {
+    if (m_encoding == Encoding::Cp932 && !datafile::CategoryLine(name, Encoding::Cp932)) {
         return Encoding::Utf8Bom; // the whole file, so that no character is lost
     }
     return m_encoding;
@@ -347,7 +275,7 @@ bool WorkingCopy::Rewrite(const std::vector<Planned>& plan, Encoding encoding) {
         Block block;
         block.begin = out.Offset();
         if (planned.name) {
-            out.Write(*text::EncodeLine("[" + *planned.name + "]", encoding) + "\r\n");
+            out.Write(*datafile::CategoryLine(*planned.name, encoding) + "\r\n");
         } else {
             read = copy(m_blocks[*planned.source].begin, m_blocks[*planned.source].body);
         }
@@ -485,36 +413,40 @@ bool WorkingCopy::Commit() {
     if (!Usable())
         return false;
     BusyCursor busy(m_view);
-    std::ifstream in(text::FsPath(m_workingFile), std::ios::binary);
+    // The working file is the new data file as it stands, in the file's encoding; the writer
+    // makes it UTF-8 with a mark when code page 932 bytes would read back as UTF-8.
+    const auto produce = [&](datafile::Writer& out) {
+        if (out.Output() == m_encoding) {
+            std::ifstream in(text::FsPath(m_workingFile), std::ios::binary);
+            in.seekg(static_cast<std::streamoff>(m_bodyBegin));
+            std::string buffer(kChunk, '\0');
+            while (in.read(buffer.data(), kChunk).gcount() > 0)
+                out.Bytes(std::string_view(buffer.data(), static_cast<std::size_t>(in.gcount())));
+            if (in.bad())
+                ReportReadError(m_workingFile);
+            return !in.bad();
+        }
+        datafile::Reader working(m_workingFile);
+        std::string_view run, line;
+        for (;;) {
+            while (working.NextRun(run))
+                out.Run(run);
+            if (!working.Next(line))
+                break;
+            out.Line(line);
+        }
+        if (working.Failed())
+            ReportReadError(m_workingFile);
+        return !working.Failed();
+    };
     std::string error;
-    auto replacement = in ? m_platform.BeginReplaceFile(m_dataFile, error) : nullptr;
-    if (in && replacement) {
-        std::string buffer(kChunk, '\0');
-        text::EncodingDetector written;
-        while (in.read(buffer.data(), static_cast<std::streamsize>(buffer.size())) ||
-               in.gcount() > 0) {
-            const std::string_view piece(buffer.data(), static_cast<std::size_t>(in.gcount()));
-            written.Feed(piece);
-            replacement->Write(piece);
-        }
-        if (in.bad())
-            error = "作業ファイル(" + m_workingFile + ")を読み込めませんでした。";
-        in.close();
-        if (error.empty() && !text::ReadsBackAs(m_encoding, written)) {
-            // Code page 932 bytes that the next read would take for UTF-8: the file goes out
-            // as UTF-8 with a mark instead.
-            replacement.reset(); // its temporary file goes
-            return Rewrite(Unchanged(), Encoding::Utf8Bom) && Commit();
-        }
-        if (error.empty() && replacement->Commit(error))
-            return true;
-    } else if (!in) {
-        error = "作業ファイル(" + m_workingFile + ")を読み込めませんでした。";
+    if (datafile::Write(m_platform, m_dataFile, m_encoding, m_encoding, produce, error)) {
+        m_stamp = datafile::StampOf(m_dataFile);
+        return true;
     }
-    ShowMessageBox(m_view,
-                   "データファイル(" + m_dataFile + ")に書き込めませんでした。\r\n" + error +
-                       "\r\n元のファイルは変更されていません。",
-                   MsgKind::Error, msg_buttons::kOkOnly);
+    if (!error.empty())
+        ShowMessageBox(m_view, datafile::WriteFailure(m_dataFile, error), MsgKind::Error,
+                       msg_buttons::kOkOnly);
     return false;
 }
 

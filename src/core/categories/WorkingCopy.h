@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/datafile/DataFile.h"
 #include "core/text/TextFile.h"
 
 #include <cstddef>
@@ -68,6 +69,10 @@ public:
     // after telling the user why, when it could not; the data file is then unchanged.
     bool Commit();
 
+    // Whether the data file is no longer as Open read it (or Commit wrote it): someone else
+    // wrote it meanwhile.
+    bool ChangedOnDisk() const;
+
     // Removes the working and scratch files. Commands do nothing after it.
     void Close();
 
@@ -106,6 +111,7 @@ private:
     bool m_open = false;
     bool m_broken = false;
     text::Encoding m_encoding = text::Encoding::Cp932;
+    datafile::Stamp m_stamp;
     std::uint64_t m_bodyBegin = 0;   // after the byte-order mark
     std::uint64_t m_preambleEnd = 0; // where the first block starts
     std::vector<Block> m_blocks;

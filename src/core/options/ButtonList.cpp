@@ -2,26 +2,18 @@
 
 #include "core/Platform.h"
 #include "core/View.h"
+#include "core/datafile/DataFile.h"
 #include "core/helpers/Convert.h"
 #include "core/helpers/FileHelpers.h"
 #include "core/helpers/MessageBox.h"
 #include "core/path/PathHelpers.h"
-#include "core/store/ButtonStore.h"
 
 #include <algorithm>
 #include <utility>
 
 namespace tavolin::options {
 
-namespace {
-
 using text::Encoding;
-
-constexpr const char* kDefaultCategoryLine = "[無題カテゴリ]";
-// The new file is handed to the platform in pieces of about this size.
-constexpr std::size_t kWriteChunk = 1 << 20;
-
-} // namespace
 
 ButtonList::ButtonList(Platform& platform, View& view, std::string dataFile)
     : m_platform(platform), m_view(view), m_style(platform.Style()),
@@ -32,49 +24,36 @@ bool ButtonList::Load() {
     m_preamble.clear();
     m_trailer.clear();
     m_loaded = false;
-    if (!m_platform.Attributes(m_dataFile).exists) {
-        std::string error;
-        const std::string bytes = *text::EncodeLine(kDefaultCategoryLine, Encoding::Cp932) + "\r\n";
-        if (!m_platform.ReplaceFile(m_dataFile, bytes, error)) {
-            ShowMessageBox(m_view,
-                           "データファイル(" + m_dataFile + ")を作成できませんでした。\r\n" + error,
-                           MsgKind::Error, msg_buttons::kOkOnly);
-            return false;
-        }
-    }
-    const auto bytes = text::ReadFileBytes(m_dataFile);
-    if (!bytes) {
-        const std::string reason = text::ReadFaultText(text::KindAt(m_dataFile));
-        ShowMessageBox(m_view,
-                       "データファイル(" + m_dataFile + ")を読み込めませんでした。" +
-                           (reason.empty() ? "" : "\r\n" + reason),
-                       MsgKind::Error, msg_buttons::kOkOnly);
+    std::string error;
+    if (!m_platform.Attributes(m_dataFile).exists &&
+        !datafile::CreateDefault(m_platform, m_dataFile, error)) {
+        ShowMessageBox(m_view, datafile::CreateFailure(m_dataFile, error), MsgKind::Error,
+                       msg_buttons::kOkOnly);
         return false;
     }
-    m_encoding = text::DetectEncoding(*bytes);
-    if (!text::IsOwnEncoding(m_encoding)) {
-        ShowMessageBox(m_view,
-                       text::ForeignEncodingMessage("データファイル", m_dataFile, m_encoding),
-                       MsgKind::Error, msg_buttons::kOkOnly);
+    const auto fail = [&](const std::string& message) {
+        m_rows.clear();
+        ShowMessageBox(m_view, message, MsgKind::Error, msg_buttons::kOkOnly);
         return false;
-    }
-    const auto lines = text::SplitLines(text::BodyOf(*bytes));
-    m_rows.reserve(lines.size());
+    };
+    if (const std::string reason = datafile::NotReadable(m_dataFile); !reason.empty())
+        return fail(datafile::ReadFailure(m_dataFile, reason));
+    datafile::Reader reader(m_dataFile);
+    m_encoding = reader.FileEncoding();
+    if (!text::IsOwnEncoding(m_encoding))
+        return fail(text::ForeignEncodingMessage("データファイル", m_dataFile, m_encoding));
 
     std::vector<std::string> pending; // unlisted lines waiting for the next row
     std::string category;
     bool inCategory = false;
-    for (const std::string_view line : lines) {
-        if (!line.empty() && line.front() == '[') {
+    std::string_view line;
+    while (reader.Next(line)) {
+        if (const auto name = datafile::CategoryLineName(line, m_encoding)) {
             ButtonRow row;
-            row.category = *CategoryLineName(line, m_encoding);
+            row.category = *name;
             row.page = row.number = kCategoryMark;
             row.raw = line;
-            if (!inCategory) {
-                m_preamble = std::move(pending);
-            } else {
-                row.before = std::move(pending);
-            }
+            (inCategory ? row.before : m_preamble) = std::move(pending);
             pending.clear();
             category = row.category;
             inCategory = true;
@@ -85,7 +64,7 @@ bool ButtonList::Load() {
             pending.emplace_back(line);
             continue;
         }
-        const std::string decoded = text::DecodeLine(line, m_encoding);
+        const std::string decoded = datafile::Decode(line, m_encoding);
         ButtonRow row;
         row.category = category;
         row.page = KeyPart(decoded);
@@ -100,13 +79,16 @@ bool ButtonList::Load() {
         pending.clear();
         m_rows.push_back(std::move(row));
     }
-    if (inCategory) {
-        m_trailer = std::move(pending);
-    } else {
-        m_preamble = std::move(pending);
-    }
+    if (reader.Failed())
+        return fail(datafile::ReadFailure(m_dataFile, reader.FailureText()));
+    (inCategory ? m_trailer : m_preamble) = std::move(pending);
+    m_stamp = reader.FileStamp();
     m_loaded = true;
     return true;
+}
+
+bool ButtonList::ChangedOnDisk() const {
+    return datafile::StampOf(m_dataFile) != m_stamp;
 }
 
 // FolderOf and FileNameOf of a value with one look at the file system.
@@ -143,6 +125,17 @@ int ButtonList::FindButtonRow(const std::string& category, const std::string& pa
     return -1;
 }
 
+int ButtonList::RowOf(const ButtonBoxes& boxes) const {
+    // Of rows with the same category, page and number (two sections of one name, a slot
+    // written twice) the one the user chose is meant, not the first.
+    if (boxes.row >= 0 && static_cast<std::size_t>(boxes.row) < m_rows.size()) {
+        const ButtonRow& row = m_rows[static_cast<std::size_t>(boxes.row)];
+        if (row.number == boxes.number && row.page == boxes.page && row.category == boxes.category)
+            return boxes.row;
+    }
+    return FindButtonRow(boxes.category, boxes.page, boxes.number);
+}
+
 SetOutcome ButtonList::Set(const ButtonBoxes& boxes, int selectedRow, int* rowOut) {
     if (rowOut != nullptr)
         *rowOut = -1;
@@ -155,7 +148,7 @@ SetOutcome ButtonList::Set(const ButtonBoxes& boxes, int selectedRow, int* rowOu
         !CheckFile(m_view, m_platform, JoinPath(boxes.folder, boxes.file, m_style))) {
         return SetOutcome::MissingFile;
     }
-    const int found = FindButtonRow(boxes.category, boxes.page, boxes.number);
+    const int found = RowOf(boxes);
     if (found >= 0) {
         auto& row = m_rows[static_cast<std::size_t>(found)];
         if (boxes.folder.empty()) {
@@ -220,82 +213,43 @@ std::string ButtonList::Compose(const ButtonRow& row) const {
            EncodeButtonValue(row.folder, row.file, row.title, m_style);
 }
 
-bool ButtonList::Save() {
-    // Composed lines decide the file's encoding: when code page 932 cannot hold one of them,
-    // the whole file becomes UTF-8 with a byte-order mark.
-    Encoding output = m_encoding;
-    if (output == Encoding::Cp932) {
-        for (const auto& row : m_rows) {
-            if (row.changed && !text::EncodeLine(Compose(row), output)) {
-                output = Encoding::Utf8Bom;
-                break;
-            }
-        }
+std::unique_ptr<FileReplacement> ButtonList::BeginSave(std::string& error) {
+    std::vector<std::string> composed;
+    for (const auto& row : m_rows) {
+        if (row.changed)
+            composed.push_back(Compose(row));
     }
-    std::string error;
-    // Writes the file in `output`; it is put in place only when it reads back so (code page
-    // 932 bytes may happen to be UTF-8).
-    const auto writeAs = [&](bool& readsBack) {
-        const bool transcode = output != m_encoding;
-        const auto replacement = m_platform.BeginReplaceFile(m_dataFile, error);
-        if (replacement == nullptr)
-            return false;
-        text::EncodingDetector written;
-        std::string out;
-        out.reserve(kWriteChunk + 4096);
-        const auto emit = [&] {
-            written.Feed(out);
-            replacement->Write(out);
-            out.clear();
-        };
-        out += text::MarkOf(output);
-        const auto raw = [&](const std::string& line) {
-            if (transcode) {
-                out += *text::EncodeLine(text::DecodeLine(line, m_encoding), output);
-            } else {
-                out += line;
-            }
-            out += "\r\n";
-            if (out.size() >= kWriteChunk)
-                emit();
-        };
+    const auto produce = [&](datafile::Writer& out) {
         for (const auto& line : m_preamble)
-            raw(line);
+            out.Line(line);
         for (const auto& row : m_rows) {
             for (const auto& line : row.before)
-                raw(line);
+                out.Line(line);
             if (row.changed) {
-                out += *text::EncodeLine(Compose(row), output);
-                out += "\r\n";
+                out.Text(Compose(row));
             } else {
-                raw(row.raw);
+                out.Line(row.raw);
             }
         }
         for (const auto& line : m_trailer)
-            raw(line);
-        emit();
-        readsBack = text::ReadsBackAs(output, written);
-        return !readsBack || replacement->Commit(error);
+            out.Line(line);
+        return true;
     };
-    bool readsBack = true;
-    bool ok = writeAs(readsBack);
-    if (ok && !readsBack) {
-        output = Encoding::Utf8Bom;
-        ok = writeAs(readsBack);
-    }
-    const bool transcode = output != m_encoding;
-    if (!ok) {
-        ShowMessageBox(m_view,
-                       "データファイル(" + m_dataFile + ")に書き込めませんでした。\r\n" + error +
-                           "\r\n元のファイルは変更されていません。",
-                       MsgKind::Error, msg_buttons::kOkOnly);
-        return false;
-    }
+    auto prepared = datafile::Prepare(m_platform, m_dataFile, m_encoding,
+                                      datafile::OutputFor(m_encoding, composed), produce, error);
+    if (!prepared)
+        return nullptr;
+    m_written = prepared->encoding;
+    return std::move(prepared->file);
+}
+
+void ButtonList::Saved() {
     // The list now stands for the file as written: every kept line in the file's encoding,
     // changed rows as their composed lines.
+    const bool transcode = m_written != m_encoding;
     const auto recode = [&](std::string& line) {
         if (transcode)
-            line = *text::EncodeLine(text::DecodeLine(line, m_encoding), output);
+            line = *datafile::Encode(datafile::Decode(line, m_encoding), m_written);
     };
     for (auto& line : m_preamble)
         recode(line);
@@ -305,13 +259,25 @@ bool ButtonList::Save() {
         for (auto& line : row.before)
             recode(line);
         if (row.changed) {
-            row.raw = *text::EncodeLine(Compose(row), output);
+            row.raw = *datafile::Encode(Compose(row), m_written);
             row.changed = false;
         } else {
             recode(row.raw);
         }
     }
-    m_encoding = output;
+    m_encoding = m_written;
+    m_stamp = datafile::StampOf(m_dataFile);
+}
+
+bool ButtonList::Save() {
+    std::string error;
+    auto file = BeginSave(error);
+    if (!file || !file->Commit(error)) {
+        ShowMessageBox(m_view, datafile::WriteFailure(m_dataFile, error), MsgKind::Error,
+                       msg_buttons::kOkOnly);
+        return false;
+    }
+    Saved();
     return true;
 }
 
@@ -367,7 +333,7 @@ bool HasPendingEdit(ButtonBoxes& boxes, const ButtonList& list) {
     TrimButtonEdits(boxes);
     if (boxes.folder.empty() || boxes.category.empty() || boxes.page.empty())
         return false;
-    const int found = list.FindButtonRow(boxes.category, boxes.page, boxes.number);
+    const int found = list.RowOf(boxes);
     if (found < 0)
         return true;
     const ButtonRow& row = list.Rows()[static_cast<std::size_t>(found)];

@@ -1,14 +1,17 @@
 #pragma once
 
+#include "core/datafile/DataFile.h"
 #include "core/path/PathStyle.h"
 #include "core/text/TextFile.h"
 
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace tavolin {
+class FileReplacement;
 class Platform;
 class View;
 } // namespace tavolin
@@ -40,6 +43,7 @@ struct ButtonRow {
 struct ButtonBoxes {
     std::string category, page, number; // edtCategory, edtPage, cbNo
     std::string title, folder, file;    // edtBtnTitle, edtBtnPath, edtBtnFile
+    int row = -1;                       // the list row they were filled from, or -1
 };
 
 // What ↓セット did with the boxes.
@@ -62,6 +66,8 @@ public:
     // folder and file. False, after telling the user, when the file cannot be read or made.
     bool Load();
     bool Loaded() const { return m_loaded; }
+    // Whether the file is no longer as Load read it (or Save wrote it): someone else wrote it.
+    bool ChangedOnDisk() const;
 
     const std::vector<ButtonRow>& Rows() const { return m_rows; }
 
@@ -69,6 +75,10 @@ public:
     // and number "--" find a category row.
     int FindButtonRow(const std::string& category, const std::string& page,
                       const std::string& number) const;
+
+    // The row the boxes address: the row they were filled from while it still has their
+    // category, page and number, else FindButtonRow's.
+    int RowOf(const ButtonBoxes& boxes) const;
 
     // ↓セット: applies trimmed boxes to the list (checks, replace, remove or insert).
     // `selectedRow` is the list's selected row or -1. `row` receives the row concerned
@@ -80,6 +90,11 @@ public:
     // before it; changed and added rows are composed. False, after telling the user, when the
     // file could not be written; the old file is then untouched.
     bool Save();
+    // Save in two steps, for a caller that puts another file in place with it: the new file
+    // written but not in place (nullptr, with `error`, when it could not be written), and,
+    // once it is committed, Saved.
+    std::unique_ptr<FileReplacement> BeginSave(std::string& error);
+    void Saved();
 
 private:
     void Split(const std::string& value, std::string& folder, std::string& file) const;
@@ -90,6 +105,8 @@ private:
     PathStyle m_style;
     std::string m_dataFile;
     text::Encoding m_encoding = text::Encoding::Cp932;
+    text::Encoding m_written = text::Encoding::Cp932; // by BeginSave
+    datafile::Stamp m_stamp;
     std::vector<std::string> m_preamble; // lines before the first category line
     std::vector<std::string> m_trailer;  // unlisted lines after the last row
     std::vector<ButtonRow> m_rows;

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "core/datafile/DataFile.h"
 #include "core/path/PathStyle.h"
+#include "core/store/ShownCopies.h"
 #include "core/text/TextFile.h"
 
 #include <array>
@@ -9,7 +11,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace tavolin {
@@ -42,7 +43,7 @@ public:
     static constexpr int kDefaultCaptionLength = 10;
     static constexpr int kMinCaptionLength = 4;
     static constexpr int kMaxCaptionLength = 99;
-    static inline const std::string kDefaultCategory = "無題カテゴリ";
+    static inline const std::string kDefaultCategory = datafile::kDefaultCategory;
 
     ButtonStore(Platform& platform, View& view, std::string dataFilePath,
                 std::string settingsFilePath);
@@ -154,8 +155,6 @@ private:
     const Slot& SlotAt(int n) const;
     Slot& SlotAt(int n);
     int Assign(const std::string& value, int n, Overflow overflow, Placement* placement = nullptr);
-    // SavePage, in `forced` when given instead of the file's own encoding.
-    bool SavePageAs(std::optional<text::Encoding> forced);
     void LoadCurrentPage();
     bool IsCategoryLine(std::string_view line, text::Encoding encoding) const;
     bool KeyIsPage(std::string_view line, text::Encoding encoding) const;
@@ -164,7 +163,6 @@ private:
     // reported.
     bool DataFileToRead();
     void ReportReadError(const std::string& reason = {});
-    static std::string ReadFault(bool lineTooLong);
     // Whether the data file is of a foreign encoding (UTF-16, UTF-32): the user is told once,
     // and the file is neither read nor written.
     bool Foreign(text::Encoding encoding);
@@ -185,10 +183,7 @@ private:
     int m_captionLength = kDefaultCaptionLength;
     bool m_bigIcons = false;
     std::array<Slot, kSlotCount> m_slots;
-    // The data file's lines that the page on screen shows (as the load read them or the last
-    // save wrote them), each with the copies meant (1 for the first of identical lines in the
-    // section): SavePage replaces these and keeps every other line.
-    std::unordered_map<std::string, std::vector<int>> m_shownLines;
+    ShownCopies m_shownLines; // what SavePage replaces
     bool m_foreignTold = false;
     text::FileKind m_toldKind = text::FileKind::Missing; // what stood at the data file's path
     int m_quiet = 0; // while above 0, changes are reported once at the end
@@ -200,9 +195,5 @@ private:
 // A title cut to `length` code page 932 bytes: kept whole when it fits, else its first
 // length - 3 bytes (length - 4 when a double-byte character would be split) and "...".
 std::string CutCaption(const std::string& title, int length);
-
-// The category a raw data file line opens: the line without its first and last character
-// (whatever that last one is), decoded. Nothing when the line does not start with "[".
-std::optional<std::string> CategoryLineName(std::string_view line, text::Encoding encoding);
 
 } // namespace tavolin
