@@ -340,8 +340,13 @@ void TFrmBtnSet::btnHelpClick() {
 // --- the boxes -----------------------------------------------------------------------------
 
 options::ButtonBoxes TFrmBtnSet::Boxes() const {
-    return {S(m_ui->edtCategory->text()), S(m_ui->edtPage->text()),    S(m_ui->cbNo->currentText()),
-            S(m_ui->edtBtnTitle->text()), S(m_ui->edtBtnPath->text()), S(m_ui->edtBtnFile->text())};
+    return {S(m_ui->edtCategory->text()),
+            S(m_ui->edtPage->text()),
+            S(m_ui->cbNo->currentText()),
+            S(m_ui->edtBtnTitle->text()),
+            S(m_ui->edtBtnPath->text()),
+            S(m_ui->edtBtnFile->text()),
+            m_editRow};
 }
 
 void TFrmBtnSet::ShowBoxes(const options::ButtonBoxes& boxes) {
@@ -363,6 +368,7 @@ int TFrmBtnSet::SelectedRow() const {
 void TFrmBtnSet::cbNoChange() {
     options::ButtonBoxes boxes = Boxes();
     options::ShowNumber(boxes, m_list, m_platform);
+    m_editRow = boxes.row;
     ShowBoxes(boxes);
 }
 
@@ -372,10 +378,14 @@ void TFrmBtnSet::lvBtnSelectItem(int row) {
     m_selecting = true;
     // The pending edit is applied (or not) before the rows are read: ↓セット may change them.
     const options::ButtonRow chosen = m_list.Rows()[static_cast<std::size_t>(row)];
+    const std::size_t rows = m_list.Rows().size();
     if (ConfirmPendingEdit()) {
         options::ButtonBoxes boxes = Boxes();
         options::ShowRow(boxes, chosen);
         ShowBoxes(boxes);
+        // The boxes now edit that row; when ↓セット moved the rows, the row is found again by
+        // its category, page and number.
+        m_editRow = m_list.Rows().size() == rows ? row : -1;
     }
     m_selecting = false;
 }
@@ -402,11 +412,13 @@ void TFrmBtnSet::btnSetClick() {
         m_ui->edtBtnFile->setFocus();
         return;
     case options::SetOutcome::Replaced:
+        m_editRow = row;
         emit m_model->dataChanged(m_model->index(row, 0), m_model->index(row, 5));
         return;
     case options::SetOutcome::Removed:
     case options::SetOutcome::Inserted: {
         // The list is shown again where it stood; the selection does not follow.
+        m_editRow = row;
         auto* bar = m_ui->lvBtn->verticalScrollBar();
         const int at = bar->value();
         const bool wasSelecting = m_selecting;
@@ -471,19 +483,46 @@ void TFrmBtnSet::btnOKClick() {
             control->setFocus();
         return;
     }
+    // The data file is written first but put in place only with the settings: when either
+    // cannot be written, neither file changes and the dialog stays open with its edits.
+    std::unique_ptr<FileReplacement> list;
+    std::string error;
+    if (m_listLoaded) {
+        // A data file someone else changed since the list was read is never written over.
+        switch (m_list.Recheck()) {
+        case datafile::Unchanged::Reload:
+            m_editRow = -1;
+            m_model->Reset();
+            return;
+        case datafile::Unchanged::Keep:
+            return;
+        case datafile::Unchanged::Yes:
+            break;
+        }
+        BusyCursor busy(m_view);
+        list = m_list.BeginSave(error);
+        if (!list) {
+            if (!error.empty())
+                ShowMessageBox(m_view, datafile::WriteFailure(m_core.Files().txt, error),
+                               MsgKind::Error, msg_buttons::kOkOnly);
+            return;
+        }
+    }
     ProfileFile settings(m_core.Files().ini);
     options::WriteEnvironment(m_env, settings);
-    std::string error;
     if (!settings.Save(m_platform, error)) {
         ShowMessageBox(
             m_view, "設定ファイル(" + m_core.Files().ini + ")に書き込めませんでした。\r\n" + error,
             MsgKind::Error, msg_buttons::kOkOnly);
         return;
     }
-    if (m_listLoaded) {
-        BusyCursor busy(m_view);
-        if (!m_list.Save())
-            return; // told; the edits stay in the dialog
+    if (list) {
+        if (!list->Commit(error)) {
+            ShowMessageBox(m_view, datafile::WriteFailure(m_core.Files().txt, error),
+                           MsgKind::Error, msg_buttons::kOkOnly);
+            return;
+        }
+        m_list.Saved();
     }
     accept();
 }

@@ -92,6 +92,7 @@ private:
     ButtonRowModel* m_model = nullptr;
     bool m_listLoaded = false;
     bool m_selecting = false;
+    int m_editRow = -1; // the list row the boxes were filled from, or -1
     bool m_shown = false;
     options::Environment m_env;
     std::vector<options::ColourItem> m_fontColours, m_backColours;

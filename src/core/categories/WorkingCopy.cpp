@@ -180,8 +180,11 @@ bool WorkingCopy::Open() {
     return true;
 }
 
-bool WorkingCopy::ChangedOnDisk() const {
-    return datafile::StampOf(m_dataFile) != m_stamp;
+datafile::Unchanged WorkingCopy::Recheck() {
+    const auto answer = datafile::CheckUnchanged(m_view, m_dataFile, m_stamp);
+    if (answer == datafile::Unchanged::Reload)
+        Open();
+    return answer;
 }
 
 WorkingCopy::NameCheck WorkingCopy::Check(const std::string& name) const {

@@ -69,9 +69,10 @@ public:
     // after telling the user why, when it could not; the data file is then unchanged.
     bool Commit();
 
-    // Whether the data file is no longer as Open read it (or Commit wrote it): someone else
-    // wrote it meanwhile.
-    bool ChangedOnDisk() const;
+    // Before Commit: whether the data file is still as Open read it. When someone else wrote
+    // it meanwhile, the user is asked; on Reload the working copy has been made again from
+    // the file as it is now, on Keep it stays as it is. Either way nothing may be written now.
+    datafile::Unchanged Recheck();
 
     // Removes the working and scratch files. Commands do nothing after it.
     void Close();

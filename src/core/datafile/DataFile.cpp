@@ -1,6 +1,7 @@
 #include "core/datafile/DataFile.h"
 
 #include "core/Platform.h"
+#include "core/helpers/MessageBox.h"
 #include "core/text/Cp932.h"
 
 #include <algorithm>
@@ -165,7 +166,8 @@ bool Reader::Next(std::string_view& line, std::string_view* whole) {
         }
         line = std::string_view(begin, lineLength);
         if (whole != nullptr)
-            *whole = std::string_view(begin, static_cast<std::size_t>(m_buffer.data() + m_pos - begin));
+            *whole =
+                std::string_view(begin, static_cast<std::size_t>(m_buffer.data() + m_pos - begin));
         return true;
     }
 }
@@ -326,9 +328,16 @@ Stamp StampOf(const std::string& path) {
     return stamp;
 }
 
-const char* const kChangedQuestion =
-    "データファイルは、このダイアログを開いた後でほかのプログラムに変更されました。\r\n"
-    "変更されたファイルを読み込み直しますか？（このダイアログでの変更は失われます）";
+Unchanged CheckUnchanged(View& view, const std::string& path, const Stamp& stamp) {
+    if (StampOf(path) == stamp)
+        return Unchanged::Yes;
+    const MsgResult answer = ShowMessageBox(
+        view,
+        "データファイルは、このダイアログを開いた後でほかのプログラムに変更されました。\r\n"
+        "変更されたファイルを読み込み直しますか？（このダイアログでの変更は失われます）",
+        MsgKind::Confirmation, msg_buttons::kYesNo);
+    return answer == MsgResult::Yes ? Unchanged::Reload : Unchanged::Keep;
+}
 
 // --- writing -------------------------------------------------------------------------------
 

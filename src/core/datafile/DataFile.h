@@ -15,6 +15,7 @@
 namespace tavolin {
 class FileReplacement;
 class Platform;
+class View;
 } // namespace tavolin
 
 // The button data file as bytes: the one reader and the one writer that the launcher's page,
@@ -155,8 +156,11 @@ std::string NotReadable(const std::string& path);
 // One look at the file (its size and time) and one read of its bytes.
 Stamp StampOf(const std::string& path);
 
-// The question a dialog asks at OK when the file changed since it was read; はい reloads.
-extern const char* const kChangedQuestion;
+// What a dialog holding its own copy of the file does at OK when the file is no longer as
+// `stamp` says: nothing is written, and the user is asked whether to read the file again
+// (はい: Reload) or keep the dialog's edits and stay (いいえ: Keep).
+enum class Unchanged { Yes, Reload, Keep };
+Unchanged CheckUnchanged(View& view, const std::string& path, const Stamp& stamp);
 
 // --- writing -----------------------------------------------------------------------------
 

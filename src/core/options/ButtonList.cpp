@@ -87,8 +87,11 @@ bool ButtonList::Load() {
     return true;
 }
 
-bool ButtonList::ChangedOnDisk() const {
-    return datafile::StampOf(m_dataFile) != m_stamp;
+datafile::Unchanged ButtonList::Recheck() {
+    const auto answer = datafile::CheckUnchanged(m_view, m_dataFile, m_stamp);
+    if (answer == datafile::Unchanged::Reload)
+        Load();
+    return answer;
 }
 
 // FolderOf and FileNameOf of a value with one look at the file system.
@@ -318,6 +321,7 @@ void ShowRow(ButtonBoxes& boxes, const ButtonRow& row) {
 
 void ShowNumber(ButtonBoxes& boxes, const ButtonList& list, const Platform& platform) {
     const int found = list.FindButtonRow(boxes.category, boxes.page, boxes.number);
+    boxes.row = found;
     if (found < 0) {
         boxes.title.clear();
         boxes.folder.clear();

@@ -66,8 +66,10 @@ public:
     // folder and file. False, after telling the user, when the file cannot be read or made.
     bool Load();
     bool Loaded() const { return m_loaded; }
-    // Whether the file is no longer as Load read it (or Save wrote it): someone else wrote it.
-    bool ChangedOnDisk() const;
+    // Before OK writes: whether the file is still as Load read it (or Save wrote it). When
+    // someone else wrote it meanwhile, the user is asked; on Reload the list has been read
+    // again, on Keep it stays as it is. Either way nothing may be written now.
+    datafile::Unchanged Recheck();
 
     const std::vector<ButtonRow>& Rows() const { return m_rows; }
 
