@@ -367,5 +367,30 @@ TEST_F(WorkingCopyTest, ACrashDuringCommitLeavesTheOldOrTheNewFileWhole) {
     }
 }
 
+// OK never writes over a category another writer added after the editor opened: it asks,
+// and はい opens the editor again on the file as it is now; いいえ keeps the editor's list.
+TEST_F(WorkingCopyTest, AFileChangedSinceOpeningIsNeverWrittenOver) {
+    const std::string data = Sj("[無題カテゴリ]\r\n1:1=a\r\n");
+    const std::string added = data + Sj("[ほか]\r\n");
+    for (const MsgResult answer : {MsgResult::Yes, MsgResult::No}) {
+        WorkingCopy& copy = OpenOn(data);
+        ASSERT_TRUE(copy.Add("新しい"));
+        WriteBytes(m_txt, added);
+        m_view.answers = {answer};
+        if (answer == MsgResult::Yes) {
+            EXPECT_EQ(copy.Recheck(), datafile::Unchanged::Reload);
+            EXPECT_THAT(copy.Names(), ElementsAre("無題カテゴリ", "ほか"));
+            ASSERT_TRUE(copy.Add("新しい"));
+            EXPECT_EQ(copy.Recheck(), datafile::Unchanged::Yes);
+            ASSERT_TRUE(copy.Commit());
+            EXPECT_EQ(ReadBytes(m_txt), added + Sj("[新しい]\r\n"));
+        } else {
+            EXPECT_EQ(copy.Recheck(), datafile::Unchanged::Keep);
+            EXPECT_THAT(copy.Names(), ElementsAre("無題カテゴリ", "新しい"));
+            EXPECT_EQ(ReadBytes(m_txt), added);
+        }
+    }
+}
+
 } // namespace
 } // namespace tavolin::categories

@@ -336,5 +336,54 @@ TEST_F(ButtonListTest, BoxesFollowRowsNumbersAndTheClipboardValue) {
     EXPECT_EQ(BoxesValue(boxes, PathStyle::Windows), "C:\\WINDOWS\\CALC.EXE <TS>電卓<TE>");
 }
 
+// OK never writes over lines another writer added after the list was read: it asks, and
+// はい reads the file again while いいえ keeps the dialog's edits; neither writes.
+TEST_F(ButtonListTest, AFileChangedSinceLoadingIsNeverWrittenOver) {
+    const std::string added = kFile + Sj("[ほか]\r\n");
+    for (const MsgResult answer : {MsgResult::Yes, MsgResult::No}) {
+        SCOPED_TRACE(answer == MsgResult::Yes ? "reload" : "keep");
+        ButtonList& list = Loaded(kFile);
+        list.Set({"ツール", "1", "3", "", "", ""}, -1); // an edit in the dialog
+        EXPECT_EQ(list.Recheck(), datafile::Unchanged::Yes);
+        WriteData(added);
+        m_view.messages.clear();
+        m_view.answers = {answer};
+        const auto outcome = list.Recheck();
+        ASSERT_EQ(m_view.messages.size(), 1u);
+        EXPECT_EQ(m_view.messages[0].text,
+                  "データファイルは、このダイアログを開いた後でほかのプログラムに変更されました。"
+                  "\r\n変更されたファイルを読み込み直しますか？（このダイアログでの変更は失われます）");
+        EXPECT_EQ(m_view.messages[0].kind, MsgKind::Confirmation);
+        EXPECT_EQ(DataBytes(), added);
+        if (answer == MsgResult::Yes) {
+            EXPECT_EQ(outcome, datafile::Unchanged::Reload);
+            EXPECT_EQ(list.Rows().back().category, "ほか");
+            EXPECT_EQ(list.FindButtonRow("ツール", "1", "3"), 2); // the edit is gone
+            ASSERT_TRUE(list.Save());
+            EXPECT_EQ(DataBytes(), added);
+        } else {
+            EXPECT_EQ(outcome, datafile::Unchanged::Keep);
+            EXPECT_EQ(list.FindButtonRow("ツール", "1", "3"), -1); // the edit stays
+        }
+    }
+}
+
+// Two sections of one name: the row the boxes were filled from is the one ↓セット changes.
+TEST_F(ButtonListTest, SetChangesTheRowTheBoxesCameFrom) {
+    ButtonList& list = Loaded("[Dup]\r\n1:1=C:\\WINDOWS\\NOTEPAD.EXE <TS>first<TE>\r\n[Other]\r\n"
+                              "[Dup]\r\n1:1=C:\\WINDOWS\\CALC.EXE <TS>second<TE>\r\n");
+    ButtonBoxes boxes;
+    ShowRow(boxes, list.Rows()[4]);
+    boxes.row = 4;
+    boxes.title = "EDITED second";
+    EXPECT_TRUE(HasPendingEdit(boxes, list));
+    int row = -1;
+    EXPECT_EQ(list.Set(boxes, 4, &row), SetOutcome::Replaced);
+    EXPECT_EQ(row, 4);
+    ASSERT_TRUE(list.Save());
+    EXPECT_EQ(DataBytes(), "[Dup]\r\n1:1=C:\\WINDOWS\\NOTEPAD.EXE <TS>first<TE>\r\n[Other]\r\n"
+                           "[Dup]\r\n1:1=C:\\WINDOWS\\CALC.EXE <TS>EDITED second<TE>\r\n");
+}
+
 } // namespace
 } // namespace tavolin::options

@@ -677,6 +677,21 @@ TEST_F(ButtonStoreTest, Cp932FileBecomesUtf8OnlyWhenAButtonNeedsIt) {
     ASSERT_TRUE(ascii.SavePage());
     EXPECT_EQ(DataBytes(), "\xEF\xBB\xBF[c]\r\n1:1=/x <TS>ﾃｽ<TE>\r\n");
     EXPECT_EQ(Posix("c").BtnTitle(1), "ﾃｽ");
+
+    // A path is bytes: a name that is not UTF-8 (Shift-JIS, as archives made on Windows
+    // unpack) makes the file UTF-8 with a mark and comes back as the same bytes, and so does
+    // a name holding the character the codec escapes bytes with; neither is ever a NUL.
+    for (const std::string& name : {"sjis\x95\x5c\x83\x76"s, "esc\xF4\x8F\xB8\x80"s}) {
+        SCOPED_TRACE(name);
+        WriteData("[c]\r\n");
+        const std::string path = MakeFile(name);
+        Posix("c").AssignButton(path, 1);
+        ASSERT_TRUE(m_store->SavePage());
+        EXPECT_EQ(DataBytes(), "\xEF\xBB\xBF[c]\r\n1:1=" + path + " <TS>" + name + "<TE>\r\n");
+        ButtonStore& again = Posix("c");
+        EXPECT_EQ(again.BtnFile(1), name);
+        EXPECT_EQ(again.Icon(1), (ButtonIcon{path, -1})); // found, not "missing"
+    }
 }
 
 // --- failures -----------------------------------------------------------------------------
