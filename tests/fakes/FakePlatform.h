@@ -46,7 +46,8 @@ public:
     std::string currentFolder = "C:\\CURRENT";       // for FullPath in Windows style
     int openResult = open_result::kSuccess;
     bool showResult = true;
-    std::optional<std::string> replaceFailure; // ReplaceFile fails with this text
+    std::optional<std::string> replaceFailure;       // ReplaceFile fails with this text
+    std::map<std::string, std::string> refusedFiles; // path -> error: not even begun (read-only)
     std::map<SpecialFolder, std::string> specialFolders;
     std::map<std::string, std::string> deleteFailures;        // path -> error
     std::map<std::string, std::vector<FolderEntry>> listings; // folder -> its entries
@@ -132,7 +133,11 @@ public:
     };
 
     std::unique_ptr<FileReplacement> BeginReplaceFile(const std::string& path,
-                                                      std::string&) override {
+                                                      std::string& error) override {
+        if (const auto refused = refusedFiles.find(path); refused != refusedFiles.end()) {
+            error = refused->second;
+            return nullptr;
+        }
         return std::make_unique<Replacement>(*this, path);
     }
 

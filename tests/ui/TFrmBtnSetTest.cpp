@@ -190,6 +190,22 @@ private slots:
         QCOMPARE(ReadAll(Path(QStringLiteral("tavolin.ini"))), m_ini);
     }
 
+    // OK puts both files in place or neither: a data file that cannot be written keeps the
+    // settings file as it was, also after Cancel.
+    void aDataFileThatCannotBeWrittenLeavesTheSettingsAsTheyWere() {
+        Open(1);
+        m_platform.refusedFiles[m_files.txt] = "アクセス権がありません";
+        Get<QCheckBox>("cbWatch")->setChecked(false);
+        QString text;
+        AnswerNextMessage(text, QStringLiteral("OK"));
+        QTest::mouseClick(Get<QPushButton>("btnOK"), Qt::LeftButton);
+        QVERIFY(text.contains(QStringLiteral("アクセス権がありません")));
+        QVERIFY(m_dialog->isVisible());
+        QTest::mouseClick(Get<QPushButton>("btnCancel"), Qt::LeftButton);
+        QCOMPARE(ReadAll(Path(QStringLiteral("tavolin.ini"))), m_ini);
+        QCOMPARE(ReadAll(Path(QStringLiteral("tavolin.txt"))), m_data);
+    }
+
     void aFailedCheckAtOkStaysOnTheInformationTab() {
         Open(1);
         Get<QLineEdit>("edtWatchLow")->setText(QStringLiteral("30"));

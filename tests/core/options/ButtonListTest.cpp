@@ -350,9 +350,10 @@ TEST_F(ButtonListTest, AFileChangedSinceLoadingIsNeverWrittenOver) {
         m_view.answers = {answer};
         const auto outcome = list.Recheck();
         ASSERT_EQ(m_view.messages.size(), 1u);
-        EXPECT_EQ(m_view.messages[0].text,
-                  "データファイルは、このダイアログを開いた後でほかのプログラムに変更されました。"
-                  "\r\n変更されたファイルを読み込み直しますか？（このダイアログでの変更は失われます）");
+        EXPECT_EQ(
+            m_view.messages[0].text,
+            "データファイルは、このダイアログを開いた後でほかのプログラムに変更されました。"
+            "\r\n変更されたファイルを読み込み直しますか？（このダイアログでの変更は失われます）");
         EXPECT_EQ(m_view.messages[0].kind, MsgKind::Confirmation);
         EXPECT_EQ(DataBytes(), added);
         if (answer == MsgResult::Yes) {
