@@ -343,16 +343,33 @@ std::string ProfileFile::FileBytes(text::Encoding& chosen) const {
         &chosen);
 }
 
-bool ProfileFile::Save(Platform& platform, std::string& error) {
+std::unique_ptr<FileReplacement> ProfileFile::Prepare(Platform& platform, text::Encoding& chosen,
+                                                      std::string& error) const {
     if (!m_loadError.empty()) {
         error = m_loadError;
-        return false;
+        return nullptr;
     }
-    if (!m_modified)
+    const std::string bytes = FileBytes(chosen);
+    auto replacement = platform.BeginReplaceFile(m_path, error);
+    if (replacement && !replacement->Write(bytes)) {
+        replacement->Commit(error); // says why the write failed; nothing is put in place
+        return nullptr;
+    }
+    return replacement;
+}
+
+std::unique_ptr<FileReplacement> ProfileFile::BeginSave(Platform& platform,
+                                                        std::string& error) const {
+    text::Encoding chosen = m_encoding;
+    return Prepare(platform, chosen, error);
+}
+
+bool ProfileFile::Save(Platform& platform, std::string& error) {
+    if (m_loadError.empty() && !m_modified)
         return true;
     text::Encoding chosen = m_encoding;
-    const std::string bytes = FileBytes(chosen);
-    if (!platform.ReplaceFile(m_path, bytes, error))
+    const auto replacement = Prepare(platform, chosen, error);
+    if (!replacement || !replacement->Commit(error))
         return false;
     m_encoding = chosen;
     for (Line& line : m_lines) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -9,6 +10,7 @@
 
 namespace tavolin {
 
+class FileReplacement;
 class Platform;
 
 // A settings file of the profile kind ("[Section]" lines, "key=value" lines), read and
@@ -69,6 +71,12 @@ public:
     // missing file. False, with `error` saying why, when it could not be written (or the
     // file could not be read at load); the file on disk is then as it was.
     bool Save(Platform& platform, std::string& error);
+    // The first half of a save, for a caller that puts two files in place together: the
+    // whole new file (modified or not) written into a replacement of it, not yet committed;
+    // its Commit puts it in place. Nothing, with `error` saying why, when it could not be
+    // written (or the file could not be read at load). This object does not learn of the
+    // commit: load the file again to change it further.
+    std::unique_ptr<FileReplacement> BeginSave(Platform& platform, std::string& error) const;
 
 private:
     struct Line {
@@ -80,6 +88,8 @@ private:
     std::size_t SectionEnd(std::size_t sectionLine) const;
     std::size_t FindKey(std::size_t sectionLine, const std::string& key) const;
     std::string FileBytes(text::Encoding& chosen) const;
+    std::unique_ptr<FileReplacement> Prepare(Platform& platform, text::Encoding& chosen,
+                                             std::string& error) const;
 
     std::string m_path;
     std::string m_loadError;

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <charconv>
 #include <optional>
+#include <stdexcept>
 #include <utility>
 #include <vector>
 
@@ -73,35 +74,76 @@ int SamplingIntervalOf(int showTime) {
     return kIntervalTable[static_cast<std::size_t>(showTime - 1)];
 }
 
-WindowSettings LoadSettings(const ProfileFile& file, std::string_view dateFontName) {
+const WindowSettingKey& KeyOf(WindowSettingKey::Field field) {
+    const auto row = std::find_if(kWindowSettingKeys.begin(), kWindowSettingKeys.end(),
+                                  [&](const WindowSettingKey& key) { return key.field == field; });
+    if (row == kWindowSettingKeys.end())
+        throw std::logic_error("a field of WindowSettings without a key");
+    return *row;
+}
+
+void ReadSetting(const ProfileFile& file, const WindowSettingKey& key, SettingsRole role,
+                 std::string_view dateFontName, WindowSettings& settings) {
     const std::string section(kWindowSection);
-    WindowSettings settings;
-    for (const auto& key : kWindowSettingKeys) {
-        const std::string name(key.key);
-        std::visit(Overloaded{
-                       [&](int WindowSettings::*f) {
-                           const int fallback = IntegerDefault(key);
-                           const int value = file.ReadInteger(section, name, fallback);
-                           settings.*f =
-                               (value < key.minimum || value > key.maximum) ? fallback : value;
-                       },
-                       [&](bool WindowSettings::*f) {
-                           settings.*f = file.ReadInteger(section, name, IntegerDefault(key)) != 0;
-                       },
-                       [&](std::string WindowSettings::*f) {
-                           // The clock's font defaults to the font it has now.
-                           const std::string fallback(
-                               f == &WindowSettings::DateFontName ? dateFontName : key.defaultText);
-                           settings.*f = file.ReadString(section, name, fallback);
-                       },
-                       [&](Colour WindowSettings::*f) {
-                           settings.*f = ColourOrDefault(
-                               file.ReadString(section, name, std::string(key.defaultText)),
-                               key.defaultText);
-                       },
+    const std::string name(key.key);
+    std::visit(Overloaded{
+                   [&](int WindowSettings::*f) {
+                       const int fallback = IntegerDefault(key);
+                       const int value = file.ReadInteger(section, name, fallback);
+                       if (role == SettingsRole::OptionsDialog)
+                           settings.*f = std::clamp(value, key.minimum, key.maximum);
+                       else if (key.outside == OutOfRange::Default &&
+                                (value < key.minimum || value > key.maximum))
+                           settings.*f = fallback;
+                       else
+                           settings.*f = value;
                    },
-                   key.field);
-    }
+                   [&](bool WindowSettings::*f) {
+                       settings.*f = file.ReadInteger(section, name, IntegerDefault(key)) != 0;
+                   },
+                   [&](std::string WindowSettings::*f) {
+                       // The clock's font defaults to the font it has now.
+                       const std::string fallback(
+                           f == &WindowSettings::DateFontName ? dateFontName : key.defaultText);
+                       settings.*f = file.ReadString(section, name, fallback);
+                   },
+                   [&](Colour WindowSettings::*f) {
+                       settings.*f = ColourOrDefault(
+                           file.ReadString(section, name, std::string(key.defaultText)),
+                           key.defaultText);
+                   },
+               },
+               key.field);
+}
+
+void WriteSetting(ProfileFile& file, const WindowSettingKey& key, SettingsRole role,
+                  const WindowSettings& settings) {
+    const std::string section(kWindowSection);
+    const std::string name(key.key);
+    std::visit(
+        Overloaded{
+            [&](int WindowSettings::*f) {
+                const int value = settings.*f;
+                file.WriteInteger(section, name,
+                                  role == SettingsRole::OptionsDialog
+                                      ? std::clamp(value, key.minimum, key.maximum)
+                                      : value);
+            },
+            [&](bool WindowSettings::*f) {
+                file.WriteString(section, name, settings.*f ? "1" : "0");
+            },
+            [&](std::string WindowSettings::*f) { file.WriteString(section, name, settings.*f); },
+            [&](Colour WindowSettings::*f) {
+                file.WriteString(section, name, ColourToText(settings.*f));
+            },
+        },
+        key.field);
+}
+
+WindowSettings LoadSettings(const ProfileFile& file, std::string_view dateFontName) {
+    WindowSettings settings;
+    for (const auto& key : kWindowSettingKeys)
+        ReadSetting(file, key, SettingsRole::Launcher, dateFontName, settings);
     return settings;
 }
 
@@ -113,25 +155,8 @@ void SaveSettings(const WindowSettings& settings, ProfileFile& file) {
     }
     std::sort(keys.begin(), keys.end(),
               [](const auto* a, const auto* b) { return a->saveOrder < b->saveOrder; });
-
-    const std::string section(kWindowSection);
-    for (const auto* key : keys) {
-        const std::string name(key->key);
-        std::visit(
-            Overloaded{
-                [&](int WindowSettings::*f) { file.WriteInteger(section, name, settings.*f); },
-                [&](bool WindowSettings::*f) {
-                    file.WriteString(section, name, settings.*f ? "1" : "0");
-                },
-                [&](std::string WindowSettings::*f) {
-                    file.WriteString(section, name, settings.*f);
-                },
-                [&](Colour WindowSettings::*f) {
-                    file.WriteString(section, name, ColourToText(settings.*f));
-                },
-            },
-            key->field);
-    }
+    for (const auto* key : keys)
+        WriteSetting(file, *key, SettingsRole::Launcher, settings);
 }
 
 bool SaveSettingsFile(Platform& platform, const std::string& path, const WindowSettings& settings,

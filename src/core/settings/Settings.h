@@ -53,10 +53,18 @@ struct WindowSettings {
     friend bool operator==(const WindowSettings&, const WindowSettings&) = default;
 };
 
+// The tab of the options dialog that shows a key (its index among the dialog's tabs), or
+// None for the keys only the launcher window writes.
+enum class SettingPage { None = -1, Info = 1, Display1 = 2, Display2 = 3, Areas = 4 };
+
+// What LoadSettings does with an integer outside its key's range: it reads the default, or
+// keeps the value as written. The options dialog brings every value into the range.
+enum class OutOfRange { Default, Kept };
+
 // One key of [Window]: its name, the field it fills (whose type is the key's type), its
-// default as the file would spell it, the range an integer must lie in (outside it reads as
-// the default), and who writes it: SaveSettings at its position `saveOrder` (1-based; 0 when
-// SaveSettings does not write it) and/or the options dialog at OK.
+// default as the file would spell it, who writes it (SaveSettings at its position
+// `saveOrder`, 1-based, 0 when SaveSettings does not write it; the options dialog at OK when
+// it has a page), and the range of an integer.
 struct WindowSettingKey {
     using Field = std::variant<int WindowSettings::*, bool WindowSettings::*,
                                std::string WindowSettings::*, Colour WindowSettings::*>;
@@ -64,62 +72,88 @@ struct WindowSettingKey {
     Field field;
     std::string_view defaultText;
     int saveOrder;
-    bool optionsDialog;
+    SettingPage page;
     int minimum = INT_MIN;
     int maximum = INT_MAX;
+    OutOfRange outside = OutOfRange::Default;
 };
 
 enum class SettingType { Integer, Boolean, Text, Colour };
 SettingType TypeOf(const WindowSettingKey& key);
 
-// Every key of [Window], in the order LoadSettings reads them.
+// Every key of [Window], in the order the options dialog writes its keys (a key the file
+// lacks is added after the section's last key, so the order shows in a new file).
 // clang-format off
-inline const std::array<WindowSettingKey, 42> kWindowSettingKeys{{
-    //  key             field                           default                  S   D
-    {"Height",       &WindowSettings::Height,       "115",                    1, false},
-    {"Width",        &WindowSettings::Width,        "377",                    2, false},
-    {"Top",          &WindowSettings::Top,          "-1",                     3, false},
-    {"Left",         &WindowSettings::Left,         "-1",                     4, false},
-    {"WinPos",       &WindowSettings::WinPos,       "5",                      5, true},
-    {"ShowRes",      &WindowSettings::ShowRes,      "1",                      6, true},
-    {"ShowMem",      &WindowSettings::ShowMem,      "1",                      7, true},
-    {"ShowDate",     &WindowSettings::ShowDate,     "1",                      8, true},
-    {"ResWatch",     &WindowSettings::ResWatch,     "1",                      0, true},
-    {"ResWatchType", &WindowSettings::ResWatchType, "2",                      0, true},
-    {"ResWatchLow",  &WindowSettings::ResWatchLow,  "20",                     0, true},
-    {"ResWatchHigh", &WindowSettings::ResWatchHigh, "30",                     0, true},
-    {"ShowTime",     &WindowSettings::ShowTime,     "6",                      0, true, 1, 20},
-    {"ShowOpt",      &WindowSettings::ShowOpt,      "1",                      9, true},
-    {"ShowTitle",    &WindowSettings::ShowTitle,    "1",                     10, true},
-    {"RecentMsg",    &WindowSettings::RecentMsg,    "1",                      0, true},
-    {"Hint",         &WindowSettings::Hint,         "1",                      0, true},
-    {"HintBtn",      &WindowSettings::HintBtn,      "0",                      0, true},
-    {"TaskBar",      &WindowSettings::TaskBar,      "0",                      0, true},
-    {"TaskBarLast",  &WindowSettings::TaskBarLast,  "1",                      0, true},
-    {"DelFlash",     &WindowSettings::DelFlash,     "5",                      0, true},
-    {"GomFlash",     &WindowSettings::GomFlash,     "3",                      0, true},
-    {"DelMsg",       &WindowSettings::DelMsg,       "0",                      0, true},
-    {"GomMsg",       &WindowSettings::GomMsg,       "0",                      0, true},
-    {"AutoFore",     &WindowSettings::AutoFore,     "1",                      0, true},
-    {"DateFormat",   &WindowSettings::DateFormat,   "yyyy/m/d(aaa) hh:nn",   17, false},
-    {"DateFont",     &WindowSettings::DateFont,     "clLime",                 0, true},
-    {"DateBack",     &WindowSettings::DateBack,     "clBlack",                0, true},
-    {"DateFontName", &WindowSettings::DateFontName, kDefaultDateFontName,     0, true},
-    {"DateBold",     &WindowSettings::DateBold,     "1",                      0, true},
-    {"DateItalic",   &WindowSettings::DateItalic,   "1",                      0, true},
-    {"NomalMode",    &WindowSettings::NomalMode,    "0",                     11, true},
-    {"SmallMode",    &WindowSettings::SmallMode,    "0",                     12, true},
-    {"TitleMode",    &WindowSettings::TitleMode,    "0",                     13, true},
-    {"TimeMode",     &WindowSettings::TimeMode,     "0",                     14, true},
-    {"TaRMode",      &WindowSettings::TaRMode,      "1",                     15, true},
-    {"FrmStyle",     &WindowSettings::FrmStyle,     "1",                     16, false},
-    {"BtnSize",      &WindowSettings::BtnSize,      "0",                     19, true},
-    {"BtnCaption",   &WindowSettings::BtnCaption,   "0",                     20, true},
-    {"BtnCaptionL",  &WindowSettings::BtnCaptionL,  "10",                     0, true, 4, 99},
-    {"RecentLNK",    &WindowSettings::RecentLNK,    "1",                     18, false},
-    {"TaRRight",     &WindowSettings::TaRRight,     "0",                      0, true},
-}};
+inline const std::array<WindowSettingKey, 42> kWindowSettingKeys = [] {
+    using enum SettingPage;
+    using enum OutOfRange;
+    using W = WindowSettings;
+    return std::array<WindowSettingKey, 42>{{
+    //  key             field             default                 save  page, range
+    {"Height",       &W::Height,       "115",                    1, None},
+    {"Width",        &W::Width,        "377",                    2, None},
+    {"Top",          &W::Top,          "-1",                     3, None},
+    {"Left",         &W::Left,         "-1",                     4, None},
+    {"DateFormat",   &W::DateFormat,   "yyyy/m/d(aaa) hh:nn",   17, None},
+    {"FrmStyle",     &W::FrmStyle,     "1",                     16, None},
+    {"RecentLNK",    &W::RecentLNK,    "1",                     18, None},
+    {"ShowRes",      &W::ShowRes,      "1",                      6, Info},
+    {"ShowMem",      &W::ShowMem,      "1",                      7, Info},
+    {"ShowDate",     &W::ShowDate,     "1",                      8, Info},
+    {"ShowTime",     &W::ShowTime,     "6",                      0, Info, 1, 20},
+    {"ResWatch",     &W::ResWatch,     "1",                      0, Info},
+    {"ResWatchType", &W::ResWatchType, "2",                      0, Info},
+    {"ResWatchLow",  &W::ResWatchLow,  "20",                     0, Info, 0, 100, Kept},
+    {"ResWatchHigh", &W::ResWatchHigh, "30",                     0, Info, 0, 100, Kept},
+    {"ShowOpt",      &W::ShowOpt,      "1",                      9, Display2},
+    {"ShowTitle",    &W::ShowTitle,    "1",                     10, Display2},
+    {"RecentMsg",    &W::RecentMsg,    "1",                      0, Display2},
+    {"Hint",         &W::Hint,         "1",                      0, Display2},
+    {"HintBtn",      &W::HintBtn,      "0",                      0, Display2},
+    {"TaskBar",      &W::TaskBar,      "0",                      0, Display2},
+    {"TaskBarLast",  &W::TaskBarLast,  "1",                      0, Display2},
+    {"DelFlash",     &W::DelFlash,     "5",                      0, Areas, 0, 100, Kept},
+    {"GomFlash",     &W::GomFlash,     "3",                      0, Areas, 0, 100, Kept},
+    {"DelMsg",       &W::DelMsg,       "0",                      0, Areas},
+    {"GomMsg",       &W::GomMsg,       "0",                      0, Areas},
+    {"AutoFore",     &W::AutoFore,     "1",                      0, Display2},
+    {"DateFont",     &W::DateFont,     "clLime",                 0, Info},
+    {"DateBack",     &W::DateBack,     "clBlack",                0, Info},
+    {"DateFontName", &W::DateFontName, kDefaultDateFontName,     0, Info},
+    {"DateBold",     &W::DateBold,     "1",                      0, Info},
+    {"DateItalic",   &W::DateItalic,   "1",                      0, Info},
+    {"NomalMode",    &W::NomalMode,    "0",                     11, Display1},
+    {"SmallMode",    &W::SmallMode,    "0",                     12, Display1},
+    {"TitleMode",    &W::TitleMode,    "0",                     13, Display1},
+    {"TimeMode",     &W::TimeMode,     "0",                     14, Display1},
+    {"TaRMode",      &W::TaRMode,      "1",                     15, Display1},
+    {"WinPos",       &W::WinPos,       "5",                      5, Display1},
+    {"BtnSize",      &W::BtnSize,      "0",                     19, Display1},
+    {"BtnCaption",   &W::BtnCaption,   "0",                     20, Display1},
+    {"BtnCaptionL",  &W::BtnCaptionL,  "10",                     0, Display1, 4, 99},
+    {"TaRRight",     &W::TaRRight,     "0",                      0, Display2},
+    }};
+}();
 // clang-format on
+
+// The five display-mode flags, in the order of layout::DisplayMode.
+inline constexpr std::array<bool WindowSettings::*, 5> kModeFlags{
+    &WindowSettings::NomalMode, &WindowSettings::SmallMode, &WindowSettings::TitleMode,
+    &WindowSettings::TimeMode, &WindowSettings::TaRMode};
+
+// The row of a field.
+const WindowSettingKey& KeyOf(WindowSettingKey::Field field);
+
+// Who reads or writes a key: the launcher window keeps an integer as LoadSettings does; the
+// options dialog brings it into its range.
+enum class SettingsRole { Launcher, OptionsDialog };
+// Reads one key into `settings`, as LoadSettings describes; `dateFontName` is the default of
+// DateFontName.
+void ReadSetting(const ProfileFile& file, const WindowSettingKey& key, SettingsRole role,
+                 std::string_view dateFontName, WindowSettings& settings);
+// Writes one key from `settings`.
+void WriteSetting(ProfileFile& file, const WindowSettingKey& key, SettingsRole role,
+                  const WindowSettings& settings);
 
 // The interval table: ShowTime position 1 to 20 -> milliseconds. A position outside the
 // table gives the interval of the default position 6 (1000 ms).

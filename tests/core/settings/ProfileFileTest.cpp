@@ -220,6 +220,17 @@ TEST_F(ProfileFileTest, FailedSaveLeavesTheFileAndSaysSo) {
     m_platform.replaceFailure.reset();
     EXPECT_TRUE(file.Save(m_platform, error));
     EXPECT_EQ(FileBytes(), "[Window]\r\nTop=3\r\n");
+
+    // The first half of a save puts nothing in place before its commit, and nothing at all
+    // when it is dropped.
+    file.WriteString("Window", "Top", "4");
+    ASSERT_TRUE(file.BeginSave(m_platform, error));
+    EXPECT_EQ(FileBytes(), "[Window]\r\nTop=3\r\n");
+    const auto replacement = file.BeginSave(m_platform, error);
+    ASSERT_TRUE(replacement);
+    EXPECT_EQ(FileBytes(), "[Window]\r\nTop=3\r\n");
+    ASSERT_TRUE(replacement->Commit(error)) << error;
+    EXPECT_EQ(FileBytes(), "[Window]\r\nTop=4\r\n");
 }
 
 // A folder or a UTF-16 file (pipes and devices: see the text file tests) reads as empty,
@@ -245,6 +256,9 @@ TEST_F(ProfileFileTest, SomethingUnreadableAtThePathIsNeverReplaced) {
         std::string error;
         EXPECT_FALSE(WriteProfileString(m_platform, m_path, "Window", "Top", "1", &error));
         EXPECT_THAT(error, ::testing::HasSubstr(m_path));
+        error.clear();
+        EXPECT_FALSE(file.BeginSave(m_platform, error));
+        EXPECT_THAT(error, ::testing::HasSubstr(c.why));
         EXPECT_TRUE(m_platform.replacedFiles.empty());
         EXPECT_EQ(fs::symlink_status(m_path).type(), type);
     }
