@@ -21,6 +21,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QToolButton>
 #include <QTreeView>
 #include <QtTest>
 
@@ -207,6 +208,26 @@ private slots:
         Get<QRadioButton>("rbSmallMode")->click();
         QVERIFY(!Get<QCheckBox>("cbShowTitle")->isChecked());
         QVERIFY(!Get<QCheckBox>("cbShowTitle")->isEnabled());
+    }
+
+    // Every key the pages show has its control, on the page the settings table names.
+    void everyShownKeyHasItsControlOnItsPage() {
+        Open(0);
+        auto* pgc = Get<QTabWidget>("pgc");
+        for (const WindowSettingKey& key : kWindowSettingKeys) {
+            if (key.page == SettingPage::None)
+                continue;
+            QWidget* control = m_dialog->ControlOf(key);
+            if (key.field == WindowSettingKey::Field(&WindowSettings::WinPos)) {
+                QVERIFY(control == nullptr); // chosen by its five buttons
+                control = Get<QToolButton>("tlbFree");
+            }
+            QVERIFY2(control != nullptr, key.key.data());
+            int page = -1;
+            for (QWidget* w = control; w != nullptr && page < 0; w = w->parentWidget())
+                page = pgc->indexOf(w);
+            QCOMPARE(page, static_cast<int>(key.page));
+        }
     }
 
     void resizingFollowsTheRules() {

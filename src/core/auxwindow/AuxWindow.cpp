@@ -114,6 +114,8 @@ void AddressHistory::Write(ProfileFile& ini, const std::string& top) const {
 
 // --- size and place ----------------------------------------------------------------------
 
+namespace {
+
 ModeSettings ReadModeSettings(const ProfileFile& ini, Mode mode) {
     const std::string section = SectionOf(mode);
     ModeSettings s;
@@ -131,6 +133,8 @@ ModeSettings ReadModeSettings(const ProfileFile& ini, Mode mode) {
     }
     return s;
 }
+
+} // namespace
 
 layout::Rect OpeningRect(Mode mode, const ModeSettings& s, int cursorX, int cursorY,
                          const layout::Rect& workArea, Size fitted) {
@@ -165,12 +169,40 @@ layout::Rect OpeningRect(Mode mode, const ModeSettings& s, int cursorX, int curs
     return r;
 }
 
+namespace {
+
 void WriteGeometry(ProfileFile& ini, Mode mode, const layout::Rect& window) {
     const std::string section = SectionOf(mode);
     ini.WriteInteger(section, "Height", window.height);
     ini.WriteInteger(section, "Width", window.width);
     ini.WriteInteger(section, "Top", window.top);
     ini.WriteInteger(section, "Left", window.left);
+}
+
+} // namespace
+
+OpeningSettings LoadOpeningSettings(const std::string& path, Mode mode) {
+    const ProfileFile ini(path);
+    OpeningSettings s{ReadModeSettings(ini, mode), {}, {}};
+    if (mode == Mode::Adr) {
+        s.history = AddressHistory::Read(ini);
+        s.addressTop = ini.ReadString(kAddressSection, "Top", "");
+    }
+    return s;
+}
+
+bool SaveClosingSettings(Platform& platform, const std::string& path, Mode mode,
+                         const layout::Rect& window, const AddressHistory& history,
+                         const std::string& addressTop, std::string& error) {
+    ProfileFile ini(path);
+    if (mode == Mode::Adr)
+        history.Write(ini, addressTop);
+    WriteGeometry(ini, mode, window);
+    std::string why;
+    if (ini.Save(platform, why))
+        return true;
+    error = "設定を保存できませんでした。\n" + why;
+    return false;
 }
 
 // --- the memo ----------------------------------------------------------------------------

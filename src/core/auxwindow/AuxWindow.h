@@ -77,7 +77,6 @@ struct ModeSettings {
     std::string color = "$E1FFFF";
     std::string fontColor = "clBlack";
 };
-ModeSettings ReadModeSettings(const ProfileFile& ini, Mode mode);
 
 struct Size {
     int width = 0;
@@ -91,8 +90,21 @@ struct Size {
 layout::Rect OpeningRect(Mode mode, const ModeSettings& s, int cursorX, int cursorY,
                          const layout::Rect& workArea, Size fitted);
 
-// Writes the window's geometry into the mode's section.
-void WriteGeometry(ProfileFile& ini, Mode mode, const layout::Rect& window);
+// What the window reads from the settings file at `path` when it opens: its mode's section
+// and, for the address bar, the history and the text it was closed with.
+struct OpeningSettings {
+    ModeSettings mode;
+    AddressHistory history;
+    std::string addressTop;
+};
+OpeningSettings LoadOpeningSettings(const std::string& path, Mode mode);
+
+// What the window keeps in the settings file at `path` when it closes: its geometry and, for
+// the address bar, the history with the text in the box on top. False, with `error` the
+// message for the user, when the file could not be written; it is then as it was.
+bool SaveClosingSettings(Platform& platform, const std::string& path, Mode mode,
+                         const layout::Rect& window, const AddressHistory& history,
+                         const std::string& addressTop, std::string& error);
 
 // --- the memo ----------------------------------------------------------------------------
 
