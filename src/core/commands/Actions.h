@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <span>
 #include <string_view>
 
@@ -9,10 +10,36 @@ struct WindowSettings;
 
 namespace commands {
 
-// One action of the launcher's action list: its caption (menus), hint (the toolbar's tip),
-// picture of the option image list (-1: none), and shortcut as stored: a key code in the low
-// byte plus kShift, kCtrl, kAlt (0: none).
+// The option commands, in the order of the action list (ActionTable()[i].id is ActionId(i)).
+enum class ActionId {
+    acEndPGM,
+    acHelp,
+    acHelpC,
+    acVer,
+    acFrmStyle,
+    acIcoSize,
+    acIcoCaption,
+    acPos,
+    acSet,
+    acAdr,
+    acCal,
+    acMem,
+    acSmall,
+    acSmallNot,
+    acRecentClr,
+    acWinReStart,
+    acWinReboot,
+    acSHUTDOWN,
+    acInf,
+    acOpt,
+};
+inline constexpr std::size_t kActionCount = 20;
+
+// One action of the launcher's action list: its id and object name, its caption (menus), hint (the
+// toolbar's tip), picture of the option image list (-1: none), and shortcut as stored: a key code
+// in the low byte plus kShift, kCtrl, kAlt (0: none).
 struct ActionSpec {
+    ActionId id;
     std::string_view name;
     std::string_view caption;
     std::string_view hint;
@@ -44,11 +71,11 @@ struct ShortcutKey {
 };
 ShortcutKey DecodeShortcut(int stored);
 
-// The option toolbar from left to right, two rows; an empty button name is a separator. Each
-// button runs its action.
+// The option toolbar from left to right, two rows; an empty button name is a separator (its
+// action means nothing). Each button runs its action.
 struct ToolbarButton {
     std::string_view button;
-    std::string_view action;
+    ActionId action;
 };
 std::span<const ToolbarButton> ToolbarRow(int row); // row 0 or 1
 

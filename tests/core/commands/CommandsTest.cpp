@@ -53,14 +53,19 @@ TEST(ActionsTest, ShortcutsAsStoredAndTheSingleLetterKeys) {
     const ShortcutKey altEnd = DecodeShortcut(FindAction("acSHUTDOWN")->shortcut);
     EXPECT_TRUE(altEnd.key == kKeyEnd && altEnd.alt && !altEnd.ctrl);
 
+    // Each action's id is its place in the list, so that the id finds it.
+    for (std::size_t i = 0; i < ActionTable().size(); ++i)
+        EXPECT_EQ(ActionTable()[i].id, static_cast<ActionId>(i)) << ActionTable()[i].name;
+    EXPECT_EQ(ActionTable().size(), kActionCount);
+
     // Every toolbar button runs an action of the list, and no action has two buttons.
-    std::set<std::string_view> seen;
+    std::set<ActionId> seen;
     for (int row = 0; row < 2; ++row) {
         for (const ToolbarButton& b : ToolbarRow(row)) {
             if (b.button.empty())
                 continue;
-            EXPECT_NE(FindAction(b.action), nullptr) << b.button;
-            EXPECT_TRUE(seen.insert(b.action).second) << b.action;
+            EXPECT_LT(static_cast<std::size_t>(b.action), kActionCount) << b.button;
+            EXPECT_TRUE(seen.insert(b.action).second) << b.button;
         }
     }
     EXPECT_EQ(seen.size(), 17u);
