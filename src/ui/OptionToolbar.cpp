@@ -159,7 +159,9 @@ std::function<void()> OptionToolbar::Handler(ActionId id) {
 }
 
 void OptionToolbar::CreateActions() {
-    for (const ActionSpec& spec : ActionTable()) {
+    for (std::size_t i = 0; i < kActionCount; ++i) {
+        const ActionSpec& spec = ActionTable()[i];
+        const auto id = static_cast<ActionId>(i);
         auto* ac = new QAction(Q(spec.caption), &m_window);
         ac->setObjectName(Q(spec.name));
         ac->setToolTip(Q(spec.hint));
@@ -168,13 +170,13 @@ void OptionToolbar::CreateActions() {
         ac->setCheckable(spec.checkable);
         ac->setShortcut(KeyOf(spec.shortcut));
         ac->setShortcutContext(Qt::WindowShortcut);
-        if (spec.id == ActionId::acPos) {
+        if (id == ActionId::acPos) {
             // The keypad's Enter too.
             ac->setShortcuts({KeyOf(spec.shortcut), QKeySequence(Qt::SHIFT | Qt::Key_Enter)});
         }
         m_window.addAction(ac);
-        connect(ac, &QAction::triggered, this, Handler(spec.id));
-        m_actions[static_cast<std::size_t>(spec.id)] = ac;
+        connect(ac, &QAction::triggered, this, Handler(id));
+        m_actions[i] = ac;
     }
 }
 

@@ -110,8 +110,7 @@ std::string TFrmAdr::OldMemoPath(const Platform& platform) {
 }
 
 void TFrmAdr::FrmCreate() {
-    const auxwindow::OpeningSettings opening = auxwindow::LoadOpeningSettings(m_files.ini, m_mode);
-    const auxwindow::ModeSettings& s = opening.mode;
+    const auxwindow::ModeSettings s = auxwindow::LoadModeSettings(m_files.ini, m_mode);
     m_ui->mc->setVisible(m_mode == Mode::Cal);
     m_ui->mem->setVisible(m_mode == Mode::Mem);
     m_ui->pnlAdr->setVisible(m_mode == Mode::Adr);
@@ -171,9 +170,9 @@ void TFrmAdr::FrmCreate() {
         m_dropAdapter->SetErrorHandler([this](const std::string& text) {
             ShowMessageBox(m_view, text, MsgKind::Error, msg_buttons::kOk);
         });
-        m_history = opening.history;
+        m_history = s.history;
         ShowHistory();
-        m_ui->cmbAdr->setEditText(Q(opening.addressTop));
+        m_ui->cmbAdr->setEditText(Q(s.addressTop));
         m_ui->cmbAdr->setFocus();
         break;
     }

@@ -215,7 +215,7 @@ private slots:
         Open(0);
         auto* pgc = Get<QTabWidget>("pgc");
         for (const WindowSettingKey& key : kWindowSettingKeys) {
-            if (key.page == SettingPage::None)
+            if (key.page == kNoPage)
                 continue;
             QWidget* control = m_dialog->ControlOf(key);
             if (key.field == WindowSettingKey::Field(&WindowSettings::WinPos)) {

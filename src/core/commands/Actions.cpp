@@ -2,7 +2,6 @@
 
 #include "core/settings/Settings.h"
 
-#include <algorithm>
 #include <array>
 
 namespace tavolin::commands {
@@ -16,33 +15,31 @@ constexpr int Key(char letter) {
 using enum ActionId;
 
 constexpr std::array<ActionSpec, kActionCount> kActions{{
-    {acEndPGM, "acEndPGM", "終了(&X)", "終了", 0, Key('X'), false},
-    {acHelp, "acHelp", "ヘルプ(&H)", "ヘルプ", 1, Key('H'), false},
-    {acHelpC, "acHelpC", "目次(&C)", "", 20, 0, false},
-    {acVer, "acVer", "バージョン情報(&A)...", "バージョン情報...", 2, Key('V'), false},
-    {acFrmStyle, "acFrmStyle", "最下面に表示(&T)", "最下面に表示", 3, Key('T'), true},
-    {acIcoSize, "acIcoSize", "ボタンアイコンサイズ変更(&S)", "ボタンアイコンサイズ変更", 30,
-     Key('S'), true},
-    {acIcoCaption, "acIcoCaption", "ボタンタイトル表示ON/OFF(&B)", "ボタンタイトル表示ON/OFF", 31,
-     Key('B'), true},
-    {acPos, "acPos", "表示位置", "表示位置", 15, kShift | kKeyReturn, false},
-    {acSet, "acSet", "オプション設定...", "オプション設定...", 10, kCtrl | Key('S'), false},
-    {acAdr, "acAdr", "アドレスバー...", "アドレスバー...", 11, Key('A'), false},
-    {acCal, "acCal", "カレンダー...", "カレンダー...", 12, Key('C'), false},
-    {acMem, "acMem", "メモ...", "メモ...", 13, Key('N'), false},
-    {acSmall, "acSmall", "全ウィンドウを最小化", "全ウィンドウを最小化", 4, Key('M'), false},
-    {acSmallNot, "acSmallNot", "元に戻す-全ウィンドウを最小化", "元に戻す-全ウィンドウを最小化", 5,
-     Key('U'), false},
-    {acRecentClr, "acRecentClr", "[最近使ったファイル]一覧 削除", "[最近使ったファイル]一覧削除", 6,
-     kShift | kKeyDelete, false},
-    {acWinReStart, "acWinReStart", "Windowsの再起動...", "Windowsの再起動...", 7, kAlt | kKeyDelete,
+    {"acEndPGM", "終了(&X)", "終了", 0, Key('X'), false},
+    {"acHelp", "ヘルプ(&H)", "ヘルプ", 1, Key('H'), false},
+    {"acHelpC", "目次(&C)", "", 20, 0, false},
+    {"acVer", "バージョン情報(&A)...", "バージョン情報...", 2, Key('V'), false},
+    {"acFrmStyle", "最下面に表示(&T)", "最下面に表示", 3, Key('T'), true},
+    {"acIcoSize", "ボタンアイコンサイズ変更(&S)", "ボタンアイコンサイズ変更", 30, Key('S'), true},
+    {"acIcoCaption", "ボタンタイトル表示ON/OFF(&B)", "ボタンタイトル表示ON/OFF", 31, Key('B'),
+     true},
+    {"acPos", "表示位置", "表示位置", 15, kShift | kKeyReturn, false},
+    {"acSet", "オプション設定...", "オプション設定...", 10, kCtrl | Key('S'), false},
+    {"acAdr", "アドレスバー...", "アドレスバー...", 11, Key('A'), false},
+    {"acCal", "カレンダー...", "カレンダー...", 12, Key('C'), false},
+    {"acMem", "メモ...", "メモ...", 13, Key('N'), false},
+    {"acSmall", "全ウィンドウを最小化", "全ウィンドウを最小化", 4, Key('M'), false},
+    {"acSmallNot", "元に戻す-全ウィンドウを最小化", "元に戻す-全ウィンドウを最小化", 5, Key('U'),
      false},
-    {acWinReboot, "acWinReboot", "コンピュータの再起動...", "コンピュータの再起動...", 8,
-     kAlt | kKeyHome, false},
-    {acSHUTDOWN, "acSHUTDOWN", "コンピュータの電源を切る...", "コンピュータの電源を切る...", 9,
-     kAlt | kKeyEnd, false},
-    {acInf, "acInf", "", "情報の非表示", -1, Key('I'), false},
-    {acOpt, "acOpt", "", "オプション機能の非表示", -1, Key('O'), false},
+    {"acRecentClr", "[最近使ったファイル]一覧 削除", "[最近使ったファイル]一覧削除", 6,
+     kShift | kKeyDelete, false},
+    {"acWinReStart", "Windowsの再起動...", "Windowsの再起動...", 7, kAlt | kKeyDelete, false},
+    {"acWinReboot", "コンピュータの再起動...", "コンピュータの再起動...", 8, kAlt | kKeyHome,
+     false},
+    {"acSHUTDOWN", "コンピュータの電源を切る...", "コンピュータの電源を切る...", 9, kAlt | kKeyEnd,
+     false},
+    {"acInf", "", "情報の非表示", -1, Key('I'), false},
+    {"acOpt", "", "オプション機能の非表示", -1, Key('O'), false},
 }};
 
 constexpr std::array<ToolbarButton, 12> kRow0{{
@@ -74,12 +71,6 @@ constexpr std::array<ToolbarButton, 7> kRow1{{
 
 std::span<const ActionSpec> ActionTable() {
     return kActions;
-}
-
-const ActionSpec* FindAction(std::string_view name) {
-    const auto it = std::find_if(kActions.begin(), kActions.end(),
-                                 [name](const ActionSpec& a) { return a.name == name; });
-    return it == kActions.end() ? nullptr : &*it;
 }
 
 ShortcutKey DecodeShortcut(int stored) {

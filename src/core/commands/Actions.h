@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstddef>
 #include <span>
 #include <string_view>
 
@@ -10,36 +9,20 @@ struct WindowSettings;
 
 namespace commands {
 
-// The option commands, in the order of the action list (ActionTable()[i].id is ActionId(i)).
+// The option commands, in the order of the action list: ActionTable()[i] is ActionId(i).
+// clang-format off
 enum class ActionId {
-    acEndPGM,
-    acHelp,
-    acHelpC,
-    acVer,
-    acFrmStyle,
-    acIcoSize,
-    acIcoCaption,
-    acPos,
-    acSet,
-    acAdr,
-    acCal,
-    acMem,
-    acSmall,
-    acSmallNot,
-    acRecentClr,
-    acWinReStart,
-    acWinReboot,
-    acSHUTDOWN,
-    acInf,
-    acOpt,
+    acEndPGM, acHelp, acHelpC, acVer, acFrmStyle, acIcoSize, acIcoCaption, acPos, acSet, acAdr,
+    acCal, acMem, acSmall, acSmallNot, acRecentClr, acWinReStart, acWinReboot, acSHUTDOWN, acInf,
+    acOpt
 };
+// clang-format on
 inline constexpr std::size_t kActionCount = 20;
 
-// One action of the launcher's action list: its id and object name, its caption (menus), hint (the
-// toolbar's tip), picture of the option image list (-1: none), and shortcut as stored: a key code
-// in the low byte plus kShift, kCtrl, kAlt (0: none).
+// One action of the launcher's action list: its caption (menus), hint (the toolbar's tip),
+// picture of the option image list (-1: none), and shortcut as stored: a key code in the low
+// byte plus kShift, kCtrl, kAlt (0: none).
 struct ActionSpec {
-    ActionId id;
     std::string_view name;
     std::string_view caption;
     std::string_view hint;
@@ -60,8 +43,6 @@ inline constexpr int kKeyDelete = 46;
 
 // The option commands in the order of the action list.
 std::span<const ActionSpec> ActionTable();
-// One action by name; nullptr when there is none.
-const ActionSpec* FindAction(std::string_view name);
 
 struct ShortcutKey {
     int key = 0; // the key code: a capital letter's character code, or one of kKey...

@@ -8,6 +8,7 @@
 #include "core/settings/Settings.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <utility>
 
@@ -39,19 +40,12 @@ Colour ColourOr(const std::string& text, const char* fallback) {
     }
 }
 
-bool ShownByTheDialog(const WindowSettingKey& key) {
-    return key.page != SettingPage::None;
-}
-
 // The pages' keys written into the loaded file.
 void WriteEnvironment(const Environment& env, ProfileFile& file) {
     WindowSettings values = env;
     for (const auto& [box, field] : kBoxes)
         values.*field = (env.*box).position;
-    for (const auto& key : kWindowSettingKeys) {
-        if (ShownByTheDialog(key))
-            WriteSetting(file, key, SettingsRole::OptionsDialog, values);
-    }
+    SaveSettings(values, file, SettingsRole::OptionsDialog);
     file.WriteInteger(kMem, "HBar", env.MemoHBar ? 1 : 0);
     file.WriteInteger(kMem, "VBar", env.MemoVBar ? 1 : 0);
     file.WriteString(kMem, "Color", ColourToText(env.MemoColor));
@@ -112,14 +106,12 @@ void Environment::ChooseMode(DisplayMode mode) {
 Environment LoadEnvironment(const std::string& path, int winPos, std::string_view dateFontName) {
     const ProfileFile file(path);
     Environment env;
-    for (const auto& key : kWindowSettingKeys) {
-        if (ShownByTheDialog(key))
-            ReadSetting(file, key, SettingsRole::OptionsDialog, dateFontName, env);
-    }
+    static_cast<WindowSettings&>(env) =
+        LoadSettings(file, dateFontName, SettingsRole::OptionsDialog);
     if (env.ResWatchType < kWatchMessage || env.ResWatchType > kWatchResource)
         env.ResWatchType = kWatchDate;
     for (const auto& [box, field] : kBoxes)
-        env.*box = NumberBox::Of(env.*field);
+        env.*box = NumberBox::Of(std::clamp(env.*field, 0, 100));
     // The mode buttons are one choice: each key read as true chooses its mode, so the last
     // of them wins. A missing key reads as false, but for the normal mode; a file with all
     // five at 0 would leave no mode chosen and write five zeros, which no display mode

@@ -4,7 +4,6 @@
 #include "core/layout/Layout.h"
 #include "core/settings/Settings.h"
 
-#include <array>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -37,9 +36,8 @@ struct NumberBox {
     static NumberBox Of(int value);
 };
 
-// The values of the pages: the [Window] keys that have a page in kWindowSettingKeys (the
-// others are not the dialog's and stay unused here), the number boxes, and the auxiliary
-// window's keys of [Mem], [Adr] and [Cal]. The display mode is one choice of the five flags.
+// The values of the pages: the [Window] keys that have a page (the others stay unused here),
+// the number boxes, and the auxiliary window's keys of [Mem], [Adr] and [Cal].
 struct Environment : WindowSettings {
     // The number boxes of 情報枠 and 削除/ごみ箱 エリア. Their up-down positions are what
     // OK writes as ResWatchLow, ResWatchHigh, DelFlash and GomFlash.
@@ -56,15 +54,8 @@ struct Environment : WindowSettings {
 
     // The chosen display mode (normal when the flags choose none).
     DisplayMode Mode() const;
-    // rbModeClick: one mode is chosen; the minimum mode unchecks the title, other modes
-    // leave it as it is.
+    // rbModeClick: one mode chosen; the minimum mode unchecks the title, the others leave it.
     void ChooseMode(DisplayMode mode);
-
-    // Enabling that follows other controls.
-    bool ShowTitleEnabled() const { return !SmallMode; }
-    bool HintBtnEnabled() const { return Hint; }
-    bool TaskLastEnabled() const { return TaskBar; }
-    bool WatchControlsEnabled() const { return ResWatch; }
 };
 
 // Reads every key the pages show from the settings file at `path`, with the dialog's
@@ -78,11 +69,10 @@ Environment LoadEnvironment(const std::string& path, int winPos, std::string_vie
 bool CheckEnvironment(const Environment& env, View& view, std::string& focus);
 
 // OK's write of the settings file at `path`: the pages' keys of [Window], [Mem], [Adr] and
-// [Cal] in the dialog's order, every other line kept. BeginSaveEnvironment writes the whole
-// new file into a replacement and hands it back uncommitted (its Commit puts it in place),
-// so that OK can put the settings and the data file in place together; SaveEnvironment
-// commits at once. On failure: nothing (or false), the file as it was, and `error` holding
-// the message for the user.
+// [Cal], every other line kept. BeginSaveEnvironment hands the whole new file back in an
+// uncommitted replacement (so that OK can put the settings and the data file in place
+// together); SaveEnvironment commits at once. On failure: nothing (or false), the file as it
+// was, and `error` holding the message for the user.
 std::unique_ptr<FileReplacement> BeginSaveEnvironment(Platform& platform, const std::string& path,
                                                       const Environment& env, std::string& error);
 bool SaveEnvironment(Platform& platform, const std::string& path, const Environment& env,

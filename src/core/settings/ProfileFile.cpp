@@ -343,32 +343,29 @@ std::string ProfileFile::FileBytes(text::Encoding& chosen) const {
         &chosen);
 }
 
-std::unique_ptr<FileReplacement> ProfileFile::Prepare(Platform& platform, text::Encoding& chosen,
-                                                      std::string& error) const {
+std::unique_ptr<FileReplacement> ProfileFile::BeginSave(Platform& platform, std::string& error,
+                                                        text::Encoding* chosen) const {
     if (!m_loadError.empty()) {
         error = m_loadError;
         return nullptr;
     }
-    const std::string bytes = FileBytes(chosen);
+    text::Encoding encoding = m_encoding;
+    const std::string bytes = FileBytes(encoding);
     auto replacement = platform.BeginReplaceFile(m_path, error);
     if (replacement && !replacement->Write(bytes)) {
         replacement->Commit(error); // says why the write failed; nothing is put in place
         return nullptr;
     }
+    if (chosen)
+        *chosen = encoding;
     return replacement;
-}
-
-std::unique_ptr<FileReplacement> ProfileFile::BeginSave(Platform& platform,
-                                                        std::string& error) const {
-    text::Encoding chosen = m_encoding;
-    return Prepare(platform, chosen, error);
 }
 
 bool ProfileFile::Save(Platform& platform, std::string& error) {
     if (m_loadError.empty() && !m_modified)
         return true;
     text::Encoding chosen = m_encoding;
-    const auto replacement = Prepare(platform, chosen, error);
+    const auto replacement = BeginSave(platform, error, &chosen);
     if (!replacement || !replacement->Commit(error))
         return false;
     m_encoding = chosen;
@@ -382,37 +379,6 @@ bool ProfileFile::Save(Platform& platform, std::string& error) {
     }
     m_modified = false;
     return true;
-}
-
-std::string ReadProfileString(const std::string& path, const std::string& section,
-                              const std::string& key, const std::string& defaultValue) {
-    return ProfileFile(path).ReadString(section, key, defaultValue);
-}
-
-bool WriteProfileString(Platform& platform, const std::string& path, const std::string& section,
-                        const std::string& key, const std::string& value, std::string* error) {
-    ProfileFile file(path);
-    std::string why;
-    if (!file.WriteString(section, key, value)) {
-        why = "[" + section + "] " + key + " は設定ファイルに書き込めない名前か値です。";
-    } else if (file.Save(platform, why)) {
-        return true;
-    }
-    if (error)
-        *error = why;
-    return false;
-}
-
-bool EraseProfileSection(Platform& platform, const std::string& path, const std::string& section,
-                         std::string* error) {
-    ProfileFile file(path);
-    file.EraseSection(section);
-    std::string why;
-    if (file.Save(platform, why))
-        return true;
-    if (error)
-        *error = why;
-    return false;
 }
 
 } // namespace tavolin

@@ -75,8 +75,10 @@ public:
     // whole new file (modified or not) written into a replacement of it, not yet committed;
     // its Commit puts it in place. Nothing, with `error` saying why, when it could not be
     // written (or the file could not be read at load). This object does not learn of the
-    // commit: load the file again to change it further.
-    std::unique_ptr<FileReplacement> BeginSave(Platform& platform, std::string& error) const;
+    // commit: load the file again to change it further. `chosen`, when given, receives the
+    // encoding the new file is written in.
+    std::unique_ptr<FileReplacement> BeginSave(Platform& platform, std::string& error,
+                                               text::Encoding* chosen = nullptr) const;
 
 private:
     struct Line {
@@ -88,8 +90,6 @@ private:
     std::size_t SectionEnd(std::size_t sectionLine) const;
     std::size_t FindKey(std::size_t sectionLine, const std::string& key) const;
     std::string FileBytes(text::Encoding& chosen) const;
-    std::unique_ptr<FileReplacement> Prepare(Platform& platform, text::Encoding& chosen,
-                                             std::string& error) const;
 
     std::string m_path;
     std::string m_loadError;
@@ -97,16 +97,5 @@ private:
     std::vector<Line> m_lines;
     bool m_modified = false;
 };
-
-// One-key operations, each a load and (for writes) one atomic save, as the profile-file
-// functions of the system do. The write functions return false when the file could not be
-// saved, with the reason in `*error` when `error` is given.
-std::string ReadProfileString(const std::string& path, const std::string& section,
-                              const std::string& key, const std::string& defaultValue);
-bool WriteProfileString(Platform& platform, const std::string& path, const std::string& section,
-                        const std::string& key, const std::string& value,
-                        std::string* error = nullptr);
-bool EraseProfileSection(Platform& platform, const std::string& path, const std::string& section,
-                         std::string* error = nullptr);
 
 } // namespace tavolin

@@ -54,17 +54,13 @@ struct WindowSettings {
 };
 
 // The tab of the options dialog that shows a key (its index among the dialog's tabs), or
-// None for the keys only the launcher window writes.
-enum class SettingPage { None = -1, Info = 1, Display1 = 2, Display2 = 3, Areas = 4 };
-
-// What LoadSettings does with an integer outside its key's range: it reads the default, or
-// keeps the value as written. The options dialog brings every value into the range.
-enum class OutOfRange { Default, Kept };
+// kNoPage for the keys only the launcher window writes.
+enum SettingPage { kNoPage = -1, kInfoPage = 1, kDisplay1Page, kDisplay2Page, kAreasPage };
 
 // One key of [Window]: its name, the field it fills (whose type is the key's type), its
-// default as the file would spell it, who writes it (SaveSettings at its position
-// `saveOrder`, 1-based, 0 when SaveSettings does not write it; the options dialog at OK when
-// it has a page), and the range of an integer.
+// default as the file would spell it, who writes it (SaveSettings at its 1-based position
+// `saveOrder`, 0 for none; the options dialog when it has a page), and the range an integer
+// must lie in (LoadSettings reads a value outside as the default, the dialog clamps it).
 struct WindowSettingKey {
     using Field = std::variant<int WindowSettings::*, bool WindowSettings::*,
                                std::string WindowSettings::*, Colour WindowSettings::*>;
@@ -75,65 +71,55 @@ struct WindowSettingKey {
     SettingPage page;
     int minimum = INT_MIN;
     int maximum = INT_MAX;
-    OutOfRange outside = OutOfRange::Default;
 };
 
-enum class SettingType { Integer, Boolean, Text, Colour };
-SettingType TypeOf(const WindowSettingKey& key);
-
-// Every key of [Window], in the order the options dialog writes its keys (a key the file
-// lacks is added after the section's last key, so the order shows in a new file).
+// Every key of [Window], in the order the options dialog writes them.
 // clang-format off
-inline const std::array<WindowSettingKey, 42> kWindowSettingKeys = [] {
-    using enum SettingPage;
-    using enum OutOfRange;
-    using W = WindowSettings;
-    return std::array<WindowSettingKey, 42>{{
-    //  key             field             default                 save  page, range
-    {"Height",       &W::Height,       "115",                    1, None},
-    {"Width",        &W::Width,        "377",                    2, None},
-    {"Top",          &W::Top,          "-1",                     3, None},
-    {"Left",         &W::Left,         "-1",                     4, None},
-    {"DateFormat",   &W::DateFormat,   "yyyy/m/d(aaa) hh:nn",   17, None},
-    {"FrmStyle",     &W::FrmStyle,     "1",                     16, None},
-    {"RecentLNK",    &W::RecentLNK,    "1",                     18, None},
-    {"ShowRes",      &W::ShowRes,      "1",                      6, Info},
-    {"ShowMem",      &W::ShowMem,      "1",                      7, Info},
-    {"ShowDate",     &W::ShowDate,     "1",                      8, Info},
-    {"ShowTime",     &W::ShowTime,     "6",                      0, Info, 1, 20},
-    {"ResWatch",     &W::ResWatch,     "1",                      0, Info},
-    {"ResWatchType", &W::ResWatchType, "2",                      0, Info},
-    {"ResWatchLow",  &W::ResWatchLow,  "20",                     0, Info, 0, 100, Kept},
-    {"ResWatchHigh", &W::ResWatchHigh, "30",                     0, Info, 0, 100, Kept},
-    {"ShowOpt",      &W::ShowOpt,      "1",                      9, Display2},
-    {"ShowTitle",    &W::ShowTitle,    "1",                     10, Display2},
-    {"RecentMsg",    &W::RecentMsg,    "1",                      0, Display2},
-    {"Hint",         &W::Hint,         "1",                      0, Display2},
-    {"HintBtn",      &W::HintBtn,      "0",                      0, Display2},
-    {"TaskBar",      &W::TaskBar,      "0",                      0, Display2},
-    {"TaskBarLast",  &W::TaskBarLast,  "1",                      0, Display2},
-    {"DelFlash",     &W::DelFlash,     "5",                      0, Areas, 0, 100, Kept},
-    {"GomFlash",     &W::GomFlash,     "3",                      0, Areas, 0, 100, Kept},
-    {"DelMsg",       &W::DelMsg,       "0",                      0, Areas},
-    {"GomMsg",       &W::GomMsg,       "0",                      0, Areas},
-    {"AutoFore",     &W::AutoFore,     "1",                      0, Display2},
-    {"DateFont",     &W::DateFont,     "clLime",                 0, Info},
-    {"DateBack",     &W::DateBack,     "clBlack",                0, Info},
-    {"DateFontName", &W::DateFontName, kDefaultDateFontName,     0, Info},
-    {"DateBold",     &W::DateBold,     "1",                      0, Info},
-    {"DateItalic",   &W::DateItalic,   "1",                      0, Info},
-    {"NomalMode",    &W::NomalMode,    "0",                     11, Display1},
-    {"SmallMode",    &W::SmallMode,    "0",                     12, Display1},
-    {"TitleMode",    &W::TitleMode,    "0",                     13, Display1},
-    {"TimeMode",     &W::TimeMode,     "0",                     14, Display1},
-    {"TaRMode",      &W::TaRMode,      "1",                     15, Display1},
-    {"WinPos",       &W::WinPos,       "5",                      5, Display1},
-    {"BtnSize",      &W::BtnSize,      "0",                     19, Display1},
-    {"BtnCaption",   &W::BtnCaption,   "0",                     20, Display1},
-    {"BtnCaptionL",  &W::BtnCaptionL,  "10",                     0, Display1, 4, 99},
-    {"TaRRight",     &W::TaRRight,     "0",                      0, Display2},
-    }};
-}();
+inline const std::array<WindowSettingKey, 42> kWindowSettingKeys{{
+    //  key            field                          default             save  page  range
+    {"Height",      &WindowSettings::Height,       "115",                 1, kNoPage},
+    {"Width",       &WindowSettings::Width,        "377",                 2, kNoPage},
+    {"Top",         &WindowSettings::Top,          "-1",                  3, kNoPage},
+    {"Left",        &WindowSettings::Left,         "-1",                  4, kNoPage},
+    {"DateFormat",  &WindowSettings::DateFormat,   "yyyy/m/d(aaa) hh:nn", 17, kNoPage},
+    {"FrmStyle",    &WindowSettings::FrmStyle,     "1",                  16, kNoPage},
+    {"RecentLNK",   &WindowSettings::RecentLNK,    "1",                  18, kNoPage},
+    {"ShowRes",     &WindowSettings::ShowRes,      "1",                   6, kInfoPage},
+    {"ShowMem",     &WindowSettings::ShowMem,      "1",                   7, kInfoPage},
+    {"ShowDate",    &WindowSettings::ShowDate,     "1",                   8, kInfoPage},
+    {"ShowTime",    &WindowSettings::ShowTime,     "6",                   0, kInfoPage, 1, 20},
+    {"ResWatch",    &WindowSettings::ResWatch,     "1",                   0, kInfoPage},
+    {"ResWatchType", &WindowSettings::ResWatchType, "2",                   0, kInfoPage},
+    {"ResWatchLow", &WindowSettings::ResWatchLow,  "20",                  0, kInfoPage},
+    {"ResWatchHigh", &WindowSettings::ResWatchHigh, "30",                  0, kInfoPage},
+    {"ShowOpt",     &WindowSettings::ShowOpt,      "1",                   9, kDisplay2Page},
+    {"ShowTitle",   &WindowSettings::ShowTitle,    "1",                  10, kDisplay2Page},
+    {"RecentMsg",   &WindowSettings::RecentMsg,    "1",                   0, kDisplay2Page},
+    {"Hint",        &WindowSettings::Hint,         "1",                   0, kDisplay2Page},
+    {"HintBtn",     &WindowSettings::HintBtn,      "0",                   0, kDisplay2Page},
+    {"TaskBar",     &WindowSettings::TaskBar,      "0",                   0, kDisplay2Page},
+    {"TaskBarLast", &WindowSettings::TaskBarLast,  "1",                   0, kDisplay2Page},
+    {"DelFlash",    &WindowSettings::DelFlash,     "5",                   0, kAreasPage},
+    {"GomFlash",    &WindowSettings::GomFlash,     "3",                   0, kAreasPage},
+    {"DelMsg",      &WindowSettings::DelMsg,       "0",                   0, kAreasPage},
+    {"GomMsg",      &WindowSettings::GomMsg,       "0",                   0, kAreasPage},
+    {"AutoFore",    &WindowSettings::AutoFore,     "1",                   0, kDisplay2Page},
+    {"DateFont",    &WindowSettings::DateFont,     "clLime",              0, kInfoPage},
+    {"DateBack",    &WindowSettings::DateBack,     "clBlack",             0, kInfoPage},
+    {"DateFontName", &WindowSettings::DateFontName, kDefaultDateFontName,  0, kInfoPage},
+    {"DateBold",    &WindowSettings::DateBold,     "1",                   0, kInfoPage},
+    {"DateItalic",  &WindowSettings::DateItalic,   "1",                   0, kInfoPage},
+    {"NomalMode",   &WindowSettings::NomalMode,    "0",                  11, kDisplay1Page},
+    {"SmallMode",   &WindowSettings::SmallMode,    "0",                  12, kDisplay1Page},
+    {"TitleMode",   &WindowSettings::TitleMode,    "0",                  13, kDisplay1Page},
+    {"TimeMode",    &WindowSettings::TimeMode,     "0",                  14, kDisplay1Page},
+    {"TaRMode",     &WindowSettings::TaRMode,      "1",                  15, kDisplay1Page},
+    {"WinPos",      &WindowSettings::WinPos,       "5",                   5, kDisplay1Page},
+    {"BtnSize",     &WindowSettings::BtnSize,      "0",                  19, kDisplay1Page},
+    {"BtnCaption",  &WindowSettings::BtnCaption,   "0",                  20, kDisplay1Page},
+    {"BtnCaptionL", &WindowSettings::BtnCaptionL,  "10",                  0, kDisplay1Page, 4, 99},
+    {"TaRRight",    &WindowSettings::TaRRight,     "0",                   0, kDisplay2Page},
+}};
 // clang-format on
 
 // The five display-mode flags, in the order of layout::DisplayMode.
@@ -144,17 +130,6 @@ inline constexpr std::array<bool WindowSettings::*, 5> kModeFlags{
 // The row of a field.
 const WindowSettingKey& KeyOf(WindowSettingKey::Field field);
 
-// Who reads or writes a key: the launcher window keeps an integer as LoadSettings does; the
-// options dialog brings it into its range.
-enum class SettingsRole { Launcher, OptionsDialog };
-// Reads one key into `settings`, as LoadSettings describes; `dateFontName` is the default of
-// DateFontName.
-void ReadSetting(const ProfileFile& file, const WindowSettingKey& key, SettingsRole role,
-                 std::string_view dateFontName, WindowSettings& settings);
-// Writes one key from `settings`.
-void WriteSetting(ProfileFile& file, const WindowSettingKey& key, SettingsRole role,
-                  const WindowSettings& settings);
-
 // The interval table: ShowTime position 1 to 20 -> milliseconds. A position outside the
 // table gives the interval of the default position 6 (1000 ms).
 inline constexpr std::array<int, 20> kIntervalTable{
@@ -162,16 +137,21 @@ inline constexpr std::array<int, 20> kIntervalTable{
     10000, 20000, 30000, 60000, 120000, 180000, 300000, 600000, 1200000, 1800000};
 int SamplingIntervalOf(int showTime);
 
+// Who reads or writes the keys: the launcher window, or the options dialog.
+enum class SettingsRole { Launcher, OptionsDialog };
+
 // Reads every key of [Window] in table order. A missing key, or an integer that is not an
 // integer or lies outside its range, reads as the default; a boolean is true for any integer
 // other than 0; a colour text that is not a colour reads as the default colour.
 // `dateFontName` is the default of DateFontName: the clock's current font.
 WindowSettings LoadSettings(const ProfileFile& file,
-                            std::string_view dateFontName = kDefaultDateFontName);
+                            std::string_view dateFontName = kDefaultDateFontName,
+                            SettingsRole role = SettingsRole::Launcher);
 
-// Writes the keys that the launcher window changes itself (saveOrder > 0), in that order.
-// The caller saves the file once (ProfileFile::Save), or uses SaveSettingsFile.
-void SaveSettings(const WindowSettings& settings, ProfileFile& file);
+// Writes the keys that the launcher window changes itself (saveOrder > 0) in that order, or
+// the options dialog's. The caller saves the file once, or uses SaveSettingsFile.
+void SaveSettings(const WindowSettings& settings, ProfileFile& file,
+                  SettingsRole role = SettingsRole::Launcher);
 
 // Loads the settings file, writes the keys of SaveSettings and saves it atomically. False,
 // with `error` saying why, when it could not be written; the file is then as it was.

@@ -73,7 +73,7 @@ TEST(AuxWindow, HistoryRoundTripsThroughTheAddressSection) {
                                                "[Adr]\r\nWidth=500\r\n")
                                 .string();
     FakePlatform platform;
-    OpeningSettings opening = LoadOpeningSettings(ini, Mode::Adr);
+    ModeSettings opening = LoadModeSettings(ini, Mode::Adr);
     AddressHistory& h = opening.history;
     ASSERT_EQ(h.Entries(), (std::vector<std::string>{"x", "z"})); // key order, empty skipped
     EXPECT_EQ(opening.addressTop, "old");
@@ -132,7 +132,7 @@ TEST(AuxWindow, ModeSettingsReadWithDefaultsAndGeometryWritten) {
     TempDir dir;
     const std::string ini =
         dir.Write("t.ini", "[Mem]\r\nPosition=0\r\nHBar=1\r\nColor=clAqua\r\nTop=x\r\n").string();
-    const ModeSettings m = LoadOpeningSettings(ini, Mode::Mem).mode;
+    const ModeSettings m = LoadModeSettings(ini, Mode::Mem);
     EXPECT_TRUE(m.sectionExists);
     EXPECT_EQ(m.position, 0);
     EXPECT_TRUE(m.hBar);
@@ -141,7 +141,7 @@ TEST(AuxWindow, ModeSettingsReadWithDefaultsAndGeometryWritten) {
     EXPECT_EQ(m.fontColor, "clBlack");
     EXPECT_FALSE(m.top.has_value()); // not a number: the cursor place stands in
     EXPECT_EQ(m.width, 300);
-    const ModeSettings c = LoadOpeningSettings(ini, Mode::Cal).mode;
+    const ModeSettings c = LoadModeSettings(ini, Mode::Cal);
     EXPECT_FALSE(c.sectionExists);
     EXPECT_EQ(c.position, 1);
 

@@ -193,7 +193,6 @@ TEST_F(EnvironmentTest, WrittenKeysFollowTheControls) {
     Environment env = LoadFrom("[Window]\r\nHeight=200\r\nDateFont=$00123456\r\n");
     env.ChooseMode(DisplayMode::Small); // unchecks the title
     EXPECT_FALSE(env.ShowTitle);
-    EXPECT_FALSE(env.ShowTitleEnabled());
     env.ResWatch = false;
     env.WatchLowBox.SetText("abc");               // the up-down keeps 20
     env.WatchHighBox.SetText("150");              // the up-down stops at 100

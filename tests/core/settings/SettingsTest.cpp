@@ -49,9 +49,9 @@ TEST(SettingsTableTest, EveryFieldHasOneRowAndSaveSettingsHasTwentyKeysInOrder) 
         }
         // Everything except geometry, the clock's format, always-on-top and link display is
         // the options dialog's.
-        EXPECT_EQ(key.page != SettingPage::None,
-                  key.saveOrder == 0 || (key.saveOrder >= 5 && key.saveOrder <= 15) ||
-                      key.key == "BtnSize" || key.key == "BtnCaption")
+        EXPECT_EQ(key.page != kNoPage, key.saveOrder == 0 ||
+                                           (key.saveOrder >= 5 && key.saveOrder <= 15) ||
+                                           key.key == "BtnSize" || key.key == "BtnCaption")
             << key.key;
     }
     EXPECT_THAT(std::vector<std::string_view>(saved.begin() + 1, saved.end()),
@@ -171,7 +171,7 @@ TEST_F(SettingsTest, SaveSettingsWritesItsKeysInOrderAndKeepsTheRest) {
     EXPECT_EQ(back.Width, 377);
     EXPECT_TRUE(back.SmallMode);
     EXPECT_EQ(back.DateFormat, "日付 hh:nn");
-    EXPECT_EQ(ReadProfileString(m_path, "Mem", "Color", ""), "clAqua");
+    EXPECT_EQ(ProfileFile(m_path).ReadString("Mem", "Color", ""), "clAqua");
 
     // A save that fails leaves the file as it was.
     const std::string before = FileBytes();
