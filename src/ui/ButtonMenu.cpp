@@ -74,11 +74,11 @@ ButtonMenu::ButtonMenu(TFrmMain& window, Platform& platform, OptionToolbar& opti
     QMenu* look = addMenu(QStringLiteral("ボタン 表示形式"));
     look->menuAction()->setObjectName(QStringLiteral("N37"));
     for (const auto& [name, caption, action] :
-         {std::tuple{"N39", "大きいアイコン", "acIcoSize"},
-          std::tuple{"N38", "タイトル表示", "acIcoCaption"}}) {
+         {std::tuple{"N39", "大きいアイコン", ActionId::acIcoSize},
+          std::tuple{"N38", "タイトル表示", ActionId::acIcoCaption}}) {
         QAction* item = Add(look, name, QString::fromUtf8(caption));
         item->setCheckable(true);
-        QAction* target = m_options.Action(QLatin1String(action));
+        QAction* target = m_options.Action(action);
         connect(item, &QAction::triggered, target, &QAction::trigger);
     }
 
@@ -113,18 +113,17 @@ ButtonMenu::ButtonMenu(TFrmMain& window, Platform& platform, OptionToolbar& opti
         connect(item, &QAction::triggered, copies[i], &QAction::trigger);
     }
     addSeparator();
-    addAction(m_options.Action(QStringLiteral("acSet")));
+    addAction(m_options.Action(ActionId::acSet));
     addSeparator();
     QMenu* help = addMenu(OptIcon(20), QStringLiteral("ヘルプ(&H)"));
     help->menuAction()->setObjectName(QStringLiteral("Help1"));
-    help->addAction(m_options.Action(QStringLiteral("acHelpC")));
+    help->addAction(m_options.Action(ActionId::acHelpC));
     QAction* finder = Add(help, "N9", QStringLiteral("トピックの検索(&N)"), 22);
-    connect(finder, &QAction::triggered, m_options.Action(QStringLiteral("acHelp")),
-            &QAction::trigger);
+    connect(finder, &QAction::triggered, m_options.Action(ActionId::acHelp), &QAction::trigger);
     help->addSeparator();
-    help->addAction(m_options.Action(QStringLiteral("acVer")));
+    help->addAction(m_options.Action(ActionId::acVer));
     addSeparator();
-    addAction(m_options.Action(QStringLiteral("acEndPGM")));
+    addAction(m_options.Action(ActionId::acEndPGM));
 
     connect(this, &QMenu::aboutToShow, this, [this] { pmBtnPopup(); });
 }

@@ -1,11 +1,12 @@
 #include "ui/OptIcons.h"
 
+#include "ui/DesktopEntryIcon.h"
+
 #include <QFile>
 #include <QFileIconProvider>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QPainter>
-#include <QSettings>
 #include <QString>
 #include <QStringList>
 
@@ -95,12 +96,6 @@ QIcon PositionIcon(int winPos) {
     }
     p.fillRect(r, mark);
     return QIcon(pm);
-}
-
-QString DesktopEntryIcon(const QString& path) {
-    QSettings entry(path, QSettings::IniFormat);
-    entry.beginGroup(QStringLiteral("Desktop Entry"));
-    return entry.value(QStringLiteral("Icon")).toString();
 }
 
 } // namespace

@@ -112,49 +112,71 @@ OptionToolbar::OptionToolbar(TFrmMain& window, Platform& platform)
 
 OptionToolbar::~OptionToolbar() = default;
 
+std::function<void()> OptionToolbar::Handler(ActionId id) {
+    switch (id) {
+    case ActionId::acEndPGM:
+        return [this] { acEndPGMExecute(); };
+    case ActionId::acHelp:
+        return [this] { acHelpExecute(); };
+    case ActionId::acHelpC:
+        return [this] { acHelpCExecute(); };
+    case ActionId::acVer:
+        return [this] { acVerExecute(); };
+    case ActionId::acFrmStyle:
+        return [this] { acFrmStyleExecute(); };
+    case ActionId::acIcoSize:
+        return [this] { acIcoSizeExecute(); };
+    case ActionId::acIcoCaption:
+        return [this] { acIcoCaptionExecute(); };
+    case ActionId::acPos:
+        return [this] { acPosExecute(); };
+    case ActionId::acSet:
+        return [this] { m_window.OpenOptions(0); };
+    case ActionId::acAdr:
+        return [this] { OpenAuxWindow(auxwindow::Mode::Adr); };
+    case ActionId::acCal:
+        return [this] { OpenAuxWindow(auxwindow::Mode::Cal); };
+    case ActionId::acMem:
+        return [this] { OpenAuxWindow(auxwindow::Mode::Mem); };
+    case ActionId::acSmall:
+        return [this] { acSmallExecute(false); };
+    case ActionId::acSmallNot:
+        return [this] { acSmallExecute(true); };
+    case ActionId::acRecentClr:
+        return [this] { acRecentClrExecute(); };
+    case ActionId::acWinReStart:
+        return [this] { acEndSessionExecute(static_cast<int>(SessionEnd::RestartShell)); };
+    case ActionId::acWinReboot:
+        return [this] { acEndSessionExecute(static_cast<int>(SessionEnd::Reboot)); };
+    case ActionId::acSHUTDOWN:
+        return [this] { acEndSessionExecute(static_cast<int>(SessionEnd::PowerOff)); };
+    case ActionId::acInf:
+        return [this] { acInfExecute(); };
+    case ActionId::acOpt:
+        return [this] { acOptExecute(); };
+    }
+    return {};
+}
+
 void OptionToolbar::CreateActions() {
-    const QHash<QString, std::function<void()>> handlers = {
-        {QStringLiteral("acEndPGM"), [this] { acEndPGMExecute(); }},
-        {QStringLiteral("acHelp"), [this] { acHelpExecute(); }},
-        {QStringLiteral("acHelpC"), [this] { acHelpCExecute(); }},
-        {QStringLiteral("acVer"), [this] { acVerExecute(); }},
-        {QStringLiteral("acFrmStyle"), [this] { acFrmStyleExecute(); }},
-        {QStringLiteral("acIcoSize"), [this] { acIcoSizeExecute(); }},
-        {QStringLiteral("acIcoCaption"), [this] { acIcoCaptionExecute(); }},
-        {QStringLiteral("acPos"), [this] { acPosExecute(); }},
-        {QStringLiteral("acSet"), [this] { m_window.OpenOptions(0); }},
-        {QStringLiteral("acAdr"), [this] { OpenAuxWindow(auxwindow::Mode::Adr); }},
-        {QStringLiteral("acCal"), [this] { OpenAuxWindow(auxwindow::Mode::Cal); }},
-        {QStringLiteral("acMem"), [this] { OpenAuxWindow(auxwindow::Mode::Mem); }},
-        {QStringLiteral("acSmall"), [this] { acSmallExecute(false); }},
-        {QStringLiteral("acSmallNot"), [this] { acSmallExecute(true); }},
-        {QStringLiteral("acRecentClr"), [this] { acRecentClrExecute(); }},
-        {QStringLiteral("acWinReStart"),
-         [this] { acEndSessionExecute(static_cast<int>(SessionEnd::RestartShell)); }},
-        {QStringLiteral("acWinReboot"),
-         [this] { acEndSessionExecute(static_cast<int>(SessionEnd::Reboot)); }},
-        {QStringLiteral("acSHUTDOWN"),
-         [this] { acEndSessionExecute(static_cast<int>(SessionEnd::PowerOff)); }},
-        {QStringLiteral("acInf"), [this] { acInfExecute(); }},
-        {QStringLiteral("acOpt"), [this] { acOptExecute(); }},
-    };
-    for (const ActionSpec& spec : ActionTable()) {
-        const QString name = Q(spec.name);
+    for (std::size_t i = 0; i < kActionCount; ++i) {
+        const ActionSpec& spec = ActionTable()[i];
+        const auto id = static_cast<ActionId>(i);
         auto* ac = new QAction(Q(spec.caption), &m_window);
-        ac->setObjectName(name);
+        ac->setObjectName(Q(spec.name));
         ac->setToolTip(Q(spec.hint));
         if (spec.image >= 0)
             ac->setIcon(OptIcon(spec.image));
         ac->setCheckable(spec.checkable);
         ac->setShortcut(KeyOf(spec.shortcut));
         ac->setShortcutContext(Qt::WindowShortcut);
-        if (name == QLatin1String("acPos")) {
+        if (id == ActionId::acPos) {
             // The keypad's Enter too.
             ac->setShortcuts({KeyOf(spec.shortcut), QKeySequence(Qt::SHIFT | Qt::Key_Enter)});
         }
         m_window.addAction(ac);
-        connect(ac, &QAction::triggered, this, handlers.value(name));
-        m_actions.insert(name, ac);
+        connect(ac, &QAction::triggered, this, Handler(id));
+        m_actions[i] = ac;
     }
 }
 
@@ -182,7 +204,7 @@ void OptionToolbar::CreateMenus() {
             LaunchFile(m_platform, m_window.ViewOf(), folder.value_or(std::string()), "");
         }
     });
-    QAction* clear = Action(QStringLiteral("acRecentClr"));
+    QAction* clear = Action(ActionId::acRecentClr);
     m_recentClear = pmRecent->addAction(clear->icon(), clear->text());
     m_recentClear->setObjectName(QStringLiteral("N35"));
     connect(m_recentClear, &QAction::triggered, clear, &QAction::trigger);
@@ -210,13 +232,14 @@ void OptionToolbar::CreateButtons() {
             }
             auto* b = new QToolButton(this);
             b->setObjectName(Q(spec.button));
-            b->setDefaultAction(Action(Q(spec.action)));
+            b->setDefaultAction(Action(spec.action));
+            m_buttons[static_cast<std::size_t>(spec.action)] = b;
             b->setIconSize({16, 16});
             b->setAutoRaise(true);
             b->setFocusPolicy(Qt::NoFocus);
             int width = kButtonWidth;
-            if (spec.button == "tlbPos" || spec.button == "tlbRecentClr") {
-                b->setMenu(spec.button == "tlbPos" ? pmPos : pmRecent);
+            if (spec.action == ActionId::acPos || spec.action == ActionId::acRecentClr) {
+                b->setMenu(spec.action == ActionId::acPos ? pmPos : pmRecent);
                 b->setPopupMode(QToolButton::MenuButtonPopup);
                 width += kArrowWidth;
             }
@@ -226,23 +249,19 @@ void OptionToolbar::CreateButtons() {
     }
 }
 
-QToolButton* OptionToolbar::Button(const QString& name) const {
-    return findChild<QToolButton*>(name);
-}
-
 void OptionToolbar::SyncFromSettings() {
     const WindowSettings& s = m_window.Core().Settings();
-    Action(QStringLiteral("acFrmStyle"))->setChecked(s.FrmStyle);
-    Action(QStringLiteral("acFrmStyle"))->setToolTip(Q(FrmStyleHint(s.FrmStyle)));
-    Action(QStringLiteral("acIcoSize"))->setChecked(s.BtnSize);
-    Action(QStringLiteral("acIcoCaption"))->setChecked(s.BtnCaption);
-    Action(QStringLiteral("acInf"))->setToolTip(Q(InfoHint(InfoShown(s))));
-    Action(QStringLiteral("acOpt"))->setToolTip(Q(OptHint(s.ShowOpt)));
+    Action(ActionId::acFrmStyle)->setChecked(s.FrmStyle);
+    Action(ActionId::acFrmStyle)->setToolTip(Q(FrmStyleHint(s.FrmStyle)));
+    Action(ActionId::acIcoSize)->setChecked(s.BtnSize);
+    Action(ActionId::acIcoCaption)->setChecked(s.BtnCaption);
+    Action(ActionId::acInf)->setToolTip(Q(InfoHint(InfoShown(s))));
+    Action(ActionId::acOpt)->setToolTip(Q(OptHint(s.ShowOpt)));
     m_recentLinks->setChecked(s.RecentLNK);
 }
 
-void OptionToolbar::ShowDown(const char* button, bool down) {
-    if (QToolButton* b = Button(QLatin1String(button))) {
+void OptionToolbar::ShowDown(ActionId action, bool down) {
+    if (QToolButton* b = Button(action)) {
         b->setDown(down);
         b->repaint();
     }
@@ -256,9 +275,9 @@ void OptionToolbar::acEndPGMExecute() {
 
 void OptionToolbar::acHelpExecute() {
     m_window.ViewOf().SetBusy(true);
-    ShowDown("tlbHelp", true);
+    ShowDown(ActionId::acHelp, true);
     ShowHelpTopicFinder();
-    ShowDown("tlbHelp", false);
+    ShowDown(ActionId::acHelp, false);
     m_window.ViewOf().SetBusy(false);
 }
 
@@ -305,7 +324,7 @@ void OptionToolbar::OpenAuxWindow(auxwindow::Mode mode) {
 
 void OptionToolbar::acFrmStyleExecute() {
     WindowSettings& s = m_window.Core().Settings();
-    s.FrmStyle = Action(QStringLiteral("acFrmStyle"))->isChecked();
+    s.FrmStyle = Action(ActionId::acFrmStyle)->isChecked();
     m_window.ApplyStayOnTop();
     // Off: once to the bottom of the stack, where the window manager activates the window
     // now on top. Nothing keeps the launcher down when the user brings it forward again.
@@ -317,7 +336,7 @@ void OptionToolbar::acFrmStyleExecute() {
 
 void OptionToolbar::acIcoSizeExecute() {
     WindowSettings& s = m_window.Core().Settings();
-    s.BtnSize = Action(QStringLiteral("acIcoSize"))->isChecked();
+    s.BtnSize = Action(ActionId::acIcoSize)->isChecked();
     m_window.ViewOf().SetBusy(true);
     m_window.Core().Store().SetBigIcons(s.BtnSize);
     m_window.Core().Store().LoadPage();
@@ -328,7 +347,7 @@ void OptionToolbar::acIcoSizeExecute() {
 
 void OptionToolbar::acIcoCaptionExecute() {
     WindowSettings& s = m_window.Core().Settings();
-    s.BtnCaption = Action(QStringLiteral("acIcoCaption"))->isChecked();
+    s.BtnCaption = Action(ActionId::acIcoCaption)->isChecked();
     m_window.ViewOf().SetBusy(true);
     m_window.ButtonLookChanged();
     m_window.ViewOf().SetBusy(false);
@@ -352,7 +371,7 @@ void OptionToolbar::pmPosPopup() {
 }
 
 void OptionToolbar::acSmallExecute(bool undo) {
-    const char* button = undo ? "tlbSmallNot" : "tlbSmall";
+    const ActionId button = undo ? ActionId::acSmallNot : ActionId::acSmall;
     ShowDown(button, true);
     const bool done = m_platform.MinimizeAll(undo);
     ShowDown(button, false);
@@ -364,10 +383,10 @@ void OptionToolbar::acSmallExecute(bool undo) {
 }
 
 void OptionToolbar::acRecentClrExecute() {
-    ShowDown("tlbRecentClr", true);
+    ShowDown(ActionId::acRecentClr, true);
     m_window.setFocus();
     ClearRecentList(m_platform, m_window.ViewOf(), m_window.Core().Settings().RecentMsg);
-    ShowDown("tlbRecentClr", false);
+    ShowDown(ActionId::acRecentClr, false);
 }
 
 void OptionToolbar::acEndSessionExecute(int how) {
@@ -383,7 +402,7 @@ void OptionToolbar::acInfExecute() {
     WindowSettings& s = m_window.Core().Settings();
     ToggleInfo(s);
     m_window.UpdateToggleButtons();
-    Action(QStringLiteral("acInf"))->setToolTip(Q(InfoHint(InfoShown(s))));
+    Action(ActionId::acInf)->setToolTip(Q(InfoHint(InfoShown(s))));
     m_window.setFocus();
     m_window.ApplyInfoVisibility();
     m_window.Core().SaveSettings();
@@ -393,7 +412,7 @@ void OptionToolbar::acOptExecute() {
     WindowSettings& s = m_window.Core().Settings();
     ToggleOpt(s);
     m_window.UpdateToggleButtons();
-    Action(QStringLiteral("acOpt"))->setToolTip(Q(OptHint(s.ShowOpt)));
+    Action(ActionId::acOpt)->setToolTip(Q(OptHint(s.ShowOpt)));
     m_window.setFocus();
     m_window.ArrangeLayout();
     m_window.Core().SaveSettings();

@@ -1,11 +1,13 @@
 #pragma once
 
 #include "core/auxwindow/AuxWindow.h"
+#include "core/commands/Actions.h"
 
-#include <QHash>
 #include <QString>
 #include <QWidget>
 
+#include <array>
+#include <functional>
 #include <memory>
 
 class QAction;
@@ -29,9 +31,12 @@ public:
     OptionToolbar(TFrmMain& window, Platform& platform);
     ~OptionToolbar() override;
 
-    // An action of the list by name ("acEndPGM"), or a toolbar button ("tlbPos").
-    QAction* Action(const QString& name) const { return m_actions.value(name); }
-    QToolButton* Button(const QString& name) const;
+    // An action of the list, and the toolbar button that runs it (nullptr for the actions
+    // without one: acHelpC, acInf, acOpt).
+    QAction* Action(commands::ActionId id) const { return m_actions[static_cast<std::size_t>(id)]; }
+    QToolButton* Button(commands::ActionId id) const {
+        return m_buttons[static_cast<std::size_t>(id)];
+    }
     QMenu* PosMenu() const { return pmPos; }
 
     // After a settings load: the checked states and hints that follow the settings.
@@ -42,11 +47,12 @@ public:
     static constexpr int kSessionEndWaitMs = 30000;
 
 private:
+    std::function<void()> Handler(commands::ActionId id);
     void CreateActions();
     void CreateButtons();
     void CreateMenus();
     // A toolbar button shown pressed while a command runs.
-    void ShowDown(const char* button, bool down);
+    void ShowDown(commands::ActionId action, bool down);
 
     void acEndPGMExecute();
     void acHelpExecute();
@@ -69,7 +75,8 @@ private:
 
     TFrmMain& m_window;
     Platform& m_platform;
-    QHash<QString, QAction*> m_actions;
+    std::array<QAction*, commands::kActionCount> m_actions{};
+    std::array<QToolButton*, commands::kActionCount> m_buttons{};
     QMenu* pmPos = nullptr;
     QMenu* pmRecent = nullptr;
     QAction* m_recentClear = nullptr; // the menu's copy of acRecentClr (N35)

@@ -5,7 +5,6 @@
 #include "core/helpers/Convert.h"
 #include "core/helpers/Launch.h"
 #include "core/helpers/MessageBox.h"
-#include "core/settings/ProfileFile.h"
 #include "ui/Colours.h"
 #include "ui/DropAdapter.h"
 #include "ui/HelpViewer.h"
@@ -111,8 +110,7 @@ std::string TFrmAdr::OldMemoPath(const Platform& platform) {
 }
 
 void TFrmAdr::FrmCreate() {
-    const ProfileFile ini(m_files.ini);
-    const auxwindow::ModeSettings s = auxwindow::ReadModeSettings(ini, m_mode);
+    const auxwindow::ModeSettings s = auxwindow::LoadModeSettings(m_files.ini, m_mode);
     m_ui->mc->setVisible(m_mode == Mode::Cal);
     m_ui->mem->setVisible(m_mode == Mode::Mem);
     m_ui->pnlAdr->setVisible(m_mode == Mode::Adr);
@@ -172,9 +170,9 @@ void TFrmAdr::FrmCreate() {
         m_dropAdapter->SetErrorHandler([this](const std::string& text) {
             ShowMessageBox(m_view, text, MsgKind::Error, msg_buttons::kOk);
         });
-        m_history = auxwindow::AddressHistory::Read(ini);
+        m_history = s.history;
         ShowHistory();
-        m_ui->cmbAdr->setEditText(Q(ini.ReadString("Address", "Top", "")));
+        m_ui->cmbAdr->setEditText(Q(s.addressTop));
         m_ui->cmbAdr->setFocus();
         break;
     }
@@ -252,14 +250,11 @@ bool TFrmAdr::FrmClose() {
             kept = false;
         }
     }
-    ProfileFile ini(m_files.ini);
-    if (m_mode == Mode::Adr)
-        m_history.Write(ini, m_ui->cmbAdr->currentText().toStdString());
     const QRect g = geometry();
-    auxwindow::WriteGeometry(ini, m_mode, layout::Rect{g.left(), g.top(), g.width(), g.height()});
-    if (!ini.Save(m_platform, error)) {
-        ShowMessageBox(m_view, "設定を保存できませんでした。\n" + error, MsgKind::Error,
-                       msg_buttons::kOk);
+    if (!auxwindow::SaveClosingSettings(
+            m_platform, m_files.ini, m_mode, layout::Rect{g.left(), g.top(), g.width(), g.height()},
+            m_history, m_ui->cmbAdr->currentText().toStdString(), error)) {
+        ShowMessageBox(m_view, error, MsgKind::Error, msg_buttons::kOk);
         kept = false;
     }
     return kept;

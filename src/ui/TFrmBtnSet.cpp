@@ -4,7 +4,6 @@
 #include "core/helpers/MessageBox.h"
 #include "core/launcher/Launcher.h"
 #include "core/path/PathHelpers.h"
-#include "core/settings/ProfileFile.h"
 #include "core/settings/Settings.h"
 #include "ui/Colours.h"
 #include "ui/HelpViewer.h"
@@ -48,6 +47,10 @@ Colour FromQColor(const QColor& c) {
     colour.blue = static_cast<std::uint8_t>(c.blue());
     return colour;
 }
+
+// Helper for std::visit over the field pointers of a binding.
+template <class... Fs> struct Overloaded : Fs... { using Fs::operator()...; };
+template <class... Fs> Overloaded(Fs...) -> Overloaded<Fs...>;
 
 constexpr int kColourRole = Qt::UserRole + 1; // QColor of a colour list item
 constexpr int kOtherRole = Qt::UserRole + 2;  // true for "その他 ..."
@@ -483,8 +486,8 @@ void TFrmBtnSet::btnOKClick() {
             control->setFocus();
         return;
     }
-    // The data file is written first but put in place only with the settings: when either
-    // cannot be written, neither file changes and the dialog stays open with its edits.
+    // Both files are written first and put in place together: when either cannot be
+    // written, neither changes and the dialog stays open with its edits.
     std::unique_ptr<FileReplacement> list;
     std::string error;
     if (m_listLoaded) {
@@ -508,12 +511,10 @@ void TFrmBtnSet::btnOKClick() {
             return;
         }
     }
-    ProfileFile settings(m_core.Files().ini);
-    options::WriteEnvironment(m_env, settings);
-    if (!settings.Save(m_platform, error)) {
-        ShowMessageBox(
-            m_view, "設定ファイル(" + m_core.Files().ini + ")に書き込めませんでした。\r\n" + error,
-            MsgKind::Error, msg_buttons::kOkOnly);
+    const auto settings =
+        options::BeginSaveEnvironment(m_platform, m_core.Files().ini, m_env, error);
+    if (!settings) {
+        ShowMessageBox(m_view, error, MsgKind::Error, msg_buttons::kOkOnly);
         return;
     }
     if (list) {
@@ -524,101 +525,183 @@ void TFrmBtnSet::btnOKClick() {
         }
         m_list.Saved();
     }
+    if (!settings->Commit(error)) {
+        ShowMessageBox(m_view, options::SettingsWriteFailure(m_core.Files().ini, error),
+                       MsgKind::Error, msg_buttons::kOkOnly);
+        return;
+    }
     accept();
 }
 
 // --- the environment pages -----------------------------------------------------------------
 
+std::vector<TFrmBtnSet::Binding> TFrmBtnSet::Bindings() const {
+    using W = WindowSettings;
+    const auto& ui = *m_ui;
+    return {
+        // 情報枠
+        {ui.cbRes, &W::ShowRes},
+        {ui.cbMem, &W::ShowMem},
+        {ui.cbDate, &W::ShowDate},
+        {ui.tbrUpTime, &W::ShowTime},
+        {ui.cbWatch, &W::ResWatch},
+        {ui.cmbWatch, &W::ResWatchType},
+        {ui.edtWatchLow, &W::ResWatchLow, ui.udWatchLow},
+        {ui.edtWatchHigh, &W::ResWatchHigh, ui.udWatchHigh},
+        {ui.cbDateFont, &W::DateFont},
+        {ui.cbDateBack, &W::DateBack},
+        {ui.cbDateFontName, &W::DateFontName},
+        {ui.cbDateBold, &W::DateBold},
+        {ui.cbDateItalic, &W::DateItalic},
+        // 表示１ (the window position is the launcher's, chosen by its own buttons)
+        {ui.rbNomalMode, &W::NomalMode},
+        {ui.rbSmallMode, &W::SmallMode},
+        {ui.rbTitleMode, &W::TitleMode},
+        {ui.rbTimeMode, &W::TimeMode},
+        {ui.rbTaRMode, &W::TaRMode},
+        {ui.cbBtnSize, &W::BtnSize},
+        {ui.cbBtnCaption, &W::BtnCaption},
+        {ui.seCaptionLen, &W::BtnCaptionL},
+        // 表示２
+        {ui.cbShowTitle, &W::ShowTitle},
+        {ui.cbAutoFore, &W::AutoFore},
+        {ui.cbHint, &W::Hint},
+        {ui.cbHintBtn, &W::HintBtn},
+        {ui.cbTask, &W::TaskBar},
+        {ui.cbTaskLast, &W::TaskBarLast},
+        {ui.cbShowOpt, &W::ShowOpt},
+        {ui.cbRecentMsg, &W::RecentMsg},
+        {ui.cbTaRRight, &W::TaRRight},
+        // 削除/ごみ箱 エリア
+        {ui.edtDelFlash, &W::DelFlash, ui.udDelFlash},
+        {ui.edtGomFlash, &W::GomFlash, ui.udGomFlash},
+        {ui.cbDelMsg, &W::DelMsg},
+        {ui.cbGomMsg, &W::GomMsg},
+    };
+}
+
+QWidget* TFrmBtnSet::ControlOf(const WindowSettingKey& key) const {
+    for (const Binding& binding : Bindings()) {
+        if (binding.field == key.field)
+            return binding.control;
+    }
+    return nullptr;
+}
+
+void TFrmBtnSet::ShowBinding(const Binding& binding) {
+    QWidget* control = binding.control;
+    options::Environment& env = m_env;
+    std::visit(Overloaded{
+                   [&](bool WindowSettings::*f) {
+                       static_cast<QAbstractButton*>(control)->setChecked(env.*f);
+                   },
+                   [&](int WindowSettings::*f) {
+                       if (binding.upDown != nullptr) {
+                           ShowNumberBox(static_cast<QLineEdit*>(control), binding.upDown,
+                                         *env.BoxOf(f));
+                       } else if (auto* slider = qobject_cast<QSlider*>(control)) {
+                           slider->setValue(env.*f);
+                       } else if (auto* spin = qobject_cast<QSpinBox*>(control)) {
+                           spin->setValue(env.*f);
+                       } else {
+                           static_cast<QComboBox*>(control)->setCurrentIndex(env.*f);
+                       }
+                   },
+                   [&](Colour WindowSettings::*f) {
+                       FillColourList(static_cast<QComboBox*>(control), env.*f);
+                   },
+                   [&](std::string WindowSettings::*f) {
+                       auto* list = static_cast<QComboBox*>(control);
+                       list->setCurrentIndex(list->findText(Q(env.*f)));
+                   },
+               },
+               binding.field);
+}
+
+void TFrmBtnSet::StoreBinding(const Binding& binding) {
+    QWidget* control = binding.control;
+    options::Environment& env = m_env;
+    std::visit(Overloaded{
+                   [&](bool WindowSettings::*f) {
+                       env.*f = static_cast<QAbstractButton*>(control)->isChecked();
+                   },
+                   [&](int WindowSettings::*f) {
+                       if (binding.upDown != nullptr) {
+                           *env.BoxOf(f) =
+                               options::NumberBox{S(static_cast<QLineEdit*>(control)->text()),
+                                                  binding.upDown->Position()};
+                       } else if (auto* slider = qobject_cast<QSlider*>(control)) {
+                           env.*f = slider->value();
+                       } else if (auto* spin = qobject_cast<QSpinBox*>(control)) {
+                           env.*f = spin->value();
+                       } else {
+                           env.*f = static_cast<QComboBox*>(control)->currentIndex();
+                       }
+                   },
+                   // The colours and the font follow their lists as they are chosen (a font the
+                   // list lacks stays as it was read).
+                   [](Colour WindowSettings::*) {},
+                   [](std::string WindowSettings::*) {},
+               },
+               binding.field);
+}
+
+// A digits-only box with its up-down of 0 to 100, each following the other.
+void TFrmBtnSet::ShowNumberBox(QLineEdit* box, UpDown* upDown, const options::NumberBox& value) {
+    box->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), box));
+    box->setText(Q(value.text));
+    upDown->SetRange(0, 100);
+    upDown->SetPosition(value.position);
+    connect(box, &QLineEdit::textEdited, upDown, [box, upDown] {
+        options::NumberBox v{S(box->text()), upDown->Position()};
+        v.SetText(S(box->text()));
+        upDown->SetPosition(v.position);
+    });
+    connect(upDown, &UpDown::positionChanged, box,
+            [box](int position) { box->setText(QString::number(position)); });
+}
+
 void TFrmBtnSet::LoadEnvironmentControls() {
     auto& ui = *m_ui;
-    const ProfileFile file(m_core.Files().ini);
-    m_env = options::LoadEnvironment(file, m_core.Settings().WinPos, S(m_opening.clockFont));
-    const options::Environment& env = m_env;
-
-    ui.cbRes->setChecked(env.ShowRes);
-    ui.cbMem->setChecked(env.ShowMem);
-    ui.cbDate->setChecked(env.ShowDate);
-    ui.cbDateBold->setChecked(env.DateBold);
-    ui.cbDateItalic->setChecked(env.DateItalic);
+    m_env = options::LoadEnvironment(m_core.Files().ini, m_core.Settings().WinPos,
+                                     S(m_opening.clockFont));
     ui.lblDate->setText(m_opening.clockCaption);
-    ui.tbrUpTime->setValue(env.ShowTime);
-    ui.cbWatch->setChecked(env.ResWatch);
     for (const char* item :
          {"メッセージ 表示", "タイトルバー 点滅", "日付 点滅", "リソース枠 点滅"}) {
         ui.cmbWatch->addItem(QString::fromUtf8(item));
     }
-    ui.cmbWatch->setCurrentIndex(env.ResWatchType);
+    for (QComboBox* list : {ui.cbDateFont, ui.cbDateBack})
+        list->setItemDelegate(new ColourItemDelegate(list));
+    ui.cbDateFontName->addItems(QFontDatabase::families(QFontDatabase::Any));
+    for (const Binding& binding : Bindings())
+        ShowBinding(binding);
 
-    // The four number boxes: digits only, each with its up-down of 0 to 100.
-    const auto number = [this](QLineEdit* box, UpDown* upDown, const options::NumberBox& value) {
-        box->setValidator(
-            new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), box));
-        box->setText(Q(value.text));
-        upDown->SetRange(0, 100);
-        upDown->SetPosition(value.position);
-        connect(box, &QLineEdit::textEdited, upDown, [box, upDown] {
-            options::NumberBox v{S(box->text()), upDown->Position()};
-            v.SetText(S(box->text()));
-            upDown->SetPosition(v.position);
-        });
-        connect(upDown, &UpDown::positionChanged, box,
-                [box](int position) { box->setText(QString::number(position)); });
-    };
-    number(ui.edtWatchLow, ui.udWatchLow, env.WatchLow);
-    number(ui.edtWatchHigh, ui.udWatchHigh, env.WatchHigh);
-    number(ui.edtDelFlash, ui.udDelFlash, env.DelFlash);
-    number(ui.edtGomFlash, ui.udGomFlash, env.GomFlash);
-
-    const std::array<QRadioButton*, 5> modes{ui.rbNomalMode, ui.rbSmallMode, ui.rbTitleMode,
-                                             ui.rbTimeMode, ui.rbTaRMode};
-    ui.cbShowTitle->setChecked(env.ShowTitle);
-    modes[static_cast<std::size_t>(env.Mode)]->setChecked(true);
-    for (std::size_t i = 0; i < modes.size(); ++i) {
-        connect(modes[i], &QRadioButton::clicked, this, [this, i] {
-            // rbModeClick: the minimum mode unchecks the title; the others leave it.
-            if (static_cast<options::DisplayMode>(i) == options::DisplayMode::Small) {
-                m_ui->cbShowTitle->setChecked(false);
-            }
-            UpdateDependencies();
-        });
+    for (std::size_t i = 0; i < kModeFlags.size(); ++i) {
+        connect(static_cast<QRadioButton*>(ControlOf(KeyOf(kModeFlags[i]))), &QRadioButton::clicked,
+                this, [this, i] {
+                    // rbModeClick: the minimum mode unchecks the title; the others leave it.
+                    if (static_cast<options::DisplayMode>(i) == options::DisplayMode::Small) {
+                        m_ui->cbShowTitle->setChecked(false);
+                    }
+                    UpdateDependencies();
+                });
     }
     const std::array<std::pair<QToolButton*, int>, 5> positions{
         {{ui.tlbLT, 1}, {ui.tlbRT, 2}, {ui.tlbRB, 3}, {ui.tlbLB, 4}, {ui.tlbFree, 5}}};
     for (const auto& [button, value] : positions) {
         button->setIcon(OptIcon(14 + value));
-        button->setChecked(value == env.WinPos);
+        button->setChecked(value == m_env.WinPos);
         connect(button, &QToolButton::clicked, this, [this, v = value] { m_env.WinPos = v; });
     }
-    ui.cbBtnSize->setChecked(env.BtnSize);
-    ui.cbBtnCaption->setChecked(env.BtnCaption);
-    ui.seCaptionLen->setValue(env.BtnCaptionL);
 
-    ui.cbAutoFore->setChecked(env.AutoFore);
-    ui.cbHint->setChecked(env.Hint);
-    ui.cbHintBtn->setChecked(env.HintBtn);
-    ui.cbTask->setChecked(env.TaskBar);
-    ui.cbTaskLast->setChecked(env.TaskBarLast);
-    ui.cbShowOpt->setChecked(env.ShowOpt);
-    ui.cbRecentMsg->setChecked(env.RecentMsg);
-    ui.cbTaRRight->setChecked(env.TaRRight);
-    ui.cbDelMsg->setChecked(env.DelMsg);
-    ui.cbGomMsg->setChecked(env.GomMsg);
-
+    const options::Environment& env = m_env;
     ui.cbMemoVBar->setChecked(env.MemoVBar);
     ui.cbMemoHBar->setChecked(env.MemoHBar);
     (env.MemoPosition == 0 ? ui.rgMem0 : ui.rgMem1)->setChecked(true);
     (env.AdrPosition == 0 ? ui.rgAdr0 : ui.rgAdr1)->setChecked(true);
     (env.CalPosition == 0 ? ui.rgCal0 : ui.rgCal1)->setChecked(true);
     UpdateMemoSample();
-
-    for (QComboBox* list : {ui.cbDateFont, ui.cbDateBack}) {
-        list->setItemDelegate(new ColourItemDelegate(list));
-    }
-    FillColourList(ui.cbDateFont, env.DateFont);
-    FillColourList(ui.cbDateBack, env.DateBack);
-
-    ui.cbDateFontName->addItems(QFontDatabase::families(QFontDatabase::Any));
-    ui.cbDateFontName->setCurrentIndex(ui.cbDateFontName->findText(Q(env.DateFontName)));
     UpdateSample();
 
     connect(ui.tbrUpTime, &QSlider::valueChanged, this, [this] { tbrUpTimeChange(); });
@@ -746,42 +829,9 @@ void TFrmBtnSet::btnMemColClick(bool background) {
 
 void TFrmBtnSet::StoreEnvironmentControls() {
     auto& ui = *m_ui;
+    for (const Binding& binding : Bindings())
+        StoreBinding(binding);
     options::Environment& env = m_env;
-    env.ShowRes = ui.cbRes->isChecked();
-    env.ShowMem = ui.cbMem->isChecked();
-    env.ShowDate = ui.cbDate->isChecked();
-    env.DateBold = ui.cbDateBold->isChecked();
-    env.DateItalic = ui.cbDateItalic->isChecked();
-    env.ShowTime = ui.tbrUpTime->value();
-    env.ResWatch = ui.cbWatch->isChecked();
-    env.ResWatchType = ui.cmbWatch->currentIndex();
-    const auto number = [](const QLineEdit* box, const UpDown* upDown) {
-        return options::NumberBox{S(box->text()), upDown->Position()};
-    };
-    env.WatchLow = number(ui.edtWatchLow, ui.udWatchLow);
-    env.WatchHigh = number(ui.edtWatchHigh, ui.udWatchHigh);
-    env.DelFlash = number(ui.edtDelFlash, ui.udDelFlash);
-    env.GomFlash = number(ui.edtGomFlash, ui.udGomFlash);
-    const std::array<QRadioButton*, 5> modes{ui.rbNomalMode, ui.rbSmallMode, ui.rbTitleMode,
-                                             ui.rbTimeMode, ui.rbTaRMode};
-    for (std::size_t i = 0; i < modes.size(); ++i) {
-        if (modes[i]->isChecked())
-            env.Mode = static_cast<options::DisplayMode>(i);
-    }
-    env.BtnSize = ui.cbBtnSize->isChecked();
-    env.BtnCaption = ui.cbBtnCaption->isChecked();
-    env.BtnCaptionL = ui.seCaptionLen->value();
-    env.ShowTitle = ui.cbShowTitle->isChecked();
-    env.AutoFore = ui.cbAutoFore->isChecked();
-    env.Hint = ui.cbHint->isChecked();
-    env.HintBtn = ui.cbHintBtn->isChecked();
-    env.TaskBar = ui.cbTask->isChecked();
-    env.TaskBarLast = ui.cbTaskLast->isChecked();
-    env.ShowOpt = ui.cbShowOpt->isChecked();
-    env.RecentMsg = ui.cbRecentMsg->isChecked();
-    env.TaRRight = ui.cbTaRRight->isChecked();
-    env.DelMsg = ui.cbDelMsg->isChecked();
-    env.GomMsg = ui.cbGomMsg->isChecked();
     env.MemoVBar = ui.cbMemoVBar->isChecked();
     env.MemoHBar = ui.cbMemoHBar->isChecked();
     env.MemoPosition = ui.rgMem0->isChecked() ? 0 : 1;

@@ -11,6 +11,7 @@
 #include <vector>
 
 class QComboBox;
+class QLineEdit;
 
 namespace Ui {
 class TFrmBtnSet;
@@ -21,6 +22,7 @@ namespace tavolin {
 class Launcher;
 class Platform;
 class ButtonRowModel;
+class UpDown;
 
 // The options dialog "オプション設定": the button details page over every button of the data
 // file, and the five environment pages over the settings file. The layout is in
@@ -45,6 +47,10 @@ public:
 
     // The help context of each tab, in tab order.
     static constexpr int kHelpContexts[6] = {22, 23, 24, 32, 33, 31};
+
+    // The control that shows a key of [Window] on its page; nullptr for the window position,
+    // which its five buttons choose, and for keys the dialog does not show.
+    QWidget* ControlOf(const WindowSettingKey& key) const;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -73,6 +79,17 @@ private:
     int SelectedRow() const;
 
     // --- the environment pages ---
+    // A control and the [Window] key it shows. A key of a number box names its up-down.
+    struct Binding {
+        QWidget* control;
+        WindowSettingKey::Field field;
+        UpDown* upDown = nullptr;
+    };
+    // Every control of the pages that shows a [Window] key.
+    std::vector<Binding> Bindings() const;
+    void ShowBinding(const Binding& binding);
+    void StoreBinding(const Binding& binding);
+    void ShowNumberBox(QLineEdit* box, UpDown* upDown, const options::NumberBox& value);
     void LoadEnvironmentControls();
     void StoreEnvironmentControls();
     void tbrUpTimeChange();

@@ -259,12 +259,12 @@ void TFrmMain::CreateControls() {
 void TFrmMain::CreateOptionToolbar() {
     m_options = new OptionToolbar(*this, m_platform);
     tlbOpt = m_options;
-    tlbPos = m_options->Button(QStringLiteral("tlbPos"));
-    tlbMemo = m_options->Button(QStringLiteral("tlbMemo"));
+    tlbPos = m_options->Button(commands::ActionId::acPos);
+    tlbMemo = m_options->Button(commands::ActionId::acMem);
     pmBtn = new ButtonMenu(*this, m_platform, *m_options);
-    connect(btnInf, &QPushButton::clicked, m_options->Action(QStringLiteral("acInf")),
+    connect(btnInf, &QPushButton::clicked, m_options->Action(commands::ActionId::acInf),
             &QAction::trigger);
-    connect(btnOpt, &QPushButton::clicked, m_options->Action(QStringLiteral("acOpt")),
+    connect(btnOpt, &QPushButton::clicked, m_options->Action(commands::ActionId::acOpt),
             &QAction::trigger);
 }
 
@@ -406,7 +406,7 @@ void TFrmMain::ApplyStayOnTop() {
     } else {
         setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
     }
-    m_options->Action(QStringLiteral("acFrmStyle"))
+    m_options->Action(commands::ActionId::acFrmStyle)
         ->setToolTip(QString::fromUtf8(commands::FrmStyleHint(onTop).data()));
 }
 

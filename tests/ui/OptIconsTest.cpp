@@ -1,7 +1,10 @@
 #include "ui/OptIcons.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QIcon>
+#include <QImage>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace tavolin;
@@ -33,6 +36,34 @@ private slots:
         const QList<QSize> sizes = OptIcon(23).availableSizes();
         QVERIFY(sizes.contains(QSize(16, 16)));
         QVERIFY(sizes.contains(QSize(32, 32)));
+    }
+
+    // A desktop entry on a button shows the icon its Icon= names, as the desktop reads the
+    // entry (escapes and quotes included); an entry naming none, or no valid entry at all,
+    // shows the file's own picture.
+    void aDesktopEntryShowsTheIconItNames() {
+        if (QSysInfo::productType() == QLatin1String("windows"))
+            QSKIP("Windows reads no desktop entries");
+        QTemporaryDir dir;
+        const auto entry = [&](const char* name, const QByteArray& text) {
+            QFile file(dir.filePath(QLatin1String(name)));
+            file.open(QIODevice::WriteOnly);
+            file.write(text);
+            return file.fileName();
+        };
+        const QString themed = entry("copy.desktop", "[Desktop Entry]\nType=Application\n"
+                                                     "Name=Copy\nExec=true\nIcon=edit-copy\n");
+        QCOMPARE(TargetIcon(themed).name(), QStringLiteral("edit-copy"));
+        QImage red(8, 8, QImage::Format_RGB32);
+        red.fill(Qt::red);
+        QVERIFY(red.save(dir.filePath(QStringLiteral("my picture.png"))));
+        const QByteArray escaped = dir.filePath(QStringLiteral("my\\spicture.png")).toUtf8();
+        const QString spaced = entry("spaced.desktop", "[Desktop Entry]\nType=Application\n"
+                                                       "Name=P\nExec=true\nIcon=" +
+                                                           escaped + "\n");
+        QCOMPARE(TargetIcon(spaced).pixmap(8, 8).toImage().pixelColor(4, 4), QColor(Qt::red));
+        const QString broken = entry("broken.desktop", "Icon=edit-copy\n");
+        QVERIFY(TargetIcon(broken).name() != QStringLiteral("edit-copy"));
     }
 
     void dropAreaPicturesAreDrawn() {

@@ -21,6 +21,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QToolButton>
 #include <QTreeView>
 #include <QtTest>
 
@@ -201,6 +202,15 @@ private slots:
         QTest::mouseClick(Get<QPushButton>("btnOK"), Qt::LeftButton);
         QVERIFY(text.contains(QStringLiteral("アクセス権がありません")));
         QVERIFY(m_dialog->isVisible());
+        // And a settings file that cannot be written keeps a changed list out of the data file.
+        m_platform.refusedFiles = {{m_files.ini, "アクセス権がありません"}};
+        Get<QLineEdit>("edtBtnPath")->clear();
+        QTest::mouseClick(Get<QPushButton>("btnSet"), Qt::LeftButton);
+        text.clear();
+        AnswerNextMessage(text, QStringLiteral("OK"));
+        QTest::mouseClick(Get<QPushButton>("btnOK"), Qt::LeftButton);
+        QVERIFY(text.contains(QStringLiteral("設定ファイル")));
+        QVERIFY(m_dialog->isVisible());
         QTest::mouseClick(Get<QPushButton>("btnCancel"), Qt::LeftButton);
         QCOMPARE(ReadAll(Path(QStringLiteral("tavolin.ini"))), m_ini);
         QCOMPARE(ReadAll(Path(QStringLiteral("tavolin.txt"))), m_data);
@@ -223,6 +233,26 @@ private slots:
         Get<QRadioButton>("rbSmallMode")->click();
         QVERIFY(!Get<QCheckBox>("cbShowTitle")->isChecked());
         QVERIFY(!Get<QCheckBox>("cbShowTitle")->isEnabled());
+    }
+
+    // Every key the pages show has its control, on the page the settings table names.
+    void everyShownKeyHasItsControlOnItsPage() {
+        Open(0);
+        auto* pgc = Get<QTabWidget>("pgc");
+        for (const WindowSettingKey& key : kWindowSettingKeys) {
+            if (key.page == kNoPage)
+                continue;
+            QWidget* control = m_dialog->ControlOf(key);
+            if (key.field == WindowSettingKey::Field(&WindowSettings::WinPos)) {
+                QVERIFY(control == nullptr); // chosen by its five buttons
+                control = Get<QToolButton>("tlbFree");
+            }
+            QVERIFY2(control != nullptr, key.key.data());
+            int page = -1;
+            for (QWidget* w = control; w != nullptr && page < 0; w = w->parentWidget())
+                page = pgc->indexOf(w);
+            QCOMPARE(page, static_cast<int>(key.page));
+        }
     }
 
     void resizingFollowsTheRules() {

@@ -94,43 +94,7 @@ void AddressHistory::Insert(const std::string& text) {
         m_entries.resize(kMaxEntries);
 }
 
-AddressHistory AddressHistory::Read(const ProfileFile& ini) {
-    AddressHistory history;
-    for (std::size_t i = 0; i < kMaxEntries; ++i) {
-        std::string value = ini.ReadString(kAddressSection, std::to_string(i), "");
-        if (!value.empty())
-            history.m_entries.push_back(std::move(value));
-    }
-    return history;
-}
-
-void AddressHistory::Write(ProfileFile& ini, const std::string& top) const {
-    ini.EraseSection(kAddressSection);
-    if (!top.empty())
-        ini.WriteString(kAddressSection, "Top", top);
-    for (std::size_t i = 0; i < m_entries.size(); ++i)
-        ini.WriteString(kAddressSection, std::to_string(i), m_entries[i]);
-}
-
 // --- size and place ----------------------------------------------------------------------
-
-ModeSettings ReadModeSettings(const ProfileFile& ini, Mode mode) {
-    const std::string section = SectionOf(mode);
-    ModeSettings s;
-    s.sectionExists = ini.HasSection(section);
-    s.height = ini.ReadInteger(section, "Height", s.height);
-    s.width = ini.ReadInteger(section, "Width", s.width);
-    s.top = ReadOptional(ini, section, "Top");
-    s.left = ReadOptional(ini, section, "Left");
-    s.position = ini.ReadInteger(section, "Position", s.position);
-    if (mode == Mode::Mem) {
-        s.hBar = ini.ReadInteger(section, "HBar", 0) != 0;
-        s.vBar = ini.ReadInteger(section, "VBar", 0) != 0;
-        s.color = ini.ReadString(section, "Color", s.color);
-        s.fontColor = ini.ReadString(section, "FontColor", s.fontColor);
-    }
-    return s;
-}
 
 layout::Rect OpeningRect(Mode mode, const ModeSettings& s, int cursorX, int cursorY,
                          const layout::Rect& workArea, Size fitted) {
@@ -165,12 +129,56 @@ layout::Rect OpeningRect(Mode mode, const ModeSettings& s, int cursorX, int curs
     return r;
 }
 
-void WriteGeometry(ProfileFile& ini, Mode mode, const layout::Rect& window) {
+ModeSettings LoadModeSettings(const std::string& path, Mode mode) {
+    const ProfileFile ini(path);
+    const std::string section = SectionOf(mode);
+    ModeSettings s;
+    s.sectionExists = ini.HasSection(section);
+    s.height = ini.ReadInteger(section, "Height", s.height);
+    s.width = ini.ReadInteger(section, "Width", s.width);
+    s.top = ReadOptional(ini, section, "Top");
+    s.left = ReadOptional(ini, section, "Left");
+    s.position = ini.ReadInteger(section, "Position", s.position);
+    if (mode == Mode::Mem) {
+        s.hBar = ini.ReadInteger(section, "HBar", 0) != 0;
+        s.vBar = ini.ReadInteger(section, "VBar", 0) != 0;
+        s.color = ini.ReadString(section, "Color", s.color);
+        s.fontColor = ini.ReadString(section, "FontColor", s.fontColor);
+    }
+    if (mode == Mode::Adr) {
+        std::vector<std::string> entries;
+        for (std::size_t i = 0; i < AddressHistory::kMaxEntries; ++i) {
+            std::string value = ini.ReadString(kAddressSection, std::to_string(i), "");
+            if (!value.empty())
+                entries.push_back(std::move(value));
+        }
+        s.history = AddressHistory(std::move(entries));
+        s.addressTop = ini.ReadString(kAddressSection, "Top", "");
+    }
+    return s;
+}
+
+bool SaveClosingSettings(Platform& platform, const std::string& path, Mode mode,
+                         const layout::Rect& window, const AddressHistory& history,
+                         const std::string& addressTop, std::string& error) {
+    ProfileFile ini(path);
+    if (mode == Mode::Adr) {
+        ini.EraseSection(kAddressSection);
+        if (!addressTop.empty())
+            ini.WriteString(kAddressSection, "Top", addressTop);
+        for (std::size_t i = 0; i < history.Entries().size(); ++i)
+            ini.WriteString(kAddressSection, std::to_string(i), history.Entries()[i]);
+    }
     const std::string section = SectionOf(mode);
     ini.WriteInteger(section, "Height", window.height);
     ini.WriteInteger(section, "Width", window.width);
     ini.WriteInteger(section, "Top", window.top);
     ini.WriteInteger(section, "Left", window.left);
+    std::string why;
+    if (ini.Save(platform, why))
+        return true;
+    error = "設定を保存できませんでした。\n" + why;
+    return false;
 }
 
 // --- the memo ----------------------------------------------------------------------------

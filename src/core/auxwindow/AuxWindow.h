@@ -44,15 +44,14 @@ class AddressHistory {
 public:
     static constexpr std::size_t kMaxEntries = 30;
 
+    AddressHistory() = default;
+    // The entries as stored, newest first.
+    explicit AddressHistory(std::vector<std::string> entries) : m_entries(std::move(entries)) {}
+
     // Puts the text on top: an entry equal to it without regard to case moves there (and
     // takes the new spelling), otherwise it is inserted; the 31st entry falls out.
     void Insert(const std::string& text);
     const std::vector<std::string>& Entries() const { return m_entries; }
-
-    // [Address] 0 .. 29 in key order, empty values left out.
-    static AddressHistory Read(const ProfileFile& ini);
-    // Replaces [Address] with Top (when not empty) and the entries under 0, 1, ...
-    void Write(ProfileFile& ini, const std::string& top) const;
 
 private:
     std::vector<std::string> m_entries;
@@ -76,8 +75,12 @@ struct ModeSettings {
     bool vBar = false;
     std::string color = "$E1FFFF";
     std::string fontColor = "clBlack";
+    // The address bar's history ([Address] 0 .. 29, empty ones left out) and last text.
+    AddressHistory history;
+    std::string addressTop;
 };
-ModeSettings ReadModeSettings(const ProfileFile& ini, Mode mode);
+// Reads the mode's settings from the settings file at `path`.
+ModeSettings LoadModeSettings(const std::string& path, Mode mode);
 
 struct Size {
     int width = 0;
@@ -91,8 +94,13 @@ struct Size {
 layout::Rect OpeningRect(Mode mode, const ModeSettings& s, int cursorX, int cursorY,
                          const layout::Rect& workArea, Size fitted);
 
-// Writes the window's geometry into the mode's section.
-void WriteGeometry(ProfileFile& ini, Mode mode, const layout::Rect& window);
+// What the window keeps in the settings file at `path` when it closes: its geometry and, for
+// the address bar, [Address] replaced by the text in the box (Top, when not empty) and the
+// history under 0, 1, ... False, with `error` the
+// message for the user, when the file could not be written; it is then as it was.
+bool SaveClosingSettings(Platform& platform, const std::string& path, Mode mode,
+                         const layout::Rect& window, const AddressHistory& history,
+                         const std::string& addressTop, std::string& error);
 
 // --- the memo ----------------------------------------------------------------------------
 

@@ -2,7 +2,6 @@
 
 #include "core/settings/Settings.h"
 
-#include <algorithm>
 #include <array>
 
 namespace tavolin::commands {
@@ -13,7 +12,9 @@ constexpr int Key(char letter) {
     return static_cast<int>(letter);
 }
 
-constexpr std::array<ActionSpec, 20> kActions{{
+using enum ActionId;
+
+constexpr std::array<ActionSpec, kActionCount> kActions{{
     {"acEndPGM", "終了(&X)", "終了", 0, Key('X'), false},
     {"acHelp", "ヘルプ(&H)", "ヘルプ", 1, Key('H'), false},
     {"acHelpC", "目次(&C)", "", 20, 0, false},
@@ -42,40 +43,34 @@ constexpr std::array<ActionSpec, 20> kActions{{
 }};
 
 constexpr std::array<ToolbarButton, 12> kRow0{{
-    {"tlbEnd", "acEndPGM"},
-    {"tlbHelp", "acHelp"},
-    {"tlbVer", "acVer"},
-    {"tlbFrmStyle", "acFrmStyle"},
-    {"tlbIcoSize", "acIcoSize"},
-    {"tlbIcoCaption", "acIcoCaption"},
-    {"tlbPos", "acPos"},
-    {"tlbSet", "acSet"},
-    {"", ""},
-    {"tlbAdr", "acAdr"},
-    {"tlbCalender", "acCal"},
-    {"tlbMemo", "acMem"},
+    {"tlbEnd", acEndPGM},
+    {"tlbHelp", acHelp},
+    {"tlbVer", acVer},
+    {"tlbFrmStyle", acFrmStyle},
+    {"tlbIcoSize", acIcoSize},
+    {"tlbIcoCaption", acIcoCaption},
+    {"tlbPos", acPos},
+    {"tlbSet", acSet},
+    {"", {}},
+    {"tlbAdr", acAdr},
+    {"tlbCalender", acCal},
+    {"tlbMemo", acMem},
 }};
 
 constexpr std::array<ToolbarButton, 7> kRow1{{
-    {"tlbSmall", "acSmall"},
-    {"tlbSmallNot", "acSmallNot"},
-    {"tlbRecentClr", "acRecentClr"},
-    {"", ""},
-    {"tlbWinReStart", "acWinReStart"},
-    {"tlbWinReboot", "acWinReboot"},
-    {"tlbWinSHUTDOWN", "acSHUTDOWN"},
+    {"tlbSmall", acSmall},
+    {"tlbSmallNot", acSmallNot},
+    {"tlbRecentClr", acRecentClr},
+    {"", {}},
+    {"tlbWinReStart", acWinReStart},
+    {"tlbWinReboot", acWinReboot},
+    {"tlbWinSHUTDOWN", acSHUTDOWN},
 }};
 
 } // namespace
 
 std::span<const ActionSpec> ActionTable() {
     return kActions;
-}
-
-const ActionSpec* FindAction(std::string_view name) {
-    const auto it = std::find_if(kActions.begin(), kActions.end(),
-                                 [name](const ActionSpec& a) { return a.name == name; });
-    return it == kActions.end() ? nullptr : &*it;
 }
 
 ShortcutKey DecodeShortcut(int stored) {

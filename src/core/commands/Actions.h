@@ -9,6 +9,16 @@ struct WindowSettings;
 
 namespace commands {
 
+// The option commands, in the order of the action list: ActionTable()[i] is ActionId(i).
+// clang-format off
+enum class ActionId {
+    acEndPGM, acHelp, acHelpC, acVer, acFrmStyle, acIcoSize, acIcoCaption, acPos, acSet, acAdr,
+    acCal, acMem, acSmall, acSmallNot, acRecentClr, acWinReStart, acWinReboot, acSHUTDOWN, acInf,
+    acOpt
+};
+// clang-format on
+inline constexpr std::size_t kActionCount = 20;
+
 // One action of the launcher's action list: its caption (menus), hint (the toolbar's tip),
 // picture of the option image list (-1: none), and shortcut as stored: a key code in the low
 // byte plus kShift, kCtrl, kAlt (0: none).
@@ -33,8 +43,6 @@ inline constexpr int kKeyDelete = 46;
 
 // The option commands in the order of the action list.
 std::span<const ActionSpec> ActionTable();
-// One action by name; nullptr when there is none.
-const ActionSpec* FindAction(std::string_view name);
 
 struct ShortcutKey {
     int key = 0; // the key code: a capital letter's character code, or one of kKey...
@@ -44,11 +52,11 @@ struct ShortcutKey {
 };
 ShortcutKey DecodeShortcut(int stored);
 
-// The option toolbar from left to right, two rows; an empty button name is a separator. Each
-// button runs its action.
+// The option toolbar from left to right, two rows; an empty button name is a separator (its
+// action means nothing). Each button runs its action.
 struct ToolbarButton {
     std::string_view button;
-    std::string_view action;
+    ActionId action;
 };
 std::span<const ToolbarButton> ToolbarRow(int row); // row 0 or 1
 

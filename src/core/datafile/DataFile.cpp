@@ -123,8 +123,10 @@ Reader::Reader(const std::string& path)
     }
     m_encoding = detector.Result();
     m_pos = text::MarkOf(m_encoding).size();
-    if (!text::IsOwnEncoding(m_encoding))
+    if (!text::IsOwnEncoding(m_encoding)) {
         m_pos = m_end;
+        m_eof = true;
+    }
 }
 
 std::string Reader::FailureText() const {

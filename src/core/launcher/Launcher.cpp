@@ -169,12 +169,8 @@ layout::ModeFlags Launcher::Modes() const {
 bool Launcher::SelectDisplayMode(layout::DisplayMode mode) {
     if (layout::IsSet(Modes(), mode))
         return false;
-    const layout::ModeFlags f = layout::FlagsFor(mode);
-    m_settings.NomalMode = f.nomal;
-    m_settings.SmallMode = f.small;
-    m_settings.TitleMode = f.title;
-    m_settings.TimeMode = f.time;
-    m_settings.TaRMode = f.taR;
+    for (std::size_t i = 0; i < kModeFlags.size(); ++i)
+        m_settings.*kModeFlags[i] = static_cast<layout::DisplayMode>(i) == mode;
     m_window.ArrangeLayout();
     SaveSettings();
     return true;

@@ -1,12 +1,14 @@
 #include "core/options/Environment.h"
 
 #include "core/Errors.h"
+#include "core/Platform.h"
 #include "core/View.h"
 #include "core/helpers/MessageBox.h"
 #include "core/settings/ProfileFile.h"
 #include "core/settings/Settings.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <utility>
 
@@ -14,7 +16,6 @@ namespace tavolin::options {
 
 namespace {
 
-const std::string kWindow(kWindowSection);
 const std::string kMem = "Mem";
 const std::string kAdr = "Adr";
 const std::string kCal = "Cal";
@@ -22,6 +23,14 @@ const std::string kCal = "Cal";
 constexpr std::array<const char*, 20> kIntervalLabels{
     "0.1秒", "0.2秒", "0.3秒", "0.5秒", "0.75秒", "1秒", "1.5秒", "2秒",  "3秒",  "5秒",
     "10秒",  "20秒",  "30秒",  "1分",   "2分",    "3分", "5分",   "10分", "20分", "30分"};
+
+// The number boxes and the keys whose values their up-downs hold.
+constexpr std::array<std::pair<NumberBox Environment::*, int WindowSettings::*>, 4> kBoxes{{
+    {&Environment::WatchLowBox, &WindowSettings::ResWatchLow},
+    {&Environment::WatchHighBox, &WindowSettings::ResWatchHigh},
+    {&Environment::DelFlashBox, &WindowSettings::DelFlash},
+    {&Environment::GomFlashBox, &WindowSettings::GomFlash},
+}};
 
 Colour ColourOr(const std::string& text, const char* fallback) {
     try {
@@ -31,11 +40,26 @@ Colour ColourOr(const std::string& text, const char* fallback) {
     }
 }
 
-bool ReadBool(const ProfileFile& file, const std::string& section, const char* key, bool value) {
-    return file.ReadInteger(section, key, value ? 1 : 0) != 0;
+// The pages' keys written into the loaded file.
+void WriteEnvironment(const Environment& env, ProfileFile& file) {
+    WindowSettings values = env;
+    for (const auto& [box, field] : kBoxes)
+        values.*field = (env.*box).position;
+    SaveSettings(values, file, SettingsRole::OptionsDialog);
+    file.WriteInteger(kMem, "HBar", env.MemoHBar ? 1 : 0);
+    file.WriteInteger(kMem, "VBar", env.MemoVBar ? 1 : 0);
+    file.WriteString(kMem, "Color", ColourToText(env.MemoColor));
+    file.WriteString(kMem, "FontColor", ColourToText(env.MemoFontColor));
+    file.WriteInteger(kMem, "Position", env.MemoPosition);
+    file.WriteInteger(kAdr, "Position", env.AdrPosition);
+    file.WriteInteger(kCal, "Position", env.CalPosition);
 }
 
 } // namespace
+
+std::string SettingsWriteFailure(const std::string& path, const std::string& why) {
+    return "設定ファイル(" + path + ")に書き込めませんでした。\r\n" + why;
+}
 
 void NumberBox::SetText(std::string value) {
     text = std::move(value);
@@ -50,74 +74,59 @@ NumberBox NumberBox::Of(int value) {
 }
 
 Environment::Environment()
-    : DateFontName(kDefaultDateFontName), DateFont(ColourFromText("clLime")),
-      DateBack(ColourFromText("clBlack")), MemoColor(ColourFromText("$E1FFFF")),
-      MemoFontColor(ColourFromText("clBlack")) {}
+    : MemoColor(ColourFromText("$E1FFFF")), MemoFontColor(ColourFromText("clBlack")) {
+    for (const auto& [box, field] : kBoxes)
+        this->*box = NumberBox::Of(this->*field);
+    ChooseMode(DisplayMode::Nomal);
+}
+
+NumberBox* Environment::BoxOf(int WindowSettings::*field) {
+    for (const auto& [box, boxField] : kBoxes) {
+        if (boxField == field)
+            return &(this->*box);
+    }
+    return nullptr;
+}
+
+DisplayMode Environment::Mode() const {
+    for (std::size_t i = 0; i < kModeFlags.size(); ++i) {
+        if (this->*kModeFlags[i])
+            return static_cast<DisplayMode>(i);
+    }
+    return DisplayMode::Nomal;
+}
 
 void Environment::ChooseMode(DisplayMode mode) {
-    Mode = mode;
+    for (std::size_t i = 0; i < kModeFlags.size(); ++i)
+        this->*kModeFlags[i] = static_cast<DisplayMode>(i) == mode;
     if (mode == DisplayMode::Small)
         ShowTitle = false;
 }
 
-Environment LoadEnvironment(const ProfileFile& file, int winPos, std::string_view dateFontName) {
+Environment LoadEnvironment(const std::string& path, int winPos, std::string_view dateFontName) {
+    const ProfileFile file(path);
     Environment env;
-    const auto flag = [&](const char* key, bool value) {
-        return ReadBool(file, kWindow, key, value);
-    };
-    const auto number = [&](const char* key, int value) {
-        return file.ReadInteger(kWindow, key, value);
-    };
-    env.ShowRes = flag("ShowRes", true);
-    env.ShowMem = flag("ShowMem", true);
-    env.ShowDate = flag("ShowDate", true);
-    env.ShowTime = std::clamp(number("ShowTime", 6), 1, 20);
-    env.ResWatch = flag("ResWatch", true);
-    env.ResWatchType = number("ResWatchType", kWatchDate);
-    if (env.ResWatchType < kWatchMessage || env.ResWatchType > kWatchResource) {
+    static_cast<WindowSettings&>(env) =
+        LoadSettings(file, dateFontName, SettingsRole::OptionsDialog);
+    if (env.ResWatchType < kWatchMessage || env.ResWatchType > kWatchResource)
         env.ResWatchType = kWatchDate;
-    }
-    env.WatchLow = NumberBox::Of(std::clamp(number("ResWatchLow", 20), 0, 100));
-    env.WatchHigh = NumberBox::Of(std::clamp(number("ResWatchHigh", 30), 0, 100));
-    env.ShowOpt = flag("ShowOpt", true);
-    env.ShowTitle = flag("ShowTitle", true);
-    env.RecentMsg = flag("RecentMsg", true);
-    env.Hint = flag("Hint", true);
-    env.HintBtn = flag("HintBtn", false);
-    env.TaskBar = flag("TaskBar", false);
-    env.TaskBarLast = flag("TaskBarLast", true);
-    env.DelFlash = NumberBox::Of(std::clamp(number("DelFlash", 5), 0, 100));
-    env.GomFlash = NumberBox::Of(std::clamp(number("GomFlash", 3), 0, 100));
-    env.DelMsg = flag("DelMsg", false);
-    env.GomMsg = flag("GomMsg", false);
-    env.AutoFore = flag("AutoFore", true);
-    env.DateFont = ColourOr(file.ReadString(kWindow, "DateFont", "clLime"), "clLime");
-    env.DateBack = ColourOr(file.ReadString(kWindow, "DateBack", "clBlack"), "clBlack");
-    env.DateFontName = file.ReadString(kWindow, "DateFontName", std::string(dateFontName));
-    env.DateBold = flag("DateBold", true);
-    env.DateItalic = flag("DateItalic", true);
+    for (const auto& [box, field] : kBoxes)
+        env.*box = NumberBox::Of(std::clamp(env.*field, 0, 100));
     // The mode buttons are one choice: each key read as true chooses its mode, so the last
-    // of them wins. A file with all five at 0 would leave no mode chosen and write five
-    // zeros, which no display mode reads; the normal mode stands then.
-    constexpr std::array<std::pair<const char*, DisplayMode>, 5> modes{{
-        {"NomalMode", DisplayMode::Nomal},
-        {"SmallMode", DisplayMode::Small},
-        {"TitleMode", DisplayMode::Title},
-        {"TimeMode", DisplayMode::Time},
-        {"TaRMode", DisplayMode::TaR},
-    }};
-    for (const auto& [key, mode] : modes) {
-        if (flag(key, mode == DisplayMode::Nomal))
+    // of them wins. A missing key reads as false, but for the normal mode; a file with all
+    // five at 0 would leave no mode chosen and write five zeros, which no display mode
+    // reads: the normal mode stands then.
+    env.ChooseMode(DisplayMode::Nomal);
+    for (std::size_t i = 0; i < kModeFlags.size(); ++i) {
+        const DisplayMode mode = static_cast<DisplayMode>(i);
+        const std::string key(KeyOf(kModeFlags[i]).key);
+        if (file.ReadInteger(std::string(kWindowSection), key, mode == DisplayMode::Nomal) != 0)
             env.ChooseMode(mode);
     }
     env.WinPos = winPos;
-    env.BtnSize = flag("BtnSize", false);
-    env.BtnCaption = flag("BtnCaption", false);
-    env.BtnCaptionL = std::clamp(number("BtnCaptionL", 10), 4, 99);
-    env.TaRRight = flag("TaRRight", false);
 
-    env.MemoHBar = ReadBool(file, kMem, "HBar", false);
-    env.MemoVBar = ReadBool(file, kMem, "VBar", false);
+    env.MemoHBar = file.ReadInteger(kMem, "HBar", 0) != 0;
+    env.MemoVBar = file.ReadInteger(kMem, "VBar", 0) != 0;
     env.MemoColor = ColourOr(file.ReadString(kMem, "Color", "$E1FFFF"), "$E1FFFF");
     env.MemoFontColor = ColourOr(file.ReadString(kMem, "FontColor", "clBlack"), "clBlack");
     const auto position = [&](const std::string& section) {
@@ -138,8 +147,8 @@ bool CheckEnvironment(const Environment& env, View& view, std::string& focus) {
         return false;
     };
     static constexpr const char* kRange = "値は0から100でなければいけません";
-    const auto low = ToInteger(env.WatchLow.text);
-    const auto high = ToInteger(env.WatchHigh.text);
+    const auto low = ToInteger(env.WatchLowBox.text);
+    const auto high = ToInteger(env.WatchHighBox.text);
     if (!low)
         return refuse(kRange, "edtWatchLow");
     if (!high)
@@ -148,10 +157,10 @@ bool CheckEnvironment(const Environment& env, View& view, std::string& focus) {
         return refuse(kRange, "edtWatchLow");
     if (*high < 0 || *high > 100)
         return refuse(kRange, "edtWatchHigh");
-    if (env.WatchLow.position >= env.WatchHigh.position) {
+    if (env.WatchLowBox.position >= env.WatchHighBox.position) {
         return refuse("下限は上限より小さくして下さい", "edtWatchLow");
     }
-    const DisplayMode mode = env.Mode;
+    const DisplayMode mode = env.Mode();
     bool met = true;
     switch (env.ResWatchType) {
     case kWatchTitle:
@@ -187,53 +196,27 @@ bool CheckEnvironment(const Environment& env, View& view, std::string& focus) {
     return false;
 }
 
-void WriteEnvironment(const Environment& env, ProfileFile& file) {
-    const auto flag = [&](const char* key, bool value) {
-        file.WriteInteger(kWindow, key, value ? 1 : 0);
-    };
-    const auto number = [&](const char* key, int value) { file.WriteInteger(kWindow, key, value); };
-    flag("ShowRes", env.ShowRes);
-    flag("ShowMem", env.ShowMem);
-    flag("ShowDate", env.ShowDate);
-    number("ShowTime", env.ShowTime);
-    flag("ResWatch", env.ResWatch);
-    number("ResWatchType", env.ResWatchType);
-    number("ResWatchLow", env.WatchLow.position);
-    number("ResWatchHigh", env.WatchHigh.position);
-    flag("ShowOpt", env.ShowOpt);
-    flag("ShowTitle", env.ShowTitle);
-    flag("RecentMsg", env.RecentMsg);
-    flag("Hint", env.Hint);
-    flag("HintBtn", env.HintBtn);
-    flag("TaskBar", env.TaskBar);
-    flag("TaskBarLast", env.TaskBarLast);
-    number("DelFlash", env.DelFlash.position);
-    number("GomFlash", env.GomFlash.position);
-    flag("DelMsg", env.DelMsg);
-    flag("GomMsg", env.GomMsg);
-    flag("AutoFore", env.AutoFore);
-    file.WriteString(kWindow, "DateFont", ColourToText(env.DateFont));
-    file.WriteString(kWindow, "DateBack", ColourToText(env.DateBack));
-    file.WriteString(kWindow, "DateFontName", env.DateFontName);
-    flag("DateBold", env.DateBold);
-    flag("DateItalic", env.DateItalic);
-    flag("NomalMode", env.Mode == DisplayMode::Nomal);
-    flag("SmallMode", env.Mode == DisplayMode::Small);
-    flag("TitleMode", env.Mode == DisplayMode::Title);
-    flag("TimeMode", env.Mode == DisplayMode::Time);
-    flag("TaRMode", env.Mode == DisplayMode::TaR);
-    number("WinPos", env.WinPos);
-    flag("BtnSize", env.BtnSize);
-    flag("BtnCaption", env.BtnCaption);
-    number("BtnCaptionL", std::clamp(env.BtnCaptionL, 4, 99));
-    flag("TaRRight", env.TaRRight);
-    file.WriteInteger(kMem, "HBar", env.MemoHBar ? 1 : 0);
-    file.WriteInteger(kMem, "VBar", env.MemoVBar ? 1 : 0);
-    file.WriteString(kMem, "Color", ColourToText(env.MemoColor));
-    file.WriteString(kMem, "FontColor", ColourToText(env.MemoFontColor));
-    file.WriteInteger(kMem, "Position", env.MemoPosition);
-    file.WriteInteger(kAdr, "Position", env.AdrPosition);
-    file.WriteInteger(kCal, "Position", env.CalPosition);
+std::unique_ptr<FileReplacement> BeginSaveEnvironment(Platform& platform, const std::string& path,
+                                                      const Environment& env, std::string& error) {
+    ProfileFile file(path);
+    WriteEnvironment(env, file);
+    std::string why;
+    auto replacement = file.BeginSave(platform, why);
+    if (!replacement)
+        error = SettingsWriteFailure(path, why);
+    return replacement;
+}
+
+bool SaveEnvironment(Platform& platform, const std::string& path, const Environment& env,
+                     std::string& error) {
+    const auto replacement = BeginSaveEnvironment(platform, path, env, error);
+    if (!replacement)
+        return false;
+    std::string why;
+    if (replacement->Commit(why))
+        return true;
+    error = SettingsWriteFailure(path, why);
+    return false;
 }
 
 std::string IntervalCaption(int position) {

@@ -1,14 +1,17 @@
 #pragma once
 
 #include "core/helpers/Convert.h"
+#include "core/layout/Layout.h"
+#include "core/settings/Settings.h"
 
-#include <array>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace tavolin {
-class ProfileFile;
+class FileReplacement;
+class Platform;
 class View;
 } // namespace tavolin
 
@@ -16,7 +19,7 @@ class View;
 // defaults, the live dependencies between controls, the checks at OK and the keys written.
 namespace tavolin::options {
 
-enum class DisplayMode { Nomal, Small, Title, Time, TaR };
+using layout::DisplayMode;
 
 // The notification methods of the resource watch, in cmbWatch's item order.
 enum WatchType { kWatchMessage = 0, kWatchTitle = 1, kWatchDate = 2, kWatchResource = 3 };
@@ -33,27 +36,12 @@ struct NumberBox {
     static NumberBox Of(int value);
 };
 
-struct Environment {
-    // 情報枠
-    bool ShowRes = true, ShowMem = true, ShowDate = true;
-    std::string DateFontName;
-    bool DateBold = true, DateItalic = true;
-    Colour DateFont, DateBack;
-    int ShowTime = 6; // track bar position 1 to 20
-    bool ResWatch = true;
-    NumberBox WatchLow = NumberBox::Of(20), WatchHigh = NumberBox::Of(30);
-    int ResWatchType = kWatchDate;
-    // 表示１
-    DisplayMode Mode = DisplayMode::Nomal;
-    int WinPos = 5;
-    bool BtnSize = false, BtnCaption = false;
-    int BtnCaptionL = 10;
-    // 表示２
-    bool ShowTitle = true, AutoFore = true, Hint = true, HintBtn = false, TaskBar = false,
-         TaskBarLast = true, ShowOpt = true, RecentMsg = true, TaRRight = false;
-    // 削除/ごみ箱 エリア
-    NumberBox DelFlash = NumberBox::Of(5), GomFlash = NumberBox::Of(3);
-    bool DelMsg = false, GomMsg = false;
+// The values of the pages: the [Window] keys that have a page (the others stay unused here),
+// the number boxes, and the auxiliary window's keys of [Mem], [Adr] and [Cal].
+struct Environment : WindowSettings {
+    // The number boxes of 情報枠 and 削除/ごみ箱 エリア. Their up-down positions are what
+    // OK writes as ResWatchLow, ResWatchHigh, DelFlash and GomFlash.
+    NumberBox WatchLowBox, WatchHighBox, DelFlashBox, GomFlashBox;
     // 補助 Window
     bool MemoVBar = false, MemoHBar = false;
     Colour MemoColor, MemoFontColor;
@@ -61,28 +49,36 @@ struct Environment {
 
     Environment();
 
-    // Enabling that follows other controls.
-    bool ShowTitleEnabled() const { return Mode != DisplayMode::Small; }
-    bool HintBtnEnabled() const { return Hint; }
-    bool TaskLastEnabled() const { return TaskBar; }
-    bool WatchControlsEnabled() const { return ResWatch; }
+    // The number box that shows an integer key, or nullptr.
+    NumberBox* BoxOf(int WindowSettings::*field);
 
-    // rbModeClick: the minimum mode unchecks the title; other modes leave it as it is.
+    // The chosen display mode (normal when the flags choose none).
+    DisplayMode Mode() const;
+    // rbModeClick: one mode chosen; the minimum mode unchecks the title, the others leave it.
     void ChooseMode(DisplayMode mode);
 };
 
-// Reads every key the pages show, with the dialog's defaults (normal mode when no mode key
-// says otherwise). `winPos` is the launcher's current window position; `dateFontName` the
-// clock's font, the default of DateFontName.
-Environment LoadEnvironment(const ProfileFile& file, int winPos, std::string_view dateFontName);
+// Reads every key the pages show from the settings file at `path`, with the dialog's
+// defaults (normal mode when no mode key says otherwise). `winPos` is the launcher's current
+// window position; `dateFontName` the clock's font, the default of DateFontName. A file
+// that cannot be read gives the defaults; its fault shows when OK writes it.
+Environment LoadEnvironment(const std::string& path, int winPos, std::string_view dateFontName);
 
 // The checks at OK, made only while the watch is on. True when OK may go on; otherwise the
 // user was told (or chose to go back) and `focus` names the control of "情報枠" to focus.
 bool CheckEnvironment(const Environment& env, View& view, std::string& focus);
 
-// Writes the pages' keys of [Window], [Mem], [Adr] and [Cal] in the dialog's order. The caller
-// saves the file once.
-void WriteEnvironment(const Environment& env, ProfileFile& file);
+// OK's write of the settings file at `path`: the pages' keys of [Window], [Mem], [Adr] and
+// [Cal], every other line kept. BeginSaveEnvironment hands the whole new file back in an
+// uncommitted replacement (so that OK can put the settings and the data file in place
+// together); SaveEnvironment commits at once. On failure: nothing (or false), the file as it
+// was, and `error` holding the message for the user.
+std::unique_ptr<FileReplacement> BeginSaveEnvironment(Platform& platform, const std::string& path,
+                                                      const Environment& env, std::string& error);
+bool SaveEnvironment(Platform& platform, const std::string& path, const Environment& env,
+                     std::string& error);
+// The message for a settings file that could not be written.
+std::string SettingsWriteFailure(const std::string& path, const std::string& why);
 
 // The update interval caption for a track bar position: "更新の間隔 (1000/ミリ秒 = 1秒) (&T)".
 std::string IntervalCaption(int position);

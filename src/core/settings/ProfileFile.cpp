@@ -343,16 +343,30 @@ std::string ProfileFile::FileBytes(text::Encoding& chosen) const {
         &chosen);
 }
 
-bool ProfileFile::Save(Platform& platform, std::string& error) {
+std::unique_ptr<FileReplacement> ProfileFile::BeginSave(Platform& platform, std::string& error,
+                                                        text::Encoding* chosen) const {
     if (!m_loadError.empty()) {
         error = m_loadError;
-        return false;
+        return nullptr;
     }
-    if (!m_modified)
+    text::Encoding encoding = m_encoding;
+    const std::string bytes = FileBytes(encoding);
+    auto replacement = platform.BeginReplaceFile(m_path, error);
+    if (replacement && !replacement->Write(bytes)) {
+        replacement->Commit(error); // says why the write failed; nothing is put in place
+        return nullptr;
+    }
+    if (chosen)
+        *chosen = encoding;
+    return replacement;
+}
+
+bool ProfileFile::Save(Platform& platform, std::string& error) {
+    if (m_loadError.empty() && !m_modified)
         return true;
     text::Encoding chosen = m_encoding;
-    const std::string bytes = FileBytes(chosen);
-    if (!platform.ReplaceFile(m_path, bytes, error))
+    const auto replacement = BeginSave(platform, error, &chosen);
+    if (!replacement || !replacement->Commit(error))
         return false;
     m_encoding = chosen;
     for (Line& line : m_lines) {
@@ -365,37 +379,6 @@ bool ProfileFile::Save(Platform& platform, std::string& error) {
     }
     m_modified = false;
     return true;
-}
-
-std::string ReadProfileString(const std::string& path, const std::string& section,
-                              const std::string& key, const std::string& defaultValue) {
-    return ProfileFile(path).ReadString(section, key, defaultValue);
-}
-
-bool WriteProfileString(Platform& platform, const std::string& path, const std::string& section,
-                        const std::string& key, const std::string& value, std::string* error) {
-    ProfileFile file(path);
-    std::string why;
-    if (!file.WriteString(section, key, value)) {
-        why = "[" + section + "] " + key + " は設定ファイルに書き込めない名前か値です。";
-    } else if (file.Save(platform, why)) {
-        return true;
-    }
-    if (error)
-        *error = why;
-    return false;
-}
-
-bool EraseProfileSection(Platform& platform, const std::string& path, const std::string& section,
-                         std::string* error) {
-    ProfileFile file(path);
-    file.EraseSection(section);
-    std::string why;
-    if (file.Save(platform, why))
-        return true;
-    if (error)
-        *error = why;
-    return false;
 }
 
 } // namespace tavolin

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -9,6 +10,7 @@
 
 namespace tavolin {
 
+class FileReplacement;
 class Platform;
 
 // A settings file of the profile kind ("[Section]" lines, "key=value" lines), read and
@@ -69,6 +71,14 @@ public:
     // missing file. False, with `error` saying why, when it could not be written (or the
     // file could not be read at load); the file on disk is then as it was.
     bool Save(Platform& platform, std::string& error);
+    // The first half of a save, for a caller that puts two files in place together: the
+    // whole new file (modified or not) written into a replacement of it, not yet committed;
+    // its Commit puts it in place. Nothing, with `error` saying why, when it could not be
+    // written (or the file could not be read at load). This object does not learn of the
+    // commit: load the file again to change it further. `chosen`, when given, receives the
+    // encoding the new file is written in.
+    std::unique_ptr<FileReplacement> BeginSave(Platform& platform, std::string& error,
+                                               text::Encoding* chosen = nullptr) const;
 
 private:
     struct Line {
@@ -87,16 +97,5 @@ private:
     std::vector<Line> m_lines;
     bool m_modified = false;
 };
-
-// One-key operations, each a load and (for writes) one atomic save, as the profile-file
-// functions of the system do. The write functions return false when the file could not be
-// saved, with the reason in `*error` when `error` is given.
-std::string ReadProfileString(const std::string& path, const std::string& section,
-                              const std::string& key, const std::string& defaultValue);
-bool WriteProfileString(Platform& platform, const std::string& path, const std::string& section,
-                        const std::string& key, const std::string& value,
-                        std::string* error = nullptr);
-bool EraseProfileSection(Platform& platform, const std::string& path, const std::string& section,
-                         std::string* error = nullptr);
 
 } // namespace tavolin

@@ -35,17 +35,59 @@ Colour ColourOrDefault(const std::string& text, std::string_view defaultText) {
     }
 }
 
-} // namespace
-
-SettingType TypeOf(const WindowSettingKey& key) {
-    return std::visit(Overloaded{
-                          [](int WindowSettings::*) { return SettingType::Integer; },
-                          [](bool WindowSettings::*) { return SettingType::Boolean; },
-                          [](std::string WindowSettings::*) { return SettingType::Text; },
-                          [](Colour WindowSettings::*) { return SettingType::Colour; },
-                      },
-                      key.field);
+void ReadSetting(const ProfileFile& file, const WindowSettingKey& key, SettingsRole role,
+                 std::string_view dateFontName, WindowSettings& settings) {
+    const std::string section(kWindowSection);
+    const std::string name(key.key);
+    std::visit(Overloaded{
+                   [&](int WindowSettings::*f) {
+                       const int fallback = IntegerDefault(key);
+                       const int value = file.ReadInteger(section, name, fallback);
+                       const bool inside = value >= key.minimum && value <= key.maximum;
+                       settings.*f = role == SettingsRole::OptionsDialog
+                                         ? std::clamp(value, key.minimum, key.maximum)
+                                         : (inside ? value : fallback);
+                   },
+                   [&](bool WindowSettings::*f) {
+                       settings.*f = file.ReadInteger(section, name, IntegerDefault(key)) != 0;
+                   },
+                   [&](std::string WindowSettings::*f) {
+                       // The clock's font defaults to the font it has now.
+                       const std::string fallback(
+                           f == &WindowSettings::DateFontName ? dateFontName : key.defaultText);
+                       settings.*f = file.ReadString(section, name, fallback);
+                   },
+                   [&](Colour WindowSettings::*f) {
+                       settings.*f = ColourOrDefault(
+                           file.ReadString(section, name, std::string(key.defaultText)),
+                           key.defaultText);
+                   },
+               },
+               key.field);
 }
+
+// Writes one key; an integer is kept within its range (only the options dialog writes keys
+// that have one).
+void WriteSetting(ProfileFile& file, const WindowSettingKey& key, const WindowSettings& settings) {
+    const std::string section(kWindowSection);
+    const std::string name(key.key);
+    std::visit(
+        Overloaded{
+            [&](int WindowSettings::*f) {
+                file.WriteInteger(section, name, std::clamp(settings.*f, key.minimum, key.maximum));
+            },
+            [&](bool WindowSettings::*f) {
+                file.WriteString(section, name, settings.*f ? "1" : "0");
+            },
+            [&](std::string WindowSettings::*f) { file.WriteString(section, name, settings.*f); },
+            [&](Colour WindowSettings::*f) {
+                file.WriteString(section, name, ColourToText(settings.*f));
+            },
+        },
+        key.field);
+}
+
+} // namespace
 
 WindowSettings::WindowSettings() {
     for (const auto& key : kWindowSettingKeys) {
@@ -73,65 +115,32 @@ int SamplingIntervalOf(int showTime) {
     return kIntervalTable[static_cast<std::size_t>(showTime - 1)];
 }
 
-WindowSettings LoadSettings(const ProfileFile& file, std::string_view dateFontName) {
-    const std::string section(kWindowSection);
+const WindowSettingKey& KeyOf(WindowSettingKey::Field field) {
+    // Every field has its row (the table's test sees to that).
+    return *std::find_if(kWindowSettingKeys.begin(), kWindowSettingKeys.end(),
+                         [&](const WindowSettingKey& key) { return key.field == field; });
+}
+
+WindowSettings LoadSettings(const ProfileFile& file, std::string_view dateFontName,
+                            SettingsRole role) {
     WindowSettings settings;
-    for (const auto& key : kWindowSettingKeys) {
-        const std::string name(key.key);
-        std::visit(Overloaded{
-                       [&](int WindowSettings::*f) {
-                           const int fallback = IntegerDefault(key);
-                           const int value = file.ReadInteger(section, name, fallback);
-                           settings.*f =
-                               (value < key.minimum || value > key.maximum) ? fallback : value;
-                       },
-                       [&](bool WindowSettings::*f) {
-                           settings.*f = file.ReadInteger(section, name, IntegerDefault(key)) != 0;
-                       },
-                       [&](std::string WindowSettings::*f) {
-                           // The clock's font defaults to the font it has now.
-                           const std::string fallback(
-                               f == &WindowSettings::DateFontName ? dateFontName : key.defaultText);
-                           settings.*f = file.ReadString(section, name, fallback);
-                       },
-                       [&](Colour WindowSettings::*f) {
-                           settings.*f = ColourOrDefault(
-                               file.ReadString(section, name, std::string(key.defaultText)),
-                               key.defaultText);
-                       },
-                   },
-                   key.field);
-    }
+    for (const auto& key : kWindowSettingKeys)
+        ReadSetting(file, key, role, dateFontName, settings);
     return settings;
 }
 
-void SaveSettings(const WindowSettings& settings, ProfileFile& file) {
+void SaveSettings(const WindowSettings& settings, ProfileFile& file, SettingsRole role) {
     std::vector<const WindowSettingKey*> keys;
     for (const auto& key : kWindowSettingKeys) {
-        if (key.saveOrder > 0)
+        if (role == SettingsRole::Launcher ? key.saveOrder > 0 : key.page != kNoPage)
             keys.push_back(&key);
     }
-    std::sort(keys.begin(), keys.end(),
-              [](const auto* a, const auto* b) { return a->saveOrder < b->saveOrder; });
-
-    const std::string section(kWindowSection);
-    for (const auto* key : keys) {
-        const std::string name(key->key);
-        std::visit(
-            Overloaded{
-                [&](int WindowSettings::*f) { file.WriteInteger(section, name, settings.*f); },
-                [&](bool WindowSettings::*f) {
-                    file.WriteString(section, name, settings.*f ? "1" : "0");
-                },
-                [&](std::string WindowSettings::*f) {
-                    file.WriteString(section, name, settings.*f);
-                },
-                [&](Colour WindowSettings::*f) {
-                    file.WriteString(section, name, ColourToText(settings.*f));
-                },
-            },
-            key->field);
+    if (role == SettingsRole::Launcher) {
+        std::sort(keys.begin(), keys.end(),
+                  [](const auto* a, const auto* b) { return a->saveOrder < b->saveOrder; });
     }
+    for (const auto* key : keys)
+        WriteSetting(file, *key, settings);
 }
 
 bool SaveSettingsFile(Platform& platform, const std::string& path, const WindowSettings& settings,

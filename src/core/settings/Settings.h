@@ -53,10 +53,14 @@ struct WindowSettings {
     friend bool operator==(const WindowSettings&, const WindowSettings&) = default;
 };
 
+// The tab of the options dialog that shows a key (its index among the dialog's tabs), or
+// kNoPage for the keys only the launcher window writes.
+enum SettingPage { kNoPage = -1, kInfoPage = 1, kDisplay1Page, kDisplay2Page, kAreasPage };
+
 // One key of [Window]: its name, the field it fills (whose type is the key's type), its
-// default as the file would spell it, the range an integer must lie in (outside it reads as
-// the default), and who writes it: SaveSettings at its position `saveOrder` (1-based; 0 when
-// SaveSettings does not write it) and/or the options dialog at OK.
+// default as the file would spell it, who writes it (SaveSettings at its 1-based position
+// `saveOrder`, 0 for none; the options dialog when it has a page), and the range an integer
+// must lie in (LoadSettings reads a value outside as the default, the dialog clamps it).
 struct WindowSettingKey {
     using Field = std::variant<int WindowSettings::*, bool WindowSettings::*,
                                std::string WindowSettings::*, Colour WindowSettings::*>;
@@ -64,62 +68,67 @@ struct WindowSettingKey {
     Field field;
     std::string_view defaultText;
     int saveOrder;
-    bool optionsDialog;
+    SettingPage page;
     int minimum = INT_MIN;
     int maximum = INT_MAX;
 };
 
-enum class SettingType { Integer, Boolean, Text, Colour };
-SettingType TypeOf(const WindowSettingKey& key);
-
-// Every key of [Window], in the order LoadSettings reads them.
+// Every key of [Window], in the order the options dialog writes them.
 // clang-format off
 inline const std::array<WindowSettingKey, 42> kWindowSettingKeys{{
-    //  key             field                           default                  S   D
-    {"Height",       &WindowSettings::Height,       "115",                    1, false},
-    {"Width",        &WindowSettings::Width,        "377",                    2, false},
-    {"Top",          &WindowSettings::Top,          "-1",                     3, false},
-    {"Left",         &WindowSettings::Left,         "-1",                     4, false},
-    {"WinPos",       &WindowSettings::WinPos,       "5",                      5, true},
-    {"ShowRes",      &WindowSettings::ShowRes,      "1",                      6, true},
-    {"ShowMem",      &WindowSettings::ShowMem,      "1",                      7, true},
-    {"ShowDate",     &WindowSettings::ShowDate,     "1",                      8, true},
-    {"ResWatch",     &WindowSettings::ResWatch,     "1",                      0, true},
-    {"ResWatchType", &WindowSettings::ResWatchType, "2",                      0, true},
-    {"ResWatchLow",  &WindowSettings::ResWatchLow,  "20",                     0, true},
-    {"ResWatchHigh", &WindowSettings::ResWatchHigh, "30",                     0, true},
-    {"ShowTime",     &WindowSettings::ShowTime,     "6",                      0, true, 1, 20},
-    {"ShowOpt",      &WindowSettings::ShowOpt,      "1",                      9, true},
-    {"ShowTitle",    &WindowSettings::ShowTitle,    "1",                     10, true},
-    {"RecentMsg",    &WindowSettings::RecentMsg,    "1",                      0, true},
-    {"Hint",         &WindowSettings::Hint,         "1",                      0, true},
-    {"HintBtn",      &WindowSettings::HintBtn,      "0",                      0, true},
-    {"TaskBar",      &WindowSettings::TaskBar,      "0",                      0, true},
-    {"TaskBarLast",  &WindowSettings::TaskBarLast,  "1",                      0, true},
-    {"DelFlash",     &WindowSettings::DelFlash,     "5",                      0, true},
-    {"GomFlash",     &WindowSettings::GomFlash,     "3",                      0, true},
-    {"DelMsg",       &WindowSettings::DelMsg,       "0",                      0, true},
-    {"GomMsg",       &WindowSettings::GomMsg,       "0",                      0, true},
-    {"AutoFore",     &WindowSettings::AutoFore,     "1",                      0, true},
-    {"DateFormat",   &WindowSettings::DateFormat,   "yyyy/m/d(aaa) hh:nn",   17, false},
-    {"DateFont",     &WindowSettings::DateFont,     "clLime",                 0, true},
-    {"DateBack",     &WindowSettings::DateBack,     "clBlack",                0, true},
-    {"DateFontName", &WindowSettings::DateFontName, kDefaultDateFontName,     0, true},
-    {"DateBold",     &WindowSettings::DateBold,     "1",                      0, true},
-    {"DateItalic",   &WindowSettings::DateItalic,   "1",                      0, true},
-    {"NomalMode",    &WindowSettings::NomalMode,    "0",                     11, true},
-    {"SmallMode",    &WindowSettings::SmallMode,    "0",                     12, true},
-    {"TitleMode",    &WindowSettings::TitleMode,    "0",                     13, true},
-    {"TimeMode",     &WindowSettings::TimeMode,     "0",                     14, true},
-    {"TaRMode",      &WindowSettings::TaRMode,      "1",                     15, true},
-    {"FrmStyle",     &WindowSettings::FrmStyle,     "1",                     16, false},
-    {"BtnSize",      &WindowSettings::BtnSize,      "0",                     19, true},
-    {"BtnCaption",   &WindowSettings::BtnCaption,   "0",                     20, true},
-    {"BtnCaptionL",  &WindowSettings::BtnCaptionL,  "10",                     0, true, 4, 99},
-    {"RecentLNK",    &WindowSettings::RecentLNK,    "1",                     18, false},
-    {"TaRRight",     &WindowSettings::TaRRight,     "0",                      0, true},
+    //  key            field                          default             save  page  range
+    {"Height",      &WindowSettings::Height,       "115",                 1, kNoPage},
+    {"Width",       &WindowSettings::Width,        "377",                 2, kNoPage},
+    {"Top",         &WindowSettings::Top,          "-1",                  3, kNoPage},
+    {"Left",        &WindowSettings::Left,         "-1",                  4, kNoPage},
+    {"DateFormat",  &WindowSettings::DateFormat,   "yyyy/m/d(aaa) hh:nn", 17, kNoPage},
+    {"FrmStyle",    &WindowSettings::FrmStyle,     "1",                  16, kNoPage},
+    {"RecentLNK",   &WindowSettings::RecentLNK,    "1",                  18, kNoPage},
+    {"ShowRes",     &WindowSettings::ShowRes,      "1",                   6, kInfoPage},
+    {"ShowMem",     &WindowSettings::ShowMem,      "1",                   7, kInfoPage},
+    {"ShowDate",    &WindowSettings::ShowDate,     "1",                   8, kInfoPage},
+    {"ShowTime",    &WindowSettings::ShowTime,     "6",                   0, kInfoPage, 1, 20},
+    {"ResWatch",    &WindowSettings::ResWatch,     "1",                   0, kInfoPage},
+    {"ResWatchType", &WindowSettings::ResWatchType, "2",                   0, kInfoPage},
+    {"ResWatchLow", &WindowSettings::ResWatchLow,  "20",                  0, kInfoPage},
+    {"ResWatchHigh", &WindowSettings::ResWatchHigh, "30",                  0, kInfoPage},
+    {"ShowOpt",     &WindowSettings::ShowOpt,      "1",                   9, kDisplay2Page},
+    {"ShowTitle",   &WindowSettings::ShowTitle,    "1",                  10, kDisplay2Page},
+    {"RecentMsg",   &WindowSettings::RecentMsg,    "1",                   0, kDisplay2Page},
+    {"Hint",        &WindowSettings::Hint,         "1",                   0, kDisplay2Page},
+    {"HintBtn",     &WindowSettings::HintBtn,      "0",                   0, kDisplay2Page},
+    {"TaskBar",     &WindowSettings::TaskBar,      "0",                   0, kDisplay2Page},
+    {"TaskBarLast", &WindowSettings::TaskBarLast,  "1",                   0, kDisplay2Page},
+    {"DelFlash",    &WindowSettings::DelFlash,     "5",                   0, kAreasPage},
+    {"GomFlash",    &WindowSettings::GomFlash,     "3",                   0, kAreasPage},
+    {"DelMsg",      &WindowSettings::DelMsg,       "0",                   0, kAreasPage},
+    {"GomMsg",      &WindowSettings::GomMsg,       "0",                   0, kAreasPage},
+    {"AutoFore",    &WindowSettings::AutoFore,     "1",                   0, kDisplay2Page},
+    {"DateFont",    &WindowSettings::DateFont,     "clLime",              0, kInfoPage},
+    {"DateBack",    &WindowSettings::DateBack,     "clBlack",             0, kInfoPage},
+    {"DateFontName", &WindowSettings::DateFontName, kDefaultDateFontName,  0, kInfoPage},
+    {"DateBold",    &WindowSettings::DateBold,     "1",                   0, kInfoPage},
+    {"DateItalic",  &WindowSettings::DateItalic,   "1",                   0, kInfoPage},
+    {"NomalMode",   &WindowSettings::NomalMode,    "0",                  11, kDisplay1Page},
+    {"SmallMode",   &WindowSettings::SmallMode,    "0",                  12, kDisplay1Page},
+    {"TitleMode",   &WindowSettings::TitleMode,    "0",                  13, kDisplay1Page},
+    {"TimeMode",    &WindowSettings::TimeMode,     "0",                  14, kDisplay1Page},
+    {"TaRMode",     &WindowSettings::TaRMode,      "1",                  15, kDisplay1Page},
+    {"WinPos",      &WindowSettings::WinPos,       "5",                   5, kDisplay1Page},
+    {"BtnSize",     &WindowSettings::BtnSize,      "0",                  19, kDisplay1Page},
+    {"BtnCaption",  &WindowSettings::BtnCaption,   "0",                  20, kDisplay1Page},
+    {"BtnCaptionL", &WindowSettings::BtnCaptionL,  "10",                  0, kDisplay1Page, 4, 99},
+    {"TaRRight",    &WindowSettings::TaRRight,     "0",                   0, kDisplay2Page},
 }};
 // clang-format on
+
+// The five display-mode flags, in the order of layout::DisplayMode.
+inline constexpr std::array<bool WindowSettings::*, 5> kModeFlags{
+    &WindowSettings::NomalMode, &WindowSettings::SmallMode, &WindowSettings::TitleMode,
+    &WindowSettings::TimeMode, &WindowSettings::TaRMode};
+
+// The row of a field.
+const WindowSettingKey& KeyOf(WindowSettingKey::Field field);
 
 // The interval table: ShowTime position 1 to 20 -> milliseconds. A position outside the
 // table gives the interval of the default position 6 (1000 ms).
@@ -128,16 +137,21 @@ inline constexpr std::array<int, 20> kIntervalTable{
     10000, 20000, 30000, 60000, 120000, 180000, 300000, 600000, 1200000, 1800000};
 int SamplingIntervalOf(int showTime);
 
+// Who reads or writes the keys: the launcher window, or the options dialog.
+enum class SettingsRole { Launcher, OptionsDialog };
+
 // Reads every key of [Window] in table order. A missing key, or an integer that is not an
 // integer or lies outside its range, reads as the default; a boolean is true for any integer
 // other than 0; a colour text that is not a colour reads as the default colour.
 // `dateFontName` is the default of DateFontName: the clock's current font.
 WindowSettings LoadSettings(const ProfileFile& file,
-                            std::string_view dateFontName = kDefaultDateFontName);
+                            std::string_view dateFontName = kDefaultDateFontName,
+                            SettingsRole role = SettingsRole::Launcher);
 
-// Writes the keys that the launcher window changes itself (saveOrder > 0), in that order.
-// The caller saves the file once (ProfileFile::Save), or uses SaveSettingsFile.
-void SaveSettings(const WindowSettings& settings, ProfileFile& file);
+// Writes the keys that the launcher window changes itself (saveOrder > 0) in that order, or
+// the options dialog's. The caller saves the file once, or uses SaveSettingsFile.
+void SaveSettings(const WindowSettings& settings, ProfileFile& file,
+                  SettingsRole role = SettingsRole::Launcher);
 
 // Loads the settings file, writes the keys of SaveSettings and saves it atomically. False,
 // with `error` saying why, when it could not be written; the file is then as it was.

@@ -46,6 +46,9 @@ DesktopEntry ReadDesktopEntry(const std::string& path) {
     DesktopEntry entry;
     entry.type = StringKey(file.get(), path, "Type");
     entry.url = StringKey(file.get(), path, "URL");
+    if (GCharPtr icon(g_key_file_get_string(file.get(), kGroup, "Icon", nullptr)); icon) {
+        entry.icon = icon.get();
+    }
     if (g_key_file_has_key(file.get(), kGroup, "Name", nullptr)) {
         // A null locale makes GLib pick Name[lang_COUNTRY], Name[lang], ..., Name from the
         // environment.

@@ -9,6 +9,8 @@ struct DesktopEntry {
     std::string type; // "Application", "Link", "Directory", ... (empty when missing)
     std::string name; // Name, localized for the current language when the file has it
     std::string url;  // URL of a Type=Link entry
+    std::string icon; // Icon: a theme icon's name or a picture's path (empty when missing or
+                      // not readable: a picture never makes the entry unreadable)
 };
 
 // Reads a .desktop file (freedesktop Desktop Entry format: groups, key=value lines, escapes,

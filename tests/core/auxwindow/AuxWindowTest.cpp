@@ -1,6 +1,5 @@
 #include "core/auxwindow/AuxWindow.h"
 
-#include "core/settings/ProfileFile.h"
 #include "fakes/FakePlatform.h"
 #include "support/TempDir.h"
 
@@ -74,14 +73,17 @@ TEST(AuxWindow, HistoryRoundTripsThroughTheAddressSection) {
                                                "[Adr]\r\nWidth=500\r\n")
                                 .string();
     FakePlatform platform;
-    ProfileFile file(ini);
-    AddressHistory h = AddressHistory::Read(file);
+    ModeSettings opening = LoadModeSettings(ini, Mode::Adr);
+    AddressHistory& h = opening.history;
     ASSERT_EQ(h.Entries(), (std::vector<std::string>{"x", "z"})); // key order, empty skipped
+    EXPECT_EQ(opening.addressTop, "old");
     h.Insert("y");
-    h.Write(file, "");
     std::string error;
-    ASSERT_TRUE(file.Save(platform, error)) << error;
-    EXPECT_EQ(ReadAll(ini), "[Adr]\r\nWidth=500\r\n\r\n[Address]\r\n0=y\r\n1=x\r\n2=z\r\n");
+    ASSERT_TRUE(
+        SaveClosingSettings(platform, ini, Mode::Adr, layout::Rect{1, 2, 450, 32}, h, "", error))
+        << error;
+    EXPECT_EQ(ReadAll(ini), "[Adr]\r\nWidth=450\r\nHeight=32\r\nTop=2\r\nLeft=1\r\n\r\n"
+                            "[Address]\r\n0=y\r\n1=x\r\n2=z\r\n");
 }
 
 TEST(AuxWindow, OpeningRectFirstSizesCursorPlacementAndLastPlace) {
@@ -130,8 +132,7 @@ TEST(AuxWindow, ModeSettingsReadWithDefaultsAndGeometryWritten) {
     TempDir dir;
     const std::string ini =
         dir.Write("t.ini", "[Mem]\r\nPosition=0\r\nHBar=1\r\nColor=clAqua\r\nTop=x\r\n").string();
-    ProfileFile file(ini);
-    const ModeSettings m = ReadModeSettings(file, Mode::Mem);
+    const ModeSettings m = LoadModeSettings(ini, Mode::Mem);
     EXPECT_TRUE(m.sectionExists);
     EXPECT_EQ(m.position, 0);
     EXPECT_TRUE(m.hBar);
@@ -140,16 +141,25 @@ TEST(AuxWindow, ModeSettingsReadWithDefaultsAndGeometryWritten) {
     EXPECT_EQ(m.fontColor, "clBlack");
     EXPECT_FALSE(m.top.has_value()); // not a number: the cursor place stands in
     EXPECT_EQ(m.width, 300);
-    const ModeSettings c = ReadModeSettings(file, Mode::Cal);
+    const ModeSettings c = LoadModeSettings(ini, Mode::Cal);
     EXPECT_FALSE(c.sectionExists);
     EXPECT_EQ(c.position, 1);
 
-    WriteGeometry(file, Mode::Cal, layout::Rect{10, 20, 30, 40});
+    // Only the address bar keeps a history; a failed write is worded for the user.
     FakePlatform platform;
     std::string error;
-    ASSERT_TRUE(file.Save(platform, error)) << error;
-    EXPECT_NE(ReadAll(ini).find("[Cal]\r\nHeight=40\r\nWidth=30\r\nTop=20\r\nLeft=10\r\n"),
+    ASSERT_TRUE(SaveClosingSettings(platform, ini, Mode::Cal, layout::Rect{10, 20, 30, 40},
+                                    AddressHistory{}, "typed", error))
+        << error;
+    const std::string written = ReadAll(ini);
+    EXPECT_NE(written.find("[Cal]\r\nHeight=40\r\nWidth=30\r\nTop=20\r\nLeft=10\r\n"),
               std::string::npos);
+    EXPECT_EQ(written.find("[Address]"), std::string::npos);
+    platform.replaceFailure = "disk full";
+    EXPECT_FALSE(SaveClosingSettings(platform, ini, Mode::Cal, layout::Rect{1, 1, 30, 40},
+                                     AddressHistory{}, "", error));
+    EXPECT_EQ(error, "設定を保存できませんでした。\ndisk full");
+    EXPECT_EQ(ReadAll(ini), written);
 }
 
 TEST(AuxWindow, MemoOfBlanksIsDeletedAndAnyOtherCharacterKeepsIt) {

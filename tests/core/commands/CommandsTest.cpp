@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <set>
+#include <tuple>
 
 using namespace tavolin;
 using namespace tavolin::commands;
@@ -30,14 +31,25 @@ public:
 } // namespace
 
 TEST(ActionsTest, ShortcutsAsStoredAndTheSingleLetterKeys) {
-    const std::pair<const char*, int> stored[] = {
-        {"acEndPGM", 88},      {"acPos", 8205},         {"acSet", 16467},
-        {"acRecentClr", 8238}, {"acWinReStart", 32814}, {"acWinReboot", 32804},
-        {"acSHUTDOWN", 32803}, {"acHelpC", 0},
+    // An action's id is its place in the list.
+    ASSERT_EQ(ActionTable().size(), kActionCount);
+    const auto spec = [](ActionId id) -> const ActionSpec& {
+        return ActionTable()[static_cast<std::size_t>(id)];
     };
-    for (const auto& [name, value] : stored) {
-        ASSERT_NE(FindAction(name), nullptr) << name;
-        EXPECT_EQ(FindAction(name)->shortcut, value) << name;
+    const std::tuple<ActionId, const char*, int> stored[] = {
+        {ActionId::acEndPGM, "acEndPGM", 88},
+        {ActionId::acPos, "acPos", 8205},
+        {ActionId::acSet, "acSet", 16467},
+        {ActionId::acRecentClr, "acRecentClr", 8238},
+        {ActionId::acWinReStart, "acWinReStart", 32814},
+        {ActionId::acWinReboot, "acWinReboot", 32804},
+        {ActionId::acSHUTDOWN, "acSHUTDOWN", 32803},
+        {ActionId::acHelpC, "acHelpC", 0},
+        {ActionId::acOpt, "acOpt", 'O'},
+    };
+    for (const auto& [id, name, value] : stored) {
+        EXPECT_EQ(spec(id).name, name);
+        EXPECT_EQ(spec(id).shortcut, value) << name;
     }
     // X H V T S B A C N M U I O: a letter without any modifier.
     std::string letters;
@@ -48,19 +60,19 @@ TEST(ActionsTest, ShortcutsAsStoredAndTheSingleLetterKeys) {
         }
     }
     EXPECT_EQ(letters, "XHVTSBACNMUIO");
-    const ShortcutKey ctrlS = DecodeShortcut(FindAction("acSet")->shortcut);
+    const ShortcutKey ctrlS = DecodeShortcut(spec(ActionId::acSet).shortcut);
     EXPECT_TRUE(ctrlS.key == 'S' && ctrlS.ctrl && !ctrlS.shift && !ctrlS.alt);
-    const ShortcutKey altEnd = DecodeShortcut(FindAction("acSHUTDOWN")->shortcut);
+    const ShortcutKey altEnd = DecodeShortcut(spec(ActionId::acSHUTDOWN).shortcut);
     EXPECT_TRUE(altEnd.key == kKeyEnd && altEnd.alt && !altEnd.ctrl);
 
     // Every toolbar button runs an action of the list, and no action has two buttons.
-    std::set<std::string_view> seen;
+    std::set<ActionId> seen;
     for (int row = 0; row < 2; ++row) {
         for (const ToolbarButton& b : ToolbarRow(row)) {
             if (b.button.empty())
                 continue;
-            EXPECT_NE(FindAction(b.action), nullptr) << b.button;
-            EXPECT_TRUE(seen.insert(b.action).second) << b.action;
+            EXPECT_LT(static_cast<std::size_t>(b.action), kActionCount) << b.button;
+            EXPECT_TRUE(seen.insert(b.action).second) << b.button;
         }
     }
     EXPECT_EQ(seen.size(), 17u);

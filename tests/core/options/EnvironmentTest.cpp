@@ -16,15 +16,13 @@ class EnvironmentTest : public ::testing::Test {
 protected:
     Environment LoadFrom(const std::string& ini, int winPos = 3) {
         std::ofstream(m_ini, std::ios::binary | std::ios::trunc) << ini;
-        return LoadEnvironment(ProfileFile(m_ini), winPos, "IPAGothic");
+        return LoadEnvironment(m_ini, winPos, "IPAGothic");
     }
     // Writes the pages' keys into a file that already holds `ini`, and reads it back.
     ProfileFile Written(const Environment& env, const std::string& ini = "") {
         std::ofstream(m_ini, std::ios::binary | std::ios::trunc) << ini;
-        ProfileFile file(m_ini);
-        WriteEnvironment(env, file);
         std::string error;
-        EXPECT_TRUE(file.Save(m_platform, error)) << error;
+        EXPECT_TRUE(SaveEnvironment(m_platform, m_ini, env, error)) << error;
         return ProfileFile(m_ini);
     }
 
@@ -36,10 +34,10 @@ protected:
 
 TEST_F(EnvironmentTest, EmptyFileOpensWithTheDialogsDefaults) {
     const Environment env = LoadFrom("");
-    EXPECT_EQ(env.Mode, DisplayMode::Nomal);
+    EXPECT_EQ(env.Mode(), DisplayMode::Nomal);
     EXPECT_EQ(IntervalCaption(env.ShowTime), "更新の間隔 (1000/ミリ秒 = 1秒) (&T)");
-    EXPECT_EQ(env.WatchLow.text, "20");
-    EXPECT_EQ(env.WatchHigh.text, "30");
+    EXPECT_EQ(env.WatchLowBox.text, "20");
+    EXPECT_EQ(env.WatchHighBox.text, "30");
     EXPECT_EQ(env.ResWatchType, kWatchDate);
     EXPECT_EQ(ColourToText(env.DateFont), "clLime");
     EXPECT_EQ(ColourToText(env.DateBack), "clBlack");
@@ -47,19 +45,22 @@ TEST_F(EnvironmentTest, EmptyFileOpensWithTheDialogsDefaults) {
     EXPECT_EQ(env.DateFontName, "IPAGothic");
     EXPECT_EQ(env.WinPos, 3);
     EXPECT_EQ(env.BtnCaptionL, 10);
-    EXPECT_EQ(env.DelFlash.position * 10 + env.GomFlash.position, 53);
+    EXPECT_EQ(env.DelFlashBox.position * 10 + env.GomFlashBox.position, 53);
     EXPECT_EQ(ColourToText(env.MemoColor), "$00E1FFFF");
     EXPECT_EQ(env.MemoPosition + env.AdrPosition + env.CalPosition, 3);
 
     // The launcher's own default (clock and information) is read as such when written.
-    EXPECT_EQ(LoadFrom("[Window]\r\nTaRMode=1\r\n").Mode, DisplayMode::TaR);
+    EXPECT_EQ(LoadFrom("[Window]\r\nTaRMode=1\r\n").Mode(), DisplayMode::TaR);
     // Values an earlier version may have left are read, never refused.
     const Environment odd = LoadFrom("[Window]\r\nResWatchLow=abc\r\nShowTime=99\r\n"
-                                     "DateFont=7\r\nNomalMode=0\r\nSmallMode=0\r\n");
-    EXPECT_EQ(odd.WatchLow.text, "20");
+                                     "DateFont=7\r\nNomalMode=0\r\nSmallMode=0\r\n"
+                                     "ResWatchHigh=150\r\nResWatchType=7\r\n");
+    EXPECT_EQ(odd.WatchLowBox.text, "20");
+    EXPECT_EQ(odd.WatchHighBox.text, "100");
+    EXPECT_EQ(odd.ResWatchType, kWatchDate);
     EXPECT_EQ(odd.ShowTime, 20);
     EXPECT_EQ(ColourToText(odd.DateFont), "clGreen"); // the old colour table
-    EXPECT_EQ(odd.Mode, DisplayMode::Nomal);
+    EXPECT_EQ(odd.Mode(), DisplayMode::Nomal);
 }
 
 TEST_F(EnvironmentTest, IntervalCaptionsAtEveryEnd) {
@@ -170,8 +171,8 @@ TEST_F(EnvironmentTest, ChecksAtOkWithTheirMessagesAndFocus) {
         if (c.answer)
             m_view.answers.push_back(*c.answer);
         Environment env;
-        env.WatchLow.SetText(c.low);
-        env.WatchHigh.SetText(c.high);
+        env.WatchLowBox.SetText(c.low);
+        env.WatchHighBox.SetText(c.high);
         env.ResWatch = c.watch;
         env.ResWatchType = c.type;
         env.ChooseMode(c.mode);
@@ -192,10 +193,9 @@ TEST_F(EnvironmentTest, WrittenKeysFollowTheControls) {
     Environment env = LoadFrom("[Window]\r\nHeight=200\r\nDateFont=$00123456\r\n");
     env.ChooseMode(DisplayMode::Small); // unchecks the title
     EXPECT_FALSE(env.ShowTitle);
-    EXPECT_FALSE(env.ShowTitleEnabled());
     env.ResWatch = false;
-    env.WatchLow.SetText("abc");                  // the up-down keeps 20
-    env.WatchHigh.SetText("150");                 // the up-down stops at 100
+    env.WatchLowBox.SetText("abc");               // the up-down keeps 20
+    env.WatchHighBox.SetText("150");              // the up-down stops at 100
     env.DateBack = ColourTable()[5].colour;       // 濃水色
     env.MemoFontColor = ColourTable()[16].colour; // ボタン面の色
     const ProfileFile file = Written(env, "[Window]\r\nHeight=200\r\n; mine\r\n");
@@ -222,9 +222,33 @@ TEST_F(EnvironmentTest, WrittenKeysFollowTheControls) {
         std::ifstream in(m_ini, std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), {});
     }());
-    EXPECT_EQ(again.Mode, DisplayMode::Small);
+    EXPECT_EQ(again.Mode(), DisplayMode::Small);
     EXPECT_EQ(again.DateFont, env.DateFont);
     EXPECT_EQ(again.DateBack, env.DateBack);
+}
+
+TEST_F(EnvironmentTest, OkPreparesTheSettingsFileBeforeItIsPutInPlaceAndWordsAFailure) {
+    const std::string before = "[Window]\r\nShowRes=1\r\n";
+    std::ofstream(m_ini, std::ios::binary | std::ios::trunc) << before;
+    const auto bytes = [&] {
+        std::ifstream in(m_ini, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    Environment env = LoadFrom(before);
+    env.ShowRes = false;
+    std::string error;
+    const auto replacement = BeginSaveEnvironment(m_platform, m_ini, env, error);
+    ASSERT_TRUE(replacement) << error;
+    EXPECT_EQ(bytes(), before);
+    ASSERT_TRUE(replacement->Commit(error)) << error;
+    EXPECT_EQ(ProfileFile(m_ini).ReadString("Window", "ShowRes", ""), "0");
+
+    m_platform.replaceFailure = "disk full";
+    const std::string written = bytes();
+    env.ShowRes = true;
+    EXPECT_FALSE(SaveEnvironment(m_platform, m_ini, env, error));
+    EXPECT_EQ(error, "設定ファイル(" + m_ini + ")に書き込めませんでした。\r\ndisk full");
+    EXPECT_EQ(bytes(), written);
 }
 
 TEST_F(EnvironmentTest, ColourListsShowTheTableCustomColoursAndTheDialogItem) {

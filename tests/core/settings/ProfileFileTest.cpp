@@ -35,6 +35,29 @@ protected:
         ASSERT_TRUE(file.Save(m_platform, error)) << error;
     }
 
+    // One-key operations, each a load and, for a change, one save; false with `error` saying
+    // why when the change was refused or could not be saved.
+    bool WriteKey(const std::string& section, const std::string& key, const std::string& value,
+                  std::string* error = nullptr) {
+        ProfileFile file(m_path);
+        std::string why = "refused";
+        if (file.WriteString(section, key, value) && file.Save(m_platform, why))
+            return true;
+        if (error)
+            *error = why;
+        return false;
+    }
+    bool EraseKeySection(const std::string& section) {
+        ProfileFile file(m_path);
+        file.EraseSection(section);
+        std::string error;
+        return file.Save(m_platform, error);
+    }
+    std::string ReadKey(const std::string& section, const std::string& key,
+                        const std::string& defaultValue) const {
+        return ProfileFile(m_path).ReadString(section, key, defaultValue);
+    }
+
     testing::TempDir m_temp{"tavolin-profile"};
     fs::path m_dir = m_temp.Path();
     std::string m_path;
@@ -163,14 +186,14 @@ TEST_F(ProfileFileTest, EraseSectionAndReadSection) {
               (Entries{{"1:2", "C:\\b.exe <TS>b<TE>"}, {"1:1", " C:\\a.exe <TS>a<TE> "}}));
     EXPECT_TRUE(file.ReadSection("Category:Games").empty());
 
-    EXPECT_TRUE(EraseProfileSection(m_platform, m_path, "Category:Tools"));
-    EXPECT_TRUE(EraseProfileSection(m_platform, m_path, "Category"));
-    EXPECT_TRUE(EraseProfileSection(m_platform, m_path, "Category:a]b"));
+    EXPECT_TRUE(EraseKeySection("Category:Tools"));
+    EXPECT_TRUE(EraseKeySection("Category"));
+    EXPECT_TRUE(EraseKeySection("Category:a]b"));
     EXPECT_EQ(FileBytes(), "[Window]\r\nTop=1\r\n");
 
     // Erasing what is not there does not touch the file.
     m_platform.replacedFiles.clear();
-    EXPECT_TRUE(EraseProfileSection(m_platform, m_path, "Category"));
+    EXPECT_TRUE(EraseKeySection("Category"));
     EXPECT_TRUE(m_platform.replacedFiles.empty());
 }
 
@@ -189,17 +212,17 @@ TEST_F(ProfileFileTest, IntegersFallBackToTheDefault) {
 }
 
 TEST_F(ProfileFileTest, MissingFileReadsAsDefaultsAndTheFirstWriteCreatesIt) {
-    EXPECT_EQ(ReadProfileString(m_path, "Window", "DateFormat", "yyyy"), "yyyy");
+    EXPECT_EQ(ReadKey("Window", "DateFormat", "yyyy"), "yyyy");
     ProfileFile file(m_path);
     EXPECT_TRUE(file.LoadError().empty());
     EXPECT_FALSE(file.HasSection("Window"));
     std::string error;
     EXPECT_TRUE(file.Save(m_platform, error)); // nothing to write: no file made
     EXPECT_FALSE(fs::exists(m_path));
-    EXPECT_TRUE(EraseProfileSection(m_platform, m_path, "Category"));
+    EXPECT_TRUE(EraseKeySection("Category"));
     EXPECT_FALSE(fs::exists(m_path));
 
-    EXPECT_TRUE(WriteProfileString(m_platform, m_path, "Window", "Top", "5"));
+    EXPECT_TRUE(WriteKey("Window", "Top", "5"));
     EXPECT_EQ(FileBytes(), "[Window]\r\nTop=5\r\n");
 }
 
@@ -208,9 +231,9 @@ TEST_F(ProfileFileTest, FailedSaveLeavesTheFileAndSaysSo) {
     WriteFile(before);
     m_platform.replaceFailure = "disk full";
     std::string error;
-    EXPECT_FALSE(WriteProfileString(m_platform, m_path, "Window", "Top", "2", &error));
+    EXPECT_FALSE(WriteKey("Window", "Top", "2", &error));
     EXPECT_EQ(error, "disk full");
-    EXPECT_FALSE(EraseProfileSection(m_platform, m_path, "Window"));
+    EXPECT_FALSE(EraseKeySection("Window"));
 
     ProfileFile file(m_path);
     file.WriteString("Window", "Top", "3");
@@ -220,6 +243,17 @@ TEST_F(ProfileFileTest, FailedSaveLeavesTheFileAndSaysSo) {
     m_platform.replaceFailure.reset();
     EXPECT_TRUE(file.Save(m_platform, error));
     EXPECT_EQ(FileBytes(), "[Window]\r\nTop=3\r\n");
+
+    // The first half of a save puts nothing in place before its commit, and nothing at all
+    // when it is dropped.
+    file.WriteString("Window", "Top", "4");
+    ASSERT_TRUE(file.BeginSave(m_platform, error));
+    EXPECT_EQ(FileBytes(), "[Window]\r\nTop=3\r\n");
+    const auto replacement = file.BeginSave(m_platform, error);
+    ASSERT_TRUE(replacement);
+    EXPECT_EQ(FileBytes(), "[Window]\r\nTop=3\r\n");
+    ASSERT_TRUE(replacement->Commit(error)) << error;
+    EXPECT_EQ(FileBytes(), "[Window]\r\nTop=4\r\n");
 }
 
 // A folder or a UTF-16 file (pipes and devices: see the text file tests) reads as empty,
@@ -243,8 +277,11 @@ TEST_F(ProfileFileTest, SomethingUnreadableAtThePathIsNeverReplaced) {
         EXPECT_THAT(file.LoadError(), ::testing::HasSubstr(c.why));
         EXPECT_EQ(file.ReadString("Window", "Top", "d"), "d");
         std::string error;
-        EXPECT_FALSE(WriteProfileString(m_platform, m_path, "Window", "Top", "1", &error));
+        EXPECT_FALSE(WriteKey("Window", "Top", "1", &error));
         EXPECT_THAT(error, ::testing::HasSubstr(m_path));
+        error.clear();
+        EXPECT_FALSE(file.BeginSave(m_platform, error));
+        EXPECT_THAT(error, ::testing::HasSubstr(c.why));
         EXPECT_TRUE(m_platform.replacedFiles.empty());
         EXPECT_EQ(fs::symlink_status(m_path).type(), type);
     }
@@ -261,7 +298,7 @@ TEST_F(ProfileFileTest, TextThatCannotBeOneLineIsRefused) {
     EXPECT_FALSE(file.WriteString("Window", ";Top", "1"));
     EXPECT_FALSE(file.Modified());
     std::string error;
-    EXPECT_FALSE(WriteProfileString(m_platform, m_path, "Window", "Top", "a\nb", &error));
+    EXPECT_FALSE(WriteKey("Window", "Top", "a\nb", &error));
     EXPECT_FALSE(error.empty());
     EXPECT_EQ(FileBytes(), "[Window]\r\nTop=1\r\n");
 }
@@ -318,9 +355,9 @@ TEST_F(ProfileFileTest, TextOutsideCodePage932TurnsTheFileIntoUtf8AndLosesNothin
     EXPECT_EQ(reread.ReadString("設定", "bytes", "x"), before);
 
     // Once UTF-8, it stays UTF-8 even when the new text would fit code page 932.
-    EXPECT_TRUE(WriteProfileString(m_platform, m_path, "設定", "cafe", "plain"));
+    EXPECT_TRUE(WriteKey("設定", "cafe", "plain"));
     EXPECT_EQ(FileBytes().substr(0, 3), "\xEF\xBB\xBF");
-    EXPECT_EQ(ReadProfileString(m_path, "設定", "名前", "x"), "ソフト");
+    EXPECT_EQ(ReadKey("設定", "名前", "x"), "ソフト");
 }
 
 // The encoding of a file without a mark is told from its bytes, so a write must not leave

@@ -49,9 +49,9 @@ TEST(SettingsTableTest, EveryFieldHasOneRowAndSaveSettingsHasTwentyKeysInOrder) 
         }
         // Everything except geometry, the clock's format, always-on-top and link display is
         // the options dialog's.
-        EXPECT_EQ(key.optionsDialog, key.saveOrder == 0 ||
-                                         (key.saveOrder >= 5 && key.saveOrder <= 15) ||
-                                         key.key == "BtnSize" || key.key == "BtnCaption")
+        EXPECT_EQ(key.page != kNoPage, key.saveOrder == 0 ||
+                                           (key.saveOrder >= 5 && key.saveOrder <= 15) ||
+                                           key.key == "BtnSize" || key.key == "BtnCaption")
             << key.key;
     }
     EXPECT_THAT(std::vector<std::string_view>(saved.begin() + 1, saved.end()),
@@ -109,7 +109,8 @@ TEST_F(SettingsTest, ValuesAreReadWithTheirTypesAndBadOnesFallBack) {
     const WindowSettings s =
         Load("Height=200\r\nWidth=abc\r\nTop=30\r\nShowRes=0\r\nShowMem=2\r\nShowDate=x\r\n"
              "ShowTime=20\r\nDateFont=3\r\nDateBack=notacolour\r\nDateFormat=hh:nn\r\n"
-             "NomalMode=1\r\nTimeMode=1\r\nTaRMode=0\r\nBtnCaptionL=2\r\nDelFlash=0\r\n");
+             "NomalMode=1\r\nTimeMode=1\r\nTaRMode=0\r\nBtnCaptionL=2\r\nDelFlash=0\r\n"
+             "ResWatchLow=150\r\n");
     EXPECT_EQ(s.Height, 200);
     EXPECT_EQ(s.Width, 377);
     EXPECT_EQ(s.Top, 30);
@@ -127,6 +128,7 @@ TEST_F(SettingsTest, ValuesAreReadWithTheirTypesAndBadOnesFallBack) {
     EXPECT_FALSE(s.TaRMode);
     EXPECT_EQ(s.BtnCaptionL, 10); // outside 4 to 99
     EXPECT_EQ(s.DelFlash, 0);
+    EXPECT_EQ(s.ResWatchLow, 150); // kept as written; the options dialog shows 100
 }
 
 TEST_F(SettingsTest, IntervalTableAndShowTimeOutsideIt) {
@@ -169,7 +171,7 @@ TEST_F(SettingsTest, SaveSettingsWritesItsKeysInOrderAndKeepsTheRest) {
     EXPECT_EQ(back.Width, 377);
     EXPECT_TRUE(back.SmallMode);
     EXPECT_EQ(back.DateFormat, "日付 hh:nn");
-    EXPECT_EQ(ReadProfileString(m_path, "Mem", "Color", ""), "clAqua");
+    EXPECT_EQ(ProfileFile(m_path).ReadString("Mem", "Color", ""), "clAqua");
 
     // A save that fails leaves the file as it was.
     const std::string before = FileBytes();
