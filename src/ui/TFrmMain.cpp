@@ -811,6 +811,12 @@ void TFrmMain::ActivateAfterDialog() {
     AppActivate();
     if (m_active)
         return;
+    // Asked again once the dialog's window is gone, which the window system may still have
+    // been handling; after that the active look all the same.
+    QTimer::singleShot(100, this, [this] {
+        if (!m_active && QApplication::activeModalWidget() == nullptr)
+            activateWindow();
+    });
     QTimer::singleShot(500, this, [this] {
         if (!m_active && QApplication::activeModalWidget() == nullptr)
             Activate(true);
