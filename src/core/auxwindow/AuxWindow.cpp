@@ -253,12 +253,18 @@ MemoFile::MemoFile(Platform& platform, std::string path, const std::string& oldP
 }
 
 bool MemoFile::Save(const std::string& text, std::string& error) {
+    if (text == m_text)
+        return true; // nothing to keep, also where nothing may be written
     if (!m_untouchable.empty()) {
         error = m_untouchable;
         return false;
     }
-    if (!MemoHoldsText(text))
-        return !Exists(m_path) || Remove(m_path, error);
+    if (!MemoHoldsText(text)) {
+        if (Exists(m_path) && !Remove(m_path, error))
+            return false;
+        m_text = text;
+        return true;
+    }
     std::vector<std::string> lines;
     std::size_t start = 0;
     for (;;) {
@@ -273,7 +279,12 @@ bool MemoFile::Save(const std::string& text, std::string& error) {
     if (!m_platform.ReplaceFile(m_path, bytes, error))
         return false;
     m_encoding = chosen;
+    m_text = text;
     return true;
+}
+
+std::string UnsavedMemoQuestion(const std::string& reason) {
+    return "メモを保存できませんでした。" + reason + "\r\n保存せずに閉じますか？";
 }
 
 bool MemoExists(const std::string& path, const std::string& oldPath) {
