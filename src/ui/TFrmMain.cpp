@@ -34,6 +34,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QProgressBar>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QScreen>
@@ -55,6 +56,17 @@ namespace tavolin {
 using layout::Ctl;
 
 namespace {
+
+// The application's style, with menus that scroll when they are taller than the screen.
+class ScrollingMenuStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == SH_Menu_Scrollable)
+            return 1;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
 
 const QString kProductName = QStringLiteral("Tavolin");
 
@@ -159,6 +171,11 @@ void TFrmMain::CreateControls() {
     connect(bbtnCategory, &QPushButton::clicked, this, [this] { bbtnCategoryClick(); });
     pmCategory = new QMenu(this);
     pmCategory->setObjectName(QStringLiteral("pmCategory"));
+    // One flat list, however many categories: it scrolls rather than spill into columns
+    // clipped by the screen, so every name and the editor's item stay reachable.
+    auto* scrolling = new ScrollingMenuStyle;
+    scrolling->setParent(pmCategory);
+    pmCategory->setStyle(scrolling);
 
     edtPage = new QLineEdit(QStringLiteral("1"), this);
     edtPage->setObjectName(QStringLiteral("edtPage"));
