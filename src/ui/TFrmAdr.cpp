@@ -299,7 +299,10 @@ bool TFrmAdr::cmbAdrKeyPress() {
             m_platform.OpenAddress(auxwindow::AddressToOpen(text));
             break;
         case auxwindow::AddressAction::ShowFolder:
-            m_platform.ShowItem(text);
+            // A file manager that cannot show it: the folder is opened as a button would be,
+            // which says what went wrong.
+            if (!m_platform.ShowItem(text))
+                LaunchFile(m_platform, m_view, text, "");
             break;
         case auxwindow::AddressAction::LaunchFile:
             LaunchFile(m_platform, m_view, text, "");

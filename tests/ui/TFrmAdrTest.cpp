@@ -175,6 +175,19 @@ private slots:
         QCOMPARE(m_platform.openedAddresses, std::vector<std::string>{"http://www.example.com"});
         QVERIFY(w->isVisible()); // Enter opens, it does not close
 
+        // A folder the file manager cannot show is opened as a button would be, which tells
+        // the user what went wrong.
+        const QString folder = Path(QStringLiteral("data"));
+        m_platform.AddFolder(folder.toStdString());
+        m_platform.showResult = false;
+        cmb->setEditText(folder);
+        QTest::keyClick(cmb->lineEdit(), Qt::Key_Return);
+        QCOMPARE(m_platform.shownItems, std::vector<std::string>{folder.toStdString()});
+        QCOMPARE(m_platform.opens.size(), 1u);
+        QCOMPARE(m_platform.opens[0].path, folder.toStdString());
+        m_platform.opens.clear();
+        m_platform.showResult = true;
+
         // Files dropped on the bar go into the box and the history, and open nothing.
         const QString a = Path(QStringLiteral("data/a.txt"));
         const QString b = Path(QStringLiteral("data/b.txt"));
@@ -198,8 +211,9 @@ private slots:
         QCOMPARE(Ini("Address", "Top"), b.toStdString());
         QCOMPARE(Ini("Address", "0"), b.toStdString());
         QCOMPARE(Ini("Address", "1"), a.toStdString());
-        QCOMPARE(Ini("Address", "2"), std::string("www.example.com")); // as typed
-        QCOMPARE(Ini("Address", "3"), std::string("http://old.example/"));
+        QCOMPARE(Ini("Address", "2"), folder.toStdString());
+        QCOMPARE(Ini("Address", "3"), std::string("www.example.com")); // as typed
+        QCOMPARE(Ini("Address", "4"), std::string("http://old.example/"));
         QCOMPARE(Ini("Adr", "Width"), std::string("500"));
     }
 

@@ -85,10 +85,14 @@ AddressAction ClassifyAddress(const std::string& text, const Platform& platform)
 }
 
 void AddressHistory::Insert(const std::string& text) {
+    // An entry that differs only in letter case is the same one: it moves to the top as it
+    // is spelt.
     const auto same = std::find_if(m_entries.begin(), m_entries.end(),
                                    [&](const std::string& e) { return EqualNoCase(e, text); });
-    if (same != m_entries.end())
-        m_entries.erase(same);
+    if (same != m_entries.end()) {
+        std::rotate(m_entries.begin(), same, same + 1);
+        return;
+    }
     m_entries.insert(m_entries.begin(), text);
     if (m_entries.size() > kMaxEntries)
         m_entries.resize(kMaxEntries);
