@@ -6,6 +6,7 @@
 #include "core/helpers/Launch.h"
 #include "core/helpers/MessageBox.h"
 #include "ui/Colours.h"
+#include "ui/DialogFont.h"
 #include "ui/DropAdapter.h"
 #include "ui/HelpViewer.h"
 
@@ -67,6 +68,7 @@ TFrmAdr::TFrmAdr(Platform& platform, const DataFiles& files, Mode mode, QWidget*
       m_files(files), m_mode(mode) {
     m_ui->setupUi(this);
     setObjectName(QStringLiteral("TFrmAdr"));
+    ApplyDialogFont(this);
     // No caption bar: a frame with a sizing border only.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint);
     setAttribute(Qt::WA_DeleteOnClose, false);
