@@ -824,6 +824,12 @@ void TFrmMain::RunModal(const std::function<void()>& dialog) {
 
 void TFrmMain::ActivateAfterDialog() {
     activateWindow();
+    // The application stays active across its own dialog: the launcher is its active window
+    // at once, so that a key pressed before the window system's word arrives reaches its
+    // shortcuts.
+    if (QApplication::activeWindow() == nullptr &&
+        qApp->applicationState() == Qt::ApplicationActive)
+        QApplication::setActiveWindow(this);
     setFocus();
     AppActivate();
     if (m_active)
