@@ -151,11 +151,18 @@ void SingleInstance::Serve() {
                     peer->deleteLater();
                 });
             };
-            if (m_handler) {
-                m_handler(*request, reply);
-            } else {
-                reply({remote::kExitFailed, "the running copy is still starting"});
-            }
+            // Carried out once the socket's own signal has returned: a request may open a
+            // message box, whose event loop can delete this socket when the caller hangs up.
+            QMetaObject::invokeMethod(
+                this,
+                [this, request = *request, reply] {
+                    if (m_handler) {
+                        m_handler(request, reply);
+                    } else {
+                        reply({remote::kExitFailed, "the running copy is still starting"});
+                    }
+                },
+                Qt::QueuedConnection);
         });
     }
     KeepListening();

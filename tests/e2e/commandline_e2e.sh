@@ -67,10 +67,13 @@ code=$?
 check "a button whose target is gone ends with 1 ($code)" test "$code" = 1
 check "with the running copy's message" test -s "$work/err"
 box() { xdotool search --onlyvisible --pid "$pid" 2>/dev/null | grep -vx "$wid" | head -1; }
-wait_for 10 test -n "$(box)"
-check "the running copy shows the error" test -n "$(box)"
+has_box() { test -n "$(box)"; }
+wait_for 10 has_box
+check "the running copy shows the error" has_box
 wmctrl -ic "$(box)"
-wait_for 10 test -z "$(box)"
+no_box() { ! has_box; }
+wait_for 10 no_box
+check "and closes it when asked" no_box
 
 # A category name too long to hand over is refused before anything is sent.
 long=$(printf '名%.0s' $(seq 460))

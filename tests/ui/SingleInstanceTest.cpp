@@ -56,12 +56,12 @@ Request Press(int slot) {
     return r;
 }
 
+#ifndef Q_OS_WIN
 QStringList Entries(const QString& folder) {
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
                                   QDir::NoDotAndDotDot);
 }
 
-#ifndef Q_OS_WIN
 // A child process that runs `work` (async-signal-safe calls only: this process has threads)
 // and then waits to be killed; its pipe says when the work is done.
 struct Child {
@@ -397,6 +397,27 @@ private slots:
         });
         QTRY_VERIFY_WITH_TIMEOUT(Ready(heard), 8000);
         QCOMPARE(heard.get(), QByteArray::fromStdString(EncodeAnswer(kExitFailed, "F5 is empty")));
+    }
+
+    // A request answered before a message box waits for the user: the caller hangs up
+    // while the box's event loop runs, and the running copy serves on.
+    void aCallerThatHangsUpDuringAMessageBoxLeavesTheCopyServing() {
+        SingleInstance first(QStringLiteral("Tavolin_Test"));
+        QVERIFY(first.Acquire());
+        first.SetRequestHandler([](const Request& r, const SingleInstance::Reply& reply) {
+            reply(r.press == 7 ? Answer{kExitFailed, "gone"} : Answer{});
+            if (r.press == 7) {
+                QEventLoop box; // as a message box's exec() runs one
+                QTimer::singleShot(2500, &box, &QEventLoop::quit);
+                box.exec();
+            }
+        });
+        for (const auto& [request, answer] :
+             {std::pair{Press(7), Answer{kExitFailed, "gone"}}, std::pair{Press(5), Answer{}}}) {
+            auto sent = SendLater(request);
+            QTRY_VERIFY_WITH_TIMEOUT(Ready(sent), 5000);
+            QCOMPARE(sent.get().answer, std::optional<Answer>(answer));
+        }
     }
 
     void malformedRequestsAreIgnoredAndTheChannelServesOn() {

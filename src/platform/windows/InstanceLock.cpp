@@ -34,8 +34,7 @@ std::string UserSid() {
     std::string sid;
     if (size > 0 && GetTokenInformation(token, TokenUser, buffer.data(), size, &size)) {
         wchar_t* text = nullptr;
-        if (ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid,
-                                   &text)) {
+        if (ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, &text)) {
             sid = Utf8(text);
             LocalFree(text);
         }
@@ -79,9 +78,9 @@ std::unique_ptr<InstanceLock> TakeInstanceLock(const std::string& name, LockStat
     // Only the user may open the mutex.
     const std::string sid = UserSid();
     PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (sid.empty() || !ConvertStringSecurityDescriptorToSecurityDescriptorW(
-                           Wide("D:P(A;;GA;;;" + sid + ")").c_str(), SDDL_REVISION_1,
-                           &descriptor, nullptr)) {
+    if (sid.empty() ||
+        !ConvertStringSecurityDescriptorToSecurityDescriptorW(
+            Wide("D:P(A;;GA;;;" + sid + ")").c_str(), SDDL_REVISION_1, &descriptor, nullptr)) {
         state = LockState::Failed;
         error = "no security descriptor for the lock: " + SystemErrorText(GetLastError());
         return nullptr;
