@@ -94,10 +94,10 @@ bool SingleInstance::Acquire() {
 void SingleInstance::KeepListening() {
     if (m_server->isListening())
         return;
-    std::fprintf(stderr, "tavolin: listening for other copies again (%s)\n",
-                 qPrintable(m_server->errorString()));
     QLocalServer::removeServer(m_serverPath);
-    m_server->listen(m_serverPath); // tried again at the next check when it fails
+    // Tried again at the next check when it fails (no descriptor free yet, say).
+    if (m_server->listen(m_serverPath))
+        std::fprintf(stderr, "tavolin: listening for other copies again\n");
 }
 
 void SingleInstance::Serve() {

@@ -399,27 +399,6 @@ private slots:
         QCOMPARE(heard.get(), QByteArray::fromStdString(EncodeAnswer(kExitFailed, "F5 is empty")));
     }
 
-    // A request answered before a message box waits for the user: the caller hangs up
-    // while the box's event loop runs, and the running copy serves on.
-    void aCallerThatHangsUpDuringAMessageBoxLeavesTheCopyServing() {
-        SingleInstance first(QStringLiteral("Tavolin_Test"));
-        QVERIFY(first.Acquire());
-        first.SetRequestHandler([](const Request& r, const SingleInstance::Reply& reply) {
-            reply(r.press == 7 ? Answer{kExitFailed, "gone"} : Answer{});
-            if (r.press == 7) {
-                QEventLoop box; // as a message box's exec() runs one
-                QTimer::singleShot(2500, &box, &QEventLoop::quit);
-                box.exec();
-            }
-        });
-        for (const auto& [request, answer] :
-             {std::pair{Press(7), Answer{kExitFailed, "gone"}}, std::pair{Press(5), Answer{}}}) {
-            auto sent = SendLater(request);
-            QTRY_VERIFY_WITH_TIMEOUT(Ready(sent), 5000);
-            QCOMPARE(sent.get().answer, std::optional<Answer>(answer));
-        }
-    }
-
     void malformedRequestsAreIgnoredAndTheChannelServesOn() {
         SingleInstance first(QStringLiteral("Tavolin_Test"));
         QVERIFY(first.Acquire());
