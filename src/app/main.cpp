@@ -112,11 +112,21 @@ int main(int argc, char* argv[]) {
     const Request& request = command.request;
 
     tavolin::SingleInstance instance(QStringLiteral("Tavolin_System_Mutex"));
-    if (!instance.Lock())
+    const tavolin::LockState lock = instance.Lock();
+    if (lock == tavolin::LockState::Held)
         return HandToRunningCopy(instance, request, argc, argv);
-    // Nothing runs that could be closed: no copy is started only to end it.
-    if (request.OnlyQuits())
+    if (lock == tavolin::LockState::Failed) {
+        // Without a private place the guard could be taken over by another user: run
+        // unguarded rather than not at all, and say so.
+        PrintFailure(instance.Error() + "; running without the single-instance guard");
+        if (request.OnlyQuits()) {
+            PrintFailure("a running copy cannot be reached to close it");
+            return kExitFailed;
+        }
+    } else if (request.OnlyQuits()) {
+        // Nothing runs that could be closed: no copy is started only to end it.
         return kExitDone;
+    }
 
     // Wayland lets no client place its own windows: use XWayland unless the user chose.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
@@ -129,7 +139,8 @@ int main(int argc, char* argv[]) {
     QCoreApplication::setApplicationName(QStringLiteral("Tavolin"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TAVOLIN_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral("tavolin"));
-    instance.Listen();
+    if (lock == tavolin::LockState::Taken)
+        instance.Listen();
 
     tavolin::InstallIconFallback();
     const auto platform = tavolin::CreatePlatform();

@@ -3,6 +3,7 @@
 #include "core/Errors.h"
 #include "core/Platform.h"
 #include "core/commands/Actions.h"
+#include "core/helpers/FileHelpers.h"
 #include "core/helpers/MessageBox.h"
 #include "core/watch/DatePicture.h"
 #include "ui/ButtonMenu.h"
@@ -300,6 +301,17 @@ void TFrmMain::FrmCreate() {
     // Temporary files of saves that a killed copy left behind.
     m_platform.RemoveStaleReplacements(m_core->Files().txt);
     m_platform.RemoveStaleReplacements(m_core->Files().ini);
+    // The category editor's working files, left when a copy was killed with the editor open.
+    for (const std::string& working : {m_core->Files().tmp, m_core->Files().tmp2}) {
+        const FileAttributes found = m_platform.Attributes(working);
+        if (!found.exists || found.directory)
+            continue;
+        try {
+            DeleteFileOrAbort(working);
+        } catch (const SilentAbort&) {
+            // Left as it is: the editor replaces it when it opens.
+        }
+    }
     m_core->Store().MigrateIniCategories();
     // The processor figure is a difference between two readings: take the first one now.
     m_platform.ProcessorUsage();
