@@ -1,3 +1,4 @@
+#include "app/Console.h"
 #include "core/Platform.h"
 #include "core/helpers/MessageBox.h"
 #include "core/remote/CommandLine.h"
@@ -15,7 +16,6 @@
 #include <QStandardPaths>
 #include <QTimer>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -67,7 +67,7 @@ tavolin::DataFiles DataFilesOfThisCopy(tavolin::Platform& platform, tavolin::Vie
 
 void PrintFailure(const std::string& message) {
     if (!message.empty())
-        std::fprintf(stderr, "tavolin: %s\n", message.c_str());
+        tavolin::console::Write(tavolin::console::Stream::Error, "tavolin: " + message + "\n");
 }
 
 // A copy runs already: hand it the request and end with its answer.
@@ -95,16 +95,19 @@ int HandToRunningCopy(const tavolin::SingleInstance& instance,
 
 int main(int argc, char* argv[]) {
     using namespace tavolin::remote;
-    const CommandLine command = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    using tavolin::console::Stream;
+    const CommandLine command =
+        ParseCommandLine(tavolin::console::CommandLineArguments(argc, argv));
     switch (command.action) {
     case CommandLine::Action::Help:
-        std::fputs(Usage("tavolin").c_str(), stdout);
+        tavolin::console::Write(Stream::Out, Usage("tavolin"));
         return kExitDone;
     case CommandLine::Action::Version:
-        std::printf("tavolin %s\n", TAVOLIN_VERSION);
+        tavolin::console::Write(Stream::Out, std::string("tavolin ") + TAVOLIN_VERSION + "\n");
         return kExitDone;
     case CommandLine::Action::Error:
-        std::fprintf(stderr, "tavolin: %s\n\n%s", command.error.c_str(), Usage("tavolin").c_str());
+        tavolin::console::Write(Stream::Error,
+                                "tavolin: " + command.error + "\n\n" + Usage("tavolin"));
         return kExitUsage;
     case CommandLine::Action::Run:
         break;

@@ -851,8 +851,11 @@ void TFrmMain::FrmShow() {
     const WindowSettings& s = m_core->Settings();
     const bool visible =
         layout::TaskbarEntryVisible(s.TaskBar, s.TaskBarLast, m_active, s.FrmStyle);
-    // Only a window of the X11 session has an entry to change.
-    if (QGuiApplication::platformName() == QLatin1String("xcb") && windowHandle() != nullptr) {
+    // Every windowing system has a taskbar entry to change (an X11 session's, Windows'); the
+    // offscreen and minimal platforms of tests and tools have none.
+    const QString platformName = QGuiApplication::platformName();
+    if (platformName != QLatin1String("offscreen") && platformName != QLatin1String("minimal") &&
+        windowHandle() != nullptr) {
         m_platform.SetTaskbarEntry(static_cast<NativeWindow>(winId()), visible);
     }
 }
