@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QTemporaryFile>
 #include <QTimer>
 
 #include <string>
@@ -26,6 +27,14 @@ namespace {
 // beside itself.
 constexpr bool kInstalledCopy = TAVOLIN_INSTALLED_COPY != 0;
 
+// Whether the program can make files in a folder, found out by making one: on Windows
+// QFileInfo::isWritable reads only the read-only attribute, not the access rights, so a copy
+// unpacked into Program Files would be taken as writable and every save would fail.
+bool CanCreateFilesIn(const QString& folder) {
+    QTemporaryFile probe(folder + QStringLiteral("/.tavolin-write-check-XXXXXX"));
+    return probe.open();
+}
+
 // The data and settings files live beside the executable. An installed copy, and a copy
 // whose folder the user cannot write, keep them in the user's configuration folder instead:
 // an installed copy run as root, or from a writable prefix, must not write into bin/.
@@ -34,14 +43,16 @@ constexpr bool kInstalledCopy = TAVOLIN_INSTALLED_COPY != 0;
 // itself along, once, and says where they live now; otherwise the user's buttons would
 // silently disappear.
 tavolin::DataFiles DataFilesOfThisCopy(tavolin::Platform& platform, tavolin::View& view) {
-    const QString exe = QCoreApplication::applicationFilePath();
+    // Qt spells Windows paths with "/"; the core takes them in the system's own form.
+    const QString exe = QDir::toNativeSeparators(QCoreApplication::applicationFilePath());
     const tavolin::DataFiles beside =
         tavolin::DataFilePaths(exe.toStdString(), std::string(), platform.Style());
-    if (!kInstalledCopy && QFileInfo(QFileInfo(exe).absolutePath()).isWritable())
+    if (!kInstalledCopy && CanCreateFilesIn(QFileInfo(exe).absolutePath()))
         return beside;
 
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-                           QStringLiteral("/tavolin");
+    const QString folder = QDir::toNativeSeparators(
+        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+        QStringLiteral("/tavolin"));
     QDir().mkpath(folder);
     const tavolin::DataFiles files =
         tavolin::DataFilePaths(exe.toStdString(), folder.toStdString(), platform.Style());

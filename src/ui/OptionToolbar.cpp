@@ -138,7 +138,8 @@ void OptionToolbar::CreateActions() {
         {QStringLiteral("acInf"), [this] { acInfExecute(); }},
         {QStringLiteral("acOpt"), [this] { acOptExecute(); }},
     };
-    for (const ActionSpec& spec : ActionTable()) {
+    for (const ActionSpec& tableSpec : ActionTable()) {
+        const ActionSpec spec = ActionForSystem(tableSpec, m_platform.Style());
         const QString name = Q(spec.name);
         auto* ac = new QAction(Q(spec.caption), &m_window);
         ac->setObjectName(name);

@@ -126,7 +126,7 @@ TFrmMain::TFrmMain(Platform& platform, DataFiles files, QWidget* parent)
     m_drop->SetAreaSink([this](areas::AreaKind area, const std::vector<std::string>& paths) {
         m_areas->Drop(area, paths);
     });
-    m_dropAdapter = new DropAdapter(this, DropFileTarget1);
+    m_dropAdapter = new DropAdapter(this, DropFileTarget1, m_platform.Style());
     m_dropAdapter->SetErrorHandler([this](const std::string& text) { ShowError(text); });
 }
 

@@ -246,6 +246,9 @@ public:
 
     std::optional<int> ProcessorUsage() override { return processorUsage; }
     std::optional<MemoryStatus> Memory() const override { return memory; }
+    std::string ResourceHint(ResourceKind kind) const override {
+        return "hint " + std::to_string(static_cast<int>(kind));
+    }
     std::optional<int> FreeResource(ResourceKind kind) const override {
         return freeResources[static_cast<int>(kind)];
     }

@@ -61,7 +61,8 @@ HANDLE ParentConsole() {
 } // namespace
 
 void Write(Stream stream, const std::string& text) {
-    const HANDLE handle = GetStdHandle(stream == Stream::Out ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
+    const HANDLE handle =
+        GetStdHandle(stream == Stream::Out ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
     if (Usable(handle)) {
         DWORD mode = 0;
         if (GetConsoleMode(handle, &mode) && WriteToConsole(handle, text))
@@ -80,7 +81,8 @@ void Write(Stream stream, const std::string& text) {
     while (!wide.empty() && (wide.back() == L'\n' || wide.back() == L'\r'))
         wide.pop_back();
     MessageBoxW(nullptr, wide.c_str(), L"Tavolin",
-                MB_OK | MB_SETFOREGROUND | (stream == Stream::Out ? MB_ICONINFORMATION : MB_ICONERROR));
+                MB_OK | MB_SETFOREGROUND |
+                    (stream == Stream::Out ? MB_ICONINFORMATION : MB_ICONERROR));
 }
 
 } // namespace tavolin::console

@@ -72,6 +72,15 @@ std::span<const ActionSpec> ActionTable() {
     return kActions;
 }
 
+ActionSpec ActionForSystem(const ActionSpec& spec, PathStyle style) {
+    ActionSpec named = spec;
+    if (spec.name == "acWinReStart") {
+        named.caption = style == PathStyle::Windows ? "サインアウト..." : "ログアウト...";
+        named.hint = named.caption;
+    }
+    return named;
+}
+
 const ActionSpec* FindAction(std::string_view name) {
     const auto it = std::find_if(kActions.begin(), kActions.end(),
                                  [name](const ActionSpec& a) { return a.name == name; });

@@ -171,13 +171,14 @@ TEST_F(WindowsPlatformTest, ReplacesFilesWholeOrNotAtAll) {
         EXPECT_TRUE(platform.ReplaceFile(U8(file), "third", error)) << error;
     }
 
-    // Held without delete sharing: the save fails, says so, and the old file stays whole.
+    // Held without delete sharing: the save fails, says so in Japanese as on Linux, and the
+    // old file stays whole.
     HANDLE exclusive = CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                    OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(exclusive, INVALID_HANDLE_VALUE);
     error.clear();
     EXPECT_FALSE(platform.ReplaceFile(U8(file), "lost", error));
-    EXPECT_THAT(error, ::testing::HasSubstr("Cannot save"));
+    EXPECT_THAT(error, ::testing::StartsWith(U8(file) + ": アクセス権がありません。("));
     CloseHandle(exclusive);
     EXPECT_EQ(ReadBytes(file), "third");
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 1);
@@ -312,7 +313,8 @@ TEST_F(WindowsPlatformTest, DeletesForGoodAndRecyclesOrLeavesTheFile) {
     EXPECT_TRUE(forGood[0].done) << forGood[0].error;
     EXPECT_TRUE(forGood[1].done) << forGood[1].error;
     EXPECT_FALSE(forGood[2].done);
-    EXPECT_FALSE(forGood[2].error.empty());
+    // The shell's own code for a missing file, in words, not FormatMessage's reading of it.
+    EXPECT_THAT(forGood[2].error, ::testing::HasSubstr("ファイルまたはフォルダが存在しません。"));
     EXPECT_FALSE(fs::exists(gone));
     EXPECT_FALSE(fs::exists(folder));
 
@@ -323,7 +325,7 @@ TEST_F(WindowsPlatformTest, DeletesForGoodAndRecyclesOrLeavesTheFile) {
     ASSERT_EQ(toBin.size(), 1u);
     if (RunningUnderWine()) {
         EXPECT_FALSE(toBin[0].done);
-        EXPECT_THAT(toBin[0].error, ::testing::HasSubstr("cannot be moved to the recycle bin"));
+        EXPECT_THAT(toBin[0].error, ::testing::HasSubstr("ごみ箱に移動できません。"));
         EXPECT_TRUE(fs::exists(recycled));
     } else {
         EXPECT_TRUE(toBin[0].done) << toBin[0].error;
