@@ -91,8 +91,11 @@ std::vector<std::string> QtDropData::LocalFiles(const QMimeData& mime, PathStyle
         }
         QByteArray path = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
         if (path.size() >= 3 && path[2] == ':') {
-            // "/C:/x": a drive path, whose names are Unicode.
-            paths.push_back(NativePath(url.toLocalFile().toStdString(), style));
+            // "/C:/x": a drive path, whose names are Unicode ("C:\x" in the Windows style).
+            QString local = url.toLocalFile();
+            if (style == PathStyle::Windows && local.startsWith(QLatin1Char('/')))
+                local.remove(0, 1);
+            paths.push_back(NativePath(local.toStdString(), style));
             continue;
         }
         while (path.size() > 1 && path.endsWith('/'))

@@ -1,5 +1,6 @@
 #include "ui/InfoPanel.h"
 
+#include "core/Platform.h"
 #include "core/layout/Layout.h"
 #include "core/settings/Settings.h"
 

@@ -34,6 +34,7 @@ server=$(dirname "$wine")/wineserver
 [ -x "$server" ] || server=wineserver
 export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=C.UTF-8
 unset WINEPATH QT_PLUGIN_PATH WINEQT_PLUGIN_PATH QT_QPA_PLATFORM
+echo "# ${SECONDS} s: a new Wine prefix"
 "$wine" wineboot -i >/dev/null 2>&1
 "$wine" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
 "$server" -w
@@ -57,6 +58,7 @@ await_window() {
     wait_for 30 test -n "$(window)"
 }
 
+echo "# ${SECONDS} s: the portable zip"
 # --- the portable zip ----------------------------------------------------------------------
 portable="$work/タヴォリン 0.1"
 mkdir -p "$portable"
@@ -112,6 +114,7 @@ check "the settings file is written beside the executable" \
 check "the data file beside it keeps its buttons" grep -q '^1:5=' "$folder/tavolin.txt"
 "$server" -w
 
+echo "# ${SECONDS} s: the installer"
 # --- the installer -------------------------------------------------------------------------
 "$wine" "$(to_wine "$setup")" /S >"$work/setup.log" 2>&1
 check "the silent install succeeds" test $? = 0

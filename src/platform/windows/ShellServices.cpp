@@ -271,7 +271,8 @@ std::vector<DeleteOutcome> WindowsPlatform::Delete(const std::vector<std::string
     outcomes.reserve(paths.size());
     for (const std::string& path : paths) {
         if (!Attributes(path).exists)
-            outcomes.push_back({path, false, Quoted(path) + " does not exist."});
+            outcomes.push_back(
+                {path, false, Quoted(path) + ": " + SystemErrorText(ERROR_FILE_NOT_FOUND)});
         else
             outcomes.push_back(mode == DeleteMode::Recycle ? Recycle(path) : DeleteForGood(path));
     }

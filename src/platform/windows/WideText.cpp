@@ -47,8 +47,6 @@ SystemFault FaultOfCode(unsigned long code) {
     case ERROR_BAD_NETPATH:
     case ERROR_INVALID_DRIVE:
         return SystemFault::NotFound;
-    case ERROR_DIRECTORY_NOT_SUPPORTED:
-        return SystemFault::NotRegularFile;
     default:
         return SystemFault::Other;
     }

@@ -3,6 +3,7 @@
 // and checks that the platform reports the failure instead of pretending success.
 
 #include "platform/windows/WindowsPlatform.h"
+#include "platform/windows/WideText.h"
 
 #include "support/TempDir.h"
 
@@ -272,6 +273,21 @@ TEST(WindowsCommandLine, QuotesArgumentsAsTheRuntimeReadsThem) {
     }
 }
 
+// SHFileOperationW answers with the shell's DE_* codes, which FormatMessage would read as
+// unrelated system errors; system error codes are worded as on Linux.
+TEST(WindowsErrorTexts, ShellCodesAndSystemCodesInTheUsersWords) {
+    using windesktop::ShellOperationErrorText;
+    EXPECT_EQ(ShellOperationErrorText(0x78), "アクセス権がありません。");
+    EXPECT_EQ(ShellOperationErrorText(0x7C), "ファイルまたはフォルダが存在しません。");
+    EXPECT_EQ(ShellOperationErrorText(0x402), "ファイルまたはフォルダが存在しません。");
+    EXPECT_EQ(ShellOperationErrorText(0x75), "操作は取り消されました。");
+    EXPECT_EQ(ShellOperationErrorText(0x82), "ファイル操作が出来ませんでした。(DE 130)");
+    EXPECT_THAT(ShellOperationErrorText(ERROR_ACCESS_DENIED),
+                ::testing::StartsWith("アクセス権がありません。("));
+    EXPECT_THAT(windesktop::SystemErrorText(ERROR_DISK_FULL),
+                ::testing::StartsWith("ディスクの空き容量が不足しています。("));
+}
+
 TEST(WindowsOpenResult, FailureCodesAreTheShellsNumbers) {
     EXPECT_EQ(windesktop::OpenFailureCode(31, 0), open_result::kNoAssociation);
     EXPECT_EQ(windesktop::OpenFailureCode(8, 0), open_result::kOutOfMemory);
@@ -313,7 +329,6 @@ TEST_F(WindowsPlatformTest, DeletesForGoodAndRecyclesOrLeavesTheFile) {
     EXPECT_TRUE(forGood[0].done) << forGood[0].error;
     EXPECT_TRUE(forGood[1].done) << forGood[1].error;
     EXPECT_FALSE(forGood[2].done);
-    // The shell's own code for a missing file, in words, not FormatMessage's reading of it.
     EXPECT_THAT(forGood[2].error, ::testing::HasSubstr("ファイルまたはフォルダが存在しません。"));
     EXPECT_FALSE(fs::exists(gone));
     EXPECT_FALSE(fs::exists(folder));
