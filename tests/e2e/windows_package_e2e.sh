@@ -106,6 +106,19 @@ if [ -n "$wid" ]; then
     "$wine" "$exe" --category 한글 --press F2 >>"$work/press2.log" 2>&1
     check "a category outside code page 932 is found from the command line" \
         wait_for 20 test -s "$work/marker-F2"
+    # An empty button opens the browse dialog on the process's current folder (the program's
+    # folder here); OK takes that folder, stored with "\" only.
+    xdotool windowactivate --sync "$wid" 2>/dev/null || xdotool windowfocus --sync "$wid"
+    sleep 0.5
+    xdotool key --clearmodifiers F3
+    browse='^フォルダ / ファイルの参照$'
+    check "F3 on an empty button opens the browse dialog" wait_for 30 visible "$browse"
+    xdotool windowactivate --sync "$(xdotool search --onlyvisible --name "$browse" | head -1)"
+    sleep 0.5
+    xdotool key --clearmodifiers Return
+    stored() { tr -d '\r' <"$folder/tavolin.txt" | grep -q "^1:3=$1 <TS>"; }
+    check "OK stores the current folder with its drive and \"\\\" only" \
+        wait_for 20 stored "$(to_wine "$folder" | sed 's/[][\\.*^$]/\\&/g')"
     "$wine" "$exe" --quit >/dev/null 2>&1
     check "--quit ends the portable copy" wait_for 30 bash -c "! kill -0 $pid 2>/dev/null"
 fi
