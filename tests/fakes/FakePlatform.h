@@ -61,6 +61,14 @@ public:
     std::vector<std::pair<std::vector<std::string>, DeleteMode>> deletes;
     std::vector<std::string> replacedFiles;
 
+    // The real file system's name of a path: the Windows style stores a drive root as the
+    // folder "C:", which is "C:\" to the system ("C:" alone is that drive's current folder).
+    std::string RealPath(const std::string& path) const {
+        if (style == PathStyle::Windows && path.size() == 2 && path[1] == ':')
+            return path + "\\";
+        return path;
+    }
+
     // --- Platform ------------------------------------------------------------------------
     PathStyle Style() const override { return style; }
 
@@ -70,7 +78,7 @@ public:
         if (!realFiles || path.empty())
             return {};
         std::error_code ec;
-        const auto st = std::filesystem::status(path, ec);
+        const auto st = std::filesystem::status(RealPath(path), ec);
         if (ec || !std::filesystem::exists(st))
             return {};
         return FileAttributes{true, std::filesystem::is_directory(st)};
@@ -206,7 +214,7 @@ public:
             return std::nullopt;
         namespace fs = std::filesystem;
         std::error_code ec;
-        fs::directory_iterator it(folder, ec);
+        fs::directory_iterator it(RealPath(folder), ec);
         if (ec)
             return std::nullopt;
         std::vector<FolderEntry> entries;
