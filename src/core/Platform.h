@@ -208,6 +208,8 @@ public:
     virtual std::optional<MemoryStatus> Memory() const = 0;
     // Free share of a resource in percent, 0 to 100, or nothing when unknown.
     virtual std::optional<int> FreeResource(ResourceKind kind) const = 0;
+    // What FreeResource measures on this system, in words for the gauge's tip.
+    virtual std::string ResourceHint(ResourceKind kind) const = 0;
 
     // --- the session -------------------------------------------------------------------
     // Asks the desktop to end the session; true when the request was accepted.

@@ -141,7 +141,7 @@ TFrmMain::TFrmMain(Platform& platform, DataFiles files, QWidget* parent)
     m_drop->SetAreaSink([this](areas::AreaKind area, const std::vector<std::string>& paths) {
         m_areas->Drop(area, paths);
     });
-    m_dropAdapter = new DropAdapter(this, DropFileTarget1);
+    m_dropAdapter = new DropAdapter(this, DropFileTarget1, m_platform.Style());
     m_dropAdapter->SetErrorHandler([this](const std::string& text) { ShowError(text); });
 }
 
@@ -909,8 +909,11 @@ void TFrmMain::FrmShow() {
     const WindowSettings& s = m_core->Settings();
     const bool visible =
         layout::TaskbarEntryVisible(s.TaskBar, s.TaskBarLast, m_active, s.FrmStyle);
-    // Only a window of the X11 session has an entry to change.
-    if (QGuiApplication::platformName() == QLatin1String("xcb") && windowHandle() != nullptr) {
+    // Every windowing system has a taskbar entry to change (an X11 session's, Windows'); the
+    // offscreen and minimal platforms of tests and tools have none.
+    const QString platformName = QGuiApplication::platformName();
+    if (platformName != QLatin1String("offscreen") && platformName != QLatin1String("minimal") &&
+        windowHandle() != nullptr) {
         m_platform.SetTaskbarEntry(static_cast<NativeWindow>(winId()), visible);
     }
 }
