@@ -12,7 +12,9 @@
 #include <future>
 #include <thread>
 
-#ifndef Q_OS_WIN
+#ifdef Q_OS_WIN
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <pwd.h>
 #include <signal.h>
@@ -106,6 +108,38 @@ int OpenDescriptors() {
     return static_cast<int>(Entries(QStringLiteral("/proc/self/fd")).size());
 }
 #endif
+
+// Sends a request on the channel and reads the answer only after a pause, with no read
+// waiting meanwhile (Qt's own Windows socket always has one).
+QByteArray AskAndReadLate(const QString& name, const QByteArray& request) {
+    QByteArray got;
+#ifdef Q_OS_WIN
+    const std::wstring path = (QStringLiteral("\\\\.\\pipe\\") + name).toStdWString();
+    HANDLE pipe = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+    if (pipe == INVALID_HANDLE_VALUE)
+        return "not connected";
+    DWORD count = 0;
+    WriteFile(pipe, request.constData(), static_cast<DWORD>(request.size()), &count, nullptr);
+    Sleep(500);
+    char buffer[256];
+    while (!got.endsWith('\n') && ReadFile(pipe, buffer, sizeof buffer, &count, nullptr) &&
+           count > 0)
+        got.append(buffer, static_cast<qsizetype>(count));
+    CloseHandle(pipe);
+#else
+    QLocalSocket peer;
+    peer.connectToServer(name);
+    if (!peer.waitForConnected(2000))
+        return "not connected";
+    peer.write(request);
+    peer.waitForBytesWritten(2000);
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    while (!got.endsWith('\n') && (peer.bytesAvailable() > 0 || peer.waitForReadyRead(3000)))
+        got += peer.readAll();
+#endif
+    return got;
+}
 
 } // namespace
 
@@ -381,20 +415,9 @@ private slots:
             reply({kExitFailed, "F5 is empty"});
         });
         const QString name = first.ServerPath();
-        auto heard = std::async(std::launch::async, [name] {
-            QLocalSocket peer;
-            peer.connectToServer(name);
-            if (!peer.waitForConnected(2000))
-                return QByteArray("not connected");
-            peer.write(QByteArray::fromStdString(EncodeRequest(Press(5))));
-            peer.waitForBytesWritten(2000);
-            std::this_thread::sleep_for(std::chrono::milliseconds(500));
-            QByteArray got;
-            while (!got.endsWith('\n') &&
-                   (peer.bytesAvailable() > 0 || peer.waitForReadyRead(3000)))
-                got += peer.readAll();
-            return got;
-        });
+        const QByteArray request = QByteArray::fromStdString(EncodeRequest(Press(5)));
+        auto heard = std::async(std::launch::async,
+                                [name, request] { return AskAndReadLate(name, request); });
         QTRY_VERIFY_WITH_TIMEOUT(Ready(heard), 8000);
         QCOMPARE(heard.get(), QByteArray::fromStdString(EncodeAnswer(kExitFailed, "F5 is empty")));
     }
