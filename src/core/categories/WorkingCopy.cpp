@@ -127,10 +127,10 @@ bool WorkingCopy::Open() {
                        msg_buttons::kOkOnly);
         return false;
     }
-    datafile::Reader reader(m_dataFile);
-    const Encoding encoding = reader.FileEncoding();
-    if (!text::IsOwnEncoding(encoding)) {
-        ShowMessageBox(m_view, text::ForeignEncodingMessage("データファイル", m_dataFile, encoding),
+    datafile::Reader reader(m_dataFile, {.stamped = true, .encodingAtEnd = true});
+    const Encoding mark = reader.FileEncoding(); // whether it is UTF-8 is told at the end
+    if (!text::IsOwnEncoding(mark)) {
+        ShowMessageBox(m_view, text::ForeignEncodingMessage("データファイル", m_dataFile, mark),
                        MsgKind::Error, msg_buttons::kOkOnly);
         return false;
     }
@@ -141,9 +141,9 @@ bool WorkingCopy::Open() {
     }
     // One pass: the file goes to the working file as it is, a run of lines at a time, and the
     // places of its category lines are noted.
-    working.WriteMark(text::MarkOf(encoding));
+    working.WriteMark(text::MarkOf(mark));
     std::vector<Block> blocks;
-    std::vector<std::string> names;
+    std::vector<std::string> rawNames;
     std::string_view run, line, whole;
     for (;;) {
         while (reader.NextRun(run))
@@ -153,7 +153,8 @@ bool WorkingCopy::Open() {
             break;
         if (!blocks.empty())
             blocks.back().end = begin;
-        names.push_back(*datafile::CategoryLineName(line, encoding));
+        rawNames.emplace_back(line.size() < 2 ? std::string_view()
+                                              : line.substr(1, line.size() - 2));
         working.Write(whole);
         blocks.push_back(Block{begin, working.Offset(), 0});
     }
@@ -170,12 +171,15 @@ bool WorkingCopy::Open() {
     }
     if (!blocks.empty())
         blocks.back().end = working.Offset();
+    const Encoding encoding = reader.FileEncoding();
     m_stamp = reader.FileStamp();
     m_encoding = encoding;
     m_bodyBegin = text::MarkOf(encoding).size();
     m_preambleEnd = blocks.empty() ? working.Offset() : blocks.front().begin;
     m_blocks = std::move(blocks);
-    m_names = std::move(names);
+    m_names.clear();
+    for (const std::string& raw : rawNames)
+        m_names.push_back(*datafile::CategoryLineName("[" + raw + "]", encoding));
     m_open = true;
     return true;
 }
@@ -443,10 +447,8 @@ bool WorkingCopy::Commit() {
         return !working.Failed();
     };
     std::string error;
-    if (datafile::Write(m_platform, m_dataFile, m_encoding, m_encoding, produce, error)) {
-        m_stamp = datafile::StampOf(m_dataFile);
+    if (datafile::Write(m_platform, m_dataFile, m_encoding, m_encoding, produce, error))
         return true;
-    }
     if (!error.empty())
         ShowMessageBox(m_view, datafile::WriteFailure(m_dataFile, error), MsgKind::Error,
                        msg_buttons::kOkOnly);

@@ -5,6 +5,7 @@
 #include "core/text/Cp932.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cstring>
 #include <filesystem>
@@ -103,14 +104,26 @@ std::optional<int> DecimalNumber(std::string_view text) {
 
 // --- reading -------------------------------------------------------------------------------
 
-Reader::Reader(const std::string& path)
-    : m_in(text::FsPath(path), std::ios::binary), m_modified(ModifiedTime(path)) {
+Reader::Reader(const std::string& path, ReadOptions options)
+    : m_in(text::FsPath(path), std::ios::binary),
+      m_modified(options.stamped ? ModifiedTime(path) : 0), m_stamped(options.stamped),
+      m_late(options.encodingAtEnd) {
     if (!m_in) {
         m_failed = true;
         return;
     }
     m_buffer.resize(kChunk);
     Fill();
+    if (m_late) {
+        // The first piece tells a byte-order mark; the detector goes on as the file is read.
+        m_encoding = m_detector.Result();
+        m_pos = text::MarkOf(m_encoding).size();
+        if (!text::IsOwnEncoding(m_encoding)) {
+            m_pos = m_end;
+            m_eof = true;
+        }
+        return;
+    }
     text::EncodingDetector detector;
     detector.Feed(std::string_view(m_buffer.data(), m_end));
     if (!detector.Decided() && !m_eof) {
@@ -252,7 +265,11 @@ Stamp Reader::FileStamp() const {
 void Reader::Fill() {
     m_in.read(m_buffer.data() + m_end, static_cast<std::streamsize>(m_buffer.size() - m_end));
     const auto got = static_cast<std::size_t>(m_in.gcount());
-    m_hasher.Feed(std::string_view(m_buffer.data() + m_end, got));
+    const std::string_view piece(m_buffer.data() + m_end, got);
+    if (m_stamped)
+        m_hasher.Feed(piece);
+    if (m_late && !m_detector.Decided())
+        m_detector.Feed(piece);
     m_size += got;
     m_end += got;
     if (m_in.eof()) {
@@ -271,38 +288,42 @@ std::string NotReadable(const std::string& path) {
 
 // --- the file's identity -------------------------------------------------------------------
 
-void Hasher::Mix(std::uint64_t word) {
-    m_value = (m_value ^ word) * 0x9E3779B97F4A7C15ULL;
-    m_value ^= m_value >> 29;
+void Hasher::Mix(const char* block) {
+    for (std::size_t lane = 0; lane < 4; ++lane) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, block + 8 * lane, sizeof word);
+        // Cheap on purpose (it runs over every byte of a file being read): a change of any
+        // byte changes its lane, and the lanes are mixed thoroughly once, in Value.
+        std::uint64_t& v = m_lanes[lane];
+        v = std::rotl(v ^ word, 23) + word;
+    }
 }
 
 void Hasher::Feed(std::string_view bytes) {
     if (m_heldCount > 0) {
-        const std::size_t take = std::min(bytes.size(), sizeof m_held - m_heldCount);
+        const std::size_t take = std::min(bytes.size(), kBlock - m_heldCount);
         std::memcpy(m_held + m_heldCount, bytes.data(), take);
         m_heldCount += take;
         bytes.remove_prefix(take);
-        if (m_heldCount < sizeof m_held)
+        if (m_heldCount < kBlock)
             return;
-        std::uint64_t word = 0;
-        std::memcpy(&word, m_held, sizeof word);
-        Mix(word);
+        Mix(m_held);
         m_heldCount = 0;
     }
-    while (bytes.size() >= 8) {
-        std::uint64_t word = 0;
-        std::memcpy(&word, bytes.data(), sizeof word);
-        Mix(word);
-        bytes.remove_prefix(8);
-    }
+    for (; bytes.size() >= kBlock; bytes.remove_prefix(kBlock))
+        Mix(bytes.data());
     std::memcpy(m_held, bytes.data(), bytes.size());
     m_heldCount = bytes.size();
 }
 
 std::uint64_t Hasher::Value() const {
-    std::uint64_t word = 0;
-    std::memcpy(&word, m_held, m_heldCount);
-    return ((m_value ^ word) * 0x9E3779B97F4A7C15ULL) ^ m_heldCount;
+    Hasher last = *this;
+    std::memset(last.m_held + m_heldCount, 0, kBlock - m_heldCount);
+    last.Mix(last.m_held);
+    std::uint64_t value = m_heldCount;
+    for (const std::uint64_t lane : last.m_lanes)
+        value = (value ^ lane) * 0x9E3779B97F4A7C15ULL;
+    return value;
 }
 
 std::int64_t ModifiedTime(const std::string& path) {

@@ -84,10 +84,12 @@ public:
     std::uint64_t Value() const;
 
 private:
-    void Mix(std::uint64_t word);
+    static constexpr std::size_t kBlock = 32; // four lanes of eight bytes, mixed side by side
+    void Mix(const char* block);
 
-    std::uint64_t m_value = 0x243F6A8885A308D3ULL;
-    char m_held[8] = {};
+    std::uint64_t m_lanes[4] = {0x243F6A8885A308D3ULL, 0x13198A2E03707344ULL, 0xA4093822299F31D0ULL,
+                                0x082EFA98EC4E6C89ULL};
+    char m_held[kBlock] = {};
     std::size_t m_heldCount = 0;
 };
 
@@ -95,6 +97,15 @@ private:
 std::int64_t ModifiedTime(const std::string& path);
 
 // --- reading -----------------------------------------------------------------------------
+
+struct ReadOptions {
+    // Takes the file's identity as it reads (see Reader::FileStamp), for the readers that
+    // hold their own copy of the file.
+    bool stamped = false;
+    // Tells whether the file is UTF-8 only at its end, for a reader that decodes nothing
+    // before then: a file that starts with ASCII is then read once, not twice.
+    bool encodingAtEnd = false;
+};
 
 // Reads the file a large piece at a time, so that it is never held whole. The encoding is told
 // before the first line (a file of ASCII alone for its first piece is read once beforehand to
@@ -105,9 +116,11 @@ public:
     // A longer line is not a line of a data file: reading stops rather than hold it.
     static constexpr std::size_t kLongestLine = std::size_t{16} << 20;
 
-    explicit Reader(const std::string& path);
+    explicit Reader(const std::string& path, ReadOptions options = {});
 
-    text::Encoding FileEncoding() const { return m_encoding; }
+    // The file's encoding; with encodingAtEnd, whether it is UTF-8 is final once every line
+    // has been read (a byte-order mark is told at once).
+    text::Encoding FileEncoding() const { return m_late ? m_detector.Result() : m_encoding; }
     // True when the file could not be opened, a read failed part way, or a line was too long.
     bool Failed() const { return m_failed; }
     bool LineTooLong() const { return m_tooLong; }
@@ -115,7 +128,7 @@ public:
     std::string FailureText() const;
     // The file offset of the next byte to be handed out.
     std::uint64_t Offset() const { return m_base + m_pos; }
-    // The file as this reader found it; whole once every line has been read.
+    // The file as this stamped reader found it; whole once every line has been read.
     Stamp FileStamp() const;
 
     // The next line without its line end, valid until the next call; `whole`, when given,
@@ -143,6 +156,9 @@ private:
     std::uint64_t m_size = 0; // bytes read so far
     std::int64_t m_modified = 0;
     Hasher m_hasher;
+    text::EncodingDetector m_detector; // with encodingAtEnd, fed as the file is read
+    bool m_stamped = false;
+    bool m_late = false;
     bool m_eof = false;
     bool m_failed = false;
     bool m_tooLong = false;

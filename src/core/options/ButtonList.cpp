@@ -38,7 +38,7 @@ bool ButtonList::Load() {
     };
     if (const std::string reason = datafile::NotReadable(m_dataFile); !reason.empty())
         return fail(datafile::ReadFailure(m_dataFile, reason));
-    datafile::Reader reader(m_dataFile);
+    datafile::Reader reader(m_dataFile, {.stamped = true});
     m_encoding = reader.FileEncoding();
     if (!text::IsOwnEncoding(m_encoding))
         return fail(text::ForeignEncodingMessage("データファイル", m_dataFile, m_encoding));
