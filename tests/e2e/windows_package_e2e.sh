@@ -8,6 +8,7 @@
 # window, runs a button on F5 and on a command line with a category outside the ANSI code page,
 # and writes its files beside itself. The installer is installed silently (/S); the installed
 # tavolin.exe starts and keeps its files in AppData\Local\tavolin.
+# TAVOLIN_E2E_SHOT=file.png keeps a picture of the screen with the portable copy's window.
 set -uo pipefail
 
 build=${1:?usage: windows_package_e2e.sh BUILD-FOLDER}
@@ -90,6 +91,10 @@ pid=$(cd "$folder" && run_wine "$exe")
 await_window
 wid=$(window)
 check "the portable copy shows its window" test -n "$wid"
+if [ -n "${TAVOLIN_E2E_SHOT:-}" ] && [ -n "$wid" ]; then
+    sleep 2
+    import -window root "$TAVOLIN_E2E_SHOT"
+fi
 if [ -n "$wid" ]; then
     xdotool windowactivate --sync "$wid" 2>/dev/null || xdotool windowfocus --sync "$wid"
     sleep 0.5

@@ -49,6 +49,15 @@ void MakeTree(const QString& root) {
     write("sub/inner.txt", 10, 0);
 }
 
+// The fixtures in the host's path style: the fake platform takes the host's style, and the
+// file system root of the temporary folder ("/", or its drive "C:") is the first drive.
+PathStyle HostStyle() {
+    return QDir::separator() == QLatin1Char('\\') ? PathStyle::Windows : PathStyle::Posix;
+}
+std::string TopOf(const QString& nativePath) {
+    return HostStyle() == PathStyle::Windows ? nativePath.left(2).toStdString() : "/";
+}
+
 QString Cell(const QTreeView* list, int row, int column = 0) {
     return list->model()->index(row, column).data().toString();
 }
@@ -91,17 +100,19 @@ class TFrmRefTest : public QObject {
 
     QTemporaryDir m_dir;
     QString m_root;
-    FakePlatform m_platform;
+    FakePlatform m_platform{HostStyle()};
 
-    QString At(const char* name) const { return m_root + QLatin1Char('/') + QLatin1String(name); }
+    QString At(const char* name) const {
+        return QDir::toNativeSeparators(m_dir.path() + QLatin1Char('/') + QLatin1String(name));
+    }
 
 private slots:
     void initTestCase() {
         InstallIconFallback();
         QVERIFY(m_dir.isValid());
-        m_root = m_dir.path();
-        MakeTree(m_root);
-        m_platform.drives = {{"/", "/", DriveKind::Fixed},
+        m_root = QDir::toNativeSeparators(m_dir.path());
+        MakeTree(m_dir.path());
+        m_platform.drives = {{TopOf(m_root), TopOf(m_root), DriveKind::Fixed},
                              {m_root.toStdString(), "tree", DriveKind::Home}};
         m_platform.specialFolders[SpecialFolder::Desktop] = At("sub").toStdString();
     }

@@ -21,6 +21,15 @@ std::string_view SeparatorsOf(PathStyle style) {
     return style == PathStyle::Windows ? "\\/" : "/";
 }
 
+// A path of the file system in the Windows style: a drive path ("C:\x", "C:/x") or a rooted
+// one ("\x", "//server/share"); not an internet address, whose "/" stay as they are.
+bool IsWindowsFileSystemPath(const std::string& path) {
+    const bool drivePath =
+        path.size() >= 3 && path[1] == ':' && (path[2] == '/' || path[2] == '\\');
+    const bool rootedPath = !path.empty() && (path[0] == '/' || path[0] == '\\');
+    return drivePath || rootedPath;
+}
+
 // The text after the last separator of a path: "\", "/" or ":" for Windows, "/" for POSIX.
 // Text is UTF-8 inside the program, so a separator byte is always a separator (in code
 // page 932 a "\" can be the second byte of a character; UTF-8 has no such bytes).
@@ -117,10 +126,7 @@ std::string BlankLineBreaks(std::string text) {
 std::string NativePath(std::string path, PathStyle style) {
     if (style != PathStyle::Windows)
         return path;
-    const bool drivePath =
-        path.size() >= 3 && path[1] == ':' && (path[2] == '/' || path[2] == '\\');
-    const bool rootedPath = !path.empty() && (path[0] == '/' || path[0] == '\\');
-    if (drivePath || rootedPath) {
+    if (IsWindowsFileSystemPath(path)) {
         for (char& c : path) {
             if (c == '/')
                 c = '\\';
@@ -149,7 +155,10 @@ std::string TrimTrailingBlanks(const std::string& text) {
 
 std::string TrimTrailingBackslashes(const std::string& text, PathStyle style) {
     const char separator = SeparatorOf(style);
-    const auto last = text.find_last_not_of(SeparatorsOf(style));
+    // "/" ends a Windows path too, but an internet address keeps its trailing "/".
+    const bool bothSeparators = style == PathStyle::Windows && IsWindowsFileSystemPath(text);
+    const auto last = text.find_last_not_of(bothSeparators ? SeparatorsOf(style)
+                                                           : std::string_view(&separator, 1));
     if (last == std::string::npos) {
         // Nothing but separators: the POSIX root stays, a run of "\" goes.
         return (style == PathStyle::Posix && !text.empty()) ? std::string(1, separator)

@@ -43,8 +43,8 @@ std::string BlankLineBreaks(std::string text);
 // Without trailing spaces (0x20 only; tabs stay).
 std::string TrimTrailingBlanks(const std::string& text);
 
-// Without trailing separators, however many ("\" and "/" in the Windows style). The POSIX
-// root "/" stays "/".
+// Without trailing separators, however many ("\", and "/" of a drive or rooted path, in the
+// Windows style). The POSIX root "/" stays "/".
 std::string TrimTrailingBackslashes(const std::string& text, PathStyle style);
 
 // 1-based byte position of the last occurrence of `c`, 0 when absent.

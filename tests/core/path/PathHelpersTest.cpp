@@ -61,6 +61,7 @@ TEST(Trimming, BlanksAndSeparators) {
     EXPECT_EQ(TrimTrailingBackslashes("C:\\ソ", W), "C:\\ソ");
     EXPECT_EQ(TrimTrailingBackslashes("Z:/a/b/", W), "Z:/a/b");
     EXPECT_EQ(TrimTrailingBackslashes("C:/", W), "C:");
+    EXPECT_EQ(TrimTrailingBackslashes("http://www.example.com/", W), "http://www.example.com/");
     EXPECT_EQ(TrimTrailingBackslashes("/home/u//", P), "/home/u");
     EXPECT_EQ(TrimTrailingBackslashes("/", P), "/");
     EXPECT_EQ(TrimTrailingBackslashes("///", P), "/");
