@@ -6,6 +6,7 @@
 #include "core/path/PathHelpers.h"
 #include "core/settings/Settings.h"
 #include "ui/Colours.h"
+#include "ui/GlobalHotKey.h"
 #include "ui/HelpViewer.h"
 #include "ui/OptIcons.h"
 #include "ui/TFrmMain.h"
@@ -18,6 +19,7 @@
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QKeySequenceEdit>
 #include <QPainter>
 #include <QRegularExpressionValidator>
 #include <QScreen>
@@ -572,6 +574,7 @@ std::vector<TFrmBtnSet::Binding> TFrmBtnSet::Bindings() const {
         {ui.cbShowOpt, &W::ShowOpt},
         {ui.cbRecentMsg, &W::RecentMsg},
         {ui.cbTaRRight, &W::TaRRight},
+        {ui.edtHotKey, &W::HotKey},
         // 削除/ごみ箱 エリア
         {ui.edtDelFlash, &W::DelFlash, ui.udDelFlash},
         {ui.edtGomFlash, &W::GomFlash, ui.udGomFlash},
@@ -611,6 +614,11 @@ void TFrmBtnSet::ShowBinding(const Binding& binding) {
                        FillColourList(static_cast<QComboBox*>(control), env.*f);
                    },
                    [&](std::string WindowSettings::*f) {
+                       if (auto* key = qobject_cast<QKeySequenceEdit*>(control)) {
+                           key->setKeySequence(
+                               QKeySequence::fromString(Q(env.*f), QKeySequence::PortableText));
+                           return;
+                       }
                        auto* list = static_cast<QComboBox*>(control);
                        list->setCurrentIndex(list->findText(Q(env.*f)));
                    },
@@ -641,7 +649,10 @@ void TFrmBtnSet::StoreBinding(const Binding& binding) {
                    // The colours and the font follow their lists as they are chosen (a font the
                    // list lacks stays as it was read).
                    [](Colour WindowSettings::*) {},
-                   [](std::string WindowSettings::*) {},
+                   [&](std::string WindowSettings::*f) {
+                       if (auto* key = qobject_cast<QKeySequenceEdit*>(control))
+                           env.*f = S(key->keySequence().toString(QKeySequence::PortableText));
+                   },
                },
                binding.field);
 }
@@ -723,6 +734,26 @@ void TFrmBtnSet::LoadEnvironmentControls() {
     }
     connect(ui.btnMemCol, &QPushButton::clicked, this, [this] { btnMemColClick(true); });
     connect(ui.btnMemFCol, &QPushButton::clicked, this, [this] { btnMemColClick(false); });
+    ShowHotKeyEditor();
+}
+
+void TFrmBtnSet::ShowHotKeyEditor() {
+    auto& ui = *m_ui;
+    // The hot key is one key with its modifiers: recording ends at the first one.
+    connect(ui.edtHotKey, &QKeySequenceEdit::keySequenceChanged, this,
+            [edit = ui.edtHotKey](const QKeySequence& key) {
+                if (key.isEmpty())
+                    return;
+                const QSignalBlocker block(edit);
+                edit->setKeySequence(QKeySequence(key[0]));
+            });
+    connect(ui.btnHotKeyClear, &QPushButton::clicked, ui.edtHotKey, &QKeySequenceEdit::clear);
+    ui.lblHotKeyNote->setText(
+        HotKeysSupported()
+            ? QStringLiteral("他のプログラムを使っている時も、このキーで Tavolin を前面に出します。"
+                             "もう一度押すと元のウィンドウに戻ります。")
+            : QStringLiteral("このデスクトップではホットキーを登録できません。デスクトップの"
+                             "キーボード設定で「tavolin --show」にキーを割り当てて下さい。"));
 }
 
 void TFrmBtnSet::FillColourList(QComboBox* list, const Colour& colour) {

@@ -30,6 +30,7 @@ namespace tavolin {
 
 class DropAdapter;
 class DropAreas;
+class GlobalHotKey;
 class InfoPanel;
 class Platform;
 class ButtonMenu;
@@ -134,6 +135,7 @@ private:
     void ApplyClockLook();
     bool FrmMouseDown(QWidget* widget, QMouseEvent* event);
     void ShowError(const std::string& text);
+    void CreateHotKey();
 
     QtView m_view;
     Platform& m_platform;
@@ -192,6 +194,7 @@ private:
     QLabel* imgGom = nullptr;
     DropAreas* m_areas = nullptr;
     InfoPanel* m_panel = nullptr;
+    GlobalHotKey* m_hotKey = nullptr;
 };
 
 // The window's font: "ＭＳ Ｐゴシック" 9 point when installed, else an installed Japanese
