@@ -22,6 +22,11 @@ void Name(QWidget* window, const char* objectName, const QString& name,
     }
 }
 
+void Describe(QWidget* window, const char* objectName, const QString& description) {
+    if (auto* w = window->findChild<QWidget*>(QLatin1String(objectName)))
+        w->setAccessibleDescription(description);
+}
+
 } // namespace
 
 QString SlotKeyText(int n) {
@@ -45,10 +50,11 @@ void NameWindowControls(QWidget* window) {
     Name(window, "ggResGDI", QStringLiteral("GDI 空きリソース"));
     Name(window, "ggResUser", QStringLiteral("User 空きリソース"));
     Name(window, "ggCPU", QStringLiteral("CPU 使用率"));
-    // The figures themselves are the labels' texts, which a reader reads as their values.
-    Name(window, "lblNow", QStringLiteral("時計"));
-    Name(window, "lblAvailMem", QStringLiteral("空きメモリ"));
-    Name(window, "lblTotalMem", QStringLiteral("全メモリ"));
+    // The clock and the memory figures change every tick: their texts stay their names (a
+    // reader reads the time itself), and the description says what the figure is.
+    Describe(window, "lblNow", QStringLiteral("時計"));
+    Describe(window, "lblAvailMem", QStringLiteral("空きメモリ"));
+    Describe(window, "lblTotalMem", QStringLiteral("全メモリ"));
     Name(window, "btnInf", QStringLiteral("情報枠の表示切り替え"));
     Name(window, "btnOpt", QStringLiteral("オプション機能ボタンの表示切り替え"));
     Name(window, "imgDel", QStringLiteral("削除エリア"),
@@ -71,8 +77,7 @@ void NameSlotsAndCategory(QWidget* window, const ButtonStore& store, PathStyle s
         }
         button->setAccessibleDescription(path);
     }
-    Name(window, "bbtnCategory",
-         QStringLiteral("カテゴリー: ") + Q(store.CurrentCategory()));
+    Name(window, "bbtnCategory", QStringLiteral("カテゴリー: ") + Q(store.CurrentCategory()));
 }
 
 } // namespace tavolin

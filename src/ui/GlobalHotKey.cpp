@@ -59,9 +59,8 @@ void GlobalHotKey::Pressed() {
 }
 
 QString GlobalHotKey::TakenMessage(const QString& portableText) {
-    const QString shown =
-        QKeySequence::fromString(portableText, QKeySequence::PortableText)
-            .toString(QKeySequence::NativeText);
+    const QString shown = QKeySequence::fromString(portableText, QKeySequence::PortableText)
+                              .toString(QKeySequence::NativeText);
     return QStringLiteral("ホットキー「%1」は他のプログラムが使っているため登録できません。\n"
                           "オプション設定の「表示２」で別のキーを選んで下さい。")
         .arg(shown.isEmpty() ? portableText : shown);

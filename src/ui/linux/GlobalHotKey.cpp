@@ -95,9 +95,8 @@ public:
             return State::Invalid;
         const std::uint16_t mods = ModifierMask(combination.keyboardModifiers());
         const std::uint16_t numLock = NumLockMask();
-        const std::array<std::uint16_t, 4> locks{0, XCB_MOD_MASK_LOCK, numLock,
-                                                 static_cast<std::uint16_t>(XCB_MOD_MASK_LOCK |
-                                                                            numLock)};
+        const std::array<std::uint16_t, 4> locks{
+            0, XCB_MOD_MASK_LOCK, numLock, static_cast<std::uint16_t>(XCB_MOD_MASK_LOCK | numLock)};
         std::vector<xcb_void_cookie_t> cookies;
         for (const std::uint16_t lock : locks) {
             cookies.push_back(xcb_grab_key_checked(m_connection, 1, m_root, mods | lock, *code,
@@ -181,8 +180,7 @@ private:
             return std::nullopt;
         const xcb_keysym_t* syms = xcb_get_keyboard_mapping_keysyms(mapping.get());
         const int per = mapping->keysyms_per_keycode;
-        const std::uint32_t upper =
-            keysym >= 'a' && keysym <= 'z' ? keysym - 'a' + 'A' : keysym;
+        const std::uint32_t upper = keysym >= 'a' && keysym <= 'z' ? keysym - 'a' + 'A' : keysym;
         for (int i = 0; i < count; ++i) {
             for (int j = 0; j < per && j < 2; ++j) {
                 const xcb_keysym_t sym = syms[i * per + j];
@@ -220,11 +218,11 @@ private:
     }
 
     xcb_window_t ActiveWindow() const {
-        const auto reply = Owned(xcb_get_property_reply(
-            m_connection,
-            xcb_get_property(m_connection, 0, m_root, Atom("_NET_ACTIVE_WINDOW"),
-                             XCB_ATOM_WINDOW, 0, 1),
-            nullptr));
+        const auto reply = Owned(xcb_get_property_reply(m_connection,
+                                                        xcb_get_property(m_connection, 0, m_root,
+                                                                         Atom("_NET_ACTIVE_WINDOW"),
+                                                                         XCB_ATOM_WINDOW, 0, 1),
+                                                        nullptr));
         if (!reply || xcb_get_property_value_length(reply.get()) < 4)
             return XCB_NONE;
         return *static_cast<const xcb_window_t*>(xcb_get_property_value(reply.get()));

@@ -24,12 +24,12 @@ UINT VirtualKeyOf(int key) {
         UINT vk;
     };
     static constexpr Pair kSpecial[] = {
-        {Qt::Key_Space, VK_SPACE},   {Qt::Key_Escape, VK_ESCAPE}, {Qt::Key_Tab, VK_TAB},
+        {Qt::Key_Space, VK_SPACE},    {Qt::Key_Escape, VK_ESCAPE}, {Qt::Key_Tab, VK_TAB},
         {Qt::Key_Backspace, VK_BACK}, {Qt::Key_Return, VK_RETURN}, {Qt::Key_Enter, VK_RETURN},
-        {Qt::Key_Insert, VK_INSERT}, {Qt::Key_Delete, VK_DELETE}, {Qt::Key_Pause, VK_PAUSE},
-        {Qt::Key_Print, VK_SNAPSHOT}, {Qt::Key_Home, VK_HOME},    {Qt::Key_End, VK_END},
-        {Qt::Key_Left, VK_LEFT},     {Qt::Key_Up, VK_UP},         {Qt::Key_Right, VK_RIGHT},
-        {Qt::Key_Down, VK_DOWN},     {Qt::Key_PageUp, VK_PRIOR},  {Qt::Key_PageDown, VK_NEXT},
+        {Qt::Key_Insert, VK_INSERT},  {Qt::Key_Delete, VK_DELETE}, {Qt::Key_Pause, VK_PAUSE},
+        {Qt::Key_Print, VK_SNAPSHOT}, {Qt::Key_Home, VK_HOME},     {Qt::Key_End, VK_END},
+        {Qt::Key_Left, VK_LEFT},      {Qt::Key_Up, VK_UP},         {Qt::Key_Right, VK_RIGHT},
+        {Qt::Key_Down, VK_DOWN},      {Qt::Key_PageUp, VK_PRIOR},  {Qt::Key_PageDown, VK_NEXT},
         {Qt::Key_Menu, VK_APPS},
     };
     for (const Pair& p : kSpecial) {
