@@ -35,6 +35,11 @@ namespace tavolin {
 
 namespace {
 
+// The last key of a recorded sequence: the hot key is one key with its modifiers.
+QKeySequence LastKeyOf(const QKeySequence& keys) {
+    return keys.count() <= 1 ? keys : QKeySequence(keys[keys.count() - 1]);
+}
+
 QString Q(const std::string& s) {
     return QString::fromStdString(s);
 }
@@ -629,32 +634,33 @@ void TFrmBtnSet::ShowBinding(const Binding& binding) {
 void TFrmBtnSet::StoreBinding(const Binding& binding) {
     QWidget* control = binding.control;
     options::Environment& env = m_env;
-    std::visit(Overloaded{
-                   [&](bool WindowSettings::*f) {
-                       env.*f = static_cast<QAbstractButton*>(control)->isChecked();
-                   },
-                   [&](int WindowSettings::*f) {
-                       if (binding.upDown != nullptr) {
-                           *env.BoxOf(f) =
-                               options::NumberBox{S(static_cast<QLineEdit*>(control)->text()),
-                                                  binding.upDown->Position()};
-                       } else if (auto* slider = qobject_cast<QSlider*>(control)) {
-                           env.*f = slider->value();
-                       } else if (auto* spin = qobject_cast<QSpinBox*>(control)) {
-                           env.*f = spin->value();
-                       } else {
-                           env.*f = static_cast<QComboBox*>(control)->currentIndex();
-                       }
-                   },
-                   // The colours and the font follow their lists as they are chosen (a font the
-                   // list lacks stays as it was read).
-                   [](Colour WindowSettings::*) {},
-                   [&](std::string WindowSettings::*f) {
-                       if (auto* key = qobject_cast<QKeySequenceEdit*>(control))
-                           env.*f = S(key->keySequence().toString(QKeySequence::PortableText));
-                   },
-               },
-               binding.field);
+    std::visit(
+        Overloaded{
+            [&](bool WindowSettings::*f) {
+                env.*f = static_cast<QAbstractButton*>(control)->isChecked();
+            },
+            [&](int WindowSettings::*f) {
+                if (binding.upDown != nullptr) {
+                    *env.BoxOf(f) = options::NumberBox{S(static_cast<QLineEdit*>(control)->text()),
+                                                       binding.upDown->Position()};
+                } else if (auto* slider = qobject_cast<QSlider*>(control)) {
+                    env.*f = slider->value();
+                } else if (auto* spin = qobject_cast<QSpinBox*>(control)) {
+                    env.*f = spin->value();
+                } else {
+                    env.*f = static_cast<QComboBox*>(control)->currentIndex();
+                }
+            },
+            // The colours and the font follow their lists as they are chosen (a font the
+            // list lacks stays as it was read).
+            [](Colour WindowSettings::*) {},
+            [&](std::string WindowSettings::*f) {
+                if (auto* key = qobject_cast<QKeySequenceEdit*>(control)) {
+                    env.*f = S(LastKeyOf(key->keySequence()).toString(QKeySequence::PortableText));
+                }
+            },
+        },
+        binding.field);
 }
 
 // A digits-only box with its up-down of 0 to 100, each following the other.
@@ -739,14 +745,12 @@ void TFrmBtnSet::LoadEnvironmentControls() {
 
 void TFrmBtnSet::ShowHotKeyEditor() {
     auto& ui = *m_ui;
-    // The hot key is one key with its modifiers: recording ends at the first one.
-    connect(ui.edtHotKey, &QKeySequenceEdit::keySequenceChanged, this,
-            [edit = ui.edtHotKey](const QKeySequence& key) {
-                if (key.isEmpty())
-                    return;
-                const QSignalBlocker block(edit);
-                edit->setKeySequence(QKeySequence(key[0]));
-            });
+    // The hot key is one key with its modifiers: a further key pressed replaces it.
+    connect(ui.edtHotKey, &QKeySequenceEdit::editingFinished, this, [edit = ui.edtHotKey] {
+        const QKeySequence key = LastKeyOf(edit->keySequence());
+        if (key != edit->keySequence())
+            edit->setKeySequence(key);
+    });
     connect(ui.btnHotKeyClear, &QPushButton::clicked, ui.edtHotKey, &QKeySequenceEdit::clear);
     ui.lblHotKeyNote->setText(
         HotKeysSupported()

@@ -13,6 +13,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QKeySequenceEdit>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -233,6 +234,30 @@ private slots:
         Get<QRadioButton>("rbSmallMode")->click();
         QVERIFY(!Get<QCheckBox>("cbShowTitle")->isChecked());
         QVERIFY(!Get<QCheckBox>("cbShowTitle")->isEnabled());
+    }
+
+    // The hot key box records one key with its modifiers; the clear button empties it; OK
+    // writes it in the portable form. Where no key can be grabbed the page says what to do.
+    void theHotKeyIsOneKeyWrittenPortablyAndClearedByItsButton() {
+        Open(0);
+        Get<QTabWidget>("pgc")->setCurrentIndex(kDisplay2Page);
+        auto* edit = Get<QKeySequenceEdit>("edtHotKey");
+        QVERIFY(edit->keySequence().isEmpty());
+        QVERIFY(Get<QLabel>("lblHotKeyNote")->text().contains(QStringLiteral("tavolin --show")));
+        edit->setFocus();
+        QTest::keyClick(edit, Qt::Key_Space, Qt::ControlModifier | Qt::AltModifier);
+        QTest::keyClick(edit, Qt::Key_K, Qt::ControlModifier | Qt::ShiftModifier);
+        QTRY_COMPARE(edit->keySequence(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_K));
+        QTest::mouseClick(Get<QPushButton>("btnOK"), Qt::LeftButton);
+        QCOMPARE(ProfileFile(m_files.ini).ReadString("Window", "HotKey", "?"),
+                 std::string("Ctrl+Shift+K"));
+
+        Open(0);
+        QCOMPARE(Get<QKeySequenceEdit>("edtHotKey")->keySequence(),
+                 QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_K));
+        QTest::mouseClick(Get<QPushButton>("btnHotKeyClear"), Qt::LeftButton);
+        QTest::mouseClick(Get<QPushButton>("btnOK"), Qt::LeftButton);
+        QCOMPARE(ProfileFile(m_files.ini).ReadString("Window", "HotKey", "?"), std::string());
     }
 
     // Every key the pages show has its control, on the page the settings table names.
