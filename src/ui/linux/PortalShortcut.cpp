@@ -47,7 +47,7 @@ PortalShortcut::PortalShortcut(QDBusConnection bus, QObject* parent)
     qDBusRegisterMetaType<NewShortcut>();
     qDBusRegisterMetaType<QList<NewShortcut>>();
     m_bus.connect(kService, kPath, kInterface, QStringLiteral("Activated"), this,
-                  SLOT(OnActivated(QDBusObjectPath, QString, qulonglong, QVariantMap)));
+                  SLOT(OnActivated(QDBusMessage)));
 }
 
 PortalShortcut::~PortalShortcut() {
@@ -169,10 +169,14 @@ void PortalShortcut::Bind() {
     }
 }
 
-void PortalShortcut::OnActivated(const QDBusObjectPath& session, const QString& id, qulonglong,
-                                 const QVariantMap&) {
-    if (session.path() == m_session && id == kShortcutId)
+void PortalShortcut::OnActivated(const QDBusMessage& signal) {
+    // (o session_handle, s shortcut_id, t timestamp, a{sv} options)
+    const QList<QVariant> args = signal.arguments();
+    if (args.size() < 2 || m_session.isEmpty())
+        return;
+    if (args[0].value<QDBusObjectPath>().path() == m_session && args[1].toString() == kShortcutId) {
         emit Activated();
+    }
 }
 
 void PortalShortcut::CloseSession() {

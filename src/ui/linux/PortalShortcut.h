@@ -3,6 +3,7 @@
 #include "ui/GlobalHotKey.h"
 
 #include <QDBusConnection>
+#include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QVariantMap>
 
@@ -28,8 +29,7 @@ public:
 
 private slots:
     void OnResponse(uint response, const QVariantMap& results);
-    void OnActivated(const QDBusObjectPath& session, const QString& id, qulonglong timestamp,
-                     const QVariantMap& options);
+    void OnActivated(const QDBusMessage& signal);
 
 private:
     // Calls a method that answers through a Request; false when the call itself failed.
