@@ -61,10 +61,8 @@ public:
     // returns the state after the attempt.
     HotKeyGrab::State Apply(const QString& portableText);
     HotKeyGrab::State State() const { return m_state; }
-    QString Text() const { return m_text; }
-    HotKeyGrab& Grab() { return *m_grab; }
 
-    // "ホットキー「Ctrl+Alt+Space」は他のプログラムが使っています。..."
+    // The warning naming a key another program holds, and what to do about it.
     static QString TakenMessage(const QString& portableText);
 
 signals:
