@@ -1,6 +1,7 @@
 #include "ui/AboutBox.h"
 
 #include "core/Platform.h"
+#include "ui/DialogFont.h"
 #include "ui/HelpViewer.h"
 
 #include "ui_AboutBox.h"
@@ -39,6 +40,7 @@ TAboutBox::TAboutBox(Platform& platform, QWidget* owner)
     : QDialog(owner), m_ui(std::make_unique<Ui::TAboutBox>()), m_platform(platform) {
     InitAboutResources();
     m_ui->setupUi(this);
+    ApplyDialogFont(this);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(size());

@@ -100,7 +100,7 @@ ButtonMenu::ButtonMenu(TFrmMain& window, Platform& platform, OptionToolbar& opti
         });
     }
 
-    QMenu* position = addMenu(OptIcon(15), QStringLiteral("表示位置"));
+    QMenu* position = addMenu(OptIcon(15), QStringLiteral("表示位置\tShift+Enter"));
     position->menuAction()->setObjectName(QStringLiteral("N25"));
     m_items.insert(QStringLiteral("N25"), position->menuAction());
     const char* positionNames[] = {"N26", "N27", "N28", "N29", "N30"};

@@ -7,6 +7,7 @@
 #include "core/helpers/MessageBox.h"
 #include "ui/AboutBox.h"
 #include "ui/HelpViewer.h"
+#include "ui/InfoPanel.h"
 #include "ui/OptIcons.h"
 #include "ui/TFrmAdr.h"
 #include "ui/TFrmMain.h"
@@ -301,9 +302,8 @@ void OptionToolbar::acVerExecute() {
         *finished = true;
         if (guard)
             guard->close();
-        m_window.AppActivate();
         m_window.HoldActivation(false);
-        m_window.setFocus();
+        m_window.ActivateAfterDialog();
     };
     connect(box, &QObject::destroyed, this, done);
     connect(qApp, &QGuiApplication::focusWindowChanged, box, [this, done](QWindow* w) {
@@ -317,8 +317,7 @@ void OptionToolbar::OpenAuxWindow(auxwindow::Mode mode) {
     // acAdrExecute, acCalExecute, acMemExecute: the window of the mode, modally.
     m_window.AppDeactivate();
     TFrmAdr::Open(m_platform, m_window.Core().Files(), mode, &m_window);
-    m_window.AppActivate();
-    m_window.setFocus();
+    m_window.ActivateAfterDialog();
     m_window.ShowMemoPicture();
 }
 
@@ -405,6 +404,7 @@ void OptionToolbar::acInfExecute() {
     Action(ActionId::acInf)->setToolTip(Q(InfoHint(InfoShown(s))));
     m_window.setFocus();
     m_window.ApplyInfoVisibility();
+    m_window.Panel().ResTimer(); // the figures now shown are current at once
     m_window.Core().SaveSettings();
 }
 

@@ -6,6 +6,7 @@
 #include "core/helpers/Launch.h"
 #include "core/helpers/MessageBox.h"
 #include "ui/Colours.h"
+#include "ui/DialogFont.h"
 #include "ui/DropAdapter.h"
 #include "ui/HelpViewer.h"
 
@@ -67,6 +68,7 @@ TFrmAdr::TFrmAdr(Platform& platform, const DataFiles& files, Mode mode, QWidget*
       m_files(files), m_mode(mode) {
     m_ui->setupUi(this);
     setObjectName(QStringLiteral("TFrmAdr"));
+    ApplyDialogFont(this);
     // No caption bar: a frame with a sizing border only.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint);
     setAttribute(Qt::WA_DeleteOnClose, false);
@@ -82,7 +84,7 @@ TFrmAdr::TFrmAdr(Platform& platform, const DataFiles& files, Mode mode, QWidget*
         edit->installEventFilter(this);
     // The session ends with the window open: keep what it holds.
     connect(qApp, &QGuiApplication::commitDataRequest, this,
-            [this](QSessionManager&) { FrmClose(); });
+            [this](QSessionManager&) { FrmClose(false); });
     FrmCreate();
     g_current = this;
 }
@@ -240,14 +242,18 @@ void TFrmAdr::resizeEvent(QResizeEvent* event) {
 
 // --- closing -----------------------------------------------------------------------------
 
-bool TFrmAdr::FrmClose() {
-    bool kept = true;
+bool TFrmAdr::FrmClose(bool ask) {
     std::string error;
-    if (m_mode == Mode::Mem && m_memo) {
-        if (!m_memo->Save(m_ui->mem->toPlainText().toStdString(), error)) {
-            ShowMessageBox(m_view, "メモを保存できませんでした。\n" + error, MsgKind::Error,
+    // A memo that cannot be kept is left only when the user says so: its text is not lost
+    // unasked, and the window never traps the user either.
+    if (m_mode == Mode::Mem && m_memo &&
+        !m_memo->Save(m_ui->mem->toPlainText().toStdString(), error)) {
+        if (!ask) {
+            ShowMessageBox(m_view, "メモを保存できませんでした。\r\n" + error, MsgKind::Error,
                            msg_buttons::kOk);
-            kept = false;
+        } else if (ShowMessageBox(m_view, auxwindow::UnsavedMemoQuestion(error),
+                                  MsgKind::Confirmation, msg_buttons::kYesNo) != MsgResult::Yes) {
+            return false;
         }
     }
     const QRect g = geometry();
@@ -255,16 +261,13 @@ bool TFrmAdr::FrmClose() {
             m_platform, m_files.ini, m_mode, layout::Rect{g.left(), g.top(), g.width(), g.height()},
             m_history, m_ui->cmbAdr->currentText().toStdString(), error)) {
         ShowMessageBox(m_view, error, MsgKind::Error, msg_buttons::kOk);
-        kept = false;
     }
-    return kept;
+    return true;
 }
 
 void TFrmAdr::done(int result) {
     if (!m_closed) {
-        // A memo that could not be written keeps the window open, so that its text is not
-        // lost with it.
-        if (!FrmClose() && m_mode == Mode::Mem)
+        if (!FrmClose())
             return;
         m_closed = true;
     }
@@ -298,7 +301,10 @@ bool TFrmAdr::cmbAdrKeyPress() {
             m_platform.OpenAddress(auxwindow::AddressToOpen(text));
             break;
         case auxwindow::AddressAction::ShowFolder:
-            m_platform.ShowItem(text);
+            // A file manager that cannot show it: the folder is opened as a button would be,
+            // which says what went wrong.
+            if (!m_platform.ShowItem(text))
+                LaunchFile(m_platform, m_view, text, "");
             break;
         case auxwindow::AddressAction::LaunchFile:
             LaunchFile(m_platform, m_view, text, "");

@@ -43,9 +43,9 @@ public:
     static std::string OldMemoPath(const Platform& platform);
 
     // Keeps what the window holds (the memo, the address history, the window's place) as
-    // its close does; also run when the session ends with the window open. False when
-    // something could not be written (the user has been told).
-    bool FrmClose();
+    // its close does; also run when the session ends with the window open. False when the
+    // memo could not be kept and the user chose to stay (only asked while `ask`).
+    bool FrmClose(bool ask = true);
 
     auxwindow::Mode CurrentMode() const { return m_mode; }
 

@@ -6,6 +6,7 @@
 #include "core/path/PathHelpers.h"
 #include "core/settings/Settings.h"
 #include "ui/Colours.h"
+#include "ui/DialogFont.h"
 #include "ui/GlobalHotKey.h"
 #include "ui/HelpViewer.h"
 #include "ui/OptIcons.h"
@@ -177,9 +178,7 @@ TFrmBtnSet::TFrmBtnSet(Platform& platform, Launcher& core, const Opening& openin
       m_ui(std::make_unique<Ui::TFrmBtnSet>()), m_platform(platform), m_core(core),
       m_opening(opening), m_view(this), m_list(platform, m_view, core.Files().txt) {
     m_ui->setupUi(this);
-    QFont f(JapaneseFontFamily(QStringLiteral("ＭＳ Ｐゴシック")));
-    f.setPixelSize(12);
-    setFont(f);
+    ApplyDialogFont(this);
     setMinimumSize(422, 390);
     // The six tabs side by side in the tab control's width, as on the designed dialog.
     m_ui->pgc->tabBar()->setUsesScrollButtons(false);

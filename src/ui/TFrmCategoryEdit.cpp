@@ -2,6 +2,7 @@
 
 #include "core/helpers/MessageBox.h"
 #include "core/settings/Settings.h"
+#include "ui/DialogFont.h"
 #include "ui/HelpViewer.h"
 #include "ui/TFrmMain.h"
 #include "ui_TFrmCategoryEdit.h"
@@ -26,9 +27,7 @@ TFrmCategoryEdit::TFrmCategoryEdit(Platform& platform, const DataFiles& files, Q
       m_ui(std::make_unique<Ui::TFrmCategoryEdit>()), m_view(this),
       m_copy(platform, m_view, files.txt, files.tmp, files.tmp2) {
     m_ui->setupUi(this);
-    QFont f(JapaneseFontFamily(QStringLiteral("ＭＳ Ｐゴシック")));
-    f.setPixelSize(12);
-    setFont(f);
+    ApplyDialogFont(this);
     setFixedSize(size());
 
     connect(m_ui->lbCategory, &QListWidget::currentRowChanged, this, [this] { lbCategoryClick(); });

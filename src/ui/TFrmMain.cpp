@@ -36,10 +36,12 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QProgressBar>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QScreen>
 #include <QSignalBlocker>
+#include <QTimer>
 #include <QToolButton>
 #include <QToolTip>
 #include <QWindow>
@@ -47,6 +49,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -55,6 +58,17 @@ namespace tavolin {
 using layout::Ctl;
 
 namespace {
+
+// The application's style, with menus that scroll when they are taller than the screen.
+class ScrollingMenuStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == SH_Menu_Scrollable)
+            return 1;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
 
 const QString kProductName = QStringLiteral("Tavolin");
 
@@ -161,6 +175,11 @@ void TFrmMain::CreateControls() {
     connect(bbtnCategory, &QPushButton::clicked, this, [this] { bbtnCategoryClick(); });
     pmCategory = new QMenu(this);
     pmCategory->setObjectName(QStringLiteral("pmCategory"));
+    // One flat list, however many categories: it scrolls rather than spill into columns
+    // clipped by the screen, so every name and the editor's item stay reachable.
+    auto* scrolling = new ScrollingMenuStyle;
+    scrolling->setParent(pmCategory);
+    pmCategory->setStyle(scrolling);
 
     edtPage = new QLineEdit(QStringLiteral("1"), this);
     edtPage->setObjectName(QStringLiteral("edtPage"));
@@ -472,7 +491,9 @@ void TFrmMain::RebuildCategoryMenu() {
     // After OK the launcher reloads, on the category it showed when that is still there.
     connect(edit, &QAction::triggered, this, [this] {
         const std::string current = m_core->Store().CurrentCategory();
-        if (TFrmCategoryEdit::Edit(m_platform, m_core->Files(), this))
+        bool confirmed = false;
+        RunModal([&] { confirmed = TFrmCategoryEdit::Edit(m_platform, m_core->Files(), this); });
+        if (confirmed)
             LoadSettings(current);
     });
     bbtnCategory->setText(Literal(m_core->Store().CurrentCategory()));
@@ -790,10 +811,10 @@ void TFrmMain::SyncActivation() {
         AppActivate();
 }
 
-void TFrmMain::AppActivate() {
+void TFrmMain::Activate(bool force) {
     // Only for the launcher window itself; while a dialog of the program is active nothing
     // changes.
-    if (QApplication::activeWindow() != this)
+    if (!force && QApplication::activeWindow() != this)
         return;
     m_active = true;
     MeasureInto(m_layout);
@@ -818,32 +839,51 @@ void TFrmMain::AppDeactivate() {
     FrmShow();
 }
 
-void TFrmMain::BrowseForSlot(int n) {
-    // The modal-dialog routine: the launcher inactive and at the bottom while it is open.
+void TFrmMain::RunModal(const std::function<void()>& dialog) {
     AppDeactivate();
     lower();
-    if (const auto chosen = TFrmRef::Browse(m_platform, m_core->BrowseStartPath(), this)) {
-        try {
-            if (m_core->Store().AssignButton(*chosen, n) != 0)
-                m_core->Store().SavePage();
-        } catch (const std::exception& e) {
-            ShowError(e.what());
-        }
-    }
+    dialog();
     if (m_core->Settings().FrmStyle)
         raise();
+    ActivateAfterDialog();
+}
+
+void TFrmMain::ActivateAfterDialog() {
+    activateWindow();
+    setFocus();
     AppActivate();
+    if (m_active)
+        return;
+    // Asked again once the dialog's window is gone, which the window system may still have
+    // been handling; after that the active look all the same.
+    QTimer::singleShot(100, this, [this] {
+        if (!m_active && QApplication::activeModalWidget() == nullptr)
+            activateWindow();
+    });
+    QTimer::singleShot(500, this, [this] {
+        if (!m_active && QApplication::activeModalWidget() == nullptr)
+            Activate(true);
+    });
+}
+
+void TFrmMain::BrowseForSlot(int n) {
+    std::optional<std::string> chosen;
+    RunModal([&] { chosen = TFrmRef::Browse(m_platform, m_core->BrowseStartPath(), this); });
+    if (!chosen)
+        return;
+    try {
+        if (m_core->Store().AssignButton(*chosen, n) != 0)
+            m_core->Store().SavePage();
+    } catch (const std::exception& e) {
+        ShowError(e.what());
+    }
 }
 
 void TFrmMain::OpenOptions(int n) {
     const std::string current = m_core->Store().CurrentCategory();
-    AppDeactivate();
-    lower();
     const TFrmBtnSet::Opening opening{n, lblNow->text(), lblNow->font().family()};
-    const bool confirmed = TFrmBtnSet::Edit(m_platform, *m_core, opening, this);
-    if (m_core->Settings().FrmStyle)
-        raise();
-    AppActivate();
+    bool confirmed = false;
+    RunModal([&] { confirmed = TFrmBtnSet::Edit(m_platform, *m_core, opening, this); });
     if (confirmed)
         LoadSettings(current);
 }

@@ -15,6 +15,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 class QAction;
@@ -96,9 +97,16 @@ public:
     void ShowMemoPicture();
     // While held, the window's look does not follow the application's activation.
     void HoldActivation(bool held);
+    // The modal-dialog routine around `dialog`: the launcher inactive and at the bottom while
+    // it runs, on top again (when it stays on top) and active afterwards.
+    void RunModal(const std::function<void()>& dialog);
+    // After a dialog of the launcher closed: the launcher is made the active window, with its
+    // active look when the activation arrives, and after a moment without it all the same
+    // (a window system need not hand the activation back).
+    void ActivateAfterDialog();
 
 public slots:
-    void AppActivate();
+    void AppActivate() { Activate(false); }
     void AppDeactivate();
     void FExecute(int slot);
     void SyncFromStore();
@@ -131,6 +139,8 @@ private:
     // Runs AppActivate or AppDeactivate when the application's state and the window's look
     // disagree.
     void SyncActivation();
+    // AppActivate; `force` also when the launcher is not (yet) the active window.
+    void Activate(bool force);
     void ApplyTitleColours();
     void ApplyClockLook();
     bool FrmMouseDown(QWidget* widget, QMouseEvent* event);

@@ -1,6 +1,7 @@
 #include "ui/TFrmRef.h"
 
 #include "core/Platform.h"
+#include "ui/DialogFont.h"
 #include "ui/HelpViewer.h"
 #include "ui/TFrmMain.h"
 #include "ui_TFrmRef.h"
@@ -128,9 +129,7 @@ TFrmRef::TFrmRef(Platform& platform, const std::string& startPath, QWidget* owne
       m_ui(std::make_unique<Ui::TFrmRef>()), m_view(this),
       m_browser(platform, m_view, RunDirectories()) {
     m_ui->setupUi(this);
-    QFont f(JapaneseFontFamily(QStringLiteral("ＭＳ Ｐゴシック")));
-    f.setPixelSize(12);
-    setFont(f);
+    ApplyDialogFont(this);
     setFixedSize(size());
 
     // The pictures of ilWork, from the desktop's icon theme.

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # End to end: an empty button pressed with its function key opens the browse dialog; a file
 # chosen there (its folder and name typed, then Enter) fills the button, and the data file
-# holds it; Escape closes the dialog and leaves the next button empty.
+# holds it; Escape closes the dialog and leaves the next button empty, and the launcher is the
+# active window again at its full size (it shrinks to its clock while another is active).
 #
 #   browse_e2e.sh /path/to/tavolin
 set -uo pipefail
@@ -14,6 +15,7 @@ mkdir -p "$app/docs"
 echo "quarterly figures" >"$app/docs/report 2024.txt"
 echo "notes" >"$app/docs/notes.md"
 printf '[無題カテゴリ]\r\n' | iconv -f UTF-8 -t CP932 >"$app/tavolin.txt"
+printf '[Window]\r\nNomalMode=0\r\nTaRMode=1\r\n' >"$app/tavolin.ini"
 
 pid=$(start)
 launcher_shown() { [ -n "$(window_of "$pid")" ]; }
@@ -64,6 +66,22 @@ check "F4 opens the browse dialog too" test -n "$dialog"
 xdotool key --clearmodifiers Escape
 check "Escape closes it" wait_for 10 dialog_gone
 check "the launcher keeps running" alive "$pid"
+
+# --- five rounds of F1 and Escape: the launcher comes back active and full-sized each time,
+# so the next F1 reaches it without a click -------------------------------------------------
+size() { geometry_of "$wid" | awk '{print $3 "x" $4}'; }
+xdotool windowactivate --sync "$wid" 2>/dev/null || xdotool windowfocus --sync "$wid"
+wait_for 5 bash -c "[ \"\$(xdotool getactivewindow)\" = $wid ]"
+sleep 0.5
+full=$(size)
+launcher_active() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$wid" ] && [ "$(size)" = "$full" ]; }
+for round in 1 2 3 4 5; do
+    xdotool key --clearmodifiers F1
+    check "round $round: F1 opens the browse dialog" wait_for 10 dialog_shown
+    xdotool key --clearmodifiers Escape
+    check "round $round: Escape closes it" wait_for 10 dialog_gone
+    check "round $round: the launcher is active and full-sized again" wait_for 5 launcher_active
+done
 
 # --- close: the data file holds the button ------------------------------------------------
 wmctrl -i -c "$wid"

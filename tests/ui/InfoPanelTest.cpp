@@ -90,6 +90,11 @@ private slots:
         w->LoadSettings("");
         QVERIFY(!tmRes->isActive());
         QVERIFY(!Find<QLabel>(*w, "lblNow")->isVisibleTo(w.get()));
+
+        // The information toggle samples at once: the figures it shows are current.
+        m_platform.memory = MemoryStatus{4ull << 30, 2048};
+        w->findChild<QAction*>(QStringLiteral("acInf"))->trigger();
+        QCOMPARE(Find<QLabel>(*w, "lblTotalMem")->text(), QStringLiteral("4,194,304KB"));
     }
 
     // On this machine's own figures: the clock reads the time now in the default picture,

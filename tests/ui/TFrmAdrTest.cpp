@@ -13,6 +13,7 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -26,6 +27,30 @@
 using namespace tavolin;
 using tavolin::auxwindow::Mode;
 using tavolin::testing::FakePlatform;
+
+namespace {
+
+// Presses the button starting with `button` on the next message box and keeps its text.
+void AnswerNextMessage(QString& text, const QString& button, int triesLeft = 200) {
+    QTimer::singleShot(10, [&text, button, triesLeft] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr) {
+            if (triesLeft > 0)
+                AnswerNextMessage(text, button, triesLeft - 1);
+            return;
+        }
+        text = box->text();
+        for (QAbstractButton* b : box->buttons()) {
+            if (b->text().startsWith(button)) {
+                b->click();
+                return;
+            }
+        }
+        box->reject();
+    });
+}
+
+} // namespace
 
 class TFrmAdrTest : public QObject {
     Q_OBJECT
@@ -97,6 +122,40 @@ private slots:
         QVERIFY(!QFile::exists(Path(QStringLiteral("data/Memo.txt"))));
     }
 
+    // A memo that cannot be kept never traps the user: a file the program refused to read
+    // closes untouched without a question; a failed write asks once, and いいえ stays.
+    void memoThatCannotBeKeptAsksBeforeClosing() {
+        QFile utf16(Path(QStringLiteral("data/Memo.txt")));
+        QVERIFY(utf16.open(QIODevice::WriteOnly));
+        utf16.write(QByteArray("\xFF\xFEm\0e\0m\0o\0", 10));
+        utf16.close();
+        const QByteArray before = Read(QStringLiteral("data/Memo.txt"));
+        QString text;
+        AnswerNextMessage(text, QStringLiteral("OK"));
+        auto w = Open(Mode::Mem);
+        QTRY_VERIFY(text.contains(QStringLiteral("UTF-16 LE")));
+        text.clear();
+        QTest::keyClick(w.get(), Qt::Key_Escape);
+        QVERIFY(!w->isVisible());
+        QVERIFY(text.isEmpty());
+        QCOMPARE(Read(QStringLiteral("data/Memo.txt")), before);
+
+        QVERIFY(QFile::remove(Path(QStringLiteral("data/Memo.txt"))));
+        w = Open(Mode::Mem);
+        w->findChild<QPlainTextEdit*>(QStringLiteral("mem"))->setPlainText(QStringLiteral("typed"));
+        m_platform.replaceFailure = "ディスクの空き容量が不足しています";
+        AnswerNextMessage(text, QStringLiteral("いいえ"));
+        QTest::keyClick(w.get(), Qt::Key_Escape);
+        QCOMPARE(text,
+                 QStringLiteral("メモを保存できませんでした。ディスクの空き容量が不足しています"
+                                "\r\n保存せずに閉じますか？"));
+        QVERIFY(w->isVisible());
+        AnswerNextMessage(text, QStringLiteral("はい"));
+        QTest::keyClick(w.get(), Qt::Key_Escape);
+        QVERIFY(!w->isVisible());
+        QVERIFY(!QFile::exists(Path(QStringLiteral("data/Memo.txt"))));
+    }
+
     void addressBarOpensAddressesAndKeepsItsHistory() {
         QFile ini(Path(QStringLiteral("data/t.ini")));
         QVERIFY(ini.open(QIODevice::WriteOnly));
@@ -115,6 +174,19 @@ private slots:
         QTest::keyClick(cmb->lineEdit(), Qt::Key_Return);
         QCOMPARE(m_platform.openedAddresses, std::vector<std::string>{"http://www.example.com"});
         QVERIFY(w->isVisible()); // Enter opens, it does not close
+
+        // A folder the file manager cannot show is opened as a button would be, which tells
+        // the user what went wrong.
+        const QString folder = Path(QStringLiteral("data"));
+        m_platform.AddFolder(folder.toStdString());
+        m_platform.showResult = false;
+        cmb->setEditText(folder);
+        QTest::keyClick(cmb->lineEdit(), Qt::Key_Return);
+        QCOMPARE(m_platform.shownItems, std::vector<std::string>{folder.toStdString()});
+        QCOMPARE(m_platform.opens.size(), 1u);
+        QCOMPARE(m_platform.opens[0].path, folder.toStdString());
+        m_platform.opens.clear();
+        m_platform.showResult = true;
 
         // Files dropped on the bar go into the box and the history, and open nothing.
         const QString a = Path(QStringLiteral("data/a.txt"));
@@ -139,8 +211,9 @@ private slots:
         QCOMPARE(Ini("Address", "Top"), b.toStdString());
         QCOMPARE(Ini("Address", "0"), b.toStdString());
         QCOMPARE(Ini("Address", "1"), a.toStdString());
-        QCOMPARE(Ini("Address", "2"), std::string("www.example.com")); // as typed
-        QCOMPARE(Ini("Address", "3"), std::string("http://old.example/"));
+        QCOMPARE(Ini("Address", "2"), folder.toStdString());
+        QCOMPARE(Ini("Address", "3"), std::string("www.example.com")); // as typed
+        QCOMPARE(Ini("Address", "4"), std::string("http://old.example/"));
         QCOMPARE(Ini("Adr", "Width"), std::string("500"));
     }
 

@@ -383,6 +383,24 @@ private slots:
         items[1]->trigger();
         QCOMPARE(category->text(), QStringLiteral("two"));
         QCOMPARE(page->text(), QStringLiteral("1"));
+        // However many categories there are, the menu is one list that fits the screen and
+        // scrolls to its last item.
+        std::string many;
+        for (int i = 0; i < 3000; ++i)
+            many += "[c" + std::to_string(i) + "]\r\n";
+        WriteCp932(Path(QStringLiteral("tavolin.txt")), many);
+        w->LoadSettings("");
+        menu->popup(QPoint(0, 0));
+        QVERIFY(QTest::qWaitForWindowExposed(menu));
+        const QRect screen = menu->screen()->availableGeometry();
+        QVERIFY(menu->height() <= screen.height());
+        QVERIFY(menu->width() < screen.width() / 2); // one column, not many
+        QTest::keyClick(menu, Qt::Key_End);
+        QCOMPARE(menu->activeAction()->objectName(), QStringLiteral("categoryEdit"));
+        QVERIFY(menu->rect().contains(menu->actionGeometry(menu->activeAction())));
+        QTest::keyClick(menu, Qt::Key_Up);
+        QCOMPARE(menu->activeAction()->text(), QStringLiteral("c2999"));
+        menu->hide();
     }
 
     void altBackspaceCyclesTheDisplayModes() {

@@ -85,10 +85,14 @@ AddressAction ClassifyAddress(const std::string& text, const Platform& platform)
 }
 
 void AddressHistory::Insert(const std::string& text) {
+    // An entry that differs only in letter case is the same one: it moves to the top as it
+    // is spelt.
     const auto same = std::find_if(m_entries.begin(), m_entries.end(),
                                    [&](const std::string& e) { return EqualNoCase(e, text); });
-    if (same != m_entries.end())
-        m_entries.erase(same);
+    if (same != m_entries.end()) {
+        std::rotate(m_entries.begin(), same, same + 1);
+        return;
+    }
     m_entries.insert(m_entries.begin(), text);
     if (m_entries.size() > kMaxEntries)
         m_entries.resize(kMaxEntries);
@@ -253,12 +257,18 @@ MemoFile::MemoFile(Platform& platform, std::string path, const std::string& oldP
 }
 
 bool MemoFile::Save(const std::string& text, std::string& error) {
+    if (text == m_text)
+        return true; // nothing to keep, also where nothing may be written
     if (!m_untouchable.empty()) {
         error = m_untouchable;
         return false;
     }
-    if (!MemoHoldsText(text))
-        return !Exists(m_path) || Remove(m_path, error);
+    if (!MemoHoldsText(text)) {
+        if (Exists(m_path) && !Remove(m_path, error))
+            return false;
+        m_text = text;
+        return true;
+    }
     std::vector<std::string> lines;
     std::size_t start = 0;
     for (;;) {
@@ -273,7 +283,12 @@ bool MemoFile::Save(const std::string& text, std::string& error) {
     if (!m_platform.ReplaceFile(m_path, bytes, error))
         return false;
     m_encoding = chosen;
+    m_text = text;
     return true;
+}
+
+std::string UnsavedMemoQuestion(const std::string& reason) {
+    return "メモを保存できませんでした。" + reason + "\r\n保存せずに閉じますか？";
 }
 
 bool MemoExists(const std::string& path, const std::string& oldPath) {

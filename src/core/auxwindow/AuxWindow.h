@@ -125,9 +125,10 @@ public:
     const std::string& Path() const { return m_path; }
 
     // Keeps the text: written atomically in the encoding it was read in when it holds text;
-    // the file deleted when it holds only blanks and line breaks. False, with `error`, when
-    // the file could not be written or deleted, or when what is there could not be read
-    // (not a regular file, a foreign encoding): that is never written over.
+    // the file deleted when it holds only blanks and line breaks; nothing done when the text
+    // is the one read or last kept. False, with `error`, when the file could not be written
+    // or deleted, or when what is there could not be read (not a regular file, a foreign
+    // encoding): that is never written over.
     bool Save(const std::string& text, std::string& error);
 
 private:
@@ -137,6 +138,10 @@ private:
     text::Encoding m_encoding = text::Encoding::Cp932;
     std::string m_untouchable; // why the file there is never written, if it is not
 };
+
+// The question at closing when the memo could not be kept (`reason` in the program's usual
+// words): はい closes without it, いいえ keeps the memo open with its text.
+std::string UnsavedMemoQuestion(const std::string& reason);
 
 // Whether there is a memo to show (for the toolbar's memo picture): beside the data files,
 // or still at the old place.

@@ -54,9 +54,9 @@ TEST(AuxWindow, HistoryKeepsThirtyDistinctEntriesNewestFirst) {
     AddressHistory h;
     h.Insert("http://a.example");
     h.Insert("http://b.example");
-    h.Insert("HTTP://A.example"); // the same without regard to case: moved up, not added
+    h.Insert("HTTP://A.example"); // the same without regard to case: moved up as it was spelt
     ASSERT_EQ(h.Entries().size(), 2u);
-    EXPECT_EQ(h.Entries()[0], "HTTP://A.example");
+    EXPECT_EQ(h.Entries()[0], "http://a.example");
     EXPECT_EQ(h.Entries()[1], "http://b.example");
 
     AddressHistory full;

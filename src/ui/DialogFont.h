@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QStringList>
+
+class QWidget;
+
+namespace tavolin {
+
+// The dialogs' font: "ＭＳ Ｐゴシック" at `pixelSize` where it is installed, for which their
+// controls are sized. Where another Japanese font stands in, its pixel size is the largest, at
+// most `pixelSize`, at which every caption still fits its control.
+void ApplyDialogFont(QWidget* dialog, int pixelSize = 12);
+
+// The captions of the labels, check boxes, radio buttons, group boxes and push buttons of
+// `dialog` that are wider than their controls in the font they have, as "name: text".
+QStringList CaptionsThatDoNotFit(const QWidget* dialog);
+
+} // namespace tavolin

@@ -1,0 +1,55 @@
+#include "ui/DialogFont.h"
+
+#include "fakes/FakePlatform.h"
+#include "ui/AboutBox.h"
+#include "ui/OptIcons.h"
+#include "ui/TFrmAdr.h"
+#include "ui/TFrmBtnSet.h"
+#include "ui/TFrmCategoryEdit.h"
+#include "ui/TFrmMain.h"
+#include "ui/TFrmRef.h"
+#include "ui/UiTestSupport.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+using namespace tavolin;
+using tavolin::testing::FakePlatform;
+
+// Every caption of every dialog fits its control in the Japanese font this machine has, at
+// the designed positions and sizes.
+class DialogFontTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { InstallIconFallback(); }
+
+    void everyCaptionFitsItsControl() {
+        QTemporaryDir dir;
+        FakePlatform platform;
+        const DataFiles files = tavolin::testing::FilesIn(dir);
+        TFrmMain window(platform, files);
+        const std::vector<std::unique_ptr<QWidget>> dialogs = [&] {
+            std::vector<std::unique_ptr<QWidget>> d;
+            d.push_back(std::make_unique<TFrmBtnSet>(
+                platform, window.Core(), TFrmBtnSet::Opening{1, QStringLiteral("12:00"), {}},
+                &window));
+            d.push_back(std::make_unique<TFrmCategoryEdit>(platform, files, &window));
+            d.push_back(std::make_unique<TFrmRef>(platform, std::string(), &window));
+            d.push_back(std::make_unique<TFrmAdr>(platform, files, auxwindow::Mode::Adr, &window));
+            d.push_back(std::make_unique<TAboutBox>(platform, &window));
+            return d;
+        }();
+        for (const auto& dialog : dialogs) {
+            const QStringList misfits = CaptionsThatDoNotFit(dialog.get());
+            QVERIFY2(misfits.isEmpty(), qPrintable(dialog->objectName() + QStringLiteral(" (") +
+                                                   dialog->font().family() + QStringLiteral("): ") +
+                                                   misfits.join(QStringLiteral("; "))));
+        }
+    }
+};
+
+QTEST_MAIN(DialogFontTest)
+#include "DialogFontTest.moc"
