@@ -487,8 +487,13 @@ void TFrmBtnSet::btnOKClick() {
     StoreEnvironmentControls();
     std::string focus;
     if (!options::CheckEnvironment(m_env, m_view, focus)) {
-        m_ui->pgc->setCurrentIndex(1);
-        if (auto* control = findChild<QWidget*>(Q(focus)))
+        // The page of the control the check names.
+        auto* control = findChild<QWidget*>(Q(focus));
+        int page = -1;
+        for (QWidget* w = control; w != nullptr && page < 0; w = w->parentWidget())
+            page = m_ui->pgc->indexOf(w);
+        m_ui->pgc->setCurrentIndex(page >= 0 ? page : 1);
+        if (control != nullptr)
             control->setFocus();
         return;
     }

@@ -261,6 +261,18 @@ private slots:
         QTest::mouseClick(Get<QPushButton>("btnHotKeyClear"), Qt::LeftButton);
         QTest::mouseClick(Get<QPushButton>("btnOK"), Qt::LeftButton);
         QCOMPARE(ProfileFile(m_files.ini).ReadString("Window", "HotKey", "?"), std::string());
+
+        // A key without Ctrl, Alt or the logo key is refused on its page, and nothing written.
+        Open(0);
+        Get<QKeySequenceEdit>("edtHotKey")->setKeySequence(QKeySequence(Qt::Key_F5));
+        QString text;
+        AnswerNextMessage(text, QStringLiteral("OK"));
+        QTest::mouseClick(Get<QPushButton>("btnOK"), Qt::LeftButton);
+        QVERIFY(text.contains(QStringLiteral("Ctrl")));
+        QVERIFY(m_dialog->isVisible());
+        QCOMPARE(Get<QTabWidget>("pgc")->currentIndex(), static_cast<int>(kDisplay2Page));
+        QCOMPARE(m_dialog->focusWidget()->parentWidget(), Get<QKeySequenceEdit>("edtHotKey"));
+        QCOMPARE(ProfileFile(m_files.ini).ReadString("Window", "HotKey", "?"), std::string());
     }
 
     // Every key the pages show has its control, on the page the settings table names.
