@@ -1,5 +1,7 @@
 #include "ui/GlobalHotKey.h"
 
+#include "core/options/Environment.h"
+
 #include <QApplication>
 #include <QWidget>
 
@@ -26,6 +28,13 @@ HotKeyGrab::State GlobalHotKey::Apply(const QString& portableText) {
     if (text == m_text && (m_state == S::Held || m_state == S::Waiting || m_state == S::Off))
         return m_state;
     m_text = text;
+    // A key without Ctrl, Alt or the logo key (a hand-edited file) is never grabbed: it would
+    // take the key from every program, the launcher's own F-keys included.
+    if (!options::UsableHotKey(text.toStdString())) {
+        m_grab->Grab(QKeySequence());
+        Settle(HotKeyGrab::State::Invalid);
+        return m_state;
+    }
     Settle(m_grab->Grab(QKeySequence::fromString(text, QKeySequence::PortableText)));
     return m_state;
 }

@@ -56,19 +56,6 @@ void WriteEnvironment(const Environment& env, ProfileFile& file) {
     file.WriteInteger(kCal, "Position", env.CalPosition);
 }
 
-// Whether a key in QKeySequence's portable text ("Ctrl+Alt+Space") holds Ctrl, Alt or Meta.
-bool HasCommandModifier(const std::string& key) {
-    std::size_t start = 0;
-    for (std::size_t plus = key.find('+', 1); plus != std::string::npos;
-         plus = key.find('+', start + 1)) {
-        const std::string_view part(key.data() + start, plus - start);
-        if (part == "Ctrl" || part == "Alt" || part == "Meta")
-            return true;
-        start = plus + 1;
-    }
-    return false;
-}
-
 } // namespace
 
 std::string SettingsWriteFailure(const std::string& path, const std::string& why) {
@@ -152,13 +139,27 @@ Environment LoadEnvironment(const std::string& path, int winPos, std::string_vie
     return env;
 }
 
+bool UsableHotKey(const std::string& key) {
+    if (key.empty())
+        return true;
+    std::size_t start = 0;
+    for (std::size_t plus = key.find('+', 1); plus != std::string::npos;
+         plus = key.find('+', start + 1)) {
+        const std::string_view part(key.data() + start, plus - start);
+        if (part == "Ctrl" || part == "Alt" || part == "Meta")
+            return true;
+        start = plus + 1;
+    }
+    return false;
+}
+
 bool CheckEnvironment(const Environment& env, View& view, std::string& focus) {
     const auto refuse = [&](const char* message, const char* control) {
         ShowMessageBox(view, message, MsgKind::Warning, msg_buttons::kOkOnly);
         focus = control;
         return false;
     };
-    if (!env.HotKey.empty() && !HasCommandModifier(env.HotKey)) {
+    if (!UsableHotKey(env.HotKey)) {
         return refuse("ホットキーには Ctrl、Alt または Windows キーを含めて下さい。\r\n"
                       "他のキーだけでは、どのプログラムでもそのキーが使えなくなります。",
                       "edtHotKey");

@@ -24,7 +24,7 @@ public:
 
     State Grab(const QKeySequence& key) override;
 
-    // The trigger in the form of the XDG shortcuts specification: "CTRL+ALT+space".
+    // The trigger as the portal takes it: "CTRL+ALT+space".
     static QString Trigger(const QKeySequence& key);
 
 private slots:

@@ -100,6 +100,12 @@ private slots:
         QVERIFY(Calls().last().endsWith(QStringLiteral(" show SHIFT+LOGO+F5")));
         QVERIFY(GlobalHotKey::TakenMessage(QStringLiteral("Meta+Shift+F5"))
                     .contains(QStringLiteral("F5")));
+        // A key without Ctrl, Alt or the logo key (a hand-edited file) is never asked for.
+        const qsizetype asked = Calls().size();
+        QCOMPARE(key.Apply(QStringLiteral("Shift+F5")), HotKeyGrab::State::Invalid);
+        QTest::qWait(200);
+        QVERIFY(
+            !Calls().mid(asked).join(QLatin1Char(' ')).contains(QStringLiteral("BindShortcuts")));
     }
 };
 
