@@ -1,3 +1,4 @@
+#include "app/Console.h"
 #include "core/Platform.h"
 #include "core/helpers/MessageBox.h"
 #include "core/remote/CommandLine.h"
@@ -13,9 +14,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QTemporaryFile>
 #include <QTimer>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,14 @@ namespace {
 // beside itself.
 constexpr bool kInstalledCopy = TAVOLIN_INSTALLED_COPY != 0;
 
+// Whether the program can make files in a folder, found out by making one: on Windows
+// QFileInfo::isWritable reads only the read-only attribute, not the access rights, so a copy
+// unpacked into Program Files would be taken as writable and every save would fail.
+bool CanCreateFilesIn(const QString& folder) {
+    QTemporaryFile probe(folder + QStringLiteral("/.tavolin-write-check-XXXXXX"));
+    return probe.open();
+}
+
 // The data and settings files live beside the executable. An installed copy, and a copy
 // whose folder the user cannot write, keep them in the user's configuration folder instead:
 // an installed copy run as root, or from a writable prefix, must not write into bin/.
@@ -34,14 +43,16 @@ constexpr bool kInstalledCopy = TAVOLIN_INSTALLED_COPY != 0;
 // itself along, once, and says where they live now; otherwise the user's buttons would
 // silently disappear.
 tavolin::DataFiles DataFilesOfThisCopy(tavolin::Platform& platform, tavolin::View& view) {
-    const QString exe = QCoreApplication::applicationFilePath();
+    // Qt spells Windows paths with "/"; the core takes them in the system's own form.
+    const QString exe = QDir::toNativeSeparators(QCoreApplication::applicationFilePath());
     const tavolin::DataFiles beside =
         tavolin::DataFilePaths(exe.toStdString(), std::string(), platform.Style());
-    if (!kInstalledCopy && QFileInfo(QFileInfo(exe).absolutePath()).isWritable())
+    if (!kInstalledCopy && CanCreateFilesIn(QFileInfo(exe).absolutePath()))
         return beside;
 
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-                           QStringLiteral("/tavolin");
+    const QString folder = QDir::toNativeSeparators(
+        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+        QStringLiteral("/tavolin"));
     QDir().mkpath(folder);
     const tavolin::DataFiles files =
         tavolin::DataFilePaths(exe.toStdString(), folder.toStdString(), platform.Style());
@@ -67,7 +78,7 @@ tavolin::DataFiles DataFilesOfThisCopy(tavolin::Platform& platform, tavolin::Vie
 
 void PrintFailure(const std::string& message) {
     if (!message.empty())
-        std::fprintf(stderr, "tavolin: %s\n", message.c_str());
+        tavolin::console::Write(tavolin::console::Stream::Error, "tavolin: " + message + "\n");
 }
 
 // A copy runs already: hand it the request and end with its answer.
@@ -95,16 +106,19 @@ int HandToRunningCopy(const tavolin::SingleInstance& instance,
 
 int main(int argc, char* argv[]) {
     using namespace tavolin::remote;
-    const CommandLine command = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    using tavolin::console::Stream;
+    const CommandLine command =
+        ParseCommandLine(tavolin::console::CommandLineArguments(argc, argv));
     switch (command.action) {
     case CommandLine::Action::Help:
-        std::fputs(Usage("tavolin").c_str(), stdout);
+        tavolin::console::Write(Stream::Out, Usage("tavolin"));
         return kExitDone;
     case CommandLine::Action::Version:
-        std::printf("tavolin %s\n", TAVOLIN_VERSION);
+        tavolin::console::Write(Stream::Out, std::string("tavolin ") + TAVOLIN_VERSION + "\n");
         return kExitDone;
     case CommandLine::Action::Error:
-        std::fprintf(stderr, "tavolin: %s\n\n%s", command.error.c_str(), Usage("tavolin").c_str());
+        tavolin::console::Write(Stream::Error,
+                                "tavolin: " + command.error + "\n\n" + Usage("tavolin"));
         return kExitUsage;
     case CommandLine::Action::Run:
         break;
@@ -112,11 +126,21 @@ int main(int argc, char* argv[]) {
     const Request& request = command.request;
 
     tavolin::SingleInstance instance(QStringLiteral("Tavolin_System_Mutex"));
-    if (!instance.Lock())
+    const tavolin::LockState lock = instance.Lock();
+    if (lock == tavolin::LockState::Held)
         return HandToRunningCopy(instance, request, argc, argv);
-    // Nothing runs that could be closed: no copy is started only to end it.
-    if (request.OnlyQuits())
+    if (lock == tavolin::LockState::Failed) {
+        // Without a private place the guard could be taken over by another user: run
+        // unguarded rather than not at all, and say so.
+        PrintFailure(instance.Error() + "; running without the single-instance guard");
+        if (request.OnlyQuits()) {
+            PrintFailure("a running copy cannot be reached to close it");
+            return kExitFailed;
+        }
+    } else if (request.OnlyQuits()) {
+        // Nothing runs that could be closed: no copy is started only to end it.
         return kExitDone;
+    }
 
     // Wayland lets no client place its own windows: use XWayland unless the user chose.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
@@ -129,7 +153,8 @@ int main(int argc, char* argv[]) {
     QCoreApplication::setApplicationName(QStringLiteral("Tavolin"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TAVOLIN_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral("tavolin"));
-    instance.Listen();
+    if (lock == tavolin::LockState::Taken)
+        instance.Listen();
 
     tavolin::InstallIconFallback();
     const auto platform = tavolin::CreatePlatform();

@@ -208,6 +208,8 @@ public:
     virtual std::optional<MemoryStatus> Memory() const = 0;
     // Free share of a resource in percent, 0 to 100, or nothing when unknown.
     virtual std::optional<int> FreeResource(ResourceKind kind) const = 0;
+    // What FreeResource measures on this system, in words for the gauge's tip.
+    virtual std::string ResourceHint(ResourceKind kind) const = 0;
 
     // --- the session -------------------------------------------------------------------
     // Asks the desktop to end the session; true when the request was accepted.
@@ -230,5 +232,38 @@ public:
 
 // The platform of the system the program runs on.
 std::unique_ptr<Platform> CreatePlatform();
+
+// --- one running copy per user and desktop ---------------------------------------------
+// These work before any application object or Platform exists: a later copy learns that it
+// is one before it connects to the display.
+
+// Where one copy's lock and request channel live, in places no other user can reach or
+// make first.
+struct InstanceNames {
+    std::string lock;    // Linux: a file in a folder of the user's alone; Windows: a mutex
+    std::string channel; // what the local server listens on: a socket's path or a pipe's name
+};
+// The names for `key` on the desktop `display` (remote::DisplayIdentity). Nothing, with
+// `error` saying why, when the system offers the user no private place for them.
+std::optional<InstanceNames> PrivateInstanceNames(const std::string& key,
+                                                  const std::string& display, std::string& error);
+
+// A lock held until it is dropped or its process ends, however it ends: the system
+// releases it, so a crash or a killed session leaves nothing that blocks the next start.
+class InstanceLock {
+public:
+    virtual ~InstanceLock() = default;
+};
+enum class LockState { Taken, Held, Failed };
+// Takes the lock of that name. Held: a live copy has it. Failed, with `error` saying why:
+// it cannot be taken at all.
+std::unique_ptr<InstanceLock> TakeInstanceLock(const std::string& name, LockState& state,
+                                               std::string& error);
+
+// Lets the process at the other end of a connection to the running copy (the descriptor or
+// pipe handle of the local socket) bring its window to the front. Windows gives that right
+// only to the program in front; Linux has no such rule. The peer's process id, or nothing
+// when the system cannot tell.
+std::optional<std::int64_t> AllowPeerToComeForward(std::intptr_t connection);
 
 } // namespace tavolin

@@ -7,6 +7,7 @@
 #include "ui_AboutBox.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QEvent>
 #include <QFileInfo>
 #include <QIcon>
@@ -62,15 +63,18 @@ TAboutBox::TAboutBox(Platform& platform, QWidget* owner)
         m_ui->edtHP->setText(Homepage());
         m_ui->edtHP->setToolTip(QStringLiteral("ホームページを見る"));
     } else {
-        // Beside the program as built, or in the installed copy's documentation folder.
+        // Beside the program as built, as text beside it in the Windows packages (a form
+        // Windows opens), or in the installed copy's documentation folder.
         const QString dir = QCoreApplication::applicationDirPath();
         QString readme = dir + QStringLiteral("/README.md");
+        if (!QFileInfo::exists(readme))
+            readme = dir + QStringLiteral("/README.txt");
         if (!QFileInfo::exists(readme))
             readme = QFileInfo(dir + QStringLiteral("/../share/doc/tavolin/README.md"))
                          .absoluteFilePath();
         if (QFileInfo::exists(readme)) {
             m_readme = readme;
-            m_ui->edtHP->setText(readme);
+            m_ui->edtHP->setText(QDir::toNativeSeparators(readme));
             m_ui->edtHP->setToolTip(QStringLiteral("README を見る"));
         } else {
             m_ui->edtHP->hide();

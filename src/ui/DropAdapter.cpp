@@ -1,5 +1,7 @@
 #include "ui/DropAdapter.h"
 
+#include "core/path/PathHelpers.h"
+
 #include <QAbstractScrollArea>
 #include <QDir>
 #include <QDragMoveEvent>
@@ -70,21 +72,30 @@ Qt::DropAction ActionOf(std::uint32_t effect) {
 
 } // namespace
 
-QtDropData::QtDropData(const QMimeData& mime) : m_files(LocalFiles(mime)) {}
+QtDropData::QtDropData(const QMimeData& mime, PathStyle style) : m_files(LocalFiles(mime, style)) {}
 
-std::vector<std::string> QtDropData::LocalFiles(const QMimeData& mime) {
+std::vector<std::string> QtDropData::LocalFiles(const QMimeData& mime, PathStyle style) {
     if (!mime.hasUrls())
         return {};
     std::vector<std::string> paths;
     for (const QUrl& url : mime.urls()) {
-        const QString host = url.host();
-        if (!url.isLocalFile() || !(host.isEmpty() || host == QLatin1String("localhost"))) {
+        if (!url.isLocalFile())
             return {};
+        const QString host = url.host();
+        if (!(host.isEmpty() || host == QLatin1String("localhost"))) {
+            if (style != PathStyle::Windows)
+                return {};
+            // A file on a network share: "file://server/share/x" is "\\server\share\x".
+            paths.push_back(NativePath(url.toLocalFile().toStdString(), style));
+            continue;
         }
         QByteArray path = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
         if (path.size() >= 3 && path[2] == ':') {
-            // "/C:/x": a drive path, whose names are Unicode.
-            paths.push_back(QDir::toNativeSeparators(url.toLocalFile()).toStdString());
+            // "/C:/x": a drive path, whose names are Unicode ("C:\x" in the Windows style).
+            QString local = url.toLocalFile();
+            if (style == PathStyle::Windows && local.startsWith(QLatin1Char('/')))
+                local.remove(0, 1);
+            paths.push_back(NativePath(local.toStdString(), style));
             continue;
         }
         while (path.size() > 1 && path.endsWith('/'))
@@ -102,8 +113,8 @@ std::optional<std::vector<std::string>> QtDropData::FileList() const {
     return m_files;
 }
 
-DropAdapter::DropAdapter(QWidget* window, drop::TDropTarget& target)
-    : QObject(window), m_window(window), m_target(target) {
+DropAdapter::DropAdapter(QWidget* window, drop::TDropTarget& target, PathStyle style)
+    : QObject(window), m_window(window), m_target(target), m_style(style) {
     m_scrollTimer.setInterval(100);
     connect(&m_scrollTimer, &QTimer::timeout, this, &DropAdapter::Scroll);
     m_window->setAcceptDrops(true);
@@ -151,7 +162,7 @@ bool DropAdapter::eventFilter(QObject* watched, QEvent* event) {
         switch (event->type()) {
         case QEvent::DragEnter: {
             auto* e = static_cast<QDragEnterEvent*>(event);
-            const auto data = std::make_shared<const QtDropData>(*e->mimeData());
+            const auto data = std::make_shared<const QtDropData>(*e->mimeData(), m_style);
             const std::uint32_t chosen =
                 m_target.DragEnter(data, ShiftStateOf(*e), PointOf(*e),
                                    EffectsOf(e->possibleActions()), WindowForScrolling());

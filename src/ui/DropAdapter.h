@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/drop/DropFileTarget.h"
+#include "core/path/PathStyle.h"
 
 #include <QObject>
 #include <QTimer>
@@ -15,12 +16,13 @@ namespace tavolin {
 
 // The files a drag offers: the paths of its file:// URLs as the file system spells them,
 // percent escapes decoded to bytes (so a name that is not UTF-8 survives) and a trailing "/"
-// removed (so a link to a folder stays the link). A drag with any other URL (a web link, a
-// file of another host) or with no URL has no file list.
+// removed (so a link to a folder stays the link). On Windows a file of another host is the
+// UNC path "\\host\share\x" that Explorer offers it as; elsewhere such a file, any other URL
+// (a web link) or no URL gives no file list.
 class QtDropData : public drop::DropData {
 public:
-    explicit QtDropData(const QMimeData& mime);
-    static std::vector<std::string> LocalFiles(const QMimeData& mime);
+    QtDropData(const QMimeData& mime, PathStyle style);
+    static std::vector<std::string> LocalFiles(const QMimeData& mime, PathStyle style);
     bool HasFileList() const override { return !m_files.empty(); }
     std::optional<std::vector<std::string>> FileList() const override;
 
@@ -38,7 +40,7 @@ private:
 class DropAdapter : public QObject {
     Q_OBJECT
 public:
-    DropAdapter(QWidget* window, drop::TDropTarget& target);
+    DropAdapter(QWidget* window, drop::TDropTarget& target, PathStyle style);
     ~DropAdapter() override;
 
     // Shown when a handler fails with an error, which never reaches Qt's drag-and-drop code.
@@ -55,6 +57,7 @@ private:
 
     QWidget* m_window;
     drop::TDropTarget& m_target;
+    PathStyle m_style;
     QTimer m_scrollTimer;
     std::function<void(const std::string&)> m_error;
 };

@@ -1,5 +1,6 @@
 #include "ui/InfoPanel.h"
 
+#include "core/Platform.h"
 #include "core/layout/Layout.h"
 #include "core/settings/Settings.h"
 
@@ -49,17 +50,17 @@ InfoPanel::InfoPanel(Platform& platform, View& view, const WindowSettings& setti
     connect(m_flashEnd, &QTimer::timeout, this, [this] { EndFlash(); });
 
     // What each figure measures on this system; the captions keep their classic names.
-    const std::pair<QWidget*, const char*> hints[] = {
-        {m_c.ggResSys, "システムリソース (空きメモリの割合)"},
-        {m_c.ggResGDI, "GDIリソース (カーネルの空きファイルハンドルの割合)"},
-        {m_c.ggResUser, "ユーザーリソース (空きプロセス枠の割合)"},
+    const std::pair<QWidget*, std::string> hints[] = {
+        {m_c.ggResSys, platform.ResourceHint(ResourceKind::System)},
+        {m_c.ggResGDI, platform.ResourceHint(ResourceKind::Gdi)},
+        {m_c.ggResUser, platform.ResourceHint(ResourceKind::User)},
         {m_c.ggCPU, "CPU使用率"},
         {m_c.lblTotalMem, "全メモリ"},
         {m_c.lblAvailMem, "空メモリ"},
         {m_c.lblNow, "日付"},
     };
     for (const auto& [widget, hint] : hints)
-        widget->setToolTip(QString::fromUtf8(hint));
+        widget->setToolTip(QString::fromStdString(hint));
     for (QProgressBar* g : {m_c.ggResSys, m_c.ggResGDI, m_c.ggResUser, m_c.ggCPU}) {
         g->setRange(0, 100);
         g->setFormat(QStringLiteral("%v%"));

@@ -161,7 +161,7 @@ std::function<void()> OptionToolbar::Handler(ActionId id) {
 
 void OptionToolbar::CreateActions() {
     for (std::size_t i = 0; i < kActionCount; ++i) {
-        const ActionSpec& spec = ActionTable()[i];
+        const ActionSpec spec = ActionForSystem(ActionTable()[i], m_platform.Style());
         const auto id = static_cast<ActionId>(i);
         auto* ac = new QAction(Q(spec.caption), &m_window);
         ac->setObjectName(Q(spec.name));

@@ -9,6 +9,7 @@
 #include <QScreen>
 
 #include <array>
+#include <cstdio>
 
 namespace tavolin {
 
@@ -59,7 +60,39 @@ void QtView::Beep(MsgKind) {
     QApplication::beep();
 }
 
+namespace {
+bool g_unattended = false;
+
+// What a box closed with Escape or its close button answers.
+MsgResult EscapeAnswer(unsigned buttons) {
+    if (buttons & msg_buttons::kCancel)
+        return MsgResult::Cancel;
+    if (buttons & msg_buttons::kNo)
+        return MsgResult::No;
+    return (buttons & msg_buttons::kOk) ? MsgResult::Ok : MsgResult::None;
+}
+} // namespace
+
+void QtView::SetUnattended(bool unattended) {
+    g_unattended = unattended;
+}
+
+bool QtView::Unattended() {
+    return g_unattended;
+}
+
 MsgResult QtView::ShowMessage(const std::string& text, MsgKind kind, unsigned buttons, int) {
+    if (m_beforeMessage)
+        m_beforeMessage(text, kind);
+    if (g_unattended) {
+        std::string line = text;
+        for (char& c : line) {
+            if (c == '\r' || c == '\n')
+                c = ' ';
+        }
+        std::fprintf(stderr, "tavolin: %s: %s\n", MessageTitle(kind).c_str(), line.c_str());
+        return EscapeAnswer(buttons);
+    }
     QMessageBox box(IconOf(kind), QString::fromStdString(MessageTitle(kind)),
                     QString::fromStdString(text), QMessageBox::NoButton, m_owner);
     std::vector<std::pair<QAbstractButton*, MsgResult>> made;
@@ -83,11 +116,7 @@ MsgResult QtView::ShowMessage(const std::string& text, MsgKind kind, unsigned bu
             return result;
     }
     // Closed with Escape or the window's close button: the box's cancel answer.
-    if (buttons & msg_buttons::kCancel)
-        return MsgResult::Cancel;
-    if (buttons & msg_buttons::kNo)
-        return MsgResult::No;
-    return (buttons & msg_buttons::kOk) ? MsgResult::Ok : MsgResult::None;
+    return EscapeAnswer(buttons);
 }
 
 void QtView::SetBusy(bool busy) {

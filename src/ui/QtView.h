@@ -2,6 +2,9 @@
 
 #include "core/View.h"
 
+#include <functional>
+#include <string>
+
 class QWidget;
 
 namespace tavolin {
@@ -17,9 +20,20 @@ public:
                           int helpContext) override;
     void SetBusy(bool busy) override;
 
+    // Called with a message's text and kind before its box waits for the user; empty: none.
+    using MessageHook = std::function<void(const std::string& text, MsgKind kind)>;
+    void SetBeforeMessage(MessageHook hook) { m_beforeMessage = std::move(hook); }
+
+    // When nobody may be at the screen (the program ends on a signal or with the session),
+    // every view writes its messages to standard error instead of waiting for a click, and
+    // answers as a box closed with Escape would.
+    static void SetUnattended(bool unattended);
+    static bool Unattended();
+
 private:
     QWidget* m_owner;
     int m_busyDepth = 0;
+    MessageHook m_beforeMessage;
 };
 
 } // namespace tavolin

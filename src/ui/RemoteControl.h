@@ -11,8 +11,9 @@ class TFrmMain;
 
 // Carries out the command line's requests on the launcher window: those that later copies
 // hand over through the single-instance channel, and the first copy's own once its window
-// shows. The caller is answered before the button is pressed, so that a message box of the
-// launch never holds it; an empty button is answered as a failure and never browsed for.
+// shows. A press is answered with the launch's outcome, sent before a message box of a
+// failed launch waits for the user; an empty button is answered as a failure and never
+// browsed for. While a dialog or a menu of the launcher is open, only coming forward is done.
 class RemoteControl {
 public:
     explicit RemoteControl(TFrmMain& window) : m_window(window) {}

@@ -1,13 +1,9 @@
 #include "ui/SingleInstance.h"
 
 #include <QDeadlineTimer>
-#include <QDir>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QLockFile>
 #include <QPointer>
-#include <QRegularExpression>
-#include <QStandardPaths>
 #include <QThread>
 #include <QTimer>
 
@@ -19,29 +15,14 @@ namespace {
 
 // A later copy writes its request at once; one that has not within this time is dropped.
 constexpr int kRequestTimeoutMs = 2000;
-
-// The user's runtime folder: $XDG_RUNTIME_DIR, or a private folder Qt makes for the user.
-QString RuntimeFolder() {
-    QString dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (dir.isEmpty())
-        dir = QDir::tempPath();
-    QDir().mkpath(dir);
-    return dir;
-}
-
-QString InstanceName(const QString& key) {
-    QString user = qEnvironmentVariable("USER");
-    if (user.isEmpty())
-        user = qEnvironmentVariable("LOGNAME");
-    if (user.isEmpty())
-        user = qEnvironmentVariable("USERNAME");
-    const QString display = QString::fromStdString(
-        remote::DisplayIdentity(qEnvironmentVariable("DISPLAY").toStdString(),
-                                qEnvironmentVariable("WAYLAND_DISPLAY").toStdString()));
-    QString name = key + QLatin1Char('-') + user + QLatin1Char('-') + display;
-    static const QRegularExpression unsafe(QStringLiteral("[^A-Za-z0-9._-]"));
-    return name.replace(unsafe, QStringLiteral("_"));
-}
+// After its answer the later copy hangs up; a named pipe dropped before then loses what the
+// later copy has not read yet, so the running copy waits for it this long at most.
+constexpr int kHangUpWaitMs = 2000;
+// Connections served at once. A burst beyond it (a script gone wrong) is turned away as it
+// comes, so that it cannot use up the process's descriptors.
+constexpr int kMaxServing = 16;
+// How often the running copy checks that it still listens.
+constexpr int kListenWatchMs = 1000;
 
 void Ignored(const char* why) {
     std::fprintf(stderr, "tavolin: ignored a request from another copy: %s\n", why);
@@ -65,49 +46,69 @@ std::optional<QByteArray> ReadLine(QLocalSocket& socket, QDeadlineTimer deadline
     }
 }
 
+std::string DisplayOfThisCopy() {
+    return remote::DisplayIdentity(qEnvironmentVariable("DISPLAY").toStdString(),
+                                   qEnvironmentVariable("WAYLAND_DISPLAY").toStdString());
+}
+
 } // namespace
 
 SingleInstance::SingleInstance(const QString& key, QObject* parent) : QObject(parent) {
-    const QString base = RuntimeFolder() + QLatin1Char('/') + InstanceName(key);
-    m_lockPath = base + QStringLiteral(".lock");
-    m_serverPath = base + QStringLiteral(".socket");
+    if (const auto names = PrivateInstanceNames(key.toStdString(), DisplayOfThisCopy(), m_error)) {
+        m_lockPath = QString::fromStdString(names->lock);
+        m_serverPath = QString::fromStdString(names->channel);
+    }
 }
 
 SingleInstance::~SingleInstance() {
     if (m_server != nullptr)
         m_server->close();
-    if (m_lock)
-        m_lock->unlock();
 }
 
-bool SingleInstance::Lock() {
-    m_lock = std::make_unique<QLockFile>(m_lockPath);
-    // Never take a live holder's lock for an old one; a dead holder's lock is stale at once.
-    m_lock->setStaleLockTime(0);
-    if (!m_lock->tryLock(0)) {
-        m_lock.reset();
-        return false;
-    }
-    return true;
+LockState SingleInstance::Lock() {
+    if (m_lockPath.isEmpty())
+        return LockState::Failed;
+    LockState state = LockState::Failed;
+    m_lock = TakeInstanceLock(m_lockPath.toStdString(), state, m_error);
+    return state;
 }
 
 bool SingleInstance::Listen() {
     if (!m_lock || m_server != nullptr)
         return false;
-    // A socket left by a copy that crashed is in the way: the lock says it is dead.
-    QLocalServer::removeServer(m_serverPath);
     m_server = new QLocalServer(this);
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
     connect(m_server, &QLocalServer::newConnection, this, &SingleInstance::Serve);
+    m_watch = new QTimer(this);
+    connect(m_watch, &QTimer::timeout, this, &SingleInstance::KeepListening);
+    m_watch->start(kListenWatchMs);
+    // A socket left by a copy that crashed is in the way: the lock says it is dead.
+    QLocalServer::removeServer(m_serverPath);
     return m_server->listen(m_serverPath);
 }
 
 bool SingleInstance::Acquire() {
-    return Lock() && Listen();
+    return Lock() == LockState::Taken && Listen();
+}
+
+void SingleInstance::KeepListening() {
+    if (m_server->isListening())
+        return;
+    QLocalServer::removeServer(m_serverPath);
+    // Tried again at the next check when it fails (no descriptor free yet, say).
+    if (m_server->listen(m_serverPath))
+        std::fprintf(stderr, "tavolin: listening for other copies again\n");
 }
 
 void SingleInstance::Serve() {
     while (QLocalSocket* client = m_server->nextPendingConnection()) {
+        if (m_serving >= kMaxServing) {
+            client->abort();
+            client->deleteLater();
+            continue;
+        }
+        ++m_serving;
+        connect(client, &QObject::destroyed, this, [this] { --m_serving; });
         connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);
         auto* timeout = new QTimer(client);
         timeout->setSingleShot(true);
@@ -143,19 +144,35 @@ void SingleInstance::Serve() {
                 peer->write(
                     QByteArray::fromStdString(remote::EncodeAnswer(answer.status, answer.message)));
                 peer->flush();
-                peer->disconnectFromServer();
+                // The later copy hangs up once it has read the answer (its socket is then
+                // deleted); one that does not is dropped after a while.
+                QTimer::singleShot(kHangUpWaitMs, peer.data(), [peer] {
+                    peer->abort();
+                    peer->deleteLater();
+                });
             };
-            if (m_handler) {
-                m_handler(*request, reply);
-            } else {
-                reply({remote::kExitFailed, "the running copy is still starting"});
-            }
+            // Carried out once the socket's own signal has returned: a request may open a
+            // message box, whose event loop can delete this socket when the caller hangs up.
+            QMetaObject::invokeMethod(
+                this,
+                [this, request = *request, reply] {
+                    if (m_handler) {
+                        m_handler(request, reply);
+                    } else {
+                        reply({remote::kExitFailed, "the running copy is still starting"});
+                    }
+                },
+                Qt::QueuedConnection);
         });
     }
+    KeepListening();
 }
 
 std::optional<remote::Answer> SingleInstance::Send(const remote::Request& request, int connectMs,
                                                    int answerMs) const {
+    m_allowed.reset();
+    if (m_serverPath.isEmpty())
+        return std::nullopt;
     QLocalSocket socket;
     const QDeadlineTimer connectBy(connectMs);
     while (true) {
@@ -166,6 +183,7 @@ std::optional<remote::Answer> SingleInstance::Send(const remote::Request& reques
             return std::nullopt;
         QThread::msleep(20);
     }
+    m_allowed = AllowPeerToComeForward(static_cast<std::intptr_t>(socket.socketDescriptor()));
     socket.write(QByteArray::fromStdString(remote::EncodeRequest(request)));
     const QDeadlineTimer answerBy(answerMs);
     socket.flush();

@@ -168,7 +168,7 @@ void TFrmAdr::FrmCreate() {
         DropFileTarget1.OnDrop = [this](drop::TShiftState, drop::DropPoint, std::uint32_t&) {
             DropFileTarget1Drop();
         };
-        m_dropAdapter = new DropAdapter(this, DropFileTarget1);
+        m_dropAdapter = new DropAdapter(this, DropFileTarget1, m_platform.Style());
         m_dropAdapter->SetErrorHandler([this](const std::string& text) {
             ShowMessageBox(m_view, text, MsgKind::Error, msg_buttons::kOk);
         });

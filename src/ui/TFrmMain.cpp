@@ -3,6 +3,7 @@
 #include "core/Errors.h"
 #include "core/Platform.h"
 #include "core/commands/Actions.h"
+#include "core/helpers/FileHelpers.h"
 #include "core/helpers/MessageBox.h"
 #include "core/watch/DatePicture.h"
 #include "ui/AccessibleNames.h"
@@ -144,7 +145,7 @@ TFrmMain::TFrmMain(Platform& platform, DataFiles files, QWidget* parent)
     m_drop->SetAreaSink([this](areas::AreaKind area, const std::vector<std::string>& paths) {
         m_areas->Drop(area, paths);
     });
-    m_dropAdapter = new DropAdapter(this, DropFileTarget1);
+    m_dropAdapter = new DropAdapter(this, DropFileTarget1, m_platform.Style());
     m_dropAdapter->SetErrorHandler([this](const std::string& text) { ShowError(text); });
 }
 
@@ -304,6 +305,17 @@ void TFrmMain::FrmCreate() {
     // Temporary files of saves that a killed copy left behind.
     m_platform.RemoveStaleReplacements(m_core->Files().txt);
     m_platform.RemoveStaleReplacements(m_core->Files().ini);
+    // The category editor's working files, left when a copy was killed with the editor open.
+    for (const std::string& working : {m_core->Files().tmp, m_core->Files().tmp2}) {
+        const FileAttributes found = m_platform.Attributes(working);
+        if (!found.exists || found.directory)
+            continue;
+        try {
+            DeleteFileOrAbort(working);
+        } catch (const SilentAbort&) {
+            // Left as it is: the editor replaces it when it opens.
+        }
+    }
     m_core->Store().MigrateIniCategories();
     // The processor figure is a difference between two readings: take the first one now.
     m_platform.ProcessorUsage();
@@ -850,6 +862,12 @@ void TFrmMain::RunModal(const std::function<void()>& dialog) {
 
 void TFrmMain::ActivateAfterDialog() {
     activateWindow();
+    // The application stays active across its own dialog: the launcher is its active window
+    // at once, so that a key pressed before the window system's word arrives reaches its
+    // shortcuts.
+    if (QApplication::activeWindow() == nullptr &&
+        qApp->applicationState() == Qt::ApplicationActive)
+        QApplication::setActiveWindow(this);
     setFocus();
     AppActivate();
     if (m_active)
@@ -917,8 +935,11 @@ void TFrmMain::FrmShow() {
     const WindowSettings& s = m_core->Settings();
     const bool visible =
         layout::TaskbarEntryVisible(s.TaskBar, s.TaskBarLast, m_active, s.FrmStyle);
-    // Only a window of the X11 session has an entry to change.
-    if (QGuiApplication::platformName() == QLatin1String("xcb") && windowHandle() != nullptr) {
+    // Every windowing system has a taskbar entry to change (an X11 session's, Windows'); the
+    // offscreen and minimal platforms of tests and tools have none.
+    const QString platformName = QGuiApplication::platformName();
+    if (platformName != QLatin1String("offscreen") && platformName != QLatin1String("minimal") &&
+        windowHandle() != nullptr) {
         m_platform.SetTaskbarEntry(static_cast<NativeWindow>(winId()), visible);
     }
 }

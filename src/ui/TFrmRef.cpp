@@ -208,7 +208,7 @@ void TFrmRef::FrmRefCreate(const std::string& startPath) {
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         move(screen->availableGeometry().center() - rect().center());
     }
-    m_browser.Create(startPath, QDir::currentPath().toStdString());
+    m_browser.Create(startPath, QDir::toNativeSeparators(QDir::currentPath()).toStdString());
     for (const DriveEntry& drive : m_browser.Drives()) {
         m_ui->cbDrive->addItem(DriveIcon(drive.kind), Q(drive.name));
         m_ui->cbDrive->setItemData(m_ui->cbDrive->count() - 1, Q(drive.root), Qt::ToolTipRole);

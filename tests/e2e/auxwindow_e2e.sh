@@ -2,7 +2,8 @@
 # End to end: the auxiliary window. An http:// address typed in the address bar opens with
 # the desktop's handler for its scheme (a recording handler registered in a private
 # mimeapps.list) and stays in the history; a memo being written when the session ends the
-# program (SIGTERM) is kept in Memo.txt beside the program.
+# program (SIGTERM) or Ctrl+C does (SIGINT) is kept in Memo.txt beside the program; with
+# files it cannot write, SIGTERM still ends it, the errors on standard error.
 #
 #   auxwindow_e2e.sh /path/to/tavolin
 set -uo pipefail
@@ -62,19 +63,47 @@ check "Esc closes the address bar" no_aux
 wait_for 5 grep -q '^0=' "$app/tavolin.ini"
 check "the address is the newest history entry" grep -qF "0=$address" "$app/tavolin.ini"
 
-# --- N: the memo, and the session ending while it is open ------------------------------
-activate "$wid"
-xdotool key n
-wait_for 10 has_aux
-check "N opens the memo" test "$(caption_of "$(aux_window)")" = メモ
-xdotool type --delay 20 "kept at the end"
-sleep 0.3
-kill -TERM "$pid"
+# --- N: the memo, and the program ended while it is open ----------------------------------
+# By the session (SIGTERM) or by Ctrl+C in its terminal (SIGINT): both close it as the user
+# would, and the memo being written is kept.
 ended() { ! alive "$pid"; }
+for signal in TERM INT; do
+    if ended; then
+        rm -f "$app/Memo.txt"
+        pid=$(start)
+        wait_for 15 has_window "$pid"
+        wid=$(window_of "$pid")
+    fi
+    activate "$wid"
+    xdotool key n
+    wait_for 10 has_aux
+    check "N opens the memo" test "$(caption_of "$(aux_window)")" = メモ
+    xdotool type --delay 20 "kept at the end"
+    sleep 0.3
+    kill -"$signal" "$pid"
+    wait_for 10 ended
+    check "SIG$signal ends the program" ended
+    check "the memo is kept beside the program" \
+        test "$(tr -d '\r' <"$app/Memo.txt" 2>/dev/null)" = "kept at the end"
+    check "and the memo window's place in [Mem]" grep -q '^\[Mem\]' "$app/tavolin.ini"
+done
+
+# --- the files cannot be written when the session ends it -----------------------------------
+# Nobody may be there to click an error away: the errors go to standard error and the
+# program ends. A working file of the category editor that a killed copy left is removed.
+printf 'left by a killed copy\r\n' >"$app/tavolin.tmp"
+pid=$(start)
+wait_for 15 has_window "$pid"
+check "the next start removes the category editor's working file" test ! -e "$app/tavolin.tmp"
+for file in tavolin.txt tavolin.ini; do
+    rm -f "$app/$file"
+    mkdir "$app/$file"
+done
+: >"$work/stderr.log"
+kill -TERM "$pid"
 wait_for 10 ended
-check "SIGTERM ends the program" ended
-check "the memo is kept beside the program" \
-    test "$(tr -d '\r' <"$app/Memo.txt" 2>/dev/null)" = "kept at the end"
-check "and the memo window's place in [Mem]" grep -q '^\[Mem\]' "$app/tavolin.ini"
+check "SIGTERM with files that cannot be written ends the program without a click" ended
+check "and says what could not be saved on standard error" test -s "$work/stderr.log"
+rmdir "$app/tavolin.txt" "$app/tavolin.ini"
 
 e2e_finish

@@ -19,8 +19,8 @@ for name in work-F5 play-F5 play-shift-F5; do
     printf '#!/bin/sh\necho ran >> "%s/marker-%s"\n' "$work" "$name" >"$app/targets/$name.sh"
     chmod +x "$app/targets/$name.sh"
 done
-printf '[仕事]\r\n1:5=%s <TS>w5<TE>\r\n[遊び 2]\r\n2:5=%s <TS>p5<TE>\r\n2:17=%s <TS>p17<TE>\r\n' \
-    "$app/targets/work-F5.sh" "$app/targets/play-F5.sh" "$app/targets/play-shift-F5.sh" |
+printf '[仕事]\r\n1:5=%s <TS>w5<TE>\r\n1:7=%s/gone.sh <TS>gone<TE>\r\n[遊び 2]\r\n2:5=%s <TS>p5<TE>\r\n2:17=%s <TS>p17<TE>\r\n' \
+    "$app/targets/work-F5.sh" "$app/targets" "$app/targets/play-F5.sh" "$app/targets/play-shift-F5.sh" |
     iconv -f UTF-8 -t CP932 >"$app/tavolin.txt"
 
 tavolin() { (cd "$app" && exec timeout 20 ./tavolin "$@"); }
@@ -59,6 +59,28 @@ sleep 0.5
 check "and no dialog opens in the running copy" \
     test "$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | wc -l)" = \
     "$(window_of "$pid" | wc -l)"
+
+# A button whose target is gone: the launch failed, and the caller hears so while the
+# running copy's error box waits for a click.
+tavolin --press F7 2>"$work/err"
+code=$?
+check "a button whose target is gone ends with 1 ($code)" test "$code" = 1
+check "with the running copy's message" test -s "$work/err"
+box() { xdotool search --onlyvisible --pid "$pid" 2>/dev/null | grep -vx "$wid" | head -1; }
+has_box() { test -n "$(box)"; }
+wait_for 10 has_box
+check "the running copy shows the error" has_box
+wmctrl -ic "$(box)"
+no_box() { ! has_box; }
+wait_for 10 no_box
+check "and closes it when asked" no_box
+
+# A category name too long to hand over is refused before anything is sent.
+long=$(printf '名%.0s' $(seq 460))
+tavolin --category "$long" 2>"$work/err"
+code=$?
+check "a category name too long to hand over ends with 2 ($code)" test "$code" = 2
+check "and says why" grep -q 'too long' "$work/err"
 
 tavolin --category '遊び 2' --page 2 --press shift+F5
 code=$?
@@ -101,5 +123,25 @@ check "its settings were saved" grep -q '^Width=[0-9]' "$app/tavolin.ini"
 data=$(iconv -f CP932 -t UTF-8 <"$app/tavolin.txt" | tr -d '\r')
 check "its data file keeps both categories and their buttons" \
     test "$(grep -c -e '^\[仕事\]$' -e '^\[遊び 2\]$' -e '^1:5=' -e '^2:5=' -e '^2:17=' <<<"$data")" = 5
+
+# --- no runtime folder, and another user's lock in the shared temporary folder ----------------
+# The copy keeps its lock and socket in a folder of the user's own: it starts, later copies
+# find it, and the shared folder holds nothing of it.
+shared=$work/shared
+mkdir -p "$shared" && chmod 1777 "$shared"
+display=$(sed 's/^unix:/:/; s/\.[0-9]*$//; s/[^A-Za-z0-9._-]/_/g' <<<"$DISPLAY")
+echo "$$" >"$shared/Tavolin_System_Mutex-${USER:-$(id -un)}-$display.lock"
+touch "$shared/runtime-$(id -un)"
+before=$(ls -A "$shared")
+unguarded() { (unset XDG_RUNTIME_DIR; export TMPDIR=$shared; "$@"); }
+pid=$(unguarded start)
+wait_for 15 has_window "$pid"
+check "with no runtime folder and a lock planted in /tmp the window shows" has_window "$pid"
+unguarded tavolin --press F5
+code=$?
+check "a later copy hands its request over ($code)" test "$code" = 0
+unguarded tavolin --quit
+check "and --quit closes it" wait_for 10 bash -c "! { [ -r /proc/$pid/stat ] && ! grep -q '^[0-9]* (.*) Z ' /proc/$pid/stat; }"
+check "nothing of it is left in the shared temporary folder" test "$(ls -A "$shared")" = "$before"
 
 e2e_finish

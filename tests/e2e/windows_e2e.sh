@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # End to end on Windows: the cross-built tavolin.exe copied into a temporary folder with its
 # own data file, started under Wine on the X display (a virtual one under scripts/test.sh)
-# with Qt's windows platform plugin, driven with keys, checked through the batch file it
-# starts and the files it leaves at close.
+# with Qt's windows platform plugin, driven with keys and by later copies' --press, checked
+# through the batch file it starts and the files it leaves at close.
 #
 #   windows_e2e.sh /path/to/tavolin.exe WINE-RUN PREFIX DLL-FOLDERS PLUGIN-FOLDER
 # (the last four are the test's Wine runner and its arguments, as CMake passes them).
@@ -54,6 +54,17 @@ xdotool key --clearmodifiers F5
 check "F5 runs the batch file of slot 5" wait_for 20 test -s "$work/marker-F5"
 check "in the batch file's folder" \
     grep -qiF "$(to_wine "$app/targets")" <(tr -d '\r' <"$work/marker-F5")
+
+# Later copies hand their presses to the running one (through its pipe, which only this user
+# and session can reach) and end with its answer, every time.
+rm -f "$work/marker-F5"
+failed=0
+for i in $(seq 10); do
+    (cd "$app" && "${wine_run[@]}" "$app/tavolin.exe" --press F5) >>"$work/stderr.log" 2>&1 ||
+        failed=$((failed + 1))
+done
+check "ten presses from later copies all end with 0 ($failed did not)" test "$failed" = 0
+check "and run slot 5" wait_for 20 test -s "$work/marker-F5"
 
 wmctrl -i -c "$wid"
 check "closing the window ends the program" wait_for 30 bash -c "! kill -0 $pid 2>/dev/null"

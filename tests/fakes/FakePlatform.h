@@ -62,6 +62,14 @@ public:
     std::vector<std::pair<std::vector<std::string>, DeleteMode>> deletes;
     std::vector<std::string> replacedFiles;
 
+    // The real file system's name of a path: the Windows style stores a drive root as the
+    // folder "C:", which is "C:\" to the system ("C:" alone is that drive's current folder).
+    std::string RealPath(const std::string& path) const {
+        if (style == PathStyle::Windows && path.size() == 2 && path[1] == ':')
+            return path + "\\";
+        return path;
+    }
+
     // --- Platform ------------------------------------------------------------------------
     PathStyle Style() const override { return style; }
 
@@ -71,7 +79,7 @@ public:
         if (!realFiles || path.empty())
             return {};
         std::error_code ec;
-        const auto st = std::filesystem::status(path, ec);
+        const auto st = std::filesystem::status(RealPath(path), ec);
         if (ec || !std::filesystem::exists(st))
             return {};
         return FileAttributes{true, std::filesystem::is_directory(st)};
@@ -211,7 +219,7 @@ public:
             return std::nullopt;
         namespace fs = std::filesystem;
         std::error_code ec;
-        fs::directory_iterator it(folder, ec);
+        fs::directory_iterator it(RealPath(folder), ec);
         if (ec)
             return std::nullopt;
         std::vector<FolderEntry> entries;
@@ -251,6 +259,9 @@ public:
 
     std::optional<int> ProcessorUsage() override { return processorUsage; }
     std::optional<MemoryStatus> Memory() const override { return memory; }
+    std::string ResourceHint(ResourceKind kind) const override {
+        return "hint " + std::to_string(static_cast<int>(kind));
+    }
     std::optional<int> FreeResource(ResourceKind kind) const override {
         return freeResources[static_cast<int>(kind)];
     }

@@ -97,11 +97,22 @@ private slots:
         };
         for (const Row& row : rows) {
             const auto data = Uris(row.uris);
-            QCOMPARE(QtDropData::LocalFiles(*data), row.paths);
+            QCOMPARE(QtDropData::LocalFiles(*data, PathStyle::Posix), row.paths);
+        }
+        // On Windows a drive path has "\" only, and a file of a network share is its UNC path.
+        const Row windowsRows[] = {
+            {{QStringLiteral("file:///C:/Users/a%20b.txt")}, {"C:\\Users\\a b.txt"}},
+            {{QStringLiteral("file://server/share/x"), QStringLiteral("file:///D:/y")},
+             {"\\\\server\\share\\x", "D:\\y"}},
+            {{QStringLiteral("file:///C:/x"), QStringLiteral("https://example.org/y")}, {}},
+        };
+        for (const Row& row : windowsRows) {
+            const auto data = Uris(row.uris);
+            QCOMPARE(QtDropData::LocalFiles(*data, PathStyle::Windows), row.paths);
         }
         QMimeData text;
         text.setText(QStringLiteral("/tmp/x"));
-        QVERIFY(QtDropData::LocalFiles(text).empty());
+        QVERIFY(QtDropData::LocalFiles(text, PathStyle::Posix).empty());
     }
 
     // Files dropped on the recycle-bin area wait, blinking, and then go to the Trash; a drag

@@ -7,8 +7,10 @@
 
 #include <QDialog>
 #include <QFile>
+#include <QMenu>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QToolButton>
 #include <QtTest>
 
 #include <memory>
@@ -51,48 +53,106 @@ private slots:
         data.write("[Work]\r\n1:5=" + QByteArray::fromStdString(m_target) + " <TS>five<TE>\r\n");
     }
 
-    void pressIsAnsweredBeforeItRunsAndAnEmptyButtonIsNeverBrowsed() {
+    void pressIsAnsweredWithTheLaunchsOutcomeAndAnEmptyButtonIsNeverBrowsed() {
         TFrmMain window(m_platform, m_files);
         int browsed = 0;
         window.Core().SetEmptyButtonHandler([&](int) { ++browsed; });
         RemoteControl remote(window);
 
-        std::vector<std::pair<Answer, std::size_t>> replies; // answer, launches by then
+        // Each answer, with the launches by then and whether a message box was up.
+        struct Heard {
+            Answer answer;
+            std::size_t launches;
+            bool boxShown;
+        };
+        std::vector<Heard> replies;
         const auto reply = [&](const Answer& a) {
-            replies.emplace_back(a, m_platform.opens.size());
+            replies.push_back(
+                {a, m_platform.opens.size(), QApplication::activeModalWidget() != nullptr});
         };
         remote.CarryOut(Press(5), reply);
         remote.CarryOut(Press(6), reply);
-        QCOMPARE(replies.size(), std::size_t{2});
-        QCOMPARE(replies[0].first, Answer{});
-        QCOMPARE(replies[0].second, std::size_t{0});
-        QCOMPARE(replies[1].first.status, kExitFailed);
-        QCOMPARE(m_platform.opens.size(), std::size_t{1});
+        // The target is gone: the caller hears so before the error box waits for a click.
+        m_platform.openResult = open_result::kNotFound;
+        auto seen = std::make_shared<QString>();
+        tavolin::testing::AnswerNextMessage(seen, QStringLiteral("OK"));
+        remote.CarryOut(Press(5), reply);
+
+        QCOMPARE(replies.size(), std::size_t{3});
+        QCOMPARE(replies[0].answer, Answer{});
+        QCOMPARE(replies[0].launches, std::size_t{1});
+        QCOMPARE(replies[1].answer.status, kExitFailed);
+        QCOMPARE(replies[2].answer.status, kExitFailed);
+        QCOMPARE(QString::fromStdString(replies[2].answer.message).simplified(),
+                 seen->simplified());
+        QCOMPARE(replies[2].launches, std::size_t{2});
+        QVERIFY(!replies[2].boxShown);
+        QVERIFY(!seen->isEmpty());
         QCOMPARE(m_platform.opens[0].path, m_target);
         QCOMPARE(browsed, 0);
     }
 
-    void aDialogOpenInTheLauncherRefusesAllButComingForward() {
+    // A dialog or a menu open in the launcher refuses every request but coming forward: a
+    // page chosen under the button menu would make its commands act on another button.
+    void anOpenDialogOrMenuRefusesAllButComingForward_data() {
+        QTest::addColumn<bool>("menu");
+        QTest::newRow("dialog") << false;
+        QTest::newRow("button menu") << true;
+    }
+    void anOpenDialogOrMenuRefusesAllButComingForward() {
+        QFETCH(bool, menu);
+        QFile data(QString::fromStdString(m_files.txt));
+        QVERIFY(data.open(QIODevice::WriteOnly));
+        data.write("[Work]\r\n1:1=" + QByteArray::fromStdString(m_target) + " <TS>AAA<TE>\r\n2:1=" +
+                   QByteArray::fromStdString(m_target) + " <TS>BBB<TE>\r\n");
+        data.close();
         TFrmMain window(m_platform, m_files);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
         RemoteControl remote(window);
-        QDialog dialog(&window);
-        dialog.setModal(true);
         std::vector<Answer> replies;
         Request show;
         show.show = true;
-        QTimer::singleShot(0, &dialog, [&] {
-            QTRY_VERIFY(QApplication::activeModalWidget() == &dialog);
-            for (const Request& r : {Press(5), show}) {
+        Request page2;
+        page2.page = 2;
+        const auto carryOut = [&] {
+            for (const Request& r : {Press(1), page2, show})
                 remote.CarryOut(r, [&](const Answer& a) { replies.push_back(a); });
-            }
-            dialog.reject();
-        });
-        dialog.exec();
-        QCOMPARE(replies.size(), std::size_t{2});
-        QCOMPARE(replies[0].status, kExitFailed);
-        QVERIFY(replies[0].message.find("dialog") != std::string::npos);
-        QCOMPARE(replies[1], Answer{});
+        };
+        if (menu) {
+            auto* tlb1 = window.findChild<QToolButton*>(QStringLiteral("tlb1"));
+            QTest::mouseClick(tlb1, Qt::RightButton, {}, tlb1->rect().center());
+            auto* pmBtn = window.findChild<QMenu*>(QStringLiteral("pmBtn"));
+            QTRY_VERIFY(QApplication::activePopupWidget() == pmBtn);
+            carryOut();
+            pmBtn->findChild<QAction*>(QStringLiteral("N1"))->trigger(); // 編集 → 削除
+            pmBtn->hide();
+        } else {
+            QDialog dialog(&window);
+            dialog.setModal(true);
+            QTimer::singleShot(0, &dialog, [&] {
+                QTRY_VERIFY(QApplication::activeModalWidget() == &dialog);
+                carryOut();
+                dialog.reject();
+            });
+            dialog.exec();
+        }
+        QCOMPARE(replies.size(), std::size_t{3});
+        for (const std::size_t refused : {0, 1}) {
+            QCOMPARE(replies[refused].status, kExitFailed);
+            QVERIFY(replies[refused].message.find("dialog") != std::string::npos);
+        }
+        QCOMPARE(replies[2], Answer{});
         QVERIFY(m_platform.opens.empty());
+        QVERIFY(window.Core().Store().CurrentPage() == "1");
+        if (menu) {
+            // The button the menu named is gone, the one on page 2 stays.
+            QFile saved(QString::fromStdString(m_files.txt));
+            QVERIFY(saved.open(QIODevice::ReadOnly));
+            const QByteArray bytes = saved.readAll();
+            QVERIFY(!bytes.contains("AAA"));
+            QVERIFY(bytes.contains("<TS>BBB<TE>"));
+        }
     }
 
     void quitClosesThroughTheClosePathBeforeItAnswers() {

@@ -11,6 +11,9 @@ to_wine() { printf 'Z:%s' "$(printf '%s' "$1" | tr / '\\')"; }
 wine=$(command -v wine64 || true)
 [ -n "$wine" ] || wine=/usr/lib/wine/wine64
 export WINEPREFIX=$prefix WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml="
+# A UTF-8 locale of their own: in the C locale Wine cannot make Japanese file names, and the
+# window titles of message boxes ("エラー") do not reach the X server as they are.
+export LC_ALL=C.UTF-8
 path=""
 IFS=: read -r -a folders <<<"$dlls"
 for folder in "${folders[@]}"; do path+="${path:+;}$(to_wine "$folder")"; done

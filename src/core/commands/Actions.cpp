@@ -73,6 +73,15 @@ std::span<const ActionSpec> ActionTable() {
     return kActions;
 }
 
+ActionSpec ActionForSystem(const ActionSpec& spec, PathStyle style) {
+    ActionSpec named = spec;
+    if (spec.name == "acWinReStart") {
+        named.caption = style == PathStyle::Windows ? "サインアウト..." : "ログアウト...";
+        named.hint = named.caption;
+    }
+    return named;
+}
+
 ShortcutKey DecodeShortcut(int stored) {
     return {stored & 0xFF, (stored & kShift) != 0, (stored & kCtrl) != 0, (stored & kAlt) != 0};
 }

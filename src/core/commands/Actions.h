@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/path/PathStyle.h"
+
 #include <span>
 #include <string_view>
 
@@ -43,6 +45,10 @@ inline constexpr int kKeyDelete = 46;
 
 // The option commands in the order of the action list.
 std::span<const ActionSpec> ActionTable();
+// An action as this system names it: "acWinReStart" ends the user's session, which Windows
+// calls signing out ("サインアウト...") and a Linux desktop logging out ("ログアウト...");
+// every other action is the table's.
+ActionSpec ActionForSystem(const ActionSpec& spec, PathStyle style);
 
 struct ShortcutKey {
     int key = 0; // the key code: a capital letter's character code, or one of kKey...

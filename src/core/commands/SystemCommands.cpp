@@ -21,8 +21,9 @@ EndCommandTexts EndTexts(SessionEnd how, PathStyle style) {
     switch (how) {
     case SessionEnd::RestartShell:
         if (windows) {
-            return {"Windows のみ再起動します。よろしいですか？",
-                    "Windows を再起動することが出来ませんでした。\r\n" + unstable + kRetryAdvice};
+            // Windows 10 and 11 have no restart of Windows alone: the command signs out.
+            return {"サインアウトして、Windows のセッションを終了します。よろしいですか？",
+                    "サインアウトすることが出来ませんでした。\r\n" + unstable + kRetryAdvice};
         }
         return {"ログアウトして、デスクトップのセッションを終了します。よろしいですか？",
                 "ログアウトすることが出来ませんでした。\r\n" + unstable + kRetryAdvice};

@@ -14,7 +14,14 @@ char SeparatorOf(PathStyle style) {
     return style == PathStyle::Windows ? '\\' : '/';
 }
 
-// The text after the last separator of a path: "\" or ":" for Windows, "/" for POSIX.
+// The separators a path may hold. Windows itself takes "/" as well as "\", and Qt hands out
+// paths with "/": a hand-written "C:/windows/notepad.exe" is read as Windows reads it. What
+// the program writes always has the style's own separator.
+std::string_view SeparatorsOf(PathStyle style) {
+    return style == PathStyle::Windows ? "\\/" : "/";
+}
+
+// The text after the last separator of a path: "\", "/" or ":" for Windows, "/" for POSIX.
 // Text is UTF-8 inside the program, so a separator byte is always a separator (in code
 // page 932 a "\" can be the second byte of a character; UTF-8 has no such bytes).
 std::string AfterLastSeparator(const std::string& path, PathStyle style) {
@@ -107,16 +114,32 @@ std::string BlankLineBreaks(std::string text) {
     return text;
 }
 
+std::string NativePath(std::string path, PathStyle style) {
+    if (style != PathStyle::Windows)
+        return path;
+    const bool drivePath =
+        path.size() >= 3 && path[1] == ':' && (path[2] == '/' || path[2] == '\\');
+    const bool rootedPath = !path.empty() && (path[0] == '/' || path[0] == '\\');
+    if (drivePath || rootedPath) {
+        for (char& c : path) {
+            if (c == '/')
+                c = '\\';
+        }
+    }
+    return path;
+}
+
 std::string JoinPath(const std::string& folder, const std::string& file, PathStyle style) {
     if (file.empty())
-        return folder;
+        return NativePath(folder, style);
     const char separator = SeparatorOf(style);
     std::string head = TrimTrailingBackslashes(folder, style);
-    const std::string tail = file.front() == separator ? file.substr(1) : file;
+    const bool leadingSeparator = SeparatorsOf(style).find(file.front()) != std::string::npos;
+    const std::string tail = leadingSeparator ? file.substr(1) : file;
     // The POSIX root keeps its one "/": "/" and "a" give "/a".
     if (head.empty() || head.back() != separator)
         head += separator;
-    return head + tail;
+    return NativePath(head + tail, style);
 }
 
 std::string TrimTrailingBlanks(const std::string& text) {
@@ -126,7 +149,7 @@ std::string TrimTrailingBlanks(const std::string& text) {
 
 std::string TrimTrailingBackslashes(const std::string& text, PathStyle style) {
     const char separator = SeparatorOf(style);
-    const auto last = text.find_last_not_of(separator);
+    const auto last = text.find_last_not_of(SeparatorsOf(style));
     if (last == std::string::npos) {
         // Nothing but separators: the POSIX root stays, a run of "\" goes.
         return (style == PathStyle::Posix && !text.empty()) ? std::string(1, separator)
@@ -141,7 +164,7 @@ std::size_t LastPosition(char c, const std::string& text) {
 }
 
 std::size_t LastSeparator(const std::string& path, PathStyle style) {
-    return style == PathStyle::Windows ? path.find_last_of("\\:") : path.rfind('/');
+    return style == PathStyle::Windows ? path.find_last_of("\\/:") : path.rfind('/');
 }
 
 std::string ExpandLongName(const std::string& path, const Platform& platform) {

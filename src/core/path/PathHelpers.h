@@ -26,8 +26,13 @@ std::string FileNameOf(const std::string& value, const Platform& platform);
 std::string EncodeButtonValue(const std::string& path, const std::string& file,
                               const std::string& title, PathStyle style);
 
-// Folder and file name joined by one separator; an empty file name gives the folder as it is.
+// Folder and file name joined by one separator, in the style's own separators (NativePath);
+// an empty file name gives the folder.
 std::string JoinPath(const std::string& folder, const std::string& file, PathStyle style);
+// A path in the style's own separators: in the Windows style every "/" of a drive path
+// ("C:/x") or a rooted one ("/x", "//server/share") becomes "\". Anything else, such as an
+// internet address, stays as it is; POSIX paths always do.
+std::string NativePath(std::string path, PathStyle style);
 
 // Whether a text holds a CR, LF or NUL: none of them can stand in a line of the data file.
 bool HasLineBreakOrNul(const std::string& text);
@@ -38,14 +43,15 @@ std::string BlankLineBreaks(std::string text);
 // Without trailing spaces (0x20 only; tabs stay).
 std::string TrimTrailingBlanks(const std::string& text);
 
-// Without trailing separators, however many. The POSIX root "/" stays "/".
+// Without trailing separators, however many ("\" and "/" in the Windows style). The POSIX
+// root "/" stays "/".
 std::string TrimTrailingBackslashes(const std::string& text, PathStyle style);
 
 // 1-based byte position of the last occurrence of `c`, 0 when absent.
 std::size_t LastPosition(char c, const std::string& text);
 
-// Position (0-based) of the last separator of a path, or npos: "\" or ":" for Windows,
-// "/" for POSIX.
+// Position (0-based) of the last separator of a path, or npos: "\", "/" or ":" for
+// Windows (which takes "/" as a separator too), "/" for POSIX.
 std::size_t LastSeparator(const std::string& path, PathStyle style);
 
 // The path with every component spelled with its stored (long) name. Throws

@@ -1,6 +1,7 @@
 #include "core/remote/CommandLine.h"
 
 #include "core/launcher/Launcher.h"
+#include "core/remote/Protocol.h"
 #include "core/store/ButtonStore.h"
 
 #include <algorithm>
@@ -172,6 +173,13 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     }
     if (!any)
         r.show = true;
+    // The request must fit the line a running copy reads, which only a very long category
+    // name can overflow; said here, before anything is sent.
+    if (const std::size_t length = EncodeRequest(r).size() - 1; length > kMaxLine) {
+        return Error("the category name is too long: the request would take " +
+                     std::to_string(length) + " bytes, at most " + std::to_string(kMaxLine) +
+                     " can be handed over");
+    }
     return result;
 }
 

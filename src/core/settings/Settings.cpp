@@ -173,7 +173,7 @@ std::vector<std::string> AdoptFilesBesideExecutable(Platform& platform, const Da
 
 DataFiles DataFilePaths(const std::string& executablePath, const std::string& writableFallbackDir,
                         PathStyle style) {
-    std::string stem = executablePath;
+    std::string stem = NativePath(executablePath, style);
     if (style == PathStyle::Windows) {
         // "tavolin.exe" loses its extension; a name without one keeps all of it.
         const auto separator = LastSeparator(stem, style);

@@ -51,10 +51,13 @@ void ResourceWatch::SampleResources() {
         if (!read[i])
             failed += std::string(failed.empty() ? "" : ", ") + kKinds[i].second;
     }
+    // Each figure that could be read is shown; one that could not keeps its last value.
+    int* const figures[] = {&m_figures.sys, &m_figures.gdi, &m_figures.user};
+    for (std::size_t i = 0; i < kKinds.size(); ++i) {
+        if (read[i])
+            *figures[i] = *read[i];
+    }
     if (failed.empty()) {
-        m_figures.sys = *read[0];
-        m_figures.gdi = *read[1];
-        m_figures.user = *read[2];
         m_readerReported = false;
     } else if (!m_readerReported) {
         // Once per failure: a lasting failure would otherwise open a box at every tick.

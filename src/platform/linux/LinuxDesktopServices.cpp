@@ -44,6 +44,18 @@ std::optional<MemoryStatus> LinuxPlatform::Memory() const {
     return MemoryStatus{info->totalBytes, info->availableBytes};
 }
 
+std::string LinuxPlatform::ResourceHint(ResourceKind kind) const {
+    switch (kind) {
+    case ResourceKind::System:
+        return "システムリソース (空きメモリの割合)";
+    case ResourceKind::Gdi:
+        return "GDIリソース (カーネルの空きファイルハンドルの割合)";
+    case ResourceKind::User:
+        return "ユーザーリソース (空きプロセス枠の割合)";
+    }
+    return {};
+}
+
 std::optional<int> LinuxPlatform::FreeResource(ResourceKind kind) const {
     switch (kind) {
     case ResourceKind::System: {

@@ -49,7 +49,7 @@ std::wstring RandomTail() {
 }
 
 std::string SaveError(const std::wstring& target, DWORD code) {
-    return "Cannot save \"" + Utf8(target) + "\": " + SystemErrorText(code);
+    return Utf8(target) + ": " + SystemErrorText(code);
 }
 
 class WindowsFileReplacement final : public FileReplacement {

@@ -90,7 +90,8 @@ public:
     bool m_refused = false;
     bool m_seen = false;
 
-    // IUnknown; the sink lives on the caller's stack, longer than the operation.
+    // IUnknown; the sink lives on the caller's stack, longer than the operation (it is
+    // declared before it).
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
         if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IFileOperationProgressSink)) {
             *out = static_cast<IFileOperationProgressSink*>(this);
@@ -165,9 +166,9 @@ DeleteOutcome DeleteForGood(const std::string& path) {
     operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOERRORUI;
     const int result = SHFileOperationW(&operation);
     if (result != 0 || operation.fAnyOperationsAborted) {
-        outcome.error = Quoted(path) + ": " + SystemErrorText(static_cast<unsigned long>(result));
+        outcome.error = Quoted(path) + ": " + ShellOperationErrorText(result);
     } else if (GetFileAttributesW(list.c_str()) != INVALID_FILE_ATTRIBUTES) {
-        outcome.error = Quoted(path) + " is still there.";
+        outcome.error = Quoted(path) + ": 削除した後もまだあります。";
     } else {
         outcome.done = true;
     }
@@ -180,6 +181,9 @@ DeleteOutcome DeleteForGood(const std::string& path) {
 DeleteOutcome Recycle(const std::string& path) {
     DeleteOutcome outcome{path, false, {}};
     const std::wstring wide = Wide(path);
+    // Declared before the operation, so that it is destroyed after it: the operation holds the
+    // sink and releases it when it goes.
+    DeleteSink sink;
     ComScope com;
     ComPtr<IFileOperation> operation;
     HRESULT result = CoCreateInstance(CLSID_FileOperation, nullptr, CLSCTX_ALL, IID_IFileOperation,
@@ -191,7 +195,6 @@ DeleteOutcome Recycle(const std::string& path) {
                         FOF_ALLOWUNDO | FOFX_RECYCLEONDELETE;
     if (SUCCEEDED(result))
         result = operation->SetOperationFlags(flags);
-    DeleteSink sink;
     if (SUCCEEDED(result))
         result = operation->DeleteItem(item.Get(), &sink);
     if (SUCCEEDED(result))
@@ -202,12 +205,12 @@ DeleteOutcome Recycle(const std::string& path) {
     if (SUCCEEDED(result) && SUCCEEDED(operation->GetAnyOperationsAborted(&aborted)) && aborted)
         result = HRESULT_FROM_WIN32(ERROR_CANCELLED);
     if (sink.m_refused || result == E_NOTIMPL || result == REGDB_E_CLASSNOTREG) {
-        outcome.error = Quoted(path) + " cannot be moved to the recycle bin.";
+        outcome.error = Quoted(path) + ": ごみ箱に移動できません。";
     } else if (FAILED(result)) {
         outcome.error =
             Quoted(path) + ": " + SystemErrorText(static_cast<unsigned long>(HRESULT_CODE(result)));
     } else if (GetFileAttributesW(wide.c_str()) != INVALID_FILE_ATTRIBUTES) {
-        outcome.error = Quoted(path) + " is still there.";
+        outcome.error = Quoted(path) + ": ごみ箱に移動した後もまだあります。";
     } else {
         outcome.done = true;
     }
@@ -268,7 +271,8 @@ std::vector<DeleteOutcome> WindowsPlatform::Delete(const std::vector<std::string
     outcomes.reserve(paths.size());
     for (const std::string& path : paths) {
         if (!Attributes(path).exists)
-            outcomes.push_back({path, false, Quoted(path) + " does not exist."});
+            outcomes.push_back(
+                {path, false, Quoted(path) + ": " + SystemErrorText(ERROR_FILE_NOT_FOUND)});
         else
             outcomes.push_back(mode == DeleteMode::Recycle ? Recycle(path) : DeleteForGood(path));
     }

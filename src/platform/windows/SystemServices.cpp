@@ -73,6 +73,18 @@ std::optional<MemoryStatus> WindowsPlatform::Memory() const {
     return MemoryStatus{status.ullTotalPhys, status.ullAvailPhys};
 }
 
+std::string WindowsPlatform::ResourceHint(ResourceKind kind) const {
+    switch (kind) {
+    case ResourceKind::System:
+        return "システムリソース (コミット上限の空きの割合: メモリとページファイル)";
+    case ResourceKind::Gdi:
+        return "GDIリソース (セッションのGDIオブジェクトの空きの割合)";
+    case ResourceKind::User:
+        return "ユーザーリソース (セッションのUSERオブジェクトの空きの割合)";
+    }
+    return {};
+}
+
 std::optional<int> WindowsPlatform::FreeResource(ResourceKind kind) const {
     if (kind == ResourceKind::System) {
         // The free share of the commit limit (memory and page file together).

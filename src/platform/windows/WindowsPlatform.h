@@ -51,6 +51,7 @@ public:
     std::optional<int> ProcessorUsage() override;
     std::optional<MemoryStatus> Memory() const override;
     std::optional<int> FreeResource(ResourceKind kind) const override;
+    std::string ResourceHint(ResourceKind kind) const override;
 
     bool EndSession(SessionEnd how) override;
     bool MinimizeAll(bool undo) override;

@@ -1,5 +1,6 @@
 #include "ui/SessionEndGuard.h"
 
+#include "ui/QtView.h"
 #include "ui/TFrmMain.h"
 
 #include <QGuiApplication>
@@ -19,6 +20,10 @@ namespace {
 
 std::array<int, 2> g_pipe{-1, -1};
 
+// The signals that end the program through its close path: the session's (SIGTERM, SIGHUP)
+// and Ctrl+C in a terminal (SIGINT). SIGQUIT keeps its default, a quit without saving.
+constexpr std::array<int, 3> kEndSignals{SIGTERM, SIGHUP, SIGINT};
+
 extern "C" void OnEndSignal(int signal) {
     const int saved = errno;
     const char byte = static_cast<char>(signal);
@@ -29,8 +34,12 @@ extern "C" void OnEndSignal(int signal) {
 } // namespace
 
 SessionEndGuard::SessionEndGuard(TFrmMain& window) : m_window(window) {
-    connect(qApp, &QGuiApplication::commitDataRequest, this,
-            [this](QSessionManager&) { m_window.Core().Close(); });
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) {
+        // The session is ending: nobody may be there to click a message away.
+        QtView::SetUnattended(true);
+        m_window.Core().Close();
+        QtView::SetUnattended(false);
+    });
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
         // Quitting without the window's own close (the session manager's "die"): save now.
         if (m_window.isVisible())
@@ -44,8 +53,8 @@ SessionEndGuard::~SessionEndGuard() {
         return;
     struct sigaction action {};
     action.sa_handler = SIG_DFL;
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGHUP, &action, nullptr);
+    for (const int number : kEndSignals)
+        sigaction(number, &action, nullptr);
     ::close(g_pipe[0]);
     ::close(g_pipe[1]);
     g_pipe = {-1, -1};
@@ -63,7 +72,9 @@ void SessionEndGuard::InstallSignalHandlers() {
         char bytes[16];
         while (::read(g_pipe[1], bytes, sizeof bytes) > 0) {
         }
-        // The window's own close path; the program ends when it has closed.
+        // The window's own close path; the program ends when it has closed. Nobody may be
+        // at the screen: what fails is said on standard error, never in a box that waits.
+        QtView::SetUnattended(true);
         if (!m_window.close())
             m_window.Core().Close();
         QCoreApplication::quit();
@@ -72,8 +83,8 @@ void SessionEndGuard::InstallSignalHandlers() {
     action.sa_handler = OnEndSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGHUP, &action, nullptr);
+    for (const int number : kEndSignals)
+        sigaction(number, &action, nullptr);
 }
 
 } // namespace tavolin

@@ -1,5 +1,6 @@
 #include "ui/SessionEndGuard.h"
 
+#include "ui/QtView.h"
 #include "ui/TFrmMain.h"
 
 #include <QGuiApplication>
@@ -10,8 +11,12 @@ namespace tavolin {
 // On Windows the end of the session arrives as window messages, which Qt turns into the
 // session manager's commit request; there are no signals to catch.
 SessionEndGuard::SessionEndGuard(TFrmMain& window) : m_window(window) {
-    connect(qApp, &QGuiApplication::commitDataRequest, this,
-            [this](QSessionManager&) { m_window.Core().Close(); });
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) {
+        // The session is ending: nobody may be there to click a message away.
+        QtView::SetUnattended(true);
+        m_window.Core().Close();
+        QtView::SetUnattended(false);
+    });
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
         if (m_window.isVisible())
             m_window.Core().Close();

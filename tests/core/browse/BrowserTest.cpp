@@ -31,6 +31,18 @@ int RowOf(const Browser& browser, const std::string& name) {
     return -1;
 }
 
+// The fixtures in the host's own path style: the root of the file system the temporary
+// folders are on, "/" on Linux and their drive on Windows ("C:", as that style stores a drive
+// root), and the separator.
+std::string Top() {
+    const std::string drive = fs::temp_directory_path().root_name().string();
+    return drive.empty() ? "/" : drive;
+}
+PathStyle HostStyle() {
+    return Top() == "/" ? PathStyle::Posix : PathStyle::Windows;
+}
+const std::string kSeparator(1, static_cast<char>(fs::path::preferred_separator));
+
 // A real folder tree, browsed through the fake platform (which reads real files) with a drive
 // list of the root and the tree itself.
 class BrowserTest : public ::testing::Test {
@@ -40,20 +52,20 @@ protected:
         m_dir.Write("B.dat");
         m_dir.Write("sub/inner.txt");
         fs::create_directory(m_dir.Path() / "empty");
-        m_platform.drives = {{"/", "/", DriveKind::Fixed}, {Root(), "tree", DriveKind::Home}};
+        m_platform.drives = {{Top(), Top(), DriveKind::Fixed}, {Root(), "tree", DriveKind::Home}};
     }
     std::string Root() const { return m_dir.Path().string(); }
     std::string At(const std::string& name) const { return (m_dir.Path() / name).string(); }
 
     testing::TempDir m_dir;
-    FakePlatform m_platform;
+    FakePlatform m_platform{HostStyle()};
     FakeView m_view;
     CurrentDirectories m_directories;
     Browser m_browser{m_platform, m_view, m_directories};
 };
 
 TEST_F(BrowserTest, OpensAtTheStartFileOrAtTheCurrentFolder) {
-    m_browser.Create(At("a.txt"), "/");
+    m_browser.Create(At("a.txt"), Top());
     EXPECT_EQ(m_browser.Path(), Root());
     EXPECT_EQ(m_browser.File(), "a.txt");
     EXPECT_EQ(m_browser.Drive(), 1);
@@ -79,11 +91,11 @@ TEST_F(BrowserTest, TheFolderFieldListsExistingFoldersWithoutATrailingSeparator)
         bool listed;
     };
     for (const Case& c : std::vector<Case>{
-             {At("sub") + "/", false}, // left as it was, also by F5
+             {At("sub") + kSeparator, false}, // left as it was, also by F5
              {At("sub"), true},
              {At("missing"), false},
              {At("a.txt"), false},
-             {"/", true}, // the POSIX root cannot be written otherwise
+             {Top(), true}, // the root cannot be written otherwise
          }) {
         const auto before = m_browser.Listings();
         EXPECT_EQ(m_browser.PathChanged(c.text), c.listed) << c.text;
@@ -92,7 +104,7 @@ TEST_F(BrowserTest, TheFolderFieldListsExistingFoldersWithoutATrailingSeparator)
         EXPECT_EQ(m_browser.Path(), c.text);
     }
     EXPECT_GT(m_browser.Listings(), listed);
-    EXPECT_EQ(m_browser.Drive(), 0); // "/" lies on the root entry
+    EXPECT_EQ(m_browser.Drive(), 0); // the root lies on the root entry
 }
 
 TEST_F(BrowserTest, NavigatingUpIntoFoldersAndToTheSpecialFolders) {
@@ -106,11 +118,11 @@ TEST_F(BrowserTest, NavigatingUpIntoFoldersAndToTheSpecialFolders) {
     EXPECT_EQ(m_browser.Path(), At("empty"));
     EXPECT_TRUE(m_browser.Rows().empty());
 
-    m_browser.PathChanged("/");
+    m_browser.PathChanged(Top());
     EXPECT_FALSE(m_browser.Up()); // the root has nothing above it
-    EXPECT_EQ(m_browser.Path(), "/");
+    EXPECT_EQ(m_browser.Path(), Top());
 
-    m_platform.specialFolders[SpecialFolder::Desktop] = At("sub") + "/";
+    m_platform.specialFolders[SpecialFolder::Desktop] = At("sub") + kSeparator;
     EXPECT_TRUE(m_browser.GoSpecial(SpecialFolder::Desktop));
     EXPECT_EQ(m_browser.Path(), At("sub"));
     EXPECT_EQ(m_browser.Drive(), 1);
@@ -154,7 +166,7 @@ TEST_F(BrowserTest, DrivesRememberTheirFolderAndAnUnreadableOneOffersRetry) {
     m_browser.Create("", At("sub"));
     m_browser.Showing();
     EXPECT_TRUE(m_browser.ChangeDrive(0));
-    EXPECT_EQ(m_browser.Path(), "/");
+    EXPECT_EQ(m_browser.Path(), Top());
     EXPECT_TRUE(m_browser.ChangeDrive(1));
     EXPECT_EQ(m_browser.Path(), At("sub")); // the tree's last folder in this run
     fs::remove_all(At("sub"));

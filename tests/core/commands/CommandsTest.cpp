@@ -134,8 +134,20 @@ TEST(SystemCommandsTest, SessionEndAsksSavesAndComesBackOnARefusal) {
 }
 
 TEST(SystemCommandsTest, SessionEndTextsSayWhatHappensOnEachSystem) {
+    // Ending the session signs out on Windows and logs out on Linux, and says so.
     EXPECT_EQ(EndTexts(SessionEnd::RestartShell, PathStyle::Windows).question,
-              "Windows のみ再起動します。よろしいですか？");
+              "サインアウトして、Windows のセッションを終了します。よろしいですか？");
+    EXPECT_EQ(EndTexts(SessionEnd::RestartShell, PathStyle::Windows)
+                  .failure.rfind("サインアウトすることが出来ませんでした。\r\n", 0),
+              0u);
+    const ActionSpec& endSession = ActionTable()[static_cast<std::size_t>(ActionId::acWinReStart)];
+    EXPECT_EQ(ActionForSystem(endSession, PathStyle::Windows).caption, "サインアウト...");
+    EXPECT_EQ(ActionForSystem(endSession, PathStyle::Windows).hint, "サインアウト...");
+    EXPECT_EQ(ActionForSystem(endSession, PathStyle::Posix).caption, "ログアウト...");
+    EXPECT_EQ(ActionForSystem(ActionTable()[static_cast<std::size_t>(ActionId::acWinReboot)],
+                              PathStyle::Posix)
+                  .caption,
+              "コンピュータの再起動...");
     EXPECT_EQ(EndTexts(SessionEnd::PowerOff, PathStyle::Windows).failure,
               "コンピュータの電源を切ることが出来ませんでした。\r\n"
               "処理が中断されたのでWindowsが不安定になっている可能性があります。\r\n"

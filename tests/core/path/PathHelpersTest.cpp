@@ -45,6 +45,10 @@ TEST(ButtonValueParts, TargetAndTitle) {
     EXPECT_EQ(TitlePart("C:\\a.exe <TE>x<TS>y", W), "C:\\a.exe <TE>x<TS>y");
     // A kanji whose code page 932 form ends in 0x5C is no separator.
     EXPECT_EQ(TitlePart("C:\\ソフト\\表示.exe", W), "表示.exe");
+    // "/" separates as Windows reads it: paths from Qt and hand-written lines.
+    EXPECT_EQ(TitlePart("C:/windows/notepad.exe", W), "notepad.exe");
+    EXPECT_EQ(TitlePart("\\\\server\\share/x", W), "x");
+    EXPECT_EQ(TitlePart("Z:/a/b/", W), "Z:/a/b/");
 }
 
 TEST(Trimming, BlanksAndSeparators) {
@@ -55,6 +59,8 @@ TEST(Trimming, BlanksAndSeparators) {
     EXPECT_EQ(TrimTrailingBackslashes("C:\\", W), "C:");
     EXPECT_EQ(TrimTrailingBackslashes("\\\\", W), "");
     EXPECT_EQ(TrimTrailingBackslashes("C:\\ソ", W), "C:\\ソ");
+    EXPECT_EQ(TrimTrailingBackslashes("Z:/a/b/", W), "Z:/a/b");
+    EXPECT_EQ(TrimTrailingBackslashes("C:/", W), "C:");
     EXPECT_EQ(TrimTrailingBackslashes("/home/u//", P), "/home/u");
     EXPECT_EQ(TrimTrailingBackslashes("/", P), "/");
     EXPECT_EQ(TrimTrailingBackslashes("///", P), "/");
@@ -69,6 +75,12 @@ TEST(Joining, JoinPathAndEncodeButtonValue) {
     EXPECT_EQ(JoinPath("/", "vmlinuz", P), "/vmlinuz");
     EXPECT_EQ(JoinPath("/home/u/", "/a b.txt", P), "/home/u/a b.txt");
     EXPECT_EQ(JoinPath("/home/u", "", P), "/home/u");
+    // A joined Windows path has "\" only; an internet address keeps its "/".
+    EXPECT_EQ(JoinPath("C:/windows", "notepad.exe", W), "C:\\windows\\notepad.exe");
+    EXPECT_EQ(JoinPath("C:/", "/a.txt", W), "C:\\a.txt");
+    EXPECT_EQ(JoinPath("Z:/a/b", "", W), "Z:\\a\\b");
+    EXPECT_EQ(JoinPath("\\\\server\\share/x", "", W), "\\\\server\\share\\x");
+    EXPECT_EQ(JoinPath("http://www.example.com/a", "", W), "http://www.example.com/a");
 
     EXPECT_EQ(EncodeButtonValue("C:\\WINDOWS", "NOTEPAD.EXE", "", W),
               "C:\\WINDOWS\\NOTEPAD.EXE <TS>NOTEPAD.EXE<TE>");
@@ -84,6 +96,7 @@ TEST(LastPositions, BytesAndSeparators) {
     EXPECT_EQ(LastPosition('x', "abc"), 0u);
     EXPECT_EQ(LastSeparator("C:file", W), 1u);
     EXPECT_EQ(LastSeparator("C:\\a\\b", W), 4u);
+    EXPECT_EQ(LastSeparator("C:/windows/notepad.exe", W), 10u);
     EXPECT_EQ(LastSeparator("a:b/c", P), 3u);
     EXPECT_EQ(LastSeparator("plain", P), std::string::npos);
 }
@@ -106,6 +119,23 @@ TEST(FolderAndFileName, WindowsTargets) {
     // A missing target is all folder, with trailing blanks and separators removed.
     EXPECT_EQ(FolderOf("X:\\gone\\old.exe\\  ", platform), "X:\\gone\\old.exe");
     EXPECT_EQ(FileNameOf("X:\\gone\\old.exe", platform), "");
+
+    // Written with "/": split as Windows reads it, and rebuilt with "\" when the page is saved.
+    platform.AddFile("C:/windows/notepad.exe");
+    platform.AddFolder("Z:/a/b/");
+    platform.AddFolder("C:/");
+    platform.AddFile("\\\\server\\share/x");
+    const auto rebuilt = [&](const std::string& value) {
+        return EncodeButtonValue(FolderOf(value, platform), FileNameOf(value, platform), "", W);
+    };
+    EXPECT_EQ(FolderOf("C:/windows/notepad.exe", platform), "C:/windows");
+    EXPECT_EQ(FileNameOf("C:/windows/notepad.exe", platform), "notepad.exe");
+    EXPECT_EQ(rebuilt("C:/windows/notepad.exe"), "C:\\windows\\notepad.exe <TS>notepad.exe<TE>");
+    EXPECT_EQ(FolderOf("Z:/a/b/", platform), "Z:/a/b");
+    EXPECT_EQ(rebuilt("Z:/a/b/"), "Z:\\a\\b <TS>b<TE>");
+    EXPECT_EQ(FolderOf("C:/", platform), "C:");
+    EXPECT_EQ(FolderOf("\\\\server\\share/x", platform), "\\\\server\\share");
+    EXPECT_EQ(rebuilt("\\\\server\\share/x"), "\\\\server\\share\\x <TS>x<TE>");
 }
 
 TEST(FolderAndFileName, PosixTargetsOnRealFiles) {
@@ -154,7 +184,9 @@ TEST(LongNames, PosixPathsStayAsTheyAre) {
     const std::string file = (dir / "File~1.txt").string();
     EXPECT_EQ(ExpandLongName(file, platform), file);
     EXPECT_EQ(ExpandLongName("/", platform), "/");
-    EXPECT_THROW(ExpandLongName((dir / "missing~1").string(), platform), ConversionError);
+    // With "/" on every system (std::filesystem writes "\" on Windows, which the POSIX style
+    // does not split at).
+    EXPECT_THROW(ExpandLongName((dir / "missing~1").generic_string(), platform), ConversionError);
     std::filesystem::remove_all(dir);
 }
 

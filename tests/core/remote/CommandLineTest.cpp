@@ -81,7 +81,17 @@ TEST(CommandLineTest, HelpVersionAndWrongCommandLines) {
         Action action;
         const char* errorPart;
     };
+    // A name of 460 Japanese characters is 4,140 bytes once percent-encoded, which no
+    // request line can carry; 400 still fit.
+    std::string tooLong = "--category=";
+    std::string fits = "--category=";
+    for (int i = 0; i < 460; ++i)
+        tooLong += "名";
+    for (int i = 0; i < 400; ++i)
+        fits += "名";
     const Row rows[] = {
+        {tooLong.c_str(), Action::Error, "the category name is too long"},
+        {fits.c_str(), Action::Run, ""},
         {"--help", Action::Help, ""},
         {"-h --bogus", Action::Help, ""},
         {"--version", Action::Version, ""},

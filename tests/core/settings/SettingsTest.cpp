@@ -202,6 +202,13 @@ TEST(DataFilePathsTest, FilesBesideTheExecutableOrInTheFallbackFolder) {
                             "C:\\Users\\u\\AppData\\Roaming\\Tavolin\\", PathStyle::Windows)
                   .ini,
               "C:\\Users\\u\\AppData\\Roaming\\Tavolin\\tavolin.ini");
+    // Qt's spelling with "/": the fallback is the configuration folder, not a folder made of
+    // the executable's path cut at its drive colon.
+    const DataFiles fromQt = DataFilePaths("Z:/tmp/タヴォリン 0.1/tavolin.exe",
+                                           "C:/users/u/AppData/Local/tavolin", PathStyle::Windows);
+    EXPECT_EQ(fromQt.txt, "C:\\users\\u\\AppData\\Local\\tavolin\\tavolin.txt");
+    EXPECT_EQ(DataFilePaths("Z:/tmp/app/tavolin.exe", "", PathStyle::Windows).ini,
+              "Z:\\tmp\\app\\tavolin.ini");
 }
 
 TEST_F(SettingsTest, FilesBesideAReadOnlyCopyAreTakenIntoTheFallbackFolderOnce) {

@@ -3,6 +3,7 @@
 // and checks that the platform reports the failure instead of pretending success.
 
 #include "platform/windows/WindowsPlatform.h"
+#include "platform/windows/WideText.h"
 
 #include "support/TempDir.h"
 
@@ -171,13 +172,14 @@ TEST_F(WindowsPlatformTest, ReplacesFilesWholeOrNotAtAll) {
         EXPECT_TRUE(platform.ReplaceFile(U8(file), "third", error)) << error;
     }
 
-    // Held without delete sharing: the save fails, says so, and the old file stays whole.
+    // Held without delete sharing: the save fails, says so in Japanese as on Linux, and the
+    // old file stays whole.
     HANDLE exclusive = CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                    OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(exclusive, INVALID_HANDLE_VALUE);
     error.clear();
     EXPECT_FALSE(platform.ReplaceFile(U8(file), "lost", error));
-    EXPECT_THAT(error, ::testing::HasSubstr("Cannot save"));
+    EXPECT_THAT(error, ::testing::StartsWith(U8(file) + ": アクセス権がありません。("));
     CloseHandle(exclusive);
     EXPECT_EQ(ReadBytes(file), "third");
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 1);
@@ -271,6 +273,21 @@ TEST(WindowsCommandLine, QuotesArgumentsAsTheRuntimeReadsThem) {
     }
 }
 
+// SHFileOperationW answers with the shell's DE_* codes, which FormatMessage would read as
+// unrelated system errors; system error codes are worded as on Linux.
+TEST(WindowsErrorTexts, ShellCodesAndSystemCodesInTheUsersWords) {
+    using windesktop::ShellOperationErrorText;
+    EXPECT_EQ(ShellOperationErrorText(0x78), "アクセス権がありません。");
+    EXPECT_EQ(ShellOperationErrorText(0x7C), "ファイルまたはフォルダが存在しません。");
+    EXPECT_EQ(ShellOperationErrorText(0x402), "ファイルまたはフォルダが存在しません。");
+    EXPECT_EQ(ShellOperationErrorText(0x75), "操作は取り消されました。");
+    EXPECT_EQ(ShellOperationErrorText(0x82), "ファイル操作が出来ませんでした。(DE 130)");
+    EXPECT_THAT(ShellOperationErrorText(ERROR_ACCESS_DENIED),
+                ::testing::StartsWith("アクセス権がありません。("));
+    EXPECT_THAT(windesktop::SystemErrorText(ERROR_DISK_FULL),
+                ::testing::StartsWith("ディスクの空き容量が不足しています。("));
+}
+
 TEST(WindowsOpenResult, FailureCodesAreTheShellsNumbers) {
     EXPECT_EQ(windesktop::OpenFailureCode(31, 0), open_result::kNoAssociation);
     EXPECT_EQ(windesktop::OpenFailureCode(8, 0), open_result::kOutOfMemory);
@@ -312,7 +329,7 @@ TEST_F(WindowsPlatformTest, DeletesForGoodAndRecyclesOrLeavesTheFile) {
     EXPECT_TRUE(forGood[0].done) << forGood[0].error;
     EXPECT_TRUE(forGood[1].done) << forGood[1].error;
     EXPECT_FALSE(forGood[2].done);
-    EXPECT_FALSE(forGood[2].error.empty());
+    EXPECT_THAT(forGood[2].error, ::testing::HasSubstr("ファイルまたはフォルダが存在しません。"));
     EXPECT_FALSE(fs::exists(gone));
     EXPECT_FALSE(fs::exists(folder));
 
@@ -323,7 +340,7 @@ TEST_F(WindowsPlatformTest, DeletesForGoodAndRecyclesOrLeavesTheFile) {
     ASSERT_EQ(toBin.size(), 1u);
     if (RunningUnderWine()) {
         EXPECT_FALSE(toBin[0].done);
-        EXPECT_THAT(toBin[0].error, ::testing::HasSubstr("cannot be moved to the recycle bin"));
+        EXPECT_THAT(toBin[0].error, ::testing::HasSubstr("ごみ箱に移動できません。"));
         EXPECT_TRUE(fs::exists(recycled));
     } else {
         EXPECT_TRUE(toBin[0].done) << toBin[0].error;
