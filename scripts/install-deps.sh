@@ -11,7 +11,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-ipafont-gothic tango-icon-theme
     xvfb xauth openbox x11-utils xdotool wmctrl imagemagick desktop-file-utils
-    dbus python3 python3-dbus python3-gi
+    dbus python3 python3-dbus python3-gi at-spi2-core python3-pyatspi
     nsis unzip
 )
 

@@ -7,6 +7,7 @@
 #include "core/settings/Settings.h"
 #include "ui/Colours.h"
 #include "ui/DialogFont.h"
+#include "ui/GlobalHotKey.h"
 #include "ui/HelpViewer.h"
 #include "ui/OptIcons.h"
 #include "ui/TFrmMain.h"
@@ -19,6 +20,7 @@
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QKeySequenceEdit>
 #include <QPainter>
 #include <QRegularExpressionValidator>
 #include <QScreen>
@@ -33,6 +35,11 @@
 namespace tavolin {
 
 namespace {
+
+// The last key of a recorded sequence: the hot key is one key with its modifiers.
+QKeySequence LastKeyOf(const QKeySequence& keys) {
+    return keys.count() <= 1 ? keys : QKeySequence(keys[keys.count() - 1]);
+}
 
 QString Q(const std::string& s) {
     return QString::fromStdString(s);
@@ -480,8 +487,13 @@ void TFrmBtnSet::btnOKClick() {
     StoreEnvironmentControls();
     std::string focus;
     if (!options::CheckEnvironment(m_env, m_view, focus)) {
-        m_ui->pgc->setCurrentIndex(1);
-        if (auto* control = findChild<QWidget*>(Q(focus)))
+        // The page of the control the check names.
+        auto* control = findChild<QWidget*>(Q(focus));
+        int page = -1;
+        for (QWidget* w = control; w != nullptr && page < 0; w = w->parentWidget())
+            page = m_ui->pgc->indexOf(w);
+        m_ui->pgc->setCurrentIndex(page >= 0 ? page : 1);
+        if (control != nullptr)
             control->setFocus();
         return;
     }
@@ -571,6 +583,7 @@ std::vector<TFrmBtnSet::Binding> TFrmBtnSet::Bindings() const {
         {ui.cbShowOpt, &W::ShowOpt},
         {ui.cbRecentMsg, &W::RecentMsg},
         {ui.cbTaRRight, &W::TaRRight},
+        {ui.edtHotKey, &W::HotKey},
         // 削除/ごみ箱 エリア
         {ui.edtDelFlash, &W::DelFlash, ui.udDelFlash},
         {ui.edtGomFlash, &W::GomFlash, ui.udGomFlash},
@@ -610,6 +623,11 @@ void TFrmBtnSet::ShowBinding(const Binding& binding) {
                        FillColourList(static_cast<QComboBox*>(control), env.*f);
                    },
                    [&](std::string WindowSettings::*f) {
+                       if (auto* key = qobject_cast<QKeySequenceEdit*>(control)) {
+                           key->setKeySequence(
+                               QKeySequence::fromString(Q(env.*f), QKeySequence::PortableText));
+                           return;
+                       }
                        auto* list = static_cast<QComboBox*>(control);
                        list->setCurrentIndex(list->findText(Q(env.*f)));
                    },
@@ -620,29 +638,33 @@ void TFrmBtnSet::ShowBinding(const Binding& binding) {
 void TFrmBtnSet::StoreBinding(const Binding& binding) {
     QWidget* control = binding.control;
     options::Environment& env = m_env;
-    std::visit(Overloaded{
-                   [&](bool WindowSettings::*f) {
-                       env.*f = static_cast<QAbstractButton*>(control)->isChecked();
-                   },
-                   [&](int WindowSettings::*f) {
-                       if (binding.upDown != nullptr) {
-                           *env.BoxOf(f) =
-                               options::NumberBox{S(static_cast<QLineEdit*>(control)->text()),
-                                                  binding.upDown->Position()};
-                       } else if (auto* slider = qobject_cast<QSlider*>(control)) {
-                           env.*f = slider->value();
-                       } else if (auto* spin = qobject_cast<QSpinBox*>(control)) {
-                           env.*f = spin->value();
-                       } else {
-                           env.*f = static_cast<QComboBox*>(control)->currentIndex();
-                       }
-                   },
-                   // The colours and the font follow their lists as they are chosen (a font the
-                   // list lacks stays as it was read).
-                   [](Colour WindowSettings::*) {},
-                   [](std::string WindowSettings::*) {},
-               },
-               binding.field);
+    std::visit(
+        Overloaded{
+            [&](bool WindowSettings::*f) {
+                env.*f = static_cast<QAbstractButton*>(control)->isChecked();
+            },
+            [&](int WindowSettings::*f) {
+                if (binding.upDown != nullptr) {
+                    *env.BoxOf(f) = options::NumberBox{S(static_cast<QLineEdit*>(control)->text()),
+                                                       binding.upDown->Position()};
+                } else if (auto* slider = qobject_cast<QSlider*>(control)) {
+                    env.*f = slider->value();
+                } else if (auto* spin = qobject_cast<QSpinBox*>(control)) {
+                    env.*f = spin->value();
+                } else {
+                    env.*f = static_cast<QComboBox*>(control)->currentIndex();
+                }
+            },
+            // The colours and the font follow their lists as they are chosen (a font the
+            // list lacks stays as it was read).
+            [](Colour WindowSettings::*) {},
+            [&](std::string WindowSettings::*f) {
+                if (auto* key = qobject_cast<QKeySequenceEdit*>(control)) {
+                    env.*f = S(LastKeyOf(key->keySequence()).toString(QKeySequence::PortableText));
+                }
+            },
+        },
+        binding.field);
 }
 
 // A digits-only box with its up-down of 0 to 100, each following the other.
@@ -722,6 +744,24 @@ void TFrmBtnSet::LoadEnvironmentControls() {
     }
     connect(ui.btnMemCol, &QPushButton::clicked, this, [this] { btnMemColClick(true); });
     connect(ui.btnMemFCol, &QPushButton::clicked, this, [this] { btnMemColClick(false); });
+    ShowHotKeyEditor();
+}
+
+void TFrmBtnSet::ShowHotKeyEditor() {
+    auto& ui = *m_ui;
+    // The hot key is one key with its modifiers: a further key pressed replaces it.
+    connect(ui.edtHotKey, &QKeySequenceEdit::editingFinished, this, [edit = ui.edtHotKey] {
+        const QKeySequence key = LastKeyOf(edit->keySequence());
+        if (key != edit->keySequence())
+            edit->setKeySequence(key);
+    });
+    connect(ui.btnHotKeyClear, &QPushButton::clicked, ui.edtHotKey, &QKeySequenceEdit::clear);
+    ui.lblHotKeyNote->setText(
+        HotKeysSupported()
+            ? QStringLiteral("他のプログラムを使っている時も、このキーで Tavolin を前面に出します。"
+                             "もう一度押すと元のウィンドウに戻ります。")
+            : QStringLiteral("このデスクトップではホットキーを登録できません。デスクトップの"
+                             "キーボード設定で「tavolin --show」にキーを割り当てて下さい。"));
 }
 
 void TFrmBtnSet::FillColourList(QComboBox* list, const Colour& colour) {

@@ -99,6 +99,9 @@ private:
     void UpdateDependencies();
     void UpdateMemoSample();
     void btnMemColClick(bool background);
+    // The hot key box on "表示２", its clear button and the line that says whether this
+    // desktop lets a program grab a key.
+    void ShowHotKeyEditor();
 
     std::unique_ptr<Ui::TFrmBtnSet> m_ui;
     Platform& m_platform;

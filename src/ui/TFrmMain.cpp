@@ -6,10 +6,12 @@
 #include "core/helpers/FileHelpers.h"
 #include "core/helpers/MessageBox.h"
 #include "core/watch/DatePicture.h"
+#include "ui/AccessibleNames.h"
 #include "ui/ButtonMenu.h"
 #include "ui/Colours.h"
 #include "ui/DropAdapter.h"
 #include "ui/DropAreas.h"
+#include "ui/GlobalHotKey.h"
 #include "ui/InfoPanel.h"
 #include "ui/OptIcons.h"
 #include "ui/OptionToolbar.h"
@@ -116,6 +118,8 @@ TFrmMain::TFrmMain(Platform& platform, DataFiles files, QWidget* parent)
     setWindowTitle(kProductName);
     setFocusPolicy(Qt::StrongFocus);
     CreateControls();
+    NameWindowControls(this);
+    CreateHotKey();
     m_core->Store().SetChangedHandler([this] {
         if (m_syncQueued)
             return;
@@ -357,6 +361,21 @@ void TFrmMain::LoadSettings(const std::string& categoryName) {
     KeepOnScreen();
     ShowMemoPicture();
     m_panel->SettingsLoaded();
+    m_hotKey->Apply(Q(s.HotKey));
+}
+
+// --- the hot key -------------------------------------------------------------------------
+
+void TFrmMain::CreateHotKey() {
+    m_hotKey = new GlobalHotKey(this);
+    // Told once the window is up (at start the key is grabbed before the window shows).
+    connect(
+        m_hotKey, &GlobalHotKey::Taken, this,
+        [this](const QString& key) {
+            ShowMessageBox(m_view, GlobalHotKey::TakenMessage(key).toStdString(), MsgKind::Warning,
+                           msg_buttons::kOk);
+        },
+        Qt::QueuedConnection);
 }
 
 void TFrmMain::ShowMemoPicture() {
@@ -505,6 +524,7 @@ void TFrmMain::SyncFromStore() {
     }
     udPage->SetPosition(page.toInt());
     UpdateButtonFaces();
+    NameSlotsAndCategory(this, store, m_platform.Style());
     m_shownRevision = store.Revision();
 }
 
@@ -665,6 +685,12 @@ bool TFrmMain::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::KeyRelease:
         // The window sees its keys before its controls do.
         return FrmKeyUp(static_cast<QKeyEvent*>(event));
+    case QEvent::KeyPress:
+        // The context-menu key opens the window's menu, wherever the focus is.
+        if (static_cast<QKeyEvent*>(event)->key() != Qt::Key_Menu)
+            return false;
+        pmBtn->PopupFor(0, mapToGlobal(QPoint(lblTitle->width() + 8, height() / 2)));
+        return true;
     case QEvent::ToolTip: {
         const WindowSettings& s = m_core->Settings();
         if (!s.Hint)

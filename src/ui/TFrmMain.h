@@ -31,6 +31,7 @@ namespace tavolin {
 
 class DropAdapter;
 class DropAreas;
+class GlobalHotKey;
 class InfoPanel;
 class Platform;
 class ButtonMenu;
@@ -144,6 +145,7 @@ private:
     void ApplyClockLook();
     bool FrmMouseDown(QWidget* widget, QMouseEvent* event);
     void ShowError(const std::string& text);
+    void CreateHotKey();
 
     QtView m_view;
     Platform& m_platform;
@@ -202,6 +204,7 @@ private:
     QLabel* imgGom = nullptr;
     DropAreas* m_areas = nullptr;
     InfoPanel* m_panel = nullptr;
+    GlobalHotKey* m_hotKey = nullptr;
 };
 
 // The window's font: "ＭＳ Ｐゴシック" 9 point when installed, else an installed Japanese

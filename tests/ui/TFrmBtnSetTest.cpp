@@ -3,6 +3,7 @@
 #include "core/launcher/Launcher.h"
 #include "core/settings/ProfileFile.h"
 #include "fakes/FakePlatform.h"
+#include "ui/GlobalHotKey.h"
 #include "ui/OptIcons.h"
 #include "ui/TFrmMain.h"
 #include "ui/UiTestSupport.h"
@@ -13,6 +14,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QKeySequenceEdit>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -233,6 +235,46 @@ private slots:
         Get<QRadioButton>("rbSmallMode")->click();
         QVERIFY(!Get<QCheckBox>("cbShowTitle")->isChecked());
         QVERIFY(!Get<QCheckBox>("cbShowTitle")->isEnabled());
+    }
+
+    // The hot key box records one key with its modifiers; the clear button empties it; OK
+    // writes it in the portable form. Where no key can be grabbed the page says what to do.
+    void theHotKeyIsOneKeyWrittenPortablyAndClearedByItsButton() {
+        Open(0);
+        Get<QTabWidget>("pgc")->setCurrentIndex(kDisplay2Page);
+        auto* edit = Get<QKeySequenceEdit>("edtHotKey");
+        QVERIFY(edit->keySequence().isEmpty());
+        const QString note = Get<QLabel>("lblHotKeyNote")->text();
+        QVERIFY(!note.isEmpty());
+        QCOMPARE(note.contains(QStringLiteral("tavolin --show")), !HotKeysSupported());
+        edit->setFocus();
+        QTest::keyClick(edit, Qt::Key_Space, Qt::ControlModifier | Qt::AltModifier);
+        QTest::keyClick(edit, Qt::Key_K, Qt::ControlModifier | Qt::ShiftModifier);
+        QTRY_COMPARE(edit->keySequence(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_K));
+        QTest::mouseClick(Get<QPushButton>("btnOK"), Qt::LeftButton);
+        QCOMPARE(ProfileFile(m_files.ini).ReadString("Window", "HotKey", "?"),
+                 std::string("Ctrl+Shift+K"));
+
+        Open(0);
+        QCOMPARE(Get<QKeySequenceEdit>("edtHotKey")->keySequence(),
+                 QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_K));
+        QTest::mouseClick(Get<QPushButton>("btnHotKeyClear"), Qt::LeftButton);
+        QTest::mouseClick(Get<QPushButton>("btnOK"), Qt::LeftButton);
+        QCOMPARE(ProfileFile(m_files.ini).ReadString("Window", "HotKey", "?"), std::string());
+
+        // A key without Ctrl, Alt or the logo key is refused on its page, and nothing written.
+        Open(0);
+        Get<QKeySequenceEdit>("edtHotKey")->setKeySequence(QKeySequence(Qt::Key_F5));
+        QString text;
+        AnswerNextMessage(text, QStringLiteral("OK"));
+        QTest::mouseClick(Get<QPushButton>("btnOK"), Qt::LeftButton);
+        QVERIFY(text.contains(QStringLiteral("Ctrl")));
+        QVERIFY(m_dialog->isVisible());
+        QCOMPARE(Get<QTabWidget>("pgc")->currentIndex(), static_cast<int>(kDisplay2Page));
+        const QWidget* focus = m_dialog->focusWidget(); // the box, or the line edit inside it
+        QVERIFY(focus == Get<QKeySequenceEdit>("edtHotKey") ||
+                focus->parentWidget() == Get<QKeySequenceEdit>("edtHotKey"));
+        QCOMPARE(ProfileFile(m_files.ini).ReadString("Window", "HotKey", "?"), std::string());
     }
 
     // Every key the pages show has its control, on the page the settings table names.

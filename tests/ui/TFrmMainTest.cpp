@@ -196,6 +196,47 @@ private slots:
         QVERIFY(!w->Core().Store().IsUsed(1));
     }
 
+    // The context-menu key opens the window's menu wherever the focus is; Shift+F10 stays
+    // button 22's key. The buttons' names follow a category change.
+    void theMenuKeyAndTheNamesAScreenReaderReads() {
+        const std::string editor = Script(QStringLiteral("editor.sh"));
+        const std::string mail = Script(QStringLiteral("mail.sh"));
+        WriteCp932(Path(QStringLiteral("tavolin.txt")), "[道具]\r\n1:5=" + editor +
+                                                            " <TS>エディタ<TE>\r\n1:22=" + mail +
+                                                            " <TS>メール<TE>\r\n[空]\r\n");
+        auto w = MakeActive();
+        QVERIFY(w);
+        auto* menu = w->findChild<QMenu*>(QStringLiteral("pmBtn"));
+        auto* page = w->findChild<QLineEdit*>(QStringLiteral("edtPage"));
+        for (QWidget* focus : {static_cast<QWidget*>(w.get()), static_cast<QWidget*>(page)}) {
+            focus->setFocus();
+            QTest::keyClick(focus, Qt::Key_Menu);
+            QTRY_VERIFY(menu->isVisible());
+            QVERIFY(menu->actions().size() > 3);
+            menu->hide();
+        }
+        QTest::keyClick(w.get(), Qt::Key_F10, Qt::ShiftModifier);
+        QCOMPARE(m_platform.opens.size(), std::size_t{1});
+        QCOMPARE(m_platform.opens[0].path, mail);
+        QVERIFY(!menu->isVisible());
+
+        const auto slot = [&w](int n) {
+            return w->findChild<QToolButton*>(QStringLiteral("tlb%1").arg(n));
+        };
+        QCOMPARE(slot(5)->accessibleName(), QStringLiteral("F5: エディタ"));
+        QCOMPARE(slot(5)->accessibleDescription(), QString::fromStdString(editor));
+        QCOMPARE(slot(22)->accessibleName(), QStringLiteral("Shift+F10: メール"));
+        QCOMPARE(slot(15)->accessibleName(), QStringLiteral("Shift+F3: 空き"));
+        QCOMPARE(w->findChild<QWidget*>(QStringLiteral("bbtnCategory"))->accessibleName(),
+                 QStringLiteral("カテゴリー: 道具"));
+        w->setFocus();
+        QTest::keyClick(w.get(), Qt::Key_Right);
+        QCOMPARE(slot(5)->accessibleName(), QStringLiteral("F5: 空き"));
+        QVERIFY(slot(5)->accessibleDescription().isEmpty());
+        QCOMPARE(w->findChild<QWidget*>(QStringLiteral("bbtnCategory"))->accessibleName(),
+                 QStringLiteral("カテゴリー: 空"));
+    }
+
     void droppingFilesOnTheWindow() {
         auto w = MakeActive();
         QVERIFY(w);

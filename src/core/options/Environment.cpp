@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <string_view>
 #include <utility>
 
 namespace tavolin::options {
@@ -138,14 +139,33 @@ Environment LoadEnvironment(const std::string& path, int winPos, std::string_vie
     return env;
 }
 
-bool CheckEnvironment(const Environment& env, View& view, std::string& focus) {
-    if (!env.ResWatch)
+bool UsableHotKey(const std::string& key) {
+    if (key.empty())
         return true;
+    std::size_t start = 0;
+    for (std::size_t plus = key.find('+', 1); plus != std::string::npos;
+         plus = key.find('+', start + 1)) {
+        const std::string_view part(key.data() + start, plus - start);
+        if (part == "Ctrl" || part == "Alt" || part == "Meta")
+            return true;
+        start = plus + 1;
+    }
+    return false;
+}
+
+bool CheckEnvironment(const Environment& env, View& view, std::string& focus) {
     const auto refuse = [&](const char* message, const char* control) {
         ShowMessageBox(view, message, MsgKind::Warning, msg_buttons::kOkOnly);
         focus = control;
         return false;
     };
+    if (!UsableHotKey(env.HotKey)) {
+        return refuse("ホットキーには Ctrl、Alt または Windows キーを含めて下さい。\r\n"
+                      "他のキーだけでは、どのプログラムでもそのキーが使えなくなります。",
+                      "edtHotKey");
+    }
+    if (!env.ResWatch)
+        return true;
     static constexpr const char* kRange = "値は0から100でなければいけません";
     const auto low = ToInteger(env.WatchLowBox.text);
     const auto high = ToInteger(env.WatchHighBox.text);

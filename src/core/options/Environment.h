@@ -64,8 +64,14 @@ struct Environment : WindowSettings {
 // that cannot be read gives the defaults; its fault shows when OK writes it.
 Environment LoadEnvironment(const std::string& path, int winPos, std::string_view dateFontName);
 
-// The checks at OK, made only while the watch is on. True when OK may go on; otherwise the
-// user was told (or chose to go back) and `focus` names the control of "情報枠" to focus.
+// Whether a hot key in QKeySequence's portable text ("Ctrl+Alt+Space") holds Ctrl, Alt or
+// Meta (the logo key); no key at all is fine.
+bool UsableHotKey(const std::string& key);
+
+// The checks at OK: a hot key needs Ctrl, Alt or the logo key (a bare letter or function key
+// grabbed for the whole desktop would take that key from every program, the launcher's own
+// F-keys included); the watch's thresholds, only while the watch is on. True when OK may go
+// on; otherwise the user was told (or chose to go back) and `focus` names the control.
 bool CheckEnvironment(const Environment& env, View& view, std::string& focus);
 
 // OK's write of the settings file at `path`: the pages' keys of [Window], [Mem], [Adr] and

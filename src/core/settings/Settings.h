@@ -46,6 +46,9 @@ struct WindowSettings {
     int BtnCaptionL; // longest caption in bytes, 4 to 99
     bool RecentLNK;
     bool TaRRight;
+    // The system-wide key that brings the window forward, as QKeySequence's portable text
+    // ("Ctrl+Alt+Space"); empty for none.
+    std::string HotKey;
 
     // The sampling interval of the information panel in milliseconds (from ShowTime).
     int SamplingInterval() const;
@@ -75,7 +78,7 @@ struct WindowSettingKey {
 
 // Every key of [Window], in the order the options dialog writes them.
 // clang-format off
-inline const std::array<WindowSettingKey, 42> kWindowSettingKeys{{
+inline const std::array<WindowSettingKey, 43> kWindowSettingKeys{{
     //  key            field                          default             save  page  range
     {"Height",      &WindowSettings::Height,       "115",                 1, kNoPage},
     {"Width",       &WindowSettings::Width,        "377",                 2, kNoPage},
@@ -119,6 +122,7 @@ inline const std::array<WindowSettingKey, 42> kWindowSettingKeys{{
     {"BtnCaption",  &WindowSettings::BtnCaption,   "0",                  20, kDisplay1Page},
     {"BtnCaptionL", &WindowSettings::BtnCaptionL,  "10",                  0, kDisplay1Page, 4, 99},
     {"TaRRight",    &WindowSettings::TaRRight,     "0",                   0, kDisplay2Page},
+    {"HotKey",      &WindowSettings::HotKey,       "",                    0, kDisplay2Page},
 }};
 // clang-format on
 

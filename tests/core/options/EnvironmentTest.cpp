@@ -189,6 +189,31 @@ TEST_F(EnvironmentTest, ChecksAtOkWithTheirMessagesAndFocus) {
     }
 }
 
+// A hot key without Ctrl, Alt or the logo key would take its key from every program.
+TEST_F(EnvironmentTest, AHotKeyNeedsCtrlAltOrTheLogoKey) {
+    const struct {
+        const char* key;
+        bool goOn;
+    } cases[] = {
+        {"", true},          {"Ctrl+Alt+Space", true},
+        {"Meta+K", true},    {"Ctrl++", true},
+        {"Alt+F5", true},    {"F5", false},
+        {"Shift+F5", false}, {"A", false},
+        {"+", false},        {"Shift++", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.key);
+        m_view.messages.clear();
+        Environment env;
+        env.ResWatch = false;
+        env.HotKey = c.key;
+        std::string focus;
+        EXPECT_EQ(CheckEnvironment(env, m_view, focus), c.goOn);
+        EXPECT_EQ(focus, c.goOn ? "" : "edtHotKey");
+        EXPECT_EQ(m_view.messages.size(), c.goOn ? 0u : 1u);
+    }
+}
+
 TEST_F(EnvironmentTest, WrittenKeysFollowTheControls) {
     Environment env = LoadFrom("[Window]\r\nHeight=200\r\nDateFont=$00123456\r\n");
     env.ChooseMode(DisplayMode::Small); // unchecks the title
