@@ -55,6 +55,21 @@ for key in ctrl+s v a c n; do
     check "after $key the launcher is active and full-sized" wait_for 5 launcher_active
 done
 
+# --- closed by mouse: the options dialog's キャンセル -----------------------------------------
+click_in() { # window, x, y
+    xdotool mousemove --window "$1" "$2" "$3" click 1
+    sleep 0.3
+}
+for dialog in "ctrl+s オプション設定 $((262 + 37)) $((364 + 12))"; do
+    read -r key title x y <<<"$dialog"
+    xdotool key --clearmodifiers "$key"
+    check "$key opens $title" wait_for 10 titled_shown "$title"
+    sleep 0.3
+    click_in "$(window_titled "$title")" "$x" "$y"
+    check "a click closes $title" wait_for 10 titled_gone "$title"
+    check "after a click in $title the launcher is active and full-sized" wait_for 5 launcher_active
+done
+
 # --- the category editor, by mouse ---------------------------------------------------------
 category_x=$((16 + 76)) category_y=8 # the category button, in the window's own coordinates
 open_editor() {
@@ -64,11 +79,6 @@ open_editor() {
     xdotool key --clearmodifiers Up Return # the menu's last item
     wait_for 10 titled_shown "カテゴリー編集"
 }
-click_in() { # window, x, y
-    xdotool mousemove --window "$1" "$2" "$3" click 1
-    sleep 0.3
-}
-
 check "a click on the category button and the menu's last item open the editor" open_editor
 editor=$(window_titled "カテゴリー編集")
 xdotool type --delay 20 "added"
