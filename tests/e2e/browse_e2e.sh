@@ -69,12 +69,9 @@ check "the launcher keeps running" alive "$pid"
 
 # --- five rounds of F1 and Escape: the launcher comes back active and full-sized each time,
 # so the next F1 reaches it without a click -------------------------------------------------
-size() { geometry_of "$wid" | awk '{print $3 "x" $4}'; }
-xdotool windowactivate --sync "$wid" 2>/dev/null || xdotool windowfocus --sync "$wid"
-wait_for 5 bash -c "[ \"\$(xdotool getactivewindow)\" = $wid ]"
-sleep 0.5
-full=$(size)
-launcher_active() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$wid" ] && [ "$(size)" = "$full" ]; }
+bring_forward "$wid"
+full=$(size_of "$wid")
+launcher_active() { active_at "$wid" "$full"; }
 for round in 1 2 3 4 5; do
     xdotool key --clearmodifiers F1
     check "round $round: F1 opens the browse dialog" wait_for 10 dialog_shown

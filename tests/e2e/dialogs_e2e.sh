@@ -22,12 +22,9 @@ wait_for 15 launcher_shown
 wid=$(window_of "$pid")
 check "the window shows" test -n "$wid"
 
-size() { geometry_of "$wid" | awk '{print $3 "x" $4}'; }
-xdotool windowactivate --sync "$wid" 2>/dev/null || xdotool windowfocus --sync "$wid"
-wait_for 5 bash -c "[ \"\$(xdotool getactivewindow)\" = $wid ]"
-sleep 0.5
-full=$(size)
-launcher_active() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$wid" ] && [ "$(size)" = "$full" ]; }
+bring_forward "$wid"
+full=$(size_of "$wid")
+launcher_active() { active_at "$wid" "$full"; }
 
 # A window of the launcher's other than its main window, by its title (xdotool's own name
 # search does not match Japanese text).

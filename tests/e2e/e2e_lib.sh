@@ -125,6 +125,16 @@ geometry_of() {
     xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}
         /^ *Width:/ {w=$2} /^ *Height:/ {h=$2} END {print x, y, w, h}'
 }
+# "WIDTHxHEIGHT" of a window.
+size_of() { geometry_of "$1" | awk '{print $3 "x" $4}'; }
+# Makes a window the active one, waits until it is, and lets it settle.
+bring_forward() {
+    xdotool windowactivate --sync "$1" 2>/dev/null || xdotool windowfocus --sync "$1"
+    wait_for 5 bash -c "[ \"\$(xdotool getactivewindow)\" = $1 ]"
+    sleep 0.5
+}
+# Whether a window is the active one, at the given size.
+active_at() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ] && [ "$(size_of "$1")" = "$2" ]; }
 work_area() { xprop -root _NET_WORKAREA | sed 's/.*= //; s/,//g' | awk '{print $1, $2, $3, $4}'; }
 
 e2e_finish() {

@@ -4,6 +4,7 @@
 #include "fakes/FakePlatform.h"
 #include "ui/OptIcons.h"
 #include "ui/TFrmMain.h"
+#include "ui/UiTestSupport.h"
 
 #include <QAction>
 #include <QApplication>
@@ -13,7 +14,6 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -26,31 +26,8 @@
 
 using namespace tavolin;
 using tavolin::auxwindow::Mode;
+using tavolin::testing::AnswerNextMessage;
 using tavolin::testing::FakePlatform;
-
-namespace {
-
-// Presses the button starting with `button` on the next message box and keeps its text.
-void AnswerNextMessage(QString& text, const QString& button, int triesLeft = 200) {
-    QTimer::singleShot(10, [&text, button, triesLeft] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (box == nullptr) {
-            if (triesLeft > 0)
-                AnswerNextMessage(text, button, triesLeft - 1);
-            return;
-        }
-        text = box->text();
-        for (QAbstractButton* b : box->buttons()) {
-            if (b->text().startsWith(button)) {
-                b->click();
-                return;
-            }
-        }
-        box->reject();
-    });
-}
-
-} // namespace
 
 class TFrmAdrTest : public QObject {
     Q_OBJECT
@@ -130,14 +107,14 @@ private slots:
         utf16.write(QByteArray("\xFF\xFEm\0e\0m\0o\0", 10));
         utf16.close();
         const QByteArray before = Read(QStringLiteral("data/Memo.txt"));
-        QString text;
+        auto text = std::make_shared<QString>();
         AnswerNextMessage(text, QStringLiteral("OK"));
         auto w = Open(Mode::Mem);
-        QTRY_VERIFY(text.contains(QStringLiteral("UTF-16 LE")));
-        text.clear();
+        QTRY_VERIFY(text->contains(QStringLiteral("UTF-16 LE")));
+        text->clear();
         QTest::keyClick(w.get(), Qt::Key_Escape);
         QVERIFY(!w->isVisible());
-        QVERIFY(text.isEmpty());
+        QVERIFY(text->isEmpty());
         QCOMPARE(Read(QStringLiteral("data/Memo.txt")), before);
 
         QVERIFY(QFile::remove(Path(QStringLiteral("data/Memo.txt"))));
@@ -146,11 +123,11 @@ private slots:
         m_platform.replaceFailure = "ディスクの空き容量が不足しています";
         AnswerNextMessage(text, QStringLiteral("いいえ"));
         QTest::keyClick(w.get(), Qt::Key_Escape);
-        QCOMPARE(text,
+        QCOMPARE(*text,
                  QStringLiteral("メモを保存できませんでした。ディスクの空き容量が不足しています"
                                 "\r\n保存せずに閉じますか？"));
         QVERIFY(w->isVisible());
-        AnswerNextMessage(text, QStringLiteral("はい"));
+        AnswerNextMessage(text, QStringLiteral("はい(&Y)"));
         QTest::keyClick(w.get(), Qt::Key_Escape);
         QVERIFY(!w->isVisible());
         QVERIFY(!QFile::exists(Path(QStringLiteral("data/Memo.txt"))));
