@@ -85,7 +85,8 @@ TAboutBox::TAboutBox(Platform& platform, QWidget* owner)
     else
         m_ui->edtMail->hide();
 
-    connect(m_ui->OKButton, &QPushButton::clicked, this, &QDialog::hide);
+    // Closed as Esc closes it, so that whoever opened the box learns that it has gone.
+    connect(m_ui->OKButton, &QPushButton::clicked, this, &QDialog::accept);
     Timer = new QTimer(this);
     Timer->setObjectName(QStringLiteral("Timer"));
     connect(Timer, &QTimer::timeout, this, [this] { TimerTimer(); });
