@@ -243,7 +243,6 @@ void Reader::SkipToCategoryLine() {
 bool Reader::ReadMore() {
     const std::size_t rest = m_end - m_pos;
     std::memmove(m_buffer.data(), m_buffer.data() + m_pos, rest);
-    m_base += m_pos;
     m_pos = 0;
     m_end = rest;
     if (m_buffer.size() - m_end < kChunk / 2) {

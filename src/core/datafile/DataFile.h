@@ -123,11 +123,8 @@ public:
     text::Encoding FileEncoding() const { return m_late ? m_detector.Result() : m_encoding; }
     // True when the file could not be opened, a read failed part way, or a line was too long.
     bool Failed() const { return m_failed; }
-    bool LineTooLong() const { return m_tooLong; }
     // Why reading failed, in words for a message ("" when nothing more can be said).
     std::string FailureText() const;
-    // The file offset of the next byte to be handed out.
-    std::uint64_t Offset() const { return m_base + m_pos; }
     // The file as this stamped reader found it; whole once every line has been read.
     Stamp FileStamp() const;
 
@@ -152,7 +149,6 @@ private:
     std::string m_buffer;
     std::size_t m_pos = 0;
     std::size_t m_end = 0;
-    std::uint64_t m_base = 0; // the file offset of m_buffer[0]
     std::uint64_t m_size = 0; // bytes read so far
     std::int64_t m_modified = 0;
     Hasher m_hasher;
