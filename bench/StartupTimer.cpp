@@ -1,6 +1,8 @@
 // Process-level start-up timing: starts a program, waits for the X server to map its
 // top-level window with the given title, and reports the time from the start of the process
-// to the map and the process's resident memory once it has been idle for a moment.
+// to the map and the process's resident and proportional memory (RSS, PSS) once it has been
+// idle for a moment. PSS shares each page among the processes that map it, so the libraries
+// every Qt program maps count for a fraction of their size.
 //
 //   StartupTimer TITLE RUNS IDLE_MS -- PROGRAM [ARGS...]
 //
@@ -35,12 +37,13 @@ std::string WindowName(xcb_connection_t* c, xcb_window_t w) {
     return name;
 }
 
-long RssKiB(pid_t pid) {
-    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+// The first "Key:" line of a /proc file, in KiB.
+long KiBOf(pid_t pid, const char* file, const std::string& key) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/" + file);
     std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmRSS:", 0) == 0)
-            return std::atol(line.c_str() + 6);
+    while (std::getline(in, line)) {
+        if (line.rfind(key, 0) == 0)
+            return std::atol(line.c_str() + key.size());
     }
     return -1;
 }
@@ -73,6 +76,7 @@ int main(int argc, char* argv[]) {
 
     std::vector<double> startMs;
     std::vector<long> rss;
+    std::vector<long> pss;
     for (int run = 0; run < runs; ++run) {
         const auto t0 = std::chrono::steady_clock::now();
         const pid_t pid = fork();
@@ -105,18 +109,22 @@ int main(int argc, char* argv[]) {
             return 1;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(idleMs));
-        const long kib = RssKiB(pid);
+        const long rssKiB = KiBOf(pid, "status", "VmRSS:");
+        const long pssKiB = KiBOf(pid, "smaps_rollup", "Pss:");
         kill(pid, SIGTERM);
         waitpid(pid, nullptr, 0);
-        std::printf("run %d: shown after %.1f ms, idle RSS %ld KiB\n", run + 1, ms, kib);
+        std::printf("run %d: shown after %.1f ms, idle RSS %ld KiB, PSS %ld KiB\n", run + 1, ms,
+                    rssKiB, pssKiB);
         startMs.push_back(ms);
-        rss.push_back(kib);
+        rss.push_back(rssKiB);
+        pss.push_back(pssKiB);
         // Let the server settle before the next start.
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
         while (xcb_generic_event_t* e = xcb_poll_for_event(c))
             std::free(e);
     }
-    std::printf("median: %.1f ms to the window, %ld KiB idle RSS\n", Median(startMs), Median(rss));
+    std::printf("median: %.1f ms to the window, %ld KiB idle RSS, %ld KiB idle PSS\n",
+                Median(startMs), Median(rss), Median(pss));
     xcb_disconnect(c);
     return 0;
 }
