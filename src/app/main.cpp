@@ -20,6 +20,10 @@
 #include <string>
 #include <vector>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 namespace {
 
 // Set by the build: the copy that `cmake --install` and the package put in bin/ keeps its
@@ -105,6 +109,12 @@ int HandToRunningCopy(const tavolin::SingleInstance& instance,
 } // namespace
 
 int main(int argc, char* argv[]) {
+#ifdef __GLIBC__
+    // The data file is read and written in blocks of a megabyte. Once the first such block is
+    // freed, glibc would serve the next ones from the heap rather than map them, and the heap
+    // would keep their pages for as long as the launcher runs.
+    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
+#endif
     using namespace tavolin::remote;
     using tavolin::console::Stream;
     const CommandLine command =
@@ -176,5 +186,10 @@ int main(int argc, char* argv[]) {
             });
         });
     }
+#ifdef __GLIBC__
+    // Start-up frees much of what it made (the data file's blocks, font and image scratch);
+    // once the window has painted, the heap hands those pages back.
+    QTimer::singleShot(1000, [] { malloc_trim(0); });
+#endif
     return QApplication::exec();
 }

@@ -110,7 +110,7 @@ void TAboutBox::FromShow() {
                                 : QStringLiteral("Tavolin");
     m_ui->ProductName->setText(product);
     const QIcon icon = QApplication::windowIcon().isNull()
-                           ? QIcon(QStringLiteral(":/about/logo1.svg"))
+                           ? QIcon(QStringLiteral(":/about/logo1.png"))
                            : QApplication::windowIcon();
     m_ui->ProductIcon->setPixmap(icon.pixmap(32, 32));
     m_ui->Version->setText(QStringLiteral("Version " TAVOLIN_VERSION));
@@ -119,7 +119,7 @@ void TAboutBox::FromShow() {
 void TAboutBox::TimerTimer() {
     m_frame = m_frame % 5 + 1;
     m_ui->ProgramIcon->setPixmap(
-        QIcon(QStringLiteral(":/about/logo%1.svg").arg(m_frame)).pixmap(32, 32));
+        QIcon(QStringLiteral(":/about/logo%1.png").arg(m_frame)).pixmap(32, 32));
     if (m_frame == 1)
         Timer->setInterval(kFirstFrameMs);
     else if (m_frame == 2)

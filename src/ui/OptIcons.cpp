@@ -5,7 +5,8 @@
 #include <QFile>
 #include <QFileIconProvider>
 #include <QFileInfo>
-#include <QImageReader>
+#include <QGuiApplication>
+#include <QImage>
 #include <QPainter>
 #include <QString>
 #include <QStringList>
@@ -118,20 +119,22 @@ QIcon OptIcon(int index) {
 }
 
 QPixmap AreaPicture(int index) {
-    // Drawn for this program (no icon theme has them) and kept in the resources as SVG, read
-    // at the size shown (or as PNG of that size where the build has no SVG support).
+    // Drawn for this program (no icon theme has them), kept in the resources as PNG at their
+    // own size and at twice it for high-density screens.
     static const bool registered = [] {
         InitAreaResources();
         return true;
     }();
     (void)registered;
-    QPixmap pm(36, 45);
+    const bool dense = qApp->devicePixelRatio() > 1.0;
+    QPixmap pm(dense ? QSize(72, 90) : QSize(36, 45));
+    pm.setDevicePixelRatio(dense ? 2.0 : 1.0);
     pm.fill(Qt::white);
     if (index < 0 || index > 3)
         return pm;
-    QImageReader reader(QStringLiteral(":/areas/%1.svg").arg(index));
-    reader.setScaledSize(pm.size());
-    const QImage picture = reader.read();
+    const QImage picture(QStringLiteral(":/areas/%1%2.png")
+                             .arg(index)
+                             .arg(dense ? QStringLiteral("@2x") : QString()));
     if (picture.isNull())
         return pm;
     QPainter p(&pm);

@@ -22,7 +22,6 @@
 #include <QHeaderView>
 #include <QKeySequenceEdit>
 #include <QPainter>
-#include <QRegularExpressionValidator>
 #include <QScreen>
 #include <QScrollBar>
 #include <QShowEvent>
@@ -669,8 +668,7 @@ void TFrmBtnSet::StoreBinding(const Binding& binding) {
 
 // A digits-only box with its up-down of 0 to 100, each following the other.
 void TFrmBtnSet::ShowNumberBox(QLineEdit* box, UpDown* upDown, const options::NumberBox& value) {
-    box->setValidator(
-        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), box));
+    box->setValidator(new DigitsValidator(box));
     box->setText(Q(value.text));
     upDown->SetRange(0, 100);
     upDown->SetPosition(value.position);

@@ -39,7 +39,6 @@
 #include <QProgressBar>
 #include <QProxyStyle>
 #include <QPushButton>
-#include <QRegularExpressionValidator>
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QTimer>
@@ -184,8 +183,7 @@ void TFrmMain::CreateControls() {
 
     edtPage = new QLineEdit(QStringLiteral("1"), this);
     edtPage->setObjectName(QStringLiteral("edtPage"));
-    edtPage->setValidator(
-        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edtPage));
+    edtPage->setValidator(new DigitsValidator(edtPage));
     edtPage->setAttribute(Qt::WA_InputMethodEnabled, false);
     edtPage->setTextMargins(0, 0, 0, 0);
     edtPage->setToolTip(QStringLiteral("ページ(↓↑or PageUp Down)"));
@@ -285,11 +283,17 @@ void TFrmMain::CreateOptionToolbar() {
     tlbOpt = m_options;
     tlbPos = m_options->Button(commands::ActionId::acPos);
     tlbMemo = m_options->Button(commands::ActionId::acMem);
-    pmBtn = new ButtonMenu(*this, m_platform, *m_options);
     connect(btnInf, &QPushButton::clicked, m_options->Action(commands::ActionId::acInf),
             &QAction::trigger);
     connect(btnOpt, &QPushButton::clicked, m_options->Action(commands::ActionId::acOpt),
             &QAction::trigger);
+}
+
+ButtonMenu& TFrmMain::ButtonMenuNow() {
+    // Made when first opened: most starts never need it.
+    if (pmBtn == nullptr)
+        pmBtn = new ButtonMenu(*this, m_platform, *m_options);
+    return *pmBtn;
 }
 
 // --- start-up and close -------------------------------------------------------------------
@@ -492,6 +496,16 @@ void TFrmMain::ApplyTitleColours() {
 }
 
 void TFrmMain::RebuildCategoryMenu() {
+    // Filled when next opened: a file of many categories would otherwise make an item each
+    // at every start.
+    m_categoryMenuStale = true;
+    bbtnCategory->setText(Literal(m_core->Store().CurrentCategory()));
+}
+
+void TFrmMain::FillCategoryMenu() {
+    if (!m_categoryMenuStale)
+        return;
+    m_categoryMenuStale = false;
     pmCategory->clear();
     for (const std::string& name : m_core->CategoryMenu()) {
         QAction* item = pmCategory->addAction(Literal(name));
@@ -508,7 +522,6 @@ void TFrmMain::RebuildCategoryMenu() {
         if (confirmed)
             LoadSettings(current);
     });
-    bbtnCategory->setText(Literal(m_core->Store().CurrentCategory()));
 }
 
 // --- the buttons -------------------------------------------------------------------------
@@ -614,6 +627,7 @@ void TFrmMain::FExecute(int slot) {
 // --- pages and categories ----------------------------------------------------------------
 
 void TFrmMain::bbtnCategoryClick() {
+    FillCategoryMenu();
     const QPoint at = QCursor::pos();
     pmCategory->popup(at - QPoint(pmCategory->sizeHint().width(), 0));
     setFocus();
@@ -689,7 +703,7 @@ bool TFrmMain::eventFilter(QObject* watched, QEvent* event) {
         // The context-menu key opens the window's menu, wherever the focus is.
         if (static_cast<QKeyEvent*>(event)->key() != Qt::Key_Menu)
             return false;
-        pmBtn->PopupFor(0, mapToGlobal(QPoint(lblTitle->width() + 8, height() / 2)));
+        ButtonMenuNow().PopupFor(0, mapToGlobal(QPoint(lblTitle->width() + 8, height() / 2)));
         return true;
     case QEvent::ToolTip: {
         const WindowSettings& s = m_core->Settings();
@@ -711,7 +725,7 @@ bool TFrmMain::FrmMouseDown(QWidget* widget, QMouseEvent* event) {
     const auto button = std::find(m_tlb.begin(), m_tlb.end(), widget);
     if (button != m_tlb.end()) {
         const int slot = static_cast<int>(button - m_tlb.begin()) + 1;
-        pmBtn->PopupFor(slot, event->globalPosition().toPoint());
+        ButtonMenuNow().PopupFor(slot, event->globalPosition().toPoint());
         return true;
     }
     const bool windowPart = widget == this || widget == tlbExc || widget == tlbOpt ||
@@ -719,7 +733,7 @@ bool TFrmMain::FrmMouseDown(QWidget* widget, QMouseEvent* event) {
                             qobject_cast<QProgressBar*>(widget) || qobject_cast<QFrame*>(widget);
     if (!windowPart || widget == imgDel || widget == imgGom)
         return false;
-    pmBtn->PopupFor(0, event->globalPosition().toPoint());
+    ButtonMenuNow().PopupFor(0, event->globalPosition().toPoint());
     return true;
 }
 

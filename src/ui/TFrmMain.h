@@ -127,7 +127,9 @@ private:
     void FrmCreate();
     void CreateControls();
     void CreateOptionToolbar();
+    ButtonMenu& ButtonMenuNow();
     void RebuildCategoryMenu();
+    void FillCategoryMenu();
     void bbtnCategoryClick();
     void pmCategoryClick(const QString& name);
     void edtPageChange(const QString& text);
@@ -197,7 +199,8 @@ private:
     QFrame* bvlOpt = nullptr;
     QWidget* tlbOpt = nullptr;
     OptionToolbar* m_options = nullptr;
-    ButtonMenu* pmBtn = nullptr;
+    ButtonMenu* pmBtn = nullptr; // made when first opened
+    bool m_categoryMenuStale = true;
     QToolButton* tlbPos = nullptr;
     QToolButton* tlbMemo = nullptr;
     QLabel* imgDel = nullptr;

@@ -46,4 +46,12 @@ void UpDown::resizeEvent(QResizeEvent*) {
     m_down->setGeometry(0, half, width(), height() - half);
 }
 
+QValidator::State DigitsValidator::validate(QString& input, int& /*position*/) const {
+    for (const QChar c : input) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return Invalid;
+    }
+    return Acceptable;
+}
+
 } // namespace tavolin

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QValidator>
 #include <QWidget>
 
 class QToolButton;
@@ -36,6 +37,14 @@ private:
     int m_minimum = 0;
     int m_maximum = 100;
     int m_position = 0;
+};
+
+// The number box beside an up-down takes digits only. (A regular expression would do the
+// same but compiles one at start-up, pulling in the expression engine for one character class.)
+class DigitsValidator : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int& position) const override;
 };
 
 } // namespace tavolin

@@ -62,8 +62,7 @@ private slots:
         }
         FakePlatform platform;
         TFrmMain w(platform, tavolin::testing::FilesIn(dir));
-        auto* menu = w.findChild<QMenu*>(QStringLiteral("pmCategory"));
-        menu->actions()[1]->trigger();
+        tavolin::testing::CategoryMenu(w)->actions()[1]->trigger();
         auto* category = w.findChild<QPushButton*>(QStringLiteral("bbtnCategory"));
         QCOMPARE(category->text(), QStringLiteral("二"));
 
@@ -114,7 +113,7 @@ private slots:
         QVERIFY(!QFile::exists(path("tavolin.tmp")));
 
         QTRY_COMPARE(category->text(), QStringLiteral("二"));
-        const QList<QAction*> items = w.findChild<QMenu*>(QStringLiteral("pmCategory"))->actions();
+        const QList<QAction*> items = tavolin::testing::CategoryMenu(w)->actions();
         QCOMPARE(items.size(), 6);
         QCOMPARE(items[0]->text(), QStringLiteral("four"));
         QCOMPARE(items[1]->text(), QStringLiteral("one"));

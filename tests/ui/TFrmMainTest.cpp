@@ -206,12 +206,13 @@ private slots:
                                                             " <TS>メール<TE>\r\n[空]\r\n");
         auto w = MakeActive();
         QVERIFY(w);
-        auto* menu = w->findChild<QMenu*>(QStringLiteral("pmBtn"));
         auto* page = w->findChild<QLineEdit*>(QStringLiteral("edtPage"));
+        QMenu* menu = nullptr; // made when first opened
         for (QWidget* focus : {static_cast<QWidget*>(w.get()), static_cast<QWidget*>(page)}) {
             focus->setFocus();
             QTest::keyClick(focus, Qt::Key_Menu);
-            QTRY_VERIFY(menu->isVisible());
+            QTRY_VERIFY((menu = w->findChild<QMenu*>(QStringLiteral("pmBtn"))) != nullptr &&
+                        menu->isVisible());
             QVERIFY(menu->actions().size() > 3);
             menu->hide();
         }
@@ -373,7 +374,7 @@ private slots:
         QCOMPARE(category->text(), QStringLiteral("three"));
 
         // The category menu: the names, a separator and the editor's item.
-        auto* menu = w->findChild<QMenu*>(QStringLiteral("pmCategory"));
+        QMenu* menu = tavolin::testing::CategoryMenu(*w);
         const QList<QAction*> items = menu->actions();
         QCOMPARE(items.size(), 5);
         QCOMPARE(items[1]->text(), QStringLiteral("two"));
@@ -390,7 +391,7 @@ private slots:
             many += "[c" + std::to_string(i) + "]\r\n";
         WriteCp932(Path(QStringLiteral("tavolin.txt")), many);
         w->LoadSettings("");
-        menu->popup(QPoint(0, 0));
+        tavolin::testing::CategoryMenu(*w)->popup(QPoint(0, 0));
         QVERIFY(QTest::qWaitForWindowExposed(menu));
         const QRect screen = menu->screen()->availableGeometry();
         QVERIFY(menu->height() <= screen.height());

@@ -6,7 +6,9 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QMenu>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QString>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -22,6 +24,15 @@ inline DataFiles FilesIn(const QTemporaryDir& dir) {
     };
     return DataFiles{path("tavolin.txt"), path("tavolin.ini"), path("tavolin.tmp"),
                      path("tavolin.tmp2")};
+}
+
+// The launcher's category menu as its button opens it (the items are made when it opens),
+// closed again.
+inline QMenu* CategoryMenu(QWidget& window) {
+    window.findChild<QPushButton*>(QStringLiteral("bbtnCategory"))->click();
+    auto* menu = window.findChild<QMenu*>(QStringLiteral("pmCategory"));
+    menu->hide();
+    return menu;
 }
 
 // Presses the button with `text` on the next message box once it shows, and keeps the box's
