@@ -9,11 +9,12 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
 #include <sys/resource.h>
 #include <unistd.h>
+#endif
 
 #include <csignal>
-
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -36,8 +37,8 @@ std::string Sj(const std::string& utf8) {
 class WorkingCopyTest : public ::testing::Test {
 protected:
     std::unique_ptr<WorkingCopy> Make(Platform& platform) {
-        return std::make_unique<WorkingCopy>(platform, m_view, m_txt.string(), m_tmp.string(),
-                                             m_tmp2.string());
+        return std::make_unique<WorkingCopy>(platform, m_view, testing::Utf8(m_txt),
+                                             testing::Utf8(m_tmp), testing::Utf8(m_tmp2));
     }
     // The data file written, and a working copy of it opened on the fake platform.
     WorkingCopy& OpenOn(const std::string& bytes) {
@@ -259,6 +260,8 @@ TEST_F(WorkingCopyTest, AFailedCommitReportsAndKeepsTheDataFile) {
     EXPECT_EQ(ReadBytes(m_txt), "[b]\r\n[a]\r\n");
 }
 
+// POSIX only: the file-size limit and a folder's permission bits.
+#ifndef _WIN32
 TEST_F(WorkingCopyTest, AMoveThatCannotBeWrittenStopsTheEditorButNotTheDataFile) {
     // The file-size limit stops the move that lengthens the file (the last block gets a line
     // end), part way, as a full disk would.
@@ -297,6 +300,7 @@ TEST_F(WorkingCopyTest, AReadOnlyFolderIsReportedOnTheRealFileSystem) {
     EXPECT_EQ(ReadBytes(m_txt), "[a]\r\n[b]\r\n");
     EXPECT_EQ(m_view.messages.size(), 1u);
 }
+#endif
 
 // The real platform, with the process ending at one step of replacing the data file.
 class CrashingPlatform : public testing::FakePlatform {
@@ -344,8 +348,23 @@ private:
 };
 
 TEST_F(WorkingCopyTest, ACrashDuringCommitLeavesTheOldOrTheNewFileWhole) {
-    // The child is a fork, so that it works on this test's files.
+    // The child is a fork, so that it works on this test's files. On Windows it is this
+    // program started again for this test alone, which finds the parent's folder in its
+    // environment and works on the parent's files.
     GTEST_FLAG_SET(death_test_style, "fast");
+#ifdef _WIN32
+    const wchar_t* const kParentFolder = L"TAVOLIN_TEST_CRASH_FOLDER";
+    if (GTEST_FLAG_GET(internal_run_death_test).empty()) {
+        ASSERT_EQ(_wputenv_s(kParentFolder, m_temp.Path().c_str()), 0);
+    } else {
+        const wchar_t* parent = _wgetenv(kParentFolder);
+        ASSERT_NE(parent, nullptr);
+        fs::remove(m_temp.Path()); // this child's own folder, which its end would leave behind
+        m_txt = fs::path(parent) / m_txt.filename();
+        m_tmp = fs::path(parent) / m_tmp.filename();
+        m_tmp2 = fs::path(parent) / m_tmp2.filename();
+    }
+#endif
     const std::string block(3 << 20, 'x');
     const std::string before = "[a]\r\n" + block + "\r\n[b]\r\n";
     const std::string after = "[b]\r\n[a]\r\n" + block + "\r\n";
@@ -355,7 +374,7 @@ TEST_F(WorkingCopyTest, ACrashDuringCommitLeavesTheOldOrTheNewFileWhole) {
         WriteBytes(m_txt, before);
         EXPECT_EXIT(
             {
-                CrashingPlatform platform(m_txt.string(), crashAt);
+                CrashingPlatform platform(testing::Utf8(m_txt), crashAt);
                 auto copy = Make(platform);
                 if (copy->Open() && copy->MoveUp(1))
                     copy->Commit();
