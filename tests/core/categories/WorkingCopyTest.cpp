@@ -48,10 +48,14 @@ protected:
         return *m_copy;
     }
 
+    void SetUp() override { fs::create_directory(m_dir); }
+
     testing::TempDir m_temp{"tavolin-categories"};
-    fs::path m_txt = m_temp.Path() / "tavolin.txt";
-    fs::path m_tmp = m_temp.Path() / "tavolin.tmp";
-    fs::path m_tmp2 = m_temp.Path() / "tavolin.tmp2";
+    // A folder name beyond ASCII, which a path read in the ANSI code page would miss.
+    fs::path m_dir = m_temp.Path() / u8"カテゴリ";
+    fs::path m_txt = m_dir / "tavolin.txt";
+    fs::path m_tmp = m_dir / "tavolin.tmp";
+    fs::path m_tmp2 = m_dir / "tavolin.tmp2";
     testing::FakePlatform m_platform;
     testing::FakeView m_view;
     std::unique_ptr<WorkingCopy> m_copy;
@@ -294,9 +298,9 @@ TEST_F(WorkingCopyTest, AReadOnlyFolderIsReportedOnTheRealFileSystem) {
     WriteBytes(m_txt, "[a]\r\n[b]\r\n");
     auto copy = Make(*platform);
     ASSERT_TRUE(copy->Open() && copy->MoveUp(1));
-    fs::permissions(m_temp.Path(), fs::perms::owner_write, fs::perm_options::remove);
+    fs::permissions(m_dir, fs::perms::owner_write, fs::perm_options::remove);
     EXPECT_FALSE(copy->Commit());
-    fs::permissions(m_temp.Path(), fs::perms::owner_write, fs::perm_options::add);
+    fs::permissions(m_dir, fs::perms::owner_write, fs::perm_options::add);
     EXPECT_EQ(ReadBytes(m_txt), "[a]\r\n[b]\r\n");
     EXPECT_EQ(m_view.messages.size(), 1u);
 }
@@ -355,11 +359,11 @@ TEST_F(WorkingCopyTest, ACrashDuringCommitLeavesTheOldOrTheNewFileWhole) {
 #ifdef _WIN32
     const wchar_t* const kParentFolder = L"TAVOLIN_TEST_CRASH_FOLDER";
     if (GTEST_FLAG_GET(internal_run_death_test).empty()) {
-        ASSERT_EQ(_wputenv_s(kParentFolder, m_temp.Path().c_str()), 0);
+        ASSERT_EQ(_wputenv_s(kParentFolder, m_dir.c_str()), 0);
     } else {
         const wchar_t* parent = _wgetenv(kParentFolder);
         ASSERT_NE(parent, nullptr);
-        fs::remove(m_temp.Path()); // this child's own folder, which its end would leave behind
+        fs::remove_all(m_temp.Path()); // this child's own, which its end would leave behind
         m_txt = fs::path(parent) / m_txt.filename();
         m_tmp = fs::path(parent) / m_tmp.filename();
         m_tmp2 = fs::path(parent) / m_tmp2.filename();

@@ -48,6 +48,7 @@ std::string CrLf(std::initializer_list<std::string> lines) {
 class ButtonStoreTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        fs::create_directory(m_dir);
         m_txt = Utf8(m_dir / "tavolin.txt");
         m_ini = Utf8(m_dir / "tavolin.ini");
         // Windows-style targets scripted on the fake platform.
@@ -110,7 +111,8 @@ protected:
     }
 
     testing::TempDir m_temp{"tavolin-store"};
-    fs::path m_dir = m_temp.Path();
+    // A folder name beyond ASCII, which a path read in the ANSI code page would miss.
+    fs::path m_dir = m_temp.Path() / u8"データ";
     std::string m_txt, m_ini;
     testing::FakePlatform m_win{PathStyle::Windows};
     testing::FakePlatform m_posix{PathStyle::Posix};
@@ -301,7 +303,7 @@ TEST_F(ButtonStoreTest, LineBreaksFromOutsideNeverReachTheDataFile) {
 
     const std::string after = DataBytes();
     EXPECT_EQ(after, CrLf({Sj("[無題カテゴリ]"), "1:1=" + bin + " <TS>two  lines<TE>",
-                           "1:2=" + evil + " <TS>Evil 2:5=/bin/sh <TS>planted<TE>", "[Other]",
+                           Sj("1:2=" + evil + " <TS>Evil 2:5=/bin/sh <TS>planted<TE>"), "[Other]",
                            "2:5=/x <TS>y<TE>"}));
 }
 
