@@ -266,12 +266,12 @@ TEST_F(ButtonStoreTest, ShortcutsAndShortNamesAreResolvedOnAssignment) {
     const std::string entry = MakeFile("editor.desktop");
     m_host.shortcutExtension = ".desktop";
     m_host.shortcuts[entry] = {entry, "Text Editor"};
-    ButtonStore& posix = Host();
-    EXPECT_EQ(posix.AssignButton(entry, 3), 3);
-    EXPECT_EQ(posix.BtnTitle(3), "Text Editor");
-    EXPECT_EQ(posix.BtnFile(3), "editor.desktop");
-    EXPECT_EQ(posix.AssignButton(entry + " <TS>Mine<TE>", 4), 4);
-    EXPECT_EQ(posix.BtnTitle(4), "Mine");
+    ButtonStore& host = Host();
+    EXPECT_EQ(host.AssignButton(entry, 3), 3);
+    EXPECT_EQ(host.BtnTitle(3), "Text Editor");
+    EXPECT_EQ(host.BtnFile(3), "editor.desktop");
+    EXPECT_EQ(host.AssignButton(entry + " <TS>Mine<TE>", 4), 4);
+    EXPECT_EQ(host.BtnTitle(4), "Mine");
 }
 
 TEST_F(ButtonStoreTest, LineBreaksFromOutsideNeverReachTheDataFile) {
