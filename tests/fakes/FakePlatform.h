@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Platform.h"
+#include "support/TempDir.h"
 
 #include <chrono>
 #include <filesystem>
@@ -64,10 +65,15 @@ public:
 
     // The real file system's name of a path: the Windows style stores a drive root as the
     // folder "C:", which is "C:\" to the system ("C:" alone is that drive's current folder).
-    std::string RealPath(const std::string& path) const {
-        if (style == PathStyle::Windows && path.size() == 2 && path[1] == ':')
-            return path + "\\";
-        return path;
+    // A path the host cannot name (bytes that are not UTF-8, on Windows) names nothing.
+    std::filesystem::path RealPath(const std::string& path) const {
+        try {
+            if (style == PathStyle::Windows && path.size() == 2 && path[1] == ':')
+                return FromUtf8(path + "\\");
+            return FromUtf8(path);
+        } catch (const std::filesystem::filesystem_error&) {
+            return {};
+        }
     }
 
     // --- Platform ------------------------------------------------------------------------
@@ -123,7 +129,7 @@ public:
                 error = *m_owner.replaceFailure;
                 return false;
             }
-            std::ofstream out(m_path, std::ios::binary | std::ios::trunc);
+            std::ofstream out(FromUtf8(m_path), std::ios::binary | std::ios::trunc);
             out.write(m_bytes.data(), static_cast<std::streamsize>(m_bytes.size()));
             out.close();
             if (!out) {
@@ -224,7 +230,7 @@ public:
             return std::nullopt;
         std::vector<FolderEntry> entries;
         for (; it != fs::directory_iterator(); it.increment(ec)) {
-            FolderEntry e{it->path().filename().string(), it->is_directory(ec), 0, std::nullopt};
+            FolderEntry e{Utf8(it->path().filename()), it->is_directory(ec), 0, std::nullopt};
             if (!e.directory)
                 e.size = it->file_size(ec);
             const auto written = it->last_write_time(ec);

@@ -10,6 +10,24 @@
 
 namespace tavolin::testing {
 
+// A path as the program spells it, UTF-8 text in the host's own style (a drive and "\" on
+// Windows), and back: a narrow string there would otherwise be read in the ANSI code page.
+inline std::string Utf8(const std::filesystem::path& path) {
+    const std::u8string text = path.u8string();
+    return {text.begin(), text.end()};
+}
+inline std::filesystem::path FromUtf8(const std::string& text) {
+    return std::filesystem::path(std::u8string(text.begin(), text.end()));
+}
+// A path of a fixture, written with "/", in the host's own separators.
+inline std::string HostSeparators(std::string path) {
+    for (char& c : path) {
+        if (c == '/')
+            c = static_cast<char>(std::filesystem::path::preferred_separator);
+    }
+    return path;
+}
+
 // A fresh folder of its own under the system's temporary folder, removed with everything in
 // it when the object goes.
 class TempDir {

@@ -9,11 +9,12 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
 #include <sys/resource.h>
 #include <unistd.h>
+#endif
 
 #include <csignal>
-
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -36,8 +37,8 @@ std::string Sj(const std::string& utf8) {
 class WorkingCopyTest : public ::testing::Test {
 protected:
     std::unique_ptr<WorkingCopy> Make(Platform& platform) {
-        return std::make_unique<WorkingCopy>(platform, m_view, m_txt.string(), m_tmp.string(),
-                                             m_tmp2.string());
+        return std::make_unique<WorkingCopy>(platform, m_view, testing::Utf8(m_txt),
+                                             testing::Utf8(m_tmp), testing::Utf8(m_tmp2));
     }
     // The data file written, and a working copy of it opened on the fake platform.
     WorkingCopy& OpenOn(const std::string& bytes) {
@@ -47,10 +48,14 @@ protected:
         return *m_copy;
     }
 
+    void SetUp() override { fs::create_directory(m_dir); }
+
     testing::TempDir m_temp{"tavolin-categories"};
-    fs::path m_txt = m_temp.Path() / "tavolin.txt";
-    fs::path m_tmp = m_temp.Path() / "tavolin.tmp";
-    fs::path m_tmp2 = m_temp.Path() / "tavolin.tmp2";
+    // A folder name beyond ASCII, which a path read in the ANSI code page would miss.
+    fs::path m_dir = m_temp.Path() / u8"カテゴリ";
+    fs::path m_txt = m_dir / "tavolin.txt";
+    fs::path m_tmp = m_dir / "tavolin.tmp";
+    fs::path m_tmp2 = m_dir / "tavolin.tmp2";
     testing::FakePlatform m_platform;
     testing::FakeView m_view;
     std::unique_ptr<WorkingCopy> m_copy;
@@ -259,6 +264,8 @@ TEST_F(WorkingCopyTest, AFailedCommitReportsAndKeepsTheDataFile) {
     EXPECT_EQ(ReadBytes(m_txt), "[b]\r\n[a]\r\n");
 }
 
+// POSIX only: the file-size limit and a folder's permission bits.
+#ifndef _WIN32
 TEST_F(WorkingCopyTest, AMoveThatCannotBeWrittenStopsTheEditorButNotTheDataFile) {
     // The file-size limit stops the move that lengthens the file (the last block gets a line
     // end), part way, as a full disk would.
@@ -291,12 +298,13 @@ TEST_F(WorkingCopyTest, AReadOnlyFolderIsReportedOnTheRealFileSystem) {
     WriteBytes(m_txt, "[a]\r\n[b]\r\n");
     auto copy = Make(*platform);
     ASSERT_TRUE(copy->Open() && copy->MoveUp(1));
-    fs::permissions(m_temp.Path(), fs::perms::owner_write, fs::perm_options::remove);
+    fs::permissions(m_dir, fs::perms::owner_write, fs::perm_options::remove);
     EXPECT_FALSE(copy->Commit());
-    fs::permissions(m_temp.Path(), fs::perms::owner_write, fs::perm_options::add);
+    fs::permissions(m_dir, fs::perms::owner_write, fs::perm_options::add);
     EXPECT_EQ(ReadBytes(m_txt), "[a]\r\n[b]\r\n");
     EXPECT_EQ(m_view.messages.size(), 1u);
 }
+#endif
 
 // The real platform, with the process ending at one step of replacing the data file.
 class CrashingPlatform : public testing::FakePlatform {
@@ -344,8 +352,23 @@ private:
 };
 
 TEST_F(WorkingCopyTest, ACrashDuringCommitLeavesTheOldOrTheNewFileWhole) {
-    // The child is a fork, so that it works on this test's files.
+    // The child is a fork, so that it works on this test's files. On Windows it is this
+    // program started again for this test alone, which finds the parent's folder in its
+    // environment and works on the parent's files.
     GTEST_FLAG_SET(death_test_style, "fast");
+#ifdef _WIN32
+    const wchar_t* const kParentFolder = L"TAVOLIN_TEST_CRASH_FOLDER";
+    if (GTEST_FLAG_GET(internal_run_death_test).empty()) {
+        ASSERT_EQ(_wputenv_s(kParentFolder, m_dir.c_str()), 0);
+    } else {
+        const wchar_t* parent = _wgetenv(kParentFolder);
+        ASSERT_NE(parent, nullptr);
+        fs::remove_all(m_temp.Path()); // this child's own, which its end would leave behind
+        m_txt = fs::path(parent) / m_txt.filename();
+        m_tmp = fs::path(parent) / m_tmp.filename();
+        m_tmp2 = fs::path(parent) / m_tmp2.filename();
+    }
+#endif
     const std::string block(3 << 20, 'x');
     const std::string before = "[a]\r\n" + block + "\r\n[b]\r\n";
     const std::string after = "[b]\r\n[a]\r\n" + block + "\r\n";
@@ -355,7 +378,7 @@ TEST_F(WorkingCopyTest, ACrashDuringCommitLeavesTheOldOrTheNewFileWhole) {
         WriteBytes(m_txt, before);
         EXPECT_EXIT(
             {
-                CrashingPlatform platform(m_txt.string(), crashAt);
+                CrashingPlatform platform(testing::Utf8(m_txt), crashAt);
                 auto copy = Make(platform);
                 if (copy->Open() && copy->MoveUp(1))
                     copy->Commit();

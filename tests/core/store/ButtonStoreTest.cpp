@@ -17,15 +17,20 @@
 #include <random>
 #include <set>
 
+#ifndef _WIN32
 #include <sys/stat.h>
+#endif
 
 namespace tavolin {
 namespace {
 
 namespace fs = std::filesystem;
 using ::testing::ElementsAre;
+using testing::FromUtf8;
 using ::testing::HasSubstr;
+using testing::HostSeparators;
 using ::testing::Not;
+using testing::Utf8;
 using namespace std::string_literals;
 
 // Code page 932 bytes of a UTF-8 text.
@@ -43,8 +48,9 @@ std::string CrLf(std::initializer_list<std::string> lines) {
 class ButtonStoreTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_txt = (m_dir / "tavolin.txt").string();
-        m_ini = (m_dir / "tavolin.ini").string();
+        fs::create_directory(m_dir);
+        m_txt = Utf8(m_dir / "tavolin.txt");
+        m_ini = Utf8(m_dir / "tavolin.ini");
         // Windows-style targets scripted on the fake platform.
         m_win.AddFile("C:\\WINDOWS\\NOTEPAD.EXE");
         m_win.AddFolder("C:\\WINDOWS");
@@ -54,16 +60,16 @@ protected:
 
     void WriteData(const std::string& bytes) const { WriteBytes(m_txt, bytes); }
     static void WriteBytes(const std::string& path, const std::string& bytes) {
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        std::ofstream out(FromUtf8(path), std::ios::binary | std::ios::trunc);
         out << bytes;
     }
     std::string DataBytes() const {
-        std::ifstream in(m_txt, std::ios::binary);
+        std::ifstream in(FromUtf8(m_txt), std::ios::binary);
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
-    // A real POSIX file in the temporary folder.
+    // A real file in the temporary folder.
     std::string MakeFile(const std::string& name) const {
-        const std::string path = (m_dir / name).string();
+        const std::string path = Utf8(m_dir / FromUtf8(name));
         WriteBytes(path, "x");
         return path;
     }
@@ -80,7 +86,15 @@ protected:
     }
     ButtonStore& Posix(const std::string& category = "無題カテゴリ",
                        const std::string& page = "1") {
-        m_store = std::make_unique<ButtonStore>(m_posix, m_view, m_txt, m_ini);
+        return Load(m_posix, category, page);
+    }
+    // A store on the real temporary files, in the host's path style.
+    ButtonStore& Host(const std::string& category = "無題カテゴリ", const std::string& page = "1") {
+        return Load(m_host, category, page);
+    }
+    ButtonStore& Load(testing::FakePlatform& platform, const std::string& category,
+                      const std::string& page) {
+        m_store = std::make_unique<ButtonStore>(platform, m_view, m_txt, m_ini);
         m_store->LoadCategoryList();
         m_store->SetCurrentCategory(category);
         m_store->SetCurrentPage(page);
@@ -97,10 +111,12 @@ protected:
     }
 
     testing::TempDir m_temp{"tavolin-store"};
-    fs::path m_dir = m_temp.Path();
+    // A folder name beyond ASCII, which a path read in the ANSI code page would miss.
+    fs::path m_dir = m_temp.Path() / u8"データ";
     std::string m_txt, m_ini;
     testing::FakePlatform m_win{PathStyle::Windows};
     testing::FakePlatform m_posix{PathStyle::Posix};
+    testing::FakePlatform m_host{testing::FakePlatform::kHostStyle};
     testing::FakeView m_view;
     std::unique_ptr<ButtonStore> m_store;
 };
@@ -248,27 +264,28 @@ TEST_F(ButtonStoreTest, ShortcutsAndShortNamesAreResolvedOnAssignment) {
 
     // A shortcut carrying its own title (a desktop entry) gives it to an untitled button.
     const std::string entry = MakeFile("editor.desktop");
-    m_posix.shortcutExtension = ".desktop";
-    m_posix.shortcuts[entry] = {entry, "Text Editor"};
-    ButtonStore& posix = Posix();
-    EXPECT_EQ(posix.AssignButton(entry, 3), 3);
-    EXPECT_EQ(posix.BtnTitle(3), "Text Editor");
-    EXPECT_EQ(posix.BtnFile(3), "editor.desktop");
-    EXPECT_EQ(posix.AssignButton(entry + " <TS>Mine<TE>", 4), 4);
-    EXPECT_EQ(posix.BtnTitle(4), "Mine");
+    m_host.shortcutExtension = ".desktop";
+    m_host.shortcuts[entry] = {entry, "Text Editor"};
+    ButtonStore& host = Host();
+    EXPECT_EQ(host.AssignButton(entry, 3), 3);
+    EXPECT_EQ(host.BtnTitle(3), "Text Editor");
+    EXPECT_EQ(host.BtnFile(3), "editor.desktop");
+    EXPECT_EQ(host.AssignButton(entry + " <TS>Mine<TE>", 4), 4);
+    EXPECT_EQ(host.BtnTitle(4), "Mine");
 }
 
 TEST_F(ButtonStoreTest, LineBreaksFromOutsideNeverReachTheDataFile) {
+    const std::string bin = HostSeparators("/bin/true");
     WriteData(
-        CrLf({Sj("[無題カテゴリ]"), "1:1=/bin/true <TS>old<TE>", "[Other]", "2:5=/x <TS>y<TE>"}));
-    m_posix.shortcutExtension = ".desktop";
+        CrLf({Sj("[無題カテゴリ]"), "1:1=" + bin + " <TS>old<TE>", "[Other]", "2:5=/x <TS>y<TE>"}));
+    m_host.shortcutExtension = ".desktop";
     // A desktop entry whose escaped name GLib turns into a real line break.
     const std::string evil = MakeFile("evil.desktop");
-    m_posix.shortcuts[evil] = {evil, "Evil\n2:5=/bin/sh <TS>planted"};
+    m_host.shortcuts[evil] = {evil, "Evil\n2:5=/bin/sh <TS>planted"};
     // One that points at a file whose name holds a line break.
     const std::string link = MakeFile("link.desktop");
-    m_posix.shortcuts[link] = {(m_dir / "a\nb.txt").string(), "Link"};
-    ButtonStore& store = Posix();
+    m_host.shortcuts[link] = {Utf8(m_dir / "a\nb.txt"), "Link"};
+    ButtonStore& store = Host();
 
     EXPECT_EQ(store.AssignButton(evil, 2), 2);
     EXPECT_EQ(store.BtnTitle(2), "Evil 2:5=/bin/sh <TS>planted");
@@ -285,8 +302,8 @@ TEST_F(ButtonStoreTest, LineBreaksFromOutsideNeverReachTheDataFile) {
     ASSERT_TRUE(store.SavePage());
 
     const std::string after = DataBytes();
-    EXPECT_EQ(after, CrLf({Sj("[無題カテゴリ]"), "1:1=/bin/true <TS>two  lines<TE>",
-                           "1:2=" + evil + " <TS>Evil 2:5=/bin/sh <TS>planted<TE>", "[Other]",
+    EXPECT_EQ(after, CrLf({Sj("[無題カテゴリ]"), "1:1=" + bin + " <TS>two  lines<TE>",
+                           Sj("1:2=" + evil + " <TS>Evil 2:5=/bin/sh <TS>planted<TE>"), "[Other]",
                            "2:5=/x <TS>y<TE>"}));
 }
 
@@ -495,7 +512,7 @@ TEST_F(ButtonStoreTest, CrowdedCategoryLosesNoLine) {
 
 TEST_F(ButtonStoreTest, SaveIntoAMissingOrEmptyFileAppendsTheSection) {
     ButtonStore& store = Windows();
-    EXPECT_FALSE(fs::exists(m_txt));
+    EXPECT_FALSE(fs::exists(FromUtf8(m_txt)));
     store.AssignButton("C:\\WINDOWS\\NOTEPAD.EXE", 0);
     ASSERT_TRUE(store.SavePage());
     EXPECT_EQ(DataBytes(),
@@ -649,23 +666,25 @@ TEST_F(ButtonStoreTest, LargeMixedFileSurvivesASaveLineForLine) {
 }
 
 TEST_F(ButtonStoreTest, Cp932FileBecomesUtf8OnlyWhenAButtonNeedsIt) {
-    const std::string foreign = Sj("[ゲーム]\r\n1:1=/ソ\r\n") + "\x81\xFF junk\r\n";
+    const std::string so = HostSeparators("/ソ");
+    const std::string foreign = Sj("[ゲーム]\r\n1:1=" + so + "\r\n") + "\x81\xFF junk\r\n";
     WriteData(foreign);
-    ButtonStore& store = Posix("ゲーム");
+    ButtonStore& store = Host("ゲーム");
     const std::string plain = MakeFile("plain.txt");
     store.AssignButton(plain, 0);
     ASSERT_TRUE(store.SavePage());
-    EXPECT_EQ(DataBytes(), Sj("[ゲーム]\r\n") + "\x81\xFF junk\r\n" +
-                               Sj("1:1=/ソ <TS>ソ<TE>\r\n1:2=" + plain + " <TS>plain.txt<TE>\r\n"));
+    EXPECT_EQ(DataBytes(),
+              Sj("[ゲーム]\r\n") + "\x81\xFF junk\r\n" +
+                  Sj("1:1=" + so + " <TS>ソ<TE>\r\n1:2=" + plain + " <TS>plain.txt<TE>\r\n"));
 
     const std::string resume = MakeFile("Résumé.pdf");
     store.AssignButton(resume, 0);
     ASSERT_TRUE(store.SavePage());
     const std::string after = DataBytes();
     // The whole file is UTF-8 now; the undecodable bytes are still the same bytes.
-    EXPECT_EQ(after, "\xEF\xBB\xBF[ゲーム]\r\n\x81\xFF junk\r\n1:1=/ソ <TS>ソ<TE>\r\n1:2=" + plain +
-                         " <TS>plain.txt<TE>\r\n1:3=" + resume + " <TS>Résumé.pdf<TE>\r\n");
-    ButtonStore& reloaded = Posix("ゲーム");
+    EXPECT_EQ(after, "\xEF\xBB\xBF[ゲーム]\r\n\x81\xFF junk\r\n1:1=" + so + " <TS>ソ<TE>\r\n1:2=" +
+                         plain + " <TS>plain.txt<TE>\r\n1:3=" + resume + " <TS>Résumé.pdf<TE>\r\n");
+    ButtonStore& reloaded = Host("ゲーム");
     EXPECT_EQ(reloaded.BtnTitle(3), "Résumé.pdf");
     EXPECT_THAT(reloaded.CategoryNames(), ElementsAre("ゲーム"));
 
@@ -678,6 +697,8 @@ TEST_F(ButtonStoreTest, Cp932FileBecomesUtf8OnlyWhenAButtonNeedsIt) {
     EXPECT_EQ(DataBytes(), "\xEF\xBB\xBF[c]\r\n1:1=/x <TS>ﾃｽ<TE>\r\n");
     EXPECT_EQ(Posix("c").BtnTitle(1), "ﾃｽ");
 
+    // (File names that are bytes are POSIX only.)
+#ifndef _WIN32
     // A path is bytes: a name that is not UTF-8 (Shift-JIS, as archives made on Windows
     // unpack) makes the file UTF-8 with a mark and comes back as the same bytes, and so does
     // a name holding the character the codec escapes bytes with; neither is ever a NUL.
@@ -685,13 +706,14 @@ TEST_F(ButtonStoreTest, Cp932FileBecomesUtf8OnlyWhenAButtonNeedsIt) {
         SCOPED_TRACE(name);
         WriteData("[c]\r\n");
         const std::string path = MakeFile(name);
-        Posix("c").AssignButton(path, 1);
+        Host("c").AssignButton(path, 1);
         ASSERT_TRUE(m_store->SavePage());
         EXPECT_EQ(DataBytes(), "\xEF\xBB\xBF[c]\r\n1:1=" + path + " <TS>" + name + "<TE>\r\n");
-        ButtonStore& again = Posix("c");
+        ButtonStore& again = Host("c");
         EXPECT_EQ(again.BtnFile(1), name);
         EXPECT_EQ(again.Icon(1), (ButtonIcon{path, -1})); // found, not "missing"
     }
+#endif
 }
 
 // --- failures -----------------------------------------------------------------------------
@@ -720,23 +742,26 @@ TEST_F(ButtonStoreTest, DataFileThatIsNotARegularFileIsReportedAndLeftAlone) {
         const char* fault;
     };
     const Case cases[] = {
-        {"folder", [](const std::string& path) { fs::create_directory(path); }, "フォルダ"},
+        {"folder", [](const std::string& path) { fs::create_directory(FromUtf8(path)); },
+         "フォルダ"},
+#ifndef _WIN32
         {"named-pipe", [](const std::string& path) { ASSERT_EQ(mkfifo(path.c_str(), 0600), 0); },
          "通常のファイルではありません"},
         {"link-to-dev-zero", [](const std::string& path) { fs::create_symlink("/dev/zero", path); },
          "通常のファイルではありません"},
+#endif
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        fs::remove_all(m_txt);
+        fs::remove_all(FromUtf8(m_txt));
         c.make(m_txt);
-        const fs::file_type type = fs::symlink_status(m_txt).type();
+        const fs::file_type type = fs::symlink_status(FromUtf8(m_txt)).type();
         m_view.messages.clear();
         ButtonStore& store = Posix();
         EXPECT_THAT(store.CategoryNames(), ElementsAre("無題カテゴリ"));
         store.AssignButton(MakeFile("a"), 0);
         EXPECT_FALSE(store.SavePage());
-        EXPECT_EQ(fs::symlink_status(m_txt).type(), type);
+        EXPECT_EQ(fs::symlink_status(FromUtf8(m_txt)).type(), type);
         // Told once at the load, once by the save.
         ASSERT_EQ(m_view.messages.size(), 2u);
         for (const auto& message : m_view.messages) {
@@ -857,8 +882,7 @@ TEST_F(ButtonStoreTest, MigrateMovesIniCategoriesIntoANewDataFile) {
                                "1:2=C:\\My Documents <TS>Docs<TE>",
                                "[Tools]",
                            })));
-    std::ifstream in(m_ini, std::ios::binary);
-    const std::string ini{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const std::string ini = testing::ReadBytes(FromUtf8(m_ini));
     EXPECT_THAT(ini, Not(HasSubstr("[Category]")));
     EXPECT_THAT(ini, Not(HasSubstr(Sj("[Category:無題カテゴリ]"))));
     EXPECT_THAT(ini, HasSubstr("Width=400"));
@@ -877,18 +901,16 @@ TEST_F(ButtonStoreTest, MigrateKeepsTheSettingsWhenTheDataFileCannotBeWritten) {
     m_posix.replaceFailure = "read-only folder";
     ButtonStore store(m_posix, m_view, m_txt, m_ini);
     store.MigrateIniCategories();
-    EXPECT_FALSE(fs::exists(m_txt));
-    std::ifstream in(m_ini, std::ios::binary);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()),
-              ini);
+    EXPECT_FALSE(fs::exists(FromUtf8(m_txt)));
+    EXPECT_EQ(testing::ReadBytes(FromUtf8(m_ini)), ini);
     ASSERT_EQ(m_view.messages.size(), 1u);
     EXPECT_EQ(m_view.messages[0].kind, MsgKind::Error);
 
     // Without a settings file there is nothing to move and no data file is made.
-    fs::remove(m_ini);
+    fs::remove(FromUtf8(m_ini));
     m_posix.replaceFailure.reset();
     store.MigrateIniCategories();
-    EXPECT_FALSE(fs::exists(m_txt));
+    EXPECT_FALSE(fs::exists(FromUtf8(m_txt)));
 }
 
 } // namespace
