@@ -1,8 +1,7 @@
 #include "platform/linux/SystemErrors.h"
 
 #include "core/helpers/SystemError.h"
-
-#include <gio/gio.h>
+#include "platform/linux/Gio.h"
 
 #include <cerrno>
 
@@ -19,7 +18,7 @@ std::string ErrnoText(int error) {
 namespace {
 
 SystemFault FaultOfGError(const GError* error) {
-    if (error->domain == G_IO_ERROR) {
+    if (IsIoError(error)) {
         switch (error->code) {
         case G_IO_ERROR_PERMISSION_DENIED:
             return SystemFault::NoPermission;
