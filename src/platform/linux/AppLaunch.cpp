@@ -3,6 +3,7 @@
 #include "platform/linux/DesktopEntry.h"
 #include "platform/linux/GLibPtr.h"
 #include "platform/linux/Gio.h"
+#include "platform/linux/SystemErrors.h"
 
 #include <cerrno>
 #include <fcntl.h>

@@ -5,6 +5,8 @@
 #include <dlfcn.h>
 
 #include <mutex>
+#include <string>
+#include <type_traits>
 
 namespace tavolin::linuxdesktop {
 
@@ -107,13 +109,6 @@ void UnrefGObject(void* object) {
     lock.unlock();
     if (unref != nullptr)
         unref(object);
-}
-
-bool IsIoError(const GError* error) {
-    // GIO registers its domain under this name on first use; until then no error of it
-    // exists, and looking the name up registers nothing.
-    const GQuark domain = g_quark_try_string("g-io-error-quark");
-    return error != nullptr && domain != 0 && error->domain == domain;
 }
 
 } // namespace tavolin::linuxdesktop

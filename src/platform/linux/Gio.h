@@ -50,8 +50,4 @@ const GioFunctions* Gio();
 // GIO's functions when a command has loaded them already, else null; never loads.
 const GioFunctions* LoadedGio();
 
-// Whether `error` is in GIO's I/O error domain. Never loads GIO: such an error can only
-// exist once GIO has registered its domain.
-bool IsIoError(const GError* error);
-
 } // namespace tavolin::linuxdesktop

@@ -2,6 +2,7 @@
 
 #include "platform/linux/GLibPtr.h"
 #include "platform/linux/Gio.h"
+#include "platform/linux/SystemErrors.h"
 
 #include <sys/stat.h>
 

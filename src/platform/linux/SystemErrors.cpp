@@ -1,7 +1,8 @@
 #include "platform/linux/SystemErrors.h"
 
 #include "core/helpers/SystemError.h"
-#include "platform/linux/Gio.h"
+
+#include <gio/gio.h> // the I/O error codes only: GIO itself is not linked
 
 #include <cerrno>
 
@@ -13,6 +14,13 @@ std::string ErrnoText(int error) {
                                   ? SystemFault::NoSpace
                                   : FaultOf(std::error_code(error, std::generic_category()));
     return SystemErrorText(fault, g_strerror(error));
+}
+
+bool IsIoError(const GError* error) {
+    // GIO registers its domain under this name on first use; until then no error of it
+    // exists, and looking the name up registers nothing.
+    const GQuark domain = g_quark_try_string("g-io-error-quark");
+    return error != nullptr && domain != 0 && error->domain == domain;
 }
 
 namespace {
