@@ -86,12 +86,6 @@ bool LoadGio(std::string& whyNot) {
     return Gio(whyNot) != nullptr;
 }
 
-const GioFunctions* LoadedGio() {
-    GioState& state = State();
-    std::lock_guard<std::mutex> lock(state.mutex);
-    return state.loaded ? &state.functions : nullptr;
-}
-
 void UseGioLibraryFile(const std::string& file) {
     GioState& state = State();
     std::lock_guard<std::mutex> lock(state.mutex);

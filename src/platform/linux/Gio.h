@@ -11,7 +11,7 @@ namespace tavolin::linuxdesktop {
 // so a call through the table is checked as a direct call would be. One list makes both the
 // members and the lookups, so a function cannot be declared and left unresolved. GIO's
 // macros that expand to calls into it (G_IO_ERROR, the type checks and casts, G_TYPE_*) are
-// not used: see IsIoError, and plain casts between the interface types.
+// not used: see IsIoError (SystemErrors.h), and plain casts between the interface types.
 #define TAVOLIN_GIO_FUNCTIONS(X)                                                                   \
     X(g_object_unref)                                                                              \
     X(g_app_info_get_default_for_type)                                                             \
@@ -46,8 +46,5 @@ struct GioFunctions {
 const GioFunctions* Gio(std::string& whyNot);
 // The same where the reason is not shown.
 const GioFunctions* Gio();
-
-// GIO's functions when a command has loaded them already, else null; never loads.
-const GioFunctions* LoadedGio();
 
 } // namespace tavolin::linuxdesktop
