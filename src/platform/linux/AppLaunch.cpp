@@ -2,8 +2,8 @@
 
 #include "platform/linux/DesktopEntry.h"
 #include "platform/linux/GLibPtr.h"
-
-#include <gio/gdesktopappinfo.h>
+#include "platform/linux/Gio.h"
+#include "platform/linux/SystemErrors.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -59,11 +59,11 @@ private:
 
 // Starts `app` with `uris` (file:// URIs for local files). GIO spawns the application
 // without waiting for it; the launch context carries no display of its own.
-int Launch(GAppInfo* app, const std::vector<std::string>& uris) {
-    GObjectPtr<GAppLaunchContext> context(g_app_launch_context_new());
+int Launch(const GioFunctions& gio, GAppInfo* app, const std::vector<std::string>& uris) {
+    GObjectPtr<GAppLaunchContext> context(gio.g_app_launch_context_new());
     UriList list(uris);
     ErrorSlot error;
-    if (!g_app_info_launch_uris(app, list.Get(), context.get(), error.Out())) {
+    if (!gio.g_app_info_launch_uris(app, list.Get(), context.get(), error.Out())) {
         return CodeFromError(error.Get());
     }
     return open_result::kSuccess;
@@ -74,8 +74,8 @@ std::string FileUri(const std::string& path) {
     return uri ? std::string(uri.get()) : std::string();
 }
 
-int OpenWithDefaultFor(const char* contentType, const std::string& path) {
-    GObjectPtr<GAppInfo> app(g_app_info_get_default_for_type(contentType, FALSE));
+int OpenWithDefaultFor(const GioFunctions& gio, const char* contentType, const std::string& path) {
+    GObjectPtr<GAppInfo> app(gio.g_app_info_get_default_for_type(contentType, FALSE));
     if (!app) {
         return open_result::kNoAssociation;
     }
@@ -83,7 +83,7 @@ int OpenWithDefaultFor(const char* contentType, const std::string& path) {
     if (uri.empty()) {
         return open_result::kNotFound;
     }
-    return Launch(app.get(), {uri});
+    return Launch(gio, app.get(), {uri});
 }
 
 // The code of what is wrong with an application's entry; `otherwise` when nothing is.
@@ -151,7 +151,7 @@ int CodeFromError(const GError* error) {
             return open_failure::kOther;
         }
     }
-    if (error->domain == G_IO_ERROR) {
+    if (IsIoError(error)) {
         switch (error->code) {
         case G_IO_ERROR_NOT_FOUND:
             return open_result::kNotFound;
@@ -167,18 +167,26 @@ int CodeFromError(const GError* error) {
 }
 
 int OpenWithDefaultApplication(const std::string& path) {
+    const GioFunctions* gio = Gio();
+    if (gio == nullptr) {
+        return open_failure::kOther;
+    }
     // The name decides where it is unambiguous (a.txt); the first bytes otherwise. A file
     // that cannot be read is guessed from its name alone.
     const std::string head = ReadHead(path);
     gboolean uncertain = FALSE;
-    GCharPtr type(g_content_type_guess(
+    GCharPtr type(gio->g_content_type_guess(
         path.c_str(), head.empty() ? nullptr : reinterpret_cast<const guchar*>(head.data()),
         head.size(), &uncertain));
-    return OpenWithDefaultFor(type.get(), path);
+    return OpenWithDefaultFor(*gio, type.get(), path);
 }
 
 int OpenFolderWithDefaultApplication(const std::string& folder) {
-    return OpenWithDefaultFor("inode/directory", folder);
+    const GioFunctions* gio = Gio();
+    if (gio == nullptr) {
+        return open_failure::kOther;
+    }
+    return OpenWithDefaultFor(*gio, "inode/directory", folder);
 }
 
 int LaunchDesktopApplication(const std::string& desktopFile,
@@ -186,20 +194,25 @@ int LaunchDesktopApplication(const std::string& desktopFile,
                              const std::string& workingFolder) {
     // GIO refuses entries whose TryExec or Exec program is not installed, and Exec lines it
     // cannot split; the user is told which.
-    GObjectPtr<GDesktopAppInfo> info(g_desktop_app_info_new_from_filename(desktopFile.c_str()));
+    const GioFunctions* gio = Gio();
+    if (gio == nullptr) {
+        return open_failure::kOther;
+    }
+    GObjectPtr<GDesktopAppInfo> info(
+        gio->g_desktop_app_info_new_from_filename(desktopFile.c_str()));
     if (!info) {
         return CodeOfEntryFault(desktopFile, open_result::kNotFound);
     }
     std::vector<std::string> uris;
     uris.reserve(arguments.size());
     for (const std::string& argument : arguments) {
-        GObjectPtr<GFile> file(g_file_new_for_commandline_arg_and_cwd(
+        GObjectPtr<GFile> file(gio->g_file_new_for_commandline_arg_and_cwd(
             argument.c_str(), workingFolder.empty() ? nullptr : workingFolder.c_str()));
-        GCharPtr uri(g_file_get_uri(file.get()));
+        GCharPtr uri(gio->g_file_get_uri(file.get()));
         uris.emplace_back(uri.get());
     }
     // An entry without an Exec line loads (it may be started over D-Bus) and fails here.
-    const int code = Launch(reinterpret_cast<GAppInfo*>(info.get()), uris);
+    const int code = Launch(*gio, reinterpret_cast<GAppInfo*>(info.get()), uris);
     return code > 32 ? code : CodeOfEntryFault(desktopFile, code);
 }
 
@@ -208,11 +221,15 @@ int OpenUri(const std::string& uri) {
     if (scheme == nullptr) {
         return open_result::kNotFound;
     }
-    GObjectPtr<GAppInfo> app(g_app_info_get_default_for_uri_scheme(scheme));
+    const GioFunctions* gio = Gio();
+    if (gio == nullptr) {
+        return open_failure::kOther;
+    }
+    GObjectPtr<GAppInfo> app(gio->g_app_info_get_default_for_uri_scheme(scheme));
     if (!app) {
         return open_result::kNoAssociation;
     }
-    return Launch(app.get(), {uri});
+    return Launch(*gio, app.get(), {uri});
 }
 
 } // namespace tavolin::linuxdesktop

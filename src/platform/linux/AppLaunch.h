@@ -2,7 +2,7 @@
 
 #include "core/Platform.h"
 
-#include <gio/gio.h>
+#include <glib.h>
 
 #include <string>
 #include <vector>

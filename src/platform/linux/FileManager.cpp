@@ -1,6 +1,7 @@
 #include "platform/linux/FileManager.h"
 
 #include "platform/linux/GLibPtr.h"
+#include "platform/linux/Gio.h"
 
 #include <sys/stat.h>
 
@@ -22,7 +23,7 @@ constexpr int kActivationTimeoutMs = 10000;
 constexpr const char* kFileManagerName = "org.freedesktop.FileManager1";
 constexpr const char* kFileManagerPath = "/org/freedesktop/FileManager1";
 
-std::string SessionBusAddress() {
+std::string SessionBusAddress(const GioFunctions& gio) {
     const char* address = std::getenv("DBUS_SESSION_BUS_ADDRESS");
     if (address != nullptr && *address != '\0') {
         return address;
@@ -32,7 +33,7 @@ std::string SessionBusAddress() {
         const std::string socket = std::string(runtime) + "/bus";
         struct stat info {};
         if (stat(socket.c_str(), &info) == 0 && S_ISSOCK(info.st_mode)) {
-            GCharPtr escaped(g_dbus_address_escape_value(socket.c_str()));
+            GCharPtr escaped(gio.g_dbus_address_escape_value(socket.c_str()));
             return std::string("unix:path=") + escaped.get();
         }
     }
@@ -43,12 +44,12 @@ std::string SessionBusAddress() {
 // bus connection has no timeout parameter of its own.
 class Deadline {
 public:
-    Deadline(GCancellable* cancellable, int milliseconds)
-        : m_thread([this, cancellable, milliseconds] {
+    Deadline(const GioFunctions& gio, GCancellable* cancellable, int milliseconds)
+        : m_thread([this, cancel = gio.g_cancellable_cancel, cancellable, milliseconds] {
               std::unique_lock<std::mutex> lock(m_mutex);
               if (!m_wake.wait_for(lock, std::chrono::milliseconds(milliseconds),
                                    [this] { return m_done; })) {
-                  g_cancellable_cancel(cancellable);
+                  cancel(cancellable);
               }
           }) {}
     ~Deadline() {
@@ -69,17 +70,17 @@ private:
     std::thread m_thread; // last: starts once the members above exist
 };
 
-GVariantPtr CallBusDaemon(GDBusConnection* connection, const char* method, GVariant* parameters,
-                          const char* replyType) {
-    return GVariantPtr(g_dbus_connection_call_sync(
+GVariantPtr CallBusDaemon(const GioFunctions& gio, GDBusConnection* connection, const char* method,
+                          GVariant* parameters, const char* replyType) {
+    return GVariantPtr(gio.g_dbus_connection_call_sync(
         connection, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", method,
         parameters, G_VARIANT_TYPE(replyType), G_DBUS_CALL_FLAGS_NONE, kCallTimeoutMs, nullptr,
         nullptr));
 }
 
-bool NameHasOwner(GDBusConnection* connection, const char* name) {
+bool NameHasOwner(const GioFunctions& gio, GDBusConnection* connection, const char* name) {
     GVariantPtr reply =
-        CallBusDaemon(connection, "NameHasOwner", g_variant_new("(s)", name), "(b)");
+        CallBusDaemon(gio, connection, "NameHasOwner", g_variant_new("(s)", name), "(b)");
     gboolean owned = FALSE;
     if (reply) {
         g_variant_get(reply.get(), "(b)", &owned);
@@ -87,8 +88,8 @@ bool NameHasOwner(GDBusConnection* connection, const char* name) {
     return owned != FALSE;
 }
 
-bool NameIsActivatable(GDBusConnection* connection, const char* name) {
-    GVariantPtr reply = CallBusDaemon(connection, "ListActivatableNames", nullptr, "(as)");
+bool NameIsActivatable(const GioFunctions& gio, GDBusConnection* connection, const char* name) {
+    GVariantPtr reply = CallBusDaemon(gio, connection, "ListActivatableNames", nullptr, "(as)");
     if (!reply) {
         return false;
     }
@@ -107,16 +108,20 @@ bool NameIsActivatable(GDBusConnection* connection, const char* name) {
 } // namespace
 
 bool CallFileManager(const char* method, const std::vector<std::string>& uris) {
-    const std::string address = SessionBusAddress();
+    const GioFunctions* gio = Gio();
+    if (gio == nullptr) {
+        return false;
+    }
+    const std::string address = SessionBusAddress(*gio);
     if (address.empty()) {
         return false;
     }
 
-    GObjectPtr<GCancellable> cancellable(g_cancellable_new());
+    GObjectPtr<GCancellable> cancellable(gio->g_cancellable_new());
     GObjectPtr<GDBusConnection> connection;
     {
-        Deadline deadline(cancellable.get(), kConnectTimeoutMs);
-        connection.reset(g_dbus_connection_new_for_address_sync(
+        Deadline deadline(*gio, cancellable.get(), kConnectTimeoutMs);
+        connection.reset(gio->g_dbus_connection_new_for_address_sync(
             address.c_str(),
             static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
                                               G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
@@ -128,8 +133,8 @@ bool CallFileManager(const char* method, const std::vector<std::string>& uris) {
 
     bool accepted = false;
     int timeout = kCallTimeoutMs;
-    bool available = NameHasOwner(connection.get(), kFileManagerName);
-    if (!available && NameIsActivatable(connection.get(), kFileManagerName)) {
+    bool available = NameHasOwner(*gio, connection.get(), kFileManagerName);
+    if (!available && NameIsActivatable(*gio, connection.get(), kFileManagerName)) {
         available = true;
         timeout = kActivationTimeoutMs; // the bus starts the file manager first
     }
@@ -141,13 +146,13 @@ bool CallFileManager(const char* method, const std::vector<std::string>& uris) {
         }
         GVariant* list = g_variant_new_strv(strings.data(), static_cast<gssize>(strings.size()));
         // The second argument is the startup-notification id; we have none to pass.
-        GVariantPtr reply(g_dbus_connection_call_sync(
+        GVariantPtr reply(gio->g_dbus_connection_call_sync(
             connection.get(), kFileManagerName, kFileManagerPath, kFileManagerName, method,
             g_variant_new("(@ass)", list, ""), nullptr, G_DBUS_CALL_FLAGS_NONE, timeout, nullptr,
             nullptr));
         accepted = static_cast<bool>(reply);
     }
-    g_dbus_connection_close_sync(connection.get(), nullptr, nullptr);
+    gio->g_dbus_connection_close_sync(connection.get(), nullptr, nullptr);
     return accepted;
 }
 

@@ -1,18 +1,21 @@
 #pragma once
 
-#include <gio/gio.h>
+#include <glib.h>
 
 #include <memory>
 #include <string>
 
 namespace tavolin::linuxdesktop {
 
+// Drops a reference to a GObject through the loaded GIO (an object exists only once it is).
+void UnrefGObject(void* object);
+
 // Owning pointers for GLib objects, strings and errors, so that every early return frees
 // what it holds.
 struct GObjectUnref {
     void operator()(void* object) const {
         if (object != nullptr) {
-            g_object_unref(object);
+            UnrefGObject(object);
         }
     }
 };

@@ -1,9 +1,8 @@
 #include "platform/linux/RecentFiles.h"
 
 #include "platform/linux/FileReplacement.h"
+#include "platform/linux/Gio.h"
 #include "platform/linux/SystemErrors.h"
-
-#include <gio/gio.h>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -115,10 +114,14 @@ bool ClearRecentList(const std::string& file, std::string& error) {
 }
 
 std::string RecentListLocation() {
-    const gchar* const* schemes = g_vfs_get_supported_uri_schemes(g_vfs_get_default());
-    for (std::size_t i = 0; schemes && schemes[i]; ++i) {
-        if (std::string_view(schemes[i]) == "recent")
-            return "recent:///";
+    // Without GIO there are no virtual file systems to ask; the folder always works.
+    if (const GioFunctions* gio = Gio()) {
+        const gchar* const* schemes =
+            gio->g_vfs_get_supported_uri_schemes(gio->g_vfs_get_default());
+        for (std::size_t i = 0; schemes && schemes[i]; ++i) {
+            if (std::string_view(schemes[i]) == "recent")
+                return "recent:///";
+        }
     }
     return FolderOfPath(RecentListFile());
 }

@@ -1,6 +1,8 @@
 #include "platform/linux/SessionEnd.h"
 
-#include <gio/gio.h>
+#include "platform/linux/GLibPtr.h"
+#include "platform/linux/Gio.h"
+#include "platform/linux/SystemErrors.h"
 
 #include <sys/stat.h>
 
@@ -47,12 +49,13 @@ private:
 };
 
 struct ConnectState {
+    decltype(&g_dbus_connection_new_for_address_finish) finish = nullptr;
     GDBusConnection* connection = nullptr;
     GError* error = nullptr;
     bool done = false;
     ~ConnectState() {
         if (connection)
-            g_object_unref(connection);
+            UnrefGObject(connection);
         if (error)
             g_error_free(error);
     }
@@ -61,7 +64,7 @@ struct ConnectState {
 void OnConnected(GObject*, GAsyncResult* result, gpointer data) {
     auto* holder = static_cast<std::shared_ptr<ConnectState>*>(data);
     ConnectState& state = **holder;
-    state.connection = g_dbus_connection_new_for_address_finish(result, &state.error);
+    state.connection = state.finish(result, &state.error);
     state.done = true;
     delete holder;
 }
@@ -85,15 +88,17 @@ void RunUntil(GMainContext* context, const bool& done, std::chrono::milliseconds
 
 // A private connection to the bus at `address`, or null with `error` set. Connecting,
 // authenticating and registering on the bus together take at most `timeout`.
-GDBusConnection* Connect(const PrivateContext& context, const std::string& address,
-                         std::chrono::milliseconds timeout, std::string& error) {
+GDBusConnection* Connect(const GioFunctions& gio, const PrivateContext& context,
+                         const std::string& address, std::chrono::milliseconds timeout,
+                         std::string& error) {
     if (address.empty()) {
         error = "no bus is available";
         return nullptr;
     }
     auto state = std::make_shared<ConnectState>();
-    GCancellable* cancellable = g_cancellable_new();
-    g_dbus_connection_new_for_address(
+    state->finish = gio.g_dbus_connection_new_for_address_finish;
+    GCancellable* cancellable = gio.g_cancellable_new();
+    gio.g_dbus_connection_new_for_address(
         address.c_str(),
         static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
                                           G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
@@ -103,13 +108,13 @@ GDBusConnection* Connect(const PrivateContext& context, const std::string& addre
         // Cancel and give the cancelled attempt a moment to wind down. Should it still be
         // stuck (a peer that accepted but never answers), it finishes on its own later and
         // its result is dropped.
-        g_cancellable_cancel(cancellable);
+        gio.g_cancellable_cancel(cancellable);
         RunUntil(context.Get(), state->done, std::chrono::milliseconds(200));
-        g_object_unref(cancellable);
+        gio.g_object_unref(cancellable);
         error = "the bus at " + address + " did not answer in time";
         return nullptr;
     }
-    g_object_unref(cancellable);
+    gio.g_object_unref(cancellable);
     if (!state->connection) {
         error = "cannot connect to the bus: " +
                 (state->error ? std::string(state->error->message) : std::string("unknown error"));
@@ -122,11 +127,12 @@ GDBusConnection* Connect(const PrivateContext& context, const std::string& addre
 
 class Connection {
 public:
-    explicit Connection(GDBusConnection* connection) : m_connection(connection) {}
+    Connection(const GioFunctions& gio, GDBusConnection* connection)
+        : m_gio(gio), m_connection(connection) {}
     ~Connection() {
         if (m_connection) {
-            g_dbus_connection_close_sync(m_connection, nullptr, nullptr);
-            g_object_unref(m_connection);
+            m_gio.g_dbus_connection_close_sync(m_connection, nullptr, nullptr);
+            m_gio.g_object_unref(m_connection);
         }
     }
     Connection(const Connection&) = delete;
@@ -134,30 +140,31 @@ public:
     GDBusConnection* Get() const { return m_connection; }
 
 private:
+    const GioFunctions& m_gio;
     GDBusConnection* m_connection;
 };
 
 // Calls a method and returns its reply (null on failure, with `error` set). The reply
 // must match `replyType` (null: any). Consumes a floating `parameters`.
-GVariant* Call(GDBusConnection* connection, const char* name, const char* path,
-               const char* interface, const char* method, GVariant* parameters,
+GVariant* Call(const GioFunctions& gio, GDBusConnection* connection, const char* name,
+               const char* path, const char* interface, const char* method, GVariant* parameters,
                const GVariantType* replyType, GDBusCallFlags flags,
                std::chrono::milliseconds timeout, std::string& error) {
     GError* callError = nullptr;
-    GVariant* reply =
-        g_dbus_connection_call_sync(connection, name, path, interface, method, parameters,
-                                    replyType, flags, Milliseconds(timeout), nullptr, &callError);
+    GVariant* reply = gio.g_dbus_connection_call_sync(connection, name, path, interface, method,
+                                                      parameters, replyType, flags,
+                                                      Milliseconds(timeout), nullptr, &callError);
     if (!reply) {
-        bool late = callError && g_error_matches(callError, G_IO_ERROR, G_IO_ERROR_TIMED_OUT);
+        bool late = IsIoError(callError) && callError->code == G_IO_ERROR_TIMED_OUT;
         std::string detail = TakeError(callError, "call failed");
         error = std::string(name) + " " + method + ": " + (late ? "no answer in time" : detail);
     }
     return reply;
 }
 
-bool NameHasOwner(GDBusConnection* connection, const char* name, std::chrono::milliseconds timeout,
-                  std::string& error) {
-    GVariant* reply = Call(connection, "org.freedesktop.DBus", "/org/freedesktop/DBus",
+bool NameHasOwner(const GioFunctions& gio, GDBusConnection* connection, const char* name,
+                  std::chrono::milliseconds timeout, std::string& error) {
+    GVariant* reply = Call(gio, connection, "org.freedesktop.DBus", "/org/freedesktop/DBus",
                            "org.freedesktop.DBus", "NameHasOwner", g_variant_new("(s)", name),
                            G_VARIANT_TYPE("(b)"), G_DBUS_CALL_FLAGS_NONE, timeout, error);
     if (!reply)
@@ -204,8 +211,10 @@ std::string SessionBusAddress() {
     if (runtime && *runtime) {
         std::string socket = std::string(runtime) + "/bus";
         struct stat st {};
-        if (stat(socket.c_str(), &st) == 0 && S_ISSOCK(st.st_mode)) {
-            gchar* escaped = g_dbus_address_escape_value(socket.c_str());
+        // Without GIO there is no bus to talk to; the command that asked says why.
+        const GioFunctions* gio = Gio();
+        if (gio != nullptr && stat(socket.c_str(), &st) == 0 && S_ISSOCK(st.st_mode)) {
+            gchar* escaped = gio->g_dbus_address_escape_value(socket.c_str());
             std::string result = std::string("unix:path=") + escaped;
             g_free(escaped);
             return result;
@@ -222,21 +231,24 @@ std::string SystemBusAddress() {
 }
 
 bool LogOut(const std::string& sessionBus, const SessionEndTimeouts& timeouts, std::string& error) {
+    const GioFunctions* gio = Gio(error);
+    if (gio == nullptr)
+        return false;
     PrivateContext context;
-    Connection connection(Connect(context, sessionBus, timeouts.call, error));
+    Connection connection(*gio, Connect(*gio, context, sessionBus, timeouts.call, error));
     if (!connection.Get())
         return false;
     for (const SessionManager& manager : kSessionManagers) {
         std::string ownerError;
-        if (!NameHasOwner(connection.Get(), manager.name, timeouts.call, ownerError)) {
+        if (!NameHasOwner(*gio, connection.Get(), manager.name, timeouts.call, ownerError)) {
             if (!ownerError.empty()) {
                 error = ownerError;
                 return false;
             }
             continue;
         }
-        GVariant* reply = Call(connection.Get(), manager.name, manager.path, manager.interface,
-                               manager.method, manager.arguments(), nullptr,
+        GVariant* reply = Call(*gio, connection.Get(), manager.name, manager.path,
+                               manager.interface, manager.method, manager.arguments(), nullptr,
                                G_DBUS_CALL_FLAGS_NO_AUTO_START, timeouts.call, error);
         if (!reply)
             return false;
@@ -255,14 +267,17 @@ bool RequestPowerAction(PowerAction action, const std::string& systemBus,
     const char* path = "/org/freedesktop/login1";
     const char* interface = "org.freedesktop.login1.Manager";
 
+    const GioFunctions* gio = Gio(error);
+    if (gio == nullptr)
+        return false;
     PrivateContext context;
-    Connection connection(Connect(context, systemBus, timeouts.call, error));
+    Connection connection(*gio, Connect(*gio, context, systemBus, timeouts.call, error));
     if (!connection.Get())
         return false;
 
     // "yes": allowed; "challenge": allowed after authorisation; "no", "na": refused
     // without asking.
-    GVariant* answer = Call(connection.Get(), name, path, interface, can, nullptr,
+    GVariant* answer = Call(*gio, connection.Get(), name, path, interface, can, nullptr,
                             G_VARIANT_TYPE("(s)"), G_DBUS_CALL_FLAGS_NONE, timeouts.call, error);
     if (!answer)
         return false;
@@ -278,8 +293,8 @@ bool RequestPowerAction(PowerAction action, const std::string& systemBus,
         permission == "yes" ? timeouts.call : timeouts.authorisation;
 
     GVariant* reply =
-        Call(connection.Get(), name, path, interface, method, g_variant_new("(b)", TRUE), nullptr,
-             G_DBUS_CALL_FLAGS_ALLOW_INTERACTIVE_AUTHORIZATION, timeout, error);
+        Call(*gio, connection.Get(), name, path, interface, method, g_variant_new("(b)", TRUE),
+             nullptr, G_DBUS_CALL_FLAGS_ALLOW_INTERACTIVE_AUTHORIZATION, timeout, error);
     if (!reply)
         return false;
     g_variant_unref(reply);

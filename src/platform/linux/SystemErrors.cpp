@@ -2,7 +2,7 @@
 
 #include "core/helpers/SystemError.h"
 
-#include <gio/gio.h>
+#include <gio/gio.h> // the I/O error codes only: GIO itself is not linked
 
 #include <cerrno>
 
@@ -16,10 +16,17 @@ std::string ErrnoText(int error) {
     return SystemErrorText(fault, g_strerror(error));
 }
 
+bool IsIoError(const GError* error) {
+    // GIO registers its domain under this name on first use; until then no error of it
+    // exists, and looking the name up registers nothing.
+    const GQuark domain = g_quark_try_string("g-io-error-quark");
+    return error != nullptr && domain != 0 && error->domain == domain;
+}
+
 namespace {
 
 SystemFault FaultOfGError(const GError* error) {
-    if (error->domain == G_IO_ERROR) {
+    if (IsIoError(error)) {
         switch (error->code) {
         case G_IO_ERROR_PERMISSION_DENIED:
             return SystemFault::NoPermission;

@@ -13,4 +13,8 @@ std::string ErrnoText(int error);
 // The same for a GLib or GIO error, by its file and I/O error codes.
 std::string GErrorText(const GError* error);
 
+// Whether `error` is in GIO's I/O error domain (G_IO_ERROR). Never loads GIO, which is
+// loaded on first use: such an error can only exist once GIO has registered its domain.
+bool IsIoError(const GError* error);
+
 } // namespace tavolin::linuxdesktop

@@ -1,8 +1,7 @@
 #include "platform/linux/Trash.h"
 
+#include "platform/linux/Gio.h"
 #include "platform/linux/SystemErrors.h"
-
-#include <gio/gio.h>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -130,6 +129,13 @@ DeleteOutcome MoveToTrash(const std::string& path) {
         return outcome;
     }
 
+    std::string whyNot;
+    const GioFunctions* gio = Gio(whyNot);
+    if (gio == nullptr) {
+        outcome.error = path + ": " + whyNot + " (the file was left in place)";
+        return outcome;
+    }
+
     // The home trash lives in the user's data folder; make sure that folder exists, so
     // that no trash implementation falls back to some other folder.
     const char* dataHome = g_get_user_data_dir();
@@ -139,16 +145,16 @@ DeleteOutcome MoveToTrash(const std::string& path) {
     // GIO picks the home trash or the volume's trash, writes the .trashinfo record under
     // a free name and renames the file into the trash: the file is either in the trash or
     // where it was, never copied and never deleted.
-    GFile* file = g_file_new_for_path(path.c_str());
+    GFile* file = gio->g_file_new_for_path(path.c_str());
     GError* error = nullptr;
-    gboolean trashed = g_file_trash(file, nullptr, &error);
-    g_object_unref(file);
+    gboolean trashed = gio->g_file_trash(file, nullptr, &error);
+    gio->g_object_unref(file);
     if (trashed) {
         outcome.done = true;
     } else {
         outcome.error =
             path + ": " + (error ? GErrorText(error) : "could not be moved to the trash");
-        if (error && g_error_matches(error, G_IO_ERROR, G_IO_ERROR_NOT_SUPPORTED))
+        if (IsIoError(error) && error->code == G_IO_ERROR_NOT_SUPPORTED)
             outcome.error += " (this file system has no trash; the file was left in place)";
     }
     if (error)

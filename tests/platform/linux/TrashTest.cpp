@@ -1,6 +1,7 @@
 #include "platform/linux/LinuxPlatform.h"
 
 #include "platform/linux/DesktopTestSupport.h"
+#include "platform/linux/GioLibrary.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -167,6 +168,26 @@ TEST_F(TrashTest, WhenTheTrashCannotBeMadeTheFileStaysWhereItWas) {
     EXPECT_FALSE(outcomes[0].error.empty());
     EXPECT_EQ(ReadText(file), "keep me");
     fs::remove(HomeTrash());
+}
+
+TEST_F(TrashTest, WithoutGioTrashingAndOpeningFailAndTheFileStays) {
+    // GIO is loaded on first use: a system without it gets a failure that names the library,
+    // not a crash, and a later use of the real library still works.
+    struct RealGioAfterwards {
+        ~RealGioAfterwards() { linuxdesktop::UseGioLibraryFile(""); }
+    } restore;
+    linuxdesktop::UseGioLibraryFile("libtavolin-no-such-gio.so.0");
+    fs::path file = MakeFile("kept.txt", "keep me");
+    std::vector<DeleteOutcome> outcomes = m_platform.Delete({file.string()}, DeleteMode::Recycle);
+    ASSERT_EQ(outcomes.size(), 1u);
+    EXPECT_FALSE(outcomes[0].done);
+    EXPECT_THAT(outcomes[0].error, HasSubstr("libtavolin-no-such-gio.so.0"));
+    EXPECT_EQ(ReadText(file), "keep me");
+    EXPECT_EQ(m_platform.Open(file.string(), "", Work().string()), 1); // failed, no own code
+
+    linuxdesktop::UseGioLibraryFile("");
+    outcomes = m_platform.Delete({file.string()}, DeleteMode::Recycle);
+    EXPECT_TRUE(outcomes[0].done) << outcomes[0].error;
 }
 
 TEST_F(TrashTest, AFileOnATemporaryMemoryFileSystemIsRefusedAndStays) {
