@@ -40,11 +40,11 @@ struct Sent {
 };
 
 // A later copy's request, sent from another thread while this one serves it.
-std::future<Sent> SendLater(const Request& request, int connectMs = 2000) {
-    return std::async(std::launch::async, [request, connectMs] {
+std::future<Sent> SendLater(const Request& request, int connectMs = 2000, int answerMs = 5000) {
+    return std::async(std::launch::async, [request, connectMs, answerMs] {
         SingleInstance later(QStringLiteral("Tavolin_Test"));
         Sent sent;
-        sent.answer = later.Send(request, connectMs, 5000);
+        sent.answer = later.Send(request, connectMs, answerMs);
         sent.allowedToComeForward = later.AllowedToComeForward();
         return sent;
     });
@@ -411,6 +411,35 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(Ready(sent), 8000);
         QCOMPARE(sent.get().answer, std::optional<Answer>(Answer{}));
     }
+
+    // A later copy that hangs up before its answer is written costs the running copy nothing:
+    // the answer goes nowhere (no SIGPIPE ends the process) and the next copy is served.
+    void aCopyThatHangsUpBeforeItsAnswerLeavesTheRunningCopyServing() {
+        SingleInstance first(QStringLiteral("Tavolin_Test"));
+        QVERIFY(first.Acquire());
+        int handled = 0;
+        first.SetRequestHandler([&](const Request&, const SingleInstance::Reply& reply) {
+            ++handled;
+            reply({});
+        });
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        const QByteArray path = QFile::encodeName(first.ServerPath());
+        std::memcpy(address.sun_path, path.constData(), static_cast<std::size_t>(path.size()));
+        const std::string request = EncodeRequest(Press(5));
+        for (int i = 0; i < 3; ++i) {
+            const int peer = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+            QVERIFY(::connect(peer, reinterpret_cast<const sockaddr*>(&address), sizeof address) ==
+                    0);
+            QCOMPARE(send(peer, request.data(), request.size(), 0),
+                     static_cast<ssize_t>(request.size()));
+            close(peer);
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(handled, 3, 5000);
+        auto sent = SendLater(Press(5));
+        QTRY_VERIFY_WITH_TIMEOUT(Ready(sent), 5000);
+        QCOMPARE(sent.get().answer, std::optional<Answer>(Answer{}));
+    }
 #else
     // The mutex is the session's and the pipe carries the session; both carry the user.
     void namesCarryTheSessionAndTheUser() {
@@ -524,6 +553,23 @@ private slots:
     void nothingAnswersWhenNoCopyRuns() {
         SingleInstance lone(QStringLiteral("Tavolin_Test"));
         QVERIFY(!lone.Send(Request{}, 200, 200));
+    }
+
+    // A running copy that takes a request and never answers keeps a later copy waiting no
+    // longer than it asked to wait.
+    void aLaterCopyGivesUpOnAnAnswerThatDoesNotCome() {
+        SingleInstance first(QStringLiteral("Tavolin_Test"));
+        QVERIFY(first.Acquire());
+        QList<SingleInstance::Reply> pending;
+        first.SetRequestHandler(
+            [&](const Request&, const SingleInstance::Reply& reply) { pending.append(reply); });
+        QElapsedTimer clock;
+        clock.start();
+        auto sent = SendLater(Press(5), 2000, 500);
+        QTRY_VERIFY_WITH_TIMEOUT(Ready(sent), 5000);
+        QCOMPARE(sent.get().answer, std::nullopt);
+        QCOMPARE(pending.size(), 1);
+        QVERIFY(clock.elapsed() < 3000);
     }
 
     void theLockIsFreeAgainWhenTheFirstCopyEnds() {

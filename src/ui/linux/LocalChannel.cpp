@@ -123,8 +123,9 @@ void LocalChannelConnection::Write(const QByteArray& bytes) {
         return;
     d->out += bytes;
     while (!d->out.isEmpty()) {
-        const ssize_t sent = send(d->fd, d->out.constData(), static_cast<std::size_t>(d->out.size()),
-                                  MSG_NOSIGNAL | MSG_DONTWAIT);
+        const ssize_t sent =
+            send(d->fd, d->out.constData(), static_cast<std::size_t>(d->out.size()),
+                 MSG_NOSIGNAL | MSG_DONTWAIT);
         if (sent > 0) {
             d->out.remove(0, sent);
         } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
@@ -253,7 +254,8 @@ bool LocalChannelClient::Connect(const QString& name, QDeadlineTimer deadline) {
     do {
         result = ::connect(d->fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
     } while (result != 0 && errno == EINTR && !deadline.hasExpired());
-    if (result != 0) {
+    // A connect interrupted and tried again may find the connection already made.
+    if (result != 0 && errno != EISCONN) {
         d->Shut();
         return false;
     }
