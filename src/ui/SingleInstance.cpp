@@ -16,8 +16,7 @@ namespace {
 // A later copy writes its request at once; one that has not within this time is dropped.
 constexpr int kRequestTimeoutMs = 2000;
 // After its answer the later copy hangs up; a named pipe dropped before then loses what the
-// later copy has not read yet (and a Unix socket with unread bytes is reset), so the running
-// copy waits for it this long at most.
+// later copy has not read yet, so the running copy waits for it this long at most.
 constexpr int kHangUpWaitMs = 2000;
 // Connections served at once. A burst beyond it (a script gone wrong) is turned away as it
 // comes, so that it cannot use up the process's descriptors.
