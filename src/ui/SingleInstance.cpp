@@ -1,8 +1,8 @@
 #include "ui/SingleInstance.h"
 
+#include "ui/LocalChannel.h"
+
 #include <QDeadlineTimer>
-#include <QLocalServer>
-#include <QLocalSocket>
 #include <QPointer>
 #include <QThread>
 #include <QTimer>
@@ -30,7 +30,7 @@ void Ignored(const char* why) {
 
 // Reads one line of at most remote::kMaxLine bytes; nothing when the line is longer or the
 // peer stops before its end.
-std::optional<QByteArray> ReadLine(QLocalSocket& socket, QDeadlineTimer deadline) {
+std::optional<QByteArray> ReadLine(LocalChannelClient& channel, QDeadlineTimer deadline) {
     QByteArray buffer;
     while (true) {
         const auto end = buffer.indexOf('\n');
@@ -38,12 +38,18 @@ std::optional<QByteArray> ReadLine(QLocalSocket& socket, QDeadlineTimer deadline
             return buffer.left(end);
         if (buffer.size() > static_cast<qsizetype>(remote::kMaxLine))
             return std::nullopt;
-        if (socket.bytesAvailable() == 0 &&
-            !socket.waitForReadyRead(static_cast<int>(deadline.remainingTime()))) {
+        const auto more =
+            channel.Read(static_cast<qsizetype>(remote::kMaxLine) + 1 - buffer.size(), deadline);
+        if (!more)
             return std::nullopt;
-        }
-        buffer += socket.read(static_cast<qint64>(remote::kMaxLine) + 1 - buffer.size());
+        buffer += *more;
     }
+}
+
+// Closes a connection now and forgets it.
+void Drop(LocalChannelConnection* client) {
+    client->Abort();
+    client->deleteLater();
 }
 
 std::string DisplayOfThisCopy() {
@@ -62,7 +68,7 @@ SingleInstance::SingleInstance(const QString& key, QObject* parent) : QObject(pa
 
 SingleInstance::~SingleInstance() {
     if (m_server != nullptr)
-        m_server->close();
+        m_server->Close();
 }
 
 LockState SingleInstance::Lock() {
@@ -76,15 +82,13 @@ LockState SingleInstance::Lock() {
 bool SingleInstance::Listen() {
     if (!m_lock || m_server != nullptr)
         return false;
-    m_server = new QLocalServer(this);
-    m_server->setSocketOptions(QLocalServer::UserAccessOption);
-    connect(m_server, &QLocalServer::newConnection, this, &SingleInstance::Serve);
+    m_server = new LocalChannelServer(this);
+    connect(m_server, &LocalChannelServer::connected, this, &SingleInstance::Serve);
     m_watch = new QTimer(this);
     connect(m_watch, &QTimer::timeout, this, &SingleInstance::KeepListening);
     m_watch->start(kListenWatchMs);
-    // A socket left by a copy that crashed is in the way: the lock says it is dead.
-    QLocalServer::removeServer(m_serverPath);
-    return m_server->listen(m_serverPath);
+    // A socket left by a copy that crashed is in the way and goes: the lock says it is dead.
+    return m_server->Listen(m_serverPath);
 }
 
 bool SingleInstance::Acquire() {
@@ -92,80 +96,69 @@ bool SingleInstance::Acquire() {
 }
 
 void SingleInstance::KeepListening() {
-    if (m_server->isListening())
+    if (m_server->IsListening())
         return;
-    QLocalServer::removeServer(m_serverPath);
     // Tried again at the next check when it fails (no descriptor free yet, say).
-    if (m_server->listen(m_serverPath))
+    if (m_server->Listen(m_serverPath))
         std::fprintf(stderr, "tavolin: listening for other copies again\n");
 }
 
-void SingleInstance::Serve() {
-    while (QLocalSocket* client = m_server->nextPendingConnection()) {
-        if (m_serving >= kMaxServing) {
-            client->abort();
-            client->deleteLater();
-            continue;
-        }
-        ++m_serving;
-        connect(client, &QObject::destroyed, this, [this] { --m_serving; });
-        connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);
-        auto* timeout = new QTimer(client);
-        timeout->setSingleShot(true);
-        connect(timeout, &QTimer::timeout, client, [client] {
-            Ignored("it did not arrive in time");
-            client->abort();
-            client->deleteLater();
-        });
-        timeout->start(kRequestTimeoutMs);
-
-        // The line builds up over readyRead; reading stops one byte past the bound.
-        auto buffer = std::make_shared<QByteArray>();
-        connect(client, &QLocalSocket::readyRead, this, [this, client, timeout, buffer] {
-            *buffer += client->read(static_cast<qint64>(remote::kMaxLine) + 1 - buffer->size());
-            const auto end = buffer->indexOf('\n');
-            if (end < 0 && buffer->size() <= static_cast<qsizetype>(remote::kMaxLine))
-                return;
-            timeout->stop();
-            disconnect(client, &QLocalSocket::readyRead, this, nullptr);
-            const auto request = end < 0 ? std::nullopt
-                                         : remote::DecodeRequest(std::string_view(
-                                               buffer->constData(), static_cast<std::size_t>(end)));
-            if (!request) {
-                Ignored(end < 0 ? "it is too long" : "it is malformed");
-                client->abort();
-                client->deleteLater();
-                return;
-            }
-            QPointer<QLocalSocket> peer(client);
-            const Reply reply = [peer](const remote::Answer& answer) {
-                if (!peer)
-                    return;
-                peer->write(
-                    QByteArray::fromStdString(remote::EncodeAnswer(answer.status, answer.message)));
-                peer->flush();
-                // The later copy hangs up once it has read the answer (its socket is then
-                // deleted); one that does not is dropped after a while.
-                QTimer::singleShot(kHangUpWaitMs, peer.data(), [peer] {
-                    peer->abort();
-                    peer->deleteLater();
-                });
-            };
-            // Carried out once the socket's own signal has returned: a request may open a
-            // message box, whose event loop can delete this socket when the caller hangs up.
-            QMetaObject::invokeMethod(
-                this,
-                [this, request = *request, reply] {
-                    if (m_handler) {
-                        m_handler(request, reply);
-                    } else {
-                        reply({remote::kExitFailed, "the running copy is still starting"});
-                    }
-                },
-                Qt::QueuedConnection);
-        });
+void SingleInstance::Serve(LocalChannelConnection* client) {
+    if (m_serving >= kMaxServing) {
+        Drop(client);
+        return;
     }
-    KeepListening();
+    ++m_serving;
+    connect(client, &QObject::destroyed, this, [this] { --m_serving; });
+    connect(client, &LocalChannelConnection::disconnected, client, &QObject::deleteLater);
+    auto* timeout = new QTimer(client);
+    timeout->setSingleShot(true);
+    connect(timeout, &QTimer::timeout, client, [client] {
+        Ignored("it did not arrive in time");
+        Drop(client);
+    });
+    timeout->start(kRequestTimeoutMs);
+
+    // The line builds up over readyRead; reading stops one byte past the bound.
+    auto buffer = std::make_shared<QByteArray>();
+    connect(client, &LocalChannelConnection::readyRead, this, [this, client, timeout, buffer] {
+        *buffer += client->Read(static_cast<qsizetype>(remote::kMaxLine) + 1 - buffer->size());
+        const auto end = buffer->indexOf('\n');
+        if (end < 0 && buffer->size() <= static_cast<qsizetype>(remote::kMaxLine))
+            return;
+        timeout->stop();
+        disconnect(client, &LocalChannelConnection::readyRead, this, nullptr);
+        const auto request = end < 0 ? std::nullopt
+                                     : remote::DecodeRequest(std::string_view(
+                                           buffer->constData(), static_cast<std::size_t>(end)));
+        if (!request) {
+            Ignored(end < 0 ? "it is too long" : "it is malformed");
+            Drop(client);
+            return;
+        }
+        QPointer<LocalChannelConnection> peer(client);
+        const Reply reply = [peer](const remote::Answer& answer) {
+            if (!peer)
+                return;
+            peer->Write(
+                QByteArray::fromStdString(remote::EncodeAnswer(answer.status, answer.message)));
+            // The later copy hangs up once it has read the answer (its connection is then
+            // deleted); one that does not is dropped after a while.
+            QTimer::singleShot(kHangUpWaitMs, peer.data(), [peer] { Drop(peer.data()); });
+        };
+        // Carried out once the connection's own signal has returned: a request may open a
+        // message box, whose event loop can delete this connection when the caller hangs up.
+        QMetaObject::invokeMethod(
+            this,
+            [this, request = *request, reply] {
+                if (m_handler) {
+                    m_handler(request, reply);
+                } else {
+                    reply({remote::kExitFailed, "the running copy is still starting"});
+                }
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 std::optional<remote::Answer> SingleInstance::Send(const remote::Request& request, int connectMs,
@@ -173,26 +166,18 @@ std::optional<remote::Answer> SingleInstance::Send(const remote::Request& reques
     m_allowed.reset();
     if (m_serverPath.isEmpty())
         return std::nullopt;
-    QLocalSocket socket;
+    LocalChannelClient channel;
     const QDeadlineTimer connectBy(connectMs);
-    while (true) {
-        socket.connectToServer(m_serverPath);
-        if (socket.waitForConnected(static_cast<int>(connectBy.remainingTime())))
-            break;
+    while (!channel.Connect(m_serverPath, connectBy)) {
         if (connectBy.hasExpired())
             return std::nullopt;
         QThread::msleep(20);
     }
-    m_allowed = AllowPeerToComeForward(static_cast<std::intptr_t>(socket.socketDescriptor()));
-    socket.write(QByteArray::fromStdString(remote::EncodeRequest(request)));
+    m_allowed = AllowPeerToComeForward(channel.Handle());
     const QDeadlineTimer answerBy(answerMs);
-    socket.flush();
-    while (socket.bytesToWrite() > 0) {
-        if (!socket.waitForBytesWritten(static_cast<int>(answerBy.remainingTime()))) {
-            return std::nullopt;
-        }
-    }
-    const auto line = ReadLine(socket, answerBy);
+    if (!channel.Write(QByteArray::fromStdString(remote::EncodeRequest(request)), answerBy))
+        return std::nullopt;
+    const auto line = ReadLine(channel, answerBy);
     if (!line)
         return std::nullopt;
     return remote::DecodeAnswer(

@@ -12,10 +12,12 @@
 #include <optional>
 #include <string>
 
-class QLocalServer;
 class QTimer;
 
 namespace tavolin {
+
+class LocalChannelConnection;
+class LocalChannelServer;
 
 // One running copy per user and display. The first copy holds a lock that the system
 // releases when its process ends, and listens on a local socket (a named pipe on Windows);
@@ -62,16 +64,16 @@ public:
     std::optional<std::int64_t> AllowedToComeForward() const { return m_allowed; }
 
 private:
-    void Serve();
-    // Listens again when the server has stopped (it closes itself when the process runs out
-    // of descriptors, for one).
+    void Serve(LocalChannelConnection* client);
+    // Listens again when the server has stopped (it stops when the process runs out of
+    // descriptors, for one).
     void KeepListening();
 
     QString m_lockPath;
     QString m_serverPath;
     std::string m_error;
     std::unique_ptr<InstanceLock> m_lock;
-    QLocalServer* m_server = nullptr;
+    LocalChannelServer* m_server = nullptr;
     QTimer* m_watch = nullptr;
     int m_serving = 0;
     RequestHandler m_handler;

@@ -1,9 +1,10 @@
 #include "ui/SingleInstance.h"
 
+#include "ui/LocalChannel.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLocalSocket>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -21,6 +22,7 @@
 #include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -38,11 +40,11 @@ struct Sent {
 };
 
 // A later copy's request, sent from another thread while this one serves it.
-std::future<Sent> SendLater(const Request& request, int connectMs = 2000) {
-    return std::async(std::launch::async, [request, connectMs] {
+std::future<Sent> SendLater(const Request& request, int connectMs = 2000, int answerMs = 5000) {
+    return std::async(std::launch::async, [request, connectMs, answerMs] {
         SingleInstance later(QStringLiteral("Tavolin_Test"));
         Sent sent;
-        sent.answer = later.Send(request, connectMs, 5000);
+        sent.answer = later.Send(request, connectMs, answerMs);
         sent.allowedToComeForward = later.AllowedToComeForward();
         return sent;
     });
@@ -128,15 +130,18 @@ QByteArray AskAndReadLate(const QString& name, const QByteArray& request) {
         got.append(buffer, static_cast<qsizetype>(count));
     CloseHandle(pipe);
 #else
-    QLocalSocket peer;
-    peer.connectToServer(name);
-    if (!peer.waitForConnected(2000))
+    tavolin::LocalChannelClient peer;
+    if (!peer.Connect(name, QDeadlineTimer(2000)))
         return "not connected";
-    peer.write(request);
-    peer.waitForBytesWritten(2000);
+    peer.Write(request, QDeadlineTimer(2000));
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
-    while (!got.endsWith('\n') && (peer.bytesAvailable() > 0 || peer.waitForReadyRead(3000)))
-        got += peer.readAll();
+    const QDeadlineTimer by(3000);
+    while (!got.endsWith('\n')) {
+        const auto more = peer.Read(256, by);
+        if (!more)
+            break;
+        got += *more;
+    }
 #endif
     return got;
 }
@@ -360,6 +365,81 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(Ready(sent), 8000);
         QCOMPARE(sent.get().answer, std::optional<Answer>(Answer{}));
     }
+
+    // With no descriptor left for a waiting connection, the running copy neither spins on it
+    // (the connection stays queued, and a server woken for it again and again burns a core)
+    // nor stays deaf once descriptors are free again.
+    void runningOutOfDescriptorsCostsNoProcessorTime() {
+        SingleInstance first(QStringLiteral("Tavolin_Test"));
+        QVERIFY(first.Acquire());
+        first.SetRequestHandler(
+            [](const Request&, const SingleInstance::Reply& reply) { reply({}); });
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        const QByteArray path = QFile::encodeName(first.ServerPath());
+        std::memcpy(address.sun_path, path.constData(), static_cast<std::size_t>(path.size()));
+        const int peer = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        QVERIFY(peer >= 0);
+
+        rlimit saved{};
+        QCOMPARE(getrlimit(RLIMIT_NOFILE, &saved), 0);
+        rlimit lowered = saved;
+        lowered.rlim_cur = static_cast<rlim_t>(OpenDescriptors() + 8);
+        QCOMPARE(setrlimit(RLIMIT_NOFILE, &lowered), 0);
+        std::vector<int> filler;
+        for (int fd = dup(peer); fd >= 0; fd = dup(peer))
+            filler.push_back(fd);
+        const bool connected =
+            ::connect(peer, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+        const auto cpuMs = [] {
+            rusage usage{};
+            getrusage(RUSAGE_SELF, &usage);
+            return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000 +
+                   (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000;
+        };
+        const auto before = cpuMs();
+        QTest::qWait(1500);
+        const auto used = cpuMs() - before;
+        for (const int fd : filler)
+            close(fd);
+        close(peer);
+        setrlimit(RLIMIT_NOFILE, &saved);
+        QVERIFY(connected);
+        QVERIFY2(used < 300, qPrintable(QStringLiteral("%1 ms of processor time").arg(used)));
+
+        auto sent = SendLater(Press(5), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(Ready(sent), 8000);
+        QCOMPARE(sent.get().answer, std::optional<Answer>(Answer{}));
+    }
+
+    // A later copy that hangs up before its answer is written costs the running copy nothing:
+    // the answer goes nowhere (no SIGPIPE ends the process) and the next copy is served.
+    void aCopyThatHangsUpBeforeItsAnswerLeavesTheRunningCopyServing() {
+        SingleInstance first(QStringLiteral("Tavolin_Test"));
+        QVERIFY(first.Acquire());
+        int handled = 0;
+        first.SetRequestHandler([&](const Request&, const SingleInstance::Reply& reply) {
+            ++handled;
+            reply({});
+        });
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        const QByteArray path = QFile::encodeName(first.ServerPath());
+        std::memcpy(address.sun_path, path.constData(), static_cast<std::size_t>(path.size()));
+        const std::string request = EncodeRequest(Press(5));
+        for (int i = 0; i < 3; ++i) {
+            const int peer = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+            QVERIFY(::connect(peer, reinterpret_cast<const sockaddr*>(&address), sizeof address) ==
+                    0);
+            QCOMPARE(send(peer, request.data(), request.size(), 0),
+                     static_cast<ssize_t>(request.size()));
+            close(peer);
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(handled, 3, 5000);
+        auto sent = SendLater(Press(5));
+        QTRY_VERIFY_WITH_TIMEOUT(Ready(sent), 5000);
+        QCOMPARE(sent.get().answer, std::optional<Answer>(Answer{}));
+    }
 #else
     // The mutex is the session's and the pipe carries the session; both carry the user.
     void namesCarryTheSessionAndTheUser() {
@@ -432,15 +512,23 @@ private slots:
         });
         const QByteArray bad[] = {"request press=99\n", "come-forward\n",
                                   QByteArray(100000, 'x') + "\n",
-                                  "request press=5"}; // never finished: dropped after a while
+                                  "request press=5", // never finished: dropped after a while
+                                  ""};               // nothing at all: the same
+        const QString name = first.ServerPath();
         for (const QByteArray& bytes : bad) {
-            QLocalSocket peer;
-            peer.connectToServer(first.ServerPath());
-            QVERIFY(peer.waitForConnected(2000));
-            peer.write(bytes);
+            auto heard = std::async(std::launch::async, [name, bytes]() -> QByteArray {
+                tavolin::LocalChannelClient peer;
+                if (!peer.Connect(name, QDeadlineTimer(2000)))
+                    return "not connected";
+                // Refused part way through when the running copy hangs up first.
+                peer.Write(bytes, QDeadlineTimer(2000));
+                const QDeadlineTimer by(5000);
+                const auto got = peer.Read(256, by);
+                return got ? *got : by.hasExpired() ? "still connected" : QByteArray();
+            });
             // The running copy hangs up without an answer.
-            QTRY_COMPARE_WITH_TIMEOUT(peer.state(), QLocalSocket::UnconnectedState, 5000);
-            QVERIFY(peer.readAll().isEmpty());
+            QTRY_VERIFY_WITH_TIMEOUT(Ready(heard), 8000);
+            QCOMPARE(heard.get(), QByteArray());
         }
         QCOMPARE(handled, 0);
         auto sent = SendLater(Press(5));
@@ -465,6 +553,23 @@ private slots:
     void nothingAnswersWhenNoCopyRuns() {
         SingleInstance lone(QStringLiteral("Tavolin_Test"));
         QVERIFY(!lone.Send(Request{}, 200, 200));
+    }
+
+    // A running copy that takes a request and never answers keeps a later copy waiting no
+    // longer than it asked to wait.
+    void aLaterCopyGivesUpOnAnAnswerThatDoesNotCome() {
+        SingleInstance first(QStringLiteral("Tavolin_Test"));
+        QVERIFY(first.Acquire());
+        QList<SingleInstance::Reply> pending;
+        first.SetRequestHandler(
+            [&](const Request&, const SingleInstance::Reply& reply) { pending.append(reply); });
+        QElapsedTimer clock;
+        clock.start();
+        auto sent = SendLater(Press(5), 2000, 500);
+        QTRY_VERIFY_WITH_TIMEOUT(Ready(sent), 5000);
+        QCOMPARE(sent.get().answer, std::nullopt);
+        QCOMPARE(pending.size(), 1);
+        QVERIFY(clock.elapsed() < 3000);
     }
 
     void theLockIsFreeAgainWhenTheFirstCopyEnds() {
