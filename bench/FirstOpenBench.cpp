@@ -43,7 +43,8 @@ protected:
         if (event->type() == QEvent::Paint && ms < 0 && shown == nullptr && m_matches(watched)) {
             shown = static_cast<QWidget*>(watched);
             // Stamped once this paint event has been handled.
-            QTimer::singleShot(0, [this] { ms = static_cast<double>(m_clock.nsecsElapsed()) / 1e6; });
+            QTimer::singleShot(0,
+                               [this] { ms = static_cast<double>(m_clock.nsecsElapsed()) / 1e6; });
         }
         return false;
     }
@@ -63,7 +64,8 @@ int main(int argc, char* argv[]) {
     const std::string what = argv[1];
     QApplication app(argc, argv);
     InstallIconFallback();
-    const fs::path dir = fs::temp_directory_path() / ("tavolin-first-open-" + std::to_string(getpid()));
+    const fs::path dir =
+        fs::temp_directory_path() / ("tavolin-first-open-" + std::to_string(getpid()));
     fs::create_directories(dir);
     const DataFiles files = DataFilePaths((dir / "tavolin").string(), {}, PathStyle::Posix);
     fs::copy_file(argv[2], files.txt, fs::copy_options::overwrite_existing);

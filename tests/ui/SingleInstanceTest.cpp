@@ -106,6 +106,15 @@ template <typename Work> std::unique_ptr<Child> StartChild(Work work) {
     return std::make_unique<Child>(pid, fds[0]);
 }
 
+// The socket address of a running copy's server.
+sockaddr_un AddressOf(const QString& serverPath) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray path = QFile::encodeName(serverPath);
+    std::memcpy(address.sun_path, path.constData(), static_cast<std::size_t>(path.size()));
+    return address;
+}
+
 int OpenDescriptors() {
     return static_cast<int>(Entries(QStringLiteral("/proc/self/fd")).size());
 }
@@ -335,10 +344,7 @@ private slots:
         first.SetRequestHandler(
             [](const Request&, const SingleInstance::Reply& reply) { reply({}); });
 
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        const QByteArray path = QFile::encodeName(first.ServerPath());
-        std::memcpy(address.sun_path, path.constData(), static_cast<std::size_t>(path.size()));
+        const sockaddr_un address = AddressOf(first.ServerPath());
         rlimit saved{};
         QCOMPARE(getrlimit(RLIMIT_NOFILE, &saved), 0);
         const auto flood = StartChild([&address] {
@@ -374,10 +380,7 @@ private slots:
         QVERIFY(first.Acquire());
         first.SetRequestHandler(
             [](const Request&, const SingleInstance::Reply& reply) { reply({}); });
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        const QByteArray path = QFile::encodeName(first.ServerPath());
-        std::memcpy(address.sun_path, path.constData(), static_cast<std::size_t>(path.size()));
+        const sockaddr_un address = AddressOf(first.ServerPath());
         const int peer = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
         QVERIFY(peer >= 0);
 
@@ -422,10 +425,7 @@ private slots:
             ++handled;
             reply({});
         });
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        const QByteArray path = QFile::encodeName(first.ServerPath());
-        std::memcpy(address.sun_path, path.constData(), static_cast<std::size_t>(path.size()));
+        const sockaddr_un address = AddressOf(first.ServerPath());
         const std::string request = EncodeRequest(Press(5));
         for (int i = 0; i < 3; ++i) {
             const int peer = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
