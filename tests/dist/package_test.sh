@@ -26,7 +26,7 @@ echo "$info"
 field() { sed -n "s/^ $1: //p" <<<"$info"; }
 check "package tavolin" test "$(field Package)" = tavolin
 depends=$(field Depends)
-for dep in libqt6widgets6 libqt6gui6 libqt6core6 libglib2.0-0 libc6 qt6-qpa-plugins; do
+for dep in libqt6widgets6 libqt6gui6 libqt6core6 libglib2.0-0 libc6 qt6-qpa-plugins libqt6svg6; do
     check "depends on $dep" grep -q "\(^\|, \)$dep\( \|,\|$\)" <<<"$depends"
 done
 # The single-instance channel is a Unix socket of the program's own: no network library.
