@@ -278,11 +278,26 @@ void Reader::Fill() {
     }
 }
 
-std::string NotReadable(const std::string& path) {
+std::unique_ptr<Reader> OpenToEdit(Platform& platform, View& view, const std::string& path,
+                                   ReadOptions options) {
+    std::string error;
     const text::FileKind kind = text::KindAt(path);
-    if (kind == text::FileKind::Missing || kind == text::FileKind::Regular)
-        return {};
-    return text::ReadFaultText(kind);
+    if (kind == text::FileKind::Missing && !CreateDefault(platform, path, error)) {
+        ShowError(view, CreateFailure(path, error));
+        return nullptr;
+    }
+    // Only a regular file is opened: a named pipe would wait for a writer, a device never end.
+    if (kind != text::FileKind::Missing && kind != text::FileKind::Regular) {
+        ShowError(view, ReadFailure(path, text::ReadFaultText(kind)));
+        return nullptr;
+    }
+    auto reader = std::make_unique<Reader>(path, options);
+    if (!text::IsOwnEncoding(reader->FileEncoding())) {
+        ShowError(view,
+                  text::ForeignEncodingMessage("データファイル", path, reader->FileEncoding()));
+        return nullptr;
+    }
+    return reader;
 }
 
 // --- the file's identity -------------------------------------------------------------------
@@ -332,22 +347,15 @@ std::int64_t ModifiedTime(const std::string& path) {
 }
 
 Stamp StampOf(const std::string& path) {
-    Stamp stamp;
-    const auto fsPath = text::FsPath(path);
     if (text::KindAt(path) != text::FileKind::Regular)
-        return stamp;
-    stamp.exists = true;
-    stamp.modified = ModifiedTime(path);
-    std::ifstream in(fsPath, std::ios::binary);
-    std::string piece(kChunk, '\0');
-    Hasher hasher;
-    while (in.read(piece.data(), kChunk).gcount() > 0) {
-        const auto got = static_cast<std::size_t>(in.gcount());
-        hasher.Feed(std::string_view(piece.data(), got));
-        stamp.size += got;
-    }
-    stamp.hash = hasher.Value();
-    return stamp;
+        return {};
+    // The stamp the dialogs' readers took, taken the same way.
+    Reader reader(path, {.stamped = true, .encodingAtEnd = true});
+    std::string_view line;
+    do {
+        reader.SkipToCategoryLine();
+    } while (reader.Next(line));
+    return reader.FileStamp();
 }
 
 Unchanged CheckUnchanged(View& view, const std::string& path, const Stamp& stamp) {

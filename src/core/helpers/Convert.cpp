@@ -205,6 +205,14 @@ Colour ColourFromText(const std::string& text) {
                static_cast<std::uint8_t>((bits >> 16) & 0xFF));
 }
 
+Colour ColourFromTextOr(const std::string& text, const std::string& fallback) {
+    try {
+        return ColourFromText(text);
+    } catch (const ConversionError&) {
+        return ColourFromText(fallback);
+    }
+}
+
 std::string ColourToText(const Colour& colour) {
     if (colour.none)
         return "clNone";
@@ -233,10 +241,6 @@ std::optional<std::int32_t> ToInteger(const std::string& text) {
     if (!value)
         return std::nullopt;
     return static_cast<std::int32_t>(*value);
-}
-
-bool IsInteger(const std::string& text) {
-    return ToInteger(text).has_value();
 }
 
 std::int32_t StrToInt(const std::string& text) {

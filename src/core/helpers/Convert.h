@@ -25,6 +25,9 @@ struct Colour {
 // table. Throws ConversionError for anything else.
 Colour ColourFromText(const std::string& text);
 
+// ColourFromText, or the colour `fallback` names when the text is none.
+Colour ColourFromTextOr(const std::string& text, const std::string& fallback);
+
 // The settings file's form of a colour: its name when it has one, else "$" and
 // eight hexadecimal digits, 00-blue-green-red ("$00E1FFFF").
 std::string ColourToText(const Colour& colour);
@@ -33,9 +36,6 @@ std::string ColourToText(const Colour& colour);
 // digits, or a hexadecimal number introduced by "$" or "0x". Nothing when the text is not
 // a 32-bit integer.
 std::optional<std::int32_t> ToInteger(const std::string& text);
-
-// The integer check: true when ToInteger succeeds.
-bool IsInteger(const std::string& text);
 
 // Like ToInteger, but throws ConversionError("'text' は整数ではありません").
 std::int32_t StrToInt(const std::string& text);

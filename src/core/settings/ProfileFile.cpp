@@ -4,9 +4,7 @@
 #include "core/helpers/Convert.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <string_view>
-#include <system_error>
 
 namespace tavolin {
 
