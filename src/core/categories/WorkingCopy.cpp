@@ -20,9 +20,8 @@ using text::Encoding;
 // Files are read, and handed to the platform, in pieces of this size.
 constexpr std::size_t kChunk = 1 << 20;
 
-// One of the editor's own files (the working or the scratch file) being written. It counts
-// what it has written, so the blocks' places in the new file are known without reading it
-// again. These files are thrown away after a crash, so they are not flushed to disk.
+// The working or the scratch file being written; it counts what it has written, so the
+// blocks' places are known without reading it again.
 class Output {
 public:
     explicit Output(const std::string& path)
@@ -95,35 +94,37 @@ bool WorkingCopy::Open() {
     // A working copy left behind by a run that did not end is never used: it is made anew.
     RemoveFiles();
 
-    const auto opened = datafile::OpenToEdit(m_platform, m_view, m_dataFile,
-                                             {.stamped = true, .encodingAtEnd = true});
-    if (!opened)
-        return false;
-    datafile::Reader& reader = *opened;
-    const Encoding mark = reader.FileEncoding(); // whether it is UTF-8 is told at the end
     Output working(m_workingFile);
     if (working.Failed()) {
         ReportWriteError(m_workingFile);
         return false;
     }
-    // One pass: the file goes to the working file as it is, a run of lines at a time, and the
-    // places of its category lines are noted.
-    working.WriteMark(text::MarkOf(mark));
+    // One pass: the file goes to the working file as it is read, and the places of its
+    // category lines are noted.
+    const auto opened = datafile::OpenToEdit(
+        m_platform, m_view, m_dataFile,
+        {.stamped = true, .encodingAtEnd = true, .copyTo = [&](std::string_view piece) {
+             working.Write(piece);
+         }});
+    if (!opened) {
+        working.Close();
+        RemoveFiles();
+        return false;
+    }
+    datafile::Reader& reader = *opened;
     std::vector<Block> blocks;
     std::vector<std::string> rawNames;
-    std::string_view run, line, whole;
+    std::string_view line;
     for (;;) {
-        while (reader.NextRun(run))
-            working.Write(run);
-        const std::uint64_t begin = working.Offset();
-        if (!reader.Next(line, &whole))
+        reader.SkipToCategoryLine();
+        const std::uint64_t begin = reader.Offset();
+        if (!reader.Next(line))
             break;
         if (!blocks.empty())
             blocks.back().end = begin;
         rawNames.emplace_back(line.size() < 2 ? std::string_view()
                                               : line.substr(1, line.size() - 2));
-        working.Write(whole);
-        blocks.push_back(Block{begin, working.Offset(), 0});
+        blocks.push_back(Block{begin, reader.Offset(), 0});
     }
     const bool written = working.Close();
     if (reader.Failed() || !written) {

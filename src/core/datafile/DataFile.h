@@ -67,23 +67,25 @@ public:
     std::uint64_t Value() const;
 
 private:
-    static constexpr std::size_t kBlock = 32; // four lanes of eight bytes, mixed side by side
-    void Mix(const char* block);
+    // Eight lanes of eight bytes, mixed side by side: enough independent work for the
+    // processor to hash as fast as it reads.
+    static constexpr std::size_t kLanes = 8, kBlock = 8 * kLanes;
+    static void Mix(std::uint64_t (&lanes)[kLanes], const char* block);
 
-    std::uint64_t m_lanes[4] = {0x243F6A8885A308D3ULL, 0x13198A2E03707344ULL, 0xA4093822299F31D0ULL,
-                                0x082EFA98EC4E6C89ULL};
+    std::uint64_t m_lanes[kLanes] = {
+        0x243F6A8885A308D3ULL, 0x13198A2E03707344ULL, 0xA4093822299F31D0ULL, 0x082EFA98EC4E6C89ULL,
+        0x452821E638D01377ULL, 0xBE5466CF34E90C6CULL, 0xC0AC29B7C97C50DDULL, 0x3F84D5B5B5470917ULL};
     char m_held[kBlock] = {};
     std::size_t m_heldCount = 0;
 };
-
-// The modification time of the file at `path` in the file system's units; 0 when unknown.
-std::int64_t ModifiedTime(const std::string& path);
 
 struct ReadOptions {
     bool stamped = false; // takes the file's identity as it reads (FileStamp)
     // Tells whether the file is UTF-8 only at its end, for a reader that decodes nothing
     // before then: a file that starts with ASCII is then read once, not twice.
     bool encodingAtEnd = false;
+    // Receives every byte as it is read, the mark included, in large pieces.
+    std::function<void(std::string_view)> copyTo = nullptr;
 };
 
 // Reads the file a large piece at a time, never holding it whole. The encoding is told before
@@ -105,8 +107,10 @@ public:
     // The file as this stamped reader found it; whole once every line has been read.
     Stamp FileStamp() const;
 
-    // The next line without its line end (`whole`: with it), valid until the next call.
-    bool Next(std::string_view& line, std::string_view* whole = nullptr);
+    // The next line without its line end, valid until the next call.
+    bool Next(std::string_view& line);
+    // Where in the file the next line starts.
+    std::uint64_t Offset() const { return m_size - (m_end - m_pos); }
 
     // Whole lines with their line ends before the next category line, a buffer's worth at
     // most, valid until the next call: one scan instead of a step per line. False, with
@@ -129,6 +133,7 @@ private:
     Hasher m_hasher;
     text::EncodingDetector m_detector; // with encodingAtEnd, fed as the file is read
     bool m_stamped = false;
+    std::function<void(std::string_view)> m_copyTo;
     bool m_late = false;
     bool m_eof = false;
     bool m_failed = false;

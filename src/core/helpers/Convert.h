@@ -37,6 +37,9 @@ std::string ColourToText(const Colour& colour);
 // a 32-bit integer.
 std::optional<std::int32_t> ToInteger(const std::string& text);
 
+// The value of a hexadecimal digit, or -1.
+int HexDigit(char c);
+
 // Like ToInteger, but throws ConversionError("'text' は整数ではありません").
 std::int32_t StrToInt(const std::string& text);
 

@@ -77,8 +77,8 @@ public:
     // Shows page 1 of a category (also of the current one).
     void ChooseCategory(const std::string& name);
     // The category before or after the current one in the menu; a beep at either end.
-    void PreviousCategory();
-    void NextCategory();
+    void PreviousCategory() { StepCategory(-1); }
+    void NextCategory() { StepCategory(1); }
 
     layout::ModeFlags Modes() const;
     // Sets one mode alone, lays the window out and saves; false when it is already set.
@@ -91,6 +91,7 @@ public:
 
 private:
     void LoadPageBusy();
+    void StepCategory(int delta);
 
     Platform& m_platform;
     View& m_view;

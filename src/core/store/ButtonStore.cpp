@@ -370,10 +370,8 @@ void ButtonStore::RefuseLineBreak(const std::string& target) {
 }
 
 bool ButtonStore::SavePage() {
-    // The new file is streamed to the platform, which writes it under a temporary name beside
-    // the data file and renames it over the old file once it is whole: a failure or a crash
-    // at any moment leaves the old file. The old file is read and the new one written a
-    // piece at a time, so memory does not grow with the file.
+    // The old file is read and the new one written a piece at a time: memory does not grow
+    // with the file.
     const auto reportUnreadable = [&](const std::string& reason) {
         ShowError(m_view, "データファイル(" + m_dataFile +
                               ")を読み込めないため、ページを保存できませんでした。" +
