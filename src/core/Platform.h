@@ -11,8 +11,7 @@
 
 namespace tavolin {
 
-// What the file system reports for a path. `exists` false means no attributes could be
-// read (missing, unreachable, or a dangling symbolic link).
+// What the file system reports for a path; `exists` false when nothing could be read.
 struct FileAttributes {
     bool exists = false;
     bool directory = false;
@@ -27,16 +26,14 @@ inline constexpr int kNotFound = 2;
 inline constexpr int kOutOfMemory = 8;
 inline constexpr int kNoAssociation = 31;
 inline constexpr int kSuccess = 42; // any value above 32
-// A desktop entry (a Linux .desktop file) that is there but cannot start its program; the
-// message names the part of it that is wrong.
+// A Linux .desktop file that cannot start its program, by what is wrong with it.
 inline constexpr int kEntryBadCommand = 22;     // its Exec line has an unbalanced quote
 inline constexpr int kEntryNoCommand = 23;      // it has no Exec line
 inline constexpr int kEntryTryExecMissing = 24; // the program its TryExec names is not there
 inline constexpr int kEntryProgramMissing = 25; // the program of its Exec line is not there
 } // namespace open_result
 
-// A shortcut file resolved: the path it stands for, and the title it carries (empty when
-// it carries none).
+// A shortcut file resolved: the path it stands for and its title (may be empty).
 struct ShortcutTarget {
     std::string target;
     std::string title;
@@ -77,10 +74,9 @@ struct RecentDocument {
     std::int64_t modified = 0; // seconds since the epoch, newest first in lists
 };
 
-// A file being replaced: the new content is written piece by piece under a temporary name
-// in the same folder, and Commit flushes it to disk and renames it over the old file. Dropped
-// without a successful Commit, it removes the temporary file and leaves the old file as it
-// was. So a crash or a full disk at any moment leaves the old file or the new one, whole.
+// A file being replaced: the new content goes to a temporary file beside it, which Commit
+// flushes and renames over the old one; dropped uncommitted, it is removed. A crash or a full
+// disk leaves the old file or the new one, whole.
 class FileReplacement {
 public:
     virtual ~FileReplacement() = default;
@@ -93,14 +89,12 @@ public:
 // One entry of a folder listing ("." and ".." are never listed).
 struct FolderEntry {
     std::string name;
-    bool directory = false; // a folder, or a link to one
-    std::uint64_t size = 0; // bytes; 0 for a folder
-    std::optional<std::int64_t>
-        modified; // last write, seconds since the epoch; nothing when unknown
+    bool directory = false;               // a folder, or a link to one
+    std::uint64_t size = 0;               // bytes; 0 for a folder
+    std::optional<std::int64_t> modified; // last write, seconds since the epoch
 };
 
-// A place of the browse dialog's drive list: a drive on Windows; on Linux the root, the home
-// folder and the removable and user mounts.
+// A place of the browse dialog's drive list: a drive; on Linux the root, home and mounts.
 enum class DriveKind { Fixed, Home, Removable, Remote };
 struct DriveEntry {
     std::string root; // "C:" or a mount point such as "/" or "/media/user/STICK"
@@ -117,8 +111,7 @@ struct ScreenPoint {
     friend bool operator==(const ScreenPoint&, const ScreenPoint&) = default;
 };
 
-// The operating system behind one interface. Every call is synchronous and bounded in
-// time; none shows a window of its own except where the operation is to open one.
+// The operating system behind one interface. Every call is synchronous and bounded in time.
 class Platform {
 public:
     virtual ~Platform() = default;
@@ -126,28 +119,22 @@ public:
     // --- paths and files ---------------------------------------------------------------
     virtual PathStyle Style() const = 0;
     virtual FileAttributes Attributes(const std::string& path) const = 0;
-    // Only whether the path exists and is a folder (a link counts as what it points to),
-    // for callers that look at many paths; the other fields stay false. One status call
-    // where the system allows it.
+    // Only `exists` and `directory` (links followed), for callers that look at many paths.
     virtual FileAttributes Kind(const std::string& path) const {
         const FileAttributes full = Attributes(path);
         return FileAttributes{full.exists, full.directory};
     }
     // The path made absolute against the current folder; lexical, the path need not exist.
     virtual std::string FullPath(const std::string& path) const = 0;
-    // The name under which the last component of an existing path is stored (its long
-    // name), or nothing when the path does not exist.
+    // The stored (long) name of an existing path's last component.
     virtual std::optional<std::string> EntryName(const std::string& path) const = 0;
-    // Starts replacing the file at `path` (see FileReplacement); nothing, with `error` saying
-    // why, when the file cannot be replaced (a folder in its place, a missing folder, no
-    // permission).
+    // Starts replacing the file at `path`; nothing, with `error` saying why, when it cannot.
     virtual std::unique_ptr<FileReplacement> BeginReplaceFile(const std::string& path,
                                                               std::string& error) = 0;
     // Removes what replacements of the file at `path` left behind when the program was
     // killed while writing; never a file another running copy is writing.
     virtual void RemoveStaleReplacements(const std::string& path) = 0;
-    // Replaces the file at `path` with `bytes` in one go, as BeginReplaceFile does. On failure
-    // the old file is untouched and `error` says why.
+    // Replaces the file at `path` with `bytes` in one go.
     bool ReplaceFile(const std::string& path, std::string_view bytes, std::string& error) {
         const auto replacement = BeginReplaceFile(path, error);
         if (!replacement)
@@ -162,32 +149,27 @@ public:
     virtual std::vector<DriveEntry> Drives() const = 0;
 
     // --- shortcuts ---------------------------------------------------------------------
-    // Whether the file is a shortcut that AssignButton resolves (".lnk" on Windows,
-    // ".desktop" on Linux).
+    // Whether the file is a shortcut AssignButton resolves (".lnk", ".desktop").
     virtual bool IsShortcut(const std::string& path) const = 0;
     // The target of a shortcut, or the shortcut's own path when it points to no file.
     // Throws std::runtime_error when the shortcut cannot be read.
     virtual ShortcutTarget ResolveShortcut(const std::string& path) const = 0;
 
-    // Whether a file is a program that takes files as its arguments and may carry a help
-    // file and a read-me beside it: an ".exe" on Windows; an executable file or an
-    // application's .desktop file on Linux.
+    // Whether a file is a program that takes files as arguments (an ".exe"; on Linux an
+    // executable or an application's .desktop file).
     virtual bool IsProgram(const std::string& path) const = 0;
 
     // --- the shell ---------------------------------------------------------------------
-    // Opens a path with its default action: programs run, documents open in their
-    // application. `parameters` is one text split like a command line; `workingFolder`
-    // may be empty. Returns a shell result code (see open_result).
+    // Opens a path with its default action; `parameters` is split like a command line,
+    // `workingFolder` may be empty. Returns a shell result code (see open_result).
     virtual int Open(const std::string& path, const std::string& parameters,
                      const std::string& workingFolder) = 0;
-    // Opens a path as Open does, passing each argument to the program as it is (blanks and
-    // quotes included) instead of splitting a parameters text.
+    // Open, with each argument passed as it is (blanks and quotes included).
     virtual int OpenWithArguments(const std::string& path,
                                   const std::vector<std::string>& arguments,
                                   const std::string& workingFolder) = 0;
-    // Opens an internet address ("http://...", "mailto:...") with the desktop's default
-    // handler for its scheme; nothing typed is ever given to a shell. A shell result code:
-    // 31 when no handler is registered, 2 when the text has no scheme.
+    // Opens an internet address with the desktop's handler for its scheme, never through a
+    // shell: 31 when no handler is registered, 2 when the text has no scheme.
     virtual int OpenAddress(const std::string& address) = 0;
     // The file manager: a folder, a folder with one item selected, the computer view and
     // the recycle bin. False when nothing could be shown.
@@ -197,8 +179,8 @@ public:
     virtual bool ShowRecycleBin() = 0;
     virtual std::optional<std::string> SpecialFolderPath(SpecialFolder folder) const = 0;
 
-    // Deletes paths, to the recycle bin or for good, and reports each path's outcome in
-    // order. A path that cannot be recycled is left where it is, never deleted for good.
+    // Deletes paths and reports each one's outcome in order; a path that cannot be recycled
+    // is left where it is, never deleted for good.
     virtual std::vector<DeleteOutcome> Delete(const std::vector<std::string>& paths,
                                               DeleteMode mode) = 0;
 
@@ -214,14 +196,12 @@ public:
     // --- the session -------------------------------------------------------------------
     // Asks the desktop to end the session; true when the request was accepted.
     virtual bool EndSession(SessionEnd how) = 0;
-    // Minimises every other program's window, leaving the launcher's own on screen (undo
-    // false), or restores exactly the windows the last minimise took (undo true); false when
-    // the desktop does not support it.
+    // Minimises every other program's window, or (undo) restores exactly the windows the
+    // last minimise took; false when the desktop does not support it.
     virtual bool MinimizeAll(bool undo) = 0;
     // Shows or hides a window's taskbar entry; false when unsupported.
     virtual bool SetTaskbarEntry(NativeWindow window, bool visible) = 0;
-    // Where the top-left corner of a window's client area is on the screen, asked of the
-    // windowing system now; nothing when it cannot tell.
+    // The screen position of a window's client area, asked of the windowing system now.
     virtual std::optional<ScreenPoint> WindowOrigin(NativeWindow window) const = 0;
 
     // --- recent documents --------------------------------------------------------------
@@ -233,37 +213,32 @@ public:
 // The platform of the system the program runs on.
 std::unique_ptr<Platform> CreatePlatform();
 
-// --- one running copy per user and desktop ---------------------------------------------
-// These work before any application object or Platform exists: a later copy learns that it
-// is one before it connects to the display.
+// One running copy per user and desktop. These work before any Platform exists: a later copy
+// learns that it is one before it connects to the display.
 
-// Where one copy's lock and request channel live, in places no other user can reach or
-// make first.
+// Where one copy's lock and request channel live, where no other user can reach or make them.
 struct InstanceNames {
     std::string lock;    // Linux: a file in a folder of the user's alone; Windows: a mutex
     std::string channel; // what the local server listens on: a socket's path or a pipe's name
 };
-// The names for `key` on the desktop `display` (remote::DisplayIdentity). Nothing, with
-// `error` saying why, when the system offers the user no private place for them.
+// The names for `key` on the desktop `display`; nothing, with `error`, when the system offers
+// the user no private place for them.
 std::optional<InstanceNames> PrivateInstanceNames(const std::string& key,
                                                   const std::string& display, std::string& error);
 
-// A lock held until it is dropped or its process ends, however it ends: the system
-// releases it, so a crash or a killed session leaves nothing that blocks the next start.
+// A lock held until it is dropped or its process ends however it ends, so a crash leaves
+// nothing that blocks the next start.
 class InstanceLock {
 public:
     virtual ~InstanceLock() = default;
 };
 enum class LockState { Taken, Held, Failed };
-// Takes the lock of that name. Held: a live copy has it. Failed, with `error` saying why:
-// it cannot be taken at all.
+// Takes the lock of that name. Held: a live copy has it. Failed: it cannot be taken (`error`).
 std::unique_ptr<InstanceLock> TakeInstanceLock(const std::string& name, LockState& state,
                                                std::string& error);
 
-// Lets the process at the other end of a connection to the running copy (the descriptor or
-// pipe handle of the local socket) bring its window to the front. Windows gives that right
-// only to the program in front; Linux has no such rule. The peer's process id, or nothing
-// when the system cannot tell.
+// Lets the process at the other end of a local connection bring its window to the front
+// (Windows gives that right only to the program in front). The peer's process id, if known.
 std::optional<std::int64_t> AllowPeerToComeForward(std::intptr_t connection);
 
 } // namespace tavolin

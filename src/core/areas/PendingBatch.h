@@ -22,8 +22,7 @@ enum class AreaKind { Delete, Recycle };
 inline constexpr std::string_view kDelMarker = "*Del*";
 inline constexpr std::string_view kGomMarker = "*Gom*";
 
-// The pictures of the areas (`ilArea`): the two symbols and their plain grounds, which
-// alternate while a batch counts down.
+// The pictures of the areas: the symbols and the grounds they alternate with while counting.
 inline constexpr int kDelPicture = 0;
 inline constexpr int kGomPicture = 1;
 inline constexpr int kDelBlinkPicture = 2;
@@ -44,31 +43,23 @@ public:
     virtual void SetCountdownRunning(bool running) = 0;
 };
 
-// The pending batch of the two drop areas: files dropped on an area wait for DelFlash (or
-// GomFlash) blinks, during which a click on the area offers to cancel them, and then go to
-// the platform's delete in one call, for good or to the Trash. One batch counts at a time;
-// files dropped while one is pending wait in a queue behind it and start counting the
-// moment it has been carried out or cancelled. Nothing here waits or runs an event loop.
-//
-// The window's part: hand drops to Append, call tmDelTimer from the countdown timer, and
-// AreaClick / AreaDoubleClick from the areas' clicks. A batch still pending when the window
-// closes is dropped with Discard: no file is touched.
+// The pending batch of the drop areas: dropped files wait for DelFlash (GomFlash) blinks, when
+// a click on the area can cancel them, then go to the platform's delete in one call. One batch
+// counts at a time; later drops queue behind it.
 class PendingBatch {
 public:
     PendingBatch(Platform& platform, View& view, AreasWindow& window,
                  const WindowSettings& settings);
 
-    // Files dropped on an area, full paths in drop order. With no batch pending they start
-    // counting at once (with DelFlash or GomFlash 0 they are carried out before this
-    // returns); otherwise they are queued behind the pending batch. Empty lists are ignored.
+    // Files dropped on an area: counting at once (with a count of 0, carried out at once),
+    // or queued behind the pending batch.
     void Append(std::vector<std::string> paths, AreaKind area);
 
     // One countdown step: the blink, and the hand-over to the delete when the count is out.
     void tmDelTimer();
 
-    // A click on an area: with a batch of that area pending, the countdown stops and the
-    // user is asked whether to cancel. Yes drops the batch (no file is touched), No lets the
-    // countdown go on from where it stopped.
+    // A click on an area with its batch pending stops the countdown and asks whether to
+    // cancel it (no file touched) or go on.
     void AreaClick(AreaKind area);
 
     // A double-click on an area opens the computer view (delete area) or the Trash.
@@ -82,9 +73,7 @@ public:
     int Countdown() const { return m_countdown; }
     std::size_t QueuedBatches() const { return m_queue.size(); }
 
-    // The cancel question for a pending list (paths and marker): the heading, an empty
-    // line, the file names of the first ten paths, one a line, and "※残り N 個省略" for
-    // the rest.
+    // The cancel question: the heading, the first ten file names, "※残り N 個省略".
     static std::string CancelQuestion(const std::vector<std::string>& pendingList, PathStyle style);
 
 private:

@@ -22,11 +22,9 @@ const char* SectionOf(Mode mode);
 
 // --- the address bar ---------------------------------------------------------------------
 
-// The texts that count as internet addresses: they begin with one of the six prefixes,
-// compared with case ("www." is an address, "WWW." is not).
+// Whether a text begins with one of the six address prefixes (with case: not "WWW.").
 bool IsInternetAddress(const std::string& text);
-// The address as it is handed to the desktop: the prefixes without a scheme ("www.",
-// "web.") get "http://" in front, so that the desktop knows which handler to ask.
+// The address handed to the desktop: "www." and "web." get "http://" in front.
 std::string AddressToOpen(const std::string& text);
 
 // What Enter in the address bar does with a text.
@@ -38,8 +36,7 @@ enum class AddressAction {
 };
 AddressAction ClassifyAddress(const std::string& text, const Platform& platform);
 
-// The address history: at most 30 entries, newest first, no two equal without regard to
-// letter case.
+// The address history: at most 30 entries, newest first, none equal without regard to case.
 class AddressHistory {
 public:
     static constexpr std::size_t kMaxEntries = 30;
@@ -48,8 +45,7 @@ public:
     // The entries as stored, newest first.
     explicit AddressHistory(std::vector<std::string> entries) : m_entries(std::move(entries)) {}
 
-    // Puts the text on top: an entry equal to it without regard to case moves there (and
-    // takes the new spelling), otherwise it is inserted; the 31st entry falls out.
+    // Puts the text on top (an entry equal without regard to case moves there, respelt).
     void Insert(const std::string& text);
     const std::vector<std::string>& Entries() const { return m_entries; }
 
@@ -87,25 +83,21 @@ struct Size {
     int height = 0;
 };
 
-// Where the window opens: the size of the last close (or the first sizes of a mode without
-// a section: the calendar fitted to itself, the memo 350 x 150, the address bar 450 wide),
-// at the cursor kept inside the work area, or at the last place when Position is 0.
-// `fitted` is the calendar's own size.
+// Where the window opens: the size of the last close (or the mode's first size; `fitted` is
+// the calendar's own), at the cursor inside the work area, or at the last place (Position 0).
 layout::Rect OpeningRect(Mode mode, const ModeSettings& s, int cursorX, int cursorY,
                          const layout::Rect& workArea, Size fitted);
 
-// What the window keeps in the settings file at `path` when it closes: its geometry and, for
-// the address bar, [Address] replaced by the text in the box (Top, when not empty) and the
-// history under 0, 1, ... False, with `error` the
-// message for the user, when the file could not be written; it is then as it was.
+// What the window keeps when it closes: its geometry and, for the address bar, [Address]
+// replaced by the box's text (Top) and the history (0, 1, ...). False, with `error`, when the
+// file could not be written.
 bool SaveClosingSettings(Platform& platform, const std::string& path, Mode mode,
                          const layout::Rect& window, const AddressHistory& history,
                          const std::string& addressTop, std::string& error);
 
 // --- the memo ----------------------------------------------------------------------------
 
-// Whether a memo holds anything worth keeping: a character other than CR, LF and the
-// half-width space (a tab or a full-width space counts).
+// Whether a memo holds a character other than CR, LF and the half-width space.
 bool MemoHoldsText(const std::string& text);
 
 // "Memo.txt" beside the data and settings files.
@@ -114,21 +106,17 @@ std::string MemoPath(const DataFiles& files, PathStyle style);
 // The memo file: its text and the encoding it is written back in.
 class MemoFile {
 public:
-    // `path` is where the memo lives; `oldPath` where older versions kept it (the current
-    // folder). A memo found only at the old place is moved to the new one (copied, then
-    // removed) so that it is never read from two places. False, with `error`, when the move
-    // failed; the memo is then read from the old place and stays there.
+    // A memo found only at `oldPath` (where older versions kept it) is moved to `path`; when
+    // that fails, `error` says why and it is read where it is.
     MemoFile(Platform& platform, std::string path, const std::string& oldPath, std::string& error);
 
     // The text, lines joined by "\n" (a missing file is empty).
     const std::string& Text() const { return m_text; }
     const std::string& Path() const { return m_path; }
 
-    // Keeps the text: written atomically in the encoding it was read in when it holds text;
-    // the file deleted when it holds only blanks and line breaks; nothing done when the text
-    // is the one read or last kept. False, with `error`, when the file could not be written
-    // or deleted, or when what is there could not be read (not a regular file, a foreign
-    // encoding): that is never written over.
+    // Keeps a changed text in the encoding it was read in, or deletes the file when the text
+    // is blank. False, with `error`, when that failed or what is there could not be read (it
+    // is never written over).
     bool Save(const std::string& text, std::string& error);
 
 private:
@@ -139,12 +127,10 @@ private:
     std::string m_untouchable; // why the file there is never written, if it is not
 };
 
-// The question at closing when the memo could not be kept (`reason` in the program's usual
-// words): はい closes without it, いいえ keeps the memo open with its text.
+// The question when the memo could not be kept: はい closes without it, いいえ stays.
 std::string UnsavedMemoQuestion(const std::string& reason);
 
-// Whether there is a memo to show (for the toolbar's memo picture): beside the data files,
-// or still at the old place.
+// Whether there is a memo, at either place (for the toolbar's memo picture).
 bool MemoExists(const std::string& path, const std::string& oldPath);
 
 } // namespace auxwindow

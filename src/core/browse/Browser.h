@@ -14,8 +14,7 @@ class View;
 
 namespace tavolin::browse {
 
-// The last folder listed on each drive, by the drive's root: what the browse dialog opens when
-// the user picks that drive again. The dialog's owner keeps it for the whole run.
+// The last folder listed on each drive, by its root, kept for the whole run.
 class CurrentDirectories {
 public:
     // Empty when nothing was listed on that drive yet.
@@ -26,8 +25,7 @@ private:
     std::map<std::string, std::string> m_folders;
 };
 
-// The drive entry a path belongs to: the one with the longest root that contains it; -1 when
-// none does.
+// The drive with the longest root that contains the path, or -1.
 int DriveOf(const std::vector<DriveEntry>& drives, const std::string& path, PathStyle style);
 
 // The folder above a path, or nothing when the path is a drive root ("C:", "/").
@@ -42,20 +40,17 @@ enum class Next {
 };
 
 // The browse dialog without its widgets: the drive list, the folder and file fields, the
-// listed folder with its sort state, and what each control does to them. Messages go through
-// the view.
+// listed folder with its sort state, and what each control does to them.
 class Browser {
 public:
     static constexpr int kHelpContext = 26;
 
     Browser(Platform& platform, View& view, CurrentDirectories& directories);
 
-    // Creation: the drives, and the fields from the start path (its folder and file name), or
-    // from the process's current folder when there is no start path. Nothing is listed yet.
+    // The drives, and the fields from the start path, or the current folder without one.
     void Create(const std::string& startPath, const std::string& currentFolder);
-    // Showing: lists the folder field. Returns the row to select: the one named like the file
-    // field (letter case aside) or else the first, when the dialog started at a file; -1 for
-    // none.
+    // Lists the folder field; when started at a file, returns the row named like it (case
+    // aside) or the first, else -1.
     int Showing();
 
     const std::vector<DriveEntry>& Drives() const { return m_drives; }
@@ -69,31 +64,26 @@ public:
     std::uint64_t Listings() const { return m_listings; }
     std::string FullPathOf(int row) const;
 
-    // The folder field changed: an existing folder is listed unless the text ends in a
-    // separator (the POSIX root "/" is listed). True when it was listed.
+    // Lists an existing folder unless the text ends in a separator (but "/"); true if listed.
     bool PathChanged(const std::string& text);
-    // Lists the folder field again (F5): the same rule.
+    // F5: the same.
     bool Reload() { return PathChanged(m_path); }
-    // Lists the folder field: the rows, sorted by name; the drive that holds it is selected and
-    // remembers it as its current folder.
+    // Lists the folder field by name; its drive is selected and remembers it.
     void Refresh();
 
     // A click on the header of column 1 to 4.
     void ColumnClick(int column);
 
-    // Another drive chosen: its current folder is listed when the drive can be read; otherwise
-    // the user may retry or cancel, and a cancel selects the folder field's drive again. True
-    // when the drive was listed.
+    // Lists another drive's current folder; when it cannot be read the user may retry, or
+    // cancel back to the folder field's drive. True when it was listed.
     bool ChangeDrive(int index);
 
     // One folder up, unless the folder field holds a drive root. True when it moved.
     bool Up();
-    // The desktop, start menu, send-to or recent-documents folder. False when the system has
-    // no such folder.
+    // A special folder; false when the system has none.
     bool GoSpecial(SpecialFolder folder);
 
-    // A row became selected: the file field takes its name, or is emptied for a folder (or an
-    // entry that has gone).
+    // The file field takes the selected row's name (emptied for a folder or a gone entry).
     void SelectItem(int row);
     // A double-click (or Enter) on a row: a folder is entered, a file is chosen and OK runs.
     Next DoubleClick(int row);

@@ -26,33 +26,27 @@ struct Row {
     const std::string& Text(int column) const;
 };
 
-// The size column: whole KB, where a file of 1 to 1023 bytes counts as 1 KB (an empty file
-// stays 0), with thousands separators: "1,234KB". Empty for a folder.
+// The size column: whole KB, rounded up, with thousands separators ("1,234KB").
 std::string SizeText(bool directory, std::uint64_t bytes);
-// The extension column: the text after the last dot of a file's name, in upper case; empty for
-// a folder or a name without a dot.
+// The extension column: after a file name's last dot, in upper case.
 std::string ExtensionText(bool directory, const std::string& name);
-// The time column for a last-write time in seconds since the epoch, shown in local time in the
-// packed date-time form the file list has always used: two-second steps, years 1980 to 2107.
-// A time that is unknown or outside that range is "(不明)".
+// The time column in local time, in two-second steps for years 1980 to 2107 (the packed
+// date-time form), else "(不明)".
 std::string TimeText(std::optional<std::int64_t> modified);
 // The same for a local time already broken down.
 std::string TimeText(const std::tm& local);
 
 Row MakeRow(const FolderEntry& entry);
 
-// Names as people read them: letters without regard to case first, on a tie lower case
-// before upper case, then the bytes. Negative, zero or positive.
+// Names as people read them: without regard to case, then lower case first, then the bytes.
 int CompareText(const std::string& a, const std::string& b);
 
-// The order of two rows for a signed sort state: its absolute value is the column (0 none),
-// a negative state reverses the result. By name a folder comes before a file; by size a folder
-// counts as -1 KB.
+// The order of two rows for a sort state (the column; negative: reversed). By name folders
+// come first; by size a folder counts as -1 KB.
 int CompareRows(const Row& a, const Row& b, int sortState);
 void SortRows(std::vector<Row>& rows, int sortState);
 
-// The sort state after a click on column 1 to 4: the same column again reverses the direction,
-// another column sorts ascending by it.
+// The sort state after a click on a column: the same one again reverses it.
 int NextSortState(int sortState, int column);
 
 } // namespace tavolin::browse

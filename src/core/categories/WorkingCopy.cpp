@@ -20,9 +20,8 @@ using text::Encoding;
 // Files are read, and handed to the platform, in pieces of this size.
 constexpr std::size_t kChunk = 1 << 20;
 
-// One of the editor's own files (the working or the scratch file) being written. It counts
-// what it has written, so the blocks' places in the new file are known without reading it
-// again. These files are thrown away after a crash, so they are not flushed to disk.
+// The working or the scratch file being written; it counts what it has written, so the
+// blocks' places are known without reading it again.
 class Output {
 public:
     explicit Output(const std::string& path)
@@ -59,22 +58,6 @@ private:
     bool m_atLineStart = true;
 };
 
-// One line with its line end, from one encoding into the other; the line end stays.
-std::string TranscodeLine(std::string_view line, Encoding from, Encoding to) {
-    std::string_view end;
-    if (line.ends_with("\r\n")) {
-        end = line.substr(line.size() - 2);
-    } else if (line.ends_with('\n')) {
-        end = line.substr(line.size() - 1);
-    }
-    line.remove_suffix(end.size());
-    // Encoding to UTF-8 always succeeds, and code page 932 is only ever left for it.
-    std::string out =
-        datafile::Encode(datafile::Decode(line, from), to).value_or(std::string(line));
-    out += end;
-    return out;
-}
-
 } // namespace
 
 WorkingCopy::WorkingCopy(Platform& platform, View& view, std::string dataFile,
@@ -87,16 +70,13 @@ WorkingCopy::~WorkingCopy() {
 }
 
 void WorkingCopy::ReportReadError(const std::string& path) {
-    ShowMessageBox(m_view, "ファイル(" + path + ")を読み込めませんでした。", MsgKind::Error,
-                   msg_buttons::kOkOnly);
+    ShowError(m_view, "ファイル(" + path + ")を読み込めませんでした。");
 }
 
 void WorkingCopy::ReportWriteError(const std::string& path) {
-    ShowMessageBox(m_view,
-                   "ファイル(" + path +
-                       ")に書き込めませんでした。\r\n"
-                       "カテゴリーは変更されていません。",
-                   MsgKind::Error, msg_buttons::kOkOnly);
+    ShowError(m_view, "ファイル(" + path +
+                          ")に書き込めませんでした。\r\n"
+                          "カテゴリーは変更されていません。");
 }
 
 void WorkingCopy::RemoveFiles() {
@@ -114,56 +94,43 @@ bool WorkingCopy::Open() {
     // A working copy left behind by a run that did not end is never used: it is made anew.
     RemoveFiles();
 
-    std::string error;
-    if (text::KindAt(m_dataFile) == text::FileKind::Missing &&
-        !datafile::CreateDefault(m_platform, m_dataFile, error)) {
-        ShowMessageBox(m_view, datafile::CreateFailure(m_dataFile, error), MsgKind::Error,
-                       msg_buttons::kOkOnly);
-        return false;
-    }
-    // Only a regular file is opened: a named pipe would wait for a writer, a device never end.
-    if (const std::string reason = datafile::NotReadable(m_dataFile); !reason.empty()) {
-        ShowMessageBox(m_view, datafile::ReadFailure(m_dataFile, reason), MsgKind::Error,
-                       msg_buttons::kOkOnly);
-        return false;
-    }
-    datafile::Reader reader(m_dataFile, {.stamped = true, .encodingAtEnd = true});
-    const Encoding mark = reader.FileEncoding(); // whether it is UTF-8 is told at the end
-    if (!text::IsOwnEncoding(mark)) {
-        ShowMessageBox(m_view, text::ForeignEncodingMessage("データファイル", m_dataFile, mark),
-                       MsgKind::Error, msg_buttons::kOkOnly);
-        return false;
-    }
     Output working(m_workingFile);
     if (working.Failed()) {
         ReportWriteError(m_workingFile);
         return false;
     }
-    // One pass: the file goes to the working file as it is, a run of lines at a time, and the
-    // places of its category lines are noted.
-    working.WriteMark(text::MarkOf(mark));
+    // One pass: the file goes to the working file as it is read, and the places of its
+    // category lines are noted.
+    const auto opened = datafile::OpenToEdit(
+        m_platform, m_view, m_dataFile,
+        {.stamped = true, .encodingAtEnd = true, .copyTo = [&](std::string_view piece) {
+             working.Write(piece);
+         }});
+    if (!opened) {
+        working.Close();
+        RemoveFiles();
+        return false;
+    }
+    datafile::Reader& reader = *opened;
     std::vector<Block> blocks;
     std::vector<std::string> rawNames;
-    std::string_view run, line, whole;
+    std::string_view line;
     for (;;) {
-        while (reader.NextRun(run))
-            working.Write(run);
-        const std::uint64_t begin = working.Offset();
-        if (!reader.Next(line, &whole))
+        reader.SkipToCategoryLine();
+        const std::uint64_t begin = reader.Offset();
+        if (!reader.Next(line))
             break;
         if (!blocks.empty())
             blocks.back().end = begin;
         rawNames.emplace_back(line.size() < 2 ? std::string_view()
                                               : line.substr(1, line.size() - 2));
-        working.Write(whole);
-        blocks.push_back(Block{begin, working.Offset(), 0});
+        blocks.push_back(Block{begin, reader.Offset(), 0});
     }
     const bool written = working.Close();
     if (reader.Failed() || !written) {
         RemoveFiles();
         if (reader.Failed()) {
-            ShowMessageBox(m_view, datafile::ReadFailure(m_dataFile, reader.FailureText()),
-                           MsgKind::Error, msg_buttons::kOkOnly);
+            ShowError(m_view, datafile::ReadFailure(m_dataFile, reader.FailureText()));
         } else {
             ReportWriteError(m_workingFile);
         }
@@ -237,6 +204,10 @@ bool WorkingCopy::Rewrite(const std::vector<Planned>& plan, Encoding encoding) {
 
     std::string buffer(kChunk, '\0');
     std::string carry; // an unfinished line while transcoding
+    // Line ends are ASCII, which both encodings spell alike; the other way is never taken.
+    const auto recode = [&](std::string_view line) {
+        return *datafile::Encode(datafile::Decode(line, m_encoding), encoding);
+    };
     const auto copy = [&](std::uint64_t begin, std::uint64_t end) {
         in.seekg(static_cast<std::streamoff>(begin));
         for (std::uint64_t left = end - begin; left > 0;) {
@@ -254,13 +225,12 @@ bool WorkingCopy::Rewrite(const std::vector<Planned>& plan, Encoding encoding) {
             std::size_t start = 0;
             for (std::size_t lf; (lf = carry.find('\n', start)) != std::string::npos;
                  start = lf + 1) {
-                out.Write(TranscodeLine(std::string_view(carry).substr(start, lf + 1 - start),
-                                        m_encoding, encoding));
+                out.Write(recode(std::string_view(carry).substr(start, lf + 1 - start)));
             }
             carry.erase(0, start);
         }
         if (!carry.empty())
-            out.Write(TranscodeLine(carry, m_encoding, encoding));
+            out.Write(recode(carry));
         carry.clear();
         return true;
     };
@@ -316,11 +286,9 @@ bool WorkingCopy::Rewrite(const std::vector<Planned>& plan, Encoding encoding) {
 
 bool WorkingCopy::Usable() {
     if (m_broken) {
-        ShowMessageBox(m_view,
-                       "作業ファイル(" + m_workingFile +
-                           ")に書き込めませんでした。\r\nデータファイルは変更されていません。"
-                           "キャンセルで閉じてください。",
-                       MsgKind::Error, msg_buttons::kOkOnly);
+        ShowError(m_view, "作業ファイル(" + m_workingFile +
+                              ")に書き込めませんでした。\r\nデータファイルは変更されていません。"
+                              "キャンセルで閉じてください。");
     }
     return m_open && !m_broken;
 }
@@ -450,8 +418,7 @@ bool WorkingCopy::Commit() {
     if (datafile::Write(m_platform, m_dataFile, m_encoding, m_encoding, produce, error))
         return true;
     if (!error.empty())
-        ShowMessageBox(m_view, datafile::WriteFailure(m_dataFile, error), MsgKind::Error,
-                       msg_buttons::kOkOnly);
+        ShowError(m_view, datafile::WriteFailure(m_dataFile, error));
     return false;
 }
 

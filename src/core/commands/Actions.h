@@ -21,9 +21,8 @@ enum class ActionId {
 // clang-format on
 inline constexpr std::size_t kActionCount = 20;
 
-// One action of the launcher's action list: its caption (menus), hint (the toolbar's tip),
-// picture of the option image list (-1: none), and shortcut as stored: a key code in the low
-// byte plus kShift, kCtrl, kAlt (0: none).
+// One action: its caption, hint, picture (-1: none) and shortcut (a key code plus kShift,
+// kCtrl, kAlt; 0: none).
 struct ActionSpec {
     std::string_view name;
     std::string_view caption;
@@ -45,9 +44,7 @@ inline constexpr int kKeyDelete = 46;
 
 // The option commands in the order of the action list.
 std::span<const ActionSpec> ActionTable();
-// An action as this system names it: "acWinReStart" ends the user's session, which Windows
-// calls signing out ("サインアウト...") and a Linux desktop logging out ("ログアウト...");
-// every other action is the table's.
+// An action as this system names it ("acWinReStart": サインアウト or ログアウト).
 ActionSpec ActionForSystem(const ActionSpec& spec, PathStyle style);
 
 struct ShortcutKey {
@@ -58,8 +55,7 @@ struct ShortcutKey {
 };
 ShortcutKey DecodeShortcut(int stored);
 
-// The option toolbar from left to right, two rows; an empty button name is a separator (its
-// action means nothing). Each button runs its action.
+// The option toolbar's two rows from left to right; an empty button name is a separator.
 struct ToolbarButton {
     std::string_view button;
     ActionId action;
@@ -69,8 +65,7 @@ std::span<const ToolbarButton> ToolbarRow(int row); // row 0 or 1
 // The window-style hint names what the next click brings.
 std::string_view FrmStyleHint(bool onTop);
 
-// The information toggle: shown when either resources or memory are shown; a press hides
-// both when shown, and shows both otherwise. The date is not touched.
+// The information toggle: shown with resources or memory; a press hides or shows both.
 bool InfoShown(const WindowSettings& s);
 void ToggleInfo(WindowSettings& s);
 std::string_view InfoCaption(bool shown); // "←" / "→"

@@ -12,8 +12,7 @@ class View;
 
 namespace commands {
 
-// The button menu's commands on the buttons of the page on screen. Every change to a slot
-// is saved at once; the button clipboard is the launcher's.
+// The button menu's commands on the page's buttons; every change is saved at once.
 class ButtonCommands {
 public:
     ButtonCommands(Launcher& launcher, Platform& platform, View& view, LauncherWindow& window)
@@ -22,8 +21,7 @@ public:
     // The clipboard takes slot n's button value (copy), and the slot is emptied (cut).
     void Copy(int n);
     void Cut(int n);
-    // Slot n takes the clipboard's button (a used slot is overwritten); the clipboard keeps
-    // it. Nothing when the clipboard is empty.
+    // Slot n takes the clipboard's button, if any.
     void Paste(int n);
     // Empties slot n without asking.
     void Delete(int n);
@@ -31,14 +29,12 @@ public:
     bool ResetPage();
     // The title the input box offered for slot n.
     std::string TitleOf(int n) const;
-    // Renames slot n to what the input box returned: nothing for Cancel (nullopt), the file
-    // name for an empty text. True when the title changed (and was saved).
+    // Renames slot n to the input (nothing for Cancel, the file name for ""); true when the
+    // title changed.
     bool Rename(int n, const std::optional<std::string>& input);
-    // Shows the target's folder with the target selected, or just the folder when the target
-    // has gone.
+    // Shows the target's folder with the target selected (if it is still there).
     void OpenFolder(int n);
-    // Before browsing to replace slot n: the browse dialog starts at its target, or where
-    // it likes for an empty slot.
+    // Before browsing to replace slot n: the browse dialog starts at its target.
     void PrepareBrowse(int n);
     // Opens the help file and the read-me beside slot n's program.
     void OpenHelp(int n);

@@ -13,23 +13,18 @@ class Platform;
 
 namespace commands {
 
-// What the button menu shows for one right click: the button number its items carry, their
-// captions and which of them can be chosen. Built for a button (a right click on it) or for
-// the window (a right click anywhere else).
+// What the button menu shows for a right click on a button or on the window.
 struct ButtonMenuState {
-    // The button the run, edit, delete, copy, cut, paste, folder, rename and browse items act
-    // on; 0 for the window.
+    // The button the items act on; 0 for the window.
     int buttonTag = 0;
-    // The button the details item opens the options dialog with: the button, or 1 for the
-    // window, so that the dialog opens on its button page.
+    // The button the details item opens the options dialog at (1 for the window).
     int detailsTag = 1;
 
     std::string runCaption = "ボタン 実行";
     std::string detailsCaption = "ボタン 詳細設定...";
     std::string editCaption = "ボタン 編集";
     std::string browseCaption = "ボタン 参照...";
-    // The target's folder for the folder item's caption, not yet shortened (empty for an
-    // empty slot and the window).
+    // The target's folder for the folder item's caption, not yet shortened.
     std::string folder;
 
     bool run = false;
@@ -44,8 +39,7 @@ struct ButtonMenuState {
     bool readme = false;   // its read-me item
 };
 
-// The menu for slot n of the page on screen. `clipboardEmpty` is whether the button
-// clipboard is empty.
+// The menu for slot n of the page on screen.
 ButtonMenuState MenuForButton(const ButtonStore& store, const Platform& platform, int n,
                               bool clipboardEmpty);
 // The menu for the window: only the window's commands and the details item.
@@ -54,19 +48,16 @@ ButtonMenuState MenuForWindow();
 // The folder item's caption: "フォルダを開く" alone, or with the shortened folder.
 std::string FolderCaption(const std::string& shortenedFolder);
 
-// A path shortened to `maxWidth` as measured by `width`: the root or drive and the last
-// folder stay, and leading folders give way to "..." ("C:\...\Tools\Bin", "/.../tools/bin").
-// A path that fits is returned whole; when even the shortest form does not fit, that form.
+// A path shortened to `maxWidth`: the root and the last folder stay, leading folders give way
+// to "..." ("C:\...\Tools\Bin"); at the least, that shortest form.
 std::string ShortenPath(const std::string& path, PathStyle style, int maxWidth,
                         const std::function<int(const std::string&)>& width);
 
-// The help file beside a program: the program's path with its extension replaced by ".hlp",
-// or with ".hlp" appended when it has none.
+// The help file beside a program: its path with ".hlp" for its extension.
 std::string HelpFileOf(const std::string& program, PathStyle style);
 
-// The read-me beside a program, in its folder: "Readme.txt", or on a system whose names
-// tell letter case apart, "Readme.txt" in any case, then "README" or "README.md". Nothing
-// when there is none.
+// The read-me in a program's folder: "Readme.txt" (any case where names tell it apart), then
+// "README" or "README.md".
 std::optional<std::string> ReadmeOf(const std::string& folder, const Platform& platform);
 
 } // namespace commands

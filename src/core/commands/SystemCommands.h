@@ -12,9 +12,7 @@ class View;
 
 namespace commands {
 
-// The question and the failure text of a session-end command. On Windows they are the
-// original texts; elsewhere "Windows" gives way to what really happens (the restart of the
-// windowing system is a log-out there).
+// The question and failure text of a session-end command, as this system words it.
 struct EndCommandTexts {
     std::string question;
     std::string failure;
@@ -25,8 +23,7 @@ EndCommandTexts EndTexts(SessionEnd how, PathStyle style);
 class SessionWindow {
 public:
     virtual ~SessionWindow() = default;
-    // Writes what the close path writes (the settings with the window's place, the page),
-    // since the session may end the program without closing its window.
+    // Writes what closing writes: the session may end the program without closing it.
     virtual void SaveForSessionEnd() = 0;
     // Hides and disables the window while the session ends, and brings it back.
     virtual void HideForSessionEnd() = 0;
@@ -43,18 +40,15 @@ enum class EndOutcome {
 // request brings the window back and shows the failure text as an error.
 EndOutcome RunEndCommand(Platform& platform, View& view, SessionWindow& window, SessionEnd how);
 
-// Clears the desktop's recent-documents list, asking first when `ask` is on. Only the list
-// is touched. True when it was cleared.
+// Clears the desktop's recent-documents list (asking first with `ask`); true when cleared.
 bool ClearRecentList(Platform& platform, View& view, bool ask);
 
-// One entry of the recent-documents menu: the path shown as its caption and opened when
-// chosen, and whether it still exists (a missing one is listed all the same).
+// One entry of the recent-documents menu, listed also when it no longer exists.
 struct RecentMenuEntry {
     std::string path;
     bool exists = false;
 };
-// The entries from the top of the menu down, newest first. With `showTargets` a link shows
-// the document it points to, otherwise the link itself.
+// The entries, newest first; with `showTargets` a link shows the document it points to.
 std::vector<RecentMenuEntry> RecentMenuEntries(const Platform& platform, bool showTargets);
 
 } // namespace commands

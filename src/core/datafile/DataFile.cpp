@@ -37,6 +37,13 @@ bool HasBareLineEnd(std::string_view run) {
     return bad != 0;
 }
 
+// The file system's time stamp, in its own units; 0 when unknown.
+std::int64_t ModifiedTime(const std::string& path) {
+    std::error_code ec;
+    const auto time = std::filesystem::last_write_time(text::FsPath(path), ec);
+    return ec ? 0 : static_cast<std::int64_t>(time.time_since_epoch().count());
+}
+
 bool IsAscii(std::string_view s) {
     return std::all_of(s.begin(), s.end(),
                        [](char c) { return static_cast<unsigned char>(c) < 0x80; });
@@ -107,34 +114,28 @@ std::optional<int> DecimalNumber(std::string_view text) {
 Reader::Reader(const std::string& path, ReadOptions options)
     : m_in(text::FsPath(path), std::ios::binary),
       m_modified(options.stamped ? ModifiedTime(path) : 0), m_stamped(options.stamped),
-      m_late(options.encodingAtEnd) {
+      m_copyTo(std::move(options.copyTo)), m_late(options.encodingAtEnd) {
     if (!m_in) {
         m_failed = true;
         return;
     }
     m_buffer.resize(kChunk);
     Fill();
-    if (m_late) {
-        // The first piece tells a byte-order mark; the detector goes on as the file is read.
-        m_encoding = m_detector.Result();
-        m_pos = text::MarkOf(m_encoding).size();
-        if (!text::IsOwnEncoding(m_encoding)) {
-            m_pos = m_end;
-            m_eof = true;
-        }
-        return;
-    }
+    // With encodingAtEnd the first piece tells a byte-order mark and the detector goes on as
+    // the file is read; otherwise whether the file is UTF-8 is told first, from all of it.
     text::EncodingDetector detector;
-    detector.Feed(std::string_view(m_buffer.data(), m_end));
-    if (!detector.Decided() && !m_eof) {
-        // Whether the file is UTF-8 takes all of it: the rest is read once beforehand.
-        std::ifstream rest(text::FsPath(path), std::ios::binary);
-        rest.seekg(static_cast<std::streamoff>(m_end));
-        std::string piece(kChunk, '\0');
-        while (!detector.Decided() && rest.read(piece.data(), kChunk).gcount() > 0)
-            detector.Feed(std::string_view(piece.data(), static_cast<std::size_t>(rest.gcount())));
+    if (!m_late) {
+        detector.Feed(std::string_view(m_buffer.data(), m_end));
+        if (!detector.Decided() && !m_eof) {
+            std::ifstream rest(text::FsPath(path), std::ios::binary);
+            rest.seekg(static_cast<std::streamoff>(m_end));
+            std::string piece(kChunk, '\0');
+            while (!detector.Decided() && rest.read(piece.data(), kChunk).gcount() > 0)
+                detector.Feed(
+                    std::string_view(piece.data(), static_cast<std::size_t>(rest.gcount())));
+        }
     }
-    m_encoding = detector.Result();
+    m_encoding = (m_late ? m_detector : detector).Result();
     m_pos = text::MarkOf(m_encoding).size();
     if (!text::IsOwnEncoding(m_encoding)) {
         m_pos = m_end;
@@ -146,7 +147,7 @@ std::string Reader::FailureText() const {
     return m_tooLong ? "16 MiB を超える長さの行があります。" : "";
 }
 
-bool Reader::Next(std::string_view& line, std::string_view* whole) {
+bool Reader::Next(std::string_view& line) {
     for (;;) {
         const char* begin = m_buffer.data() + m_pos;
         const std::size_t available = m_end - m_pos;
@@ -180,9 +181,6 @@ bool Reader::Next(std::string_view& line, std::string_view* whole) {
             continue;
         }
         line = std::string_view(begin, lineLength);
-        if (whole != nullptr)
-            *whole =
-                std::string_view(begin, static_cast<std::size_t>(m_buffer.data() + m_pos - begin));
         return true;
     }
 }
@@ -267,6 +265,8 @@ void Reader::Fill() {
     const std::string_view piece(m_buffer.data() + m_end, got);
     if (m_stamped)
         m_hasher.Feed(piece);
+    if (m_copyTo && got > 0)
+        m_copyTo(piece);
     if (m_late && !m_detector.Decided())
         m_detector.Feed(piece);
     m_size += got;
@@ -278,23 +278,37 @@ void Reader::Fill() {
     }
 }
 
-std::string NotReadable(const std::string& path) {
+std::unique_ptr<Reader> OpenToEdit(Platform& platform, View& view, const std::string& path,
+                                   ReadOptions options) {
+    std::string error;
     const text::FileKind kind = text::KindAt(path);
-    if (kind == text::FileKind::Missing || kind == text::FileKind::Regular)
-        return {};
-    return text::ReadFaultText(kind);
+    if (kind == text::FileKind::Missing && !CreateDefault(platform, path, error)) {
+        ShowError(view, CreateFailure(path, error));
+        return nullptr;
+    }
+    // Only a regular file is opened: a named pipe would wait for a writer, a device never end.
+    if (kind != text::FileKind::Missing && kind != text::FileKind::Regular) {
+        ShowError(view, ReadFailure(path, text::ReadFaultText(kind)));
+        return nullptr;
+    }
+    auto reader = std::make_unique<Reader>(path, std::move(options));
+    if (!text::IsOwnEncoding(reader->FileEncoding())) {
+        ShowError(view,
+                  text::ForeignEncodingMessage("データファイル", path, reader->FileEncoding()));
+        return nullptr;
+    }
+    return reader;
 }
 
 // --- the file's identity -------------------------------------------------------------------
 
-void Hasher::Mix(const char* block) {
-    for (std::size_t lane = 0; lane < 4; ++lane) {
+void Hasher::Mix(std::uint64_t (&lanes)[kLanes], const char* block) {
+    for (std::size_t lane = 0; lane < kLanes; ++lane) {
         std::uint64_t word = 0;
         std::memcpy(&word, block + 8 * lane, sizeof word);
         // Cheap on purpose (it runs over every byte of a file being read): a change of any
         // byte changes its lane, and the lanes are mixed thoroughly once, in Value.
-        std::uint64_t& v = m_lanes[lane];
-        v = std::rotl(v ^ word, 23) + word;
+        lanes[lane] = std::rotl(lanes[lane] ^ word, 23) + word;
     }
 }
 
@@ -306,11 +320,16 @@ void Hasher::Feed(std::string_view bytes) {
         bytes.remove_prefix(take);
         if (m_heldCount < kBlock)
             return;
-        Mix(m_held);
+        Mix(m_lanes, m_held);
         m_heldCount = 0;
     }
+    // The lanes stay in registers: in the member they would be stored at every block, as the
+    // bytes could overlap them.
+    std::uint64_t lanes[kLanes];
+    std::memcpy(lanes, m_lanes, sizeof lanes);
     for (; bytes.size() >= kBlock; bytes.remove_prefix(kBlock))
-        Mix(bytes.data());
+        Mix(lanes, bytes.data());
+    std::memcpy(m_lanes, lanes, sizeof lanes);
     std::memcpy(m_held, bytes.data(), bytes.size());
     m_heldCount = bytes.size();
 }
@@ -318,36 +337,23 @@ void Hasher::Feed(std::string_view bytes) {
 std::uint64_t Hasher::Value() const {
     Hasher last = *this;
     std::memset(last.m_held + m_heldCount, 0, kBlock - m_heldCount);
-    last.Mix(last.m_held);
+    Mix(last.m_lanes, last.m_held);
     std::uint64_t value = m_heldCount;
     for (const std::uint64_t lane : last.m_lanes)
         value = (value ^ lane) * 0x9E3779B97F4A7C15ULL;
     return value;
 }
 
-std::int64_t ModifiedTime(const std::string& path) {
-    std::error_code ec;
-    const auto time = std::filesystem::last_write_time(text::FsPath(path), ec);
-    return ec ? 0 : static_cast<std::int64_t>(time.time_since_epoch().count());
-}
-
 Stamp StampOf(const std::string& path) {
-    Stamp stamp;
-    const auto fsPath = text::FsPath(path);
     if (text::KindAt(path) != text::FileKind::Regular)
-        return stamp;
-    stamp.exists = true;
-    stamp.modified = ModifiedTime(path);
-    std::ifstream in(fsPath, std::ios::binary);
-    std::string piece(kChunk, '\0');
-    Hasher hasher;
-    while (in.read(piece.data(), kChunk).gcount() > 0) {
-        const auto got = static_cast<std::size_t>(in.gcount());
-        hasher.Feed(std::string_view(piece.data(), got));
-        stamp.size += got;
-    }
-    stamp.hash = hasher.Value();
-    return stamp;
+        return {};
+    // The stamp the dialogs' readers took, taken the same way.
+    Reader reader(path, {.stamped = true, .encodingAtEnd = true});
+    std::string_view line;
+    do {
+        reader.SkipToCategoryLine();
+    } while (reader.Next(line));
+    return reader.FileStamp();
 }
 
 Unchanged CheckUnchanged(View& view, const std::string& path, const Stamp& stamp) {

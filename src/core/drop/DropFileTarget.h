@@ -9,8 +9,7 @@
 
 namespace tavolin::drop {
 
-// Drop effects in the values the drag-and-drop services use: none, copy, move, link, and the
-// bit that tells the service the target is scrolling.
+// Drop effects in the drag-and-drop services' values.
 namespace effect {
 inline constexpr std::uint32_t kNone = 0;
 inline constexpr std::uint32_t kCopy = 1;
@@ -72,8 +71,7 @@ public:
     virtual bool HasFileList() const = 0;
     // The full paths of the files, in the source's order; nothing when they cannot be read.
     virtual std::optional<std::vector<std::string>> FileList() const = 0;
-    // The names the source wants the items to carry (items offered under temporary names);
-    // usually none.
+    // The names the source wants items offered under temporary names to carry.
     virtual std::vector<std::string> MappedNames() const { return {}; }
 };
 
@@ -92,11 +90,9 @@ struct ScrollStep {
     int vertical = 0;
 };
 
-// A drop target for one window: follows a drag (enter, over, leave, drop), chooses the drop
-// effect that the cursor shows and reports each stage through its events. The drag-and-drop
-// service of the windowing system sits below it: an adapter feeds it the service's calls and
-// applies the effect it answers. Data that cannot give a file list is refused with effect
-// none, and no event is raised for the rest of that drag.
+// A drop target for one window: follows a drag, chooses the effect the cursor shows and
+// reports each stage through its events; an adapter feeds it the service's calls. Data without
+// a usable format is refused with effect none and raises no event for that drag.
 class TDropTarget {
 public:
     using TDropTargetEvent =
@@ -106,16 +102,13 @@ public:
 
     TDragTypes Dragtypes;        // the effects the target accepts; none by default
     bool GetDataOnEnter = false; // read the data when the drag enters, not only at the drop
-    // Show the source's drag image over the window. The drag image is drawn by the source's
-    // own toolkit under the drag-and-drop protocols this runs on; the flag is kept for the
-    // adapter to honour where it can.
+    // Show the source's drag image (for the adapter to honour where it can).
     bool ShowImage = true;
     TDropTargetEvent OnEnter, OnDragOver, OnDrop;
     std::function<void()> OnLeave;
     TDropTargetEvent OnGetDropEffect; // replaces the built-in effect choice when set
 
-    // The four calls of the drag-and-drop service. `allowed` holds the effects the source
-    // allows; each answers the effect to show (or to report for the drop).
+    // The service's four calls, with the effects the source allows; each answers the effect.
     std::uint32_t DragEnter(std::shared_ptr<const DropData> data, TShiftState shiftState,
                             DropPoint point, std::uint32_t allowed,
                             const ScrollableWindow& window = {});
@@ -123,8 +116,7 @@ public:
     void DragLeave();
     std::uint32_t Drop(TShiftState shiftState, DropPoint point, std::uint32_t allowed);
 
-    // Whether the scroll timer (100 ms) runs: the window has a scroll bar and the last
-    // effect carried the scroll bit.
+    // Whether the scroll timer (100 ms) runs.
     bool Scrolling() const { return m_scrolling; }
     // One tick of the scroll timer: the lines to scroll toward the edge the point is near.
     ScrollStep ScrollTick() const;
@@ -145,8 +137,7 @@ private:
     bool m_scrolling = false;
 };
 
-// A drop target for files: its file list holds the dropped paths while OnDrop runs (and in
-// OnEnter and OnDragOver when GetDataOnEnter is set), and is empty otherwise.
+// A drop target for files, holding the dropped paths while its events run.
 class TDropFileTarget : public TDropTarget {
 public:
     const std::vector<std::string>& Files() const { return m_files; }

@@ -115,7 +115,7 @@ bool LauncherDrop::Register(int n, const std::vector<std::string>& files) {
             placed = store.PlaceButton(files[i], n);
         } catch (const std::exception& e) {
             // One unreadable file ends the drop; the files placed before it stay.
-            ShowMessageBox(m_view, e.what(), MsgKind::Error, msg_buttons::kOkOnly);
+            ShowError(m_view, e.what());
             return true;
         }
         if (placed.saveFailed)

@@ -18,8 +18,7 @@ class View;
 
 namespace drop {
 
-// Where things are on the launcher window at the moment of a drag, in the coordinates the
-// drop target reports points in.
+// Where things are on the launcher window during a drag, in the drop target's coordinates.
 struct DropRects {
     layout::Rect bar;                       // the button bar tlbExc
     std::array<layout::Rect, 24> buttons{}; // tlb1 .. tlb24
@@ -36,10 +35,8 @@ public:
     virtual void BringToFront() = 0;
 };
 
-// The launcher window's drop handlers: files dropped on the buttons or the window become
-// buttons of the page on screen (page after page when it is full), files dropped with Shift
-// on a program's button are passed to it, one start per file, and files dropped on the
-// delete or recycle-bin area go to that area's batch.
+// The launcher window's drop handlers: dropped files become buttons (page after page), are
+// passed to a program's button with Shift (one start per file), or go to an area's batch.
 class LauncherDrop {
 public:
     // Receives the files dropped on an area; the area queues them behind a pending batch.
@@ -48,12 +45,10 @@ public:
     LauncherDrop(Launcher& launcher, Platform& platform, View& view, DropWindow& window);
     void SetAreaSink(AreaSink sink) { m_areaSink = std::move(sink); }
 
-    // The drop target's OnDragOver: the copy cursor; link with Shift over the button bar,
-    // move over an area. In the title and clock modes the window comes forward.
+    // The copy cursor; link with Shift over the button bar, move over an area.
     void DropFileTarget1DragOver(TShiftState shiftState, DropPoint point, std::uint32_t& effect);
-    // The drop target's OnDrop, with the dropped paths. Leaves the effect at none, so that
-    // the source never moves or deletes its files. Nothing escapes from it: an error while
-    // registering is shown, and the files placed before it stay and are saved.
+    // Leaves the effect at none, so the source never moves or deletes its files; an error
+    // while registering is shown, and what was placed before it stays.
     void DropFileTarget1Drop(TShiftState shiftState, DropPoint point, std::uint32_t& effect,
                              const std::vector<std::string>& files);
 

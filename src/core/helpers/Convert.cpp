@@ -121,16 +121,6 @@ Colour FromTableNumber(std::int64_t number) {
     return Rgb(rgb[0], rgb[1], rgb[2]);
 }
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // Optional leading blanks, optional sign, then decimal digits or "$"/"0x" hexadecimal.
 // Hexadecimal numbers take the full unsigned width and wrap, as the integer conversion of
 // the settings file always has ("$FFFFFFFF" is -1).
@@ -183,6 +173,16 @@ std::optional<std::int64_t> ParseInteger(std::string_view text, std::int64_t min
 
 } // namespace
 
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
 Colour ColourFromText(const std::string& text) {
     if (!text.empty() && std::isdigit(static_cast<unsigned char>(text.front()))) {
         return FromTableNumber(StrToInt(text));
@@ -203,6 +203,14 @@ Colour ColourFromText(const std::string& text) {
     return Rgb(static_cast<std::uint8_t>(bits & 0xFF),
                static_cast<std::uint8_t>((bits >> 8) & 0xFF),
                static_cast<std::uint8_t>((bits >> 16) & 0xFF));
+}
+
+Colour ColourFromTextOr(const std::string& text, const std::string& fallback) {
+    try {
+        return ColourFromText(text);
+    } catch (const ConversionError&) {
+        return ColourFromText(fallback);
+    }
 }
 
 std::string ColourToText(const Colour& colour) {
@@ -233,10 +241,6 @@ std::optional<std::int32_t> ToInteger(const std::string& text) {
     if (!value)
         return std::nullopt;
     return static_cast<std::int32_t>(*value);
-}
-
-bool IsInteger(const std::string& text) {
-    return ToInteger(text).has_value();
 }
 
 std::int32_t StrToInt(const std::string& text) {

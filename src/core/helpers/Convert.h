@@ -25,6 +25,9 @@ struct Colour {
 // table. Throws ConversionError for anything else.
 Colour ColourFromText(const std::string& text);
 
+// ColourFromText, or the colour `fallback` names when the text is none.
+Colour ColourFromTextOr(const std::string& text, const std::string& fallback);
+
 // The settings file's form of a colour: its name when it has one, else "$" and
 // eight hexadecimal digits, 00-blue-green-red ("$00E1FFFF").
 std::string ColourToText(const Colour& colour);
@@ -34,8 +37,8 @@ std::string ColourToText(const Colour& colour);
 // a 32-bit integer.
 std::optional<std::int32_t> ToInteger(const std::string& text);
 
-// The integer check: true when ToInteger succeeds.
-bool IsInteger(const std::string& text);
+// The value of a hexadecimal digit, or -1.
+int HexDigit(char c);
 
 // Like ToInteger, but throws ConversionError("'text' は整数ではありません").
 std::int32_t StrToInt(const std::string& text);

@@ -25,32 +25,6 @@ bool ExistsNoFollow(const fs::path& path) {
     return fs::exists(fs::symlink_status(path, ec));
 }
 
-bool ClearFolderAt(const fs::path& folder, RemoveFolder removeFolder) {
-    bool cleared = true;
-    std::error_code ec;
-    // Listing errors (missing folder, no access) leave the folder as if it were empty.
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        const fs::path entry = it->path();
-        std::error_code statusError;
-        // symlink_status: a link is looked at as a link and never followed out of the folder.
-        const auto status = fs::symlink_status(entry, statusError);
-        if (!statusError && fs::is_directory(status)) {
-            if (!ClearFolderAt(entry, RemoveFolder::Yes))
-                cleared = false;
-        } else {
-            std::error_code removeError;
-            if (!fs::remove(entry, removeError) || removeError)
-                cleared = false;
-        }
-    }
-    if (removeFolder == RemoveFolder::Yes) {
-        std::error_code removeError;
-        if (!fs::remove(folder, removeError) || removeError)
-            cleared = false;
-    }
-    return cleared;
-}
-
 } // namespace
 
 bool CheckPath(View& view, const Platform& platform, const std::string& path) {
@@ -66,19 +40,6 @@ bool CheckFile(View& view, const Platform& platform, const std::string& path) {
         return true;
     ShowMessageBox(view, "ファイルが存在しません。", MsgKind::Warning, msg_buttons::kOkOnly);
     return false;
-}
-
-bool ClearFolder(const std::string& folder, RemoveFolder removeFolder) {
-    return ClearFolderAt(text::FsPath(folder), removeFolder);
-}
-
-bool CopyFileReplacing(const std::string& source, const std::string& target) {
-    const fs::path to = text::FsPath(target);
-    if (ExistsNoFollow(to))
-        DeleteFileOrAbort(target);
-    std::error_code ec;
-    fs::copy_file(text::FsPath(source), to, fs::copy_options::overwrite_existing, ec);
-    return !ec;
 }
 
 bool DeleteFileOrAbort(const std::string& path) {

@@ -15,18 +15,6 @@ bool CheckPath(View& view, const Platform& platform, const std::string& path);
 // True when a file or folder exists at `path`; otherwise warns "ファイルが存在しません。".
 bool CheckFile(View& view, const Platform& platform, const std::string& path);
 
-enum class RemoveFolder { No, Yes };
-
-// Removes everything inside `folder` (and the folder itself with RemoveFolder::Yes). A
-// symbolic link inside is removed as a link; its target is never touched. True when
-// everything was removed; an entry that cannot be removed makes it false while the rest is
-// still removed. A folder that cannot be listed counts as empty.
-bool ClearFolder(const std::string& folder, RemoveFolder removeFolder);
-
-// Copies `source` over `target`. An existing target is deleted first with DeleteFileOrAbort.
-// True when the copy succeeded.
-bool CopyFileReplacing(const std::string& source, const std::string& target);
-
 // Deletes a file. When it cannot be deleted the current operation ends silently (throws
 // SilentAbort). A missing file counts as deleted.
 bool DeleteFileOrAbort(const std::string& path);

@@ -42,24 +42,20 @@ std::string EntryFaultText(int code) {
 bool ReportOpenResult(View& view, const std::string& file, int code) {
     switch (code) {
     case open_result::kNotFound:
-        ShowMessageBox(view, file + "\r\nが存在しません。", MsgKind::Error, msg_buttons::kOkOnly);
+        ShowError(view, file + "\r\nが存在しません。");
         return false;
     case open_result::kOutOfMemory:
-        ShowMessageBox(view,
-                       "メモリが不足しています。\r\n"
-                       "いくつかアプリケーションを終了して再度、実行して下さい。",
-                       MsgKind::Error, msg_buttons::kOkOnly);
+        ShowError(view, "メモリが不足しています。\r\n"
+                        "いくつかアプリケーションを終了して再度、実行して下さい。");
         return false;
     case open_result::kEntryBadCommand:
     case open_result::kEntryNoCommand:
     case open_result::kEntryTryExecMissing:
     case open_result::kEntryProgramMissing:
-        ShowMessageBox(view, file + "\r\n" + EntryFaultText(code), MsgKind::Error,
-                       msg_buttons::kOkOnly);
+        ShowError(view, file + "\r\n" + EntryFaultText(code));
         return false;
     case open_result::kNoAssociation:
-        ShowMessageBox(view, "関連付けされたアプリケーションがありません。", MsgKind::Error,
-                       msg_buttons::kOkOnly);
+        ShowError(view, "関連付けされたアプリケーションがありません。");
         return false;
     default:
         break;

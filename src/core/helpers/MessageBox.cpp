@@ -24,4 +24,8 @@ MsgResult ShowMessageBox(View& view, const std::string& text, MsgKind kind, unsi
     return view.ShowMessage(text, kind, buttons, helpContext);
 }
 
+void ShowError(View& view, const std::string& text) {
+    ShowMessageBox(view, text, MsgKind::Error, msg_buttons::kOkOnly);
+}
+
 } // namespace tavolin

@@ -11,6 +11,9 @@ namespace tavolin {
 MsgResult ShowMessageBox(View& view, const std::string& text, MsgKind kind, unsigned buttons,
                          int helpContext = 0);
 
+// An error with an OK button.
+void ShowError(View& view, const std::string& text);
+
 // The title a message box of this kind carries ("警告", "エラー", "情報", "確認"; the
 // application's title for a custom box).
 std::string MessageTitle(MsgKind kind);

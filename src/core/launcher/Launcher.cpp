@@ -141,24 +141,15 @@ void Launcher::ChooseCategory(const std::string& name) {
     LoadPageBusy();
 }
 
-void Launcher::PreviousCategory() {
+void Launcher::StepCategory(int delta) {
     const auto items = CategoryMenu();
     const auto it = std::find(items.begin(), items.end(), m_store.CurrentCategory());
-    if (it == items.end() || it == items.begin()) {
+    const auto at = (it - items.begin()) + delta;
+    if (it == items.end() || at < 0 || at >= std::ssize(items)) {
         m_view.Beep(MsgKind::Custom);
         return;
     }
-    ChooseCategory(*(it - 1));
-}
-
-void Launcher::NextCategory() {
-    const auto items = CategoryMenu();
-    const auto it = std::find(items.begin(), items.end(), m_store.CurrentCategory());
-    if (it == items.end() || it + 1 == items.end()) {
-        m_view.Beep(MsgKind::Custom);
-        return;
-    }
-    ChooseCategory(*(it + 1));
+    ChooseCategory(items[static_cast<std::size_t>(at)]);
 }
 
 layout::ModeFlags Launcher::Modes() const {

@@ -26,10 +26,8 @@ public:
     virtual void ArrangeLayout() = 0;
 };
 
-// The running launcher's state and the operations on it that are not pixels: the buttons of
-// the page on screen and the category names (ButtonStore), the [Window] settings, the
-// browse start path; launching a slot, moving across pages and categories, the display
-// mode, start-up and close.
+// The running launcher's state and operations that are not pixels: the page's buttons, the
+// settings, launching, pages and categories, the display mode, start-up and close.
 class Launcher {
 public:
     static constexpr int kMinPage = 1;
@@ -47,40 +45,30 @@ public:
     const std::string& BrowseStartPath() const { return m_browseStartPath; }
     void SetBrowseStartPath(std::string path) { m_browseStartPath = std::move(path); }
 
-    // The button clipboard: one button value for copy, cut and paste of buttons (not the
-    // system clipboard, not saved). It survives page and category changes.
+    // The button clipboard: one button value for copy, cut and paste (not the system's).
     const std::string& ButtonClipboard() const { return m_clipboard; }
     void SetButtonClipboard(std::string value) { m_clipboard = std::move(value); }
 
-    // What a press on an empty button does: register a file chosen by browsing. Nothing
-    // happens while no handler is set.
+    // What a press on an empty button does (browse for a file to register).
     void SetEmptyButtonHandler(std::function<void(int slot)> handler) {
         m_emptyButton = std::move(handler);
     }
 
-    // --- start-up and close --------------------------------------------------------------
-    // Reads [Window] and the category list, and makes `categoryName` the category on screen
-    // when it is still there, else the first category. The page number is kept. The window
-    // loads the page once it has applied the settings (icon size, captions).
+    // Reads [Window] and the category list and shows `categoryName`, or the first category
+    // when it is gone; the window loads the page once it has applied the settings.
     void LoadSettings(const std::string& categoryName,
                       const std::string& dateFontName = "ＭＳ Ｐゴシック");
-    // Writes the keys the window changes itself, with the window's geometry now. False, after
-    // telling the user, when the file could not be written.
+    // Writes the keys the window changes itself; false, after telling the user, on failure.
     bool SaveSettings();
     // At close: the settings, then the page on screen.
     void Close();
 
-    // --- launching -----------------------------------------------------------------------
-    // Opens slot n's target (a folder in the file manager, anything else with its default
-    // action), showing the button pressed and the hourglass meanwhile. An empty slot goes to
-    // the empty-button handler.
+    // Opens slot n's target (a folder in the file manager); an empty slot goes to the
+    // empty-button handler.
     void ExecuteButton(int n);
 
-    // --- pages and categories ------------------------------------------------------------
-    // The page field's text changed. When the text must be corrected (empty or below 1:
-    // "1"; above 32767: "32767"; leading zeros dropped) the corrected text is returned and
-    // nothing is loaded: the field takes it and reports the change again. Otherwise the page
-    // is loaded. Throws ConversionError for a text that is not an integer.
+    // The page field's text changed: the corrected text (within 1 to 32767, no leading zeros)
+    // when it needs one, else the page is loaded. Throws ConversionError for a non-integer.
     std::optional<std::string> PageTextChanged(const std::string& text);
     // One page up (+1) or down (-1); nothing at either end.
     void StepPage(int delta);
@@ -89,13 +77,11 @@ public:
     // Shows page 1 of a category (also of the current one).
     void ChooseCategory(const std::string& name);
     // The category before or after the current one in the menu; a beep at either end.
-    void PreviousCategory();
-    void NextCategory();
+    void PreviousCategory() { StepCategory(-1); }
+    void NextCategory() { StepCategory(1); }
 
-    // --- display modes -------------------------------------------------------------------
     layout::ModeFlags Modes() const;
-    // Sets one mode and clears the others, lays the window out and saves the settings.
-    // False, doing nothing, when the mode is already set.
+    // Sets one mode alone, lays the window out and saves; false when it is already set.
     bool SelectDisplayMode(layout::DisplayMode mode);
     // normal -> minimum -> title -> clock -> clock and information -> normal.
     void CycleDisplayMode();
@@ -105,6 +91,7 @@ public:
 
 private:
     void LoadPageBusy();
+    void StepCategory(int delta);
 
     Platform& m_platform;
     View& m_view;

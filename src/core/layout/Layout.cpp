@@ -1,12 +1,17 @@
 #include "core/layout/Layout.h"
 
 #include <algorithm>
+#include <array>
 #include <initializer_list>
 #include <utility>
 
 namespace tavolin::layout {
 
 namespace {
+
+// The flag of each mode, in the order of DisplayMode.
+constexpr std::array<bool ModeFlags::*, 5> kFlagOf{
+    &ModeFlags::nomal, &ModeFlags::small, &ModeFlags::title, &ModeFlags::time, &ModeFlags::taR};
 
 void SetVisible(WindowLayout& l, std::initializer_list<Ctl> controls, bool visible) {
     for (Ctl c : controls)
@@ -66,47 +71,18 @@ WindowLayout DesignLayout() {
 ModeFlags FlagsFor(DisplayMode mode) {
     ModeFlags f;
     f.taR = false;
-    switch (mode) {
-    case DisplayMode::Nomal:
-        f.nomal = true;
-        break;
-    case DisplayMode::Small:
-        f.small = true;
-        break;
-    case DisplayMode::Title:
-        f.title = true;
-        break;
-    case DisplayMode::Time:
-        f.time = true;
-        break;
-    case DisplayMode::TaR:
-        f.taR = true;
-        break;
-    }
+    f.*kFlagOf[static_cast<std::size_t>(mode)] = true;
     return f;
 }
 
 bool IsSet(const ModeFlags& flags, DisplayMode mode) {
-    switch (mode) {
-    case DisplayMode::Nomal:
-        return flags.nomal;
-    case DisplayMode::Small:
-        return flags.small;
-    case DisplayMode::Title:
-        return flags.title;
-    case DisplayMode::Time:
-        return flags.time;
-    case DisplayMode::TaR:
-        return flags.taR;
-    }
-    return false;
+    return flags.*kFlagOf[static_cast<std::size_t>(mode)];
 }
 
 DisplayMode CurrentMode(const ModeFlags& flags) {
-    for (DisplayMode m : {DisplayMode::Nomal, DisplayMode::Small, DisplayMode::Title,
-                          DisplayMode::Time, DisplayMode::TaR}) {
-        if (IsSet(flags, m))
-            return m;
+    for (std::size_t i = 0; i < kFlagOf.size(); ++i) {
+        if (flags.*kFlagOf[i])
+            return static_cast<DisplayMode>(i);
     }
     return DisplayMode::Nomal;
 }

@@ -24,8 +24,7 @@ struct Point {
     int y = 0;
 };
 
-// The launcher window's frame: a thin raised border on every side and no caption bar. The
-// window sizes the layout fixes include it; control positions are relative to the inside.
+// The launcher window's border, included in the window sizes; controls are placed inside it.
 inline constexpr int kFrameWidth = 3;
 
 // The controls of the launcher window that the layout places.
@@ -63,10 +62,8 @@ struct Control {
     bool visible = true;
 };
 
-// Everything the layout decides about the window: each control's place, size and
-// visibility, the window's outer geometry in screen coordinates, and whether the title strip
-// wears the active colours. The user interface measures the controls' natural sizes into
-// it, lets the functions below arrange it, and applies the result to the widgets.
+// Everything the layout decides: each control's place, size and visibility, the window's
+// outer geometry on the screen, and whether the title strip wears the active colours.
 struct WindowLayout {
     std::array<Control, kControlCount> controls{};
     Rect window;
@@ -78,15 +75,14 @@ struct WindowLayout {
     const Rect& R(Ctl c) const { return (*this)[c].rect; }
 };
 
-// The geometry the window is designed with, before the layout or any measurement: the
-// window 377 x 115 at (-1, -1), which start-up moves into a corner.
+// The geometry the window is designed with: 377 x 115 at (-1, -1).
 WindowLayout DesignLayout();
 
 // The five display modes, in the order Alt+Backspace steps through them.
 enum class DisplayMode { Nomal = 0, Small = 1, Title = 2, Time = 3, TaR = 4 };
 
-// The display-mode flags as the settings file holds them. The program keeps exactly one set;
-// a hand-edited file may set several, and the layout then applies each in order.
+// The display-mode flags as the settings file holds them; of several set by hand, the layout
+// applies each in order.
 struct ModeFlags {
     bool nomal = false;
     bool small = false;
@@ -117,22 +113,18 @@ struct LayoutFlags {
     bool active = true; // the launcher is the active application
 };
 
-// Places every control for the flags and fixes the window's size. The window's width and
-// height on entry are the ones before the change: in the title, clock and
-// clock-and-information modes a window docked right or bottom (WinPos 2, 3, 4) keeps that
-// edge where it was.
+// Places every control and fixes the window's size; in the title and clock modes a window
+// docked right or bottom (WinPos 2, 3, 4) keeps that edge where it was before.
 WindowLayout ArrangeLayout(WindowLayout layout, const LayoutFlags& flags);
 
-// ArrangeLayout, then the information panel's controls shown or hidden by the settings.
-// `timerRuns` tells whether the panel's sampling timer should run.
+// ArrangeLayout, then the information panel shown or hidden, and whether its timer runs.
 struct InfoVisibility {
     WindowLayout layout;
     bool timerRuns = false;
 };
 InfoVisibility ApplyInfoVisibility(const WindowLayout& layout, const LayoutFlags& flags);
 
-// What changes when the launcher becomes the active application (flags.active is taken as
-// true) or another application does (false).
+// What changes when the launcher becomes the active application or another one does.
 struct ActivationResult {
     WindowLayout layout;
     bool timerRuns = false;   // ApplyInfoVisibility ran and asks the timer to run
@@ -142,34 +134,29 @@ struct ActivationResult {
 ActivationResult AppActivate(const WindowLayout& layout, const LayoutFlags& flags);
 ActivationResult AppDeactivate(const WindowLayout& layout, const LayoutFlags& flags);
 
-// Whether the program's taskbar entry shows: `TaskBar` on and either `TaskBarLast` off, or the
-// program inactive and not always on top.
+// Whether the taskbar entry shows: `TaskBar` on, and `TaskBarLast` off or the program
+// inactive and not always on top.
 bool TaskbarEntryVisible(bool taskBar, bool taskBarLast, bool active, bool alwaysOnTop);
 
-// Moving the window into a corner of the work area, keeping its size. `pos` 1 to 4 names the
-// corner, 5 leaves the window where it is, 0 picks the corner of the quadrant the window's
-// centre lies in, and when the window already sits there, the next corner clockwise; after
-// four corners that would not move it, the window stays.
+// The window moved into a corner of the work area: `pos` 1 to 4 names it, 5 leaves the window
+// where it is, 0 takes the corner of the window's quadrant or, when it sits there, the next
+// one clockwise.
 struct CornerPlacement {
     Rect window;
     int winPos = 5;
 };
 CornerPlacement PlaceAtCorner(const Rect& window, const Rect& workArea, int pos);
 
-// A window restored from the settings that shows less than three quarters of itself in the
-// work areas of all screens together (a screen that has gone, a hand-edited position) is
-// moved wholly into the work area nearest to it, its top-left corner first when it is larger;
-// otherwise it stays where it is.
+// A restored window showing less than three quarters of itself on the screens is moved
+// wholly into the nearest work area (its top-left corner first when it is larger).
 Rect KeepOnScreen(const Rect& window, const std::vector<Rect>& workAreas);
 
-// Docking while the window is dragged with Ctrl held: the proposed rectangle moved against
-// the edge of the work area that the cursor is nearest to within its quadrant. Without Ctrl
-// the proposal stands.
+// Docking while dragged with Ctrl: the rectangle moved against the work area's edge nearest
+// to the cursor within its quadrant.
 Rect SnapWhileMoving(const Rect& proposed, Point cursor, const Rect& workArea, bool ctrl);
 
-// Activating the launcher when the mouse enters its window: with `AutoFore` on, while the
-// title strip has the inactive look, and only when no dialog of the program is the active
-// window.
+// Whether the mouse entering the window activates it: with `AutoFore`, while it looks
+// inactive and no dialog of the program is active.
 bool ActivateOnMouseEnter(bool autoFore, bool titleActive, bool dialogActive);
 
 } // namespace tavolin::layout

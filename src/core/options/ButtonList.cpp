@@ -23,25 +23,11 @@ bool ButtonList::Load() {
     m_rows.clear();
     m_preamble.clear();
     m_trailer.clear();
-    m_loaded = false;
-    std::string error;
-    if (!m_platform.Attributes(m_dataFile).exists &&
-        !datafile::CreateDefault(m_platform, m_dataFile, error)) {
-        ShowMessageBox(m_view, datafile::CreateFailure(m_dataFile, error), MsgKind::Error,
-                       msg_buttons::kOkOnly);
+    const auto opened = datafile::OpenToEdit(m_platform, m_view, m_dataFile, {.stamped = true});
+    if (!opened)
         return false;
-    }
-    const auto fail = [&](const std::string& message) {
-        m_rows.clear();
-        ShowMessageBox(m_view, message, MsgKind::Error, msg_buttons::kOkOnly);
-        return false;
-    };
-    if (const std::string reason = datafile::NotReadable(m_dataFile); !reason.empty())
-        return fail(datafile::ReadFailure(m_dataFile, reason));
-    datafile::Reader reader(m_dataFile, {.stamped = true});
+    datafile::Reader& reader = *opened;
     m_encoding = reader.FileEncoding();
-    if (!text::IsOwnEncoding(m_encoding))
-        return fail(text::ForeignEncodingMessage("データファイル", m_dataFile, m_encoding));
 
     std::vector<std::string> pending; // unlisted lines waiting for the next row
     std::string category;
@@ -79,11 +65,13 @@ bool ButtonList::Load() {
         pending.clear();
         m_rows.push_back(std::move(row));
     }
-    if (reader.Failed())
-        return fail(datafile::ReadFailure(m_dataFile, reader.FailureText()));
+    if (reader.Failed()) {
+        m_rows.clear();
+        ShowError(m_view, datafile::ReadFailure(m_dataFile, reader.FailureText()));
+        return false;
+    }
     (inCategory ? m_trailer : m_preamble) = std::move(pending);
     m_stamp = reader.FileStamp();
-    m_loaded = true;
     return true;
 }
 
@@ -270,18 +258,6 @@ void ButtonList::Saved() {
     }
     m_encoding = m_written;
     m_stamp = datafile::StampOf(m_dataFile);
-}
-
-bool ButtonList::Save() {
-    std::string error;
-    auto file = BeginSave(error);
-    if (!file || !file->Commit(error)) {
-        ShowMessageBox(m_view, datafile::WriteFailure(m_dataFile, error), MsgKind::Error,
-                       msg_buttons::kOkOnly);
-        return false;
-    }
-    Saved();
-    return true;
 }
 
 void TrimButtonEdits(ButtonBoxes& boxes) {

@@ -4,9 +4,7 @@
 #include "core/path/PathStyle.h"
 #include "core/text/TextFile.h"
 
-#include <cstddef>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,8 +14,8 @@ class Platform;
 class View;
 } // namespace tavolin
 
-// The options dialog's button details page: every category and every button of the data file
-// as a list of rows, the boxes that edit one button, and the rewrite of the data file at OK.
+// The options dialog's button details page: the data file's categories and buttons as rows,
+// the boxes that edit one button, and the rewrite of the data file at OK.
 namespace tavolin::options {
 
 // The "Page" and "No." texts of a category row.
@@ -28,12 +26,9 @@ struct ButtonRow {
     std::string category;
     std::string page, number;
     std::string title, folder, file;
-    // The line's bytes as read; empty for a row that ↓セット changed or added, which is
-    // composed from its columns when the file is written.
-    std::string raw;
+    std::string raw; // the line as read; empty when ↓セット changed or added the row
     bool changed = false;
-    // Lines the list does not show (comments, empty lines) that stood right before this row's
-    // line, as read; they are written back in front of it.
+    // Lines the list does not show that stood right before this row's line, as read.
     std::vector<std::string> before;
 
     bool IsCategory() const { return page == kCategoryMark; }
@@ -61,40 +56,30 @@ class ButtonList {
 public:
     ButtonList(Platform& platform, View& view, std::string dataFile);
 
-    // LoadButtonList: reads the data file in one pass (a missing one is first created with
-    // the default category alone). Each button's target is looked at once to split it into
-    // folder and file. False, after telling the user, when the file cannot be read or made.
+    // LoadButtonList: reads the data file in one pass (a missing one is first created). False,
+    // after telling the user, when the file cannot be read or made.
     bool Load();
-    bool Loaded() const { return m_loaded; }
-    // Before OK writes: whether the file is still as Load read it (or Save wrote it). When
-    // someone else wrote it meanwhile, the user is asked; on Reload the list has been read
-    // again, on Keep it stays as it is. Either way nothing may be written now.
+    // Before OK writes: whether the file is still as it was read or written (see
+    // CheckUnchanged; on Reload the list is read again).
     datafile::Unchanged Recheck();
 
     const std::vector<ButtonRow>& Rows() const { return m_rows; }
 
-    // The first row whose category, page and number equal the texts exactly, or -1. Page
-    // and number "--" find a category row.
+    // The first row with these texts exactly, or -1; "--" and "--" find a category row.
     int FindButtonRow(const std::string& category, const std::string& page,
                       const std::string& number) const;
 
-    // The row the boxes address: the row they were filled from while it still has their
-    // category, page and number, else FindButtonRow's.
+    // The row the boxes were filled from while it still matches them, else FindButtonRow's.
     int RowOf(const ButtonBoxes& boxes) const;
 
-    // ↓セット: applies trimmed boxes to the list (checks, replace, remove or insert).
-    // `selectedRow` is the list's selected row or -1. `row` receives the row concerned
-    // (the inserted or replaced one) or -1.
+    // ↓セット: applies trimmed boxes to the list. `row` receives the inserted or replaced
+    // row, or -1.
     SetOutcome Set(const ButtonBoxes& boxes, int selectedRow, int* row = nullptr);
 
-    // SaveButtonList: writes the list back as a complete new file replacing the old one at
-    // once. A row ↓セット did not touch is written as it was read, with the lines that stood
-    // before it; changed and added rows are composed. False, after telling the user, when the
-    // file could not be written; the old file is then untouched.
-    bool Save();
-    // Save in two steps, for a caller that puts another file in place with it: the new file
-    // written but not in place (nullptr, with `error`, when it could not be written), and,
-    // once it is committed, Saved.
+    // SaveButtonList, in two steps so that OK puts the settings file in place with it: the
+    // whole new file, written but not in place (nullptr, with `error`, when it could not be
+    // written), and, once it is committed, Saved. A row ↓セット did not touch is written as it
+    // was read, with the lines that stood before it; changed and added rows are composed.
     std::unique_ptr<FileReplacement> BeginSave(std::string& error);
     void Saved();
 
@@ -112,26 +97,22 @@ private:
     std::vector<std::string> m_preamble; // lines before the first category line
     std::vector<std::string> m_trailer;  // unlisted lines after the last row
     std::vector<ButtonRow> m_rows;
-    bool m_loaded = false;
 };
 
 // Trims trailing blanks off the three value boxes (TrimButtonEdits).
 void TrimButtonEdits(ButtonBoxes& boxes);
 
-// The boxes' title, folder and file for a button value (ShowButtonEntry); all empty for an
-// empty value.
+// The boxes' title, folder and file for a button value (ShowButtonEntry).
 void ShowButtonEntry(ButtonBoxes& boxes, const std::string& value, const Platform& platform);
 
-// The boxes for a selected row: a button row's columns, or a category row's name with page
-// and number "1" and empty values.
+// The boxes for a selected row (a category row: page and number "1", no values).
 void ShowRow(ButtonBoxes& boxes, const ButtonRow& row);
 
 // cbNoChange: the boxes show the row of their category, page and number, or nothing.
 void ShowNumber(ButtonBoxes& boxes, const ButtonList& list, const Platform& platform);
 
-// ConfirmPendingEdit: true when the caller may go on. Unapplied edits raise the question;
-// はい applies them through `apply` (whatever its outcome), いいえ drops them, キャンセル
-// stays (false).
+// ConfirmPendingEdit: true when the caller may go on. Unapplied edits raise the question:
+// はい applies them through `apply`, いいえ drops them, キャンセル stays (false).
 template <typename Apply>
 bool ConfirmPendingEdit(ButtonBoxes& boxes, const ButtonList& list, View& view, Apply apply);
 bool HasPendingEdit(ButtonBoxes& boxes, const ButtonList& list);
@@ -149,8 +130,7 @@ bool ConfirmPendingEdit(ButtonBoxes& boxes, const ButtonList& list, View& view, 
     return true;
 }
 
-// The button value the boxes describe (empty when the folder box is empty): what コピー puts
-// on the launcher's button clipboard.
+// The button value the boxes describe: what コピー puts on the button clipboard.
 std::string BoxesValue(const ButtonBoxes& boxes, PathStyle style);
 
 } // namespace tavolin::options

@@ -1,6 +1,5 @@
 #include "core/options/Environment.h"
 
-#include "core/Errors.h"
 #include "core/Platform.h"
 #include "core/View.h"
 #include "core/helpers/MessageBox.h"
@@ -32,14 +31,6 @@ constexpr std::array<std::pair<NumberBox Environment::*, int WindowSettings::*>,
     {&Environment::DelFlashBox, &WindowSettings::DelFlash},
     {&Environment::GomFlashBox, &WindowSettings::GomFlash},
 }};
-
-Colour ColourOr(const std::string& text, const char* fallback) {
-    try {
-        return ColourFromText(text);
-    } catch (const ConversionError&) {
-        return ColourFromText(fallback);
-    }
-}
 
 // The pages' keys written into the loaded file.
 void WriteEnvironment(const Environment& env, ProfileFile& file) {
@@ -128,8 +119,8 @@ Environment LoadEnvironment(const std::string& path, int winPos, std::string_vie
 
     env.MemoHBar = file.ReadInteger(kMem, "HBar", 0) != 0;
     env.MemoVBar = file.ReadInteger(kMem, "VBar", 0) != 0;
-    env.MemoColor = ColourOr(file.ReadString(kMem, "Color", "$E1FFFF"), "$E1FFFF");
-    env.MemoFontColor = ColourOr(file.ReadString(kMem, "FontColor", "clBlack"), "clBlack");
+    env.MemoColor = ColourFromTextOr(file.ReadString(kMem, "Color", "$E1FFFF"), "$E1FFFF");
+    env.MemoFontColor = ColourFromTextOr(file.ReadString(kMem, "FontColor", "clBlack"), "clBlack");
     const auto position = [&](const std::string& section) {
         return file.ReadInteger(section, "Position", 1) == 0 ? 0 : 1;
     };
@@ -225,18 +216,6 @@ std::unique_ptr<FileReplacement> BeginSaveEnvironment(Platform& platform, const 
     if (!replacement)
         error = SettingsWriteFailure(path, why);
     return replacement;
-}
-
-bool SaveEnvironment(Platform& platform, const std::string& path, const Environment& env,
-                     std::string& error) {
-    const auto replacement = BeginSaveEnvironment(platform, path, env, error);
-    if (!replacement)
-        return false;
-    std::string why;
-    if (replacement->Commit(why))
-        return true;
-    error = SettingsWriteFailure(path, why);
-    return false;
 }
 
 std::string IntervalCaption(int position) {

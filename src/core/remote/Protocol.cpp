@@ -1,5 +1,6 @@
 #include "core/remote/Protocol.h"
 
+#include "core/helpers/Convert.h"
 #include "core/launcher/Launcher.h"
 #include "core/store/ButtonStore.h"
 
@@ -31,16 +32,6 @@ std::string Escape(std::string_view s) {
     return out;
 }
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
 std::optional<std::string> Unescape(std::string_view s) {
     std::string out;
     for (std::size_t i = 0; i < s.size(); ++i) {
@@ -48,8 +39,8 @@ std::optional<std::string> Unescape(std::string_view s) {
         if (c == '%') {
             if (i + 2 >= s.size())
                 return std::nullopt;
-            const int hi = HexValue(s[i + 1]);
-            const int lo = HexValue(s[i + 2]);
+            const int hi = HexDigit(s[i + 1]);
+            const int lo = HexDigit(s[i + 2]);
             if (hi < 0 || lo < 0)
                 return std::nullopt;
             out += static_cast<char>(hi * 16 + lo);
@@ -151,17 +142,13 @@ std::optional<Request> DecodeRequest(std::string_view line) {
             r.category = Unescape(value);
             if (!r.category || r.category->empty())
                 return std::nullopt;
-        } else if (key == "page") {
-            if (!hasValue || r.page)
+        } else if (key == "page" || key == "press") {
+            std::optional<int>& number = key == "page" ? r.page : r.press;
+            if (!hasValue || number)
                 return std::nullopt;
-            r.page = Integer(value, Launcher::kMinPage, Launcher::kMaxPage);
-            if (!r.page)
-                return std::nullopt;
-        } else if (key == "press") {
-            if (!hasValue || r.press)
-                return std::nullopt;
-            r.press = Integer(value, 1, ButtonStore::kSlotCount);
-            if (!r.press)
+            number = key == "page" ? Integer(value, Launcher::kMinPage, Launcher::kMaxPage)
+                                   : Integer(value, 1, ButtonStore::kSlotCount);
+            if (!number)
                 return std::nullopt;
         } else {
             return std::nullopt;

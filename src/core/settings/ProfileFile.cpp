@@ -4,9 +4,7 @@
 #include "core/helpers/Convert.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <string_view>
-#include <system_error>
 
 namespace tavolin {
 
@@ -117,16 +115,6 @@ std::string StoredValue(const std::string& value) {
     if (blankEnds || quoted)
         return '"' + value + '"';
     return value;
-}
-
-// Whether bytes written in `encoding` are read in it again. Code page 932 and UTF-8 without a
-// mark are told apart by the bytes alone, so a changed line can make a file look like the
-// other kind (code page 932 bytes that happen to be valid UTF-8, or the only bytes that were
-// not UTF-8 replaced). A file of ASCII alone reads the same either way.
-bool ReadsBackAs(std::string_view bytes, text::Encoding encoding) {
-    text::EncodingDetector detector;
-    detector.Feed(bytes);
-    return text::ReadsBackAs(encoding, detector);
 }
 
 bool HasLineBreak(std::string_view s) {
@@ -326,7 +314,10 @@ std::string ProfileFile::FileBytes(text::Encoding& chosen) const {
             }
             bytes += "\r\n";
         }
-        if (encodable && ReadsBackAs(bytes, text::Encoding::Cp932)) {
+        // A changed line can make code page 932 bytes read back as UTF-8.
+        text::EncodingDetector detector;
+        detector.Feed(bytes);
+        if (encodable && text::ReadsBackAs(text::Encoding::Cp932, detector)) {
             chosen = text::Encoding::Cp932;
             return bytes;
         }

@@ -13,26 +13,19 @@ namespace tavolin {
 class FileReplacement;
 class Platform;
 
-// A settings file of the profile kind ("[Section]" lines, "key=value" lines), read and
-// changed the way the system's profile-file functions do it: section and key names compare
-// without regard to ASCII case, blanks (spaces, tabs) around names and values are ignored, a
-// value in matching double or single quotes loses them, comments and unknown lines stay
-// where they are, a new key goes after the last key of its section and a new section to the
-// end of the file. With two sections of one name, or two keys of one name in a section, the
-// first one is read and changed; the later ones are kept as they are.
+// A settings file of "[Section]" and "key=value" lines, read and changed as the system's
+// profile-file functions do: names compare without regard to ASCII case, blanks around names
+// and values and matching quotes around a value are ignored, other lines stay where they are,
+// a new key goes after the last key of its section and a new section at the end. Of two
+// sections or keys of one name the first is read and changed.
 //
-// Lines that no change touches are written back with the bytes they were read with, so
-// an unrelated write never alters them. A file keeps its encoding (code page 932, UTF-8 with
-// or without a mark) unless a written text has no code there, or the written bytes would be
-// taken for the other encoding at the next read; then the whole file becomes UTF-8 with a
-// byte-order mark.
-//
-// One object is one load; Save writes the whole file back at once and atomically.
+// Untouched lines are written back with the bytes they were read with. The file keeps its
+// encoding unless a written text has no code there or would read back as another encoding;
+// then it becomes UTF-8 with a mark. One object is one load.
 class ProfileFile {
 public:
-    // Loads `path`. A missing file reads as empty. A file that exists but cannot be read, or
-    // is UTF-16 or UTF-32, also reads as empty, and LoadError() says so: such a file is never
-    // overwritten.
+    // Loads `path`; a missing file reads as empty. One that cannot be read, or is UTF-16 or
+    // UTF-32, reads as empty too, and LoadError() says why: it is never overwritten.
     explicit ProfileFile(std::string path);
 
     const std::string& Path() const { return m_path; }
@@ -42,22 +35,18 @@ public:
     // The value of a key, or `defaultValue` when the section or key is missing.
     std::string ReadString(const std::string& section, const std::string& key,
                            const std::string& defaultValue) const;
-    // The value as an integer: the whole value must be one (optional sign, decimal digits,
-    // or a "$"/"0x" hexadecimal number), or `defaultValue` is returned, as it is when the
-    // key is missing.
+    // The value as an integer (decimal, or "$"/"0x" hexadecimal), else `defaultValue`.
     int ReadInteger(const std::string& section, const std::string& key, int defaultValue) const;
-    // Every "key=value" entry of a section in file order: the key as spelt in the file and
-    // the value exactly as written after the "=" (no blanks or quotes removed).
+    // Every "key=value" entry of a section in file order, as spelt in the file.
     std::vector<std::pair<std::string, std::string>> ReadSection(const std::string& section) const;
     bool HasSection(const std::string& section) const;
 
-    // Sets a key; an existing line is replaced by "key=value" (keeping the key's spelling).
-    // False, and nothing changed, when the names or the value cannot be stored in one line:
-    // an empty section or key, a line break anywhere, a key with "=" or starting with "["
-    // or ";".
+    // Sets a key, keeping an existing key's spelling. False, and nothing changed, when the
+    // names or value cannot stand in one line (empty names, a line break, a key with "=" or
+    // starting with "[" or ";").
     bool WriteString(const std::string& section, const std::string& key, const std::string& value);
     bool WriteInteger(const std::string& section, const std::string& key, int value);
-    // Removes the key's line; nothing happens when it is missing.
+    // Removes the key's line.
     void DeleteKey(const std::string& section, const std::string& key);
     // Removes the section's line and every line after it up to the next section.
     void EraseSection(const std::string& section);
@@ -67,16 +56,12 @@ public:
     // The encoding the file has on disk (after a save: the one it was written in).
     text::Encoding FileEncoding() const { return m_encoding; }
 
-    // Writes the file back atomically (through the platform) when it was modified; creates a
-    // missing file. False, with `error` saying why, when it could not be written (or the
-    // file could not be read at load); the file on disk is then as it was.
+    // Writes the file back atomically when it was modified. False, with `error` saying why,
+    // when it could not be written (or not read at load); the file is then as it was.
     bool Save(Platform& platform, std::string& error);
-    // The first half of a save, for a caller that puts two files in place together: the
-    // whole new file (modified or not) written into a replacement of it, not yet committed;
-    // its Commit puts it in place. Nothing, with `error` saying why, when it could not be
-    // written (or the file could not be read at load). This object does not learn of the
-    // commit: load the file again to change it further. `chosen`, when given, receives the
-    // encoding the new file is written in.
+    // The whole new file in an uncommitted replacement, for a caller that puts two files in
+    // place together (this object does not learn of the commit); `chosen` receives its
+    // encoding. Nothing, with `error`, as for Save.
     std::unique_ptr<FileReplacement> BeginSave(Platform& platform, std::string& error,
                                                text::Encoding* chosen = nullptr) const;
 

@@ -1,6 +1,5 @@
 #include "core/settings/Settings.h"
 
-#include "core/Errors.h"
 #include "core/Platform.h"
 #include "core/path/PathHelpers.h"
 #include "core/settings/ProfileFile.h"
@@ -27,14 +26,6 @@ int IntegerDefault(const WindowSettingKey& key) {
     return value;
 }
 
-Colour ColourOrDefault(const std::string& text, std::string_view defaultText) {
-    try {
-        return ColourFromText(text);
-    } catch (const ConversionError&) {
-        return ColourFromText(std::string(defaultText));
-    }
-}
-
 void ReadSetting(const ProfileFile& file, const WindowSettingKey& key, SettingsRole role,
                  std::string_view dateFontName, WindowSettings& settings) {
     const std::string section(kWindowSection);
@@ -58,9 +49,9 @@ void ReadSetting(const ProfileFile& file, const WindowSettingKey& key, SettingsR
                        settings.*f = file.ReadString(section, name, fallback);
                    },
                    [&](Colour WindowSettings::*f) {
-                       settings.*f = ColourOrDefault(
-                           file.ReadString(section, name, std::string(key.defaultText)),
-                           key.defaultText);
+                       const std::string fallback(key.defaultText);
+                       settings.*f =
+                           ColourFromTextOr(file.ReadString(section, name, fallback), fallback);
                    },
                },
                key.field);

@@ -19,8 +19,8 @@ inline constexpr std::string_view kWindowSection = "Window";
 // The clock's font before the user chose one.
 inline constexpr std::string_view kDefaultDateFontName = "ＭＳ Ｐゴシック";
 
-// The values of the settings file's [Window] section. A default-constructed object holds
-// the defaults of kWindowSettingKeys (the table below is their only source).
+// The values of the settings file's [Window] section; constructed with kWindowSettingKeys'
+// defaults.
 struct WindowSettings {
     WindowSettings();
 
@@ -37,8 +37,7 @@ struct WindowSettings {
     Colour DateFont, DateBack;
     std::string DateFontName;
     bool DateBold, DateItalic;
-    // The display mode: the program writes exactly one of them as 1; a hand-edited file may
-    // hold several and they are kept as read.
+    // The display mode: exactly one is 1, unless a hand-edited file holds several.
     bool NomalMode, SmallMode, TitleMode, TimeMode, TaRMode;
     bool FrmStyle;   // always on top
     bool BtnSize;    // big icons
@@ -46,8 +45,7 @@ struct WindowSettings {
     int BtnCaptionL; // longest caption in bytes, 4 to 99
     bool RecentLNK;
     bool TaRRight;
-    // The system-wide key that brings the window forward, as QKeySequence's portable text
-    // ("Ctrl+Alt+Space"); empty for none.
+    // The system-wide key that brings the window forward ("Ctrl+Alt+Space"), or empty.
     std::string HotKey;
 
     // The sampling interval of the information panel in milliseconds (from ShowTime).
@@ -56,14 +54,11 @@ struct WindowSettings {
     friend bool operator==(const WindowSettings&, const WindowSettings&) = default;
 };
 
-// The tab of the options dialog that shows a key (its index among the dialog's tabs), or
-// kNoPage for the keys only the launcher window writes.
+// The tab of the options dialog that shows a key, or kNoPage.
 enum SettingPage { kNoPage = -1, kInfoPage = 1, kDisplay1Page, kDisplay2Page, kAreasPage };
 
-// One key of [Window]: its name, the field it fills (whose type is the key's type), its
-// default as the file would spell it, who writes it (SaveSettings at its 1-based position
-// `saveOrder`, 0 for none; the options dialog when it has a page), and the range an integer
-// must lie in (LoadSettings reads a value outside as the default, the dialog clamps it).
+// One key of [Window]: its name, its field, its default as the file spells it, its 1-based
+// place among the launcher's own writes (0: none), its dialog page, and an integer's range.
 struct WindowSettingKey {
     using Field = std::variant<int WindowSettings::*, bool WindowSettings::*,
                                std::string WindowSettings::*, Colour WindowSettings::*>;
@@ -134,8 +129,7 @@ inline constexpr std::array<bool WindowSettings::*, 5> kModeFlags{
 // The row of a field.
 const WindowSettingKey& KeyOf(WindowSettingKey::Field field);
 
-// The interval table: ShowTime position 1 to 20 -> milliseconds. A position outside the
-// table gives the interval of the default position 6 (1000 ms).
+// ShowTime's positions 1 to 20 in milliseconds; outside them, position 6's.
 inline constexpr std::array<int, 20> kIntervalTable{
     100,   200,   300,   500,   750,    1000,   1500,   2000,   3000,    5000,
     10000, 20000, 30000, 60000, 120000, 180000, 300000, 600000, 1200000, 1800000};
@@ -144,39 +138,31 @@ int SamplingIntervalOf(int showTime);
 // Who reads or writes the keys: the launcher window, or the options dialog.
 enum class SettingsRole { Launcher, OptionsDialog };
 
-// Reads every key of [Window] in table order. A missing key, or an integer that is not an
-// integer or lies outside its range, reads as the default; a boolean is true for any integer
-// other than 0; a colour text that is not a colour reads as the default colour.
-// `dateFontName` is the default of DateFontName: the clock's current font.
+// Reads every key of [Window]; a missing or invalid value, or an integer outside its range,
+// reads as the default. `dateFontName` is the default of DateFontName.
 WindowSettings LoadSettings(const ProfileFile& file,
                             std::string_view dateFontName = kDefaultDateFontName,
                             SettingsRole role = SettingsRole::Launcher);
 
-// Writes the keys that the launcher window changes itself (saveOrder > 0) in that order, or
-// the options dialog's. The caller saves the file once, or uses SaveSettingsFile.
+// Writes the keys the launcher changes itself (saveOrder > 0) in that order, or the dialog's.
 void SaveSettings(const WindowSettings& settings, ProfileFile& file,
                   SettingsRole role = SettingsRole::Launcher);
 
-// Loads the settings file, writes the keys of SaveSettings and saves it atomically. False,
-// with `error` saying why, when it could not be written; the file is then as it was.
+// Loads the settings file, writes SaveSettings' keys and saves it; false, with `error`.
 bool SaveSettingsFile(Platform& platform, const std::string& path, const WindowSettings& settings,
                       std::string& error);
 
-// The files beside the executable: the executable's path with ".txt" (button data), ".ini"
-// (settings), ".tmp" and ".tmp2". With the Windows style the extension of the executable is
-// replaced; with the POSIX style the suffix is appended. When `writableFallbackDir` is not
-// empty the files are put there instead, under the executable's file name.
+// The files beside the executable: its path with ".txt" (button data), ".ini" (settings),
+// ".tmp" and ".tmp2" (replacing a Windows extension); in `writableFallbackDir` when given.
 struct DataFiles {
     std::string txt, ini, tmp, tmp2;
 };
 DataFiles DataFilePaths(const std::string& executablePath, const std::string& writableFallbackDir,
                         PathStyle style);
 
-// When the files must live in the fallback folder because the executable's folder cannot be
-// written: copies the data and settings files found beside the executable into the fallback
-// folder, each only when the fallback folder has none of that name yet, so the buttons and
-// settings a user had are not hidden. Returns the files copied; `error` says why one could
-// not be (the others are still copied).
+// When the executable's folder cannot be written: copies the data and settings files beside
+// it into the fallback folder where it has none yet, so the user's buttons are not hidden.
+// Returns the files copied; `error` says why one could not be.
 std::vector<std::string> AdoptFilesBesideExecutable(Platform& platform, const DataFiles& beside,
                                                     const DataFiles& fallback, std::string& error);
 

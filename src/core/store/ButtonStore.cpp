@@ -10,12 +10,9 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <stdexcept>
-#include <unordered_map>
 #include <utility>
 
 namespace tavolin {
@@ -95,8 +92,7 @@ void ButtonStore::Changed() {
 }
 
 void ButtonStore::ReportReadError(const std::string& reason) {
-    ShowMessageBox(m_view, datafile::ReadFailure(m_dataFile, reason), MsgKind::Error,
-                   msg_buttons::kOkOnly);
+    ShowError(m_view, datafile::ReadFailure(m_dataFile, reason));
 }
 
 bool ButtonStore::DataFileExists() const {
@@ -120,8 +116,7 @@ bool ButtonStore::Foreign(Encoding encoding) {
         return false;
     if (!m_foreignTold) {
         m_foreignTold = true;
-        ShowMessageBox(m_view, text::ForeignEncodingMessage("データファイル", m_dataFile, encoding),
-                       MsgKind::Error, msg_buttons::kOkOnly);
+        ShowError(m_view, text::ForeignEncodingMessage("データファイル", m_dataFile, encoding));
     }
     return true;
 }
@@ -375,16 +370,12 @@ void ButtonStore::RefuseLineBreak(const std::string& target) {
 }
 
 bool ButtonStore::SavePage() {
-    // The new file is streamed to the platform, which writes it under a temporary name beside
-    // the data file and renames it over the old file once it is whole: a failure or a crash
-    // at any moment leaves the old file. The old file is read and the new one written a
-    // piece at a time, so memory does not grow with the file.
+    // The old file is read and the new one written a piece at a time: memory does not grow
+    // with the file.
     const auto reportUnreadable = [&](const std::string& reason) {
-        ShowMessageBox(m_view,
-                       "データファイル(" + m_dataFile +
-                           ")を読み込めないため、ページを保存できませんでした。" +
-                           (reason.empty() ? "" : "\r\n" + reason),
-                       MsgKind::Error, msg_buttons::kOkOnly);
+        ShowError(m_view, "データファイル(" + m_dataFile +
+                              ")を読み込めないため、ページを保存できませんでした。" +
+                              (reason.empty() ? "" : "\r\n" + reason));
     };
     const text::FileKind kind = text::KindAt(m_dataFile);
     if (kind != text::FileKind::Missing && kind != text::FileKind::Regular) {
@@ -471,7 +462,7 @@ bool ButtonStore::SavePage() {
                         datafile::OutputFor(encoding, pageLines, {m_category}), produce, error);
     if (!output) {
         if (!error.empty())
-            ReportWriteFailure(error);
+            ShowError(m_view, datafile::WriteFailure(m_dataFile, error));
         return false;
     }
     std::vector<std::string> written;
@@ -479,11 +470,6 @@ bool ButtonStore::SavePage() {
         written.push_back(*datafile::Encode(line, *output));
     m_shownLines.Saved(pageRaw, written);
     return true;
-}
-
-void ButtonStore::ReportWriteFailure(const std::string& error) {
-    ShowMessageBox(m_view, datafile::WriteFailure(m_dataFile, error), MsgKind::Error,
-                   msg_buttons::kOkOnly);
 }
 
 void ButtonStore::MigrateIniCategories() {
@@ -494,10 +480,8 @@ void ButtonStore::MigrateIniCategories() {
     ProfileFile settings(m_settingsFile);
     if (!settings.LoadError().empty()) {
         // Categories that cannot be read are left where they are, for a later start.
-        ShowMessageBox(m_view,
-                       "設定ファイル(" + m_settingsFile + ")を読み込めませんでした。\r\n" +
-                           settings.LoadError(),
-                       MsgKind::Error, msg_buttons::kOkOnly);
+        ShowError(m_view, "設定ファイル(" + m_settingsFile + ")を読み込めませんでした。\r\n" +
+                              settings.LoadError());
         return;
     }
     // The category names, and each category's button lines as bytes (a button holds a path).
@@ -534,14 +518,12 @@ void ButtonStore::MigrateIniCategories() {
     };
     if (!datafile::Write(m_platform, m_dataFile, Encoding::Cp932,
                          datafile::OutputFor(Encoding::Cp932, values, names), writeLines, error)) {
-        ShowMessageBox(m_view, datafile::CreateFailure(m_dataFile, error), MsgKind::Error,
-                       msg_buttons::kOkOnly);
+        ShowError(m_view, datafile::CreateFailure(m_dataFile, error));
         return;
     }
     if (!settings.Save(m_platform, error)) {
-        ShowMessageBox(m_view,
-                       "設定ファイル(" + m_settingsFile + ")に書き込めませんでした。\r\n" + error,
-                       MsgKind::Error, msg_buttons::kOkOnly);
+        ShowError(m_view,
+                  "設定ファイル(" + m_settingsFile + ")に書き込めませんでした。\r\n" + error);
     }
 }
 

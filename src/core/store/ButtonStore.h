@@ -8,7 +8,6 @@
 #include <array>
 #include <cstdint>
 #include <functional>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,9 +17,8 @@ namespace tavolin {
 class Platform;
 class View;
 
-// Where a button's icon comes from. Either the shell icon of `path` (the user interface asks
-// the platform for it and uses kNoIconImage when it gets none), or a fallback picture of the
-// option image list when `path` is empty.
+// Where a button's icon comes from: the shell icon of `path` (kNoIconImage when there is
+// none), or, with no path, a picture of the option image list.
 struct ButtonIcon {
     std::string path;
     int image = -1; // index into ilOpt, used when path is empty; -1 for an empty slot
@@ -29,11 +27,7 @@ struct ButtonIcon {
 };
 
 // The launcher's buttons: the category names of the data file and the 24 slots of the page on
-// screen, with the operations that read and write the button data file.
-//
-// Data file lines: "[name]" starts a category, "{" a comment, "page:number=value" is a button
-// of the enclosing category; anything else is kept as it is. Only the category names and one
-// page are held in memory; the file is read line by line and rewritten atomically.
+// screen. Only the names and one page are held in memory.
 class ButtonStore {
 public:
     static constexpr int kSlotCount = 24;
@@ -47,9 +41,6 @@ public:
 
     ButtonStore(Platform& platform, View& view, std::string dataFilePath,
                 std::string settingsFilePath);
-
-    const std::string& DataFilePath() const { return m_dataFile; }
-    const std::string& SettingsFilePath() const { return m_settingsFile; }
 
     // --- state ---------------------------------------------------------------------------
     // The category names in file order; never empty.
@@ -66,8 +57,8 @@ public:
     bool PageLoadEnabled() const { return m_pageLoadEnabled; }
     void SetPageLoadEnabled(bool enabled) { m_pageLoadEnabled = enabled; }
 
-    // Longest caption in code page 932 bytes (kept within 4 to 99), and whether icons are
-    // big. Both take effect for slots assigned from then on (the next LoadPage).
+    // Longest caption in code page 932 bytes (4 to 99), and whether icons are big; both for
+    // slots assigned from then on.
     int CaptionLength() const { return m_captionLength; }
     void SetCaptionLength(int bytes);
     bool BigIcons() const { return m_bigIcons; }
@@ -79,52 +70,38 @@ public:
     const std::string& BtnFile(int n) const { return SlotAt(n).file; }
     const ButtonIcon& Icon(int n) const { return SlotAt(n).icon; }
     bool IsUsed(int n) const { return !SlotAt(n).path.empty(); }
-    // The caption shown under the icon: the title cut to CaptionLength() bytes when it was
-    // assigned ("..." marks a cut). A rename keeps the old caption until the next load.
+    // The title as cut when it was assigned (a rename keeps it until the next load).
     const std::string& Caption(int n) const { return SlotAt(n).caption; }
     // Renames a slot (title and hint). Does not save; call SavePage.
     void SetTitle(int n, std::string title);
 
-    // Called after every change of the slots, the page or the category names, so that the
-    // window can redraw; Revision() counts those changes.
+    // Called after every change of the slots, the page or the names; Revision() counts them.
     void SetChangedHandler(std::function<void()> handler) { m_changed = std::move(handler); }
     std::uint64_t Revision() const { return m_revision; }
-    // Counts the page loads (a page change, a reload, an overflow to the next page), so
-    // that what is kept for the page on screen, such as its icons, is made anew with it.
+    // Counts the page loads, so that what is kept for the page (its icons) is made anew.
     std::uint64_t PageLoads() const { return m_pageLoads; }
 
-    // --- operations ------------------------------------------------------------------------
-    // Reads the category names of the data file; the default name alone when it has none or
-    // does not exist.
+    // Reads the category names of the data file; the default name alone when there is none.
     void LoadCategoryList();
 
-    // Loads the current page of the current category into the slots, from the first section
-    // of that name. A missing data file leaves the slots as they are. A later line for a slot
-    // takes it from an earlier one. Button lines with a number that is not a decimal integer
-    // are skipped; when the page is already full a further line is skipped too.
+    // Loads the current page from the first section of the current category; a missing file
+    // leaves the slots as they are. A later line for a slot takes it from an earlier one; a
+    // line whose number is no decimal integer, or that finds the page full, is skipped.
     void LoadPage();
 
-    // Writes the current page into the data file: its lines at the end of the first section
-    // of the current category, in place of the lines the page showed; every other line kept
-    // byte for byte (a line that lost its slot to a later one, a later section of the same
-    // name); a new section at the end when there is none. The file is replaced atomically.
-    // False (after telling the user) when it could not be written; the old file is then
-    // untouched. A data file of a foreign encoding is never written.
+    // Writes the page's lines at the end of the category's first section in place of the
+    // lines the page showed, every other line kept byte for byte (a new section at the end
+    // when there is none). False, after telling the user, when it could not be written.
     bool SavePage();
 
-    // Puts a button value or a bare path on slot n; n outside 1 to 24 takes the first free
-    // slot. When none is free the page is saved, the next page is loaded and the target alone
-    // is assigned there (a title of the value is dropped), page after page up to 32767; past
-    // that the user is told and nothing is assigned. A target holding a line break or NUL
-    // cannot stand in the data file: the user is told and nothing is assigned; a shortcut's
-    // title has those characters blanked. Returns the slot used, or 0.
-    // Throws what the shortcut resolver throws for an unreadable shortcut.
+    // Puts a button value or a bare path on slot n (outside 1 to 24: the first free one).
+    // With none free the page is saved and the target alone goes to the next page, up to
+    // 32767. A target with a line break or NUL is refused with a message (a shortcut's title
+    // has them blanked). Returns the slot used, or 0; throws for an unreadable shortcut.
     int AssignButton(const std::string& value, int n);
 
-    // AssignButton without the message for a full last page: `noRoom` says that no page up
-    // to 32767 had room, so the caller can tell the user once for many files; `saveFailed`
-    // that the full page could not be saved before the next one (the user has been told, and
-    // the page stays on screen).
+    // AssignButton without the message for a full last page (`noRoom`), so the caller tells
+    // the user once for many files; `saveFailed`: the full page could not be saved.
     struct Placement {
         int slot = 0;
         bool noRoom = false;
@@ -135,13 +112,11 @@ public:
     // Empties slot n.
     void ClearButton(int n);
 
-    // The icon source of a target: image 26 when it does not exist, else its shell icon
-    // (a bare drive "C:" asks for "C:\").
+    // The icon source of a target: image 26 when it does not exist, else its shell icon.
     ButtonIcon AddButtonIcon(const std::string& target) const;
 
-    // Once at start-up: when the settings file exists and the data file does not, moves the
-    // categories of its [Category] and [Category:<name>] sections into a new data file and
-    // erases those sections. Nothing otherwise.
+    // At start-up, with a settings file and no data file: moves the [Category] and
+    // [Category:<name>] sections into a new data file.
     void MigrateIniCategories();
 
 private:
@@ -159,16 +134,13 @@ private:
     bool IsCategoryLine(std::string_view line, text::Encoding encoding) const;
     bool KeyIsPage(std::string_view line, text::Encoding encoding) const;
     bool DataFileExists() const;
-    // Whether there is a data file to read; a folder or another kind of file in its place is
-    // reported.
+    // Whether there is a data file to read; anything else in its place is reported.
     bool DataFileToRead();
     void ReportReadError(const std::string& reason = {});
-    // Whether the data file is of a foreign encoding (UTF-16, UTF-32): the user is told once,
-    // and the file is neither read nor written.
+    // Whether the data file is of a foreign encoding, neither read nor written (told once).
     bool Foreign(text::Encoding encoding);
     // Tells the user that a target with a line break or NUL cannot be a button.
     void RefuseLineBreak(const std::string& target);
-    void ReportWriteFailure(const std::string& error);
     void Changed();
 
     Platform& m_platform;
@@ -192,8 +164,8 @@ private:
     std::uint64_t m_pageLoads = 0;
 };
 
-// A title cut to `length` code page 932 bytes: kept whole when it fits, else its first
-// length - 3 bytes (length - 4 when a double-byte character would be split) and "...".
+// A title cut to `length` code page 932 bytes: its first length - 3 (or - 4, not to split a
+// character) and "...".
 std::string CutCaption(const std::string& title, int length);
 
 } // namespace tavolin

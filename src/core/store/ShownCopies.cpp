@@ -1,7 +1,6 @@
 #include "core/store/ShownCopies.h"
 
 #include <algorithm>
-#include <functional>
 
 namespace tavolin {
 

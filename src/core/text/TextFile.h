@@ -38,8 +38,7 @@ std::string_view MarkOf(Encoding encoding);
 // valid UTF-8 and hold at least one byte above 0x7F, else code page 932.
 Encoding DetectEncoding(std::string_view fileBytes);
 
-// The same, for a file read a piece at a time: the first bytes of the file decide a
-// byte-order mark, the whole of it whether it is UTF-8.
+// The same, for a file read a piece at a time.
 class EncodingDetector {
 public:
     void Feed(std::string_view bytes);
@@ -59,20 +58,18 @@ private:
     Encoding m_result = Encoding::Cp932;
 };
 
-// Whether bytes written in `written` read back in it, told by a detector that saw them all:
-// code page 932 bytes that happen to be valid UTF-8, or UTF-8 without a mark that holds bytes
-// that are not UTF-8, would be read as the other encoding. UTF-8 with a mark always reads back.
+// Whether bytes written in `written`, all fed to `detector`, read back in it (code page 932
+// bytes may be valid UTF-8, UTF-8 without a mark may hold bytes that are not).
 bool ReadsBackAs(Encoding written, const EncodingDetector& detector);
 
 // The file's bytes after the byte-order mark, if any.
 std::string_view BodyOf(std::string_view fileBytes);
 
-// Splits bytes into lines at CR LF, LF or a lone CR. A last line without a line end still
-// counts; an empty text has no lines.
+// Splits bytes into lines at CR LF, LF or a lone CR.
 std::vector<std::string_view> SplitLines(std::string_view body);
 
-// One line (or any text) from the file's encoding to UTF-8, and back. Encoding to code page
-// 932 gives nothing when a character has no exact code; encoding to UTF-8 always succeeds.
+// A text from the file's encoding to UTF-8, and back (nothing for a character code page 932
+// has no exact code for).
 std::string DecodeLine(std::string_view bytes, Encoding encoding);
 std::optional<std::string> EncodeLine(std::string_view text, Encoding encoding);
 
@@ -84,34 +81,29 @@ struct TextDocument {
 
 TextDocument DecodeText(std::string_view fileBytes);
 
-// The file's bytes for these lines, each ended by CR LF. Code page 932 when `preferred` is
-// code page 932 and every character has an exact code there, UTF-8 without a mark when
-// `preferred` says so; otherwise UTF-8 with a byte-order mark. `chosen`, when given,
-// receives the encoding used.
+// The file's bytes for these lines, each ended by CR LF, in `preferred` when it holds them
+// and reads back as it, else UTF-8 with a mark; `chosen` receives the encoding used.
 std::string EncodeText(const std::vector<std::string>& lines, Encoding preferred,
                        Encoding* chosen = nullptr);
 
 // A path given as UTF-8 text, as std::filesystem wants it on every system.
 std::filesystem::path FsPath(const std::string& utf8);
 
-// What stands at a path, links followed. Only a regular file is read: a folder, a device
-// (a link to /dev/zero never ends) or a named pipe (opening it waits for a writer) is not.
+// What stands at a path, links followed. Only a regular file is read: a device never ends, a
+// named pipe waits for a writer.
 enum class FileKind { Missing, Regular, Folder, Other };
 FileKind KindAt(const std::string& path);
 
 // Why a file could not be read, in words for a message ("" when it could).
 std::string ReadFaultText(FileKind kind);
 
-// The whole content of a regular file; nothing when it is missing, not a regular file or
-// cannot be read.
+// The whole content of a regular file, if it can be read.
 std::optional<std::string> ReadFileBytes(const std::string& path);
 
-// A text file read and decoded; nothing when it is missing or cannot be read. A file of a
-// foreign encoding comes back with that encoding and no lines.
+// A text file read and decoded (a foreign encoding with no lines), if it can be read.
 std::optional<TextDocument> ReadTextFile(const std::string& path);
 
-// The message for a file of a foreign encoding: names the file (`what`, such as
-// "データファイル") and its encoding, and says that it is left as it is.
+// The message for a file (`what`: "データファイル") of a foreign encoding, left as it is.
 std::string ForeignEncodingMessage(const std::string& what, const std::string& path,
                                    Encoding encoding);
 

@@ -63,8 +63,7 @@ void ResourceWatch::SampleResources() {
         // Once per failure: a lasting failure would otherwise open a box at every tick.
         m_readerReported = true;
         m_window.PauseSampling();
-        ShowMessageBox(m_view, "リソースの情報を読み取れませんでした。(" + failed + ")",
-                       MsgKind::Error, msg_buttons::kOkOnly);
+        ShowError(m_view, "リソースの情報を読み取れませんでした。(" + failed + ")");
         m_window.ResumeSampling();
     }
     if (const std::optional<int> cpu = m_platform.ProcessorUsage())

@@ -13,8 +13,7 @@ struct WindowSettings;
 
 namespace watch {
 
-// What the information panel shows. The gauges start at 30 and the labels at their
-// placeholder texts until the first sample.
+// What the information panel shows; placeholders until the first sample.
 struct PanelFigures {
     int sys = 30;
     int gdi = 30;
@@ -37,19 +36,17 @@ public:
     virtual ~PanelWindow() = default;
     // Puts the figures on the gauges and labels.
     virtual void ShowFigures(const PanelFigures& figures) = 0;
-    // Colours a part (the title strip or the clock red, the three resource gauges' grounds
-    // yellow) and restores it 50 ms later, without blocking.
+    // Colours a part for 50 ms, without blocking.
     virtual void Flash(FlashPart part) = 0;
-    // Holds the sampling timer while a message is open, and lets it go on afterwards (only
-    // when it was running).
+    // Holds the sampling timer while a message is open (and lets it go on, if it ran).
     virtual void PauseSampling() = 0;
     virtual void ResumeSampling() = 0;
     // Brings the launcher window to the front before a warning.
     virtual void BringToFront() = 0;
 };
 
-// The information panel's sampling tick and the resource watch with its alert latch. The
-// settings are read at every tick, so a settings load takes effect at the next one.
+// The information panel's sampling tick and the resource watch with its alert latch; the
+// settings are read at every tick.
 class ResourceWatch {
 public:
     using Clock = std::function<LocalTime()>;
@@ -57,11 +54,8 @@ public:
     ResourceWatch(Platform& platform, View& view, PanelWindow& window,
                   const WindowSettings& settings, Clock clock = LocalNow);
 
-    // One sampling tick: the resource gauges and the processor gauge (when the resources are
-    // shown or watched), the memory labels (when shown), the clock (always), the watch and
-    // the latch's re-arming. A resource reader that fails is reported once; the gauges then
-    // keep their figures, and the rest of the tick runs. It is reported again only after it
-    // has worked in between.
+    // One sampling tick: the gauges and labels that are shown or watched, the clock, the
+    // watch and its latch. A failing resource reader is reported once until it has worked.
     void ResTimer();
 
     // At every settings load.

@@ -88,61 +88,9 @@ void Undo(const fs::path& undo) {
     fs::permissions(undo, fs::perms::owner_all, fs::perm_options::add);
 }
 
-TEST(FolderClearing, RemovesWhatItCanAndReports) {
+TEST(FileDelete, AbortsSilently) {
     TempDir dir;
-    const fs::path folder = dir.Path() / "clear";
-    dir.Write("clear/a.txt");
-    dir.Write("clear/sub/b.txt");
-    dir.Write("clear/stuck/c.txt");
-    const fs::path stuck = folder / "stuck" / "c.txt";
-    fs::path undo;
-    if (!MakeUndeletable(stuck, undo))
-        GTEST_SKIP() << "no way to make a file undeletable here";
-
-    EXPECT_FALSE(ClearFolder(folder.string(), RemoveFolder::No));
-    Undo(undo);
-    EXPECT_TRUE(fs::exists(stuck));
-    EXPECT_FALSE(fs::exists(folder / "a.txt"));
-    EXPECT_FALSE(fs::exists(folder / "sub"));
-    EXPECT_TRUE(fs::exists(folder));
-}
-
-TEST(FolderClearing, KeepsOrRemovesTheFolderAndNeverFollowsLinks) {
-    TempDir dir;
-    const fs::path outside = dir.Write("outside/keep.txt");
-    const fs::path folder = dir.Path() / "clear";
-    dir.Write("clear/.hidden");
-    dir.Write("clear/deep/er/x.txt");
-    // Symbolic links where the system lets the test make them (not under Wine, nor on Windows
-    // without the right to).
-    std::error_code noLinks;
-    fs::create_directory_symlink(outside.parent_path(), folder / "link-to-dir", noLinks);
-    if (!noLinks) {
-        fs::create_symlink(outside, folder / "link-to-file");
-        fs::create_symlink(dir.Path() / "nowhere", folder / "dangling");
-    }
-
-    EXPECT_TRUE(ClearFolder(folder.string(), RemoveFolder::No));
-    EXPECT_TRUE(fs::exists(folder));
-    EXPECT_TRUE(fs::is_empty(folder));
-    EXPECT_TRUE(fs::exists(outside)); // the links went, their targets stayed
-
-    dir.Write("clear/again.txt");
-    EXPECT_TRUE(ClearFolder(folder.string(), RemoveFolder::Yes));
-    EXPECT_FALSE(fs::exists(folder));
-    // A folder that cannot be listed counts as empty; removing it then fails.
-    EXPECT_TRUE(ClearFolder((dir.Path() / "missing").string(), RemoveFolder::No));
-    EXPECT_FALSE(ClearFolder((dir.Path() / "missing").string(), RemoveFolder::Yes));
-}
-
-TEST(FileCopyAndDelete, ReplaceAndAbortSilently) {
-    TempDir dir;
-    const auto source = dir.Write("src.txt", "new content").string();
     const auto target = dir.Write("dst.txt", "old").string();
-    EXPECT_TRUE(CopyFileReplacing(source, target));
-    EXPECT_EQ(testing::ReadBytes(target), "new content");
-    EXPECT_FALSE(CopyFileReplacing((dir.Path() / "none").string(), (dir.Path() / "t2").string()));
-
     EXPECT_TRUE(DeleteFileOrAbort(target));
     EXPECT_FALSE(fs::exists(target));
     EXPECT_TRUE(DeleteFileOrAbort(target)); // already gone
@@ -152,8 +100,6 @@ TEST(FileCopyAndDelete, ReplaceAndAbortSilently) {
     if (!MakeUndeletable(stuck, undo))
         GTEST_SKIP() << "no way to make a file undeletable here";
     EXPECT_THROW(DeleteFileOrAbort(stuck.string()), SilentAbort);
-    // The copy helper inherits the abort when the old target cannot go.
-    EXPECT_THROW(CopyFileReplacing(source, stuck.string()), SilentAbort);
     Undo(undo);
 }
 
@@ -214,7 +160,7 @@ TEST(Integers, TheProgramsConversion) {
     EXPECT_EQ(ToInteger("2147483647"), 2147483647);
     EXPECT_EQ(ToInteger("-2147483648"), -2147483647 - 1);
     for (const char* bad : {"", " ", "-", "$", "12 ", "1.5", "abc", "2147483648", "$100000000"}) {
-        EXPECT_FALSE(IsInteger(bad)) << bad;
+        EXPECT_FALSE(ToInteger(bad)) << bad;
     }
     try {
         StrToInt("abc");

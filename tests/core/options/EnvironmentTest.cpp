@@ -22,7 +22,8 @@ protected:
     ProfileFile Written(const Environment& env, const std::string& ini = "") {
         std::ofstream(m_ini, std::ios::binary | std::ios::trunc) << ini;
         std::string error;
-        EXPECT_TRUE(SaveEnvironment(m_platform, m_ini, env, error)) << error;
+        const auto replacement = BeginSaveEnvironment(m_platform, m_ini, env, error);
+        EXPECT_TRUE(replacement && replacement->Commit(error)) << error;
         return ProfileFile(m_ini);
     }
 
@@ -271,8 +272,11 @@ TEST_F(EnvironmentTest, OkPreparesTheSettingsFileBeforeItIsPutInPlaceAndWordsAFa
     m_platform.replaceFailure = "disk full";
     const std::string written = bytes();
     env.ShowRes = true;
-    EXPECT_FALSE(SaveEnvironment(m_platform, m_ini, env, error));
-    EXPECT_EQ(error, "設定ファイル(" + m_ini + ")に書き込めませんでした。\r\ndisk full");
+    const auto failing = BeginSaveEnvironment(m_platform, m_ini, env, error);
+    ASSERT_TRUE(failing) << error;
+    EXPECT_FALSE(failing->Commit(error));
+    EXPECT_EQ(SettingsWriteFailure(m_ini, error),
+              "設定ファイル(" + m_ini + ")に書き込めませんでした。\r\ndisk full");
     EXPECT_EQ(bytes(), written);
 }
 
