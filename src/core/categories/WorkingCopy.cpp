@@ -144,7 +144,6 @@ bool WorkingCopy::Open() {
     m_bodyBegin = text::MarkOf(encoding).size();
     m_preambleEnd = blocks.empty() ? working.Offset() : blocks.front().begin;
     m_blocks = std::move(blocks);
-    m_names.clear();
     for (const std::string& raw : rawNames)
         m_names.push_back(*datafile::CategoryLineName("[" + raw + "]", encoding));
     m_open = true;

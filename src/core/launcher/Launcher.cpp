@@ -26,7 +26,6 @@ void Launcher::LoadSettings(const std::string& categoryName, const std::string& 
         ShowMessageBox(m_view, file.LoadError(), MsgKind::Warning, msg_buttons::kOk);
     }
     m_store.SetCaptionLength(m_settings.BtnCaptionL);
-    m_store.SetBigIcons(m_settings.BtnSize);
     m_store.LoadCategoryList();
 
     const auto& names = m_store.CategoryNames();

@@ -45,13 +45,8 @@ char FoldAscii(char c) {
 }
 
 bool SameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (FoldAscii(a[i]) != FoldAscii(b[i]))
-            return false;
-    }
-    return true;
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](char x, char y) { return FoldAscii(x) == FoldAscii(y); });
 }
 
 enum class LineKind { Other, Section, Entry };
@@ -93,26 +88,22 @@ ParsedLine Parse(std::string_view line) {
     return {LineKind::Entry, key, body.substr(equals + 1)};
 }
 
+bool Quoted(std::string_view value) {
+    return value.size() >= 2 && value.front() == value.back() &&
+           (value.front() == '"' || value.front() == '\'');
+}
+
 // A value as a single-key read returns it: blanks trimmed, then matching quotes removed.
 std::string_view Unquote(std::string_view value) {
     value = Trim(value);
-    if (value.size() >= 2 && value.front() == value.back() &&
-        (value.front() == '"' || value.front() == '\'')) {
-        value = value.substr(1, value.size() - 2);
-    }
-    return value;
+    return Quoted(value) ? value.substr(1, value.size() - 2) : value;
 }
 
 // A value as it is written, so that reading gives it back: a value that begins or ends with
 // a blank, or that is itself enclosed in matching quotes, is enclosed in double quotes
 // (reading removes exactly one pair).
 std::string StoredValue(const std::string& value) {
-    if (value.empty())
-        return value;
-    const bool blankEnds = IsBlank(value.front()) || IsBlank(value.back());
-    const bool quoted = value.size() >= 2 && value.front() == value.back() &&
-                        (value.front() == '"' || value.front() == '\'');
-    if (blankEnds || quoted)
+    if (!value.empty() && (IsBlank(value.front()) || IsBlank(value.back()) || Quoted(value)))
         return '"' + value + '"';
     return value;
 }
@@ -124,13 +115,9 @@ bool HasLineBreak(std::string_view s) {
 // Whether a section, key and value can be written as lines that read back as the same
 // section, key and value.
 bool Storable(std::string_view section, std::string_view key, std::string_view value) {
-    if (section.empty() || key.empty())
-        return false;
-    if (HasLineBreak(section) || HasLineBreak(key) || HasLineBreak(value))
-        return false;
-    if (key.find('=') != std::string_view::npos)
-        return false;
-    return key.front() != '[' && key.front() != ';';
+    return !section.empty() && !key.empty() && !HasLineBreak(section) && !HasLineBreak(key) &&
+           !HasLineBreak(value) && key.find('=') == std::string_view::npos && key.front() != '[' &&
+           key.front() != ';';
 }
 
 } // namespace
@@ -272,17 +259,6 @@ bool ProfileFile::WriteString(const std::string& section, const std::string& key
 
 bool ProfileFile::WriteInteger(const std::string& section, const std::string& key, int value) {
     return WriteString(section, key, std::to_string(value));
-}
-
-void ProfileFile::DeleteKey(const std::string& section, const std::string& key) {
-    const std::size_t sectionLine = FindSection(section);
-    if (sectionLine == kNone)
-        return;
-    const std::size_t keyLine = FindKey(sectionLine, key);
-    if (keyLine == kNone)
-        return;
-    m_lines.erase(m_lines.begin() + static_cast<std::ptrdiff_t>(keyLine));
-    m_modified = true;
 }
 
 void ProfileFile::EraseSection(const std::string& section) {

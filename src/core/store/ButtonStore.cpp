@@ -174,15 +174,12 @@ void ButtonStore::LoadCurrentPage() {
         Changed();
         return;
     }
-    for (auto& slot : m_slots)
-        slot = Slot{};
+    m_slots.fill(Slot{});
     // One change report for the whole page, also when an assignment throws.
     struct Quiet {
         int& depth;
         explicit Quiet(int& d) : depth(d) { ++depth; }
         ~Quiet() { --depth; }
-        Quiet(const Quiet&) = delete;
-        Quiet& operator=(const Quiet&) = delete;
     };
     std::optional<Quiet> quiet(std::in_place, m_quiet);
 
@@ -307,8 +304,7 @@ int ButtonStore::Assign(const std::string& value, int n, Overflow overflow, Plac
             return 0;
         }
         m_page = std::to_string(page + 1);
-        for (auto& cleared : m_slots)
-            cleared = Slot{};
+        m_slots.fill(Slot{});
         LoadCurrentPage();
         // On the next page the target goes alone: a title of the value is not carried over.
         stored = target;

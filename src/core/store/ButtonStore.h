@@ -54,15 +54,10 @@ public:
     void SetCurrentPage(std::string page) { m_page = std::move(page); }
 
     // While false, LoadPage does nothing (start-up loads settings first).
-    bool PageLoadEnabled() const { return m_pageLoadEnabled; }
     void SetPageLoadEnabled(bool enabled) { m_pageLoadEnabled = enabled; }
 
-    // Longest caption in code page 932 bytes (4 to 99), and whether icons are big; both for
-    // slots assigned from then on.
-    int CaptionLength() const { return m_captionLength; }
+    // Longest caption in code page 932 bytes (4 to 99), for slots assigned from then on.
     void SetCaptionLength(int bytes);
-    bool BigIcons() const { return m_bigIcons; }
-    void SetBigIcons(bool big) { m_bigIcons = big; }
 
     // Slots are numbered 1 to 24. A slot is used exactly when its BtnPath is not empty.
     const std::string& BtnTitle(int n) const { return SlotAt(n).title; }
@@ -153,7 +148,6 @@ private:
     std::string m_page = "1";
     bool m_pageLoadEnabled = true;
     int m_captionLength = kDefaultCaptionLength;
-    bool m_bigIcons = false;
     std::array<Slot, kSlotCount> m_slots;
     ShownCopies m_shownLines; // what SavePage replaces
     bool m_foreignTold = false;
