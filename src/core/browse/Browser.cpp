@@ -1,6 +1,7 @@
 #include "core/browse/Browser.h"
 
 #include "core/View.h"
+#include "core/helpers/Convert.h"
 #include "core/helpers/FileHelpers.h"
 #include "core/helpers/MessageBox.h"
 #include "core/path/PathHelpers.h"
@@ -13,20 +14,6 @@ char SeparatorOf(PathStyle style) {
     return style == PathStyle::Windows ? '\\' : '/';
 }
 
-char Lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool SameText(const std::string& a, const std::string& b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (Lower(a[i]) != Lower(b[i]))
-            return false;
-    }
-    return true;
-}
-
 // Whether `root` holds `path`: the root itself or anything below it. Drive letters are
 // compared without regard to case.
 bool Contains(const std::string& root, const std::string& path, PathStyle style) {
@@ -35,7 +22,7 @@ bool Contains(const std::string& root, const std::string& path, PathStyle style)
     if (path.size() < trimmed.size())
         return false;
     const std::string head = path.substr(0, trimmed.size());
-    if (style == PathStyle::Windows ? !SameText(head, trimmed) : head != trimmed)
+    if (style == PathStyle::Windows ? !EqualsIgnoringCase(head, trimmed) : head != trimmed)
         return false;
     return path.size() == trimmed.size() || trimmed.back() == sep || path[trimmed.size()] == sep;
 }
@@ -108,7 +95,7 @@ int Browser::Showing() {
     if (!m_startedAtFile || m_file.empty() || m_rows.empty())
         return -1;
     for (std::size_t i = 0; i < m_rows.size(); ++i) {
-        if (SameText(m_rows[i].name, m_file))
+        if (EqualsIgnoringCase(m_rows[i].name, m_file))
             return static_cast<int>(i);
     }
     return 0;

@@ -82,13 +82,6 @@ const NamedColour& Named(std::string_view name) {
     return kNamedColours.front();
 }
 
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
-
 // The old numeric colour setting: an index into this table.
 Colour FromTableNumber(std::int64_t number) {
     static constexpr std::array<std::array<std::uint8_t, 3>, 18> kTable{{
@@ -172,6 +165,14 @@ std::optional<std::int64_t> ParseInteger(std::string_view text, std::int64_t min
 }
 
 } // namespace
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+    const auto fold = [](char c) {
+        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    };
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [&](char x, char y) { return fold(x) == fold(y); });
+}
 
 int HexDigit(char c) {
     if (c >= '0' && c <= '9')

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace tavolin {
 
@@ -36,6 +37,10 @@ std::string ColourToText(const Colour& colour);
 // digits, or a hexadecimal number introduced by "$" or "0x". Nothing when the text is not
 // a 32-bit integer.
 std::optional<std::int32_t> ToInteger(const std::string& text);
+
+// Whether two texts are equal with ASCII letters folded; every other byte (each of a
+// multibyte UTF-8 character) compares as it is.
+bool EqualsIgnoringCase(std::string_view a, std::string_view b);
 
 // The value of a hexadecimal digit, or -1.
 int HexDigit(char c);

@@ -107,13 +107,10 @@ void ButtonList::Split(const std::string& value, std::string& folder, std::strin
 
 int ButtonList::FindButtonRow(const std::string& category, const std::string& page,
                               const std::string& number) const {
-    for (std::size_t i = 0; i < m_rows.size(); ++i) {
-        const ButtonRow& row = m_rows[i];
-        if (row.number == number && row.page == page && row.category == category) {
-            return static_cast<int>(i);
-        }
-    }
-    return -1;
+    const auto it = std::find_if(m_rows.begin(), m_rows.end(), [&](const ButtonRow& row) {
+        return row.number == number && row.page == page && row.category == category;
+    });
+    return it == m_rows.end() ? -1 : static_cast<int>(it - m_rows.begin());
 }
 
 int ButtonList::RowOf(const ButtonBoxes& boxes) const {
@@ -298,12 +295,8 @@ void ShowRow(ButtonBoxes& boxes, const ButtonRow& row) {
 void ShowNumber(ButtonBoxes& boxes, const ButtonList& list, const Platform& platform) {
     const int found = list.FindButtonRow(boxes.category, boxes.page, boxes.number);
     boxes.row = found;
-    if (found < 0) {
-        boxes.title.clear();
-        boxes.folder.clear();
-        boxes.file.clear();
-        return;
-    }
+    if (found < 0)
+        return ShowButtonEntry(boxes, {}, platform);
     const ButtonRow& row = list.Rows()[static_cast<std::size_t>(found)];
     ShowButtonEntry(boxes, EncodeButtonValue(row.folder, row.file, row.title, platform.Style()),
                     platform);

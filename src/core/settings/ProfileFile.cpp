@@ -38,17 +38,6 @@ bool IsBlankLine(std::string_view s) {
     return TrimLeft(s).empty();
 }
 
-// ASCII letters fold; every byte of a multibyte UTF-8 character is >= 0x80 and compares as
-// it is, so non-ASCII names compare exactly.
-char FoldAscii(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool SameName(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                      [](char x, char y) { return FoldAscii(x) == FoldAscii(y); });
-}
-
 enum class LineKind { Other, Section, Entry };
 
 // What a line is. Views point into `line`.
@@ -152,7 +141,7 @@ std::size_t ProfileFile::FindSection(const std::string& section) const {
     const std::string_view name = Trim(section);
     for (std::size_t i = 0; i < m_lines.size(); ++i) {
         const ParsedLine parsed = Parse(m_lines[i].text);
-        if (parsed.kind == LineKind::Section && SameName(parsed.name, name))
+        if (parsed.kind == LineKind::Section && EqualsIgnoringCase(parsed.name, name))
             return i;
     }
     return kNone;
@@ -171,7 +160,7 @@ std::size_t ProfileFile::FindKey(std::size_t sectionLine, const std::string& key
     const std::size_t end = SectionEnd(sectionLine);
     for (std::size_t i = sectionLine + 1; i < end; ++i) {
         const ParsedLine parsed = Parse(m_lines[i].text);
-        if (parsed.kind == LineKind::Entry && SameName(parsed.name, name))
+        if (parsed.kind == LineKind::Entry && EqualsIgnoringCase(parsed.name, name))
             return i;
     }
     return kNone;
