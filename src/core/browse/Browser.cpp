@@ -6,6 +6,8 @@
 #include "core/helpers/MessageBox.h"
 #include "core/path/PathHelpers.h"
 
+#include <algorithm>
+
 namespace tavolin::browse {
 
 namespace {
@@ -94,11 +96,9 @@ int Browser::Showing() {
     PathChanged(m_path);
     if (!m_startedAtFile || m_file.empty() || m_rows.empty())
         return -1;
-    for (std::size_t i = 0; i < m_rows.size(); ++i) {
-        if (EqualsIgnoringCase(m_rows[i].name, m_file))
-            return static_cast<int>(i);
-    }
-    return 0;
+    const auto it = std::find_if(m_rows.begin(), m_rows.end(),
+                                 [&](const Row& r) { return EqualsIgnoringCase(r.name, m_file); });
+    return it == m_rows.end() ? 0 : static_cast<int>(it - m_rows.begin());
 }
 
 std::string Browser::FullPathOf(int row) const {

@@ -9,6 +9,7 @@
 #include "core/path/PathHelpers.h"
 
 #include <algorithm>
+#include <tuple>
 #include <utility>
 
 namespace tavolin::options {
@@ -59,7 +60,8 @@ bool ButtonList::Load() {
         // The title comes from the value: a value without a title marker then shows its file
         // name rather than the whole line.
         row.title = TitlePart(value, m_style);
-        Split(value, row.folder, row.file);
+        const std::string target = TargetPart(value);
+        std::tie(row.folder, row.file) = FolderAndFile(target, m_platform.Kind(target), m_style);
         row.raw = line;
         row.before = std::move(pending);
         pending.clear();
@@ -80,29 +82,6 @@ datafile::Unchanged ButtonList::Recheck() {
     if (answer == datafile::Unchanged::Reload)
         Load();
     return answer;
-}
-
-// FolderOf and FileNameOf of a value with one look at the file system.
-void ButtonList::Split(const std::string& value, std::string& folder, std::string& file) const {
-    const std::string target = TargetPart(value);
-    const FileAttributes attributes = m_platform.Kind(target);
-    folder.clear();
-    file.clear();
-    if (!attributes.exists || attributes.directory) {
-        folder = target;
-    } else {
-        const auto pos = LastSeparator(target, m_style);
-        if (pos != std::string::npos) {
-            // "C:file" keeps its drive colon; the POSIX root stays "/".
-            const bool keepSeparator =
-                target[pos] == ':' || (m_style == PathStyle::Posix && pos == 0);
-            folder = target.substr(0, keepSeparator ? pos + 1 : pos);
-            file = TrimTrailingBlanks(target.substr(pos + 1));
-        } else {
-            file = TrimTrailingBlanks(target);
-        }
-    }
-    folder = TrimTrailingBackslashes(TrimTrailingBlanks(folder), m_style);
 }
 
 int ButtonList::FindButtonRow(const std::string& category, const std::string& page,

@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
-#include <charconv>
 
 namespace tavolin::remote {
 
@@ -35,11 +34,9 @@ constexpr std::array kQtOptions{
 };
 
 const QtOption* FindQtOption(std::string_view name) {
-    for (const QtOption& o : kQtOptions) {
-        if (o.name == name)
-            return &o;
-    }
-    return nullptr;
+    const auto it = std::find_if(kQtOptions.begin(), kQtOptions.end(),
+                                 [&](const QtOption& o) { return o.name == name; });
+    return it == kQtOptions.end() ? nullptr : &*it;
 }
 
 std::string Lower(std::string_view s) {
@@ -47,16 +44,6 @@ std::string Lower(std::string_view s) {
     std::transform(out.begin(), out.end(), out.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return out;
-}
-
-std::optional<int> ParseNumber(std::string_view text) {
-    if (text.empty() || text.size() > 9)
-        return std::nullopt;
-    int value = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc{} || end != text.data() + text.size())
-        return std::nullopt;
-    return value;
 }
 
 CommandLine Error(std::string text) {
@@ -80,17 +67,10 @@ std::optional<int> ParseButtonKey(std::string_view text) {
         }
     }
     if (!rest.empty() && rest.front() == 'f') {
-        const auto n = ParseNumber(rest.substr(1));
-        if (!n || *n < 1 || *n > 12)
-            return std::nullopt;
-        return *n + offset;
+        const auto n = NumberIn(rest.substr(1), 1, 12);
+        return n ? std::optional(*n + offset) : std::nullopt;
     }
-    if (offset != 0)
-        return std::nullopt;
-    const auto n = ParseNumber(rest);
-    if (!n || *n < 1 || *n > ButtonStore::kSlotCount)
-        return std::nullopt;
-    return n;
+    return offset != 0 ? std::nullopt : NumberIn(rest, 1, ButtonStore::kSlotCount);
 }
 
 std::string ButtonKeyName(int slot) {
@@ -154,8 +134,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
                     return Error("--category needs a name");
                 r.category = *v;
             } else {
-                r.page = ParseNumber(*v);
-                if (!r.page || *r.page < Launcher::kMinPage || *r.page > Launcher::kMaxPage) {
+                r.page = NumberIn(*v, Launcher::kMinPage, Launcher::kMaxPage);
+                if (!r.page) {
                     return Error("--page takes a number from 1 to 32767, not \"" + *v + "\"");
                 }
             }
