@@ -58,8 +58,6 @@ const char* SectionOf(Mode mode) {
     return kSections[static_cast<std::size_t>(mode)];
 }
 
-// --- the address bar ---------------------------------------------------------------------
-
 bool IsInternetAddress(const std::string& text) {
     static constexpr std::array<std::string_view, 6> kPrefixes = {"http://", "ftp://", "telnet://",
                                                                   "www.",    "web.",   "mailto:"};
@@ -98,8 +96,6 @@ void AddressHistory::Insert(const std::string& text) {
     if (m_entries.size() > kMaxEntries)
         m_entries.resize(kMaxEntries);
 }
-
-// --- size and place ----------------------------------------------------------------------
 
 layout::Rect OpeningRect(Mode mode, const ModeSettings& s, int cursorX, int cursorY,
                          const layout::Rect& workArea, Size fitted) {
@@ -185,8 +181,6 @@ bool SaveClosingSettings(Platform& platform, const std::string& path, Mode mode,
     error = "設定を保存できませんでした。\n" + why;
     return false;
 }
-
-// --- the memo ----------------------------------------------------------------------------
 
 bool MemoHoldsText(const std::string& text) {
     return text.find_first_not_of("\r\n ") != std::string::npos;

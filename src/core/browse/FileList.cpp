@@ -3,6 +3,7 @@
 #include "core/helpers/Convert.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace tavolin::browse {
 
@@ -106,27 +107,14 @@ int CompareText(const std::string& a, const std::string& b) {
 }
 
 int CompareRows(const Row& a, const Row& b, int sortState) {
+    const int column = std::abs(sortState);
     int result = 0;
-    switch (sortState < 0 ? -sortState : sortState) {
-    case kName:
-        if (a.directory != b.directory) {
-            result = a.directory ? -1 : 1;
-        } else {
-            result = CompareText(a.name, b.name);
-        }
-        break;
-    case kSize:
-        // An empty size text (a folder) parses as -1.
+    if (column == kName) {
+        result = a.directory != b.directory ? (a.directory ? -1 : 1) : CompareText(a.name, b.name);
+    } else if (column == kSize) { // an empty size text (a folder) parses as -1
         result = Sign(ParseSizeText(a.sizeText) - ParseSizeText(b.sizeText));
-        break;
-    case kExtension:
-    case kTime: {
-        const int column = sortState < 0 ? -sortState : sortState;
+    } else if (column == kExtension || column == kTime) {
         result = CompareText(a.Text(column), b.Text(column));
-        break;
-    }
-    default:
-        return 0;
     }
     return sortState < 0 ? -result : result;
 }
@@ -138,8 +126,7 @@ void SortRows(std::vector<Row>& rows, int sortState) {
 }
 
 int NextSortState(int sortState, int column) {
-    const int current = sortState < 0 ? -sortState : sortState;
-    return column == current ? -sortState : column;
+    return column == std::abs(sortState) ? -sortState : column;
 }
 
 } // namespace tavolin::browse

@@ -45,7 +45,6 @@ public:
         if (!m_atLineStart)
             Write("\r\n");
     }
-    // False when any write failed.
     bool Close() {
         m_out.close();
         return !m_out.fail();

@@ -121,7 +121,6 @@ WindowLayout ArrangeLayout(WindowLayout l, const LayoutFlags& f) {
         optBevel.left = 0;
     }
 
-    // Header row and button bar.
     bar.left = category.left;
     bar.top = category.top + category.height;
     page.left = category.left + category.width + 23;
@@ -185,7 +184,6 @@ WindowLayout ArrangeLayout(WindowLayout l, const LayoutFlags& f) {
     int width = (f.showRes || f.showMem) ? gomArea.Right() + 6 : infBevel.Right() + 3;
     int height = f.showOpt ? optBar.Bottom() + 7 : optBevel.Bottom() + 1;
 
-    // Display modes, each applied when its flag is set.
     if (f.modes.nomal) {
         ShowHeaderRow(l, true);
     }
@@ -381,7 +379,6 @@ Rect SnapWhileMoving(const Rect& proposed, Point p, const Rect& w, bool ctrl) {
     const int height = proposed.height;
     const int mx = w.left + w.width / 2;
     const int my = w.top + w.height / 2;
-    // Distances from the cursor to the four edges of the work area.
     const int toLeft = p.x - w.left;
     const int toTop = p.y - w.top;
     const int toRight = w.Right() - p.x;
