@@ -12,10 +12,6 @@ namespace tavolin::browse {
 
 namespace {
 
-char SeparatorOf(PathStyle style) {
-    return style == PathStyle::Windows ? '\\' : '/';
-}
-
 // Whether `root` holds `path`: the root itself or anything below it. Drive letters are
 // compared without regard to case.
 bool Contains(const std::string& root, const std::string& path, PathStyle style) {

@@ -11,9 +11,6 @@ namespace {
 
 const std::string kUnknownTime = "(不明)";
 
-char Lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
 char Upper(char c) {
     return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
@@ -91,8 +88,9 @@ Row MakeRow(const FolderEntry& entry) {
 int CompareText(const std::string& a, const std::string& b) {
     const std::size_t n = std::min(a.size(), b.size());
     for (std::size_t i = 0; i < n; ++i) {
-        if (Lower(a[i]) != Lower(b[i])) {
-            return static_cast<unsigned char>(Lower(a[i])) < static_cast<unsigned char>(Lower(b[i]))
+        if (FoldAscii(a[i]) != FoldAscii(b[i])) {
+            return static_cast<unsigned char>(FoldAscii(a[i])) <
+                           static_cast<unsigned char>(FoldAscii(b[i]))
                        ? -1
                        : 1;
         }
@@ -101,7 +99,7 @@ int CompareText(const std::string& a, const std::string& b) {
         return a.size() < b.size() ? -1 : 1;
     for (std::size_t i = 0; i < n; ++i) {
         if (a[i] != b[i])
-            return Lower(a[i]) == a[i] ? -1 : 1; // lower case first
+            return FoldAscii(a[i]) == a[i] ? -1 : 1; // lower case first
     }
     return 0;
 }

@@ -117,6 +117,8 @@ protected:
     std::uint32_t ChooseDropEffect(TShiftState shiftState, DropPoint point, std::uint32_t allowed);
 
 private:
+    void Forget(); // the data and what was read of it
+
     std::shared_ptr<const DropData> m_data;
     bool m_dataRead = false;
     DropPoint m_lastPoint;

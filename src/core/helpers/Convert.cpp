@@ -166,12 +166,18 @@ std::optional<std::int64_t> ParseInteger(std::string_view text, std::int64_t min
 
 } // namespace
 
+char FoldAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    const auto fold = [](char c) {
-        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-    };
     return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                      [&](char x, char y) { return fold(x) == fold(y); });
+                      [](char x, char y) { return FoldAscii(x) == FoldAscii(y); });
+}
+
+std::string LowerAscii(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(), FoldAscii);
+    return text;
 }
 
 int HexDigit(char c) {

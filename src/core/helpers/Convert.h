@@ -38,9 +38,13 @@ std::string ColourToText(const Colour& colour);
 // a 32-bit integer.
 std::optional<std::int32_t> ToInteger(const std::string& text);
 
+// An ASCII capital letter in lower case; any other byte as it is.
+char FoldAscii(char c);
 // Whether two texts are equal with ASCII letters folded; every other byte (each of a
 // multibyte UTF-8 character) compares as it is.
 bool EqualsIgnoringCase(std::string_view a, std::string_view b);
+// The text with its ASCII letters in lower case.
+std::string LowerAscii(std::string text);
 
 // The value of a hexadecimal digit, or -1.
 int HexDigit(char c);

@@ -12,10 +12,6 @@ namespace {
 constexpr std::string_view kTitleStart = "<TS>";
 constexpr std::string_view kTitleEnd = "<TE>";
 
-char SeparatorOf(PathStyle style) {
-    return style == PathStyle::Windows ? '\\' : '/';
-}
-
 // The separators a path may hold. Windows itself takes "/" as well as "\", and Qt hands out
 // paths with "/": a hand-written "C:/windows/notepad.exe" is read as Windows reads it. What
 // the program writes always has the style's own separator.

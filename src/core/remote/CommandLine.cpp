@@ -1,12 +1,12 @@
 #include "core/remote/CommandLine.h"
 
+#include "core/helpers/Convert.h"
 #include "core/launcher/Launcher.h"
 #include "core/remote/Protocol.h"
 #include "core/store/ButtonStore.h"
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 
 namespace tavolin::remote {
 
@@ -39,13 +39,6 @@ const QtOption* FindQtOption(std::string_view name) {
     return it == kQtOptions.end() ? nullptr : &*it;
 }
 
-std::string Lower(std::string_view s) {
-    std::string out(s);
-    std::transform(out.begin(), out.end(), out.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return out;
-}
-
 CommandLine Error(std::string text) {
     CommandLine c;
     c.action = CommandLine::Action::Error;
@@ -56,7 +49,7 @@ CommandLine Error(std::string text) {
 } // namespace
 
 std::optional<int> ParseButtonKey(std::string_view text) {
-    const std::string key = Lower(text);
+    const std::string key = LowerAscii(std::string(text));
     int offset = 0;
     std::string_view rest = key;
     for (std::string_view prefix : {"shift+", "shift-", "s-"}) {
