@@ -76,15 +76,9 @@ Browser::Browser(Platform& platform, View& view, CurrentDirectories& directories
 
 void Browser::Create(const std::string& startPath, const std::string& currentFolder) {
     m_drives = m_platform.Drives();
-    if (!startPath.empty()) {
-        m_path = FolderOf(startPath, m_platform);
-        m_file = FileNameOf(startPath, m_platform);
-        m_startedAtFile = true;
-    } else {
-        m_path = currentFolder;
-        m_file.clear();
-        m_startedAtFile = false;
-    }
+    m_startedAtFile = !startPath.empty();
+    m_path = m_startedAtFile ? FolderOf(startPath, m_platform) : currentFolder;
+    m_file = m_startedAtFile ? FileNameOf(startPath, m_platform) : std::string();
     m_drive = DriveOf(m_drives, m_path, m_style);
 }
 

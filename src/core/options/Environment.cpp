@@ -272,11 +272,10 @@ std::vector<ColourItem> ColourList(const Colour& colour, int& selected) {
 }
 
 int FindColour(const std::vector<ColourItem>& list, const Colour& colour) {
-    for (std::size_t i = 0; i < list.size(); ++i) {
-        if (!list[i].other && list[i].colour == colour)
-            return static_cast<int>(i);
-    }
-    return -1;
+    const auto it = std::find_if(list.begin(), list.end(), [&](const ColourItem& item) {
+        return !item.other && item.colour == colour;
+    });
+    return it == list.end() ? -1 : static_cast<int>(it - list.begin());
 }
 
 int AddCustomColour(std::vector<ColourItem>& list, const Colour& colour) {

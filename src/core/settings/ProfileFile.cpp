@@ -148,11 +148,10 @@ std::size_t ProfileFile::FindSection(const std::string& section) const {
 }
 
 std::size_t ProfileFile::SectionEnd(std::size_t sectionLine) const {
-    for (std::size_t i = sectionLine + 1; i < m_lines.size(); ++i) {
-        if (Parse(m_lines[i].text).kind == LineKind::Section)
-            return i;
-    }
-    return m_lines.size();
+    const auto next =
+        std::find_if(m_lines.begin() + static_cast<std::ptrdiff_t>(sectionLine) + 1, m_lines.end(),
+                     [](const Line& line) { return Parse(line.text).kind == LineKind::Section; });
+    return static_cast<std::size_t>(next - m_lines.begin());
 }
 
 std::size_t ProfileFile::FindKey(std::size_t sectionLine, const std::string& key) const {
