@@ -100,20 +100,12 @@ void AddressHistory::Insert(const std::string& text) {
 layout::Rect OpeningRect(Mode mode, const ModeSettings& s, int cursorX, int cursorY,
                          const layout::Rect& workArea, Size fitted) {
     layout::Rect r{0, 0, s.width, s.height};
-    if (!s.sectionExists) {
-        switch (mode) {
-        case Mode::Cal:
-            r.width = fitted.width;
-            r.height = fitted.height;
-            break;
-        case Mode::Mem:
-            r.width = 350;
-            r.height = 150;
-            break;
-        case Mode::Adr:
-            r.width = 450;
-            break;
-        }
+    if (!s.sectionExists) { // the mode's first size
+        const Size first = mode == Mode::Cal   ? fitted
+                           : mode == Mode::Mem ? Size{350, 150}
+                                               : Size{450, r.height};
+        r.width = first.width;
+        r.height = first.height;
     }
     if (mode == Mode::Adr)
         r.height = kAdrHeight;

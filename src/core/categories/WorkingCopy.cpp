@@ -1,7 +1,6 @@
 #include "core/categories/WorkingCopy.h"
 
 #include "core/Platform.h"
-#include "core/datafile/DataFile.h"
 #include "core/helpers/MessageBox.h"
 
 #include <algorithm>

@@ -6,7 +6,6 @@
 #include <array>
 #include <cctype>
 #include <limits>
-#include <string_view>
 
 namespace tavolin {
 

@@ -1,7 +1,6 @@
 #include "core/layout/Layout.h"
 
 #include <algorithm>
-#include <array>
 #include <initializer_list>
 #include <utility>
 

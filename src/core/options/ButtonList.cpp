@@ -2,7 +2,6 @@
 
 #include "core/Platform.h"
 #include "core/View.h"
-#include "core/datafile/DataFile.h"
 #include "core/helpers/Convert.h"
 #include "core/helpers/FileHelpers.h"
 #include "core/helpers/MessageBox.h"

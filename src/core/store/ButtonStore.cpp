@@ -1,12 +1,10 @@
 #include "core/store/ButtonStore.h"
 
 #include "core/Platform.h"
-#include "core/datafile/DataFile.h"
 #include "core/helpers/MessageBox.h"
 #include "core/path/PathHelpers.h"
 #include "core/settings/ProfileFile.h"
 #include "core/text/Cp932.h"
-#include "core/text/TextFile.h"
 
 #include <algorithm>
 #include <charconv>
