@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <charconv>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <utility>
@@ -93,20 +94,23 @@ void ButtonStore::ReportReadError(const std::string& reason) {
     ShowError(m_view, datafile::ReadFailure(m_dataFile, reason));
 }
 
-bool ButtonStore::DataFileExists() const {
-    return text::KindAt(m_dataFile) != text::FileKind::Missing;
-}
-
-bool ButtonStore::DataFileToRead() {
+std::unique_ptr<Reader> ButtonStore::OpenDataFile() {
     const text::FileKind kind = text::KindAt(m_dataFile);
-    if (kind == text::FileKind::Missing || kind == text::FileKind::Regular) {
-        m_toldKind = kind;
-        return kind == text::FileKind::Regular;
+    if (kind != text::FileKind::Missing && kind != text::FileKind::Regular) {
+        // Told once while it stays so: the category list and the page both look at the file.
+        if (std::exchange(m_toldKind, kind) != kind)
+            ReportReadError(text::ReadFaultText(kind));
+        return nullptr;
     }
-    // Told once while it stays so: the category list and the page both look at the file.
-    if (std::exchange(m_toldKind, kind) != kind)
-        ReportReadError(text::ReadFaultText(kind));
-    return false;
+    m_toldKind = kind;
+    if (kind == text::FileKind::Missing)
+        return nullptr;
+    auto reader = std::make_unique<Reader>(m_dataFile);
+    if (reader->Failed())
+        ReportReadError();
+    if (reader->Failed() || Foreign(reader->FileEncoding()))
+        return nullptr;
+    return reader;
 }
 
 bool ButtonStore::Foreign(Encoding encoding) {
@@ -121,24 +125,16 @@ bool ButtonStore::Foreign(Encoding encoding) {
 
 void ButtonStore::LoadCategoryList() {
     m_categoryNames.assign(1, kDefaultCategory);
-    if (!DataFileToRead()) {
-        Changed();
-        return;
+    if (const auto reader = OpenDataFile()) {
+        std::vector<std::string> names;
+        std::string_view line;
+        for (reader->SkipToCategoryLine(); reader->Next(line); reader->SkipToCategoryLine())
+            names.push_back(*CategoryLineName(line, reader->FileEncoding()));
+        if (reader->Failed())
+            ReportReadError(reader->FailureText());
+        if (!names.empty())
+            m_categoryNames = std::move(names);
     }
-    std::vector<std::string> names;
-    Reader reader(m_dataFile);
-    std::string_view line;
-    if (Foreign(reader.FileEncoding())) {
-        Changed();
-        return;
-    }
-    for (reader.SkipToCategoryLine(); reader.Next(line); reader.SkipToCategoryLine()) {
-        names.push_back(*CategoryLineName(line, reader.FileEncoding()));
-    }
-    if (reader.Failed())
-        ReportReadError(reader.FailureText());
-    if (!names.empty())
-        m_categoryNames = std::move(names);
     Changed();
 }
 
@@ -161,14 +157,8 @@ void ButtonStore::LoadPage() {
 void ButtonStore::LoadCurrentPage() {
     ++m_pageLoads;
     m_shownLines.Clear();
-    if (!DataFileToRead()) {
-        Changed();
-        return;
-    }
-    Reader reader(m_dataFile);
-    if (reader.Failed() || Foreign(reader.FileEncoding())) {
-        if (reader.Failed())
-            ReportReadError();
+    const auto reader = OpenDataFile();
+    if (!reader) {
         Changed();
         return;
     }
@@ -181,12 +171,12 @@ void ButtonStore::LoadCurrentPage() {
     };
     std::optional<Quiet> quiet(std::in_place, m_quiet);
 
-    const Encoding encoding = reader.FileEncoding();
+    const Encoding encoding = reader->FileEncoding();
     std::string_view line;
     bool found = false;
     while (!found) {
-        reader.SkipToCategoryLine();
-        if (!reader.Next(line))
+        reader->SkipToCategoryLine();
+        if (!reader->Next(line))
             break;
         found = IsCategoryLine(line, encoding);
     }
@@ -203,7 +193,7 @@ void ButtonStore::LoadCurrentPage() {
     // Lines without a slot of their own (a number outside 1 to 24) take the free slots left
     // after the numbered lines, so that a numbered line never hides them.
     std::vector<std::string> anywhere;
-    while (found && reader.Next(line)) {
+    while (found && reader->Next(line)) {
         if (line.empty() || line.front() == '{')
             continue;
         if (line.front() == '[')
@@ -228,8 +218,8 @@ void ButtonStore::LoadCurrentPage() {
             m_shownLines.Show(std::move(shown[i]), numbered[i]);
     }
     quiet.reset();
-    if (reader.Failed())
-        ReportReadError(reader.FailureText());
+    if (reader->Failed())
+        ReportReadError(reader->FailureText());
     Changed();
 }
 
@@ -468,7 +458,8 @@ bool ButtonStore::SavePage() {
 
 void ButtonStore::MigrateIniCategories() {
     std::error_code ec;
-    if (!std::filesystem::exists(text::FsPath(m_settingsFile), ec) || DataFileExists())
+    if (!std::filesystem::exists(text::FsPath(m_settingsFile), ec) ||
+        text::KindAt(m_dataFile) != text::FileKind::Missing)
         return;
 
     ProfileFile settings(m_settingsFile);

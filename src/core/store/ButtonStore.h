@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -128,9 +129,8 @@ private:
     void LoadCurrentPage();
     bool IsCategoryLine(std::string_view line, text::Encoding encoding) const;
     bool KeyIsPage(std::string_view line, text::Encoding encoding) const;
-    bool DataFileExists() const;
-    // Whether there is a data file to read; anything else in its place is reported.
-    bool DataFileToRead();
+    // The data file to read; nothing when there is none, or after telling why it cannot be read.
+    std::unique_ptr<datafile::Reader> OpenDataFile();
     void ReportReadError(const std::string& reason = {});
     // Whether the data file is of a foreign encoding, neither read nor written (told once).
     bool Foreign(text::Encoding encoding);

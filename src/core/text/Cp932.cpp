@@ -27,14 +27,8 @@ enum ByteKind : std::uint8_t {
 constexpr std::array<std::uint8_t, 256> MakeByteKinds() {
     std::array<std::uint8_t, 256> kinds{};
     for (int b = 0; b < 256; ++b) {
-        if (b < 0x80)
-            kinds[b] = kAscii;
-        else if ((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC))
-            kinds[b] = kLead;
-        else if (b >= 0xA1 && b <= 0xDF)
-            kinds[b] = kSingle;
-        else
-            kinds[b] = kInvalid;
+        const bool lead = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+        kinds[b] = b < 0x80 ? kAscii : lead ? kLead : (b >= 0xA1 && b <= 0xDF) ? kSingle : kInvalid;
     }
     return kinds;
 }

@@ -147,9 +147,7 @@ std::string DecodeLine(std::string_view bytes, Encoding encoding) {
 }
 
 std::optional<std::string> EncodeLine(std::string_view text, Encoding encoding) {
-    if (encoding == Encoding::Cp932)
-        return EncodeCp932(text);
-    return EncodeUtf8(text);
+    return encoding == Encoding::Cp932 ? EncodeCp932(text) : EncodeUtf8(text);
 }
 
 TextDocument DecodeText(std::string_view fileBytes) {
