@@ -1,6 +1,7 @@
 #include "core/auxwindow/AuxWindow.h"
 
 #include "core/Platform.h"
+#include "core/helpers/Convert.h"
 #include "core/helpers/SystemError.h"
 #include "core/settings/ProfileFile.h"
 
@@ -16,15 +17,6 @@ namespace {
 
 constexpr const char* kAddressSection = "Address";
 constexpr int kMissing = INT_MIN;
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        const auto lower = [](char c) {
-            return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-        };
-        return lower(x) == lower(y);
-    });
-}
 
 std::optional<int> ReadOptional(const ProfileFile& ini, const std::string& section,
                                 const char* key) {
@@ -44,21 +36,27 @@ int KeepInside(int start, int extent, int low, int high) {
     return start;
 }
 
+bool Exists(const std::string& path) {
+    std::error_code ec;
+    return std::filesystem::exists(text::FsPath(path), ec);
+}
+
+bool Remove(const std::string& path, std::string& error) {
+    std::error_code ec;
+    std::filesystem::remove(text::FsPath(path), ec);
+    if (ec) {
+        error = path + " を削除できません: " + SystemErrorText(ec);
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 const char* SectionOf(Mode mode) {
-    switch (mode) {
-    case Mode::Adr:
-        return "Adr";
-    case Mode::Cal:
-        return "Cal";
-    case Mode::Mem:
-        return "Mem";
-    }
-    return "Adr";
+    static constexpr const char* kSections[] = {"Adr", "Cal", "Mem"}; // in the order of Mode
+    return kSections[static_cast<std::size_t>(mode)];
 }
-
-// --- the address bar ---------------------------------------------------------------------
 
 bool IsInternetAddress(const std::string& text) {
     static constexpr std::array<std::string_view, 6> kPrefixes = {"http://", "ftp://", "telnet://",
@@ -87,8 +85,9 @@ AddressAction ClassifyAddress(const std::string& text, const Platform& platform)
 void AddressHistory::Insert(const std::string& text) {
     // An entry that differs only in letter case is the same one: it moves to the top as it
     // is spelt.
-    const auto same = std::find_if(m_entries.begin(), m_entries.end(),
-                                   [&](const std::string& e) { return EqualNoCase(e, text); });
+    const auto same = std::find_if(m_entries.begin(), m_entries.end(), [&](const std::string& e) {
+        return EqualsIgnoringCase(e, text);
+    });
     if (same != m_entries.end()) {
         std::rotate(m_entries.begin(), same, same + 1);
         return;
@@ -98,25 +97,15 @@ void AddressHistory::Insert(const std::string& text) {
         m_entries.resize(kMaxEntries);
 }
 
-// --- size and place ----------------------------------------------------------------------
-
 layout::Rect OpeningRect(Mode mode, const ModeSettings& s, int cursorX, int cursorY,
                          const layout::Rect& workArea, Size fitted) {
     layout::Rect r{0, 0, s.width, s.height};
-    if (!s.sectionExists) {
-        switch (mode) {
-        case Mode::Cal:
-            r.width = fitted.width;
-            r.height = fitted.height;
-            break;
-        case Mode::Mem:
-            r.width = 350;
-            r.height = 150;
-            break;
-        case Mode::Adr:
-            r.width = 450;
-            break;
-        }
+    if (!s.sectionExists) { // the mode's first size
+        const Size first = mode == Mode::Cal   ? fitted
+                           : mode == Mode::Mem ? Size{350, 150}
+                                               : Size{450, r.height};
+        r.width = first.width;
+        r.height = first.height;
     }
     if (mode == Mode::Adr)
         r.height = kAdrHeight;
@@ -185,8 +174,6 @@ bool SaveClosingSettings(Platform& platform, const std::string& path, Mode mode,
     return false;
 }
 
-// --- the memo ----------------------------------------------------------------------------
-
 bool MemoHoldsText(const std::string& text) {
     return text.find_first_not_of("\r\n ") != std::string::npos;
 }
@@ -198,25 +185,6 @@ std::string MemoPath(const DataFiles& files, PathStyle style) {
         return "Memo.txt";
     return files.ini.substr(0, cut + 1) + "Memo.txt";
 }
-
-namespace {
-
-bool Exists(const std::string& path) {
-    std::error_code ec;
-    return std::filesystem::exists(text::FsPath(path), ec);
-}
-
-bool Remove(const std::string& path, std::string& error) {
-    std::error_code ec;
-    std::filesystem::remove(text::FsPath(path), ec);
-    if (ec) {
-        error = path + " を削除できません: " + SystemErrorText(ec);
-        return false;
-    }
-    return true;
-}
-
-} // namespace
 
 MemoFile::MemoFile(Platform& platform, std::string path, const std::string& oldPath,
                    std::string& error)

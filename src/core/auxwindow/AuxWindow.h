@@ -12,7 +12,6 @@
 namespace tavolin {
 
 class Platform;
-class ProfileFile;
 
 namespace auxwindow {
 

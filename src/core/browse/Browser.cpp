@@ -1,31 +1,16 @@
 #include "core/browse/Browser.h"
 
 #include "core/View.h"
+#include "core/helpers/Convert.h"
 #include "core/helpers/FileHelpers.h"
 #include "core/helpers/MessageBox.h"
 #include "core/path/PathHelpers.h"
 
+#include <algorithm>
+
 namespace tavolin::browse {
 
 namespace {
-
-char SeparatorOf(PathStyle style) {
-    return style == PathStyle::Windows ? '\\' : '/';
-}
-
-char Lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool SameText(const std::string& a, const std::string& b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (Lower(a[i]) != Lower(b[i]))
-            return false;
-    }
-    return true;
-}
 
 // Whether `root` holds `path`: the root itself or anything below it. Drive letters are
 // compared without regard to case.
@@ -35,7 +20,7 @@ bool Contains(const std::string& root, const std::string& path, PathStyle style)
     if (path.size() < trimmed.size())
         return false;
     const std::string head = path.substr(0, trimmed.size());
-    if (style == PathStyle::Windows ? !SameText(head, trimmed) : head != trimmed)
+    if (style == PathStyle::Windows ? !EqualsIgnoringCase(head, trimmed) : head != trimmed)
         return false;
     return path.size() == trimmed.size() || trimmed.back() == sep || path[trimmed.size()] == sep;
 }
@@ -91,15 +76,9 @@ Browser::Browser(Platform& platform, View& view, CurrentDirectories& directories
 
 void Browser::Create(const std::string& startPath, const std::string& currentFolder) {
     m_drives = m_platform.Drives();
-    if (!startPath.empty()) {
-        m_path = FolderOf(startPath, m_platform);
-        m_file = FileNameOf(startPath, m_platform);
-        m_startedAtFile = true;
-    } else {
-        m_path = currentFolder;
-        m_file.clear();
-        m_startedAtFile = false;
-    }
+    m_startedAtFile = !startPath.empty();
+    m_path = m_startedAtFile ? FolderOf(startPath, m_platform) : currentFolder;
+    m_file = m_startedAtFile ? FileNameOf(startPath, m_platform) : std::string();
     m_drive = DriveOf(m_drives, m_path, m_style);
 }
 
@@ -107,11 +86,9 @@ int Browser::Showing() {
     PathChanged(m_path);
     if (!m_startedAtFile || m_file.empty() || m_rows.empty())
         return -1;
-    for (std::size_t i = 0; i < m_rows.size(); ++i) {
-        if (SameText(m_rows[i].name, m_file))
-            return static_cast<int>(i);
-    }
-    return 0;
+    const auto it = std::find_if(m_rows.begin(), m_rows.end(),
+                                 [&](const Row& r) { return EqualsIgnoringCase(r.name, m_file); });
+    return it == m_rows.end() ? 0 : static_cast<int>(it - m_rows.begin());
 }
 
 std::string Browser::FullPathOf(int row) const {

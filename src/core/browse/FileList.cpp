@@ -3,6 +3,7 @@
 #include "core/helpers/Convert.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace tavolin::browse {
 
@@ -10,9 +11,6 @@ namespace {
 
 const std::string kUnknownTime = "(不明)";
 
-char Lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
 char Upper(char c) {
     return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
@@ -90,8 +88,9 @@ Row MakeRow(const FolderEntry& entry) {
 int CompareText(const std::string& a, const std::string& b) {
     const std::size_t n = std::min(a.size(), b.size());
     for (std::size_t i = 0; i < n; ++i) {
-        if (Lower(a[i]) != Lower(b[i])) {
-            return static_cast<unsigned char>(Lower(a[i])) < static_cast<unsigned char>(Lower(b[i]))
+        if (FoldAscii(a[i]) != FoldAscii(b[i])) {
+            return static_cast<unsigned char>(FoldAscii(a[i])) <
+                           static_cast<unsigned char>(FoldAscii(b[i]))
                        ? -1
                        : 1;
         }
@@ -100,33 +99,20 @@ int CompareText(const std::string& a, const std::string& b) {
         return a.size() < b.size() ? -1 : 1;
     for (std::size_t i = 0; i < n; ++i) {
         if (a[i] != b[i])
-            return Lower(a[i]) == a[i] ? -1 : 1; // lower case first
+            return FoldAscii(a[i]) == a[i] ? -1 : 1; // lower case first
     }
     return 0;
 }
 
 int CompareRows(const Row& a, const Row& b, int sortState) {
+    const int column = std::abs(sortState);
     int result = 0;
-    switch (sortState < 0 ? -sortState : sortState) {
-    case kName:
-        if (a.directory != b.directory) {
-            result = a.directory ? -1 : 1;
-        } else {
-            result = CompareText(a.name, b.name);
-        }
-        break;
-    case kSize:
-        // An empty size text (a folder) parses as -1.
+    if (column == kName) {
+        result = a.directory != b.directory ? (a.directory ? -1 : 1) : CompareText(a.name, b.name);
+    } else if (column == kSize) { // an empty size text (a folder) parses as -1
         result = Sign(ParseSizeText(a.sizeText) - ParseSizeText(b.sizeText));
-        break;
-    case kExtension:
-    case kTime: {
-        const int column = sortState < 0 ? -sortState : sortState;
+    } else if (column == kExtension || column == kTime) {
         result = CompareText(a.Text(column), b.Text(column));
-        break;
-    }
-    default:
-        return 0;
     }
     return sortState < 0 ? -result : result;
 }
@@ -138,8 +124,7 @@ void SortRows(std::vector<Row>& rows, int sortState) {
 }
 
 int NextSortState(int sortState, int column) {
-    const int current = sortState < 0 ? -sortState : sortState;
-    return column == current ? -sortState : column;
+    return column == std::abs(sortState) ? -sortState : column;
 }
 
 } // namespace tavolin::browse

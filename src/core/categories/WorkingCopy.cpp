@@ -1,7 +1,6 @@
 #include "core/categories/WorkingCopy.h"
 
 #include "core/Platform.h"
-#include "core/datafile/DataFile.h"
 #include "core/helpers/MessageBox.h"
 
 #include <algorithm>
@@ -45,7 +44,6 @@ public:
         if (!m_atLineStart)
             Write("\r\n");
     }
-    // False when any write failed.
     bool Close() {
         m_out.close();
         return !m_out.fail();
@@ -144,7 +142,6 @@ bool WorkingCopy::Open() {
     m_bodyBegin = text::MarkOf(encoding).size();
     m_preambleEnd = blocks.empty() ? working.Offset() : blocks.front().begin;
     m_blocks = std::move(blocks);
-    m_names.clear();
     for (const std::string& raw : rawNames)
         m_names.push_back(*datafile::CategoryLineName("[" + raw + "]", encoding));
     m_open = true;

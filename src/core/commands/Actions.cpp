@@ -87,9 +87,7 @@ ShortcutKey DecodeShortcut(int stored) {
 }
 
 std::span<const ToolbarButton> ToolbarRow(int row) {
-    if (row == 0)
-        return kRow0;
-    return kRow1;
+    return row == 0 ? std::span<const ToolbarButton>(kRow0) : kRow1;
 }
 
 std::string_view FrmStyleHint(bool onTop) {

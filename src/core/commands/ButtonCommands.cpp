@@ -40,8 +40,7 @@ void ButtonCommands::Cut(int n) {
     if (!IsSlot(n))
         return;
     Copy(n);
-    m_launcher.Store().ClearButton(n);
-    m_launcher.Store().SavePage();
+    Delete(n);
 }
 
 void ButtonCommands::Paste(int n) {
@@ -88,7 +87,7 @@ bool ButtonCommands::Rename(int n, const std::optional<std::string>& input) {
 }
 
 void ButtonCommands::PrepareBrowse(int n) {
-    const bool used = n >= 1 && n <= ButtonStore::kSlotCount && m_launcher.Store().IsUsed(n);
+    const bool used = IsSlot(n) && m_launcher.Store().IsUsed(n);
     m_launcher.SetBrowseStartPath(used ? Target(n) : std::string());
 }
 

@@ -1,6 +1,7 @@
 #include "core/commands/ButtonMenuModel.h"
 
 #include "core/Platform.h"
+#include "core/helpers/Convert.h"
 #include "core/path/PathHelpers.h"
 #include "core/store/ButtonStore.h"
 
@@ -9,20 +10,6 @@
 #include <vector>
 
 namespace tavolin::commands {
-
-namespace {
-
-std::string Lower(std::string s) {
-    for (char& c : s)
-        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    return s;
-}
-
-char SeparatorOf(PathStyle style) {
-    return style == PathStyle::Windows ? '\\' : '/';
-}
-
-} // namespace
 
 ButtonMenuState MenuForButton(const ButtonStore& store, const Platform& platform, int n,
                               bool clipboardEmpty) {
@@ -96,12 +83,9 @@ std::string ShortenPath(const std::string& path, PathStyle style, int maxWidth,
     }
     std::string candidate = path;
     for (std::size_t drop = 1; drop < parts.size(); ++drop) {
-        candidate = head + "..." + sep;
-        for (std::size_t i = drop; i < parts.size(); ++i) {
-            candidate += parts[i];
-            if (i + 1 < parts.size())
-                candidate += sep;
-        }
+        candidate = head + "...";
+        for (std::size_t i = drop; i < parts.size(); ++i)
+            candidate += sep + parts[i];
         if (width(candidate) <= maxWidth)
             return candidate;
     }
@@ -134,7 +118,7 @@ std::optional<std::string> ReadmeOf(const std::string& folder, const Platform& p
     std::sort(names.begin(), names.end()); // the same choice every time
     for (const char* wanted : {"readme.txt", "readme", "readme.md"}) {
         for (const std::string& name : names) {
-            if (Lower(name) == wanted)
+            if (EqualsIgnoringCase(name, wanted))
                 return JoinPath(folder, name, style);
         }
     }

@@ -1,5 +1,7 @@
 #include "core/commands/HelpTopics.h"
 
+#include "core/helpers/Convert.h"
+
 #include <algorithm>
 #include <array>
 
@@ -23,38 +25,27 @@ constexpr std::array<HelpTopic, 13> kTopics{{
     {29, "memo.html", "メモ"},
 }};
 
-std::string Lower(std::string s) {
-    for (char& c : s)
-        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    return s;
-}
-
 std::vector<std::string> Words(const std::string& query) {
+    // The length of the blank at `at`, or 0: the ASCII space and tab, the full-width space.
+    const auto blank = [&](std::size_t at) -> std::size_t {
+        if (query[at] == ' ' || query[at] == '\t')
+            return 1;
+        return query.compare(at, 3, "\xE3\x80\x80") == 0 ? 3 : 0;
+    };
     std::vector<std::string> words;
-    std::size_t at = 0;
-    while (at < query.size()) {
-        // Blanks: the ASCII space and tab, and the full-width space U+3000.
-        if (query[at] == ' ' || query[at] == '\t') {
-            ++at;
-            continue;
-        }
-        if (query.compare(at, 3, "\xE3\x80\x80") == 0) {
-            at += 3;
-            continue;
-        }
+    for (std::size_t at = 0; at < query.size();) {
         std::size_t end = at;
-        while (end < query.size() && query[end] != ' ' && query[end] != '\t' &&
-               query.compare(end, 3, "\xE3\x80\x80") != 0) {
+        while (end < query.size() && blank(end) == 0)
             ++end;
-        }
-        words.push_back(Lower(query.substr(at, end - at)));
-        at = end;
+        if (end > at)
+            words.push_back(LowerAscii(query.substr(at, end - at)));
+        at = end == at ? at + blank(at) : end;
     }
     return words;
 }
 
 bool HoldsAll(const std::string& text, const std::vector<std::string>& words) {
-    const std::string lower = Lower(text);
+    const std::string lower = LowerAscii(text);
     return std::all_of(words.begin(), words.end(),
                        [&](const std::string& w) { return lower.find(w) != std::string::npos; });
 }

@@ -51,8 +51,6 @@ bool IsAscii(std::string_view s) {
 
 } // namespace
 
-// --- lines ---------------------------------------------------------------------------------
-
 std::string Decode(std::string_view line, Encoding encoding) {
     if (encoding != Encoding::Cp932 || IsAscii(line))
         return std::string(line);
@@ -108,8 +106,6 @@ std::optional<int> DecimalNumber(std::string_view text) {
         return std::nullopt;
     return value;
 }
-
-// --- reading -------------------------------------------------------------------------------
 
 Reader::Reader(const std::string& path, ReadOptions options)
     : m_in(text::FsPath(path), std::ios::binary),
@@ -300,8 +296,6 @@ std::unique_ptr<Reader> OpenToEdit(Platform& platform, View& view, const std::st
     return reader;
 }
 
-// --- the file's identity -------------------------------------------------------------------
-
 void Hasher::Mix(std::uint64_t (&lanes)[kLanes], const char* block) {
     for (std::size_t lane = 0; lane < kLanes; ++lane) {
         std::uint64_t word = 0;
@@ -366,8 +360,6 @@ Unchanged CheckUnchanged(View& view, const std::string& path, const Stamp& stamp
         MsgKind::Confirmation, msg_buttons::kYesNo);
     return answer == MsgResult::Yes ? Unchanged::Reload : Unchanged::Keep;
 }
-
-// --- writing -------------------------------------------------------------------------------
 
 Writer::Writer(FileReplacement& file, Encoding source, Encoding output)
     : m_file(file), m_source(source), m_output(output) {

@@ -38,11 +38,15 @@ std::uint32_t TDropTarget::DragOver(TShiftState shiftState, DropPoint point,
     return chosen;
 }
 
-void TDropTarget::DragLeave() {
+void TDropTarget::Forget() {
     ClearData();
-    m_scrolling = false;
     m_data.reset();
     m_dataRead = false;
+}
+
+void TDropTarget::DragLeave() {
+    Forget();
+    m_scrolling = false;
     if (OnLeave)
         OnLeave();
 }
@@ -56,18 +60,13 @@ std::uint32_t TDropTarget::Drop(TShiftState shiftState, DropPoint point, std::ui
         // The lists are emptied however the handler ends.
         struct Clear {
             TDropTarget& target;
-            ~Clear() {
-                target.ClearData();
-                target.m_data.reset();
-                target.m_dataRead = false;
-            }
+            ~Clear() { target.Forget(); }
         } clear{*this};
         if (OnDrop)
             OnDrop(shiftState, point, chosen);
         return chosen;
     }
-    ClearData();
-    m_data.reset();
+    Forget();
     return effect::kNone;
 }
 
@@ -103,21 +102,12 @@ std::uint32_t TDropTarget::ChooseDropEffect(TShiftState shiftState, DropPoint po
 }
 
 ScrollStep TDropTarget::ScrollTick() const {
-    ScrollStep step;
     const int margin = m_window.margin;
-    if (m_window.verticalBar) {
-        if (m_lastPoint.y < margin)
-            step.vertical = -1;
-        else if (m_lastPoint.y > m_window.height - margin)
-            step.vertical = 1;
-    }
-    if (m_window.horizontalBar) {
-        if (m_lastPoint.x < margin)
-            step.horizontal = -1;
-        else if (m_lastPoint.x > m_window.width - margin)
-            step.horizontal = 1;
-    }
-    return step;
+    const auto toward = [&](bool bar, int at, int extent) {
+        return !bar ? 0 : (at < margin ? -1 : (at > extent - margin ? 1 : 0));
+    };
+    return {toward(m_window.horizontalBar, m_lastPoint.x, m_window.width),
+            toward(m_window.verticalBar, m_lastPoint.y, m_window.height)};
 }
 
 bool TDropFileTarget::ReadData(const DropData& data) {

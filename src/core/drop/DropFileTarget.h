@@ -24,26 +24,13 @@ class TDragTypes {
 public:
     TDragTypes() = default;
     TDragTypes(std::initializer_list<TDragType> types) {
-        for (TDragType t : types)
-            m_bits |= Bit(t);
+        for (TDragType t : types) // kCopy, kMove and kLink are the bits in the enum's order
+            m_bits |= effect::kCopy << static_cast<unsigned>(t);
     }
-    bool Has(TDragType t) const { return (m_bits & Bit(t)) != 0; }
-    bool Empty() const { return m_bits == 0; }
     // The effect bits of the types in the set.
     std::uint32_t Effects() const { return m_bits; }
 
 private:
-    static std::uint32_t Bit(TDragType t) {
-        switch (t) {
-        case TDragType::dtCopy:
-            return effect::kCopy;
-        case TDragType::dtMove:
-            return effect::kMove;
-        case TDragType::dtLink:
-            return effect::kLink;
-        }
-        return 0;
-    }
     std::uint32_t m_bits = 0;
 };
 
@@ -130,6 +117,8 @@ protected:
     std::uint32_t ChooseDropEffect(TShiftState shiftState, DropPoint point, std::uint32_t allowed);
 
 private:
+    void Forget(); // the data and what was read of it
+
     std::shared_ptr<const DropData> m_data;
     bool m_dataRead = false;
     DropPoint m_lastPoint;

@@ -82,14 +82,13 @@ void LauncherDrop::DropFileTarget1Drop(TShiftState shiftState, DropPoint point,
 
 void LauncherDrop::PassAsParameters(int n, const std::vector<std::string>& files) {
     const ButtonStore& store = m_launcher.Store();
-    const bool program =
-        n != 0 && store.IsUsed(n) &&
-        m_platform.IsProgram(JoinPath(store.BtnPath(n), store.BtnFile(n), m_platform.Style()));
+    const std::string target =
+        n != 0 && store.IsUsed(n) ? JoinPath(store.BtnPath(n), store.BtnFile(n), m_platform.Style())
+                                  : std::string();
+    const bool program = !target.empty() && m_platform.IsProgram(target);
     for (const std::string& path : files) {
         if (program) {
-            LaunchFileWithArguments(
-                m_platform, m_view,
-                JoinPath(store.BtnPath(n), store.BtnFile(n), m_platform.Style()), {path});
+            LaunchFileWithArguments(m_platform, m_view, target, {path});
         } else {
             ShowMessageBox(m_view,
                            "ファイル( " + path + " )を\r\nパラメータとして渡せませんでした。",
@@ -102,14 +101,8 @@ bool LauncherDrop::Register(int n, const std::vector<std::string>& files) {
     ButtonStore& store = m_launcher.Store();
     for (std::size_t i = 0; i < files.size(); ++i) {
         // A used button is never replaced: the file goes to the next empty one after it.
-        if (n != 0 && store.IsUsed(n)) {
-            int next = 0;
-            for (int k = n + 1; k <= ButtonStore::kSlotCount && next == 0; ++k) {
-                if (!store.IsUsed(k))
-                    next = k;
-            }
-            n = next;
-        }
+        while (n != 0 && store.IsUsed(n))
+            n = n < ButtonStore::kSlotCount ? n + 1 : 0;
         ButtonStore::Placement placed;
         try {
             placed = store.PlaceButton(files[i], n);

@@ -6,7 +6,6 @@
 #include <array>
 #include <cctype>
 #include <limits>
-#include <string_view>
 
 namespace tavolin {
 
@@ -80,13 +79,6 @@ const NamedColour& Named(std::string_view name) {
             return named;
     }
     return kNamedColours.front();
-}
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
 }
 
 // The old numeric colour setting: an index into this table.
@@ -172,6 +164,20 @@ std::optional<std::int64_t> ParseInteger(std::string_view text, std::int64_t min
 }
 
 } // namespace
+
+char FoldAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](char x, char y) { return FoldAscii(x) == FoldAscii(y); });
+}
+
+std::string LowerAscii(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(), FoldAscii);
+    return text;
+}
 
 int HexDigit(char c) {
     if (c >= '0' && c <= '9')

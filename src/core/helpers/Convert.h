@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace tavolin {
 
@@ -36,6 +37,14 @@ std::string ColourToText(const Colour& colour);
 // digits, or a hexadecimal number introduced by "$" or "0x". Nothing when the text is not
 // a 32-bit integer.
 std::optional<std::int32_t> ToInteger(const std::string& text);
+
+// An ASCII capital letter in lower case; any other byte as it is.
+char FoldAscii(char c);
+// Whether two texts are equal with ASCII letters folded; every other byte (each of a
+// multibyte UTF-8 character) compares as it is.
+bool EqualsIgnoringCase(std::string_view a, std::string_view b);
+// The text with its ASCII letters in lower case.
+std::string LowerAscii(std::string text);
 
 // The value of a hexadecimal digit, or -1.
 int HexDigit(char c);

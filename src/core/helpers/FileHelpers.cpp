@@ -63,15 +63,10 @@ std::vector<DeleteOutcome> ShellDelete(Platform& platform, View& view,
     if (paths.empty())
         return {};
     if (confirm == Confirm::Yes) {
-        const bool recycle = mode == DeleteMode::Recycle;
-        std::string question;
-        if (paths.size() == 1) {
-            question = "'" + paths.front() + "' を" +
-                       (recycle ? "ごみ箱に移しますか？" : "削除しますか？");
-        } else {
-            question = "これらの " + std::to_string(paths.size()) + " 個の項目を" +
-                       (recycle ? "ごみ箱に移しますか？" : "削除しますか？");
-        }
+        const std::string question =
+            (paths.size() == 1 ? "'" + paths.front() + "' を"
+                               : "これらの " + std::to_string(paths.size()) + " 個の項目を") +
+            (mode == DeleteMode::Recycle ? "ごみ箱に移しますか？" : "削除しますか？");
         if (ShowMessageBox(view, question, MsgKind::Confirmation, msg_buttons::kYesNo) !=
             MsgResult::Yes) {
             return {};

@@ -24,20 +24,6 @@ std::string WorkingFolderOf(const std::string& file, PathStyle style) {
 
 namespace {
 
-// What is wrong with a desktop entry that cannot start its program.
-std::string EntryFaultText(int code) {
-    switch (code) {
-    case open_result::kEntryBadCommand:
-        return "の Exec= の引用符が閉じていないため、実行できません。";
-    case open_result::kEntryNoCommand:
-        return "に Exec= がないため、実行できません。";
-    case open_result::kEntryTryExecMissing:
-        return "の TryExec= のプログラムが存在しないため、実行できません。";
-    default:
-        return "の Exec= のプログラムが存在しないため、実行できません。";
-    }
-}
-
 // Tells the user what an open result means; false for the failures that mean nothing ran.
 bool ReportOpenResult(View& view, const std::string& file, int code) {
     switch (code) {
@@ -49,10 +35,16 @@ bool ReportOpenResult(View& view, const std::string& file, int code) {
                         "いくつかアプリケーションを終了して再度、実行して下さい。");
         return false;
     case open_result::kEntryBadCommand:
+        ShowError(view, file + "\r\nの Exec= の引用符が閉じていないため、実行できません。");
+        return false;
     case open_result::kEntryNoCommand:
+        ShowError(view, file + "\r\nに Exec= がないため、実行できません。");
+        return false;
     case open_result::kEntryTryExecMissing:
+        ShowError(view, file + "\r\nの TryExec= のプログラムが存在しないため、実行できません。");
+        return false;
     case open_result::kEntryProgramMissing:
-        ShowError(view, file + "\r\n" + EntryFaultText(code));
+        ShowError(view, file + "\r\nの Exec= のプログラムが存在しないため、実行できません。");
         return false;
     case open_result::kNoAssociation:
         ShowError(view, "関連付けされたアプリケーションがありません。");

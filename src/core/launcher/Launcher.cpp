@@ -9,6 +9,7 @@
 #include "core/settings/ProfileFile.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace tavolin {
 
@@ -26,16 +27,12 @@ void Launcher::LoadSettings(const std::string& categoryName, const std::string& 
         ShowMessageBox(m_view, file.LoadError(), MsgKind::Warning, msg_buttons::kOk);
     }
     m_store.SetCaptionLength(m_settings.BtnCaptionL);
-    m_store.SetBigIcons(m_settings.BtnSize);
     m_store.LoadCategoryList();
 
     const auto& names = m_store.CategoryNames();
-    std::string current = names.front();
-    for (const auto& name : names) {
-        if (!name.empty() && name == categoryName)
-            current = name;
-    }
-    m_store.SetCurrentCategory(current);
+    const bool known =
+        !categoryName.empty() && std::find(names.begin(), names.end(), categoryName) != names.end();
+    m_store.SetCurrentCategory(known ? categoryName : names.front());
 }
 
 bool Launcher::SaveSettings() {
@@ -128,10 +125,8 @@ void Launcher::StepPage(int delta) {
 
 std::vector<std::string> Launcher::CategoryMenu() const {
     std::vector<std::string> items;
-    for (const auto& name : m_store.CategoryNames()) {
-        if (!name.empty())
-            items.push_back(name);
-    }
+    std::copy_if(m_store.CategoryNames().begin(), m_store.CategoryNames().end(),
+                 std::back_inserter(items), [](const std::string& name) { return !name.empty(); });
     return items;
 }
 

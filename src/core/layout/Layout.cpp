@@ -1,7 +1,6 @@
 #include "core/layout/Layout.h"
 
 #include <algorithm>
-#include <array>
 #include <initializer_list>
 #include <utility>
 
@@ -121,7 +120,6 @@ WindowLayout ArrangeLayout(WindowLayout l, const LayoutFlags& f) {
         optBevel.left = 0;
     }
 
-    // Header row and button bar.
     bar.left = category.left;
     bar.top = category.top + category.height;
     page.left = category.left + category.width + 23;
@@ -185,7 +183,6 @@ WindowLayout ArrangeLayout(WindowLayout l, const LayoutFlags& f) {
     int width = (f.showRes || f.showMem) ? gomArea.Right() + 6 : infBevel.Right() + 3;
     int height = f.showOpt ? optBar.Bottom() + 7 : optBevel.Bottom() + 1;
 
-    // Display modes, each applied when its flag is set.
     if (f.modes.nomal) {
         ShowHeaderRow(l, true);
     }
@@ -345,25 +342,9 @@ Rect KeepOnScreen(const Rect& window, const std::vector<Rect>& workAreas) {
 CornerPlacement PlaceAtCorner(const Rect& window, const Rect& workArea, int pos) {
     const auto moveTo = [&](int corner) {
         Rect r = window;
-        switch (corner) {
-        case 1:
-            r.left = workArea.left;
-            r.top = workArea.top;
-            break;
-        case 2:
-            r.left = workArea.Right() - window.width;
-            r.top = workArea.top;
-            break;
-        case 3:
-            r.left = workArea.Right() - window.width;
-            r.top = workArea.Bottom() - window.height;
-            break;
-        case 4:
-            r.left = workArea.left;
-            r.top = workArea.Bottom() - window.height;
-            break;
-        default:
-            break;
+        if (corner >= 1 && corner <= 4) {
+            r.left = corner == 1 || corner == 4 ? workArea.left : workArea.Right() - window.width;
+            r.top = corner <= 2 ? workArea.top : workArea.Bottom() - window.height;
         }
         return r;
     };
@@ -397,26 +378,13 @@ Rect SnapWhileMoving(const Rect& proposed, Point p, const Rect& w, bool ctrl) {
     const int height = proposed.height;
     const int mx = w.left + w.width / 2;
     const int my = w.top + w.height / 2;
-    // Distances from the cursor to the four edges of the work area.
     const int toLeft = p.x - w.left;
     const int toTop = p.y - w.top;
     const int toRight = w.Right() - p.x;
     const int toBottom = w.Bottom() - p.y;
 
-    const auto dockTop = [&](int left) {
-        r.top = w.top;
+    const auto dock = [&](int left, int top) {
         r.left = left;
-    };
-    const auto dockBottom = [&](int left) {
-        r.top = w.Bottom() - height;
-        r.left = left;
-    };
-    const auto dockLeft = [&](int top) {
-        r.left = w.left;
-        r.top = top;
-    };
-    const auto dockRight = [&](int top) {
-        r.left = w.Right() - width;
         r.top = top;
     };
     const auto notAbove = [&](int top) { return top < w.top ? w.top : top; };
@@ -430,24 +398,24 @@ Rect SnapWhileMoving(const Rect& proposed, Point p, const Rect& w, bool ctrl) {
 
     if (p.x < mx && p.y < my) {
         if (toLeft > toTop)
-            dockTop(notLeftOf(p.x - width / 2));
+            dock(notLeftOf(p.x - width / 2), w.top);
         else
-            dockLeft(notAbove(p.y - height / 2));
+            dock(w.left, notAbove(p.y - height / 2));
     } else if (p.x >= mx && p.y < my) {
         if (toRight > toTop)
-            dockTop(notRightOf(p.x + width / 2));
+            dock(notRightOf(p.x + width / 2), w.top);
         else
-            dockRight(notAbove(p.y - height / 2));
+            dock(w.Right() - width, notAbove(p.y - height / 2));
     } else if (p.x >= mx && p.y >= my) {
         if (toBottom < toRight)
-            dockBottom(notRightOf(p.x + width / 2));
+            dock(notRightOf(p.x + width / 2), w.Bottom() - height);
         else
-            dockRight(notBelow(p.y - height / 2));
+            dock(w.Right() - width, notBelow(p.y - height / 2));
     } else {
         if (toLeft > toBottom)
-            dockBottom(notLeftOf(p.x - width / 2));
+            dock(notLeftOf(p.x - width / 2), w.Bottom() - height);
         else
-            dockLeft(notBelow(p.y - height / 2));
+            dock(w.left, notBelow(p.y - height / 2));
     }
     return r;
 }

@@ -2,13 +2,13 @@
 
 #include "core/Platform.h"
 #include "core/View.h"
-#include "core/datafile/DataFile.h"
 #include "core/helpers/Convert.h"
 #include "core/helpers/FileHelpers.h"
 #include "core/helpers/MessageBox.h"
 #include "core/path/PathHelpers.h"
 
 #include <algorithm>
+#include <tuple>
 #include <utility>
 
 namespace tavolin::options {
@@ -59,7 +59,8 @@ bool ButtonList::Load() {
         // The title comes from the value: a value without a title marker then shows its file
         // name rather than the whole line.
         row.title = TitlePart(value, m_style);
-        Split(value, row.folder, row.file);
+        const std::string target = TargetPart(value);
+        std::tie(row.folder, row.file) = FolderAndFile(target, m_platform.Kind(target), m_style);
         row.raw = line;
         row.before = std::move(pending);
         pending.clear();
@@ -82,38 +83,12 @@ datafile::Unchanged ButtonList::Recheck() {
     return answer;
 }
 
-// FolderOf and FileNameOf of a value with one look at the file system.
-void ButtonList::Split(const std::string& value, std::string& folder, std::string& file) const {
-    const std::string target = TargetPart(value);
-    const FileAttributes attributes = m_platform.Kind(target);
-    folder.clear();
-    file.clear();
-    if (!attributes.exists || attributes.directory) {
-        folder = target;
-    } else {
-        const auto pos = LastSeparator(target, m_style);
-        if (pos != std::string::npos) {
-            // "C:file" keeps its drive colon; the POSIX root stays "/".
-            const bool keepSeparator =
-                target[pos] == ':' || (m_style == PathStyle::Posix && pos == 0);
-            folder = target.substr(0, keepSeparator ? pos + 1 : pos);
-            file = TrimTrailingBlanks(target.substr(pos + 1));
-        } else {
-            file = TrimTrailingBlanks(target);
-        }
-    }
-    folder = TrimTrailingBackslashes(TrimTrailingBlanks(folder), m_style);
-}
-
 int ButtonList::FindButtonRow(const std::string& category, const std::string& page,
                               const std::string& number) const {
-    for (std::size_t i = 0; i < m_rows.size(); ++i) {
-        const ButtonRow& row = m_rows[i];
-        if (row.number == number && row.page == page && row.category == category) {
-            return static_cast<int>(i);
-        }
-    }
-    return -1;
+    const auto it = std::find_if(m_rows.begin(), m_rows.end(), [&](const ButtonRow& row) {
+        return row.number == number && row.page == page && row.category == category;
+    });
+    return it == m_rows.end() ? -1 : static_cast<int>(it - m_rows.begin());
 }
 
 int ButtonList::RowOf(const ButtonBoxes& boxes) const {
@@ -298,12 +273,8 @@ void ShowRow(ButtonBoxes& boxes, const ButtonRow& row) {
 void ShowNumber(ButtonBoxes& boxes, const ButtonList& list, const Platform& platform) {
     const int found = list.FindButtonRow(boxes.category, boxes.page, boxes.number);
     boxes.row = found;
-    if (found < 0) {
-        boxes.title.clear();
-        boxes.folder.clear();
-        boxes.file.clear();
-        return;
-    }
+    if (found < 0)
+        return ShowButtonEntry(boxes, {}, platform);
     const ButtonRow& row = list.Rows()[static_cast<std::size_t>(found)];
     ShowButtonEntry(boxes, EncodeButtonValue(row.folder, row.file, row.title, platform.Style()),
                     platform);

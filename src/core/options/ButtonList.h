@@ -84,7 +84,6 @@ public:
     void Saved();
 
 private:
-    void Split(const std::string& value, std::string& folder, std::string& file) const;
     std::string Compose(const ButtonRow& row) const;
 
     Platform& m_platform;

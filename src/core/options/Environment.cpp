@@ -4,12 +4,10 @@
 #include "core/View.h"
 #include "core/helpers/MessageBox.h"
 #include "core/settings/ProfileFile.h"
-#include "core/settings/Settings.h"
 
 #include <algorithm>
 #include <array>
 #include <cstdio>
-#include <string_view>
 #include <utility>
 
 namespace tavolin::options {
@@ -171,23 +169,16 @@ bool CheckEnvironment(const Environment& env, View& view, std::string& focus) {
     if (env.WatchLowBox.position >= env.WatchHighBox.position) {
         return refuse("下限は上限より小さくして下さい", "edtWatchLow");
     }
+    // Whether the chosen way of telling can be seen in the chosen display mode.
     const DisplayMode mode = env.Mode();
-    bool met = true;
-    switch (env.ResWatchType) {
-    case kWatchTitle:
-        met = env.ShowTitle && (mode == DisplayMode::Nomal || mode == DisplayMode::Title);
-        break;
-    case kWatchDate:
-        met = env.ShowDate &&
-              (mode == DisplayMode::Nomal || mode == DisplayMode::Time || mode == DisplayMode::TaR);
-        break;
-    case kWatchResource:
-        met = env.ShowRes && mode == DisplayMode::Nomal;
-        break;
-    default:
-        break;
-    }
-    if (met)
+    const bool nomal = mode == DisplayMode::Nomal;
+    const int type = env.ResWatchType;
+    const bool seen = type == kWatchTitle  ? env.ShowTitle && (nomal || mode == DisplayMode::Title)
+                      : type == kWatchDate ? env.ShowDate && (nomal || mode == DisplayMode::Time ||
+                                                              mode == DisplayMode::TaR)
+                      : type == kWatchResource ? env.ShowRes && nomal
+                                               : true;
+    if (seen)
         return true;
     const MsgResult answer = ShowMessageBox(
         view,
@@ -272,11 +263,10 @@ std::vector<ColourItem> ColourList(const Colour& colour, int& selected) {
 }
 
 int FindColour(const std::vector<ColourItem>& list, const Colour& colour) {
-    for (std::size_t i = 0; i < list.size(); ++i) {
-        if (!list[i].other && list[i].colour == colour)
-            return static_cast<int>(i);
-    }
-    return -1;
+    const auto it = std::find_if(list.begin(), list.end(), [&](const ColourItem& item) {
+        return !item.other && item.colour == colour;
+    });
+    return it == list.end() ? -1 : static_cast<int>(it - list.begin());
 }
 
 int AddCustomColour(std::vector<ColourItem>& list, const Colour& colour) {

@@ -3,16 +3,14 @@
 #include "core/Errors.h"
 #include "core/Platform.h"
 
+#include <algorithm>
+
 namespace tavolin {
 
 namespace {
 
 constexpr std::string_view kTitleStart = "<TS>";
 constexpr std::string_view kTitleEnd = "<TE>";
-
-char SeparatorOf(PathStyle style) {
-    return style == PathStyle::Windows ? '\\' : '/';
-}
 
 // The separators a path may hold. Windows itself takes "/" as well as "\", and Qt hands out
 // paths with "/": a hand-written "C:/windows/notepad.exe" is read as Windows reads it. What
@@ -78,27 +76,31 @@ std::string TitlePart(const std::string& value, PathStyle style) {
     return title.empty() ? value : title;
 }
 
-std::string FolderOf(const std::string& value, const Platform& platform) {
-    const PathStyle style = platform.Style();
-    const std::string target = TargetPart(value);
-    const FileAttributes attributes = platform.Attributes(target);
-    std::string folder;
+std::pair<std::string, std::string>
+FolderAndFile(const std::string& target, const FileAttributes& attributes, PathStyle style) {
+    std::string folder, file;
     if (!attributes.exists || attributes.directory) {
         folder = target;
-    } else if (const auto pos = LastSeparator(target, style); pos != std::string::npos) {
-        // "C:file" keeps its drive colon; "\" and "/" are left out, except the POSIX root.
-        const bool keepSeparator = target[pos] == ':' || (style == PathStyle::Posix && pos == 0);
-        folder = target.substr(0, keepSeparator ? pos + 1 : pos);
+    } else {
+        if (const auto pos = LastSeparator(target, style); pos != std::string::npos) {
+            // "C:file" keeps its drive colon; "\" and "/" are left out, except the POSIX root.
+            const bool keepSeparator =
+                target[pos] == ':' || (style == PathStyle::Posix && pos == 0);
+            folder = target.substr(0, keepSeparator ? pos + 1 : pos);
+        }
+        file = TrimTrailingBlanks(AfterLastSeparator(target, style));
     }
-    return TrimTrailingBackslashes(TrimTrailingBlanks(folder), style);
+    return {TrimTrailingBackslashes(TrimTrailingBlanks(folder), style), std::move(file)};
+}
+
+std::string FolderOf(const std::string& value, const Platform& platform) {
+    const std::string target = TargetPart(value);
+    return FolderAndFile(target, platform.Attributes(target), platform.Style()).first;
 }
 
 std::string FileNameOf(const std::string& value, const Platform& platform) {
     const std::string target = TargetPart(value);
-    const FileAttributes attributes = platform.Attributes(target);
-    if (!attributes.exists || attributes.directory)
-        return {};
-    return TrimTrailingBlanks(AfterLastSeparator(target, platform.Style()));
+    return FolderAndFile(target, platform.Attributes(target), platform.Style()).second;
 }
 
 std::string EncodeButtonValue(const std::string& path, const std::string& file,
@@ -116,22 +118,14 @@ bool HasLineBreakOrNul(const std::string& text) {
 }
 
 std::string BlankLineBreaks(std::string text) {
-    for (char& c : text) {
-        if (c == '\r' || c == '\n' || c == '\0')
-            c = ' ';
-    }
+    std::replace_if(
+        text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n' || c == '\0'; }, ' ');
     return text;
 }
 
 std::string NativePath(std::string path, PathStyle style) {
-    if (style != PathStyle::Windows)
-        return path;
-    if (IsWindowsFileSystemPath(path)) {
-        for (char& c : path) {
-            if (c == '/')
-                c = '\\';
-        }
-    }
+    if (style == PathStyle::Windows && IsWindowsFileSystemPath(path))
+        std::replace(path.begin(), path.end(), '/', '\\');
     return path;
 }
 

@@ -4,10 +4,12 @@
 
 #include <cstddef>
 #include <string>
+#include <utility>
 
 namespace tavolin {
 
 class Platform;
+struct FileAttributes;
 
 // Splitting button lines ("page:number=value") and button values ("target <TS>title<TE>").
 // All separators are found by first occurrence.
@@ -20,6 +22,9 @@ std::string TitlePart(const std::string& value, PathStyle style);
 // A button value's target split as the file system sees it (a folder or missing: all folder).
 std::string FolderOf(const std::string& value, const Platform& platform);
 std::string FileNameOf(const std::string& value, const Platform& platform);
+// Both of a target whose attributes are known.
+std::pair<std::string, std::string>
+FolderAndFile(const std::string& target, const FileAttributes& attributes, PathStyle style);
 
 // "target <TS>title<TE>" for a slot; empty for an empty slot (empty path).
 std::string EncodeButtonValue(const std::string& path, const std::string& file,

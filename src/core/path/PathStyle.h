@@ -9,4 +9,9 @@ enum class PathStyle {
     Posix,   // "/" separator; the root "/" is never trimmed away
 };
 
+// The separator the program writes in a path of the style.
+constexpr char SeparatorOf(PathStyle style) {
+    return style == PathStyle::Windows ? '\\' : '/';
+}
+
 } // namespace tavolin

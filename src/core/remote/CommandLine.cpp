@@ -1,13 +1,12 @@
 #include "core/remote/CommandLine.h"
 
+#include "core/helpers/Convert.h"
 #include "core/launcher/Launcher.h"
 #include "core/remote/Protocol.h"
 #include "core/store/ButtonStore.h"
 
 #include <algorithm>
 #include <array>
-#include <cctype>
-#include <charconv>
 
 namespace tavolin::remote {
 
@@ -35,28 +34,9 @@ constexpr std::array kQtOptions{
 };
 
 const QtOption* FindQtOption(std::string_view name) {
-    for (const QtOption& o : kQtOptions) {
-        if (o.name == name)
-            return &o;
-    }
-    return nullptr;
-}
-
-std::string Lower(std::string_view s) {
-    std::string out(s);
-    std::transform(out.begin(), out.end(), out.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return out;
-}
-
-std::optional<int> ParseNumber(std::string_view text) {
-    if (text.empty() || text.size() > 9)
-        return std::nullopt;
-    int value = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc{} || end != text.data() + text.size())
-        return std::nullopt;
-    return value;
+    const auto it = std::find_if(kQtOptions.begin(), kQtOptions.end(),
+                                 [&](const QtOption& o) { return o.name == name; });
+    return it == kQtOptions.end() ? nullptr : &*it;
 }
 
 CommandLine Error(std::string text) {
@@ -69,7 +49,7 @@ CommandLine Error(std::string text) {
 } // namespace
 
 std::optional<int> ParseButtonKey(std::string_view text) {
-    const std::string key = Lower(text);
+    const std::string key = LowerAscii(std::string(text));
     int offset = 0;
     std::string_view rest = key;
     for (std::string_view prefix : {"shift+", "shift-", "s-"}) {
@@ -80,17 +60,10 @@ std::optional<int> ParseButtonKey(std::string_view text) {
         }
     }
     if (!rest.empty() && rest.front() == 'f') {
-        const auto n = ParseNumber(rest.substr(1));
-        if (!n || *n < 1 || *n > 12)
-            return std::nullopt;
-        return *n + offset;
+        const auto n = NumberIn(rest.substr(1), 1, 12);
+        return n ? std::optional(*n + offset) : std::nullopt;
     }
-    if (offset != 0)
-        return std::nullopt;
-    const auto n = ParseNumber(rest);
-    if (!n || *n < 1 || *n > ButtonStore::kSlotCount)
-        return std::nullopt;
-    return n;
+    return offset != 0 ? std::nullopt : NumberIn(rest, 1, ButtonStore::kSlotCount);
 }
 
 std::string ButtonKeyName(int slot) {
@@ -154,8 +127,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
                     return Error("--category needs a name");
                 r.category = *v;
             } else {
-                r.page = ParseNumber(*v);
-                if (!r.page || *r.page < Launcher::kMinPage || *r.page > Launcher::kMaxPage) {
+                r.page = NumberIn(*v, Launcher::kMinPage, Launcher::kMaxPage);
+                if (!r.page) {
                     return Error("--page takes a number from 1 to 32767, not \"" + *v + "\"");
                 }
             }

@@ -54,17 +54,6 @@ std::optional<std::string> Unescape(std::string_view s) {
     return out;
 }
 
-std::optional<int> Integer(std::string_view s, int low, int high) {
-    if (s.empty() || s.size() > 9)
-        return std::nullopt;
-    int value = 0;
-    const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
-    if (ec != std::errc{} || end != s.data() + s.size() || value < low || value > high) {
-        return std::nullopt;
-    }
-    return value;
-}
-
 // The words of a line; nothing when it is too long, empty, or has empty words.
 std::optional<std::vector<std::string_view>> Words(std::string_view line) {
     if (line.empty() || line.size() > kMaxLine)
@@ -86,6 +75,17 @@ std::optional<std::vector<std::string_view>> Words(std::string_view line) {
 }
 
 } // namespace
+
+std::optional<int> NumberIn(std::string_view s, int low, int high) {
+    if (s.empty() || s.size() > 9)
+        return std::nullopt;
+    int value = 0;
+    const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
+    if (ec != std::errc{} || end != s.data() + s.size() || value < low || value > high) {
+        return std::nullopt;
+    }
+    return value;
+}
 
 std::string EncodeRequest(const Request& r) {
     std::string line = "request";
@@ -146,8 +146,8 @@ std::optional<Request> DecodeRequest(std::string_view line) {
             std::optional<int>& number = key == "page" ? r.page : r.press;
             if (!hasValue || number)
                 return std::nullopt;
-            number = key == "page" ? Integer(value, Launcher::kMinPage, Launcher::kMaxPage)
-                                   : Integer(value, 1, ButtonStore::kSlotCount);
+            number = key == "page" ? NumberIn(value, Launcher::kMinPage, Launcher::kMaxPage)
+                                   : NumberIn(value, 1, ButtonStore::kSlotCount);
             if (!number)
                 return std::nullopt;
         } else {
@@ -162,7 +162,7 @@ std::optional<Answer> DecodeAnswer(std::string_view line) {
     if (!words || words->size() < 2 || words->size() > 3 || (*words)[0] != "answer") {
         return std::nullopt;
     }
-    const auto status = Integer((*words)[1], kExitDone, kExitFailed);
+    const auto status = NumberIn((*words)[1], kExitDone, kExitFailed);
     if (!status)
         return std::nullopt;
     Answer a{*status, {}};

@@ -19,6 +19,9 @@ namespace tavolin::remote {
 // hold spaces, "=", "%" or line ends. A line (without its "\n") is at most kMaxLine bytes.
 inline constexpr std::size_t kMaxLine = 4096;
 
+// A number from low to high in decimal digits (with an optional "-"), at most 9 characters.
+std::optional<int> NumberIn(std::string_view text, int low, int high);
+
 // Each ends with "\n".
 std::string EncodeRequest(const Request& request);
 std::string EncodeAnswer(int status, const std::string& message);

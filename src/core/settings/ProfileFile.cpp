@@ -38,22 +38,6 @@ bool IsBlankLine(std::string_view s) {
     return TrimLeft(s).empty();
 }
 
-// ASCII letters fold; every byte of a multibyte UTF-8 character is >= 0x80 and compares as
-// it is, so non-ASCII names compare exactly.
-char FoldAscii(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool SameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (FoldAscii(a[i]) != FoldAscii(b[i]))
-            return false;
-    }
-    return true;
-}
-
 enum class LineKind { Other, Section, Entry };
 
 // What a line is. Views point into `line`.
@@ -93,26 +77,22 @@ ParsedLine Parse(std::string_view line) {
     return {LineKind::Entry, key, body.substr(equals + 1)};
 }
 
+bool Quoted(std::string_view value) {
+    return value.size() >= 2 && value.front() == value.back() &&
+           (value.front() == '"' || value.front() == '\'');
+}
+
 // A value as a single-key read returns it: blanks trimmed, then matching quotes removed.
 std::string_view Unquote(std::string_view value) {
     value = Trim(value);
-    if (value.size() >= 2 && value.front() == value.back() &&
-        (value.front() == '"' || value.front() == '\'')) {
-        value = value.substr(1, value.size() - 2);
-    }
-    return value;
+    return Quoted(value) ? value.substr(1, value.size() - 2) : value;
 }
 
 // A value as it is written, so that reading gives it back: a value that begins or ends with
 // a blank, or that is itself enclosed in matching quotes, is enclosed in double quotes
 // (reading removes exactly one pair).
 std::string StoredValue(const std::string& value) {
-    if (value.empty())
-        return value;
-    const bool blankEnds = IsBlank(value.front()) || IsBlank(value.back());
-    const bool quoted = value.size() >= 2 && value.front() == value.back() &&
-                        (value.front() == '"' || value.front() == '\'');
-    if (blankEnds || quoted)
+    if (!value.empty() && (IsBlank(value.front()) || IsBlank(value.back()) || Quoted(value)))
         return '"' + value + '"';
     return value;
 }
@@ -124,13 +104,9 @@ bool HasLineBreak(std::string_view s) {
 // Whether a section, key and value can be written as lines that read back as the same
 // section, key and value.
 bool Storable(std::string_view section, std::string_view key, std::string_view value) {
-    if (section.empty() || key.empty())
-        return false;
-    if (HasLineBreak(section) || HasLineBreak(key) || HasLineBreak(value))
-        return false;
-    if (key.find('=') != std::string_view::npos)
-        return false;
-    return key.front() != '[' && key.front() != ';';
+    return !section.empty() && !key.empty() && !HasLineBreak(section) && !HasLineBreak(key) &&
+           !HasLineBreak(value) && key.find('=') == std::string_view::npos && key.front() != '[' &&
+           key.front() != ';';
 }
 
 } // namespace
@@ -165,18 +141,17 @@ std::size_t ProfileFile::FindSection(const std::string& section) const {
     const std::string_view name = Trim(section);
     for (std::size_t i = 0; i < m_lines.size(); ++i) {
         const ParsedLine parsed = Parse(m_lines[i].text);
-        if (parsed.kind == LineKind::Section && SameName(parsed.name, name))
+        if (parsed.kind == LineKind::Section && EqualsIgnoringCase(parsed.name, name))
             return i;
     }
     return kNone;
 }
 
 std::size_t ProfileFile::SectionEnd(std::size_t sectionLine) const {
-    for (std::size_t i = sectionLine + 1; i < m_lines.size(); ++i) {
-        if (Parse(m_lines[i].text).kind == LineKind::Section)
-            return i;
-    }
-    return m_lines.size();
+    const auto next =
+        std::find_if(m_lines.begin() + static_cast<std::ptrdiff_t>(sectionLine) + 1, m_lines.end(),
+                     [](const Line& line) { return Parse(line.text).kind == LineKind::Section; });
+    return static_cast<std::size_t>(next - m_lines.begin());
 }
 
 std::size_t ProfileFile::FindKey(std::size_t sectionLine, const std::string& key) const {
@@ -184,7 +159,7 @@ std::size_t ProfileFile::FindKey(std::size_t sectionLine, const std::string& key
     const std::size_t end = SectionEnd(sectionLine);
     for (std::size_t i = sectionLine + 1; i < end; ++i) {
         const ParsedLine parsed = Parse(m_lines[i].text);
-        if (parsed.kind == LineKind::Entry && SameName(parsed.name, name))
+        if (parsed.kind == LineKind::Entry && EqualsIgnoringCase(parsed.name, name))
             return i;
     }
     return kNone;
@@ -272,17 +247,6 @@ bool ProfileFile::WriteString(const std::string& section, const std::string& key
 
 bool ProfileFile::WriteInteger(const std::string& section, const std::string& key, int value) {
     return WriteString(section, key, std::to_string(value));
-}
-
-void ProfileFile::DeleteKey(const std::string& section, const std::string& key) {
-    const std::size_t sectionLine = FindSection(section);
-    if (sectionLine == kNone)
-        return;
-    const std::size_t keyLine = FindKey(sectionLine, key);
-    if (keyLine == kNone)
-        return;
-    m_lines.erase(m_lines.begin() + static_cast<std::ptrdiff_t>(keyLine));
-    m_modified = true;
 }
 
 void ProfileFile::EraseSection(const std::string& section) {

@@ -46,8 +46,6 @@ public:
     // starting with "[" or ";").
     bool WriteString(const std::string& section, const std::string& key, const std::string& value);
     bool WriteInteger(const std::string& section, const std::string& key, int value);
-    // Removes the key's line.
-    void DeleteKey(const std::string& section, const std::string& key);
     // Removes the section's line and every line after it up to the next section.
     void EraseSection(const std::string& section);
 

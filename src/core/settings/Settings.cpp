@@ -9,7 +9,6 @@
 #include <charconv>
 #include <optional>
 #include <utility>
-#include <vector>
 
 namespace tavolin {
 

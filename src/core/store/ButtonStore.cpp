@@ -1,16 +1,15 @@
 #include "core/store/ButtonStore.h"
 
 #include "core/Platform.h"
-#include "core/datafile/DataFile.h"
 #include "core/helpers/MessageBox.h"
 #include "core/path/PathHelpers.h"
 #include "core/settings/ProfileFile.h"
 #include "core/text/Cp932.h"
-#include "core/text/TextFile.h"
 
 #include <algorithm>
 #include <charconv>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <utility>
@@ -95,20 +94,23 @@ void ButtonStore::ReportReadError(const std::string& reason) {
     ShowError(m_view, datafile::ReadFailure(m_dataFile, reason));
 }
 
-bool ButtonStore::DataFileExists() const {
-    return text::KindAt(m_dataFile) != text::FileKind::Missing;
-}
-
-bool ButtonStore::DataFileToRead() {
+std::unique_ptr<Reader> ButtonStore::OpenDataFile() {
     const text::FileKind kind = text::KindAt(m_dataFile);
-    if (kind == text::FileKind::Missing || kind == text::FileKind::Regular) {
-        m_toldKind = kind;
-        return kind == text::FileKind::Regular;
+    if (kind != text::FileKind::Missing && kind != text::FileKind::Regular) {
+        // Told once while it stays so: the category list and the page both look at the file.
+        if (std::exchange(m_toldKind, kind) != kind)
+            ReportReadError(text::ReadFaultText(kind));
+        return nullptr;
     }
-    // Told once while it stays so: the category list and the page both look at the file.
-    if (std::exchange(m_toldKind, kind) != kind)
-        ReportReadError(text::ReadFaultText(kind));
-    return false;
+    m_toldKind = kind;
+    if (kind == text::FileKind::Missing)
+        return nullptr;
+    auto reader = std::make_unique<Reader>(m_dataFile);
+    if (reader->Failed())
+        ReportReadError();
+    if (reader->Failed() || Foreign(reader->FileEncoding()))
+        return nullptr;
+    return reader;
 }
 
 bool ButtonStore::Foreign(Encoding encoding) {
@@ -123,24 +125,16 @@ bool ButtonStore::Foreign(Encoding encoding) {
 
 void ButtonStore::LoadCategoryList() {
     m_categoryNames.assign(1, kDefaultCategory);
-    if (!DataFileToRead()) {
-        Changed();
-        return;
+    if (const auto reader = OpenDataFile()) {
+        std::vector<std::string> names;
+        std::string_view line;
+        for (reader->SkipToCategoryLine(); reader->Next(line); reader->SkipToCategoryLine())
+            names.push_back(*CategoryLineName(line, reader->FileEncoding()));
+        if (reader->Failed())
+            ReportReadError(reader->FailureText());
+        if (!names.empty())
+            m_categoryNames = std::move(names);
     }
-    std::vector<std::string> names;
-    Reader reader(m_dataFile);
-    std::string_view line;
-    if (Foreign(reader.FileEncoding())) {
-        Changed();
-        return;
-    }
-    for (reader.SkipToCategoryLine(); reader.Next(line); reader.SkipToCategoryLine()) {
-        names.push_back(*CategoryLineName(line, reader.FileEncoding()));
-    }
-    if (reader.Failed())
-        ReportReadError(reader.FailureText());
-    if (!names.empty())
-        m_categoryNames = std::move(names);
     Changed();
 }
 
@@ -163,35 +157,26 @@ void ButtonStore::LoadPage() {
 void ButtonStore::LoadCurrentPage() {
     ++m_pageLoads;
     m_shownLines.Clear();
-    if (!DataFileToRead()) {
+    const auto reader = OpenDataFile();
+    if (!reader) {
         Changed();
         return;
     }
-    Reader reader(m_dataFile);
-    if (reader.Failed() || Foreign(reader.FileEncoding())) {
-        if (reader.Failed())
-            ReportReadError();
-        Changed();
-        return;
-    }
-    for (auto& slot : m_slots)
-        slot = Slot{};
+    m_slots.fill(Slot{});
     // One change report for the whole page, also when an assignment throws.
     struct Quiet {
         int& depth;
         explicit Quiet(int& d) : depth(d) { ++depth; }
         ~Quiet() { --depth; }
-        Quiet(const Quiet&) = delete;
-        Quiet& operator=(const Quiet&) = delete;
     };
     std::optional<Quiet> quiet(std::in_place, m_quiet);
 
-    const Encoding encoding = reader.FileEncoding();
+    const Encoding encoding = reader->FileEncoding();
     std::string_view line;
     bool found = false;
     while (!found) {
-        reader.SkipToCategoryLine();
-        if (!reader.Next(line))
+        reader->SkipToCategoryLine();
+        if (!reader->Next(line))
             break;
         found = IsCategoryLine(line, encoding);
     }
@@ -208,7 +193,7 @@ void ButtonStore::LoadCurrentPage() {
     // Lines without a slot of their own (a number outside 1 to 24) take the free slots left
     // after the numbered lines, so that a numbered line never hides them.
     std::vector<std::string> anywhere;
-    while (found && reader.Next(line)) {
+    while (found && reader->Next(line)) {
         if (line.empty() || line.front() == '{')
             continue;
         if (line.front() == '[')
@@ -233,8 +218,8 @@ void ButtonStore::LoadCurrentPage() {
             m_shownLines.Show(std::move(shown[i]), numbered[i]);
     }
     quiet.reset();
-    if (reader.Failed())
-        ReportReadError(reader.FailureText());
+    if (reader->Failed())
+        ReportReadError(reader->FailureText());
     Changed();
 }
 
@@ -307,8 +292,7 @@ int ButtonStore::Assign(const std::string& value, int n, Overflow overflow, Plac
             return 0;
         }
         m_page = std::to_string(page + 1);
-        for (auto& cleared : m_slots)
-            cleared = Slot{};
+        m_slots.fill(Slot{});
         LoadCurrentPage();
         // On the next page the target goes alone: a title of the value is not carried over.
         stored = target;
@@ -474,7 +458,8 @@ bool ButtonStore::SavePage() {
 
 void ButtonStore::MigrateIniCategories() {
     std::error_code ec;
-    if (!std::filesystem::exists(text::FsPath(m_settingsFile), ec) || DataFileExists())
+    if (!std::filesystem::exists(text::FsPath(m_settingsFile), ec) ||
+        text::KindAt(m_dataFile) != text::FileKind::Missing)
         return;
 
     ProfileFile settings(m_settingsFile);

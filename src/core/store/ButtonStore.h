@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -54,15 +55,10 @@ public:
     void SetCurrentPage(std::string page) { m_page = std::move(page); }
 
     // While false, LoadPage does nothing (start-up loads settings first).
-    bool PageLoadEnabled() const { return m_pageLoadEnabled; }
     void SetPageLoadEnabled(bool enabled) { m_pageLoadEnabled = enabled; }
 
-    // Longest caption in code page 932 bytes (4 to 99), and whether icons are big; both for
-    // slots assigned from then on.
-    int CaptionLength() const { return m_captionLength; }
+    // Longest caption in code page 932 bytes (4 to 99), for slots assigned from then on.
     void SetCaptionLength(int bytes);
-    bool BigIcons() const { return m_bigIcons; }
-    void SetBigIcons(bool big) { m_bigIcons = big; }
 
     // Slots are numbered 1 to 24. A slot is used exactly when its BtnPath is not empty.
     const std::string& BtnTitle(int n) const { return SlotAt(n).title; }
@@ -133,9 +129,8 @@ private:
     void LoadCurrentPage();
     bool IsCategoryLine(std::string_view line, text::Encoding encoding) const;
     bool KeyIsPage(std::string_view line, text::Encoding encoding) const;
-    bool DataFileExists() const;
-    // Whether there is a data file to read; anything else in its place is reported.
-    bool DataFileToRead();
+    // The data file to read; nothing when there is none, or after telling why it cannot be read.
+    std::unique_ptr<datafile::Reader> OpenDataFile();
     void ReportReadError(const std::string& reason = {});
     // Whether the data file is of a foreign encoding, neither read nor written (told once).
     bool Foreign(text::Encoding encoding);
@@ -153,7 +148,6 @@ private:
     std::string m_page = "1";
     bool m_pageLoadEnabled = true;
     int m_captionLength = kDefaultCaptionLength;
-    bool m_bigIcons = false;
     std::array<Slot, kSlotCount> m_slots;
     ShownCopies m_shownLines; // what SavePage replaces
     bool m_foreignTold = false;

@@ -27,14 +27,8 @@ enum ByteKind : std::uint8_t {
 constexpr std::array<std::uint8_t, 256> MakeByteKinds() {
     std::array<std::uint8_t, 256> kinds{};
     for (int b = 0; b < 256; ++b) {
-        if (b < 0x80)
-            kinds[b] = kAscii;
-        else if ((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC))
-            kinds[b] = kLead;
-        else if (b >= 0xA1 && b <= 0xDF)
-            kinds[b] = kSingle;
-        else
-            kinds[b] = kInvalid;
+        const bool lead = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+        kinds[b] = b < 0x80 ? kAscii : lead ? kLead : (b >= 0xA1 && b <= 0xDF) ? kSingle : kInvalid;
     }
     return kinds;
 }
@@ -180,10 +174,6 @@ inline const unsigned char* Bytes(std::string_view s) {
 
 } // namespace
 
-bool IsCp932LeadByte(unsigned char b) {
-    return kByteKinds[b] == kLead;
-}
-
 std::string DecodeCp932(std::string_view bytes) {
     const unsigned char* p = Bytes(bytes);
     const std::size_t n = bytes.size();
@@ -224,9 +214,7 @@ std::string DecodeCp932(std::string_view bytes) {
             }
             // A lead byte at the end, or before a byte that cannot be a trail: only the lead
             // byte is invalid; the next byte is read on its own.
-            PutEscape(o, b);
-            ++i;
-            return;
+            [[fallthrough]];
         default:
             PutEscape(o, b);
             ++i;
@@ -330,24 +318,12 @@ std::size_t Cp932Length(std::string_view utf8) {
     std::size_t length = 0;
     std::size_t i = 0;
     while (i < n) {
-        if (p[i] < 0x80) {
-            ++length;
-            ++i;
-            continue;
-        }
         std::uint32_t cp = 0;
         const std::size_t len = ReadUtf8(p, i, n, cp);
-        if (len == 0) {
-            ++length; // a stray byte is written back as one byte
-            ++i;
-            continue;
-        }
-        i += len;
-        if (IsByteEscape(cp)) {
-            ++length;
-            continue;
-        }
-        const std::uint16_t code = Cp932CodeOf(cp);
+        i += std::max<std::size_t>(len, 1);
+        // ASCII, a stray byte (written back as it is) and a byte escape are one byte each.
+        const bool oneByte = len == 0 || cp < 0x80 || IsByteEscape(cp);
+        const std::uint16_t code = oneByte ? 1 : Cp932CodeOf(cp);
         length += (code != 0 && code < 0x100) ? 1 : 2;
     }
     return length;

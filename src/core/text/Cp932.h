@@ -18,9 +18,6 @@ constexpr bool IsByteEscape(char32_t c) {
     return c >= kByteEscapeBase && c <= kByteEscapeBase + 0xFF;
 }
 
-// Whether a byte starts a double-byte character of code page 932.
-bool IsCp932LeadByte(unsigned char b);
-
 // Code page 932 bytes to UTF-8.
 std::string DecodeCp932(std::string_view bytes);
 

@@ -33,23 +33,11 @@ constexpr std::size_t kLongestMark = 4;
 } // namespace
 
 std::string_view EncodingName(Encoding encoding) {
-    switch (encoding) {
-    case Encoding::Cp932:
-        return "Shift_JIS (CP932)";
-    case Encoding::Utf8Bom:
-        return "UTF-8 (BOM付き)";
-    case Encoding::Utf8:
-        return "UTF-8";
-    case Encoding::Utf16Le:
-        return "UTF-16 LE";
-    case Encoding::Utf16Be:
-        return "UTF-16 BE";
-    case Encoding::Utf32Le:
-        return "UTF-32 LE";
-    case Encoding::Utf32Be:
-        return "UTF-32 BE";
-    }
-    return {};
+    // In the order of Encoding.
+    static constexpr std::string_view kNames[] = {
+        "Shift_JIS (CP932)", "UTF-8 (BOM付き)", "UTF-8",    "UTF-16 LE",
+        "UTF-16 BE",         "UTF-32 LE",       "UTF-32 BE"};
+    return kNames[static_cast<std::size_t>(encoding)];
 }
 
 std::string_view MarkOf(Encoding encoding) {
@@ -159,9 +147,7 @@ std::string DecodeLine(std::string_view bytes, Encoding encoding) {
 }
 
 std::optional<std::string> EncodeLine(std::string_view text, Encoding encoding) {
-    if (encoding == Encoding::Cp932)
-        return EncodeCp932(text);
-    return EncodeUtf8(text);
+    return encoding == Encoding::Cp932 ? EncodeCp932(text) : EncodeUtf8(text);
 }
 
 TextDocument DecodeText(std::string_view fileBytes) {
@@ -262,10 +248,9 @@ std::string ReadFaultText(FileKind kind) {
     case FileKind::Other:
         return SystemErrorText(SystemFault::NotRegularFile,
                                "デバイスや名前付きパイプは読み込みません");
-    case FileKind::Regular:
-        break;
+    default:
+        return {};
     }
-    return {};
 }
 
 std::optional<std::string> ReadFileBytes(const std::string& path) {
@@ -295,10 +280,6 @@ std::optional<TextDocument> ReadTextFile(const std::string& path) {
         return std::nullopt;
     return DecodeText(*bytes);
 }
-
-} // namespace tavolin::text
-
-namespace tavolin::text {
 
 std::string ForeignEncodingMessage(const std::string& what, const std::string& path,
                                    Encoding encoding) {

@@ -44,18 +44,14 @@ void ResourceWatch::ResTimer() {
 void ResourceWatch::SampleResources() {
     static constexpr std::array<std::pair<ResourceKind, const char*>, 3> kKinds{
         {{ResourceKind::System, "Sys"}, {ResourceKind::Gdi, "GDI"}, {ResourceKind::User, "User"}}};
-    std::array<std::optional<int>, 3> read;
-    std::string failed;
-    for (std::size_t i = 0; i < kKinds.size(); ++i) {
-        read[i] = m_platform.FreeResource(kKinds[i].first);
-        if (!read[i])
-            failed += std::string(failed.empty() ? "" : ", ") + kKinds[i].second;
-    }
     // Each figure that could be read is shown; one that could not keeps its last value.
     int* const figures[] = {&m_figures.sys, &m_figures.gdi, &m_figures.user};
+    std::string failed;
     for (std::size_t i = 0; i < kKinds.size(); ++i) {
-        if (read[i])
-            *figures[i] = *read[i];
+        if (const std::optional<int> value = m_platform.FreeResource(kKinds[i].first))
+            *figures[i] = *value;
+        else
+            failed += std::string(failed.empty() ? "" : ", ") + kKinds[i].second;
     }
     if (failed.empty()) {
         m_readerReported = false;
