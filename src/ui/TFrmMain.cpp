@@ -346,7 +346,9 @@ void TFrmMain::LoadSettings(const std::string& categoryName) {
     ApplyClockLook();
     m_options->SyncFromSettings();
 
-    RebuildCategoryMenu();
+    // The category menu is filled when next opened: with many categories, making an item
+    // each at every start would be wasted.
+    m_categoryMenuStale = true;
     m_core->Store().LoadPage();
     SyncFromStore();
 
@@ -493,13 +495,6 @@ void TFrmMain::ApplyTitleColours() {
     p.setColor(QPalette::WindowText,
                SystemColour(active ? "clCaptionText" : "clInactiveCaptionText", theme));
     lblTitle->setPalette(p);
-}
-
-void TFrmMain::RebuildCategoryMenu() {
-    // Filled when next opened: a file of many categories would otherwise make an item each
-    // at every start.
-    m_categoryMenuStale = true;
-    bbtnCategory->setText(Literal(m_core->Store().CurrentCategory()));
 }
 
 void TFrmMain::FillCategoryMenu() {

@@ -128,7 +128,6 @@ private:
     void CreateControls();
     void CreateOptionToolbar();
     ButtonMenu& ButtonMenuNow();
-    void RebuildCategoryMenu();
     void FillCategoryMenu();
     void bbtnCategoryClick();
     void pmCategoryClick(const QString& name);

@@ -31,8 +31,7 @@ constexpr int kMaxAcceptsAtOnce = 64;
 // Connections waiting to be accepted.
 constexpr int kBacklog = 50;
 
-bool Address(const QString& name, sockaddr_un& address) {
-    const QByteArray path = QFile::encodeName(name);
+bool Address(const QByteArray& path, sockaddr_un& address) {
     address = {};
     address.sun_family = AF_UNIX;
     if (path.isEmpty() || static_cast<std::size_t>(path.size()) >= sizeof address.sun_path)
@@ -159,10 +158,10 @@ LocalChannelServer::~LocalChannelServer() {
 }
 
 bool LocalChannelServer::Listen(const QString& name) {
-    sockaddr_un address{};
-    if (d->fd >= 0 || !Address(name, address))
-        return false;
     const QByteArray path = QFile::encodeName(name);
+    sockaddr_un address{};
+    if (d->fd >= 0 || !Address(path, address))
+        return false;
     ::unlink(path.constData());
     const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (fd < 0)
@@ -243,7 +242,7 @@ LocalChannelClient::~LocalChannelClient() {
 bool LocalChannelClient::Connect(const QString& name, QDeadlineTimer deadline) {
     d->Shut();
     sockaddr_un address{};
-    if (!Address(name, address))
+    if (!Address(QFile::encodeName(name), address))
         return false;
     d->fd = socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (d->fd < 0)
