@@ -7,7 +7,7 @@
 //            "ボタン詳細" listed and its row selected;
 //   OK     : OK pressed, the settings and the whole data file written (target: at most 2x
 //            `cp` + `sync` of the same file);
-//   save   : the data file rewrite of OK alone (SaveButtonList: the new file written,
+//   save   : the data file rewrite of OK alone (BeginSave, Commit: the new file written,
 //            flushed and renamed over the old one, the folder flushed), without the settings
 //            file that OK writes first;
 //   cp+sync: `cp file copy && sync copy`.
@@ -119,8 +119,13 @@ int main(int argc, char* argv[]) {
         if (!list.Load())
             return 1;
         timer.restart();
-        if (!list.Save())
+        std::string why;
+        const auto file = list.BeginSave(why);
+        if (!file || !file->Commit(why)) {
+            std::fprintf(stderr, "%s\n", why.c_str());
             return 1;
+        }
+        list.Saved();
         save.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
 
         timer.restart();
