@@ -4,6 +4,7 @@
 #include "core/remote/CommandLine.h"
 #include "core/settings/Settings.h"
 #include "ui/Application.h"
+#include "ui/DialogFont.h"
 #include "ui/OptIcons.h"
 #include "ui/QtView.h"
 #include "ui/RemoteControl.h"
@@ -167,6 +168,7 @@ int main(int argc, char* argv[]) {
         instance.Listen();
 
     tavolin::InstallIconFallback();
+    tavolin::ApplyApplicationFont();
     const auto platform = tavolin::CreatePlatform();
     tavolin::QtView startView(nullptr);
     tavolin::TFrmMain window(*platform, DataFilesOfThisCopy(*platform, startView));

@@ -2,6 +2,7 @@
 
 #include "ui/TFrmMain.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QFontDatabase>
 #include <QGroupBox>
@@ -74,6 +75,17 @@ QStringList CaptionsThatDoNotFit(const QWidget* dialog) {
         check(group, group->title(), group->width() - 2 * indent);
     }
     return misfits;
+}
+
+void ApplyApplicationFont() {
+    const QFont desktop = QApplication::font();
+    // A generic name ("Sans Serif") has no writing systems of its own here: it is taken as
+    // unable, since finding out what it stands for would load that font.
+    if (QFontDatabase::writingSystems(desktop.family()).contains(QFontDatabase::Japanese))
+        return;
+    QFont font = desktop;
+    font.setFamilies({JapaneseFontFamily(QStringLiteral("ＭＳ Ｐゴシック"))});
+    QApplication::setFont(font);
 }
 
 void ApplyDialogFont(QWidget* dialog, int pixelSize) {

@@ -11,6 +11,12 @@ namespace tavolin {
 // most `pixelSize`, at which every caption still fits its control.
 void ApplyDialogFont(QWidget* dialog, int pixelSize = 12);
 
+// The font of what Qt draws for the program (menus, tool tips, message boxes): the desktop's,
+// unless that font cannot draw Japanese, in which every caption here is written. Then the
+// Japanese font of the windows stands in at the desktop's size, rather than each Japanese
+// character being drawn from whatever font has it.
+void ApplyApplicationFont();
+
 // The captions of the labels, check boxes, radio buttons, group boxes and push buttons of
 // `dialog` that are wider than their controls in the font they have, as "name: text".
 QStringList CaptionsThatDoNotFit(const QWidget* dialog);

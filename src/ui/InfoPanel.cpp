@@ -6,7 +6,7 @@
 
 #include <QFontMetrics>
 #include <QLabel>
-#include <QProgressBar>
+#include <QPainter>
 #include <QTimer>
 #include <QWidget>
 
@@ -22,14 +22,6 @@ QString Q(const std::string& s) {
     return QString::fromStdString(s);
 }
 
-// A gauge: a bar in `fill` on `ground`, with its value as "30%" in the middle.
-QString GaugeStyle(const QColor& fill, const QColor& ground) {
-    return QStringLiteral("QProgressBar { background-color: %1; border: 1px solid #808080;"
-                          " color: black; text-align: center; }"
-                          " QProgressBar::chunk { background-color: %2; }")
-        .arg(ground.name(), fill.name());
-}
-
 void SetText(QLabel* label, const std::string& text) {
     const QString q = Q(text);
     if (label->text() != q)
@@ -37,6 +29,31 @@ void SetText(QLabel* label, const std::string& text) {
 }
 
 } // namespace
+
+void Gauge::SetColours(const QColor& fill, const QColor& ground) {
+    QPalette p = palette();
+    p.setColor(QPalette::Highlight, fill);
+    p.setColor(QPalette::Base, ground);
+    setPalette(p);
+}
+
+void Gauge::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    const QRect inside = rect().adjusted(1, 1, -1, -1);
+    p.fillRect(inside, palette().color(QPalette::Base));
+    const long long span = static_cast<long long>(maximum()) - minimum();
+    const long long done =
+        std::clamp<long long>(static_cast<long long>(value()) - minimum(), 0, span);
+    if (span > 0) {
+        const int width = static_cast<int>(done * inside.width() / span);
+        p.fillRect(inside.x(), inside.y(), width, inside.height(),
+                   palette().color(QPalette::Highlight));
+    }
+    p.setPen(QColor(0x80, 0x80, 0x80));
+    p.drawRect(rect().adjusted(0, 0, -1, -1));
+    p.setPen(Qt::black);
+    p.drawText(inside, Qt::AlignCenter, text());
+}
 
 InfoPanel::InfoPanel(Platform& platform, View& view, const WindowSettings& settings,
                      Controls controls, QWidget* window)
@@ -61,21 +78,20 @@ InfoPanel::InfoPanel(Platform& platform, View& view, const WindowSettings& setti
     };
     for (const auto& [widget, hint] : hints)
         widget->setToolTip(QString::fromStdString(hint));
-    for (QProgressBar* g : {m_c.ggResSys, m_c.ggResGDI, m_c.ggResUser, m_c.ggCPU}) {
+    for (Gauge* g : {m_c.ggResSys, m_c.ggResGDI, m_c.ggResUser, m_c.ggCPU}) {
         g->setRange(0, 100);
         g->setFormat(QStringLiteral("%v%"));
         g->setTextVisible(true);
     }
     m_memFont = m_c.lblAvailMem->font();
     StyleGauges(false);
-    m_c.ggCPU->setStyleSheet(GaugeStyle(Qt::red, Qt::darkCyan));
+    m_c.ggCPU->SetColours(Qt::red, Qt::darkCyan);
     ShowFigures(m_watch.Figures());
 }
 
 void InfoPanel::StyleGauges(bool flashing) {
-    const QString style = GaugeStyle(Qt::green, flashing ? QColor(Qt::yellow) : QColor(Qt::red));
-    for (QProgressBar* g : {m_c.ggResSys, m_c.ggResGDI, m_c.ggResUser})
-        g->setStyleSheet(style);
+    for (Gauge* g : {m_c.ggResSys, m_c.ggResGDI, m_c.ggResUser})
+        g->SetColours(Qt::green, flashing ? QColor(Qt::yellow) : QColor(Qt::red));
 }
 
 void InfoPanel::ResTimer() {

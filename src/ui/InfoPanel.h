@@ -5,9 +5,9 @@
 #include <QFont>
 #include <QObject>
 #include <QPalette>
+#include <QProgressBar>
 
 class QLabel;
-class QProgressBar;
 class QTimer;
 class QWidget;
 
@@ -16,6 +16,18 @@ namespace tavolin {
 class Platform;
 class View;
 struct WindowSettings;
+
+// A gauge of the panel: a bar in one colour on another, framed in grey, with its value as
+// "30%" in the middle. It draws itself: a style sheet would bring the whole style-sheet
+// engine into every start for four bars.
+class Gauge : public QProgressBar {
+public:
+    using QProgressBar::QProgressBar;
+    void SetColours(const QColor& fill, const QColor& ground);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
 
 // The information panel on the launcher window: the three free-resource gauges, the
 // processor gauge, the memory labels and the clock, refreshed by the sampling timer `tmRes`
@@ -26,10 +38,10 @@ class InfoPanel : public QObject, public watch::PanelWindow {
 public:
     struct Controls {
         QLabel* lblTitle;
-        QProgressBar* ggResSys;
-        QProgressBar* ggResGDI;
-        QProgressBar* ggResUser;
-        QProgressBar* ggCPU;
+        Gauge* ggResSys;
+        Gauge* ggResGDI;
+        Gauge* ggResUser;
+        Gauge* ggCPU;
         QLabel* lblAvailMem;
         QLabel* lblTotalMem;
         QLabel* lblNow;

@@ -7,6 +7,8 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
+#include <QMimeDatabase>
+#include <QMimeType>
 #include <QPainter>
 #include <QString>
 #include <QStringList>
@@ -25,6 +27,9 @@ static void InitAreaResources() {
 namespace tavolin {
 
 namespace {
+
+// The theme compiled into the program, for desktops without one of their own.
+const QString kBuiltInTheme = QStringLiteral("TavolinTango");
 
 // The standard icon name of each picture, looked up in the desktop's theme first; the
 // built-in theme has every one of them. Empty for the window positions, which are drawn.
@@ -105,9 +110,9 @@ void InstallIconFallback() {
     InitTangoResources();
     QIcon::setThemeSearchPaths(QIcon::themeSearchPaths() << QStringLiteral(":/icons"));
     if (QIcon::themeName().isEmpty() || QIcon::themeName() == QLatin1String("hicolor")) {
-        QIcon::setThemeName(QStringLiteral("TavolinTango"));
+        QIcon::setThemeName(kBuiltInTheme);
     }
-    QIcon::setFallbackThemeName(QStringLiteral("TavolinTango"));
+    QIcon::setFallbackThemeName(kBuiltInTheme);
 }
 
 QIcon OptIcon(int index) {
@@ -159,8 +164,37 @@ QIcon TargetIcon(const QString& path) {
             }
         }
     }
+#ifdef Q_OS_WIN
+    // The shell's own icon for the file, an executable's included.
     static const QFileIconProvider provider;
     return provider.icon(info);
+#else
+    // The theme's icon for the file's type, as the desktop shows it, read at the size drawn
+    // when first drawn.
+    if (info.isDir())
+        return QIcon::fromTheme(QStringLiteral("folder"));
+    // A file's type from its extension, else from its first bytes (a program, a script, a
+    // text). A name without an extension goes straight to its bytes: the name patterns it
+    // would be tried against include regular expressions, whose first use loads a whole
+    // expression compiler.
+    static const QMimeDatabase types;
+    QMimeType type;
+    if (!info.suffix().isEmpty())
+        type = types.mimeTypeForFile(info, QMimeDatabase::MatchExtension);
+    if (!type.isValid() || type.isDefault())
+        type = types.mimeTypeForFile(info, QMimeDatabase::MatchContent);
+    // The built-in theme holds only the generic type icons: with it, the type's own name is
+    // not asked for, as that would walk the whole hicolor tree to miss.
+    QStringList names{type.genericIconName(), QStringLiteral("text-x-generic")};
+    if (QIcon::themeName() != kBuiltInTheme)
+        names.prepend(type.iconName());
+    for (const QString& name : names) {
+        QIcon icon = QIcon::fromTheme(name);
+        if (!icon.isNull())
+            return icon;
+    }
+    return {};
+#endif
 }
 
 } // namespace tavolin

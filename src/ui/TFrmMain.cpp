@@ -36,7 +36,6 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QProgressBar>
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QScreen>
@@ -232,7 +231,7 @@ void TFrmMain::CreateControls() {
     lblResUser = label("lblResUser", QStringLiteral("User :"));
     lblCPU = label("lblCPU", QStringLiteral("CPU :"));
     const auto gauge = [this](const char* name) {
-        auto* g = new QProgressBar(this);
+        auto* g = new Gauge(this);
         g->setObjectName(QLatin1String(name));
         g->setRange(0, 100);
         g->setAlignment(Qt::AlignCenter);

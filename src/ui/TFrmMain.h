@@ -23,7 +23,6 @@ class QFrame;
 class QLabel;
 class QLineEdit;
 class QMenu;
-class QProgressBar;
 class QPushButton;
 class QToolButton;
 
@@ -32,6 +31,7 @@ namespace tavolin {
 class DropAdapter;
 class DropAreas;
 class GlobalHotKey;
+class Gauge;
 class InfoPanel;
 class Platform;
 class ButtonMenu;
@@ -187,10 +187,10 @@ private:
     QLabel* lblResGDI = nullptr;
     QLabel* lblResUser = nullptr;
     QLabel* lblCPU = nullptr;
-    QProgressBar* ggResSys = nullptr;
-    QProgressBar* ggResGDI = nullptr;
-    QProgressBar* ggResUser = nullptr;
-    QProgressBar* ggCPU = nullptr;
+    Gauge* ggResSys = nullptr;
+    Gauge* ggResGDI = nullptr;
+    Gauge* ggResUser = nullptr;
+    Gauge* ggCPU = nullptr;
     QLabel* lblAvailMem = nullptr;
     QLabel* lblTotalMem = nullptr;
     QPushButton* btnOpt = nullptr;

@@ -10,6 +10,7 @@
 #include "ui/TFrmRef.h"
 #include "ui/UiTestSupport.h"
 
+#include <QFontDatabase>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -48,6 +49,24 @@ private slots:
                                                    dialog->font().family() + QStringLiteral("): ") +
                                                    misfits.join(QStringLiteral("; "))));
         }
+    }
+
+    // Menus, tool tips and message boxes keep the desktop's font where it draws Japanese;
+    // where it does not, the windows' Japanese font stands in at the desktop's size.
+    void theApplicationFontDrawsJapanese() {
+        const QFont before = QApplication::font();
+        const QString japanese = JapaneseFontFamily(QStringLiteral("ＭＳ Ｐゴシック"));
+        QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), 11));
+        ApplyApplicationFont();
+        QCOMPARE(QApplication::font().family(), japanese);
+        QCOMPARE(QApplication::font().pointSize(), 11);
+        if (QFontDatabase::writingSystems(japanese).contains(QFontDatabase::Japanese)) {
+            QFont own(japanese, 10);
+            QApplication::setFont(own);
+            ApplyApplicationFont();
+            QCOMPARE(QApplication::font(), own);
+        }
+        QApplication::setFont(before);
     }
 };
 

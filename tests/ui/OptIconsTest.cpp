@@ -66,6 +66,28 @@ private slots:
         QVERIFY(TargetIcon(broken).name() != QStringLiteral("edit-copy"));
     }
 
+    // Any other target shows the generic icon of its type: by its extension, else by its
+    // first bytes.
+    void aFileShowsItsTypesIcon() {
+        if (QSysInfo::productType() == QLatin1String("windows"))
+            QSKIP("Windows asks the shell for the file's own icon");
+        QTemporaryDir dir;
+        const auto file = [&](const char* name, const QByteArray& text) {
+            QFile f(dir.filePath(QLatin1String(name)));
+            f.open(QIODevice::WriteOnly);
+            f.write(text);
+            return f.fileName();
+        };
+        QCOMPARE(TargetIcon(dir.path()).name(), QStringLiteral("folder"));
+        QCOMPARE(TargetIcon(file("notes.txt", "notes\n")).name(), QStringLiteral("text-x-generic"));
+        QCOMPARE(TargetIcon(file("picture.png", "")).name(), QStringLiteral("image-x-generic"));
+        QCOMPARE(TargetIcon(file("backup", "#!/bin/sh\ncp -a a b\n")).name(),
+                 QStringLiteral("text-x-script"));
+        QCOMPARE(TargetIcon(QStringLiteral("/bin/sh")).name(),
+                 QStringLiteral("application-x-executable"));
+        QVERIFY(TargetIcon(dir.filePath(QStringLiteral("gone.txt"))).isNull());
+    }
+
     void dropAreaPicturesAreDrawn() {
         for (int index = 0; index < 4; ++index) {
             const QPixmap picture = AreaPicture(index);
