@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Start-up time and idle memory (resident and proportional set size) of the launcher against a
 # bare Qt window with 24 icon buttons (BareWindow), measured side by side on a virtual X server without a window
-# manager. The launcher starts in a temporary folder with a data file of 100,000 button
+# manager, the three taking turns. The launcher starts in a temporary folder with a data file of 100,000 button
 # lines (the page on screen at the end of its category, so the whole file is read).
 #
 #   bench/startup_vs_bare.sh [BUILD_DIR] [RUNS]     (BUILD_DIR defaults to build/release)
@@ -17,17 +17,31 @@ bench_setup STARTUP_BENCH_INNER tavolin-startup "$build" "$runs" "$timer" "$bare
 lines=$(grep -c ':' "$work/tavolin.txt")
 echo "data file: $lines button lines, $(du -k "$work/tavolin.txt" | cut -f1) KiB"
 
-echo "--- BareWindow (24 icon buttons)"
-bare_out=$("$timer" BareWindow "$runs" 1500 -- "$bare" | tee /dev/stderr | tail -1)
-echo "--- BareWindow with one line of Japanese text"
-text_out=$("$timer" BareWindow "$runs" 1500 -- "$bare" --japanese-text | tee /dev/stderr | tail -1)
-echo "--- Tavolin (100,000 button lines)"
-launcher_out=$(cd "$work" && "$timer" Tavolin "$runs" 1500 -- ./tavolin | tee /dev/stderr | tail -1)
-
-# Fields of the timer's median line: start (ms), RSS and PSS (KiB).
-read -r bare_ms bare_kib bare_pss < <(awk '{print $2, $7, $11}' <<<"$bare_out")
-read -r text_ms text_kib text_pss < <(awk '{print $2, $7, $11}' <<<"$text_out")
-read -r launcher_ms launcher_kib launcher_pss < <(awk '{print $2, $7, $11}' <<<"$launcher_out")
+# The three programs take turns, one start each per round and each round led by the next, so
+# that a slow spell of the machine, or a place in the order, weighs on all of them alike.
+start_one() {
+    case $1 in
+    bare) "$timer" BareWindow 1 1500 -- "$bare" ;;
+    text) "$timer" BareWindow 1 1500 -- "$bare" --japanese-text ;;
+    launcher) (cd "$work" && "$timer" Tavolin 1 1500 -- ./tavolin) ;;
+    esac | grep '^run' >>"$work/$1.runs"
+}
+: >"$work/bare.runs"; : >"$work/text.runs"; : >"$work/launcher.runs"
+programs=(bare text launcher)
+for ((run = 1; run <= runs; run++)); do
+    for ((k = 0; k < 3; k++)); do
+        start_one "${programs[(run + k) % 3]}"
+    done
+    echo "round $run: bare $(awk '{print $5}' "$work/bare.runs" | tail -1) ms," \
+        "with Japanese text $(awk '{print $5}' "$work/text.runs" | tail -1) ms," \
+        "launcher $(awk '{print $5}' "$work/launcher.runs" | tail -1) ms" >&2
+done
+# The median of one field of a program's runs ("run N: shown after MS ms, idle RSS KIB KiB,
+# PSS KIB KiB": 5, 9 and 12).
+median() { awk -v f="$2" '{print $f}' "$work/$1.runs" | sort -n | awk '{v[NR] = $1} END {print v[int((NR + 1) / 2)]}'; }
+read -r bare_ms bare_kib bare_pss <<<"$(median bare 5) $(median bare 9) $(median bare 12)"
+read -r text_ms text_kib text_pss <<<"$(median text 5) $(median text 9) $(median text 12)"
+read -r launcher_ms launcher_kib launcher_pss <<<"$(median launcher 5) $(median launcher 9) $(median launcher 12)"
 echo
 printf "%-28s %10s %14s %14s\n" "" "start (ms)" "idle RSS (KiB)" "idle PSS (KiB)"
 printf "%-28s %10s %14s %14s\n" "BareWindow" "$bare_ms" "$bare_kib" "$bare_pss"

@@ -17,6 +17,8 @@ namespace tavolin {
 namespace {
 
 constexpr int kFlashMs = 50;
+// The smallest size a memory figure is shrunk to.
+constexpr int kSmallestMemoryPixels = 7;
 
 QString Q(const std::string& s) {
     return QString::fromStdString(s);
@@ -138,9 +140,21 @@ void InfoPanel::SetMemoryText(QLabel* label, const std::string& text) {
         label->setContentsMargins(0, 0, overrun, 0);
     const int room = label->width() - overrun;
     QFont f = m_memFont;
-    int size = f.pixelSize();
-    while (size > 7 && QFontMetrics(f).horizontalAdvance(q) > room)
-        f.setPixelSize(--size);
+    const int largest = f.pixelSize();
+    const auto width = [&f, &q](int size) {
+        f.setPixelSize(size);
+        return QFontMetrics(f).horizontalAdvance(q);
+    };
+    if (const int full = width(largest); full > room && largest > kSmallestMemoryPixels) {
+        // Widths grow about in step with the size: start from the proportional size and settle
+        // from there. Each size measured is a font loaded, so not every one on the way down.
+        int size = std::clamp(largest * room / full, kSmallestMemoryPixels, largest - 1);
+        while (size + 1 < largest && width(size + 1) <= room)
+            ++size;
+        while (size > kSmallestMemoryPixels && width(size) > room)
+            --size;
+        f.setPixelSize(size);
+    }
     if (label->font() != f)
         label->setFont(f);
 }
