@@ -3,6 +3,9 @@
 #include "ui/OptIcons.h"
 
 #include <QMouseEvent>
+#include <QPainter>
+#include <QPixmapCache>
+#include <QStyle>
 #include <QTimer>
 
 #include <string>
@@ -26,6 +29,31 @@ const char* WaitingHint(AreaKind area) {
 } // namespace
 
 // --- DropArea --------------------------------------------------------------------------------
+
+void DropArea::ShowPicture(int index) {
+    if (index == m_picture)
+        return;
+    m_picture = index;
+    update();
+}
+
+void DropArea::paintEvent(QPaintEvent* event) {
+    QLabel::paintEvent(event);
+    if (m_picture < 0)
+        return;
+    // Made at the first drawing, not with the window: the flashing faces may never be needed,
+    // and the resting ones wait until there is something to draw them on.
+    const QString key = QStringLiteral("tavolin-area-%1").arg(m_picture);
+    QPixmap picture;
+    if (!QPixmapCache::find(key, &picture)) {
+        picture = AreaPicture(m_picture);
+        QPixmapCache::insert(key, picture);
+    }
+    const QRect place =
+        QStyle::alignedRect(layoutDirection(), Qt::AlignLeft | Qt::AlignVCenter,
+                            picture.deviceIndependentSize().toSize(), contentsRect());
+    QPainter(this).drawPixmap(place, picture);
+}
 
 void DropArea::mousePressEvent(QMouseEvent* event) {
     // The press is the area's: it does not start dragging the window.
@@ -58,8 +86,6 @@ DropAreas::DropAreas(Platform& platform, View& view, const WindowSettings& setti
                      QWidget* window)
     : QObject(window), imgDel(new DropArea(window)), imgGom(new DropArea(window)),
       tmDel(new QTimer(this)), m_batch(platform, view, *this, settings) {
-    for (int i = 0; i < 4; ++i)
-        m_pictures[static_cast<std::size_t>(i)] = AreaPicture(i);
     tmDel->setObjectName(QStringLiteral("tmDel"));
     tmDel->setInterval(areas::kCountdownIntervalMs);
     connect(tmDel, &QTimer::timeout, this, [this] { m_batch.tmDelTimer(); });
@@ -88,7 +114,7 @@ void DropAreas::Drop(areas::AreaKind area, std::vector<std::string> paths) {
 void DropAreas::ShowAreaPicture(AreaKind area, int picture) {
     if (picture < 0 || picture > 3)
         return;
-    Area(area)->setPixmap(m_pictures[static_cast<std::size_t>(picture)]);
+    Area(area)->ShowPicture(picture);
 }
 
 void DropAreas::ShowWaitingHint(AreaKind area, bool waiting) {

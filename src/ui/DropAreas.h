@@ -5,8 +5,6 @@
 #include <QLabel>
 #include <QObject>
 
-#include <array>
-
 class QTimer;
 
 namespace tavolin {
@@ -23,16 +21,21 @@ class DropArea : public QLabel {
 public:
     using QLabel::QLabel;
 
+    // Shows area picture `index` (AreaPicture), read when first drawn.
+    void ShowPicture(int index);
+
 signals:
     void clicked();
     void doubleClicked();
 
 protected:
+    void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
+    int m_picture = -1;
     bool m_pressed = false;
     bool m_afterDoubleClick = false;
 };
@@ -70,7 +73,6 @@ private:
     DropArea* imgGom;
     QTimer* tmDel;
     areas::PendingBatch m_batch;
-    std::array<QPixmap, 4> m_pictures;
 };
 
 } // namespace tavolin
