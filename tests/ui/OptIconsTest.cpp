@@ -40,37 +40,11 @@ private slots:
 
     // A desktop entry on a button shows the icon its Icon= names, as the desktop reads the
     // entry (escapes and quotes included); an entry naming none, or no valid entry at all,
-    // shows the file's own picture.
-    void aDesktopEntryShowsTheIconItNames() {
+    // shows the file's own picture. Any other target shows the generic icon of its type: by
+    // its extension, else by its first bytes.
+    void aTargetShowsTheIconOfItsEntryOrType() {
         if (QSysInfo::productType() == QLatin1String("windows"))
-            QSKIP("Windows reads no desktop entries");
-        QTemporaryDir dir;
-        const auto entry = [&](const char* name, const QByteArray& text) {
-            QFile file(dir.filePath(QLatin1String(name)));
-            file.open(QIODevice::WriteOnly);
-            file.write(text);
-            return file.fileName();
-        };
-        const QString themed = entry("copy.desktop", "[Desktop Entry]\nType=Application\n"
-                                                     "Name=Copy\nExec=true\nIcon=edit-copy\n");
-        QCOMPARE(TargetIcon(themed).name(), QStringLiteral("edit-copy"));
-        QImage red(8, 8, QImage::Format_RGB32);
-        red.fill(Qt::red);
-        QVERIFY(red.save(dir.filePath(QStringLiteral("my picture.png"))));
-        const QByteArray escaped = dir.filePath(QStringLiteral("my\\spicture.png")).toUtf8();
-        const QString spaced = entry("spaced.desktop", "[Desktop Entry]\nType=Application\n"
-                                                       "Name=P\nExec=true\nIcon=" +
-                                                           escaped + "\n");
-        QCOMPARE(TargetIcon(spaced).pixmap(8, 8).toImage().pixelColor(4, 4), QColor(Qt::red));
-        const QString broken = entry("broken.desktop", "Icon=edit-copy\n");
-        QVERIFY(TargetIcon(broken).name() != QStringLiteral("edit-copy"));
-    }
-
-    // Any other target shows the generic icon of its type: by its extension, else by its
-    // first bytes.
-    void aFileShowsItsTypesIcon() {
-        if (QSysInfo::productType() == QLatin1String("windows"))
-            QSKIP("Windows asks the shell for the file's own icon");
+            QSKIP("Windows reads no desktop entries and asks the shell for a file's icon");
         QTemporaryDir dir;
         const auto file = [&](const char* name, const QByteArray& text) {
             QFile f(dir.filePath(QLatin1String(name)));
@@ -78,6 +52,20 @@ private slots:
             f.write(text);
             return f.fileName();
         };
+        const QString themed = file("copy.desktop", "[Desktop Entry]\nType=Application\n"
+                                                    "Name=Copy\nExec=true\nIcon=edit-copy\n");
+        QCOMPARE(TargetIcon(themed).name(), QStringLiteral("edit-copy"));
+        QImage red(8, 8, QImage::Format_RGB32);
+        red.fill(Qt::red);
+        QVERIFY(red.save(dir.filePath(QStringLiteral("my picture.png"))));
+        const QByteArray escaped = dir.filePath(QStringLiteral("my\\spicture.png")).toUtf8();
+        const QString spaced = file("spaced.desktop", "[Desktop Entry]\nType=Application\n"
+                                                      "Name=P\nExec=true\nIcon=" +
+                                                          escaped + "\n");
+        QCOMPARE(TargetIcon(spaced).pixmap(8, 8).toImage().pixelColor(4, 4), QColor(Qt::red));
+        const QString broken = file("broken.desktop", "Icon=edit-copy\n");
+        QVERIFY(TargetIcon(broken).name() != QStringLiteral("edit-copy"));
+
         QCOMPARE(TargetIcon(dir.path()).name(), QStringLiteral("folder"));
         QCOMPARE(TargetIcon(file("notes.txt", "notes\n")).name(), QStringLiteral("text-x-generic"));
         QCOMPARE(TargetIcon(file("picture.png", "")).name(), QStringLiteral("image-x-generic"));
