@@ -54,7 +54,7 @@ void Gauge::paintEvent(QPaintEvent*) {
     p.setPen(QColor(0x80, 0x80, 0x80));
     p.drawRect(rect().adjusted(0, 0, -1, -1));
     p.setPen(Qt::black);
-    p.drawText(inside, Qt::AlignCenter, text());
+    p.drawText(inside, static_cast<int>(alignment()), text());
 }
 
 InfoPanel::InfoPanel(Platform& platform, View& view, const WindowSettings& settings,

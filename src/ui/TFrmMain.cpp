@@ -233,7 +233,6 @@ void TFrmMain::CreateControls() {
     const auto gauge = [this](const char* name) {
         auto* g = new Gauge(this);
         g->setObjectName(QLatin1String(name));
-        g->setRange(0, 100);
         g->setAlignment(Qt::AlignCenter);
         return g;
     };
