@@ -120,12 +120,10 @@ int main(int argc, char* argv[]) {
             return 1;
         timer.restart();
         std::string why;
-        const auto file = list.BeginSave(why);
-        if (!file || !file->Commit(why)) {
+        if (!list.BeginSave(why) || list.Commit(why) != datafile::Placed::Done) {
             std::fprintf(stderr, "%s\n", why.c_str());
             return 1;
         }
-        list.Saved();
         save.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
 
         timer.restart();

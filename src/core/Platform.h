@@ -84,6 +84,26 @@ public:
     virtual bool Write(std::string_view bytes) = 0;
     // Puts the new content in place; false, with `error` saying why, when it could not.
     virtual bool Commit(std::string& error) = 0;
+
+    // After Commit, for a file other programs append to: the bytes the replaced file held
+    // beyond its first `from` bytes when it lost its name. Empty where the system cannot read
+    // a file across its replacement.
+    virtual std::string ReplacedTail(std::uint64_t from) {
+        static_cast<void>(from);
+        return {};
+    }
+    // After Commit: adds bytes at the end of the new file, wherever it now stands.
+    virtual bool Append(std::string_view bytes, std::string& error) {
+        static_cast<void>(bytes);
+        error = "appending is not supported here";
+        return false;
+    }
+};
+
+// Something held until it is dropped: a lock.
+class Held {
+public:
+    virtual ~Held() = default;
 };
 
 // One entry of a folder listing ("." and ".." are never listed).
@@ -134,6 +154,14 @@ public:
     // Removes what replacements of the file at `path` left behind when the program was
     // killed while writing; never a file another running copy is writing.
     virtual void RemoveStaleReplacements(const std::string& path) = 0;
+    // The lock this program's copies take on the file at `lockPath` (made when missing), for
+    // as long as the result is held: an exclusive one, waited for up to `waitMs`. Nothing when
+    // it could not be had; other programs are never kept from reading or writing anything.
+    virtual std::unique_ptr<Held> LockExclusive(const std::string& lockPath, int waitMs) {
+        static_cast<void>(lockPath);
+        static_cast<void>(waitMs);
+        return nullptr;
+    }
     // Replaces the file at `path` with `bytes` in one go.
     bool ReplaceFile(const std::string& path, std::string_view bytes, std::string& error) {
         const auto replacement = BeginReplaceFile(path, error);

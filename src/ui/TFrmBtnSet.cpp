@@ -368,11 +368,6 @@ void TFrmBtnSet::ShowBoxes(const options::ButtonBoxes& boxes) {
     m_ui->edtBtnFile->setText(Q(boxes.file));
 }
 
-int TFrmBtnSet::SelectedRow() const {
-    const QModelIndexList rows = m_ui->lvBtn->selectionModel()->selectedRows();
-    return rows.isEmpty() ? -1 : rows.first().row();
-}
-
 void TFrmBtnSet::cbNoChange() {
     options::ButtonBoxes boxes = Boxes();
     options::ShowNumber(boxes, m_list, m_platform);
@@ -409,9 +404,8 @@ void TFrmBtnSet::btnSetClick() {
     options::ButtonBoxes boxes = Boxes();
     options::TrimButtonEdits(boxes);
     ShowBoxes(boxes);
-    const int selected = SelectedRow();
     int row = -1;
-    const auto outcome = m_list.Set(boxes, selected, &row);
+    const auto outcome = m_list.Set(boxes, &row);
     switch (outcome) {
     case options::SetOutcome::MissingFolder:
         m_ui->edtBtnPath->setFocus();
@@ -498,23 +492,10 @@ void TFrmBtnSet::btnOKClick() {
     }
     // Both files are written first and put in place together: when either cannot be
     // written, neither changes and the dialog stays open with its edits.
-    std::unique_ptr<FileReplacement> list;
     std::string error;
     if (m_listLoaded) {
-        // A data file someone else changed since the list was read is never written over.
-        switch (m_list.Recheck()) {
-        case datafile::Unchanged::Reload:
-            m_editRow = -1;
-            m_model->Reset();
-            return;
-        case datafile::Unchanged::Keep:
-            return;
-        case datafile::Unchanged::Yes:
-            break;
-        }
         BusyCursor busy(m_view);
-        list = m_list.BeginSave(error);
-        if (!list) {
+        if (!m_list.BeginSave(error)) {
             if (!error.empty())
                 ShowMessageBox(m_view, datafile::WriteFailure(m_core.Files().txt, error),
                                MsgKind::Error, msg_buttons::kOkOnly);
@@ -527,13 +508,25 @@ void TFrmBtnSet::btnOKClick() {
         ShowMessageBox(m_view, error, MsgKind::Error, msg_buttons::kOkOnly);
         return;
     }
-    if (list) {
-        if (!list->Commit(error)) {
+    if (m_listLoaded) {
+        switch (m_list.Commit(error)) {
+        case datafile::Placed::Done:
+            break;
+        case datafile::Placed::Changed:
+            // A data file someone else changed since the list was read is never written
+            // over: the user chooses to read it again or to stay. The boxes edited a row of
+            // the list as it was, so after a reload no stale row is offered to ↓セット.
+            if (m_list.Recheck() == datafile::Unchanged::Reload) {
+                m_editRow = -1;
+                ShowBoxes(options::ButtonBoxes{});
+                m_model->Reset();
+            }
+            return;
+        case datafile::Placed::Failed:
             ShowMessageBox(m_view, datafile::WriteFailure(m_core.Files().txt, error),
                            MsgKind::Error, msg_buttons::kOkOnly);
             return;
         }
-        m_list.Saved();
     }
     if (!settings->Commit(error)) {
         ShowMessageBox(m_view, options::SettingsWriteFailure(m_core.Files().ini, error),

@@ -76,7 +76,6 @@ private:
     bool ConfirmPendingEdit();
     options::ButtonBoxes Boxes() const;
     void ShowBoxes(const options::ButtonBoxes& boxes);
-    int SelectedRow() const;
 
     // --- the environment pages ---
     // A control and the [Window] key it shows. A key of a number box names its up-down.

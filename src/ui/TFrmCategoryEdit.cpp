@@ -114,19 +114,20 @@ void TFrmCategoryEdit::sbDOWNClick() {
 }
 
 void TFrmCategoryEdit::btnOKClick() {
-    // A data file someone else changed since the editor read it is never written over.
-    switch (m_copy.Recheck()) {
-    case datafile::Unchanged::Reload:
-        ShowNames(-1);
-        return;
-    case datafile::Unchanged::Keep:
-        return;
-    case datafile::Unchanged::Yes:
-        break;
-    }
     // A data file that could not be replaced keeps the dialog open; the user was told why.
-    if (m_copy.Commit())
+    switch (m_copy.Commit()) {
+    case datafile::Placed::Done:
         accept();
+        return;
+    case datafile::Placed::Changed:
+        // A data file someone else changed since the editor read it is never written over:
+        // the user chooses to read it again or to stay.
+        if (m_copy.Recheck() == datafile::Unchanged::Reload)
+            ShowNames(-1);
+        return;
+    case datafile::Placed::Failed:
+        return;
+    }
 }
 
 void TFrmCategoryEdit::btnHelpClick() {

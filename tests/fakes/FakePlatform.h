@@ -6,11 +6,13 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tavolin::testing {
@@ -49,6 +51,8 @@ public:
     bool showResult = true;
     std::optional<std::string> replaceFailure;       // ReplaceFile fails with this text
     std::map<std::string, std::string> refusedFiles; // path -> error: not even begun (read-only)
+    // Another program at work while a replacement is written: run once, at its first write.
+    std::function<void()> whileWriting;
     std::map<SpecialFolder, std::string> specialFolders;
     std::map<std::string, std::string> deleteFailures;        // path -> error
     std::map<std::string, std::vector<FolderEntry>> listings; // folder -> its entries
@@ -121,6 +125,8 @@ public:
         Replacement(FakePlatform& owner, std::string path)
             : m_owner(owner), m_path(std::move(path)) {}
         bool Write(std::string_view bytes) override {
+            if (auto other = std::exchange(m_owner.whileWriting, nullptr))
+                other();
             m_bytes.append(bytes);
             return true;
         }

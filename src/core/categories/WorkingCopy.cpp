@@ -1,6 +1,7 @@
 #include "core/categories/WorkingCopy.h"
 
 #include "core/Platform.h"
+#include "core/datafile/Placement.h"
 #include "core/helpers/MessageBox.h"
 
 #include <algorithm>
@@ -381,9 +382,9 @@ bool WorkingCopy::Swap(std::size_t first) {
     return true;
 }
 
-bool WorkingCopy::Commit() {
+datafile::Placed WorkingCopy::Commit() {
     if (!Usable())
-        return false;
+        return datafile::Placed::Failed;
     BusyCursor busy(m_view);
     // The working file is the new data file as it stands, in the file's encoding; the writer
     // makes it UTF-8 with a mark when code page 932 bytes would read back as UTF-8.
@@ -412,11 +413,19 @@ bool WorkingCopy::Commit() {
         return !working.Failed();
     };
     std::string error;
-    if (datafile::Write(m_platform, m_dataFile, m_encoding, m_encoding, produce, error))
-        return true;
-    if (!error.empty())
+    const auto lock = datafile::LockForWriting(m_platform, m_dataFile);
+    auto prepared =
+        datafile::Prepare(m_platform, m_dataFile, m_encoding, m_encoding, produce, error);
+    // Sections may have moved: lines appended meanwhile are carried over as they stand only
+    // when they open a section of their own.
+    const auto placed =
+        prepared ? datafile::Place(m_dataFile, *prepared, m_encoding, {m_stamp, false}, error)
+                 : datafile::Placed::Failed;
+    if (placed == datafile::Placed::Failed && !error.empty())
         ShowError(m_view, datafile::WriteFailure(m_dataFile, error));
-    return false;
+    if (placed == datafile::Placed::Done)
+        m_stamp = datafile::StampOf(m_dataFile); // the copy now stands for the file as written
+    return placed;
 }
 
 void WorkingCopy::Close() {

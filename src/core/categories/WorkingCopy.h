@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/datafile/DataFile.h"
+#include "core/datafile/Placement.h"
 #include "core/text/TextFile.h"
 
 #include <cstddef>
@@ -51,8 +52,10 @@ public:
     bool MoveUp(std::size_t index);
     bool MoveDown(std::size_t index);
 
-    // Replaces the data file with the working file; false, after telling the user, when not.
-    bool Commit();
+    // Replaces the data file with the working file unless the data file changed meanwhile
+    // other than by lines appended to it (Changed: nothing is written; Recheck then asks).
+    // Failed after telling the user why.
+    datafile::Placed Commit();
 
     // Before Commit: whether the data file is still as Open read it (see CheckUnchanged; on
     // Reload the working copy is made again).

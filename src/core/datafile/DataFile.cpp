@@ -361,10 +361,11 @@ Unchanged CheckUnchanged(View& view, const std::string& path, const Stamp& stamp
     return answer == MsgResult::Yes ? Unchanged::Reload : Unchanged::Keep;
 }
 
-Writer::Writer(FileReplacement& file, Encoding source, Encoding output)
+Writer::Writer(FileReplacement& file, Encoding source, Encoding output, bool atStart)
     : m_file(file), m_source(source), m_output(output) {
     m_out.reserve(kChunk + kChunk / 8);
-    m_out += text::MarkOf(output);
+    if (atStart)
+        m_out += text::MarkOf(output);
 }
 
 Writer::~Writer() = default;

@@ -158,7 +158,10 @@ Unchanged CheckUnchanged(View& view, const std::string& path, const Stamp& stamp
 // A new data file being written in `output`, from lines read in `source` and composed texts.
 class Writer {
 public:
-    Writer(FileReplacement& file, text::Encoding source, text::Encoding output);
+    // `atStart`: the writer begins the file, with the output's byte-order mark; otherwise it
+    // adds to a file already begun.
+    Writer(FileReplacement& file, text::Encoding source, text::Encoding output,
+           bool atStart = true);
     ~Writer();
     Writer(const Writer&) = delete;
     Writer& operator=(const Writer&) = delete;

@@ -57,9 +57,12 @@ bool Launcher::SaveSettings() {
     return false;
 }
 
-void Launcher::Close() {
-    SaveSettings();
-    m_store.SavePage();
+bool Launcher::Close() {
+    // Nothing is written that did not change: closing an untouched launcher writes no file
+    // (the settings file skips a save that changes no line).
+    const bool settings = SaveSettings();
+    const bool page = m_store.SaveChangedPage();
+    return settings && page;
 }
 
 void Launcher::ExecuteButton(int n) {

@@ -60,8 +60,10 @@ public:
                       const std::string& dateFontName = "ＭＳ Ｐゴシック");
     // Writes the keys the window changes itself; false, after telling the user, on failure.
     bool SaveSettings();
-    // At close: the settings, then the page on screen.
-    void Close();
+    // At close: the settings, then the page on screen, each only when it changed (a data
+    // file that does not exist yet is made). False when either could not be written; the
+    // user has been told.
+    bool Close();
 
     // Opens slot n's target (a folder in the file manager); an empty slot goes to the
     // empty-button handler.

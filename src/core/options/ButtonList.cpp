@@ -102,7 +102,7 @@ int ButtonList::RowOf(const ButtonBoxes& boxes) const {
     return FindButtonRow(boxes.category, boxes.page, boxes.number);
 }
 
-SetOutcome ButtonList::Set(const ButtonBoxes& boxes, int selectedRow, int* rowOut) {
+SetOutcome ButtonList::Set(const ButtonBoxes& boxes, int* rowOut) {
     if (rowOut != nullptr)
         *rowOut = -1;
     if (boxes.category.empty() || boxes.page.empty())
@@ -160,12 +160,19 @@ SetOutcome ButtonList::Set(const ButtonBoxes& boxes, int selectedRow, int* rowOu
     }
     if (after < 0)
         after = FindButtonRow(boxes.category, kCategoryMark, kCategoryMark);
-    std::size_t at = m_rows.size();
-    if (after >= 0) {
-        at = static_cast<std::size_t>(after) + 1;
-    } else if (selectedRow >= 0 && static_cast<std::size_t>(selectedRow) < m_rows.size()) {
-        at = static_cast<std::size_t>(selectedRow);
+    if (after < 0) {
+        // Never under another category: the category gets a line of its own at the end,
+        // after the lines that end the last section.
+        ButtonRow heading;
+        heading.category = boxes.category;
+        heading.page = heading.number = kCategoryMark;
+        heading.changed = true;
+        heading.before = std::move(m_trailer);
+        m_trailer.clear();
+        m_rows.push_back(std::move(heading));
+        after = static_cast<int>(m_rows.size()) - 1;
     }
+    const std::size_t at = static_cast<std::size_t>(after) + 1;
     m_rows.insert(m_rows.begin() + static_cast<std::ptrdiff_t>(at), std::move(row));
     if (rowOut != nullptr)
         *rowOut = static_cast<int>(at);
@@ -179,10 +186,13 @@ std::string ButtonList::Compose(const ButtonRow& row) const {
            EncodeButtonValue(row.folder, row.file, row.title, m_style);
 }
 
-std::unique_ptr<FileReplacement> ButtonList::BeginSave(std::string& error) {
+bool ButtonList::BeginSave(std::string& error) {
     std::vector<std::string> composed;
+    std::vector<std::string> categories;
     for (const auto& row : m_rows) {
-        if (row.changed)
+        if (row.changed && row.IsCategory())
+            categories.push_back(row.category);
+        else if (row.changed)
             composed.push_back(Compose(row));
     }
     const auto produce = [&](datafile::Writer& out) {
@@ -191,31 +201,48 @@ std::unique_ptr<FileReplacement> ButtonList::BeginSave(std::string& error) {
         for (const auto& row : m_rows) {
             for (const auto& line : row.before)
                 out.Line(line);
-            if (row.changed) {
-                out.Text(Compose(row));
-            } else {
+            if (!row.changed) {
                 out.Line(row.raw);
+            } else if (row.IsCategory()) {
+                out.Category(row.category);
+            } else {
+                out.Text(Compose(row));
             }
         }
         for (const auto& line : m_trailer)
             out.Line(line);
         return true;
     };
-    auto prepared = datafile::Prepare(m_platform, m_dataFile, m_encoding,
-                                      datafile::OutputFor(m_encoding, composed), produce, error);
-    if (!prepared)
-        return nullptr;
-    m_written = prepared->encoding;
-    return std::move(prepared->file);
+    m_prepared =
+        datafile::Prepare(m_platform, m_dataFile, m_encoding,
+                          datafile::OutputFor(m_encoding, composed, categories), produce, error);
+    return m_prepared.has_value();
+}
+
+datafile::Placed ButtonList::Commit(std::string& error) {
+    if (!m_prepared) {
+        error = "nothing was written to put in place";
+        return datafile::Placed::Failed;
+    }
+    const auto lock = datafile::LockForWriting(m_platform, m_dataFile);
+    // Rows follow the file's order, but a category added at the end is the dialog's own:
+    // lines appended meanwhile are carried over as they stand only when they open a section.
+    const auto placed =
+        datafile::Place(m_dataFile, *m_prepared, m_encoding, {m_stamp, false}, error);
+    if (placed == datafile::Placed::Done)
+        Saved();
+    m_prepared.reset();
+    return placed;
 }
 
 void ButtonList::Saved() {
     // The list now stands for the file as written: every kept line in the file's encoding,
     // changed rows as their composed lines.
-    const bool transcode = m_written != m_encoding;
+    const text::Encoding written = m_prepared->encoding;
+    const bool transcode = written != m_encoding;
     const auto recode = [&](std::string& line) {
         if (transcode)
-            line = *datafile::Encode(datafile::Decode(line, m_encoding), m_written);
+            line = *datafile::Encode(datafile::Decode(line, m_encoding), written);
     };
     for (auto& line : m_preamble)
         recode(line);
@@ -225,13 +252,13 @@ void ButtonList::Saved() {
         for (auto& line : row.before)
             recode(line);
         if (row.changed) {
-            row.raw = *datafile::Encode(Compose(row), m_written);
+            row.raw = *datafile::Encode(Compose(row), written);
             row.changed = false;
         } else {
             recode(row.raw);
         }
     }
-    m_encoding = m_written;
+    m_encoding = written;
     m_stamp = datafile::StampOf(m_dataFile);
 }
 

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "core/datafile/DataFile.h"
+#include "core/datafile/Placement.h"
 #include "core/path/PathStyle.h"
 #include "core/text/TextFile.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -73,25 +75,30 @@ public:
     int RowOf(const ButtonBoxes& boxes) const;
 
     // ↓セット: applies trimmed boxes to the list. `row` receives the inserted or replaced
-    // row, or -1.
-    SetOutcome Set(const ButtonBoxes& boxes, int selectedRow, int* row = nullptr);
+    // row, or -1. A button of a category the file does not have goes at the end, under a
+    // line of its own for that category.
+    SetOutcome Set(const ButtonBoxes& boxes, int* row = nullptr);
 
     // SaveButtonList, in two steps so that OK puts the settings file in place with it: the
-    // whole new file, written but not in place (nullptr, with `error`, when it could not be
-    // written), and, once it is committed, Saved. A row ↓セット did not touch is written as it
-    // was read, with the lines that stood before it; changed and added rows are composed.
-    std::unique_ptr<FileReplacement> BeginSave(std::string& error);
-    void Saved();
+    // whole new file, written but not in place (false, with `error`, when it could not be
+    // written), and Commit, which puts it in place unless the file changed meanwhile other
+    // than by lines appended to it (Changed: nothing is written; Recheck then asks). A row
+    // ↓セット did not touch is written as it was read, with the lines that stood before it;
+    // changed and added rows are composed.
+    bool BeginSave(std::string& error);
+    datafile::Placed Commit(std::string& error);
 
 private:
     std::string Compose(const ButtonRow& row) const;
+    // After Commit: the list stands for the file as written.
+    void Saved();
 
     Platform& m_platform;
     View& m_view;
     PathStyle m_style;
     std::string m_dataFile;
     text::Encoding m_encoding = text::Encoding::Cp932;
-    text::Encoding m_written = text::Encoding::Cp932; // by BeginSave
+    std::optional<datafile::Prepared> m_prepared; // by BeginSave, until Commit
     datafile::Stamp m_stamp;
     std::vector<std::string> m_preamble; // lines before the first category line
     std::vector<std::string> m_trailer;  // unlisted lines after the last row

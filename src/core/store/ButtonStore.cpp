@@ -1,6 +1,7 @@
 #include "core/store/ButtonStore.h"
 
 #include "core/Platform.h"
+#include "core/datafile/Placement.h"
 #include "core/helpers/MessageBox.h"
 #include "core/path/PathHelpers.h"
 #include "core/settings/ProfileFile.h"
@@ -81,6 +82,7 @@ void ButtonStore::SetCaptionLength(int bytes) {
 
 void ButtonStore::SetTitle(int n, std::string title) {
     SlotAt(n).title = BlankLineBreaks(std::move(title));
+    m_pageChanged = true;
     Changed();
 }
 
@@ -156,6 +158,7 @@ void ButtonStore::LoadPage() {
 
 void ButtonStore::LoadCurrentPage() {
     ++m_pageLoads;
+    m_pageChanged = false;
     m_shownLines.Clear();
     const auto reader = OpenDataFile();
     if (!reader) {
@@ -204,7 +207,7 @@ void ButtonStore::LoadCurrentPage() {
         if (!number)
             continue;
         if (*number >= 1 && *number <= kSlotCount) {
-            m_shownLines.CountNumbered(line);
+            m_shownLines.Show(line);
             place(line, *number);
         } else if (anywhere.size() < kSlotCount) { // no more can find a slot
             anywhere.emplace_back(line);
@@ -214,8 +217,8 @@ void ButtonStore::LoadCurrentPage() {
         place(raw, 0);
     for (int n = 1; n <= kSlotCount; ++n) {
         const auto i = static_cast<std::size_t>(n - 1);
-        if (IsUsed(n))
-            m_shownLines.Show(std::move(shown[i]), numbered[i]);
+        if (IsUsed(n) && !numbered[i])
+            m_shownLines.Show(shown[i]);
     }
     quiet.reset();
     if (reader->Failed())
@@ -225,6 +228,7 @@ void ButtonStore::LoadCurrentPage() {
 
 void ButtonStore::ClearButton(int n) {
     SlotAt(n) = Slot{};
+    m_pageChanged = true;
     Changed();
 }
 
@@ -331,6 +335,7 @@ int ButtonStore::Assign(const std::string& value, int n, Overflow overflow, Plac
     }
 
     Slot& s = SlotAt(slot);
+    m_pageChanged = m_pageChanged || registering;
     s.path = FolderOf(target, m_platform);
     if (s.path.empty()) {
         // Nothing to point at (an empty value): the slot stays empty.
@@ -353,7 +358,34 @@ void ButtonStore::RefuseLineBreak(const std::string& target) {
                    MsgKind::Warning, msg_buttons::kOkOnly);
 }
 
+bool ButtonStore::SaveChangedPage() {
+    if (!m_pageChanged && text::KindAt(m_dataFile) != text::FileKind::Missing)
+        return true;
+    return SavePage();
+}
+
 bool ButtonStore::SavePage() {
+    // Another writer that changed the file between the read and the replacement is merged
+    // with again: the page's lines go into the file as it is then.
+    constexpr int kMerges = 4;
+    const auto lock = datafile::LockForWriting(m_platform, m_dataFile);
+    for (int merge = 0; merge < kMerges; ++merge) {
+        switch (WritePage()) {
+        case datafile::Placed::Done:
+            m_pageChanged = false;
+            return true;
+        case datafile::Placed::Failed:
+            return false;
+        case datafile::Placed::Changed:
+            break;
+        }
+    }
+    ShowError(m_view, datafile::WriteFailure(m_dataFile, datafile::kKeptChanging));
+    return false;
+}
+
+datafile::Placed ButtonStore::WritePage() {
+    constexpr auto kFailed = datafile::Placed::Failed;
     // The old file is read and the new one written a piece at a time: memory does not grow
     // with the file.
     const auto reportUnreadable = [&](const std::string& reason) {
@@ -364,19 +396,20 @@ bool ButtonStore::SavePage() {
     const text::FileKind kind = text::KindAt(m_dataFile);
     if (kind != text::FileKind::Missing && kind != text::FileKind::Regular) {
         reportUnreadable(text::ReadFaultText(kind));
-        return false;
+        return kFailed;
     }
     Encoding encoding = Encoding::Cp932;
+    const datafile::ReadOptions stamped{.stamped = true};
     std::optional<Reader> reader; // the first pass's, opened here to tell the encoding
     if (kind == text::FileKind::Regular) {
-        const Reader& probe = reader.emplace(m_dataFile);
+        const Reader& probe = reader.emplace(m_dataFile, stamped);
         if (probe.Failed()) {
             reportUnreadable({});
-            return false;
+            return kFailed;
         }
         encoding = probe.FileEncoding();
         if (Foreign(encoding)) // never written over
-            return false;
+            return kFailed;
     }
     // The page's own lines in slot order, and as the file's encoding spells them.
     std::vector<std::string> pageLines;
@@ -390,6 +423,8 @@ bool ButtonStore::SavePage() {
     for (const auto& line : pageLines)
         pageRaw.push_back(datafile::Encode(line, encoding));
 
+    // What the new file was made from; a section of its own at the end leaves it open no more.
+    datafile::Basis basis{{}, false};
     const auto produce = [&](datafile::Writer& out) {
         m_shownLines.BeginSave(pageRaw);
         const auto writePage = [&] {
@@ -404,7 +439,7 @@ bool ButtonStore::SavePage() {
         // The page's lines go at the end of the first section of the category, in place of
         // the lines the page showed; other categories' lines are copied a run at a time.
         if (!reader)
-            reader.emplace(m_dataFile); // a second pass, in another encoding
+            reader.emplace(m_dataFile, stamped); // a second pass, in another encoding
         bool inSection = false, written = false;
         std::string_view line, run;
         for (;;) {
@@ -424,12 +459,10 @@ bool ButtonStore::SavePage() {
                 out.Line(line);
             }
         }
-        if (inSection) {
-            writePage();
-            written = true;
-        }
+        basis = {reader->FileStamp(), written || inSection};
         if (!written) {
-            out.Category(m_category);
+            if (!inSection)
+                out.Category(m_category);
             writePage();
         }
         const bool read = !reader->Failed();
@@ -441,19 +474,20 @@ bool ButtonStore::SavePage() {
         return read;
     };
     std::string error;
-    const auto output =
-        datafile::Write(m_platform, m_dataFile, encoding,
-                        datafile::OutputFor(encoding, pageLines, {m_category}), produce, error);
-    if (!output) {
-        if (!error.empty())
-            ShowError(m_view, datafile::WriteFailure(m_dataFile, error));
-        return false;
-    }
+    auto prepared =
+        datafile::Prepare(m_platform, m_dataFile, encoding,
+                          datafile::OutputFor(encoding, pageLines, {m_category}), produce, error);
+    const datafile::Placed placed =
+        prepared ? datafile::Place(m_dataFile, *prepared, encoding, basis, error) : kFailed;
+    if (placed == kFailed && !error.empty())
+        ShowError(m_view, datafile::WriteFailure(m_dataFile, error));
+    if (placed != datafile::Placed::Done)
+        return placed;
     std::vector<std::string> written;
     for (const auto& line : pageLines)
-        written.push_back(*datafile::Encode(line, *output));
+        written.push_back(*datafile::Encode(line, prepared->encoding));
     m_shownLines.Saved(pageRaw, written);
-    return true;
+    return placed;
 }
 
 void ButtonStore::MigrateIniCategories() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/datafile/DataFile.h"
+#include "core/datafile/Placement.h"
 #include "core/path/PathStyle.h"
 #include "core/store/ShownCopies.h"
 #include "core/text/TextFile.h"
@@ -86,9 +87,14 @@ public:
     void LoadPage();
 
     // Writes the page's lines at the end of the category's first section in place of the
-    // lines the page showed, every other line kept byte for byte (a new section at the end
-    // when there is none). False, after telling the user, when it could not be written.
+    // page's lines as loaded (also those a later line for the same slot overrode), every other
+    // line kept byte for byte (a new section at the end when there is none). Lines another
+    // program adds meanwhile are kept. False, after telling the user, when it could not be
+    // written.
     bool SavePage();
+    // SavePage when a slot changed since the page was loaded or saved, or when there is no
+    // data file yet; true when nothing needed writing.
+    bool SaveChangedPage();
 
     // Puts a button value or a bare path on slot n (outside 1 to 24: the first free one).
     // With none free the page is saved and the target alone goes to the next page, up to
@@ -126,6 +132,9 @@ private:
     const Slot& SlotAt(int n) const;
     Slot& SlotAt(int n);
     int Assign(const std::string& value, int n, Overflow overflow, Placement* placement = nullptr);
+    // One read, merge and write of the page (see SavePage); Changed when the file changed
+    // otherwise while it was written, and nothing was.
+    datafile::Placed WritePage();
     void LoadCurrentPage();
     bool IsCategoryLine(std::string_view line, text::Encoding encoding) const;
     bool KeyIsPage(std::string_view line, text::Encoding encoding) const;
@@ -156,6 +165,7 @@ private:
     std::function<void()> m_changed;
     std::uint64_t m_revision = 0;
     std::uint64_t m_pageLoads = 0;
+    bool m_pageChanged = false; // since the page was loaded or saved
 };
 
 // A title cut to `length` code page 932 bytes: its first length - 3 (or - 4, not to split a

@@ -6,24 +6,14 @@ namespace tavolin {
 
 void ShownCopies::Clear() {
     m_shown.clear();
-    m_numbered.clear();
-    m_firstCopies.clear();
 }
 
-void ShownCopies::CountNumbered(std::string_view line) {
-    m_numbered.push_back(std::hash<std::string_view>()(line));
-}
-
-void ShownCopies::Show(std::string line, bool numbered) {
-    const int copy = numbered ? static_cast<int>(std::count(m_numbered.begin(), m_numbered.end(),
-                                                            std::hash<std::string_view>()(line)))
-                              : ++m_firstCopies[line];
-    m_shown[std::move(line)].push_back(copy);
+void ShownCopies::Show(std::string_view line) {
+    auto& copies = m_shown[std::string(line)];
+    copies.push_back(static_cast<int>(copies.size()) + 1);
 }
 
 void ShownCopies::BeginSave(const std::vector<std::optional<std::string>>& pageLines) {
-    m_numbered.clear();
-    m_firstCopies.clear();
     m_met.clear();
     m_dropped.clear();
     for (const auto& entry : m_shown)

@@ -9,16 +9,17 @@
 
 namespace tavolin {
 
-// Which lines of the data file the page shows, down to which copy of identical lines, so a
-// save replaces exactly those and keeps every other line, also a copy of a shown one. Of a
-// numbered line's copies the last one shows; unnumbered lines show their first copies.
+// Which lines of the data file the page holds, down to which copy of identical lines, so a
+// save replaces exactly those and keeps every other line, also a copy of a held one that
+// another writer added since. The page holds every numbered line of its slots, also one a
+// later line for the same slot overrode (deleting the later one must not bring it back), and
+// the unnumbered lines that took a free slot: their first copies.
 class ShownCopies {
 public:
-    // While the page loads: every numbered line in file order, then each shown line once per
-    // slot (numbered ones first).
+    // While the page loads: every numbered line of the page, and each unnumbered line that
+    // took a slot, in file order.
     void Clear();
-    void CountNumbered(std::string_view line);
-    void Show(std::string line, bool numbered);
+    void Show(std::string_view line);
 
     // While the page is saved: the page's new lines in the file's encoding (if it holds them).
     void BeginSave(const std::vector<std::optional<std::string>>& pageLines);
@@ -29,9 +30,7 @@ public:
                const std::vector<std::string>& written);
 
 private:
-    std::unordered_map<std::string, std::vector<int>> m_shown; // line -> copies shown
-    std::vector<std::size_t> m_numbered;                       // hashes, while loading
-    std::unordered_map<std::string, int> m_firstCopies;        // while loading
+    std::unordered_map<std::string, std::vector<int>> m_shown; // line -> copies held
     std::unordered_map<std::string, int> m_met, m_dropped;     // while saving
 };
 

@@ -62,6 +62,9 @@ public:
         if (m_fd >= 0) {
             close(m_fd);
         }
+        if (m_replaced >= 0) {
+            close(m_replaced);
+        }
         if (!m_committed) {
             unlink(m_temporary.c_str());
         }
@@ -90,11 +93,12 @@ public:
         if (code == 0 && fsync(m_fd) != 0) {
             code = errno;
         }
-        const int closed = close(m_fd);
-        m_fd = -1;
-        if (code == 0 && closed != 0) {
+        // The new file stays open for Append, every write then going to its end; the old one
+        // is opened for ReplacedTail, which reads it after it has lost its name.
+        if (code == 0 && fcntl(m_fd, F_SETFL, O_APPEND) != 0) {
             code = errno;
         }
+        m_replaced = open(m_target.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
         if (code == 0 && rename(m_temporary.c_str(), m_target.c_str()) != 0) {
             code = errno;
         }
@@ -114,8 +118,48 @@ public:
         return true;
     }
 
+    std::string ReplacedTail(std::uint64_t from) override {
+        std::string tail;
+        if (!m_committed || m_replaced < 0)
+            return tail;
+        // A program that opened the old file just before the rename may still be writing
+        // into it: its end is read a second time a moment later.
+        for (int look = 0; look < 2; ++look) {
+            if (look > 0)
+                usleep(2000);
+            struct stat old {};
+            if (fstat(m_replaced, &old) != 0 || !S_ISREG(old.st_mode))
+                break;
+            const auto size = static_cast<std::uint64_t>(old.st_size);
+            for (std::uint64_t at = from + tail.size(); at < size;) {
+                char buffer[65536];
+                const ssize_t n =
+                    pread(m_replaced, buffer, std::min<std::uint64_t>(sizeof buffer, size - at),
+                          static_cast<off_t>(at));
+                if (n <= 0)
+                    break;
+                tail.append(buffer, static_cast<std::size_t>(n));
+                at += static_cast<std::uint64_t>(n);
+            }
+        }
+        return tail;
+    }
+
+    bool Append(std::string_view bytes, std::string& error) override {
+        if (!m_committed || m_fd < 0) {
+            error = m_target + ": " + ErrnoText(EBADF);
+            return false;
+        }
+        if (!Write(bytes) || fsync(m_fd) != 0) {
+            error = m_target + ": " + ErrnoText(m_writeError != 0 ? m_writeError : errno);
+            return false;
+        }
+        return true;
+    }
+
 private:
     int m_fd;
+    int m_replaced = -1; // the file replaced, open across its replacement
     std::string m_temporary;
     std::string m_target;
     std::string m_folder;
@@ -251,6 +295,37 @@ BeginFileReplacement(const std::string& path, std::optional<mode_t> mode, std::s
         return nullptr;
     }
     return replacement;
+}
+
+namespace {
+
+class FileLock final : public Held {
+public:
+    explicit FileLock(int fd) : m_fd(fd) {}
+    ~FileLock() override { close(m_fd); }
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+
+private:
+    int m_fd;
+};
+
+} // namespace
+
+std::unique_ptr<Held> LockExclusive(const std::string& lockPath, int waitMs) {
+    // The lock file is never removed: removing it would let two copies lock two files.
+    const int fd = open(lockPath.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return nullptr;
+    for (int waited = 0;; waited += 5) {
+        if (flock(fd, LOCK_EX | LOCK_NB) == 0)
+            return std::make_unique<FileLock>(fd);
+        if ((errno != EWOULDBLOCK && errno != EINTR) || waited >= waitMs)
+            break;
+        usleep(5000);
+    }
+    close(fd);
+    return nullptr;
 }
 
 } // namespace tavolin::linuxdesktop

@@ -250,6 +250,10 @@ void LinuxPlatform::RemoveStaleReplacements(const std::string& path) {
     linuxdesktop::RemoveStaleReplacements(FullPath(path));
 }
 
+std::unique_ptr<Held> LinuxPlatform::LockExclusive(const std::string& lockPath, int waitMs) {
+    return linuxdesktop::LockExclusive(FullPath(lockPath), waitMs);
+}
+
 int LinuxPlatform::OpenWithArguments(const std::string& path,
                                      const std::vector<std::string>& arguments,
                                      const std::string& workingFolder) {

@@ -182,6 +182,10 @@ void WindowsPlatform::RemoveStaleReplacements(const std::string& path) {
         windesktop::RemoveStaleReplacements(FullPath(path));
 }
 
+std::unique_ptr<Held> WindowsPlatform::LockExclusive(const std::string& lockPath, int waitMs) {
+    return Passable(lockPath) ? windesktop::LockExclusive(FullPath(lockPath), waitMs) : nullptr;
+}
+
 std::optional<std::vector<FolderEntry>>
 WindowsPlatform::ListFolder(const std::string& folder) const {
     if (!Passable(folder))

@@ -188,7 +188,7 @@ TEST_F(WorkingCopyTest, CommandsRewriteTheFileByBlockPosition) {
         ASSERT_TRUE(c.command(copy));
         EXPECT_THAT(copy.Names(), ElementsAreArray(c.names));
         EXPECT_EQ(ReadBytes(m_txt), initial) << "the data file waits for OK";
-        ASSERT_TRUE(copy.Commit());
+        ASSERT_EQ(copy.Commit(), datafile::Placed::Done);
         EXPECT_EQ(ReadBytes(m_txt), c.expected);
         copy.Close();
         EXPECT_FALSE(fs::exists(m_tmp));
@@ -252,7 +252,7 @@ TEST_F(WorkingCopyTest, AFailedCommitReportsAndKeepsTheDataFile) {
     WorkingCopy& copy = OpenOn(start);
     ASSERT_TRUE(copy.MoveDown(0));
     m_platform.replaceFailure = "Permission denied";
-    EXPECT_FALSE(copy.Commit());
+    EXPECT_EQ(copy.Commit(), datafile::Placed::Failed);
     ASSERT_EQ(m_view.messages.size(), 1u);
     EXPECT_THAT(m_view.messages[0].text, HasSubstr("Permission denied"));
     EXPECT_THAT(m_view.messages[0].text, HasSubstr("元のファイルは変更されていません。"));
@@ -260,7 +260,7 @@ TEST_F(WorkingCopyTest, AFailedCommitReportsAndKeepsTheDataFile) {
 
     // The editor stays usable: the next OK goes through.
     m_platform.replaceFailure.reset();
-    ASSERT_TRUE(copy.Commit());
+    ASSERT_EQ(copy.Commit(), datafile::Placed::Done);
     EXPECT_EQ(ReadBytes(m_txt), "[b]\r\n[a]\r\n");
 }
 
@@ -283,7 +283,7 @@ TEST_F(WorkingCopyTest, AMoveThatCannotBeWrittenStopsTheEditorButNotTheDataFile)
 
     EXPECT_FALSE(moved);
     EXPECT_FALSE(copy.Add("c"));
-    EXPECT_FALSE(copy.Commit());
+    EXPECT_EQ(copy.Commit(), datafile::Placed::Failed);
     EXPECT_EQ(m_view.messages.size(), 3u);
     EXPECT_THAT(copy.Names(), ElementsAre("a", "b"));
     EXPECT_EQ(ReadBytes(m_txt), start);
@@ -299,7 +299,7 @@ TEST_F(WorkingCopyTest, AReadOnlyFolderIsReportedOnTheRealFileSystem) {
     auto copy = Make(*platform);
     ASSERT_TRUE(copy->Open() && copy->MoveUp(1));
     fs::permissions(m_dir, fs::perms::owner_write, fs::perm_options::remove);
-    EXPECT_FALSE(copy->Commit());
+    EXPECT_EQ(copy->Commit(), datafile::Placed::Failed);
     fs::permissions(m_dir, fs::perms::owner_write, fs::perm_options::add);
     EXPECT_EQ(ReadBytes(m_txt), "[a]\r\n[b]\r\n");
     EXPECT_EQ(m_view.messages.size(), 1u);
@@ -405,7 +405,7 @@ TEST_F(WorkingCopyTest, AFileChangedSinceOpeningIsNeverWrittenOver) {
             EXPECT_THAT(copy.Names(), ElementsAre("無題カテゴリ", "ほか"));
             ASSERT_TRUE(copy.Add("新しい"));
             EXPECT_EQ(copy.Recheck(), datafile::Unchanged::Yes);
-            ASSERT_TRUE(copy.Commit());
+            ASSERT_EQ(copy.Commit(), datafile::Placed::Done);
             EXPECT_EQ(ReadBytes(m_txt), added + Sj("[新しい]\r\n"));
         } else {
             EXPECT_EQ(copy.Recheck(), datafile::Unchanged::Keep);

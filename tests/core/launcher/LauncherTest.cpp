@@ -80,7 +80,7 @@ TEST_F(LauncherTest, FirstStartHasTheDefaultsAndOneEmptyCategory) {
 
 TEST_F(LauncherTest, CloseWritesTheSettingsThenThePage) {
     Launcher& l = Make();
-    l.Close();
+    EXPECT_TRUE(l.Close());
     ASSERT_EQ(platform.replacedFiles.size(), 2u);
     EXPECT_EQ(platform.replacedFiles[0], files.ini);
     EXPECT_EQ(platform.replacedFiles[1], files.txt);
@@ -93,6 +93,20 @@ TEST_F(LauncherTest, CloseWritesTheSettingsThenThePage) {
     EXPECT_EQ(ini.ReadInteger("Window", "Height", 0), 136);
     EXPECT_EQ(ini.ReadInteger("Window", "TaRMode", 0), 1);
     EXPECT_EQ(ini.ReadInteger("Window", "FrmStyle", 0), 1);
+
+    // Nothing changed: nothing is written, so a read-only data file closes without a word.
+    platform.refusedFiles[files.txt] = "read-only";
+    EXPECT_TRUE(l.Close());
+    EXPECT_EQ(platform.replacedFiles.size(), 2u);
+    EXPECT_TRUE(view.messages.empty());
+    // A changed page is written, and one that cannot be makes the close fail.
+    l.Store().AssignButton(MakeFile("a"), 1);
+    EXPECT_FALSE(l.Close());
+    EXPECT_EQ(view.messages.size(), 1u);
+    platform.refusedFiles.clear();
+    EXPECT_TRUE(l.Close());
+    ASSERT_EQ(platform.replacedFiles.size(), 3u);
+    EXPECT_EQ(platform.replacedFiles[2], files.txt);
 }
 
 TEST_F(LauncherTest, SettingsThatCannotBeWrittenAreReportedOncePerReason) {

@@ -46,13 +46,11 @@ protected:
     // What OK does with the list alone: write, put in place, and take the file as written.
     static bool Save(ButtonList& list, std::string* error = nullptr) {
         std::string why;
-        auto file = list.BeginSave(why);
-        if (!file || !file->Commit(why)) {
+        if (!list.BeginSave(why) || list.Commit(why) != datafile::Placed::Done) {
             if (error != nullptr)
                 *error = why;
             return false;
         }
-        list.Saved();
         return true;
     }
     static std::vector<std::string> Columns(const ButtonRow& row) {
@@ -110,7 +108,6 @@ TEST_F(ButtonListTest, SetReplacesRemovesInsertsOrRefuses) {
     struct Case {
         const char* name;
         ButtonBoxes boxes;
-        int selected;
         SetOutcome outcome;
         int row;             // the row reported
         std::size_t rows;    // rows afterwards
@@ -119,76 +116,61 @@ TEST_F(ButtonListTest, SetReplacesRemovesInsertsOrRefuses) {
     const Case cases[] = {
         {"replace",
          {"ツール", "1", "3", "g", "D:\\Tools", "grep.exe"},
-         -1,
          SetOutcome::Replaced,
          2,
          6,
          ""},
         {"clear the folder removes",
          {"ツール", "1", "3", "", "", ""},
-         -1,
          SetOutcome::Removed,
          -1,
          5,
          ""},
-        {"no row, no folder",
-         {"ツール", "1", "9", "", "", ""},
-         -1,
-         SetOutcome::Unchanged,
-         -1,
-         6,
-         ""},
+        {"no row, no folder", {"ツール", "1", "9", "", "", ""}, SetOutcome::Unchanged, -1, 6, ""},
         {"after the nearest lower number",
          {"ツール", "1", "7", "", "C:\\WINDOWS", ""},
-         -1,
          SetOutcome::Inserted,
          3,
          7,
          ""},
         {"after number 1 of page 2",
          {"ツール", "2", "24", "", "C:\\WINDOWS", ""},
-         -1,
          SetOutcome::Inserted,
          4,
          7,
          ""},
         {"after the category row",
          {"空", "5", "2", "", "C:\\WINDOWS", ""},
-         -1,
          SetOutcome::Inserted,
          5,
          7,
          ""},
-        {"before the selected row",
+        {"a category of its own at the end",
          {"新", "1", "1", "", "C:\\WINDOWS", ""},
-         1,
          SetOutcome::Inserted,
-         1,
          7,
+         8,
          ""},
-        {"at the end", {"新", "1", "1", "", "C:\\WINDOWS", ""}, -1, SetOutcome::Inserted, 6, 7, ""},
         {"missing folder",
          {"ツール", "1", "3", "", "C:\\NONE", ""},
-         -1,
          SetOutcome::MissingFolder,
          -1,
          6,
          "パスが存在しません。"},
         {"missing file",
          {"ツール", "1", "3", "", "C:\\WINDOWS", "NONE.EXE"},
-         -1,
          SetOutcome::MissingFile,
          -1,
          6,
          "ファイルが存在しません。"},
-        {"empty page box", {"ツール", "", "3", "", "", ""}, -1, SetOutcome::Stopped, -1, 6, ""},
+        {"empty page box", {"ツール", "", "3", "", "", ""}, SetOutcome::Stopped, -1, 6, ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         m_view.messages.clear();
         auto& list = Loaded(kFile);
         int row = -2;
-        EXPECT_EQ(list.Set(c.boxes, c.selected, &row), c.outcome);
+        EXPECT_EQ(list.Set(c.boxes, &row), c.outcome);
         EXPECT_EQ(row, c.row);
         EXPECT_EQ(list.Rows().size(), c.rows);
         if (row >= 0) {
@@ -212,14 +194,15 @@ TEST_F(ButtonListTest, SaveKeepsUntouchedLinesAndCommentsAndComposesChangedRows)
     // Nothing changed: the file comes back byte for byte, comments and odd lines included,
     // also after ↓セット of a row with what it holds (its line has no title marker).
     auto& list = Loaded(kFile);
-    list.Set({"ツール", "1", "3", "grep.exe", "D:\\Tools", "grep.exe"}, -1);
+    list.Set({"ツール", "1", "3", "grep.exe", "D:\\Tools", "grep.exe"});
     ASSERT_TRUE(Save(list));
     EXPECT_EQ(DataBytes(), kFile);
 
     // One row replaced, one removed (the empty line before it stays), one added.
-    list.Set({"ツール", "1", "1", "エディタ", "C:\\WINDOWS", "NOTEPAD.EXE"}, -1);
-    list.Set({"ツール", "2", "1", "", "", ""}, -1);
-    list.Set({"空", "1", "1", "", "C:\\WINDOWS", "CALC.EXE"}, -1);
+    list.Set({"ツール", "1", "1", "エディタ", "C:\\WINDOWS", "NOTEPAD.EXE"});
+    list.Set({"ツール", "2", "1", "", "", ""});
+    list.Set({"空", "1", "1", "", "C:\\WINDOWS", "CALC.EXE"});
+    list.Set({"新", "1", "2", "W", "C:\\WINDOWS", ""}); // never under another category
     ASSERT_TRUE(Save(list));
     EXPECT_EQ(DataBytes(), Sj("{top comment}\r\n"
                               "[ツール]\r\n"
@@ -230,13 +213,15 @@ TEST_F(ButtonListTest, SaveKeepsUntouchedLinesAndCommentsAndComposesChangedRows)
                               "[空]\r\n"
                               "1:1=C:\\WINDOWS\\CALC.EXE <TS>CALC.EXE<TE>\r\n"
                               "odd line\r\n"
-                              "{end}\r\n"));
+                              "{end}\r\n"
+                              "[新]\r\n"
+                              "1:2=C:\\WINDOWS <TS>W<TE>\r\n"));
     EXPECT_TRUE(m_view.messages.empty());
 }
 
 TEST_F(ButtonListTest, FailedSaveLeavesTheFileAndTheEditsAndSaysWhy) {
     auto& list = Loaded(kFile);
-    list.Set({"ツール", "1", "3", "", "", ""}, -1);
+    list.Set({"ツール", "1", "3", "", "", ""});
     m_platform.replaceFailure = "ディスクがいっぱいです";
     std::string error;
     EXPECT_FALSE(Save(list, &error));
@@ -251,7 +236,7 @@ TEST_F(ButtonListTest, FailedSaveLeavesTheFileAndTheEditsAndSaysWhy) {
 
 TEST_F(ButtonListTest, ATitleOutsideCodePage932TurnsTheWholeFileIntoUtf8) {
     auto& list = Loaded(kFile);
-    list.Set({"ツール", "1", "1", "😀", "C:\\WINDOWS", "NOTEPAD.EXE"}, -1);
+    list.Set({"ツール", "1", "1", "😀", "C:\\WINDOWS", "NOTEPAD.EXE"});
     ASSERT_TRUE(Save(list));
     const std::string bytes = DataBytes();
     EXPECT_EQ(bytes.rfind("\xEF\xBB\xBF{top comment}\r\n[ツール]\r\n", 0), 0u);
@@ -270,14 +255,14 @@ TEST_F(ButtonListTest, EncodingsReadBackAsWrittenAndUtf16IsRefused) {
     auto& list = Loaded(utf8);
     ASSERT_EQ(list.Rows().size(), 3u);
     EXPECT_EQ(list.Rows()[1].title, "メモ帳");
-    list.Set({"ツール", "1", "1", "é", "C:\\WINDOWS", "NOTEPAD.EXE"}, -1);
+    list.Set({"ツール", "1", "1", "é", "C:\\WINDOWS", "NOTEPAD.EXE"});
     ASSERT_TRUE(Save(list));
     EXPECT_EQ(DataBytes(), "[ツール]\r\n1:1=C:\\WINDOWS\\NOTEPAD.EXE <TS>é<TE>\r\n1:2=x\r\n");
 
     // Half-width "ﾃｽ" in code page 932 is C3 BD, UTF-8's "ý": such a file goes out as UTF-8
     // with a mark, so that it reads back as written.
     auto& ascii = Loaded("[a]\r\n");
-    ascii.Set({"a", "1", "1", "ﾃｽ", "C:\\WINDOWS", "NOTEPAD.EXE"}, -1);
+    ascii.Set({"a", "1", "1", "ﾃｽ", "C:\\WINDOWS", "NOTEPAD.EXE"});
     ASSERT_TRUE(Save(ascii));
     EXPECT_EQ(DataBytes(), "\xEF\xBB\xBF[a]\r\n1:1=C:\\WINDOWS\\NOTEPAD.EXE <TS>ﾃｽ<TE>\r\n");
 
@@ -317,7 +302,7 @@ TEST_F(ButtonListTest, PendingEditsAskAndFollowTheAnswer) {
         if (c.answer)
             m_view.answers.push_back(*c.answer);
         ButtonBoxes boxes = c.boxes;
-        const bool goOn = ConfirmPendingEdit(boxes, list, m_view, [&] { list.Set(boxes, -1); });
+        const bool goOn = ConfirmPendingEdit(boxes, list, m_view, [&] { list.Set(boxes); });
         EXPECT_EQ(goOn, c.goOn);
         EXPECT_EQ(m_view.messages.size(), c.answer ? 1u : 0u);
         if (c.answer) {
@@ -357,7 +342,7 @@ TEST_F(ButtonListTest, AFileChangedSinceLoadingIsNeverWrittenOver) {
     for (const MsgResult answer : {MsgResult::Yes, MsgResult::No}) {
         SCOPED_TRACE(answer == MsgResult::Yes ? "reload" : "keep");
         ButtonList& list = Loaded(kFile);
-        list.Set({"ツール", "1", "3", "", "", ""}, -1); // an edit in the dialog
+        list.Set({"ツール", "1", "3", "", "", ""}); // an edit in the dialog
         EXPECT_EQ(list.Recheck(), datafile::Unchanged::Yes);
         WriteData(added);
         m_view.messages.clear();
@@ -383,6 +368,28 @@ TEST_F(ButtonListTest, AFileChangedSinceLoadingIsNeverWrittenOver) {
     }
 }
 
+// Lines appended while OK writes are kept: a new section is carried into the new file, a
+// line that would land in another section stops the write, and Recheck asks.
+TEST_F(ButtonListTest, OkKeepsWhatIsAppendedWhileItWrites) {
+    ButtonList& list = Loaded(kFile);
+    list.Set({"ツール", "1", "3", "", "", ""});
+    std::string error;
+    ASSERT_TRUE(list.BeginSave(error));
+    std::ofstream(m_txt, std::ios::binary | std::ios::app) << Sj("[ほか]\r\n");
+    ASSERT_EQ(list.Commit(error), datafile::Placed::Done) << error;
+    const std::string written = DataBytes();
+    EXPECT_EQ(written.find(Sj("1:3=")), std::string::npos);
+    EXPECT_TRUE(written.ends_with(Sj("{end}\r\n[ほか]\r\n")));
+
+    list.Set({"ツール", "1", "1", "", "", ""});
+    ASSERT_TRUE(list.BeginSave(error));
+    std::ofstream(m_txt, std::ios::binary | std::ios::app) << "1:1=C:\\WINDOWS\r\n";
+    EXPECT_EQ(list.Commit(error), datafile::Placed::Changed);
+    EXPECT_EQ(DataBytes(), written + "1:1=C:\\WINDOWS\r\n");
+    m_view.answers = {MsgResult::No};
+    EXPECT_EQ(list.Recheck(), datafile::Unchanged::Keep);
+}
+
 // Two sections of one name: the row the boxes were filled from is the one ↓セット changes.
 TEST_F(ButtonListTest, SetChangesTheRowTheBoxesCameFrom) {
     ButtonList& list = Loaded("[Dup]\r\n1:1=C:\\WINDOWS\\NOTEPAD.EXE <TS>first<TE>\r\n[Other]\r\n"
@@ -393,7 +400,7 @@ TEST_F(ButtonListTest, SetChangesTheRowTheBoxesCameFrom) {
     boxes.title = "EDITED second";
     EXPECT_TRUE(HasPendingEdit(boxes, list));
     int row = -1;
-    EXPECT_EQ(list.Set(boxes, 4, &row), SetOutcome::Replaced);
+    EXPECT_EQ(list.Set(boxes, &row), SetOutcome::Replaced);
     EXPECT_EQ(row, 4);
     ASSERT_TRUE(Save(list));
     EXPECT_EQ(DataBytes(), "[Dup]\r\n1:1=C:\\WINDOWS\\NOTEPAD.EXE <TS>first<TE>\r\n[Other]\r\n"

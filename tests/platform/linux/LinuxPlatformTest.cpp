@@ -409,6 +409,32 @@ TEST_F(LinuxPlatformTest, ReplacementInPiecesAppearsOnlyAtCommit) {
     EXPECT_THAT(NamesIn(work), ElementsAre("data.txt"));
 }
 
+// A program that opened the old file just before the replacement and writes into it after
+// loses nothing: what it wrote is read from the old file and added to the new one. The
+// program's copies take turns through the lock.
+TEST_F(LinuxPlatformTest, WhatReachesTheReplacedFileIsKeptAndCopiesTakeTurns) {
+    const fs::path file = work / "data.txt";
+    WriteFile(file, "old\n", 0644);
+    std::ofstream late(file, std::ios::binary | std::ios::app);
+    std::string error;
+    auto replacement = platform.BeginReplaceFile(file.string(), error);
+    ASSERT_TRUE(replacement) << error;
+    ASSERT_TRUE(replacement->Write("new\n"));
+    ASSERT_TRUE(replacement->Commit(error)) << error;
+    late << "late\n" << std::flush;
+    const std::string tail = replacement->ReplacedTail(4);
+    EXPECT_EQ(tail, "late\n");
+    ASSERT_TRUE(replacement->Append(tail, error)) << error;
+    EXPECT_EQ(ReadFile(file), "new\nlate\n");
+
+    const std::string lock = (work / "data.txt.lock").string();
+    auto first = platform.LockExclusive(lock, 0);
+    ASSERT_TRUE(first);
+    EXPECT_FALSE(platform.LockExclusive(lock, 20));
+    first.reset();
+    EXPECT_TRUE(platform.LockExclusive(lock, 0));
+}
+
 TEST_F(LinuxPlatformTest, ANameWithANulByteNamesNoFileAndRunsNothing) {
     const fs::path program = work / "prog";
     const fs::path marker = work / "ran";
