@@ -68,7 +68,7 @@ tavolin::DataFiles DataFilesOfThisCopy(tavolin::Platform& platform, tavolin::Vie
         tavolin::AdoptFilesBesideExecutable(platform, beside, files, error);
     if (!copied.empty() || !error.empty()) {
         std::string text =
-            "実行ファイルのフォルダに書き込めないため、ボタンと設定のファイルは\r\n" +
+            "実行ファイルのフォルダに書き込めないため、ボタン、設定とメモのファイルは\r\n" +
             folder.toStdString() + "\r\nに置きます。";
         if (!copied.empty())
             text += "\r\n実行ファイルの横にあったファイルをそこへコピーしました。";

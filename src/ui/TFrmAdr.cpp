@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QCursor>
 #include <QDate>
+#include <QDir>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QLocale>
@@ -108,7 +109,10 @@ std::string TFrmAdr::MemoPath(const Platform& platform, const DataFiles& files) 
 }
 
 std::string TFrmAdr::OldMemoPath(const Platform& platform) {
-    return platform.FullPath("Memo.txt");
+    // Only the executable's own folder: a "Memo.txt" in the current folder is someone else's.
+    const QString exe = QDir::toNativeSeparators(QCoreApplication::applicationFilePath());
+    const PathStyle style = platform.Style();
+    return auxwindow::MemoPath(DataFilePaths(exe.toStdString(), std::string(), style), style);
 }
 
 void TFrmAdr::FrmCreate() {

@@ -38,7 +38,7 @@ public:
     // The window that is open now, if any (there is at most one).
     static TFrmAdr* Current();
 
-    // "Memo.txt" beside the data files, and the current folder's one of older versions.
+    // "Memo.txt" beside the data files, and the one older copies kept beside the executable.
     static std::string MemoPath(const Platform& platform, const DataFiles& files);
     static std::string OldMemoPath(const Platform& platform);
 

@@ -69,18 +69,17 @@ private slots:
     void cleanup() { QDir::setCurrent(m_oldCurrent); }
 
     void memoIsKeptBesideTheDataFilesAndGoesWhenBlank() {
-        // An older version's memo in the current folder moves beside the data files.
-        QFile old(Path(QStringLiteral("cwd/Memo.txt")));
-        QVERIFY(old.open(QIODevice::WriteOnly));
-        old.write("\x83\x81\x83\x82\r\n"); // "メモ" in code page 932
-        old.close();
+        // A "Memo.txt" in the current folder is someone else's: never read, moved or removed.
+        QFile other(Path(QStringLiteral("cwd/Memo.txt")));
+        QVERIFY(other.open(QIODevice::WriteOnly));
+        other.write("not the launcher's\r\n");
+        other.close();
         {
             auto w = Open(Mode::Mem);
             auto* mem = w->findChild<QPlainTextEdit*>(QStringLiteral("mem"));
-            QCOMPARE(mem->toPlainText(), QStringLiteral("メモ"));
+            QCOMPARE(mem->toPlainText(), QString());
             QCOMPARE(w->size(), QSize(350, 150)); // the first opening
-            QVERIFY(!QFile::exists(Path(QStringLiteral("cwd/Memo.txt"))));
-            mem->moveCursor(QTextCursor::End);
+            mem->insertPlainText(QStringLiteral("メモ"));
             QTest::keyClick(mem, Qt::Key_Return);
             QTest::keyClicks(mem, QStringLiteral("abc"));
             w->resize(400, 200);
@@ -94,9 +93,11 @@ private slots:
         auto w = Open(Mode::Mem);
         QCOMPARE(w->size(), QSize(400, 200)); // the size of the last close
         auto* mem = w->findChild<QPlainTextEdit*>(QStringLiteral("mem"));
+        QCOMPARE(mem->toPlainText(), QStringLiteral("メモ\nabc"));
         mem->setPlainText(QStringLiteral("  \n\n "));
         QTest::mouseClick(w->findChild<QPushButton*>(QStringLiteral("btnExit")), Qt::LeftButton);
         QVERIFY(!QFile::exists(Path(QStringLiteral("data/Memo.txt"))));
+        QCOMPARE(Read(QStringLiteral("cwd/Memo.txt")), QByteArray("not the launcher's\r\n"));
     }
 
     // A memo that cannot be kept never traps the user: a file the program refused to read

@@ -186,30 +186,30 @@ std::string MemoPath(const DataFiles& files, PathStyle style) {
     return files.ini.substr(0, cut + 1) + "Memo.txt";
 }
 
-MemoFile::MemoFile(Platform& platform, std::string path, const std::string& oldPath,
-                   std::string& error)
-    : m_platform(platform), m_path(std::move(path)) {
-    if (!oldPath.empty() && !Exists(m_path) && Exists(oldPath)) {
-        // Copy, then remove: a failure on the way leaves the memo at the old place, whole.
-        const std::optional<std::string> bytes = text::ReadFileBytes(oldPath);
-        if (bytes && m_platform.ReplaceFile(m_path, *bytes, error)) {
-            Remove(oldPath, error);
-        } else {
-            if (!bytes)
-                error = oldPath + " を読み込めません。";
-            m_path = oldPath;
-        }
+MemoFile::MemoFile(Platform& platform, std::string path, std::string oldPath, std::string& error)
+    : m_platform(platform), m_path(std::move(path)), m_oldPath(std::move(oldPath)) {
+    std::string readFrom = m_path;
+    if (!Exists(m_path) && OldMemoWouldReturn()) {
+        // Copied, never moved: older copies may still read it there, and its folder is often
+        // one the user cannot write.
+        const std::optional<std::string> bytes = text::ReadFileBytes(m_oldPath);
+        if (!bytes)
+            error = m_oldPath + " を読み込めません。";
+        else if (!m_platform.ReplaceFile(m_path, *bytes, error))
+            readFrom = m_oldPath; // shown from there; a change is written beside the data files
     }
-    // A memo that is there but cannot be read (not a regular file, or of a foreign encoding)
-    // is left alone: the memo shows empty, and neither a save nor a clearing touches it.
-    const text::FileKind kind = text::KindAt(m_path);
-    if (kind != text::FileKind::Missing && kind != text::FileKind::Regular) {
-        m_untouchable =
-            "メモ(" + m_path + ")を読み込めませんでした。\r\n" + text::ReadFaultText(kind);
+    // A memo that is there but cannot be read (not a regular file, unreadable, or of a foreign
+    // encoding) is left alone: the memo shows empty, and neither a save nor a clearing
+    // touches it.
+    const text::FileKind kind = text::KindAt(readFrom);
+    const std::optional<text::TextDocument> doc = text::ReadTextFile(readFrom);
+    if (kind != text::FileKind::Missing && !doc) {
+        const std::string why = text::ReadFaultText(kind);
+        m_untouchable = "メモ(" + readFrom + ")を読み込めませんでした。" +
+                        (why.empty() ? std::string() : "\r\n" + why);
     }
-    const std::optional<text::TextDocument> doc = text::ReadTextFile(m_path);
     if (doc && !text::IsOwnEncoding(doc->encoding))
-        m_untouchable = text::ForeignEncodingMessage("メモ", m_path, doc->encoding);
+        m_untouchable = text::ForeignEncodingMessage("メモ", readFrom, doc->encoding);
     if (!m_untouchable.empty()) {
         error = m_untouchable;
         return;
@@ -224,19 +224,31 @@ MemoFile::MemoFile(Platform& platform, std::string path, const std::string& oldP
     }
 }
 
+bool MemoFile::OldMemoWouldReturn() const {
+    return !m_oldPath.empty() && m_oldPath != m_path && Exists(m_oldPath);
+}
+
 bool MemoFile::Save(const std::string& text, std::string& error) {
-    if (text == m_text)
-        return true; // nothing to keep, also where nothing may be written
     if (!m_untouchable.empty()) {
+        if (text == m_text)
+            return true; // nothing to keep, and what is there stays as it is
         error = m_untouchable;
         return false;
     }
     if (!MemoHoldsText(text)) {
-        if (Exists(m_path) && !Remove(m_path, error))
+        // A blank memo goes, edited or not. Where the old memo would be copied in again at the
+        // next opening, an empty file stands for the cleared one instead.
+        if (OldMemoWouldReturn()) {
+            if (text != m_text && !m_platform.ReplaceFile(m_path, "", error))
+                return false;
+        } else if (Exists(m_path) && !Remove(m_path, error)) {
             return false;
+        }
         m_text = text;
         return true;
     }
+    if (text == m_text)
+        return true;
     std::vector<std::string> lines;
     std::size_t start = 0;
     for (;;) {

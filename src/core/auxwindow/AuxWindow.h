@@ -105,22 +105,27 @@ std::string MemoPath(const DataFiles& files, PathStyle style);
 // The memo file: its text and the encoding it is written back in.
 class MemoFile {
 public:
-    // A memo found only at `oldPath` (where older versions kept it) is moved to `path`; when
-    // that fails, `error` says why and it is read where it is.
-    MemoFile(Platform& platform, std::string path, const std::string& oldPath, std::string& error);
+    // A memo found only at `oldPath` (beside the executable, where older copies kept it) is
+    // copied to `path` and stays where it was; when the copy fails, `error` says why and it
+    // is read where it is. Nothing at `oldPath` is ever written or removed.
+    MemoFile(Platform& platform, std::string path, std::string oldPath, std::string& error);
 
     // The text, lines joined by "\n" (a missing file is empty).
     const std::string& Text() const { return m_text; }
     const std::string& Path() const { return m_path; }
 
     // Keeps a changed text in the encoding it was read in, or deletes the file when the text
-    // is blank. False, with `error`, when that failed or what is there could not be read (it
-    // is never written over).
+    // is blank (left empty instead while the old memo would be copied in again). False, with
+    // `error`, when that failed or a changed text meets a file that could not be read (it is
+    // never written over nor deleted).
     bool Save(const std::string& text, std::string& error);
 
 private:
+    bool OldMemoWouldReturn() const;
+
     Platform& m_platform;
     std::string m_path;
+    std::string m_oldPath;
     std::string m_text;
     text::Encoding m_encoding = text::Encoding::Cp932;
     std::string m_untouchable; // why the file there is never written, if it is not

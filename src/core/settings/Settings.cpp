@@ -143,8 +143,16 @@ bool SaveSettingsFile(Platform& platform, const std::string& path, const WindowS
 std::vector<std::string> AdoptFilesBesideExecutable(Platform& platform, const DataFiles& beside,
                                                     const DataFiles& fallback, std::string& error) {
     std::vector<std::string> copied;
+    // The memo lies beside the settings file and moves with it.
+    const auto memoBeside = [&](const std::string& ini) {
+        const std::size_t separator = LastSeparator(ini, platform.Style());
+        return (separator == std::string::npos ? std::string() : ini.substr(0, separator + 1)) +
+               "Memo.txt";
+    };
+    const std::string memoFrom = memoBeside(beside.ini);
+    const std::string memoTo = memoBeside(fallback.ini);
     const std::pair<const std::string*, const std::string*> files[] = {
-        {&beside.txt, &fallback.txt}, {&beside.ini, &fallback.ini}};
+        {&beside.txt, &fallback.txt}, {&beside.ini, &fallback.ini}, {&memoFrom, &memoTo}};
     for (const auto& [from, to] : files) {
         if (*from == *to || platform.Attributes(*to).exists)
             continue;

@@ -160,8 +160,9 @@ struct DataFiles {
 DataFiles DataFilePaths(const std::string& executablePath, const std::string& writableFallbackDir,
                         PathStyle style);
 
-// When the executable's folder cannot be written: copies the data and settings files beside
-// it into the fallback folder where it has none yet, so the user's buttons are not hidden.
+// When the executable's folder cannot be written: copies the data and settings files and
+// "Memo.txt" beside it into the fallback folder where it has none yet, so the user's buttons
+// and memo are not hidden.
 // Returns the files copied; `error` says why one could not be.
 std::vector<std::string> AdoptFilesBesideExecutable(Platform& platform, const DataFiles& beside,
                                                     const DataFiles& fallback, std::string& error);

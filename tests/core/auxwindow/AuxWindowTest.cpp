@@ -165,24 +165,27 @@ TEST(AuxWindow, ModeSettingsReadWithDefaultsAndGeometryWritten) {
 TEST(AuxWindow, MemoOfBlanksIsDeletedAndAnyOtherCharacterKeepsIt) {
     const struct {
         const char* name;
-        const char* text;
+        const char* file;
+        const char* text; // none: closed as it was read
         bool kept;
     } rows[] = {
-        {"empty", "", false},
-        {"spaces and empty lines", "  \n\n \n", false},
-        {"a tab", "\t", true},
-        {"a full-width space", "\xE3\x80\x80", true},
-        {"text after blank lines", "\n\n  a", true},
+        {"empty", "old\r\n", "", false},
+        {"spaces and empty lines", "old\r\n", "  \n\n \n", false},
+        {"a tab", "old\r\n", "\t", true},
+        {"a full-width space", "old\r\n", "\xE3\x80\x80", true},
+        {"text after blank lines", "old\r\n", "\n\n  a", true},
+        {"blanks left as they were", " \r\n\r\n", nullptr, false},
+        {"an empty file left as it was", "", nullptr, false},
     };
     TempDir dir;
     FakePlatform platform;
     const std::string path = (dir.Path() / "Memo.txt").string();
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        dir.Write("Memo.txt", "old\r\n");
+        dir.Write("Memo.txt", row.file);
         std::string error;
         MemoFile memo(platform, path, "", error);
-        ASSERT_TRUE(memo.Save(row.text, error)) << error;
+        ASSERT_TRUE(memo.Save(row.text ? row.text : memo.Text(), error)) << error;
         EXPECT_EQ(std::filesystem::exists(path), row.kept);
     }
 }
@@ -239,12 +242,17 @@ TEST(AuxWindow, MemoThatCannotBeReadIsLeftAlone) {
         EXPECT_NE(error.find(path), std::string::npos);
         EXPECT_EQ(ReadAll(path), utf16);
     }
+    // Closed as it showed (empty), it is not taken for a blank memo.
+    EXPECT_TRUE(memo.Save("", error));
+    EXPECT_EQ(ReadAll(path), utf16);
 }
 
-TEST(AuxWindow, MemoInTheOldPlaceMovesBesideTheDataFilesOnce) {
+// Older copies kept the memo beside the executable: it is copied beside the data files and
+// stays where it was, and a memo cleared since is not copied in again.
+TEST(AuxWindow, MemoBesideTheExecutableIsCopiedAndStays) {
     TempDir dir;
     FakePlatform platform;
-    const std::string oldPath = dir.Write("cwd/Memo.txt", "kept\r\n").string();
+    const std::string oldPath = dir.Write("bin/Memo.txt", "kept\r\n").string();
     const std::string path = (dir.Path() / "data" / "Memo.txt").string();
     std::filesystem::create_directories(dir.Path() / "data");
     EXPECT_TRUE(MemoExists(path, oldPath));
@@ -252,22 +260,33 @@ TEST(AuxWindow, MemoInTheOldPlaceMovesBesideTheDataFilesOnce) {
     MemoFile memo(platform, path, oldPath, error);
     EXPECT_EQ(error, "");
     EXPECT_EQ(memo.Text(), "kept");
-    EXPECT_EQ(memo.Path(), path);
     EXPECT_EQ(ReadAll(path), "kept\r\n");
-    EXPECT_FALSE(std::filesystem::exists(oldPath));
 
-    // With a memo in both places the new one is read and the old one left alone.
-    dir.Write("cwd/Memo.txt", "stale\r\n");
-    MemoFile again(platform, path, oldPath, error);
-    EXPECT_EQ(again.Text(), "kept");
+    // Cleared, it stays empty rather than coming back from the old place.
+    ASSERT_TRUE(memo.Save("", error)) << error;
+    EXPECT_EQ(ReadAll(path), "");
+    MemoFile cleared(platform, path, oldPath, error);
+    EXPECT_EQ(cleared.Text(), "");
+    ASSERT_TRUE(cleared.Save("", error)) << error;
+    EXPECT_EQ(ReadAll(path), "");
+    EXPECT_EQ(ReadAll(oldPath), "kept\r\n");
 
-    // A failed copy leaves the memo where it was and reads it from there.
+    // A failed copy shows the old memo from where it is, and a change goes beside the data.
     std::filesystem::remove(path);
     platform.replaceFailure = "disk full";
+    error.clear();
     MemoFile failed(platform, path, oldPath, error);
-    EXPECT_EQ(failed.Text(), "stale");
-    EXPECT_EQ(failed.Path(), oldPath);
-    EXPECT_TRUE(std::filesystem::exists(oldPath));
+    EXPECT_EQ(error, "disk full");
+    EXPECT_EQ(failed.Text(), "kept");
+    EXPECT_FALSE(failed.Save("", error));
+    EXPECT_EQ(failed.Path(), path);
+    EXPECT_EQ(ReadAll(oldPath), "kept\r\n");
+
+    // Where the executable's folder is the data folder, a cleared memo goes.
+    platform.replaceFailure.reset();
+    MemoFile portable(platform, oldPath, oldPath, error);
+    ASSERT_TRUE(portable.Save(" ", error)) << error;
+    EXPECT_FALSE(std::filesystem::exists(oldPath));
 }
 
 TEST(AuxWindow, MemoPathLiesBesideTheSettingsFile) {

@@ -220,12 +220,15 @@ TEST_F(SettingsTest, FilesBesideAReadOnlyCopyAreTakenIntoTheFallbackFolderOnce) 
     testing::WriteBytes(beside.txt, "[Cat]\r\n1:1=/bin/sh <TS>sh<TE>\r\n");
     testing::WriteBytes(beside.ini, "[Window]\r\nWinPos=3\r\n");
     testing::WriteBytes(fallback.ini, "[Window]\r\nWinPos=2\r\n"); // already there: kept
+    testing::WriteBytes(m_dir / "bin/Memo.txt", "memo\r\n");
 
     std::string error;
     EXPECT_EQ(AdoptFilesBesideExecutable(m_platform, beside, fallback, error),
-              std::vector<std::string>{fallback.txt});
+              (std::vector<std::string>{fallback.txt, (m_dir / "config/Memo.txt").string()}));
     EXPECT_EQ(error, "");
     EXPECT_EQ(testing::ReadBytes(fallback.txt), testing::ReadBytes(beside.txt));
+    EXPECT_EQ(testing::ReadBytes(m_dir / "config/Memo.txt"), "memo\r\n");
+    EXPECT_EQ(testing::ReadBytes(m_dir / "bin/Memo.txt"), "memo\r\n");
     EXPECT_EQ(testing::ReadBytes(fallback.ini), "[Window]\r\nWinPos=2\r\n");
     // The next start finds both and copies nothing, so nothing is said again.
     EXPECT_TRUE(AdoptFilesBesideExecutable(m_platform, beside, fallback, error).empty());
