@@ -31,7 +31,9 @@ for dep in libqt6widgets6 libqt6gui6 libqt6core6 libglib2.0-0 libc6 qt6-qpa-plug
 done
 # The single-instance channel is a Unix socket of the program's own: no network library.
 check "does not depend on libqt6network6" test "${depends/libqt6network6/}" = "$depends"
-check "recommends the Japanese font" grep -q fonts-ipafont-gothic <<<"$(field Recommends)"
+for rec in fonts-ipafont-gothic qt6-translations-l10n; do
+    check "recommends $rec" grep -q "$rec" <<<"$(field Recommends)"
+done
 
 contents=$(dpkg-deb --contents "$deb")
 for file in ./usr/bin/tavolin ./usr/share/applications/tavolin.desktop \

@@ -68,8 +68,8 @@ folder="$portable/tavolin-$version-win64"
 check "the zip holds one folder with tavolin.exe" test -f "$folder/tavolin.exe"
 for file in Qt6Core.dll Qt6Gui.dll Qt6Widgets.dll Qt6Network.dll platforms/qwindows.dll \
     styles/qwindowsvistastyle.dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll \
-    README.txt LICENSE.txt licences/LGPL-3.txt licences/Qt-and-its-bundled-libraries.txt \
-    licences/MinGW-GCC-runtime.txt; do
+    translations/qtbase_ja.qm README.txt LICENSE.txt licences/LGPL-3.txt \
+    licences/Qt-and-its-bundled-libraries.txt licences/MinGW-GCC-runtime.txt; do
     check "the zip holds $file" test -f "$folder/$file"
 done
 check "nothing of the build: no test DLL, no import library, no tavolin_installed" \
@@ -142,6 +142,7 @@ installed="$drive/Program Files/Tavolin"
 check "tavolin.exe is in Program Files\\Tavolin" test -f "$installed/tavolin.exe"
 check "with its platform plugin" test -f "$installed/platforms/qwindows.dll"
 check "and an uninstaller" test -f "$installed/Uninstall.exe"
+check "and Qt's Japanese translation" test -f "$installed/translations/qtbase_ja.qm"
 shortcut=$(find "$drive" -ipath '*Start Menu*' -iname 'Tavolin.lnk' | head -1)
 check "a Start-menu entry" test -n "$shortcut"
 # Opened as the shell opens it: Wine's start follows the shortcut to its program.
