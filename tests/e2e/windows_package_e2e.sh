@@ -72,6 +72,7 @@ for file in Qt6Core.dll Qt6Gui.dll Qt6Widgets.dll Qt6Network.dll platforms/qwind
     licences/Qt-and-its-bundled-libraries.txt licences/MinGW-GCC-runtime.txt; do
     check "the zip holds $file" test -f "$folder/$file"
 done
+check "its README.txt is the read-me for Windows" grep -q '^Tavolin for Windows' "$folder/README.txt"
 check "nothing of the build: no test DLL, no import library, no tavolin_installed" \
     test -z "$(cd "$folder" && find . -iname '*Test*.dll' -o -name '*.a' -o -iname '*installed*')"
 
