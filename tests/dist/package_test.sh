@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Debian package from the built tree into a temporary folder, as `cpack -G DEB`
 # does from the release build, and checks its control data and contents: the run-time
-# dependencies found by dpkg-shlibdeps, the recommended Japanese font, and the files.
+# dependencies found by dpkg-shlibdeps, the recommended Japanese font and Qt translations, and
+# the files.
 #
 #   package_test.sh /path/to/build
 set -uo pipefail
