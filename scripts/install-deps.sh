@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     g++ cmake make pkg-config dpkg-dev file
     clang-14 libclang-rt-14-dev clang-format-14
-    qt6-base-dev qt6-base-dev-tools qt6-svg-dev
+    qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-translations-l10n
     libglib2.0-dev libxcb1-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-ipafont-gothic tango-icon-theme

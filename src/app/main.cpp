@@ -167,6 +167,7 @@ int main(int argc, char* argv[]) {
     if (lock == tavolin::LockState::Taken)
         instance.Listen();
 
+    tavolin::InstallQtTranslation(QStringLiteral("ja"));
     tavolin::InstallIconFallback();
     tavolin::ApplyApplicationFont();
     const auto platform = tavolin::CreatePlatform();

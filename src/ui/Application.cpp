@@ -5,7 +5,13 @@
 #include "core/helpers/SystemError.h"
 #include "ui/QtView.h"
 
+#include <QLibraryInfo>
+#include <QPointer>
+#include <QStringList>
+#include <QTranslator>
+
 #include <exception>
+#include <memory>
 #include <string>
 #include <system_error>
 
@@ -30,6 +36,26 @@ bool Application::notify(QObject* receiver, QEvent* event) {
     // Shown outside the handler, so that a box's own events run on a clean stack.
     QtView view(activeWindow());
     ShowMessageBox(view, message, MsgKind::Error, msg_buttons::kOk);
+    return false;
+}
+
+bool InstallQtTranslation(const QString& language) {
+    static QPointer<QTranslator> installed;
+    delete installed; // a translator takes itself off the application's list as it goes
+    QStringList folders;
+#ifdef Q_OS_WIN
+    folders << QCoreApplication::applicationDirPath() + QStringLiteral("/translations");
+#endif
+    folders << QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    // qtbase alone, not the qt_<language> catalogue that would load every Qt module's file.
+    auto translator = std::make_unique<QTranslator>(QCoreApplication::instance());
+    for (const QString& folder : folders) {
+        if (translator->load(QStringLiteral("qtbase_") + language, folder)) {
+            QCoreApplication::installTranslator(translator.get());
+            installed = translator.release();
+            return true;
+        }
+    }
     return false;
 }
 

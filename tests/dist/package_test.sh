@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Debian package from the built tree into a temporary folder, as `cpack -G DEB`
 # does from the release build, and checks its control data and contents: the run-time
-# dependencies found by dpkg-shlibdeps, the recommended Japanese font, and the files.
+# dependencies found by dpkg-shlibdeps, the recommended Japanese font and Qt translations, and
+# the files.
 #
 #   package_test.sh /path/to/build
 set -uo pipefail
@@ -31,7 +32,9 @@ for dep in libqt6widgets6 libqt6gui6 libqt6core6 libglib2.0-0 libc6 qt6-qpa-plug
 done
 # The single-instance channel is a Unix socket of the program's own: no network library.
 check "does not depend on libqt6network6" test "${depends/libqt6network6/}" = "$depends"
-check "recommends the Japanese font" grep -q fonts-ipafont-gothic <<<"$(field Recommends)"
+for rec in fonts-ipafont-gothic qt6-translations-l10n; do
+    check "recommends $rec" grep -q "$rec" <<<"$(field Recommends)"
+done
 
 contents=$(dpkg-deb --contents "$deb")
 for file in ./usr/bin/tavolin ./usr/share/applications/tavolin.desktop \

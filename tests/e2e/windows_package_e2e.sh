@@ -6,8 +6,8 @@
 #   windows_package_e2e.sh BUILD-FOLDER
 # The zip is unpacked into a folder with Japanese in its name; its tavolin.exe starts with its
 # window, runs a button on F5 and on a command line with a category outside the ANSI code page,
-# and writes its files beside itself. The installer is installed silently (/S); the installed
-# tavolin.exe starts and keeps its files in AppData\Local\tavolin.
+# and writes its files beside itself. The installer is installed silently (/S); its Start-menu
+# entry starts the installed tavolin.exe, which keeps its files in AppData\Local\tavolin.
 # TAVOLIN_E2E_SHOT=file.png keeps a picture of the screen with the portable copy's window.
 set -uo pipefail
 
@@ -68,10 +68,11 @@ folder="$portable/tavolin-$version-win64"
 check "the zip holds one folder with tavolin.exe" test -f "$folder/tavolin.exe"
 for file in Qt6Core.dll Qt6Gui.dll Qt6Widgets.dll Qt6Network.dll platforms/qwindows.dll \
     styles/qwindowsvistastyle.dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll \
-    README.txt LICENSE.txt licences/LGPL-3.txt licences/Qt-and-its-bundled-libraries.txt \
-    licences/MinGW-GCC-runtime.txt; do
+    translations/qtbase_ja.qm README.txt LICENSE.txt licences/LGPL-3.txt \
+    licences/Qt-and-its-bundled-libraries.txt licences/MinGW-GCC-runtime.txt; do
     check "the zip holds $file" test -f "$folder/$file"
 done
+check "its README.txt is the read-me for Windows" grep -q '^Tavolin for Windows' "$folder/README.txt"
 check "nothing of the build: no test DLL, no import library, no tavolin_installed" \
     test -z "$(cd "$folder" && find . -iname '*Test*.dll' -o -name '*.a' -o -iname '*installed*')"
 
@@ -142,12 +143,16 @@ installed="$drive/Program Files/Tavolin"
 check "tavolin.exe is in Program Files\\Tavolin" test -f "$installed/tavolin.exe"
 check "with its platform plugin" test -f "$installed/platforms/qwindows.dll"
 check "and an uninstaller" test -f "$installed/Uninstall.exe"
-check "a Start-menu entry" test -n "$(find "$drive" -ipath '*Start Menu*' -iname 'Tavolin.lnk')"
-pid=$(cd "$work" && run_wine "$(to_wine "$installed/tavolin.exe")")
+check "and Qt's Japanese translation" test -f "$installed/translations/qtbase_ja.qm"
+shortcut=$(find "$drive" -ipath '*Start Menu*' -iname 'Tavolin.lnk' | head -1)
+check "a Start-menu entry" test -n "$shortcut"
+# Opened as the shell opens it: Wine's start follows the shortcut to its program.
+(cd "$work" && run_wine start /unix "$shortcut" >/dev/null)
 await_window
-check "the installed copy shows its window" test -n "$(window)"
+check "the Start-menu entry starts the installed copy" test -n "$(window)"
 "$wine" "$(to_wine "$installed/tavolin.exe")" --quit >/dev/null 2>&1
-check "--quit ends the installed copy" wait_for 30 bash -c "! kill -0 $pid 2>/dev/null"
+no_window() { test -z "$(window)"; }
+check "--quit ends the installed copy" wait_for 30 no_window
 local_ini=$(find "$drive/users" -ipath '*AppData/Local/tavolin/tavolin.ini' | head -1)
 check "its settings live in AppData\\Local\\tavolin" test -n "$local_ini"
 check "and nothing beside the installed executable" test ! -e "$installed/tavolin.ini"

@@ -2,6 +2,7 @@
 
 #include "fakes/FakePlatform.h"
 #include "ui/AboutBox.h"
+#include "ui/Application.h"
 #include "ui/OptIcons.h"
 #include "ui/TFrmAdr.h"
 #include "ui/TFrmBtnSet.h"
@@ -11,6 +12,9 @@
 #include "ui/UiTestSupport.h"
 
 #include <QFontDatabase>
+#include <QKeySequenceEdit>
+#include <QLineEdit>
+#include <QMenu>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -67,6 +71,23 @@ private slots:
             QCOMPARE(QApplication::font(), own);
         }
         QApplication::setFont(before);
+    }
+
+    // Qt's own texts are Japanese as well, from Qt's translation: the edit fields' context
+    // menu and the hot-key box's prompt.
+    void qtsOwnTextsAreJapanese() {
+        QVERIFY(InstallQtTranslation(QStringLiteral("ja")));
+        QLineEdit edit(QStringLiteral("text"));
+        edit.selectAll();
+        const std::unique_ptr<QMenu> menu(edit.createStandardContextMenu());
+        QStringList texts;
+        for (const QAction* action : menu->actions())
+            texts << action->text();
+        QVERIFY2(texts.filter(QStringLiteral("貼り付け(&P)")).size() == 1,
+                 qPrintable(texts.join(QStringLiteral(", "))));
+        const QKeySequenceEdit hotKey;
+        QCOMPARE(hotKey.findChild<QLineEdit*>()->placeholderText(),
+                 QStringLiteral("ショートカットを押してください"));
     }
 };
 
