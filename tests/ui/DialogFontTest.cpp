@@ -2,6 +2,7 @@
 
 #include "fakes/FakePlatform.h"
 #include "ui/AboutBox.h"
+#include "ui/HelpViewer.h"
 #include "ui/OptIcons.h"
 #include "ui/TFrmAdr.h"
 #include "ui/TFrmBtnSet.h"
@@ -11,6 +12,7 @@
 #include "ui/UiTestSupport.h"
 
 #include <QFontDatabase>
+#include <QListWidget>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -35,8 +37,7 @@ private slots:
         const std::vector<std::unique_ptr<QWidget>> dialogs = [&] {
             std::vector<std::unique_ptr<QWidget>> d;
             d.push_back(std::make_unique<TFrmBtnSet>(
-                platform, window.Core(), TFrmBtnSet::Opening{1, QStringLiteral("12:00"), {}},
-                &window));
+                platform, window.Core(), TFrmBtnSet::Opening{1, QStringLiteral("12:00")}, &window));
             d.push_back(std::make_unique<TFrmCategoryEdit>(platform, files, &window));
             d.push_back(std::make_unique<TFrmRef>(platform, std::string(), &window));
             d.push_back(std::make_unique<TFrmAdr>(platform, files, auxwindow::Mode::Adr, &window));
@@ -49,6 +50,14 @@ private slots:
                                                    dialog->font().family() + QStringLiteral("): ") +
                                                    misfits.join(QStringLiteral("; "))));
         }
+        // The help's topic list shows every topic whole.
+        HelpViewer& help = HelpViewer::Instance();
+        help.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&help));
+        const auto* topics = help.findChild<QListWidget*>(QStringLiteral("lbTopics"));
+        QVERIFY(topics->count() > 10);
+        QVERIFY(topics->sizeHintForColumn(0) <= topics->viewport()->width());
+        help.close();
     }
 
     // Menus, tool tips and message boxes keep the desktop's font where it draws Japanese;
