@@ -933,7 +933,7 @@ void TFrmMain::BrowseForSlot(int n) {
 
 void TFrmMain::OpenOptions(int n) {
     const std::string current = m_core->Store().CurrentCategory();
-    const TFrmBtnSet::Opening opening{n, lblNow->text(), lblNow->font().family()};
+    const TFrmBtnSet::Opening opening{n, lblNow->text()};
     bool confirmed = false;
     RunModal([&] { confirmed = TFrmBtnSet::Edit(m_platform, *m_core, opening, this); });
     if (confirmed)
