@@ -35,6 +35,9 @@ QString MailAddress() {
     return QStringLiteral(TAVOLIN_MAIL);
 }
 
+// The room a line edit keeps on either side of its text.
+constexpr int kLineEditMargin = 2;
+
 } // namespace
 
 TAboutBox::TAboutBox(Platform& platform, QWidget* owner)
@@ -74,7 +77,13 @@ TAboutBox::TAboutBox(Platform& platform, QWidget* owner)
                          .absoluteFilePath();
         if (QFileInfo::exists(readme)) {
             m_readme = readme;
-            m_ui->edtHP->setText(QDir::toNativeSeparators(readme));
+            // A long path shows its end, cut before a whole character rather than through one.
+            QLineEdit* field = m_ui->edtHP;
+            const int room = field->contentsRect().width() - field->textMargins().left() -
+                             field->textMargins().right() - 2 * kLineEditMargin;
+            field->setText(field->fontMetrics().elidedText(QDir::toNativeSeparators(readme),
+                                                           Qt::ElideLeft, room));
+            field->setCursorPosition(0);
             m_ui->edtHP->setToolTip(QStringLiteral("README を見る"));
         } else {
             m_ui->edtHP->hide();
@@ -108,6 +117,7 @@ void TAboutBox::FromShow() {
     const QString product = parentWidget() != nullptr && !parentWidget()->windowTitle().isEmpty()
                                 ? parentWidget()->windowTitle()
                                 : QStringLiteral("Tavolin");
+    setWindowTitle(product);
     m_ui->ProductName->setText(product);
     const QIcon icon = QApplication::windowIcon().isNull()
                            ? QIcon(QStringLiteral(":/about/logo1.png"))

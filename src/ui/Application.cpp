@@ -7,7 +7,9 @@
 
 #include <QLibraryInfo>
 #include <QPointer>
+#include <QProxyStyle>
 #include <QStringList>
+#include <QStyle>
 #include <QTranslator>
 
 #include <exception>
@@ -17,7 +19,28 @@
 
 namespace tavolin {
 
-Application::Application(int& argc, char** argv) : QApplication(argc, argv) {}
+namespace {
+
+// The desktop's style, with pop-up hints that show almost as soon as the mouse rests.
+class HintPauseStyle : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == SH_ToolTip_WakeUpDelay)
+            return kHintPauseMs;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+
+private:
+    static constexpr int kHintPauseMs = 10;
+};
+
+} // namespace
+
+Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
+    setStyle(new HintPauseStyle(style()->name()));
+}
 
 bool Application::notify(QObject* receiver, QEvent* event) {
     std::string message;

@@ -11,12 +11,14 @@
 #include <QListWidget>
 #include <QPointer>
 #include <QSplitter>
+#include <QStyle>
 #include <QTextBrowser>
 #include <QTextDocument>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <vector>
 
 // The pages live in a static library, whose resources are only registered when asked for by
@@ -121,15 +123,31 @@ HelpViewer::HelpViewer(QWidget* owner) : QWidget(owner, Qt::Window) {
     // Links to other pages open here; links out of the help open in the user's browser.
     m_browser->setOpenExternalLinks(true);
 
+    // The topic list is wide enough for its longest topic, with an item's margins, the list's
+    // frame and a scroll bar beside it.
+    const QFontMetrics metrics(m_results->font());
+    int longest = 0;
+    for (const HelpTopic& topic : HelpTopics())
+        longest = std::max(longest, metrics.horizontalAdvance(Q(topic.title)));
+    const QStyle* style = m_results->style();
+    const int itemMargin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_results) + 1;
+    const int listWidth = longest + 2 * itemMargin + 2 * m_results->frameWidth() +
+                          style->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_results);
+    finder->setMinimumWidth(listWidth);
+
+    constexpr int kPageWidth = 460;
     auto* split = new QSplitter(this);
     split->addWidget(finder);
     split->addWidget(m_browser);
     split->setStretchFactor(1, 1);
-    split->setSizes({180, 460});
+    split->setSizes({listWidth, kPageWidth});
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(bar);
     layout->addWidget(split);
-    resize(680, 480);
+    const QMargins margins = layout->contentsMargins();
+    resize(std::max(680, margins.left() + listWidth + split->handleWidth() + kPageWidth +
+                             margins.right()),
+           480);
 
     connect(contents, &QToolButton::clicked, this, [this] { ShowPage(kHelpContents); });
     connect(back, &QToolButton::clicked, m_browser, &QTextBrowser::backward);

@@ -14,6 +14,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QInputMethod>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPointer>
@@ -318,6 +319,11 @@ void OptionToolbar::OpenAuxWindow(auxwindow::Mode mode) {
     m_window.AppDeactivate();
     TFrmAdr::Open(m_platform, m_window.Core().Files(), mode, &m_window);
     m_window.ActivateAfterDialog();
+    // The launcher takes keys, not text: whatever the input method still composed for the
+    // window's fields is dropped, and it is told that the focus takes no text.
+    QInputMethod* inputMethod = QGuiApplication::inputMethod();
+    inputMethod->reset();
+    inputMethod->update(Qt::ImEnabled);
     m_window.ShowMemoPicture();
 }
 

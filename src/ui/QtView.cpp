@@ -1,6 +1,7 @@
 #include "ui/QtView.h"
 
 #include "core/helpers/MessageBox.h"
+#include "ui/MessageSound.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -55,9 +56,8 @@ QMessageBox::Icon IconOf(MsgKind kind) {
 
 } // namespace
 
-void QtView::Beep(MsgKind) {
-    // Qt offers one system sound; the desktop's sound theme decides how it sounds.
-    QApplication::beep();
+void QtView::Beep(MsgKind kind) {
+    PlayMessageSound(kind);
 }
 
 namespace {

@@ -676,8 +676,10 @@ void TFrmBtnSet::ShowNumberBox(QLineEdit* box, UpDown* upDown, const options::Nu
 
 void TFrmBtnSet::LoadEnvironmentControls() {
     auto& ui = *m_ui;
+    // The clock's font is the name the settings hold, installed or not, not the font that
+    // stands in for it on screen: the dialog writes back what the user chose.
     m_env = options::LoadEnvironment(m_core.Files().ini, m_core.Settings().WinPos,
-                                     S(m_opening.clockFont));
+                                     m_core.Settings().DateFontName);
     ui.lblDate->setText(m_opening.clockCaption);
     for (const char* item :
          {"メッセージ 表示", "タイトルバー 点滅", "日付 点滅", "リソース枠 点滅"}) {
@@ -804,7 +806,8 @@ void TFrmBtnSet::cbDateChange(QComboBox* list) {
 
 void TFrmBtnSet::UpdateSample() {
     QLabel* sample = m_ui->lblDate;
-    QFont font(Q(m_env.DateFontName));
+    // Drawn as the clock draws it: a font that is not installed shows its stand-in.
+    QFont font(JapaneseFontFamily(Q(m_env.DateFontName)));
     font.setPixelSize(12);
     font.setBold(m_ui->cbDateBold->isChecked());
     font.setItalic(m_ui->cbDateItalic->isChecked());

@@ -32,11 +32,10 @@ class TFrmBtnSet : public QDialog {
     Q_OBJECT
 public:
     // What the dialog reads from the launcher window besides its core: the button the menu
-    // was opened for (0 from the toolbar) and the clock's caption and font.
+    // was opened for (0 from the toolbar) and the clock's caption.
     struct Opening {
         int button = 0;
         QString clockCaption;
-        QString clockFont;
     };
 
     TFrmBtnSet(Platform& platform, Launcher& core, const Opening& opening, QWidget* owner);

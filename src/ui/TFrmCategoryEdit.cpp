@@ -30,7 +30,9 @@ TFrmCategoryEdit::TFrmCategoryEdit(Platform& platform, const DataFiles& files, Q
     ApplyDialogFont(this);
     setFixedSize(size());
 
-    connect(m_ui->lbCategory, &QListWidget::currentRowChanged, this, [this] { lbCategoryClick(); });
+    // A click makes the row current before it selects it: the name follows the selection.
+    connect(m_ui->lbCategory, &QListWidget::itemSelectionChanged, this,
+            [this] { lbCategoryClick(); });
     connect(m_ui->btnAdd, &QPushButton::clicked, this, [this] { btnAddClick(); });
     connect(m_ui->btnMod, &QPushButton::clicked, this, [this] { btnModClick(); });
     connect(m_ui->btnDel, &QPushButton::clicked, this, [this] { btnDelClick(); });
@@ -71,8 +73,8 @@ void TFrmCategoryEdit::ShowNames(int row) {
 }
 
 int TFrmCategoryEdit::Selected() const {
-    const QListWidgetItem* item = m_ui->lbCategory->currentItem();
-    return item != nullptr && item->isSelected() ? m_ui->lbCategory->currentRow() : -1;
+    const QList<QListWidgetItem*> selected = m_ui->lbCategory->selectedItems();
+    return selected.isEmpty() ? -1 : m_ui->lbCategory->row(selected.front());
 }
 
 void TFrmCategoryEdit::lbCategoryClick() {

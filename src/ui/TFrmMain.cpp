@@ -547,6 +547,7 @@ void TFrmMain::UpdateButtonFaces() {
         if (!store.IsUsed(n)) {
             ac->setIcon(QIcon());
             ac->setText(QString());
+            ac->setIconText(QString());
             ac->setToolTip(QString());
             b->setCursor(Qt::ArrowCursor);
             continue;
@@ -564,6 +565,9 @@ void TFrmMain::UpdateButtonFaces() {
         }
         ac->setIcon(icon);
         ac->setText(Literal(store.Caption(n)));
+        // The button shows the action's icon text, which Qt derives from the text without a
+        // trailing "..."; a cut caption keeps its dots when given as it is.
+        ac->setIconText(ac->text());
         ac->setToolTip(Q(store.BtnTitle(n)));
         b->setCursor(Qt::PointingHandCursor);
     }
@@ -668,11 +672,16 @@ bool TFrmMain::FrmKeyUp(QKeyEvent* event) {
             return false;
         m_core->NextCategory();
         break;
-    case Qt::Key_Backspace:
-        if (!(event->modifiers() & Qt::AltModifier))
+    case Qt::Key_Backspace: {
+        // Alt as it was when the key went down: it may be let go first, and some systems
+        // report the release without it.
+        const bool alt = m_backspaceWithAlt;
+        m_backspaceWithAlt = false;
+        if (!alt)
             return false;
         m_core->CycleDisplayMode();
         break;
+    }
     default:
         return false;
     }
@@ -689,15 +698,31 @@ bool TFrmMain::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
     case QEvent::MouseButtonPress:
         return FrmMouseDown(widget, static_cast<QMouseEvent*>(event));
+    case QEvent::ShortcutOverride: {
+        // The page box takes digits only: a letter is the window's command (I, O, ...), not
+        // text for the box, which would claim it and swallow it.
+        if (widget != edtPage)
+            return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool letter = !key->text().isEmpty() && key->text().front().isLetter();
+        if (!letter || (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier)))
+            return false;
+        event->ignore();
+        return true;
+    }
     case QEvent::KeyRelease:
         // The window sees its keys before its controls do.
         return FrmKeyUp(static_cast<QKeyEvent*>(event));
-    case QEvent::KeyPress:
+    case QEvent::KeyPress: {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Backspace && !key->isAutoRepeat())
+            m_backspaceWithAlt = (key->modifiers() & Qt::AltModifier) != 0;
         // The context-menu key opens the window's menu, wherever the focus is.
-        if (static_cast<QKeyEvent*>(event)->key() != Qt::Key_Menu)
+        if (key->key() != Qt::Key_Menu)
             return false;
         ButtonMenuNow().PopupFor(0, mapToGlobal(QPoint(lblTitle->width() + 8, height() / 2)));
         return true;
+    }
     case QEvent::ToolTip: {
         const WindowSettings& s = m_core->Settings();
         if (!s.Hint)
@@ -733,6 +758,8 @@ bool TFrmMain::FrmMouseDown(QWidget* widget, QMouseEvent* event) {
 // --- layout ------------------------------------------------------------------------------
 
 layout::Rect TFrmMain::Geometry() const {
+    if (m_placing)
+        return *m_placing;
     QRect r = geometry();
     if (m_originUnsure && QGuiApplication::platformName() == QLatin1String("xcb")) {
         if (const std::optional<ScreenPoint> origin =
@@ -906,7 +933,7 @@ void TFrmMain::BrowseForSlot(int n) {
 
 void TFrmMain::OpenOptions(int n) {
     const std::string current = m_core->Store().CurrentCategory();
-    const TFrmBtnSet::Opening opening{n, lblNow->text(), lblNow->font().family()};
+    const TFrmBtnSet::Opening opening{n, lblNow->text()};
     bool confirmed = false;
     RunModal([&] { confirmed = TFrmBtnSet::Edit(m_platform, *m_core, opening, this); });
     if (confirmed)
@@ -960,7 +987,9 @@ void TFrmMain::PlaceAtCorner(int pos) {
     move(placed.window.left, placed.window.top);
     if (pos == 0)
         s.WinPos = placed.winPos;
+    m_placing = placed.window;
     m_core->SaveSettings();
+    m_placing.reset();
     tlbPos->setIcon(OptIcon(s.WinPos + 14));
 }
 
@@ -974,7 +1003,9 @@ void TFrmMain::KeepOnScreen() {
         return;
     m_layout.window = kept;
     move(kept.left, kept.top);
+    m_placing = kept;
     m_core->SaveSettings();
+    m_placing.reset();
 }
 
 void TFrmMain::FollowWorkArea() {

@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QFrame;
@@ -168,7 +169,12 @@ private:
     bool m_activationHeld = false;
     // Set when the window system reported a move: Geometry() asks it where the window is.
     mutable bool m_originUnsure = false;
+    // While a placement saves the settings: the rectangle just asked for, which the window
+    // system may not report yet.
+    std::optional<layout::Rect> m_placing;
 
+    // Whether Alt was held when Backspace last went down: the display mode steps at its release.
+    bool m_backspaceWithAlt = false;
     // Dragging the window by its background.
     bool m_dragging = false;
     QPoint m_dragOffset;

@@ -3,6 +3,7 @@
 #include "fakes/FakePlatform.h"
 #include "ui/AboutBox.h"
 #include "ui/Application.h"
+#include "ui/HelpViewer.h"
 #include "ui/OptIcons.h"
 #include "ui/TFrmAdr.h"
 #include "ui/TFrmBtnSet.h"
@@ -14,6 +15,7 @@
 #include <QFontDatabase>
 #include <QKeySequenceEdit>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -39,8 +41,7 @@ private slots:
         const std::vector<std::unique_ptr<QWidget>> dialogs = [&] {
             std::vector<std::unique_ptr<QWidget>> d;
             d.push_back(std::make_unique<TFrmBtnSet>(
-                platform, window.Core(), TFrmBtnSet::Opening{1, QStringLiteral("12:00"), {}},
-                &window));
+                platform, window.Core(), TFrmBtnSet::Opening{1, QStringLiteral("12:00")}, &window));
             d.push_back(std::make_unique<TFrmCategoryEdit>(platform, files, &window));
             d.push_back(std::make_unique<TFrmRef>(platform, std::string(), &window));
             d.push_back(std::make_unique<TFrmAdr>(platform, files, auxwindow::Mode::Adr, &window));
@@ -53,6 +54,14 @@ private slots:
                                                    dialog->font().family() + QStringLiteral("): ") +
                                                    misfits.join(QStringLiteral("; "))));
         }
+        // The help's topic list shows every topic whole.
+        HelpViewer& help = HelpViewer::Instance();
+        help.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&help));
+        const auto* topics = help.findChild<QListWidget*>(QStringLiteral("lbTopics"));
+        QVERIFY(topics->count() > 10);
+        QVERIFY(topics->sizeHintForColumn(0) <= topics->viewport()->width());
+        help.close();
     }
 
     // Menus, tool tips and message boxes keep the desktop's font where it draws Japanese;

@@ -228,6 +228,7 @@ private slots:
         auto* about = m_window->findChild<TAboutBox*>(QStringLiteral("AboutBox"));
         QVERIFY(about != nullptr && about->isVisible());
         QVERIFY(!m_window->IsActiveLook());
+        QCOMPARE(about->windowTitle(), QStringLiteral("Tavolin"));
         QCOMPARE(about->findChild<QLabel*>(QStringLiteral("Version"))->text(),
                  QStringLiteral("Version " TAVOLIN_VERSION));
         // The logo: the first frame at once and for two seconds, the others quickly.

@@ -81,8 +81,7 @@ class TFrmBtnSetTest : public QObject {
     void Open(int button) {
         m_dialog = std::make_unique<TFrmBtnSet>(
             m_platform, m_window->Core(),
-            TFrmBtnSet::Opening{button, QStringLiteral("2026/12/7(月) 12:00"), QString()},
-            m_window.get());
+            TFrmBtnSet::Opening{button, QStringLiteral("2026/12/7(月) 12:00")}, m_window.get());
         m_dialog->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_dialog.get()));
     }
@@ -167,6 +166,8 @@ private slots:
         QCOMPARE(ini.ReadString("Window", "ShowMem", ""), std::string("0"));
         QCOMPARE(ini.ReadString("Window", "ShowTime", ""), std::string("6"));
         QCOMPARE(ini.ReadString("Window", "DateFont", ""), std::string("clLime"));
+        // The clock's font as the settings name it, not the font standing in for it here.
+        QCOMPARE(ini.ReadString("Window", "DateFontName", ""), std::string("ＭＳ Ｐゴシック"));
         QCOMPARE(ini.ReadString("Mem", "Color", ""), std::string("$00E1FFFF"));
         QCOMPARE(ini.ReadString("Window", "Height", ""), height);
     }

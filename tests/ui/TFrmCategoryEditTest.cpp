@@ -67,6 +67,7 @@ private slots:
         QCOMPARE(category->text(), QStringLiteral("二"));
 
         QStringList shown, afterAdd, afterMoves;
+        QString clickedName;
         int help = -1;
         bool workingCopy = false;
         QTimer::singleShot(0, [&] {
@@ -86,6 +87,10 @@ private slots:
                                   Qt::LeftButton);
             }
             afterMoves = Items(list);
+            // A click on a name copies it into the name box.
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                              list->visualItemRect(list->item(2)).center());
+            clickedName = name->text();
             QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("btnHelp")),
                               Qt::LeftButton);
             if (HelpViewer* viewer = HelpViewer::Existing()) {
@@ -107,6 +112,7 @@ private slots:
         QCOMPARE(afterAdd.size(), 4);
         QCOMPARE(afterMoves, (QStringList{QStringLiteral("four"), QStringLiteral("one"),
                                           QStringLiteral("二"), QStringLiteral("three")}));
+        QCOMPARE(clickedName, QStringLiteral("二"));
         QCOMPARE(help, 25);
         QVERIFY(HelpViewer::Existing() == nullptr); // gone with the dialog
         QVERIFY(w.findChild<TFrmCategoryEdit*>() == nullptr);

@@ -167,7 +167,7 @@ private slots:
         const std::string seventeen = Script(QStringLiteral("seventeen.sh"));
         WriteCp932(Path(QStringLiteral("tavolin.txt")), "[無題カテゴリ]\r\n1:5=" + five +
                                                             " <TS>five<TE>\r\n1:17=" + seventeen +
-                                                            " <TS>seventeen<TE>\r\n");
+                                                            " <TS>seventeen's<TE>\r\n");
         auto w = MakeActive();
         QVERIFY(w);
         QTest::keyClick(w.get(), Qt::Key_F5);
@@ -181,6 +181,9 @@ private slots:
         QVERIFY(!w->findChild<QToolButton*>(QStringLiteral("tlb17"))->isDown());
         QCOMPARE(w->findChild<QToolButton*>(QStringLiteral("tlb5"))->toolTip(),
                  QStringLiteral("five"));
+        // A title longer than the caption length shows cut, with its dots.
+        QCOMPARE(w->findChild<QToolButton*>(QStringLiteral("tlb17"))->text(),
+                 QStringLiteral("sevente..."));
 
         // An empty button opens the browse dialog; cancelled, it launches and fills nothing.
         QString browsed;
@@ -340,11 +343,15 @@ private slots:
         QTest::mouseClick(up, Qt::LeftButton);
         QCOMPARE(page->text(), QStringLiteral("8"));
 
-        // Typing: digits only, clamped to 1..32767, an empty box shows 1.
+        // Typing: digits only, clamped to 1..32767, an empty box shows 1. A letter is the
+        // window's command: I hides the information panel.
         page->setFocus();
         page->selectAll();
-        QTest::keyClicks(page, QStringLiteral("4a0.000"));
+        QTest::keyClicks(page, QStringLiteral("4-0.000"));
         QCOMPARE(page->text(), QStringLiteral("32767"));
+        QTest::keyClick(page, Qt::Key_I);
+        QCOMPARE(page->text(), QStringLiteral("32767"));
+        QCOMPARE(w->findChild<QPushButton*>(QStringLiteral("btnInf"))->text(), QStringLiteral("→"));
         QCOMPARE(w->Core().Store().CurrentPage(), std::string("32767"));
         page->selectAll();
         QTest::keyClick(page, Qt::Key_0);
@@ -410,7 +417,14 @@ private slots:
         const QWidget* bar = w->findChild<QWidget*>(QStringLiteral("tlbExc"));
         const char* keys[] = {"NomalMode", "SmallMode", "TitleMode", "TimeMode", "TaRMode"};
         for (int step = 0; step < 5; ++step) {
-            QTest::keyClick(w.get(), Qt::Key_Backspace, Qt::AltModifier);
+            if (step % 2 == 0) {
+                QTest::keyClick(w.get(), Qt::Key_Backspace, Qt::AltModifier);
+            } else {
+                // Alt let go before Backspace: still one step.
+                QTest::keyPress(w.get(), Qt::Key_Backspace, Qt::AltModifier);
+                QTest::keyRelease(w.get(), Qt::Key_Alt);
+                QTest::keyRelease(w.get(), Qt::Key_Backspace);
+            }
             for (int k = 0; k < 5; ++k)
                 QCOMPARE(IniInteger(keys[k]), k == step ? 1 : 0);
             if (step == 1) {
