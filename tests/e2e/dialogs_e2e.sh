@@ -57,7 +57,7 @@ click_in() { # window, x, y
     xdotool mousemove --window "$1" "$2" "$3" click 1
     sleep 0.3
 }
-for dialog in "ctrl+s オプション設定 $((262 + 37)) $((364 + 12))" "v バージョン情報 $((118 + 37)) $((230 + 12))"; do
+for dialog in "ctrl+s オプション設定 $((262 + 37)) $((364 + 12))" "v Tavolin $((118 + 37)) $((230 + 12))"; do
     read -r key title x y <<<"$dialog"
     xdotool key --clearmodifiers "$key"
     check "$key opens $title" wait_for 10 titled_shown "$title"

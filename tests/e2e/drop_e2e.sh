@@ -31,12 +31,7 @@ sleep 0.5
 read -r lx ly lw lh < <(geometry_of "$wid")
 echo "launcher at $lx,$ly ${lw}x$lh"
 
-# The centre of button n on the screen: the bar starts 16 pixels into the client area (past
-# the title strip) inside the 3-pixel frame; the buttons are 23 pixels square.
-button() {
-    local row=$((($1 - 1) / 12)) col=$((($1 - 1) % 12))
-    echo "$((lx + 3 + 16 + col * 23 + 11)) $((ly + 3 + 16 + row * 23 + 11))"
-}
+button() { button_at "$1" "$lx" "$ly"; }
 
 full_size() { local x y w h; read -r x y w h < <(geometry_of "$wid"); [ "$w" = "$lw" ] && [ "$h" = "$lh" ]; }
 

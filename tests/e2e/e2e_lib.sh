@@ -137,6 +137,28 @@ bring_forward() {
 active_at() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ] && [ "$(size_of "$1")" = "$2" ]; }
 work_area() { xprop -root _NET_WORKAREA | sed 's/.*= //; s/,//g' | awk '{print $1, $2, $3, $4}'; }
 
+# Drags files from a new window of the drag source (its path in $source_binary) onto the
+# screen point x,y and lets go; returns once the button is released, and leaves the source's
+# process id in $source_pid (it ends when the drop has been answered).
+drop_at() { # x y files...
+    local x=$1 y=$2 step
+    shift 2
+    source_pid=$(start_other "$source_binary" 600 400 "$@")
+    wait_for 10 bash -c "xdotool search --onlyvisible --name '^tavolin-drag-source$' >/dev/null 2>&1"
+    sleep 0.3
+    xdotool mousemove 660 460 sleep 0.2 mousedown 1
+    for step in 1 2 3 4 5 6; do
+        xdotool mousemove $((660 + (x - 660) * step / 6)) $((460 + (y - 460) * step / 6)) sleep 0.15
+    done
+    xdotool sleep 0.4 mouseup 1
+}
+# The screen point of button n's centre in a launcher window at lx,ly: the bar starts 16 pixels
+# into the client area (past the title strip) inside the 3-pixel frame; buttons are 23 square.
+button_at() { # n lx ly
+    local row=$((($1 - 1) / 12)) col=$((($1 - 1) % 12))
+    echo "$(($2 + 3 + 16 + col * 23 + 11)) $(($3 + 3 + 16 + row * 23 + 11))"
+}
+
 e2e_finish() {
     if [ "$failed" -ne 0 ]; then
         echo "--- the launcher's output:"

@@ -1,31 +1,34 @@
 #!/usr/bin/env bash
-# End to end: the launcher killed (SIGKILL) at random moments while it closes, many times,
-# with a data file of 100,000 lines whose save takes a while. After every kill the data file
-# and the settings file are each byte for byte one of the versions a clean run goes through,
-# never a mix or a cut; and the next start removes the temporary files the killed saves left.
+# End to end: the launcher killed (SIGKILL) at random moments while it saves the data file of
+# 100,000 lines after a drop, many times. After every kill the data file and the settings file
+# are each byte for byte one of the versions a clean run goes through, never a mix or a cut;
+# and the next start removes the temporary files the killed saves left.
 #
-#   killsave_e2e.sh /path/to/tavolin [ROUNDS] [SECONDS]
+#   killsave_e2e.sh /path/to/tavolin /path/to/drag_source [ROUNDS] [SECONDS]
 # Stops after ROUNDS kills (default 80) or SECONDS seconds (default 45), whichever is first.
 set -uo pipefail
 
-binary=${1:?usage: killsave_e2e.sh /path/to/tavolin [ROUNDS] [SECONDS]}
-rounds=${2:-80}
-budget=${3:-45}
+binary=${1:?usage: killsave_e2e.sh /path/to/tavolin /path/to/drag_source [ROUNDS] [SECONDS]}
+source_binary=${2:?usage: killsave_e2e.sh /path/to/tavolin /path/to/drag_source [ROUNDS] [SECONDS]}
+rounds=${3:-80}
+budget=${4:-45}
 here=$(dirname "$0")
 source "$here/e2e_lib.sh"
 e2e_setup "$binary"
+touch "$work/dropped"
 
 seed=${KILLSAVE_SEED:-$$}
 RANDOM=$seed
 echo "random seed $seed (KILLSAVE_SEED repeats a run)"
 
-# The data file holds page 1 first, so a close moves its lines to the end of the section:
-# the new file differs from the old one, and a mix of the two would show. The settings file
-# lacks most keys, so the close writes a longer one.
+# The data file holds page 1 first, without its button 1, so the save after a drop on that
+# button moves the page's lines to the end of the section: the new file differs from the old
+# one, and a mix of the two would show. The settings file lacks most keys, so the close writes
+# a longer one.
 versions=$work/versions
 mkdir -p "$versions"
 "$here/../../bench/make_100k_data.sh" "$work/generated"
-{ head -n 1 "$work/generated"; tail -n 24 "$work/generated"; sed '1d' "$work/generated" |
+{ head -n 1 "$work/generated"; tail -n 23 "$work/generated"; sed '1d' "$work/generated" |
     head -n -24; } >"$versions/txt.old"
 printf '[Window]\r\n; what the user wrote stays\r\nWinPos=1\r\n' >"$versions/ini.old"
 
@@ -48,7 +51,14 @@ is_version() {
     return 1
 }
 
-# --- a clean run: the versions each file goes through, and how long a close takes ------------
+# Drops a file on button 1 of the launcher's window and waits until the button is let go.
+drop_on_first() {
+    local x y
+    read -r x y < <(button_at 1 $(geometry_of "$1" | awk '{print $1, $2}'))
+    drop_at "$x" "$y" "$work/dropped"
+}
+
+# --- a clean run: the versions each file goes through, and how long a save takes ----------
 restore
 pid=$(start)
 wait_for 30 has_window "$pid"
@@ -57,29 +67,30 @@ check "the window shows" test -n "$wid"
 sleep 1
 cp "$app/tavolin.txt" "$versions/txt.started"
 cp "$app/tavolin.ini" "$versions/ini.started"
-ln "$app/tavolin.txt" "$work/before-close"
+ln "$app/tavolin.txt" "$work/before-drop"
+drop_on_first "$wid"
 t0=$(now_ms)
-wmctrl -ic "$wid"
 # The save is over when the new data file has been renamed over the old one (a test of the
 # shell's own, so that the wait itself costs the launcher no processor time).
-while [ "$app/tavolin.txt" -ef "$work/before-close" ] && [ -d "/proc/$pid" ]; do :; done
+while [ "$app/tavolin.txt" -ef "$work/before-drop" ] && [ -d "/proc/$pid" ]; do :; done
 saved_ms=$(($(now_ms) - t0))
+cp "$app/tavolin.txt" "$versions/txt.dropped"
+wmctrl -ic "$wid"
 wait_for 30 gone "$pid"
-close_ms=$(($(now_ms) - t0))
 cp "$app/tavolin.txt" "$versions/txt.closed"
 cp "$app/tavolin.ini" "$versions/ini.closed"
 check "a clean close ends the launcher" gone "$pid"
 check "and leaves no temporary file" test -z "$(temporaries)"
-check "its save changes the data file" differ "$versions/txt.old" "$versions/txt.closed"
-check "and the settings file" differ "$versions/ini.old" "$versions/ini.closed"
+check "the drop's save changes the data file" differ "$versions/txt.old" "$versions/txt.dropped"
+check "and the close changes it no more" cmp -s "$versions/txt.dropped" "$versions/txt.closed"
+check "the close changes the settings file" differ "$versions/ini.old" "$versions/ini.closed"
 check "the settings file keeps the user's line" grep -q '^; what the user wrote stays' "$versions/ini.closed"
-echo "a clean close takes $close_ms ms, its data file is in place after $saved_ms ms" \
-    "($(stat -c %s "$versions/txt.old") bytes)"
+echo "the data file is in place $saved_ms ms after the drop ($(stat -c %s "$versions/txt.old") bytes)"
 
-# --- kill at random moments of the close ------------------------------------------------------
-# The kill falls anywhere from the close request to about when the data file's save ends.
-# Starting the sleep and the kill takes a few milliseconds of its own, so the window is a
-# little shorter than the save; some kills still fall after it.
+# --- kill at random moments of the save -------------------------------------------------------
+# The kill falls anywhere from the drop to about when the data file's save ends. Starting the
+# sleep and the kill takes a few milliseconds of its own, so the window is a little shorter
+# than the save; some kills still fall after it.
 window=$((saved_ms * 3 / 4 + 1))
 kills=0 before=0 midsave=0 after=0 torn=0 stale=0 not_cleaned=0
 started=$SECONDS
@@ -98,7 +109,7 @@ while [ "$kills" -lt "$rounds" ] && [ $((SECONDS - started)) -lt "$budget" ]; do
     fi
     wid=$(window_of "$pid")
     delay=$((RANDOM % window))
-    wmctrl -ic "$wid"
+    drop_on_first "$wid"
     sleep "$(printf '%d.%03d' $((delay / 1000)) $((delay % 1000)))"
     kill -9 "$pid" 2>/dev/null
     wait_for 10 gone "$pid"
@@ -114,7 +125,7 @@ while [ "$kills" -lt "$rounds" ] && [ $((SECONDS - started)) -lt "$budget" ]; do
     fi
     left=$(temporaries)
     if [ -z "$left" ]; then
-        if cmp -s "$app/tavolin.txt" "$versions/txt.closed"; then
+        if cmp -s "$app/tavolin.txt" "$versions/txt.dropped"; then
             after=$((after + 1))
         else
             before=$((before + 1))
@@ -139,6 +150,6 @@ check "the launcher starts after the last kill" has_window "$pid"
 check "and no temporary file is left" test -z "$(temporaries)"
 wmctrl -ic "$(window_of "$pid")"
 wait_for 30 gone "$pid"
-check "its clean close saves the data file whole" is_version txt "$app/tavolin.txt"
+check "and its close leaves the data file whole" is_version txt "$app/tavolin.txt"
 
 e2e_finish

@@ -28,23 +28,25 @@ make_data() {
     }' >"$data"
 }
 
-# The other writer: a line "[race N]" every 2 ms, each in a write of its own, until stopped;
+# The other writer: a line "[TAG N]" every 2 ms, each in a write of its own, until stopped;
 # it prints how many it wrote.
 cat >"$work/appender.py" <<'EOF'
 import os, signal, sys, time
-path, stop, n = sys.argv[1], [False], 0
+path, tag, stop, n = sys.argv[1], sys.argv[2].encode(), [False], 0
 signal.signal(signal.SIGTERM, lambda *_: stop.__setitem__(0, True))
 while not stop[0]:
     fd = os.open(path, os.O_WRONLY | os.O_APPEND)
-    os.write(fd, b"[race %d]\r\n" % n)
+    os.write(fd, b"[%s %d]\r\n" % (tag, n))
     os.close(fd)
     n += 1
     time.sleep(0.002)
 print(n)
 EOF
 appender_pid=""
-start_appender() {
-    python3 "$work/appender.py" "$data" >"$work/appended" &
+tag=""
+start_appender() { # tag
+    tag=$1
+    python3 "$work/appender.py" "$data" "$tag" >"$work/appended" &
     appender_pid=$!
     echo "$appender_pid" >>"$work/pids"
     sleep 0.3
@@ -56,11 +58,11 @@ stop_appender() {
     wait "$appender_pid"
     local wrote kept
     wrote=$(cat "$work/appended")
-    kept=$(grep -c '^\[race [0-9]*\]' "$data")
+    kept=$(grep -c "^\[$tag [0-9]*\]" "$data")
     lost=$((wrote - kept))
     echo "  $wrote lines appended, $kept in the file"
     [ "$wrote" -gt 0 ] && [ "$kept" = "$wrote" ] &&
-        [ "$(grep -o '^\[race [0-9]*\]' "$data" | sort -u | wc -l)" = "$wrote" ]
+        [ "$(grep -o "^\[$tag [0-9]*\]" "$data" | sort -u | wc -l)" = "$wrote" ]
 }
 
 window_titled() {
@@ -92,7 +94,7 @@ for round in $(seq "$rounds"); do
     launch
 
     # A drop on button 5: the page is saved at once.
-    start_appender
+    start_appender drop
     read -r x y < <(button_at 5 "$lx" "$ly")
     drop_at "$x" "$y" "$files/dropped"
     wait_for 20 bash -c "! kill -0 $source_pid 2>/dev/null"
@@ -104,10 +106,12 @@ for round in $(seq "$rounds"); do
     wait_for 10 titled_shown "オプション設定"
     xdotool key --clearmodifiers ctrl+Prior # the button list, which reads the data file
     sleep 2
-    start_appender
+    start_appender options
+    inode=$(stat -c %i "$data")
     xdotool key --clearmodifiers Return
     wait_for 60 titled_gone "オプション設定"
-    check "options OK keeps every line appended meanwhile" stop_appender
+    check "options OK writes the data file" test "$(stat -c %i "$data")" != "$inode"
+    check "and keeps every line appended meanwhile" stop_appender
 
     # The category editor: a category added, OK writes the file.
     xdotool mousemove --window "$wid" $((16 + 76)) 8 click 1
@@ -117,18 +121,20 @@ for round in $(seq "$rounds"); do
     editor=$(window_titled "カテゴリー編集")
     xdotool type --delay 20 "added"
     click_in "$editor" $((192 + 24)) $((8 + 10)) # 追加
-    start_appender
+    start_appender editor
     click_in "$editor" $((8 + 37)) $((248 + 12)) # OK
     wait_for 60 titled_gone "カテゴリー編集"
     check "category editor OK keeps every line appended meanwhile" stop_appender
     check "and adds its category" grep -q '^\[added\]' "$data"
 
-    # --quit: the close writes what changed, and ends without waiting on the writer.
-    start_appender
+    # --quit: the close writes only what changed: here nothing.
+    start_appender quit
+    inode=$(stat -c %i "$data")
     "$app/tavolin" --quit
     check "--quit ends with 0" test $? = 0
     wait_for 30 bash -c "! kill -0 $pid 2>/dev/null"
-    check "--quit keeps every line appended meanwhile" stop_appender
+    check "and keeps every line appended meanwhile" stop_appender
+    check "a close with nothing changed writes no data file" test "$(stat -c %i "$data")" = "$inode"
 done
 
 e2e_finish
