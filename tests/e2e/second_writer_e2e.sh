@@ -97,13 +97,12 @@ for round in $(seq "$rounds"); do
     start_appender drop
     read -r x y < <(button_at 5 "$lx" "$ly")
     drop_at "$x" "$y" "$files/dropped"
-    wait_for 20 bash -c "! kill -0 $source_pid 2>/dev/null"
-    check "a drop keeps every line appended meanwhile" stop_appender
-    check "and holds the dropped file" grep -q "^1:5=$files/dropped" "$data"
+    check "a drop is saved" wait_for 60 grep -q "^1:5=$files/dropped" "$data"
+    check "and keeps every line appended meanwhile" stop_appender
 
     # The options dialog on its button list: OK rewrites the whole file from the list.
     xdotool key --clearmodifiers ctrl+s
-    wait_for 10 titled_shown "オプション設定"
+    check "Ctrl+S opens the options dialog" wait_for 30 titled_shown "オプション設定"
     xdotool key --clearmodifiers ctrl+Prior # the button list, which reads the data file
     sleep 2
     start_appender options
@@ -117,7 +116,7 @@ for round in $(seq "$rounds"); do
     xdotool mousemove --window "$wid" $((16 + 76)) 8 click 1
     sleep 0.5
     xdotool key --clearmodifiers Up Return
-    wait_for 10 titled_shown "カテゴリー編集"
+    check "the category menu opens the editor" wait_for 30 titled_shown "カテゴリー編集"
     editor=$(window_titled "カテゴリー編集")
     xdotool type --delay 20 "added"
     click_in "$editor" $((192 + 24)) $((8 + 10)) # 追加
