@@ -25,24 +25,29 @@ void AppendTo(const std::filesystem::path& file, const std::string& bytes) {
 
 class PlacementTest : public ::testing::Test {
 protected:
-    // The new file, written from `old` in `output`; then `other` acts on the old file before
-    // the new one is put in place.
-    Placed WriteWhile(const std::string& old, const std::function<void()>& other,
-                      bool openEnd = true, Encoding output = Encoding::Cp932) {
-        m_temp.Write("tavolin.txt", old);
-        const Stamp read = StampOf(m_path);
+    // The new file, written but not in place.
+    Prepared New(Encoding output = Encoding::Cp932) {
         std::string error;
         auto prepared = Prepare(
             m_platform, m_path, Encoding::Cp932, output,
-            [&](Writer& out) {
+            [](Writer& out) {
                 out.Bytes(kNew);
                 return true;
             },
             error);
         EXPECT_TRUE(prepared.has_value()) << error;
+        return std::move(*prepared);
+    }
+    // The new file, written from `old`; then `other` acts on the old file before the new one
+    // is put in place.
+    Placed WriteWhile(const std::string& old, const std::function<void()>& other,
+                      bool openEnd = true, Encoding output = Encoding::Cp932) {
+        m_temp.Write("tavolin.txt", old);
+        const Stamp read = StampOf(m_path);
+        Prepared prepared = New(output);
         other();
         m_error.clear();
-        return Place(m_path, *prepared, Encoding::Cp932, {read, openEnd}, m_error);
+        return Place(m_path, prepared, Encoding::Cp932, {read, openEnd}, m_error);
     }
     std::string Bytes() const { return ReadBytes(m_file); }
 
@@ -104,20 +109,12 @@ TEST_F(PlacementTest, AFileThatComesOrGoesIsAChange) {
     EXPECT_FALSE(std::filesystem::exists(m_file));
 
     // Read as missing: written when it still is, never over one made meanwhile.
-    std::string error;
-    auto prepared = Prepare(
-        m_platform, m_path, Encoding::Cp932, Encoding::Cp932,
-        [](Writer& out) {
-            out.Bytes(kNew);
-            return true;
-        },
-        error);
-    ASSERT_TRUE(prepared);
+    Prepared prepared = New();
     m_temp.Write("tavolin.txt", kOld);
-    EXPECT_EQ(Place(m_path, *prepared, Encoding::Cp932, {}, error), Placed::Changed);
+    EXPECT_EQ(Place(m_path, prepared, Encoding::Cp932, {}, m_error), Placed::Changed);
     EXPECT_EQ(Bytes(), kOld);
     std::filesystem::remove(m_file);
-    EXPECT_EQ(Place(m_path, *prepared, Encoding::Cp932, {}, error), Placed::Done);
+    EXPECT_EQ(Place(m_path, prepared, Encoding::Cp932, {}, m_error), Placed::Done);
     EXPECT_EQ(Bytes(), kNew);
 }
 
@@ -136,15 +133,7 @@ TEST_F(PlacementTest, AppendedLinesTakeTheNewFilesEncoding) {
 TEST_F(PlacementTest, AFileThatNeverStopsGrowingIsLeftAsItIs) {
     m_temp.Write("tavolin.txt", kOld);
     const Stamp read = StampOf(m_path);
-    std::string error;
-    auto prepared = Prepare(
-        m_platform, m_path, Encoding::Cp932, Encoding::Cp932,
-        [](Writer& out) {
-            out.Bytes(kNew);
-            return true;
-        },
-        error);
-    ASSERT_TRUE(prepared);
+    Prepared prepared = New();
     // Each look at the file finds a line more: every write of the new file adds one to the old.
     class Growing final : public FileReplacement {
     public:
@@ -160,9 +149,9 @@ TEST_F(PlacementTest, AFileThatNeverStopsGrowingIsLeftAsItIs) {
         std::unique_ptr<FileReplacement> m_inner;
         std::filesystem::path m_file;
     };
-    prepared->file = std::make_unique<Growing>(std::move(prepared->file), m_file);
+    prepared.file = std::make_unique<Growing>(std::move(prepared.file), m_file);
     AppendTo(m_file, "[more]\r\n");
-    EXPECT_EQ(Place(m_path, *prepared, Encoding::Cp932, {read, true}, error), Placed::Failed);
-    EXPECT_EQ(error, kKeptChanging);
+    EXPECT_EQ(Place(m_path, prepared, Encoding::Cp932, {read, true}, m_error), Placed::Failed);
+    EXPECT_EQ(m_error, kKeptChanging);
     EXPECT_TRUE(Bytes().starts_with(kOld + "[more]\r\n[more]\r\n"));
 }
