@@ -57,9 +57,9 @@ bool Launcher::SaveSettings() {
     return false;
 }
 
-void Launcher::Close() {
-    SaveSettings();
-    m_store.SavePage();
+bool Launcher::Close() {
+    const bool settingsSaved = SaveSettings();
+    return m_store.SavePage() && settingsSaved;
 }
 
 void Launcher::ExecuteButton(int n) {

@@ -60,8 +60,9 @@ public:
                       const std::string& dateFontName = "ＭＳ Ｐゴシック");
     // Writes the keys the window changes itself; false, after telling the user, on failure.
     bool SaveSettings();
-    // At close: the settings, then the page on screen.
-    void Close();
+    // At close: the settings, then the page on screen; false when either could not be saved
+    // (the user has been told).
+    bool Close();
 
     // Opens slot n's target (a folder in the file manager); an empty slot goes to the
     // empty-button handler.
