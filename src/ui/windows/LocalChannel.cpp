@@ -20,6 +20,14 @@ LocalChannelConnection::LocalChannelConnection(std::unique_ptr<Impl> impl, QObje
     d->socket->setParent(this);
     connect(d->socket, &QLocalSocket::readyRead, this, &LocalChannelConnection::readyRead);
     connect(d->socket, &QLocalSocket::disconnected, this, &LocalChannelConnection::disconnected);
+    // A connection that waited its turn may have read its request, or lost its peer, while
+    // nobody listened: said again once the receiver of `connected` has set it up.
+    if (d->socket->bytesAvailable() > 0)
+        QMetaObject::invokeMethod(
+            this, [this] { emit readyRead(); }, Qt::QueuedConnection);
+    if (d->socket->state() != QLocalSocket::ConnectedState)
+        QMetaObject::invokeMethod(
+            this, [this] { emit disconnected(); }, Qt::QueuedConnection);
 }
 
 LocalChannelConnection::~LocalChannelConnection() = default;
