@@ -56,6 +56,10 @@ public:
     // peer gone (no descriptor left, for one) rather than being woken for it again and again.
     bool IsListening() const;
     void Close();
+    // At most `max` connections live at once (0: no bound). While that many are, the server
+    // takes no more: later peers wait in the system's queue, neither turned away nor holding
+    // a descriptor here, and are taken as connections are deleted.
+    void SetMaxConnections(int max);
 
 signals:
     // A new connection, a child of this server, handed over to the receiver.

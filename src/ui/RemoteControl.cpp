@@ -21,6 +21,29 @@ std::string OneLine(std::string text) {
     return text;
 }
 
+// While it lives, the first message the launcher shows fails the request with its text: the
+// caller hears of the failure before the box waits for the user.
+class FailureWatch {
+public:
+    FailureWatch(QtView& view, const SingleInstance::Reply& reply) : m_view(view) {
+        m_view.SetBeforeMessage([this, &reply](const std::string& text, MsgKind) {
+            if (!m_told) {
+                m_told = true;
+                reply({remote::kExitFailed, OneLine(text)});
+            }
+        });
+    }
+    ~FailureWatch() { m_view.SetBeforeMessage({}); }
+    FailureWatch(const FailureWatch&) = delete;
+    FailureWatch& operator=(const FailureWatch&) = delete;
+
+    bool Told() const { return m_told; }
+
+private:
+    QtView& m_view;
+    bool m_told = false;
+};
+
 } // namespace
 
 void RemoteControl::CarryOut(const remote::Request& request, const SingleInstance::Reply& reply) {
@@ -45,26 +68,16 @@ void RemoteControl::CarryOut(const remote::Request& request, const SingleInstanc
     }
 
     if (plan.press) {
-        // The launch's outcome is the answer. A launch that fails says why in a message box,
-        // which waits for the user: the caller hears of the failure before it shows.
-        std::optional<remote::Answer> failed;
-        QtView& view = m_window.ViewOf();
-        view.SetBeforeMessage([&failed, &reply](const std::string& text, MsgKind) {
-            if (!failed) {
-                failed = remote::Answer{remote::kExitFailed, OneLine(text)};
-                reply(*failed);
-            }
-        });
+        // The launch's outcome is the answer; a launch that fails says why in a message box.
+        FailureWatch watch(m_window.ViewOf(), reply);
         try {
             m_window.FExecute(*plan.press);
         } catch (...) {
-            view.SetBeforeMessage({});
-            if (!failed)
+            if (!watch.Told())
                 reply({remote::kExitFailed, "the button could not be launched"});
             throw;
         }
-        view.SetBeforeMessage({});
-        if (failed)
+        if (watch.Told())
             return;
     }
     if (!plan.quit)
@@ -73,10 +86,19 @@ void RemoteControl::CarryOut(const remote::Request& request, const SingleInstanc
         ComeForward(m_window);
     if (plan.quit) {
         // The window's own close path: the settings, then the page, are saved before the
-        // caller hears that it is done.
+        // caller hears that it is done. A save that fails says why in a message box; one
+        // told before (the same failure is not told twice) fails all the same.
+        FailureWatch watch(m_window.ViewOf(), reply);
         const bool closed = m_window.close();
-        reply(closed ? remote::Answer{}
-                     : remote::Answer{remote::kExitFailed, "the launcher did not close"});
+        if (watch.Told())
+            return;
+        if (!closed) {
+            reply({remote::kExitFailed, "the launcher did not close"});
+        } else if (!m_window.SavedAtClose()) {
+            reply({remote::kExitFailed, "the launcher closed but could not save its data"});
+        } else {
+            reply({});
+        }
     }
 }
 

@@ -18,8 +18,8 @@ constexpr int kRequestTimeoutMs = 2000;
 // After its answer the later copy hangs up; a named pipe dropped before then loses what the
 // later copy has not read yet, so the running copy waits for it this long at most.
 constexpr int kHangUpWaitMs = 2000;
-// Connections served at once. A burst beyond it (a script gone wrong) is turned away as it
-// comes, so that it cannot use up the process's descriptors.
+// Connections served at once. Those beyond wait to be accepted (a burst of a script gone
+// wrong cannot use up the process's descriptors) and are served as the first ones end.
 constexpr int kMaxServing = 16;
 // How often the running copy checks that it still listens.
 constexpr int kListenWatchMs = 1000;
@@ -83,6 +83,7 @@ bool SingleInstance::Listen() {
     if (!m_lock || m_server != nullptr)
         return false;
     m_server = new LocalChannelServer(this);
+    m_server->SetMaxConnections(kMaxServing);
     connect(m_server, &LocalChannelServer::connected, this, &SingleInstance::Serve);
     m_watch = new QTimer(this);
     connect(m_watch, &QTimer::timeout, this, &SingleInstance::KeepListening);
@@ -104,12 +105,6 @@ void SingleInstance::KeepListening() {
 }
 
 void SingleInstance::Serve(LocalChannelConnection* client) {
-    if (m_serving >= kMaxServing) {
-        Drop(client);
-        return;
-    }
-    ++m_serving;
-    connect(client, &QObject::destroyed, this, [this] { --m_serving; });
     connect(client, &LocalChannelConnection::disconnected, client, &QObject::deleteLater);
     auto* timeout = new QTimer(client);
     timeout->setSingleShot(true);

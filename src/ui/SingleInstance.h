@@ -75,7 +75,6 @@ private:
     std::unique_ptr<InstanceLock> m_lock;
     LocalChannelServer* m_server = nullptr;
     QTimer* m_watch = nullptr;
-    int m_serving = 0;
     RequestHandler m_handler;
     mutable std::optional<std::int64_t> m_allowed;
 };

@@ -396,7 +396,7 @@ void TFrmMain::closeEvent(QCloseEvent* event) {
     m_dropAdapter = nullptr;
     // A batch still counting is dropped: closing never deletes.
     m_areas->Batch().Discard();
-    m_core->Close();
+    m_savedAtClose = m_core->Close();
     event->accept();
 }
 

@@ -56,6 +56,8 @@ public:
     QtView& ViewOf() { return m_view; }
     InfoPanel& Panel() { return *m_panel; }
     DropAreas& Areas() { return *m_areas; }
+    // Whether the last close saved the settings and the page.
+    bool SavedAtClose() const { return m_savedAtClose; }
 
     // --- LauncherWindow ------------------------------------------------------------------
     void ShowPressed(int slot, bool down) override;
@@ -158,6 +160,7 @@ private:
     DropAdapter* m_dropAdapter = nullptr;
     layout::WindowLayout m_layout;
     bool m_active = true;
+    bool m_savedAtClose = true;
     std::uint64_t m_shownRevision = ~std::uint64_t{0};
     bool m_syncQueued = false;
     // The shell icons of the page on screen, by target, made anew at every page load.

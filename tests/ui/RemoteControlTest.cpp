@@ -155,19 +155,40 @@ private slots:
         }
     }
 
+    // The answer is the close's outcome: done once the settings and the page are saved, a
+    // failure (with the message the launcher shows) when they cannot be.
+    void quitClosesThroughTheClosePathBeforeItAnswers_data() {
+        QTest::addColumn<bool>("writable");
+        QTest::newRow("saved") << true;
+        QTest::newRow("the files cannot be written") << false;
+    }
     void quitClosesThroughTheClosePathBeforeItAnswers() {
+        QFETCH(bool, writable);
         TFrmMain window(m_platform, m_files);
         window.show();
         RemoteControl remote(window);
         QFile::remove(QString::fromStdString(m_files.ini));
+        if (!writable)
+            m_platform.replaceFailure = "No space left on device";
+        QtView::SetUnattended(!writable); // the failure's message box waits for no click
+        std::vector<Answer> answers;
         bool savedWhenAnswered = false;
         Request quit;
         quit.quit = true;
         remote.CarryOut(quit, [&](const Answer& a) {
-            savedWhenAnswered = a == Answer{} && !window.isVisible() &&
-                                QFile::exists(QString::fromStdString(m_files.ini));
+            answers.push_back(a);
+            savedWhenAnswered = QFile::exists(QString::fromStdString(m_files.ini));
         });
-        QVERIFY(savedWhenAnswered);
+        QtView::SetUnattended(false);
+        QVERIFY(!window.isVisible());
+        QCOMPARE(answers.size(), std::size_t{1});
+        QCOMPARE(savedWhenAnswered, writable);
+        if (writable) {
+            QCOMPARE(answers[0], Answer{});
+        } else {
+            QCOMPARE(answers[0].status, kExitFailed);
+            QVERIFY(answers[0].message.find("No space left on device") != std::string::npos);
+        }
     }
 };
 

@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <algorithm>
 #include <cstring>
 #include <future>
 #include <thread>
@@ -535,6 +536,44 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(Ready(sent), 5000);
         QCOMPARE(sent.get().answer, std::optional<Answer>(Answer{}));
         QCOMPARE(handled, 1);
+    }
+
+    // Peers beyond those served at once wait their turn: sixteen that connect and say nothing
+    // hold every place until their time runs out (and are dropped then), and the requests
+    // behind them are all answered, not turned away.
+    void requestsBeyondThoseServedAtOnceWaitTheirTurn() {
+        SingleInstance first(QStringLiteral("Tavolin_Test"));
+        QVERIFY(first.Acquire());
+        int handled = 0;
+        first.SetRequestHandler([&](const Request&, const SingleInstance::Reply& reply) {
+            ++handled;
+            reply({});
+        });
+        const QString name = first.ServerPath();
+        std::vector<std::future<bool>> idle; // each: hung up on before its own deadline
+        for (int i = 0; i < 16; ++i) {
+            idle.push_back(std::async(std::launch::async, [name] {
+                tavolin::LocalChannelClient peer;
+                if (!peer.Connect(name, QDeadlineTimer(2000)))
+                    return false;
+                const QDeadlineTimer by(5000);
+                return !peer.Read(256, by) && !by.hasExpired();
+            }));
+        }
+        QTest::qWait(300);
+        std::vector<std::future<Sent>> sent;
+        for (int i = 0; i < 24; ++i)
+            sent.push_back(SendLater(Press(5), 5000));
+        const auto allReady = [](const auto& futures) {
+            return std::all_of(futures.begin(), futures.end(),
+                               [](const auto& f) { return Ready(f); });
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(allReady(idle) && allReady(sent), 10000);
+        for (auto& peer : idle)
+            QVERIFY(peer.get());
+        for (auto& request : sent)
+            QCOMPARE(request.get().answer, std::optional<Answer>(Answer{}));
+        QCOMPARE(handled, 24);
     }
 
     void aCopyStillStartingIsWaitedFor() {

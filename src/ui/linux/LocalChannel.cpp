@@ -28,7 +28,7 @@ constexpr qsizetype kMaxBuffered = 64 * 1024;
 // Connections the server takes at one wake-up; the rest wait for the next turn of the event
 // loop, so that a burst cannot hold it up.
 constexpr int kMaxAcceptsAtOnce = 64;
-// Connections waiting to be accepted.
+// Connections waiting to be accepted; a peer that finds the queue full tries again.
 constexpr int kBacklog = 50;
 
 bool Address(const QByteArray& path, sockaddr_un& address) {
@@ -148,6 +148,15 @@ struct LocalChannelServer::Impl {
     int fd = -1;
     QByteArray path;
     QSocketNotifier* notifier = nullptr;
+    int live = 0; // connections not deleted yet
+    int max = 0;
+
+    bool Full() const { return max > 0 && live >= max; }
+    // The listening socket stays readable while peers wait: a full server is not woken.
+    void FollowRoom() {
+        if (notifier != nullptr)
+            notifier->setEnabled(!Full());
+    }
 };
 
 LocalChannelServer::LocalChannelServer(QObject* parent)
@@ -155,6 +164,8 @@ LocalChannelServer::LocalChannelServer(QObject* parent)
 
 LocalChannelServer::~LocalChannelServer() {
     Close();
+    // Before `d` goes: a connection's end counts it out.
+    qDeleteAll(findChildren<LocalChannelConnection*>(Qt::FindDirectChildrenOnly));
 }
 
 bool LocalChannelServer::Listen(const QString& name) {
@@ -182,12 +193,19 @@ bool LocalChannelServer::Listen(const QString& name) {
     d->path = path;
     d->notifier = new QSocketNotifier(static_cast<qintptr>(fd), QSocketNotifier::Read, this);
     connect(d->notifier, &QSocketNotifier::activated, this, [this] {
-        for (int i = 0; i < kMaxAcceptsAtOnce && d->fd >= 0; ++i) {
+        for (int i = 0; i < kMaxAcceptsAtOnce && d->fd >= 0 && !d->Full(); ++i) {
             const int client = accept4(d->fd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
             if (client >= 0) {
                 auto impl = std::make_unique<LocalChannelConnection::Impl>();
                 impl->fd = client;
-                emit connected(new LocalChannelConnection(std::move(impl), this));
+                auto* connection = new LocalChannelConnection(std::move(impl), this);
+                ++d->live;
+                connect(connection, &QObject::destroyed, this, [this] {
+                    --d->live;
+                    d->FollowRoom();
+                });
+                d->FollowRoom();
+                emit connected(connection);
                 continue;
             }
             if (errno == EINTR || errno == ECONNABORTED || errno == EPROTO)
@@ -202,11 +220,17 @@ bool LocalChannelServer::Listen(const QString& name) {
             return;
         }
     });
+    d->FollowRoom();
     return true;
 }
 
 bool LocalChannelServer::IsListening() const {
     return d->fd >= 0;
+}
+
+void LocalChannelServer::SetMaxConnections(int max) {
+    d->max = max;
+    d->FollowRoom();
 }
 
 void LocalChannelServer::Close() {

@@ -3,6 +3,8 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 
+#include <functional>
+
 // A named pipe through Qt's local socket.
 
 namespace tavolin {
@@ -18,6 +20,14 @@ LocalChannelConnection::LocalChannelConnection(std::unique_ptr<Impl> impl, QObje
     d->socket->setParent(this);
     connect(d->socket, &QLocalSocket::readyRead, this, &LocalChannelConnection::readyRead);
     connect(d->socket, &QLocalSocket::disconnected, this, &LocalChannelConnection::disconnected);
+    // A connection that waited its turn may have read its request, or lost its peer, while
+    // nobody listened: said again once the receiver of `connected` has set it up.
+    if (d->socket->bytesAvailable() > 0)
+        QMetaObject::invokeMethod(
+            this, [this] { emit readyRead(); }, Qt::QueuedConnection);
+    if (d->socket->state() != QLocalSocket::ConnectedState)
+        QMetaObject::invokeMethod(
+            this, [this] { emit disconnected(); }, Qt::QueuedConnection);
 }
 
 LocalChannelConnection::~LocalChannelConnection() = default;
@@ -39,23 +49,44 @@ void LocalChannelConnection::Abort() {
 
 struct LocalChannelServer::Impl {
     QLocalServer* server = nullptr;
+    int live = 0; // connections not deleted yet
+    int max = 0;
+    std::function<void()> takePending;
+
+    bool Full() const { return max > 0 && live >= max; }
 };
 
 LocalChannelServer::LocalChannelServer(QObject* parent)
     : QObject(parent), d(std::make_unique<Impl>()) {
     d->server = new QLocalServer(this);
     d->server->setSocketOptions(QLocalServer::UserAccessOption);
-    connect(d->server, &QLocalServer::newConnection, this, [this] {
-        while (QLocalSocket* socket = d->server->nextPendingConnection()) {
+    // Connections not taken stay pending in Qt's server, which keeps a bounded number of
+    // them; further peers wait for a free pipe instance (and try again).
+    d->takePending = [this] {
+        while (!d->Full()) {
+            QLocalSocket* socket = d->server->nextPendingConnection();
+            if (socket == nullptr)
+                return;
             auto impl = std::make_unique<LocalChannelConnection::Impl>();
             impl->socket = socket;
-            emit connected(new LocalChannelConnection(std::move(impl), this));
+            auto* connection = new LocalChannelConnection(std::move(impl), this);
+            ++d->live;
+            connect(connection, &QObject::destroyed, this, [this] {
+                --d->live;
+                // Not from inside the deletion: a new connection's receiver sets it up.
+                QMetaObject::invokeMethod(
+                    this, [this] { d->takePending(); }, Qt::QueuedConnection);
+            });
+            emit connected(connection);
         }
-    });
+    };
+    connect(d->server, &QLocalServer::newConnection, this, [this] { d->takePending(); });
 }
 
 LocalChannelServer::~LocalChannelServer() {
     d->server->close();
+    // Before `d` goes: a connection's end counts it out.
+    qDeleteAll(findChildren<LocalChannelConnection*>(Qt::FindDirectChildrenOnly));
 }
 
 bool LocalChannelServer::Listen(const QString& name) {
@@ -65,6 +96,10 @@ bool LocalChannelServer::Listen(const QString& name) {
 
 bool LocalChannelServer::IsListening() const {
     return d->server->isListening();
+}
+
+void LocalChannelServer::SetMaxConnections(int max) {
+    d->max = max;
 }
 
 void LocalChannelServer::Close() {
