@@ -103,11 +103,12 @@ for round in $(seq "$rounds"); do
     # The options dialog on its button list: OK rewrites the whole file from the list.
     xdotool key --clearmodifiers ctrl+s
     check "Ctrl+S opens the options dialog" wait_for 30 titled_shown "オプション設定"
-    xdotool key --clearmodifiers ctrl+Prior # the button list, which reads the data file
+    options=$(window_titled "オプション設定")
+    click_in "$options" $((8 + 30)) 12 # the tab ボタン詳細: its list reads the data file
     sleep 2
     start_appender options
     inode=$(stat -c %i "$data")
-    xdotool key --clearmodifiers Return
+    click_in "$options" $((182 + 37)) $((364 + 12)) # OK
     wait_for 60 titled_gone "オプション設定"
     check "options OK writes the data file" test "$(stat -c %i "$data")" != "$inode"
     check "and keeps every line appended meanwhile" stop_appender
