@@ -453,10 +453,16 @@ void TFrmMain::ApplyClockLook() {
 void TFrmMain::ApplyStayOnTop() {
     const bool onTop = m_core->Settings().FrmStyle;
     if (windowHandle() != nullptr && isVisible()) {
-        // The shown window keeps its place: only its state changes (_NET_WM_STATE_ABOVE).
+        // The shown window keeps its place: only its state changes. Qt's flag alone does not
+        // reach every window manager once the window is mapped (icewm ignores it), so the
+        // window manager is asked as well (_NET_WM_STATE_ABOVE on X11, HWND_TOPMOST on
+        // Windows).
         const Qt::WindowFlags flags = windowFlags().setFlag(Qt::WindowStaysOnTopHint, onTop);
         overrideWindowFlags(flags);
         windowHandle()->setFlags(flags);
+        const QString platformName = QGuiApplication::platformName();
+        if (platformName != QLatin1String("offscreen") && platformName != QLatin1String("minimal"))
+            m_platform.SetStayOnTop(static_cast<NativeWindow>(winId()), onTop);
     } else {
         setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
     }
