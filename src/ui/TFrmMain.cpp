@@ -38,6 +38,7 @@
 #include <QPainter>
 #include <QProxyStyle>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QTimer>
@@ -372,14 +373,23 @@ void TFrmMain::LoadSettings(const std::string& categoryName) {
 
 void TFrmMain::CreateHotKey() {
     m_hotKey = new GlobalHotKey(this);
-    // Told once the window is up (at start the key is grabbed before the window shows).
-    connect(
-        m_hotKey, &GlobalHotKey::Taken, this,
-        [this](const QString& key) {
-            ShowMessageBox(m_view, GlobalHotKey::TakenMessage(key).toStdString(), MsgKind::Warning,
-                           msg_buttons::kOk);
-        },
-        Qt::QueuedConnection);
+    connect(m_hotKey, &GlobalHotKey::Taken, this, [this](const QString& key) {
+        const std::string message = GlobalHotKey::TakenMessage(key).toStdString();
+        // Told once the window is up (at start the key is grabbed before the window shows).
+        // The key the user has just chosen in the options dialog is answered by a box that
+        // waits; any other time (at start, or when the desktop answers later) nothing is
+        // waited for, so that the launcher takes keys and drags while the box is open.
+        const bool chosenNow = m_applyingOptions;
+        QMetaObject::invokeMethod(
+            this,
+            [this, message, chosenNow] {
+                if (chosenNow)
+                    ShowMessageBox(m_view, message, MsgKind::Warning, msg_buttons::kOk);
+                else
+                    m_view.ShowNotice(message, MsgKind::Warning);
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 void TFrmMain::ShowMemoPicture() {
@@ -942,8 +952,10 @@ void TFrmMain::OpenOptions(int n) {
     const TFrmBtnSet::Opening opening{n, lblNow->text()};
     bool confirmed = false;
     RunModal([&] { confirmed = TFrmBtnSet::Edit(m_platform, *m_core, opening, this); });
-    if (confirmed)
+    if (confirmed) {
+        const QScopedValueRollback<bool> applying(m_applyingOptions, true);
         LoadSettings(current);
+    }
 }
 
 drop::DropRects TFrmMain::Rects() const {
