@@ -3,7 +3,6 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
-#include <QPointer>
 #include <QTest>
 #include <QTimer>
 
@@ -109,22 +108,6 @@ private slots:
         PressWhenShown(QStringLiteral("OK"));
         view.ShowMessage("x", MsgKind::Warning, 4, 0);
         QCOMPARE(m_pending->icon, QMessageBox::Warning);
-    }
-
-    // A notice waits for nobody: its box is open, not modal, and goes when closed.
-    void noticeLeavesTheProgramUsable() {
-        QWidget owner;
-        owner.show();
-        QtView view(&owner);
-        QPointer<QWidget> box = view.ShowNotice("本文", MsgKind::Warning);
-        QVERIFY(box && box->isVisible());
-        QCOMPARE(box->windowTitle(), QStringLiteral("警告"));
-        QVERIFY(!box->isModal() && QApplication::activeModalWidget() == nullptr);
-        auto* message = qobject_cast<QMessageBox*>(box.data());
-        QCOMPARE(message->icon(), QMessageBox::Warning);
-        QCOMPARE(message->buttons().size(), 1);
-        message->buttons().front()->click();
-        QTRY_VERIFY(box.isNull());
     }
 
     void busyCursorNestsAndRestores() {
