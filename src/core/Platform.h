@@ -229,6 +229,9 @@ public:
     virtual bool MinimizeAll(bool undo) = 0;
     // Shows or hides a window's taskbar entry; false when unsupported.
     virtual bool SetTaskbarEntry(NativeWindow window, bool visible) = 0;
+    // Keeps a shown window above every other one, or returns it to the normal stack where it
+    // stands now; false when unsupported.
+    virtual bool SetStayOnTop(NativeWindow window, bool onTop) = 0;
     // The screen position of a window's client area, asked of the windowing system now.
     virtual std::optional<ScreenPoint> WindowOrigin(NativeWindow window) const = 0;
 

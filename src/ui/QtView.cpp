@@ -71,6 +71,24 @@ MsgResult EscapeAnswer(unsigned buttons) {
         return MsgResult::No;
     return (buttons & msg_buttons::kOk) ? MsgResult::Ok : MsgResult::None;
 }
+
+// The message as one line on standard error.
+void WriteToStandardError(const std::string& text, MsgKind kind) {
+    std::string line = text;
+    for (char& c : line) {
+        if (c == '\r' || c == '\n')
+            c = ' ';
+    }
+    std::fprintf(stderr, "tavolin: %s: %s\n", MessageTitle(kind).c_str(), line.c_str());
+}
+
+void CentreOnScreen(QWidget& box) {
+    box.adjustSize();
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        box.move(area.center() - box.rect().center());
+    }
+}
 } // namespace
 
 void QtView::SetUnattended(bool unattended) {
@@ -85,12 +103,7 @@ MsgResult QtView::ShowMessage(const std::string& text, MsgKind kind, unsigned bu
     if (m_beforeMessage)
         m_beforeMessage(text, kind);
     if (g_unattended) {
-        std::string line = text;
-        for (char& c : line) {
-            if (c == '\r' || c == '\n')
-                c = ' ';
-        }
-        std::fprintf(stderr, "tavolin: %s: %s\n", MessageTitle(kind).c_str(), line.c_str());
+        WriteToStandardError(text, kind);
         return EscapeAnswer(buttons);
     }
     QMessageBox box(IconOf(kind), QString::fromStdString(MessageTitle(kind)),
@@ -105,11 +118,7 @@ MsgResult QtView::ShowMessage(const std::string& text, MsgKind kind, unsigned bu
         made.emplace_back(box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole),
                           MsgResult::Ok);
     }
-    box.adjustSize();
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->availableGeometry();
-        box.move(area.center() - box.rect().center());
-    }
+    CentreOnScreen(box);
     box.exec();
     for (const auto& [button, result] : made) {
         if (box.clickedButton() == button)
@@ -117,6 +126,22 @@ MsgResult QtView::ShowMessage(const std::string& text, MsgKind kind, unsigned bu
     }
     // Closed with Escape or the window's close button: the box's cancel answer.
     return EscapeAnswer(buttons);
+}
+
+QWidget* QtView::ShowNotice(const std::string& text, MsgKind kind) {
+    Beep(kind);
+    WriteToStandardError(text, kind);
+    if (g_unattended)
+        return nullptr;
+    auto* box = new QMessageBox(IconOf(kind), QString::fromStdString(MessageTitle(kind)),
+                                QString::fromStdString(text), QMessageBox::NoButton, m_owner);
+    box->addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+    box->setWindowModality(Qt::NonModal);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setAttribute(Qt::WA_ShowWithoutActivating);
+    CentreOnScreen(*box);
+    box->show();
+    return box;
 }
 
 void QtView::SetBusy(bool busy) {

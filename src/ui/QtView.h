@@ -20,6 +20,12 @@ public:
                           int helpContext) override;
     void SetBusy(bool busy) override;
 
+    // A message that waits for nobody: the kind's sound, a line on standard error and a box
+    // that is not modal and leaves the keyboard with the window that has it, so the program
+    // stays usable while the box is open. Returns the box (nothing when unattended); it
+    // deletes itself when closed.
+    QWidget* ShowNotice(const std::string& text, MsgKind kind);
+
     // Called with a message's text and kind before its box waits for the user; empty: none.
     using MessageHook = std::function<void(const std::string& text, MsgKind kind)>;
     void SetBeforeMessage(MessageHook hook) { m_beforeMessage = std::move(hook); }

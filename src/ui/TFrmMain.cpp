@@ -38,6 +38,7 @@
 #include <QPainter>
 #include <QProxyStyle>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QTimer>
@@ -372,14 +373,23 @@ void TFrmMain::LoadSettings(const std::string& categoryName) {
 
 void TFrmMain::CreateHotKey() {
     m_hotKey = new GlobalHotKey(this);
-    // Told once the window is up (at start the key is grabbed before the window shows).
-    connect(
-        m_hotKey, &GlobalHotKey::Taken, this,
-        [this](const QString& key) {
-            ShowMessageBox(m_view, GlobalHotKey::TakenMessage(key).toStdString(), MsgKind::Warning,
-                           msg_buttons::kOk);
-        },
-        Qt::QueuedConnection);
+    connect(m_hotKey, &GlobalHotKey::Taken, this, [this](const QString& key) {
+        const std::string message = GlobalHotKey::TakenMessage(key).toStdString();
+        // Told once the window is up (at start the key is grabbed before the window shows).
+        // The key the user has just chosen in the options dialog is answered by a box that
+        // waits; any other time (at start, or when the desktop answers later) nothing is
+        // waited for, so that the launcher takes keys and drags while the box is open.
+        const bool chosenNow = m_applyingOptions;
+        QMetaObject::invokeMethod(
+            this,
+            [this, message, chosenNow] {
+                if (chosenNow)
+                    ShowMessageBox(m_view, message, MsgKind::Warning, msg_buttons::kOk);
+                else
+                    m_view.ShowNotice(message, MsgKind::Warning);
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 void TFrmMain::ShowMemoPicture() {
@@ -453,10 +463,16 @@ void TFrmMain::ApplyClockLook() {
 void TFrmMain::ApplyStayOnTop() {
     const bool onTop = m_core->Settings().FrmStyle;
     if (windowHandle() != nullptr && isVisible()) {
-        // The shown window keeps its place: only its state changes (_NET_WM_STATE_ABOVE).
+        // The shown window keeps its place: only its state changes. Qt's flag alone does not
+        // reach every window manager once the window is mapped (icewm ignores it), so the
+        // window manager is asked as well (_NET_WM_STATE_ABOVE on X11, HWND_TOPMOST on
+        // Windows).
         const Qt::WindowFlags flags = windowFlags().setFlag(Qt::WindowStaysOnTopHint, onTop);
         overrideWindowFlags(flags);
         windowHandle()->setFlags(flags);
+        const QString platformName = QGuiApplication::platformName();
+        if (platformName != QLatin1String("offscreen") && platformName != QLatin1String("minimal"))
+            m_platform.SetStayOnTop(static_cast<NativeWindow>(winId()), onTop);
     } else {
         setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
     }
@@ -936,8 +952,10 @@ void TFrmMain::OpenOptions(int n) {
     const TFrmBtnSet::Opening opening{n, lblNow->text()};
     bool confirmed = false;
     RunModal([&] { confirmed = TFrmBtnSet::Edit(m_platform, *m_core, opening, this); });
-    if (confirmed)
+    if (confirmed) {
+        const QScopedValueRollback<bool> applying(m_applyingOptions, true);
         LoadSettings(current);
+    }
 }
 
 drop::DropRects TFrmMain::Rects() const {

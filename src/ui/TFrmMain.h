@@ -216,6 +216,7 @@ private:
     DropAreas* m_areas = nullptr;
     InfoPanel* m_panel = nullptr;
     GlobalHotKey* m_hotKey = nullptr;
+    bool m_applyingOptions = false; // the options dialog's OK is being carried out
 };
 
 // The window's font: "ＭＳ Ｐゴシック" 9 point when installed, else an installed Japanese

@@ -68,16 +68,30 @@ check "pressed again, the focus goes back to the other program" \
     wait_for 5 bash -c "[ \"\$(xdotool getactivewindow)\" = $other_window ]"
 
 # A key another client holds (the running launcher): a second copy, with a runtime folder of
-# its own so that it does not hand over to the first, starts and says so in a warning box.
+# its own so that it does not hand over to the first, starts and says so in a warning box
+# that waits for nobody: the copy's window is active and takes keys while the box is open.
 rm -rf "$app/copy" && mkdir -p "$app/copy" "$work/run2" && chmod 700 "$work/run2"
 cp "$app/tavolin" "$app/tavolin.txt" "$app/tavolin.ini" "$app/copy/"
 (cd "$app/copy" && XDG_RUNTIME_DIR=$work/run2 exec ./tavolin) >>"$work/stderr.log" 2>&1 &
 second=$!
 echo "$second" >>"$work/pids"
-warning() { xdotool search --onlyvisible --pid "$second" --name '^警告$' >/dev/null 2>&1; }
+# Both copies' windows are called Tavolin: a window of the copy is one of its process.
+of_copy() { xdotool search --all --onlyvisible --pid "$second" --name "$1" 2>/dev/null | head -1; }
+warning() { [ -n "$(of_copy '^警告$')" ]; }
 check "a key another program holds is named in a warning at start" wait_for 15 warning
-box=$(xdotool search --onlyvisible --pid "$second" --name '^警告$' | head -1)
+box=$(of_copy '^警告$')
 [ -n "$box" ] && import -window "$box" "$work/warning.png" 2>/dev/null
+copy_active() {
+    local copy
+    copy=$(of_copy '^Tavolin$')
+    [ -n "$copy" ] && [ "$(xdotool getactivewindow 2>/dev/null)" = "$copy" ]
+}
+check "with the warning open, the copy's window is the active one" wait_for 10 copy_active
+xdotool key --clearmodifiers F5
+check "and F5 launches its button 5" wait_for 10 launches 3
+check "the warning is on standard error as well" \
+    grep -q 'tavolin: 警告: ホットキー「Ctrl+Alt+Space」' "$work/stderr.log"
+check "the box is still open" warning
 kill "$second" 2>/dev/null
 
 e2e_finish

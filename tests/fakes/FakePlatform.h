@@ -289,6 +289,10 @@ public:
         taskbarVisible = visible;
         return true;
     }
+    bool SetStayOnTop(NativeWindow, bool onTop) override {
+        stayOnTop = onTop;
+        return true;
+    }
     std::optional<ScreenPoint> WindowOrigin(NativeWindow) const override { return windowOrigin; }
     std::vector<RecentDocument> RecentDocuments() const override { return recent; }
     bool ClearRecentDocuments() override {
@@ -306,6 +310,7 @@ public:
     bool endSessionResult = true;
     std::vector<bool> minimizeCalls;
     std::optional<bool> taskbarVisible;
+    std::optional<bool> stayOnTop;
     std::optional<ScreenPoint> windowOrigin;
     std::vector<RecentDocument> recent;
     bool clearRecentResult = true;

@@ -115,6 +115,11 @@ bool LinuxPlatform::SetTaskbarEntry(NativeWindow window, bool visible) {
     return SetSkipTaskbar(window, !visible, error);
 }
 
+bool LinuxPlatform::SetStayOnTop(NativeWindow window, bool onTop) {
+    std::string error;
+    return SetStackLayer(window, onTop ? StackLayer::Above : StackLayer::Normal, error);
+}
+
 std::optional<ScreenPoint> LinuxPlatform::WindowOrigin(NativeWindow window) const {
     std::string error;
     return linuxdesktop::WindowOrigin(window, error);

@@ -53,6 +53,7 @@ public:
     bool EndSession(SessionEnd how) override;
     bool MinimizeAll(bool undo) override;
     bool SetTaskbarEntry(NativeWindow window, bool visible) override;
+    bool SetStayOnTop(NativeWindow window, bool onTop) override;
     int OpenAddress(const std::string& address) override;
     void RemoveStaleReplacements(const std::string& path) override;
     std::unique_ptr<Held> LockExclusive(const std::string& lockPath, int waitMs) override;

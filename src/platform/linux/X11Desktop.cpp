@@ -218,6 +218,28 @@ bool ChangeWindowState(NativeWindow nativeWindow, const std::vector<const char*>
     return true;
 }
 
+// A window manager of the older GNOME conventions (icewm) keeps a layer of its own beside
+// _NET_WM_STATE: a window mapped with _NET_WM_STATE_ABOVE in its state stays in the top
+// layer when the state is removed later. Where the window manager announces that request
+// (_WIN_LAYER in _WIN_PROTOCOLS), the layer is asked for as well.
+void RequestLayer(NativeWindow window, StackLayer layer) {
+    Display display;
+    if (!display.Ok())
+        return;
+    const xcb_atom_t request = display.Atom("_WIN_LAYER");
+    const auto protocols =
+        display.Property(display.Root(), display.Atom("_WIN_PROTOCOLS"), XCB_ATOM_ATOM);
+    if (!protocols || std::find(protocols->begin(), protocols->end(), request) == protocols->end())
+        return;
+    // The layers of those conventions: below 2, normal 4, on top 6.
+    std::uint32_t number = 4;
+    if (layer == StackLayer::Above)
+        number = 6;
+    else if (layer == StackLayer::Below)
+        number = 2;
+    display.SendToWindowManager(static_cast<xcb_window_t>(window), request, {number});
+}
+
 } // namespace
 
 bool HasX11Display() {
@@ -304,15 +326,21 @@ bool SetSkipTaskbar(NativeWindow window, bool skip, std::string& error) {
 bool SetStackLayer(NativeWindow window, StackLayer layer, std::string& error) {
     const char* above = "_NET_WM_STATE_ABOVE";
     const char* below = "_NET_WM_STATE_BELOW";
+    bool changed = false;
     switch (layer) {
     case StackLayer::Above:
-        return ChangeWindowState(window, {above}, {below}, error);
+        changed = ChangeWindowState(window, {above}, {below}, error);
+        break;
     case StackLayer::Below:
-        return ChangeWindowState(window, {below}, {above}, error);
+        changed = ChangeWindowState(window, {below}, {above}, error);
+        break;
     case StackLayer::Normal:
+        changed = ChangeWindowState(window, {}, {above, below}, error);
         break;
     }
-    return ChangeWindowState(window, {}, {above, below}, error);
+    if (changed)
+        RequestLayer(window, layer);
+    return changed;
 }
 
 std::optional<ScreenPoint> WindowOrigin(NativeWindow nativeWindow, std::string& error) {

@@ -40,7 +40,8 @@ bool RestoreWindows(const std::vector<NativeWindow>& windows, std::string& error
 bool SetSkipTaskbar(NativeWindow window, bool skip, std::string& error);
 
 // Keeps a window above all others, below all others, or in the normal stack:
-// _NET_WM_STATE_ABOVE and _NET_WM_STATE_BELOW.
+// _NET_WM_STATE_ABOVE and _NET_WM_STATE_BELOW, and the layer (_WIN_LAYER) where the window
+// manager keeps one of its own.
 enum class StackLayer { Normal, Above, Below };
 bool SetStackLayer(NativeWindow window, StackLayer layer, std::string& error);
 

@@ -129,6 +129,14 @@ bool WindowsPlatform::SetTaskbarEntry(NativeWindow window, bool visible) {
     return SUCCEEDED(result);
 }
 
+bool WindowsPlatform::SetStayOnTop(NativeWindow window, bool onTop) {
+    const HWND hwnd = reinterpret_cast<HWND>(window);
+    if (!IsWindow(hwnd))
+        return false;
+    return SetWindowPos(hwnd, onTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                        SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE) != FALSE;
+}
+
 std::optional<ScreenPoint> WindowsPlatform::WindowOrigin(NativeWindow window) const {
     const HWND hwnd = reinterpret_cast<HWND>(window);
     POINT origin{0, 0};

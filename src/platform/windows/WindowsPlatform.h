@@ -57,6 +57,7 @@ public:
     bool EndSession(SessionEnd how) override;
     bool MinimizeAll(bool undo) override;
     bool SetTaskbarEntry(NativeWindow window, bool visible) override;
+    bool SetStayOnTop(NativeWindow window, bool onTop) override;
     std::optional<ScreenPoint> WindowOrigin(NativeWindow window) const override;
 
     std::vector<RecentDocument> RecentDocuments() const override;

@@ -67,16 +67,17 @@ bool WindowManagerReady(const std::string& display) {
            std::string::npos;
 }
 
-class Openbox {
+// A window manager on the display: openbox unless another command is given.
+class WindowManager {
 public:
-    explicit Openbox(const std::string& display) {
+    explicit WindowManager(const std::string& display,
+                           const std::vector<std::string>& command = {"openbox", "--sm-disable"}) {
         // Now and then openbox never gets as far as announcing itself on a fresh server (seen
         // under load); such a start is ended and made again.
         for (int attempt = 0; attempt < 3 && !m_ready; ++attempt) {
             if (attempt > 0)
                 m_process.Kill();
-            m_process.Start({"openbox", "--sm-disable"}, {{"DISPLAY", display}},
-                            (m_folder.Path() / "openbox.out").string());
+            m_process.Start(command, {{"DISPLAY", display}}, (m_folder.Path() / "wm.out").string());
             m_ready = WaitUntil([&] { return WindowManagerReady(display); }, 10s);
         }
     }
@@ -117,6 +118,20 @@ public:
     }
     void Map() {
         xcb_map_window(m_connection, m_window);
+        xcb_flush(m_connection);
+    }
+    // Gives a window not mapped yet a state for the window manager to find when it appears.
+    void SetState(const char* name) {
+        xcb_intern_atom_reply_t* state = xcb_intern_atom_reply(
+            m_connection, xcb_intern_atom(m_connection, 0, 13, "_NET_WM_STATE"), nullptr);
+        xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(
+            m_connection,
+            xcb_intern_atom(m_connection, 0, static_cast<std::uint16_t>(std::strlen(name)), name),
+            nullptr);
+        xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, m_window, state->atom,
+                            XCB_ATOM_ATOM, 32, 1, &atom->atom);
+        free(state);
+        free(atom);
         xcb_flush(m_connection);
     }
     // Marks the window as one of process `pid`, as toolkits do.
@@ -205,7 +220,7 @@ protected:
         s_server = new XServer;
         if (s_server->Display().empty())
             return;
-        s_openbox = new Openbox(s_server->Display());
+        s_openbox = new WindowManager(s_server->Display());
         // Announcing itself is not taking windows on: openbox still loads its theme and
         // fonts (seconds while the font caches are rebuilt), and a window mapped meanwhile
         // may never be managed. Ready means that a window mapped now is taken on; a probe
@@ -243,10 +258,10 @@ protected:
     DisplayEnvironment m_environment;
     LinuxPlatform m_platform;
     static XServer* s_server;
-    static Openbox* s_openbox;
+    static WindowManager* s_openbox;
 };
 XServer* X11DesktopTest::s_server = nullptr;
-Openbox* X11DesktopTest::s_openbox = nullptr;
+WindowManager* X11DesktopTest::s_openbox = nullptr;
 
 TEST_F(X11DesktopTest, MinimisesTheOtherWindowsAndRestoresExactlyThose) {
     auto own = ShownWindow();
@@ -327,6 +342,43 @@ TEST_F(X11DesktopTest, KeepsAWindowOnTopOrAtTheBottom) {
     EXPECT_TRUE(layerIs(false, false));
 }
 
+// A window shown on top from the start, as the launcher's is by default, leaves the top layer
+// and joins it again, round after round.
+void LeavesAndRejoinsTheTopLayer(const std::string& display, Platform& platform) {
+    TestWindow window(display, false);
+    window.SetState("_NET_WM_STATE_ABOVE");
+    window.Map();
+    ASSERT_TRUE(WaitUntil([&] { return Managed(display, window); }));
+    const auto above = [&] { return Has(States(display, window), "_NET_WM_STATE_ABOVE"); };
+    ASSERT_TRUE(WaitUntil(above));
+    for (int round = 1; round <= 3; ++round) {
+        EXPECT_TRUE(platform.SetStayOnTop(window.Id(), false));
+        EXPECT_TRUE(WaitUntil([&] { return !above(); })) << "round " << round;
+        EXPECT_TRUE(platform.SetStayOnTop(window.Id(), true));
+        EXPECT_TRUE(WaitUntil(above)) << "round " << round;
+    }
+}
+
+TEST_F(X11DesktopTest, AWindowShownOnTopLeavesAndRejoinsTheTopLayer) {
+    LeavesAndRejoinsTheTopLayer(Display(), m_platform);
+}
+
+// icewm keeps a layer of its own, which the state alone does not take a window out of.
+TEST(X11DesktopUnderIcewm, AWindowShownOnTopLeavesAndRejoinsTheTopLayer) {
+    if (!RunCommand({"sh", "-c", "command -v icewm"}))
+        GTEST_SKIP() << "icewm is not installed";
+    DisplayEnvironment environment;
+    XServer server;
+    ASSERT_FALSE(server.Display().empty()) << "Xvfb did not start";
+    TestWindow client(server.Display(), false); // a client keeps the server from resetting
+    WindowManager icewm(server.Display(), {"icewm"});
+    ASSERT_TRUE(icewm.Ready()) << "icewm did not start";
+    setenv("DISPLAY", server.Display().c_str(), 1);
+    unsetenv("WAYLAND_DISPLAY");
+    LinuxPlatform platform;
+    LeavesAndRejoinsTheTopLayer(server.Display(), platform);
+}
+
 TEST_F(X11DesktopTest, AWindowNotShownYetKeepsItsTaskbarStateWhenItAppears) {
     TestWindow window(Display(), false);
     EXPECT_TRUE(m_platform.SetTaskbarEntry(window.Id(), false));
@@ -385,7 +437,7 @@ TEST(X11DesktopWithoutWindowManager, NothingIsClaimedThatCannotBeDone) {
     // A window manager that crashed leaves its check property on the root window; the
     // property is not trusted.
     TestWindow client(server.Display(), true); // a client keeps the server from resetting
-    Openbox openbox(server.Display());
+    WindowManager openbox(server.Display());
     ASSERT_TRUE(openbox.Ready());
     EXPECT_TRUE(platform.MinimizeAll(false));
     EXPECT_TRUE(platform.MinimizeAll(true));

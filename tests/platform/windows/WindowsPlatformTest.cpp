@@ -402,7 +402,20 @@ TEST_F(WindowsPlatformTest, FiguresAreInRange) {
 
 TEST_F(WindowsPlatformTest, WindowRequests) {
     EXPECT_FALSE(platform.SetTaskbarEntry(0, false));
+    EXPECT_FALSE(platform.SetStayOnTop(0, true));
     EXPECT_EQ(platform.WindowOrigin(0), std::nullopt);
+    // A window of the test's own goes on top and back into the normal stack.
+    const HWND window = CreateWindowExW(0, L"STATIC", L"tavolin", WS_POPUP, 0, 0, 10, 10, nullptr,
+                                        nullptr, nullptr, nullptr);
+    ASSERT_NE(window, nullptr);
+    const auto topmost = [&] {
+        return (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+    };
+    EXPECT_TRUE(platform.SetStayOnTop(reinterpret_cast<NativeWindow>(window), true));
+    EXPECT_TRUE(topmost());
+    EXPECT_TRUE(platform.SetStayOnTop(reinterpret_cast<NativeWindow>(window), false));
+    EXPECT_FALSE(topmost());
+    DestroyWindow(window);
     // Minimise all goes through Shell.Application; Wine's has no MinimizeAll, and then the
     // platform says it could not.
     const bool minimized = platform.MinimizeAll(false);
