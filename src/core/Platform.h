@@ -100,10 +100,11 @@ public:
     }
 };
 
-// Something held until it is dropped: a lock.
-class Held {
+// A lock held until it is dropped or its process ends however it ends, so a crash leaves
+// nothing that blocks the next start.
+class HeldLock {
 public:
-    virtual ~Held() = default;
+    virtual ~HeldLock() = default;
 };
 
 // One entry of a folder listing ("." and ".." are never listed).
@@ -157,7 +158,7 @@ public:
     // The lock this program's copies take on the file at `lockPath` (made when missing), for
     // as long as the result is held: an exclusive one, waited for up to `waitMs`. Nothing when
     // it could not be had; other programs are never kept from reading or writing anything.
-    virtual std::unique_ptr<Held> LockExclusive(const std::string& lockPath, int waitMs) {
+    virtual std::unique_ptr<HeldLock> LockExclusive(const std::string& lockPath, int waitMs) {
         static_cast<void>(lockPath);
         static_cast<void>(waitMs);
         return nullptr;
@@ -257,16 +258,14 @@ struct InstanceNames {
 std::optional<InstanceNames> PrivateInstanceNames(const std::string& key,
                                                   const std::string& display, std::string& error);
 
-// A lock held until it is dropped or its process ends however it ends, so a crash leaves
-// nothing that blocks the next start.
-class InstanceLock {
-public:
-    virtual ~InstanceLock() = default;
-};
 enum class LockState { Taken, Held, Failed };
 // Takes the lock of that name. Held: a live copy has it. Failed: it cannot be taken (`error`).
-std::unique_ptr<InstanceLock> TakeInstanceLock(const std::string& name, LockState& state,
-                                               std::string& error);
+std::unique_ptr<HeldLock> TakeInstanceLock(const std::string& name, LockState& state,
+                                           std::string& error);
+// The exclusive lock on the file at the full path `name` (made when missing) that the program's
+// copies take turns on, waited for up to `waitMs`; nothing when it could not be had. Other
+// programs may still read, write and remove that file.
+std::unique_ptr<HeldLock> LockFileExclusive(const std::string& name, int waitMs);
 
 // Lets the process at the other end of a local connection bring its window to the front
 // (Windows gives that right only to the program in front). The peer's process id, if known.

@@ -72,7 +72,7 @@ private:
     QString m_lockPath;
     QString m_serverPath;
     std::string m_error;
-    std::unique_ptr<InstanceLock> m_lock;
+    std::unique_ptr<HeldLock> m_lock;
     LocalChannelServer* m_server = nullptr;
     QTimer* m_watch = nullptr;
     RequestHandler m_handler;

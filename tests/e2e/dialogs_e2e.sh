@@ -26,17 +26,6 @@ bring_forward "$wid"
 full=$(size_of "$wid")
 launcher_active() { active_at "$wid" "$full"; }
 
-# A window of the launcher's other than its main window, by its title (xdotool's own name
-# search does not match Japanese text).
-window_titled() {
-    local w
-    for w in $(xdotool search --onlyvisible --pid "$pid" 2>/dev/null); do
-        [ "$w" = "$wid" ] && continue
-        xprop -id "$w" _NET_WM_NAME 2>/dev/null | grep -qF "\"$1\"" && echo "$w" && return
-    done
-}
-titled_shown() { [ -n "$(window_titled "$1")" ]; }
-titled_gone() { [ -z "$(window_titled "$1")" ]; }
 # Any window of the launcher's besides its main one (the auxiliary window has no title).
 other_window() { xdotool search --onlyvisible --pid "$pid" 2>/dev/null | grep -vx "$wid" | head -1; }
 other_shown() { [ -n "$(other_window)" ]; }
@@ -53,10 +42,6 @@ for key in ctrl+s v a c n; do
 done
 
 # --- closed by mouse: the options dialog's キャンセル and the about box's OK -------------------
-click_in() { # window, x, y
-    xdotool mousemove --window "$1" "$2" "$3" click 1
-    sleep 0.3
-}
 for dialog in "ctrl+s オプション設定 $((262 + 37)) $((364 + 12))" "v Tavolin $((118 + 37)) $((230 + 12))"; do
     read -r key title x y <<<"$dialog"
     xdotool key --clearmodifiers "$key"

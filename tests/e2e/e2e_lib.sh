@@ -137,6 +137,23 @@ bring_forward() {
 active_at() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ] && [ "$(size_of "$1")" = "$2" ]; }
 work_area() { xprop -root _NET_WORKAREA | sed 's/.*= //; s/,//g' | awk '{print $1, $2, $3, $4}'; }
 
+# A window of the launcher $pid other than its main window $wid, by its title (xdotool's own
+# name search does not match Japanese text).
+window_titled() {
+    local w
+    for w in $(xdotool search --onlyvisible --pid "$pid" 2>/dev/null); do
+        [ "$w" = "$wid" ] && continue
+        xprop -id "$w" _NET_WM_NAME 2>/dev/null | grep -qF "\"$1\"" && echo "$w" && return
+    done
+}
+titled_shown() { [ -n "$(window_titled "$1")" ]; }
+titled_gone() { [ -z "$(window_titled "$1")" ]; }
+# Clicks at x,y of a window's client area and lets the click take effect.
+click_in() { # window, x, y
+    xdotool mousemove --window "$1" "$2" "$3" click 1
+    sleep 0.3
+}
+
 # Drags files from a new window of the drag source (its path in $source_binary) onto the
 # screen point x,y and lets go; returns once the button is released, and leaves the source's
 # process id in $source_pid (it ends when the drop has been answered).

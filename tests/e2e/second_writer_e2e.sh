@@ -65,20 +65,6 @@ stop_appender() {
         [ "$(grep -o "^\[$tag [0-9]*\]" "$data" | sort -u | wc -l)" = "$wrote" ]
 }
 
-window_titled() {
-    local w
-    for w in $(xdotool search --onlyvisible --pid "$pid" 2>/dev/null); do
-        [ "$w" = "$wid" ] && continue
-        xprop -id "$w" _NET_WM_NAME 2>/dev/null | grep -qF "\"$1\"" && echo "$w" && return
-    done
-}
-titled_shown() { [ -n "$(window_titled "$1")" ]; }
-titled_gone() { [ -z "$(window_titled "$1")" ]; }
-click_in() { # window, x, y
-    xdotool mousemove --window "$1" "$2" "$3" click 1
-    sleep 0.3
-}
-
 launch() {
     make_data
     pid=$(start)

@@ -170,7 +170,7 @@ std::string Recoded(std::string_view added, Encoding source, Encoding output) {
 
 } // namespace
 
-std::unique_ptr<Held> LockForWriting(Platform& platform, const std::string& path) {
+std::unique_ptr<HeldLock> LockForWriting(Platform& platform, const std::string& path) {
     return platform.LockExclusive(path + ".lock", kLockWaitMs);
 }
 

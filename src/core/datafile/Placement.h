@@ -6,7 +6,7 @@
 #include <string>
 
 namespace tavolin {
-class Held;
+class HeldLock;
 } // namespace tavolin
 
 // Putting a new data file in place while other programs may be writing the old one: lines
@@ -30,7 +30,7 @@ inline const std::string kKeptChanging = "ほかのプログラムがこのフ�
 // The lock the program's copies hold on the data file at `path` while they read, merge and
 // write it, so that two of them never interleave. After a few seconds' wait for another copy
 // it is nothing, and the writer goes on: Place's checks still keep every line.
-std::unique_ptr<Held> LockForWriting(Platform& platform, const std::string& path);
+std::unique_ptr<HeldLock> LockForWriting(Platform& platform, const std::string& path);
 
 // Puts `prepared` (written from a file in `source`) in place of the file at `path`, unless
 // that file is no longer what `basis` says: lines appended to it meanwhile are added to the new

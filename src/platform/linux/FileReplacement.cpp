@@ -297,35 +297,4 @@ BeginFileReplacement(const std::string& path, std::optional<mode_t> mode, std::s
     return replacement;
 }
 
-namespace {
-
-class FileLock final : public Held {
-public:
-    explicit FileLock(int fd) : m_fd(fd) {}
-    ~FileLock() override { close(m_fd); }
-    FileLock(const FileLock&) = delete;
-    FileLock& operator=(const FileLock&) = delete;
-
-private:
-    int m_fd;
-};
-
-} // namespace
-
-std::unique_ptr<Held> LockExclusive(const std::string& lockPath, int waitMs) {
-    // The lock file is never removed: removing it would let two copies lock two files.
-    const int fd = open(lockPath.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (fd < 0)
-        return nullptr;
-    for (int waited = 0;; waited += 5) {
-        if (flock(fd, LOCK_EX | LOCK_NB) == 0)
-            return std::make_unique<FileLock>(fd);
-        if ((errno != EWOULDBLOCK && errno != EINTR) || waited >= waitMs)
-            break;
-        usleep(5000);
-    }
-    close(fd);
-    return nullptr;
-}
-
 } // namespace tavolin::linuxdesktop

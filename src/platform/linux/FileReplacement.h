@@ -29,8 +29,4 @@ BeginFileReplacement(const std::string& path, std::optional<mode_t> mode, std::s
 // file lost its name before it held the lock). Returns how many were removed.
 int RemoveStaleReplacements(const std::string& path);
 
-// The exclusive lock of the program's copies on the file at `lockPath` (see
-// Platform::LockExclusive): an advisory lock that only those who ask for it wait for.
-std::unique_ptr<Held> LockExclusive(const std::string& lockPath, int waitMs);
-
 } // namespace tavolin::linuxdesktop

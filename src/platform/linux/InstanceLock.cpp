@@ -81,7 +81,7 @@ std::string HostName() {
     return SafeName(host);
 }
 
-class FlockLock final : public InstanceLock {
+class FlockLock final : public HeldLock {
 public:
     explicit FlockLock(int fd) : m_fd(fd) {}
     ~FlockLock() override { close(m_fd); }
@@ -143,8 +143,8 @@ std::optional<InstanceNames> PrivateInstanceNames(const std::string& key,
     return InstanceNames{folder + "/" + base + ".lock", folder + "/" + base + ".socket"};
 }
 
-std::unique_ptr<InstanceLock> TakeInstanceLock(const std::string& name, LockState& state,
-                                               std::string& error) {
+std::unique_ptr<HeldLock> TakeInstanceLock(const std::string& name, LockState& state,
+                                           std::string& error) {
     const int fd = open(name.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0) {
         state = LockState::Failed;
@@ -163,6 +163,22 @@ std::unique_ptr<InstanceLock> TakeInstanceLock(const std::string& name, LockStat
     }
     state = LockState::Taken;
     return std::make_unique<FlockLock>(fd);
+}
+
+std::unique_ptr<HeldLock> LockFileExclusive(const std::string& name, int waitMs) {
+    // The file is never removed: removing it would let two copies lock two files.
+    const int fd = open(name.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return nullptr;
+    for (int waited = 0;; waited += 5) {
+        if (flock(fd, LOCK_EX | LOCK_NB) == 0)
+            return std::make_unique<FlockLock>(fd);
+        if ((errno != EWOULDBLOCK && errno != EINTR) || waited >= waitMs)
+            break;
+        usleep(5000);
+    }
+    close(fd);
+    return nullptr;
 }
 
 std::optional<std::int64_t> AllowPeerToComeForward(std::intptr_t connection) {

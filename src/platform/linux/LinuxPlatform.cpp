@@ -250,8 +250,8 @@ void LinuxPlatform::RemoveStaleReplacements(const std::string& path) {
     linuxdesktop::RemoveStaleReplacements(FullPath(path));
 }
 
-std::unique_ptr<Held> LinuxPlatform::LockExclusive(const std::string& lockPath, int waitMs) {
-    return linuxdesktop::LockExclusive(FullPath(lockPath), waitMs);
+std::unique_ptr<HeldLock> LinuxPlatform::LockExclusive(const std::string& lockPath, int waitMs) {
+    return LockFileExclusive(FullPath(lockPath), waitMs);
 }
 
 int LinuxPlatform::OpenWithArguments(const std::string& path,

@@ -56,7 +56,7 @@ public:
     bool SetStayOnTop(NativeWindow window, bool onTop) override;
     int OpenAddress(const std::string& address) override;
     void RemoveStaleReplacements(const std::string& path) override;
-    std::unique_ptr<Held> LockExclusive(const std::string& lockPath, int waitMs) override;
+    std::unique_ptr<HeldLock> LockExclusive(const std::string& lockPath, int waitMs) override;
     int OpenWithArguments(const std::string& path, const std::vector<std::string>& arguments,
                           const std::string& workingFolder) override;
     std::optional<ScreenPoint> WindowOrigin(NativeWindow window) const override;

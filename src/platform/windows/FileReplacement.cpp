@@ -190,37 +190,4 @@ int RemoveStaleReplacements(const std::string& path) {
     return removed;
 }
 
-namespace {
-
-class FileLock final : public Held {
-public:
-    explicit FileLock(HANDLE file) : m_file(file) {}
-    ~FileLock() override { CloseHandle(m_file); }
-    FileLock(const FileLock&) = delete;
-    FileLock& operator=(const FileLock&) = delete;
-
-private:
-    HANDLE m_file;
-};
-
-} // namespace
-
-std::unique_ptr<Held> LockExclusive(const std::string& lockPath, int waitMs) {
-    const HANDLE file = CreateFileW(Wide(lockPath).c_str(), GENERIC_READ | GENERIC_WRITE,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                    OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return nullptr;
-    for (int waited = 0;; waited += 5) {
-        OVERLAPPED at{};
-        if (LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at))
-            return std::make_unique<FileLock>(file);
-        if (waited >= waitMs)
-            break;
-        Sleep(5);
-    }
-    CloseHandle(file);
-    return nullptr;
-}
-
 } // namespace tavolin::windesktop

@@ -21,9 +21,4 @@ std::unique_ptr<FileReplacement> BeginFileReplacement(const std::string& path, s
 inline constexpr long kStaleAfterSeconds = 10;
 int RemoveStaleReplacements(const std::string& path);
 
-// The exclusive lock of the program's copies on the file at the full `lockPath` (see
-// Platform::LockExclusive): LockFileEx on a file of its own, which every program may still
-// read, write and delete.
-std::unique_ptr<Held> LockExclusive(const std::string& lockPath, int waitMs);
-
 } // namespace tavolin::windesktop

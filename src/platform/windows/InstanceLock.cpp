@@ -43,15 +43,16 @@ std::string UserSid() {
     return sid;
 }
 
-class MutexLock final : public InstanceLock {
+// A lock that is a handle: a mutex, or a file locked through it.
+class HandleLock final : public HeldLock {
 public:
-    explicit MutexLock(HANDLE mutex) : m_mutex(mutex) {}
-    ~MutexLock() override { CloseHandle(m_mutex); }
-    MutexLock(const MutexLock&) = delete;
-    MutexLock& operator=(const MutexLock&) = delete;
+    explicit HandleLock(HANDLE handle) : m_handle(handle) {}
+    ~HandleLock() override { CloseHandle(m_handle); }
+    HandleLock(const HandleLock&) = delete;
+    HandleLock& operator=(const HandleLock&) = delete;
 
 private:
-    HANDLE m_mutex;
+    HANDLE m_handle;
 };
 
 } // namespace
@@ -73,8 +74,8 @@ std::optional<InstanceNames> PrivateInstanceNames(const std::string& key,
                          key + "-" + std::to_string(session) + "-" + suffix};
 }
 
-std::unique_ptr<InstanceLock> TakeInstanceLock(const std::string& name, LockState& state,
-                                               std::string& error) {
+std::unique_ptr<HeldLock> TakeInstanceLock(const std::string& name, LockState& state,
+                                           std::string& error) {
     // Only the user may open the mutex.
     const std::string sid = UserSid();
     PSECURITY_DESCRIPTOR descriptor = nullptr;
@@ -102,7 +103,26 @@ std::unique_ptr<InstanceLock> TakeInstanceLock(const std::string& name, LockStat
         return nullptr;
     }
     state = LockState::Taken;
-    return std::make_unique<MutexLock>(mutex);
+    return std::make_unique<HandleLock>(mutex);
+}
+
+std::unique_ptr<HeldLock> LockFileExclusive(const std::string& name, int waitMs) {
+    // LockFileEx on a file of its own: every program may still read, write and delete it.
+    const HANDLE file = CreateFileW(Wide(name).c_str(), GENERIC_READ | GENERIC_WRITE,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return nullptr;
+    for (int waited = 0;; waited += 5) {
+        OVERLAPPED at{};
+        if (LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at))
+            return std::make_unique<HandleLock>(file);
+        if (waited >= waitMs)
+            break;
+        Sleep(5);
+    }
+    CloseHandle(file);
+    return nullptr;
 }
 
 std::optional<std::int64_t> AllowPeerToComeForward(std::intptr_t connection) {

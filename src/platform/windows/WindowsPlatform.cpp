@@ -182,8 +182,8 @@ void WindowsPlatform::RemoveStaleReplacements(const std::string& path) {
         windesktop::RemoveStaleReplacements(FullPath(path));
 }
 
-std::unique_ptr<Held> WindowsPlatform::LockExclusive(const std::string& lockPath, int waitMs) {
-    return Passable(lockPath) ? windesktop::LockExclusive(FullPath(lockPath), waitMs) : nullptr;
+std::unique_ptr<HeldLock> WindowsPlatform::LockExclusive(const std::string& lockPath, int waitMs) {
+    return Passable(lockPath) ? LockFileExclusive(FullPath(lockPath), waitMs) : nullptr;
 }
 
 std::optional<std::vector<FolderEntry>>

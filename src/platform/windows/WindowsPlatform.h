@@ -27,7 +27,7 @@ public:
     std::unique_ptr<FileReplacement> BeginReplaceFile(const std::string& path,
                                                       std::string& error) override;
     void RemoveStaleReplacements(const std::string& path) override;
-    std::unique_ptr<Held> LockExclusive(const std::string& lockPath, int waitMs) override;
+    std::unique_ptr<HeldLock> LockExclusive(const std::string& lockPath, int waitMs) override;
     std::optional<std::vector<FolderEntry>> ListFolder(const std::string& folder) const override;
     std::vector<DriveEntry> Drives() const override;
 
