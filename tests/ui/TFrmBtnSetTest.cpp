@@ -219,6 +219,31 @@ private slots:
         QCOMPARE(ReadAll(Path(QStringLiteral("tavolin.txt"))), m_data);
     }
 
+    // Another program changed the data file while the dialog was open: OK writes nothing and
+    // asks. After はい the list is the file as it is now and the boxes, which showed a row of
+    // the old list, are empty: the next OK writes no stale row under another category.
+    void aReloadEmptiesTheBoxesOfTheOldList() {
+        Open(1);
+        QCOMPARE(Get<QLineEdit>("edtBtnTitle")->text(), QStringLiteral("Run"));
+        const QByteArray other = "[B]\r\n1:1=" + Path(QStringLiteral("tools")).toUtf8() + "\r\n";
+        QFile data(Path(QStringLiteral("tavolin.txt")));
+        QVERIFY(data.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        data.write(other);
+        data.close();
+        QString text;
+        AnswerNextMessage(text, QStringLiteral("はい(&Y)"));
+        QTest::mouseClick(Get<QPushButton>("btnOK"), Qt::LeftButton);
+        QVERIFY(text.contains(QStringLiteral("ほかのプログラムに変更されました")));
+        QVERIFY(m_dialog->isVisible());
+        QCOMPARE(ReadAll(Path(QStringLiteral("tavolin.txt"))), other);
+        QCOMPARE(Get<QTreeView>("lvBtn")->model()->rowCount(), 2);
+        QCOMPARE(Get<QLineEdit>("edtCategory")->text(), QString());
+        QCOMPARE(Get<QLineEdit>("edtBtnTitle")->text(), QString());
+        QTest::mouseClick(Get<QPushButton>("btnOK"), Qt::LeftButton);
+        QCOMPARE(m_dialog->result(), int(QDialog::Accepted));
+        QCOMPARE(ReadAll(Path(QStringLiteral("tavolin.txt"))), other);
+    }
+
     void aFailedCheckAtOkStaysOnTheInformationTab() {
         Open(1);
         Get<QLineEdit>("edtWatchLow")->setText(QStringLiteral("30"));
