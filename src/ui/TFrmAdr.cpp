@@ -5,6 +5,7 @@
 #include "core/helpers/Convert.h"
 #include "core/helpers/Launch.h"
 #include "core/helpers/MessageBox.h"
+#include "core/path/PathHelpers.h"
 #include "ui/Colours.h"
 #include "ui/DialogFont.h"
 #include "ui/DropAdapter.h"
@@ -15,7 +16,6 @@
 #include <QApplication>
 #include <QCursor>
 #include <QDate>
-#include <QDir>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QLocale>
@@ -110,9 +110,10 @@ std::string TFrmAdr::MemoPath(const Platform& platform, const DataFiles& files) 
 
 std::string TFrmAdr::OldMemoPath(const Platform& platform) {
     // Only the executable's own folder: a "Memo.txt" in the current folder is someone else's.
-    const QString exe = QDir::toNativeSeparators(QCoreApplication::applicationFilePath());
     const PathStyle style = platform.Style();
-    return auxwindow::MemoPath(DataFilePaths(exe.toStdString(), std::string(), style), style);
+    const std::string exe =
+        NativePath(QCoreApplication::applicationFilePath().toStdString(), style);
+    return auxwindow::MemoPath(DataFilePaths(exe, std::string(), style), style);
 }
 
 void TFrmAdr::FrmCreate() {
