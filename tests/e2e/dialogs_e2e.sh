@@ -52,12 +52,13 @@ for key in ctrl+s v a c n; do
     check "after $key the launcher is active and full-sized" wait_for 5 launcher_active
 done
 
-# --- closed by mouse: the options dialog's キャンセル and the about box's OK -------------------
+# --- closed by mouse: the options dialog's キャンセル and the about box's OK (its title is the
+# launcher's caption) ---------------------------------------------------------------------
 click_in() { # window, x, y
     xdotool mousemove --window "$1" "$2" "$3" click 1
     sleep 0.3
 }
-for dialog in "ctrl+s オプション設定 $((262 + 37)) $((364 + 12))" "v バージョン情報 $((118 + 37)) $((230 + 12))"; do
+for dialog in "ctrl+s オプション設定 $((262 + 37)) $((364 + 12))" "v Tavolin $((118 + 37)) $((230 + 12))"; do
     read -r key title x y <<<"$dialog"
     xdotool key --clearmodifiers "$key"
     check "$key opens $title" wait_for 10 titled_shown "$title"

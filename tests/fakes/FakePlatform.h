@@ -290,6 +290,7 @@ public:
         return true;
     }
     std::optional<ScreenPoint> WindowOrigin(NativeWindow) const override { return windowOrigin; }
+    std::optional<NativeWindow> ActiveWindow() const override { return activeWindow; }
     std::vector<RecentDocument> RecentDocuments() const override { return recent; }
     bool ClearRecentDocuments() override {
         if (!clearRecentResult)
@@ -307,6 +308,7 @@ public:
     std::vector<bool> minimizeCalls;
     std::optional<bool> taskbarVisible;
     std::optional<ScreenPoint> windowOrigin;
+    std::optional<NativeWindow> activeWindow;
     std::vector<RecentDocument> recent;
     bool clearRecentResult = true;
 };

@@ -58,6 +58,7 @@ public:
     bool MinimizeAll(bool undo) override;
     bool SetTaskbarEntry(NativeWindow window, bool visible) override;
     std::optional<ScreenPoint> WindowOrigin(NativeWindow window) const override;
+    std::optional<NativeWindow> ActiveWindow() const override;
 
     std::vector<RecentDocument> RecentDocuments() const override;
     bool ClearRecentDocuments() override;
