@@ -10,7 +10,7 @@ packages=(
     libglib2.0-dev libxcb1-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-ipafont-gothic tango-icon-theme
-    xvfb xauth openbox x11-utils xdotool wmctrl imagemagick desktop-file-utils
+    xvfb xauth openbox xfwm4 x11-utils xdotool wmctrl imagemagick desktop-file-utils
     dbus python3 python3-dbus python3-gi at-spi2-core python3-pyatspi
     nsis unzip
 )

@@ -235,6 +235,8 @@ public:
     virtual bool SetStayOnTop(NativeWindow window, bool onTop) = 0;
     // The screen position of a window's client area, asked of the windowing system now.
     virtual std::optional<ScreenPoint> WindowOrigin(NativeWindow window) const = 0;
+    // The window the windowing system holds active now, or nothing when it cannot tell.
+    virtual std::optional<NativeWindow> ActiveWindow() const = 0;
 
     // --- recent documents --------------------------------------------------------------
     virtual std::vector<RecentDocument> RecentDocuments() const = 0;

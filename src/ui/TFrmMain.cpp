@@ -72,6 +72,13 @@ public:
 
 const QString kProductName = QStringLiteral("Tavolin");
 
+// How long an activated, shrunken window under the pointer waits for the click that may have
+// activated it, in milliseconds.
+constexpr int kActivationClickWait = 200;
+// After a dialog: the requests for the activation, one every so many milliseconds.
+constexpr int kActivationAskInterval = 100;
+constexpr int kActivationAsks = 30;
+
 QRect ToQRect(const layout::Rect& r) {
     return {r.left, r.top, r.width, r.height};
 }
@@ -713,7 +720,12 @@ bool TFrmMain::eventFilter(QObject* watched, QEvent* event) {
         return false;
     switch (event->type()) {
     case QEvent::MouseButtonPress:
+        if (widget != imgDel && widget != imgGom && ShrunkenMouse(static_cast<QMouseEvent*>(event)))
+            return true;
         return FrmMouseDown(widget, static_cast<QMouseEvent*>(event));
+    case QEvent::MouseMove:
+    case QEvent::MouseButtonRelease:
+        return ShrunkenMouse(static_cast<QMouseEvent*>(event));
     case QEvent::ShortcutOverride: {
         // The page box takes digits only: a letter is the window's command (I, O, ...), not
         // text for the box, which would claim it and swallow it.
@@ -776,15 +788,29 @@ bool TFrmMain::FrmMouseDown(QWidget* widget, QMouseEvent* event) {
 layout::Rect TFrmMain::Geometry() const {
     if (m_placing)
         return *m_placing;
-    QRect r = geometry();
+    // The size is the one the program set (nobody else resizes the window), never one that
+    // a window manager reports for a frame of its own; the origin is where the server shows
+    // the window once a move was reported.
+    layout::Rect r = m_layout.window;
+    QPoint origin = geometry().topLeft();
     if (m_originUnsure && QGuiApplication::platformName() == QLatin1String("xcb")) {
-        if (const std::optional<ScreenPoint> origin =
+        if (const std::optional<ScreenPoint> shown =
                 m_platform.WindowOrigin(static_cast<NativeWindow>(winId()))) {
-            r.moveTopLeft(QPoint(origin->x, origin->y));
+            origin = QPoint(shown->x, shown->y);
             m_originUnsure = false;
         }
     }
-    return ToRect(r);
+    r.left = origin.x();
+    r.top = origin.y();
+    return r;
+}
+
+void TFrmMain::MoveTo(QPoint topLeft) {
+    // A top-level move() places the frame, which a window manager may report larger than
+    // the borderless window; the geometry places the window itself.
+    const layout::Rect now = Geometry();
+    if (QPoint(now.left, now.top) != topLeft || geometry().topLeft() != topLeft)
+        setGeometry(QRect(topLeft, size()));
 }
 
 QRect TFrmMain::WorkArea() const {
@@ -854,8 +880,7 @@ void TFrmMain::ApplyLayout() {
     }
     const layout::Rect& w = m_layout.window;
     setFixedSize(w.width, w.height);
-    if (pos() != QPoint(w.left, w.top))
-        move(w.left, w.top);
+    MoveTo(QPoint(w.left, w.top));
     ApplyTitleColours();
 }
 
@@ -878,7 +903,11 @@ void TFrmMain::Activate(bool force) {
     // changes.
     if (!force && QApplication::activeWindow() != this)
         return;
+    if (!force && m_shrunk && HoldGrowth())
+        return;
     m_active = true;
+    m_shrunk = false;
+    m_growWait = GrowWait::None;
     MeasureInto(m_layout);
     const layout::ActivationResult r = layout::AppActivate(m_layout, m_core->LayoutFlags(true));
     m_layout = r.layout;
@@ -892,6 +921,9 @@ void TFrmMain::AppDeactivate() {
     m_active = false;
     MeasureInto(m_layout);
     const layout::ActivationResult r = layout::AppDeactivate(m_layout, m_core->LayoutFlags(false));
+    m_shrunk = m_shrunk || r.layout.window.width != m_layout.window.width ||
+               r.layout.window.height != m_layout.window.height;
+    m_growWait = GrowWait::None;
     m_layout = r.layout;
     ApplyLayout();
     if (r.sampleNow)
@@ -899,6 +931,62 @@ void TFrmMain::AppDeactivate() {
     if (r.timerRuns)
         m_panel->SetTimerRuns(true);
     FrmShow();
+}
+
+bool TFrmMain::HoldGrowth() {
+    // The window grows under the pointer, and a click that activated it would land on the
+    // control the grown window puts there. While that click is held the window stays small
+    // (it may be dragged) and grows on its release; a window system that activates before
+    // it delivers the click gets a moment for the click to arrive.
+    if (m_shrunkPress)
+        return true;
+    if (m_growWait == GrowWait::Waited)
+        return false;
+    if (m_growWait == GrowWait::Waiting)
+        return true;
+    if (!frameGeometry().contains(QCursor::pos()))
+        return false;
+    m_growWait = GrowWait::Waiting;
+    QTimer::singleShot(kActivationClickWait, this, [this] {
+        if (m_growWait != GrowWait::Waiting)
+            return;
+        m_growWait = GrowWait::Waited;
+        if (!m_shrunkPress)
+            AppActivate();
+    });
+    return true;
+}
+
+bool TFrmMain::ShrunkenMouse(QMouseEvent* event) {
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+        // Only presses on the small look: the controls it hides are not there to be pressed.
+        if (!m_shrunk || event->button() != Qt::LeftButton)
+            return false;
+        m_shrunkPress = true;
+        m_shrunkPressOrigin = geometry().topLeft();
+        m_dragging = true;
+        m_dragOffset = event->globalPosition().toPoint() - geometry().topLeft();
+        return true;
+    case QEvent::MouseMove:
+        if (!m_shrunkPress)
+            return false;
+        mouseMoveEvent(event);
+        return true;
+    case QEvent::MouseButtonRelease:
+        if (!m_shrunkPress || event->button() != Qt::LeftButton)
+            return false;
+        m_shrunkPress = false;
+        m_dragging = false;
+        if (geometry().topLeft() != m_shrunkPressOrigin)
+            m_core->SaveSettings();
+        // A click that activated the window grows it now, the press and release spent.
+        m_growWait = GrowWait::Waited;
+        AppActivate();
+        return true;
+    default:
+        return false;
+    }
 }
 
 void TFrmMain::RunModal(const std::function<void()>& dialog) {
@@ -920,18 +1008,57 @@ void TFrmMain::ActivateAfterDialog() {
         QApplication::setActiveWindow(this);
     setFocus();
     AppActivate();
-    if (m_active)
-        return;
-    // Asked again once the dialog's window is gone, which the window system may still have
-    // been handling; after that the active look all the same.
-    QTimer::singleShot(100, this, [this] {
-        if (!m_active && QApplication::activeModalWidget() == nullptr)
-            activateWindow();
-    });
-    QTimer::singleShot(500, this, [this] {
-        if (!m_active && QApplication::activeModalWidget() == nullptr)
-            Activate(true);
-    });
+    // Qt's own word is not the window system's: a window manager may still give the focus to
+    // the window below once the dialog has gone. Asked again until the window system reports
+    // the focus here.
+    if (m_askTimer == nullptr) {
+        m_askTimer = new QTimer(this);
+        m_askTimer->setInterval(kActivationAskInterval);
+        connect(m_askTimer, &QTimer::timeout, this, [this] {
+            if (!AskActivationAgain())
+                m_askTimer->stop();
+        });
+    }
+    m_asksLeft = kActivationAsks;
+    m_focusHeld = 0;
+    m_activeElsewhere.reset();
+    m_askTimer->start();
+}
+
+bool TFrmMain::AskActivationAgain() {
+    if (QApplication::activeModalWidget() != nullptr || QApplication::activePopupWidget())
+        return false; // another dialog or a menu of the program's own
+    // The window system's focus event is the answer. It must hold a moment: the window
+    // manager may pass the focus on to the window below just after granting it.
+    if (windowHandle() != nullptr && QGuiApplication::focusWindow() == windowHandle()) {
+        if (++m_focusHeld < 2)
+            return true;
+        SyncActivation();
+        return false;
+    }
+    m_focusHeld = 0;
+    // The first other program's window that the window manager made active is its own
+    // choice; a change from it to yet another one is the user's, and the launcher leaves the
+    // focus there.
+    const std::optional<NativeWindow> now = m_platform.ActiveWindow();
+    const QWidgetList own = QApplication::topLevelWidgets();
+    const bool ours = now && std::any_of(own.begin(), own.end(), [&](const QWidget* w) {
+                          return w->testAttribute(Qt::WA_WState_Created) &&
+                                 static_cast<NativeWindow>(w->winId()) == *now;
+                      });
+    if (now && !ours) {
+        if (m_activeElsewhere && *m_activeElsewhere != *now) {
+            SyncActivation();
+            return false;
+        }
+        m_activeElsewhere = now;
+    }
+    if (--m_asksLeft < 0) {
+        SyncActivation(); // the look follows what the window system decided
+        return false;
+    }
+    activateWindow();
+    return true;
 }
 
 void TFrmMain::BrowseForSlot(int n) {
@@ -1002,7 +1129,7 @@ void TFrmMain::PlaceAtCorner(int pos) {
     const layout::CornerPlacement placed =
         layout::PlaceAtCorner(Geometry(), ToRect(m_cornerArea), pos);
     m_layout.window = placed.window;
-    move(placed.window.left, placed.window.top);
+    MoveTo(QPoint(placed.window.left, placed.window.top));
     if (pos == 0)
         s.WinPos = placed.winPos;
     m_placing = placed.window;
@@ -1020,7 +1147,7 @@ void TFrmMain::KeepOnScreen() {
     if (kept == now)
         return;
     m_layout.window = kept;
-    move(kept.left, kept.top);
+    MoveTo(QPoint(kept.left, kept.top));
     m_placing = kept;
     m_core->SaveSettings();
     m_placing.reset();
@@ -1048,7 +1175,7 @@ void TFrmMain::mousePressEvent(QMouseEvent* event) {
             return;
         }
         m_dragging = true;
-        m_dragOffset = event->globalPosition().toPoint() - pos();
+        m_dragOffset = event->globalPosition().toPoint() - geometry().topLeft();
         event->accept();
         return;
     }
@@ -1068,7 +1195,7 @@ void TFrmMain::mouseMoveEvent(QMouseEvent* event) {
         const QRect work = s != nullptr ? s->availableGeometry() : WorkArea();
         proposed = layout::SnapWhileMoving(proposed, {cursor.x(), cursor.y()}, ToRect(work), true);
     }
-    move(proposed.left, proposed.top);
+    setGeometry(QRect(QPoint(proposed.left, proposed.top), size()));
     m_layout.window.left = proposed.left;
     m_layout.window.top = proposed.top;
 }

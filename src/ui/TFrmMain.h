@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/Platform.h"
 #include "core/drop/DropFileTarget.h"
 #include "core/drop/LauncherDrop.h"
 #include "core/launcher/Launcher.h"
@@ -25,6 +26,7 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QPushButton;
+class QTimer;
 class QToolButton;
 
 namespace tavolin {
@@ -103,9 +105,10 @@ public:
     // The modal-dialog routine around `dialog`: the launcher inactive and at the bottom while
     // it runs, on top again (when it stays on top) and active afterwards.
     void RunModal(const std::function<void()>& dialog);
-    // After a dialog of the launcher closed: the launcher is made the active window, with its
-    // active look when the activation arrives, and after a moment without it all the same
-    // (a window system need not hand the activation back).
+    // After a dialog of the launcher closed: the launcher asks to be the active window until
+    // the window system confirms it (a window manager may hand the focus to the window below
+    // instead), for a few seconds at most and no longer once the user has made another window
+    // active.
     void ActivateAfterDialog();
 
 public slots:
@@ -143,8 +146,16 @@ private:
     // Runs AppActivate or AppDeactivate when the application's state and the window's look
     // disagree.
     void SyncActivation();
-    // AppActivate; `force` also when the launcher is not (yet) the active window.
+    // AppActivate; `force` also when the launcher is not (yet) the active window, and at once.
     void Activate(bool force);
+    // Whether a shrunken window waits before it grows: see Activate.
+    bool HoldGrowth();
+    // The left button on the shrunken window: pressed, moved, released.
+    bool ShrunkenMouse(QMouseEvent* event);
+    // One more request for the activation after a dialog; false once no more are wanted.
+    bool AskActivationAgain();
+    // Moves the window's client area (not a frame the window manager may report) to `topLeft`.
+    void MoveTo(QPoint topLeft);
     void ApplyTitleColours();
     void ApplyClockLook();
     bool FrmMouseDown(QWidget* widget, QMouseEvent* event);
@@ -181,6 +192,21 @@ private:
     // Dragging the window by its background.
     bool m_dragging = false;
     QPoint m_dragOffset;
+    // The window shows its small inactive look (title or clock modes).
+    bool m_shrunk = false;
+    // A left press that began on the shrunken window is held; it moves the small window.
+    bool m_shrunkPress = false;
+    QPoint m_shrunkPressOrigin;
+    // The growth of an activated, shrunken window under the pointer: not asked, waiting for a
+    // click that may still be on its way, or waited.
+    enum class GrowWait { None, Waiting, Waited };
+    GrowWait m_growWait = GrowWait::None;
+    // The requests for the activation after a dialog: how many are left, and the other window
+    // that the window system made active meanwhile.
+    QTimer* m_askTimer = nullptr;
+    int m_asksLeft = 0;
+    int m_focusHeld = 0; // checks in a row that found the focus here
+    std::optional<NativeWindow> m_activeElsewhere;
 
     QLabel* lblTitle = nullptr;
     QPushButton* bbtnCategory = nullptr;

@@ -41,7 +41,8 @@ for key in ctrl+s v a c n; do
     check "after $key the launcher is active and full-sized" wait_for 5 launcher_active
 done
 
-# --- closed by mouse: the options dialog's キャンセル and the about box's OK -------------------
+# --- closed by mouse: the options dialog's キャンセル and the about box's OK (its title is the
+# launcher's caption) ---------------------------------------------------------------------
 for dialog in "ctrl+s オプション設定 $((262 + 37)) $((364 + 12))" "v Tavolin $((118 + 37)) $((230 + 12))"; do
     read -r key title x y <<<"$dialog"
     xdotool key --clearmodifiers "$key"

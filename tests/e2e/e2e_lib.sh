@@ -8,14 +8,41 @@
 passed=0
 failed=0
 wm_pid=""
+bus_pid=""
 
 e2e_cleanup() {
     # Only the processes this script started, by their ids.
     if [ -f "$work/pids" ]; then
         while read -r p; do kill -9 "$p" 2>/dev/null; done <"$work/pids"
     fi
-    [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null
-    rm -rf "$work"
+    stop_wm
+    # xfconfd may still be writing its settings as it ends with its bus.
+    rm -rf "$work" 2>/dev/null || { sleep 1; rm -rf "$work"; }
+}
+
+# Starts a window manager in the background. xfwm4 reads its settings over D-Bus and does
+# not manage windows without them: it gets a private session bus of its own, with its
+# compositor on, as on a usual desktop.
+start_wm() { # openbox | xfwm4
+    case $1 in
+    xfwm4)
+        local address
+        address=$(dbus-daemon --session --fork --print-address=1 --print-pid=3 3>"$work/bus.pid")
+        bus_pid=$(cat "$work/bus.pid")
+        DBUS_SESSION_BUS_ADDRESS=$address NO_AT_BRIDGE=1 xfwm4 --compositor=on >>"$work/wm.log" 2>&1 &
+        ;;
+    *) openbox --sm-disable >>"$work/wm.log" 2>&1 & ;;
+    esac
+    wm_pid=$!
+}
+stop_wm() {
+    if [ -n "$wm_pid" ]; then
+        kill "$wm_pid" 2>/dev/null
+        wait "$wm_pid" 2>/dev/null
+    fi
+    # The bus ends the services it started (xfconfd) when it goes.
+    [ -n "$bus_pid" ] && kill "$bus_pid" 2>/dev/null
+    wm_pid="" bus_pid=""
 }
 
 check() { # description, command...
@@ -69,24 +96,28 @@ e2e_setup() { # binary, extra tools...
     mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
     unset QT_QPA_PLATFORM DBUS_SESSION_BUS_ADDRESS
 
-    # Stacking, focus and the taskbar state need a window manager. It is ready once it has
-    # published the work area; one that does not get there is started again.
-    if ! wmctrl -m >/dev/null 2>&1; then
-        command -v openbox >/dev/null || { echo "SKIP: no window manager and no openbox"; exit 77; }
+    # Stacking, focus and the taskbar state need a window manager: openbox, or the one that
+    # TAVOLIN_E2E_WM names (openbox or xfwm4). It is ready once it has published the work
+    # area; one that does not get there is started again.
+    local wanted=${TAVOLIN_E2E_WM:-openbox}
+    if wmctrl -m >/dev/null 2>&1; then
+        if [ -n "${TAVOLIN_E2E_WM:-}" ] && ! wmctrl -m | grep -qix "name: $wanted"; then
+            echo "SKIP: another window manager than $wanted runs"
+            exit 77
+        fi
+    else
+        command -v "$wanted" >/dev/null || { echo "SKIP: no window manager and no $wanted"; exit 77; }
         local attempt
         for attempt in 1 2 3; do
-            openbox --sm-disable >>"$work/openbox.log" 2>&1 &
-            wm_pid=$!
+            start_wm "$wanted"
             wait_for 10 has_work_area && break
             echo "window manager not ready (attempt $attempt)"
-            kill "$wm_pid" 2>/dev/null
-            wait "$wm_pid" 2>/dev/null
-            wm_pid=""
+            stop_wm
         done
     fi
     wait_for 10 has_work_area
-    # Publishing the work area is not yet taking windows on (openbox may still be loading its
-    # fonts): wait until a probe window is managed, replacing a probe that is not.
+    # Publishing the work area is not yet taking windows on (the window manager may still be
+    # loading its fonts): wait until a probe window is managed, replacing a probe that is not.
     local probe
     for attempt in 1 2 3 4 5 6; do
         probe=$(start_other xmessage -name tavolin-wm-probe "probe")
@@ -181,7 +212,7 @@ e2e_finish() {
         echo "--- the launcher's output:"
         cat "$work/stderr.log" 2>/dev/null
         echo "--- the window manager's output:"
-        cat "$work/openbox.log" 2>/dev/null
+        cat "$work/wm.log" 2>/dev/null
         wmctrl -m
     fi
     echo "$passed passed, $failed failed"

@@ -294,6 +294,7 @@ public:
         return true;
     }
     std::optional<ScreenPoint> WindowOrigin(NativeWindow) const override { return windowOrigin; }
+    std::optional<NativeWindow> ActiveWindow() const override { return activeWindow; }
     std::vector<RecentDocument> RecentDocuments() const override { return recent; }
     bool ClearRecentDocuments() override {
         if (!clearRecentResult)
@@ -312,6 +313,7 @@ public:
     std::optional<bool> taskbarVisible;
     std::optional<bool> stayOnTop;
     std::optional<ScreenPoint> windowOrigin;
+    std::optional<NativeWindow> activeWindow;
     std::vector<RecentDocument> recent;
     bool clearRecentResult = true;
 };

@@ -464,6 +464,52 @@ private slots:
         QCOMPARE(w->geometry().bottomRight(), work.bottomRight());
     }
 
+    void aClickThatActivatesTheShrunkenWindowOnlyActivatesIt() {
+        auto w = MakeActive();
+        QVERIFY(w);
+        const QSize full = w->size();
+        const QPoint origin = w->pos();
+        const auto* category = w->findChild<QWidget*>(QStringLiteral("bbtnCategory"));
+        const auto* menu = w->findChild<QMenu*>(QStringLiteral("pmCategory"));
+        const QPoint spot = category->geometry().center(); // where the grown window has it
+        const auto shrink = [&] {
+            w->AppDeactivate();
+            QVERIFY(w->size() != full);
+            QVERIFY(w->rect().contains(spot));
+            QCursor::setPos(w->mapToGlobal(spot));
+        };
+
+        // The window system's word of the activation comes first, the click a moment later:
+        // the window waits for it, stays small while it is held and grows on its release.
+        shrink();
+        w->AppActivate();
+        QTest::qWait(50);
+        QVERIFY(w->size() != full);
+        QTest::mousePress(w.get(), Qt::LeftButton, {}, spot);
+        QTest::qWait(300);
+        QVERIFY(w->size() != full);
+        QTest::mouseRelease(w.get(), Qt::LeftButton, {}, spot);
+        QCOMPARE(w->size(), full);
+        QVERIFY(!menu->isVisible());
+
+        // The click first, dragged: the small window moves and grows where it was let go.
+        shrink();
+        QTest::mousePress(w.get(), Qt::LeftButton, {}, spot);
+        w->AppActivate();
+        QTest::mouseMove(w.get(), spot + QPoint(30, 20));
+        QVERIFY(w->size() != full);
+        QTest::mouseRelease(w.get(), Qt::LeftButton, {}, spot + QPoint(30, 20));
+        QCOMPARE(w->size(), full);
+        QCOMPARE(w->pos(), origin + QPoint(30, 20));
+        QCOMPARE(IniInteger("Left"), w->x());
+        QVERIFY(!menu->isVisible());
+
+        // Activated while the pointer rests on it and no click comes: it grows all the same.
+        shrink();
+        w->AppActivate();
+        QTRY_COMPARE(w->size(), full);
+    }
+
     void aWindowSavedOffScreenStartsOnIt() {
         WriteCp932(Path(QStringLiteral("tavolin.ini")),
                    "[Window]\r\nTop=30000\r\nLeft=30000\r\nWinPos=5\r\n");

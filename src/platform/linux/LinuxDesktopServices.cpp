@@ -125,6 +125,11 @@ std::optional<ScreenPoint> LinuxPlatform::WindowOrigin(NativeWindow window) cons
     return linuxdesktop::WindowOrigin(window, error);
 }
 
+std::optional<NativeWindow> LinuxPlatform::ActiveWindow() const {
+    std::string error;
+    return linuxdesktop::ActiveWindow(error);
+}
+
 std::vector<RecentDocument> LinuxPlatform::RecentDocuments() const {
     return ReadRecentList(RecentListFile());
 }

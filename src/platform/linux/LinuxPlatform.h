@@ -60,6 +60,7 @@ public:
     int OpenWithArguments(const std::string& path, const std::vector<std::string>& arguments,
                           const std::string& workingFolder) override;
     std::optional<ScreenPoint> WindowOrigin(NativeWindow window) const override;
+    std::optional<NativeWindow> ActiveWindow() const override;
 
     std::vector<RecentDocument> RecentDocuments() const override;
     bool ClearRecentDocuments() override;

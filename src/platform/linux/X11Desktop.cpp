@@ -364,6 +364,21 @@ std::optional<ScreenPoint> WindowOrigin(NativeWindow nativeWindow, std::string& 
     return origin;
 }
 
+std::optional<NativeWindow> ActiveWindow(std::string& error) {
+    Display display;
+    if (!Open(display, error))
+        return std::nullopt;
+    const xcb_atom_t active = display.Atom("_NET_ACTIVE_WINDOW");
+    if (!WindowManagerSupports(display, active, error))
+        return std::nullopt;
+    const auto window = display.Property(display.Root(), active, XCB_ATOM_WINDOW);
+    if (!window || window->empty() || (*window)[0] == XCB_NONE) {
+        error = "the window manager names no active window";
+        return std::nullopt;
+    }
+    return NativeWindow{(*window)[0]};
+}
+
 std::optional<WorkAreaRect> WorkArea(std::string& error) {
     Display display;
     if (!Open(display, error))

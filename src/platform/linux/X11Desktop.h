@@ -50,6 +50,10 @@ bool SetStackLayer(NativeWindow window, StackLayer layer, std::string& error);
 // position that cannot be stale.
 std::optional<ScreenPoint> WindowOrigin(NativeWindow window, std::string& error);
 
+// The window the window manager holds active (_NET_ACTIVE_WINDOW); nothing when there is
+// none (as for a moment while the focus passes from one window to another).
+std::optional<NativeWindow> ActiveWindow(std::string& error);
+
 // The area of the current desktop not covered by panels and docks: _NET_WORKAREA.
 struct WorkAreaRect {
     int x = 0;

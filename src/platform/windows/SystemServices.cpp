@@ -145,4 +145,11 @@ std::optional<ScreenPoint> WindowsPlatform::WindowOrigin(NativeWindow window) co
     return ScreenPoint{origin.x, origin.y};
 }
 
+std::optional<NativeWindow> WindowsPlatform::ActiveWindow() const {
+    const HWND hwnd = GetForegroundWindow();
+    if (hwnd == nullptr)
+        return std::nullopt;
+    return reinterpret_cast<NativeWindow>(hwnd);
+}
+
 } // namespace tavolin

@@ -59,6 +59,7 @@ public:
     bool SetTaskbarEntry(NativeWindow window, bool visible) override;
     bool SetStayOnTop(NativeWindow window, bool onTop) override;
     std::optional<ScreenPoint> WindowOrigin(NativeWindow window) const override;
+    std::optional<NativeWindow> ActiveWindow() const override;
 
     std::vector<RecentDocument> RecentDocuments() const override;
     bool ClearRecentDocuments() override;

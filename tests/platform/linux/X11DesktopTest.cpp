@@ -324,6 +324,15 @@ TEST_F(X11DesktopTest, AManagedWindowsOriginIsWhereTheServerShowsIt) {
     EXPECT_TRUE(agree) << origin->x << "," << origin->y << " against " << shown.x << "," << shown.y;
 }
 
+TEST_F(X11DesktopTest, NamesTheWindowThatTheWindowManagerMadeActive) {
+    auto first = ShownWindow();
+    auto second = ShownWindow();
+    for (const TestWindow* window : {first.get(), second.get(), first.get()}) {
+        RunCommand({"xdotool", "windowactivate", window->IdText()});
+        EXPECT_TRUE(WaitUntil([&] { return m_platform.ActiveWindow() == window->Id(); }));
+    }
+}
+
 TEST_F(X11DesktopTest, KeepsAWindowOnTopOrAtTheBottom) {
     auto window = ShownWindow();
     std::string error;
@@ -440,6 +449,7 @@ TEST(X11DesktopWithoutWindowManager, NothingIsClaimedThatCannotBeDone) {
     EXPECT_FALSE(platform.MinimizeAll(false));
     EXPECT_FALSE(WorkArea(error));
     EXPECT_EQ(error, "not supported: no EWMH window manager is running");
+    EXPECT_FALSE(platform.ActiveWindow());
 
     // A window manager that crashed leaves its check property on the root window; the
     // property is not trusted.
