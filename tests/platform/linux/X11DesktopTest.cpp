@@ -246,6 +246,14 @@ protected:
         setenv("DISPLAY", Display().c_str(), 1);
         unsetenv("WAYLAND_DISPLAY");
     }
+    // A test's windows are off the window manager's list before the next test makes its own:
+    // the server hands their ids out again, and a window manager letting go of an old window
+    // late would clear the state of a new one with its id.
+    void TearDown() override {
+        WaitUntil([&] {
+            return Xprop(Display(), {"-root", "_NET_CLIENT_LIST"}).find("0x") == std::string::npos;
+        });
+    }
     const std::string& Display() const { return s_server->Display(); }
 
     // A mapped window that the window manager has taken on.
