@@ -5,13 +5,11 @@
 #include "core/path/PathStyle.h"
 #include "core/text/TextFile.h"
 
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace tavolin {
-class FileReplacement;
 class Platform;
 class View;
 } // namespace tavolin
