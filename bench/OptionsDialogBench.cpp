@@ -101,7 +101,7 @@ int main(int argc, char* argv[]) {
         start.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
 
         timer.restart();
-        TFrmBtnSet dialog(*platform, window->Core(), TFrmBtnSet::Opening{1, {}, {}}, window.get());
+        TFrmBtnSet dialog(*platform, window->Core(), TFrmBtnSet::Opening{1, {}}, window.get());
         dialog.show();
         if (!QTest::qWaitForWindowExposed(&dialog))
             return 1;
