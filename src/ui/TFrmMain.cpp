@@ -787,7 +787,7 @@ bool TFrmMain::FrmMouseDown(QWidget* widget, QMouseEvent* event) {
 
 layout::Rect TFrmMain::Geometry() const {
     if (m_placing)
-        return *m_placing;
+        return m_layout.window;
     // The size is the one the program set (nobody else resizes the window), never one that
     // a window manager reports for a frame of its own; the origin is where the server shows
     // the window once a move was reported.
@@ -1128,13 +1128,9 @@ void TFrmMain::PlaceAtCorner(int pos) {
     m_cornerArea = WorkArea();
     const layout::CornerPlacement placed =
         layout::PlaceAtCorner(Geometry(), ToRect(m_cornerArea), pos);
-    m_layout.window = placed.window;
-    MoveTo(QPoint(placed.window.left, placed.window.top));
     if (pos == 0)
         s.WinPos = placed.winPos;
-    m_placing = placed.window;
-    m_core->SaveSettings();
-    m_placing.reset();
+    PlaceAt(placed.window);
     tlbPos->setIcon(OptIcon(s.WinPos + 14));
 }
 
@@ -1146,11 +1142,14 @@ void TFrmMain::KeepOnScreen() {
     const layout::Rect kept = layout::KeepOnScreen(now, areas);
     if (kept == now)
         return;
-    m_layout.window = kept;
-    MoveTo(QPoint(kept.left, kept.top));
-    m_placing = kept;
+    PlaceAt(kept);
+}
+
+void TFrmMain::PlaceAt(const layout::Rect& placed) {
+    m_layout.window = placed;
+    MoveTo(QPoint(placed.left, placed.top));
+    const QScopedValueRollback<bool> placing(m_placing, true);
     m_core->SaveSettings();
-    m_placing.reset();
 }
 
 void TFrmMain::FollowWorkArea() {

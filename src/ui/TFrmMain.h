@@ -156,6 +156,8 @@ private:
     bool AskActivationAgain();
     // Moves the window's client area (not a frame the window manager may report) to `topLeft`.
     void MoveTo(QPoint topLeft);
+    // Moves the window to the rectangle a placement chose and saves it as the settings' place.
+    void PlaceAt(const layout::Rect& placed);
     void ApplyTitleColours();
     void ApplyClockLook();
     bool FrmMouseDown(QWidget* widget, QMouseEvent* event);
@@ -183,9 +185,9 @@ private:
     bool m_activationHeld = false;
     // Set when the window system reported a move: Geometry() asks it where the window is.
     mutable bool m_originUnsure = false;
-    // While a placement saves the settings: the rectangle just asked for, which the window
-    // system may not report yet.
-    std::optional<layout::Rect> m_placing;
+    // While a placement saves the settings: Geometry() is the rectangle just asked for, which
+    // the window system may not report yet.
+    bool m_placing = false;
 
     // Whether Alt was held when Backspace last went down: the display mode steps at its release.
     bool m_backspaceWithAlt = false;

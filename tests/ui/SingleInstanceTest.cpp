@@ -156,6 +156,14 @@ QByteArray AskAndReadLate(const QString& name, const QByteArray& request) {
     return got;
 }
 
+// Answers every request with success, counting them in `handled`.
+void AnswerEach(SingleInstance& instance, int& handled) {
+    instance.SetRequestHandler([&handled](const Request&, const SingleInstance::Reply& reply) {
+        ++handled;
+        reply({});
+    });
+}
+
 } // namespace
 
 class SingleInstanceTest : public QObject {
@@ -422,10 +430,7 @@ private slots:
         SingleInstance first(QStringLiteral("Tavolin_Test"));
         QVERIFY(first.Acquire());
         int handled = 0;
-        first.SetRequestHandler([&](const Request&, const SingleInstance::Reply& reply) {
-            ++handled;
-            reply({});
-        });
+        AnswerEach(first, handled);
         const sockaddr_un address = AddressOf(first.ServerPath());
         const std::string request = EncodeRequest(Press(5));
         for (int i = 0; i < 3; ++i) {
@@ -507,10 +512,7 @@ private slots:
         SingleInstance first(QStringLiteral("Tavolin_Test"));
         QVERIFY(first.Acquire());
         int handled = 0;
-        first.SetRequestHandler([&](const Request&, const SingleInstance::Reply& reply) {
-            ++handled;
-            reply({});
-        });
+        AnswerEach(first, handled);
         const QByteArray bad[] = {"request press=99\n", "come-forward\n",
                                   QByteArray(100000, 'x') + "\n",
                                   "request press=5", // never finished: dropped after a while
@@ -545,10 +547,7 @@ private slots:
         SingleInstance first(QStringLiteral("Tavolin_Test"));
         QVERIFY(first.Acquire());
         int handled = 0;
-        first.SetRequestHandler([&](const Request&, const SingleInstance::Reply& reply) {
-            ++handled;
-            reply({});
-        });
+        AnswerEach(first, handled);
         const QString name = first.ServerPath();
         std::vector<std::future<bool>> idle; // each: hung up on before its own deadline
         for (int i = 0; i < 16; ++i) {
