@@ -86,10 +86,12 @@ public:
     virtual bool Commit(std::string& error) = 0;
 
     // After Commit, for a file other programs append to: the bytes the replaced file held
-    // beyond its first `from` bytes when it lost its name. Empty where the system cannot read
-    // a file across its replacement.
-    virtual std::string ReplacedTail(std::uint64_t from) {
+    // beyond its first `from` bytes when it lost its name, looked at again after `settleMs`
+    // when a writer may still be at work in it. Empty where the system cannot read a file
+    // across its replacement.
+    virtual std::string ReplacedTail(std::uint64_t from, int settleMs) {
         static_cast<void>(from);
+        static_cast<void>(settleMs);
         return {};
     }
     // After Commit: adds bytes at the end of the new file, wherever it now stands.

@@ -423,8 +423,6 @@ datafile::Placed WorkingCopy::Commit() {
                  : datafile::Placed::Failed;
     if (placed == datafile::Placed::Failed && !error.empty())
         ShowError(m_view, datafile::WriteFailure(m_dataFile, error));
-    if (placed == datafile::Placed::Done)
-        m_stamp = datafile::StampOf(m_dataFile); // the copy now stands for the file as written
     return placed;
 }
 

@@ -17,6 +17,7 @@ using text::Encoding;
 // only what was added, so a file that pauses even briefly is caught within a few.
 constexpr int kRounds = 32;
 constexpr int kLockWaitMs = 3000;
+constexpr int kSettleMs = 2;
 constexpr std::size_t kPiece = 1 << 20;
 
 // The file at a path, compared with what was read of it.
@@ -43,9 +44,11 @@ public:
         return added;
     }
 
-    // The bytes the old file held beyond what was read when it lost its name.
+    // The bytes the old file held beyond what was read when it lost its name. Where another
+    // program appended while the new file was written, it may still be at it: the old file is
+    // looked at once more a moment later.
     std::string Late(FileReplacement& file) {
-        std::string late = file.ReplacedTail(m_read.size);
+        std::string late = file.ReplacedTail(m_read.size, m_last.empty() ? 0 : kSettleMs);
         SkipLineFeedOfLastLine(late);
         return late;
     }

@@ -118,15 +118,15 @@ public:
         return true;
     }
 
-    std::string ReplacedTail(std::uint64_t from) override {
+    std::string ReplacedTail(std::uint64_t from, int settleMs) override {
         std::string tail;
         if (!m_committed || m_replaced < 0)
             return tail;
         // A program that opened the old file just before the rename may still be writing
         // into it: its end is read a second time a moment later.
-        for (int look = 0; look < 2; ++look) {
+        for (int look = 0; look < (settleMs > 0 ? 2 : 1); ++look) {
             if (look > 0)
-                usleep(2000);
+                usleep(static_cast<useconds_t>(settleMs) * 1000);
             struct stat old {};
             if (fstat(m_replaced, &old) != 0 || !S_ISREG(old.st_mode))
                 break;

@@ -422,7 +422,7 @@ TEST_F(LinuxPlatformTest, WhatReachesTheReplacedFileIsKeptAndCopiesTakeTurns) {
     ASSERT_TRUE(replacement->Write("new\n"));
     ASSERT_TRUE(replacement->Commit(error)) << error;
     late << "late\n" << std::flush;
-    const std::string tail = replacement->ReplacedTail(4);
+    const std::string tail = replacement->ReplacedTail(4, 0);
     EXPECT_EQ(tail, "late\n");
     ASSERT_TRUE(replacement->Append(tail, error)) << error;
     EXPECT_EQ(ReadFile(file), "new\nlate\n");
