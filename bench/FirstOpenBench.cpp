@@ -7,8 +7,8 @@
 //   xvfb-run -a ./FirstOpenBench options|button-menu|category-menu DATA_FILE
 #include "core/Platform.h"
 #include "core/settings/Settings.h"
-#include "ui/OptIcons.h"
-#include "ui/TFrmMain.h"
+#include "ui/launcher/TFrmMain.h"
+#include "ui/look/OptIcons.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>

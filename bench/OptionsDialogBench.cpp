@@ -20,9 +20,9 @@
 #include "core/launcher/Launcher.h"
 #include "core/options/ButtonList.h"
 #include "core/settings/Settings.h"
-#include "ui/OptIcons.h"
-#include "ui/TFrmBtnSet.h"
-#include "ui/TFrmMain.h"
+#include "ui/launcher/TFrmMain.h"
+#include "ui/look/OptIcons.h"
+#include "ui/options/TFrmBtnSet.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

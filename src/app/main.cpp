@@ -3,14 +3,14 @@
 #include "core/helpers/MessageBox.h"
 #include "core/remote/CommandLine.h"
 #include "core/settings/Settings.h"
-#include "ui/Application.h"
-#include "ui/DialogFont.h"
-#include "ui/OptIcons.h"
-#include "ui/QtView.h"
-#include "ui/RemoteControl.h"
-#include "ui/SessionEndGuard.h"
-#include "ui/SingleInstance.h"
-#include "ui/TFrmMain.h"
+#include "ui/launcher/Application.h"
+#include "ui/launcher/QtView.h"
+#include "ui/launcher/SessionEndGuard.h"
+#include "ui/launcher/TFrmMain.h"
+#include "ui/look/DialogFont.h"
+#include "ui/look/OptIcons.h"
+#include "ui/remote/RemoteControl.h"
+#include "ui/remote/SingleInstance.h"
 
 #include <QDir>
 #include <QFileInfo>

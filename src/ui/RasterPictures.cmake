@@ -40,5 +40,5 @@ endfunction()
 tavolin_raster_qrc(areas /areas
     0:areas/delete.svg 1:areas/recycle.svg 2:areas/delete-blink.svg 3:areas/recycle-blink.svg)
 tavolin_raster_qrc(about /about
-    logo1:about/logo1.svg logo2:about/logo2.svg logo3:about/logo3.svg
-    logo4:about/logo4.svg logo5:about/logo5.svg)
+    logo1:commands/about/logo1.svg logo2:commands/about/logo2.svg logo3:commands/about/logo3.svg
+    logo4:commands/about/logo4.svg logo5:commands/about/logo5.svg)

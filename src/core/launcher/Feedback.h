@@ -1,7 +1,6 @@
 #pragma once
 
-#include "core/View.h"
-#include "core/launcher/Launcher.h"
+#include "core/launcher/LauncherWindow.h"
 
 namespace tavolin {
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/launcher/LauncherWindow.h"
 #include "core/layout/Layout.h"
 #include "core/settings/Settings.h"
 #include "core/store/ButtonStore.h"
@@ -13,18 +14,6 @@ namespace tavolin {
 
 class Platform;
 class View;
-
-// What the launcher needs from its window beyond messages and the cursor.
-class LauncherWindow {
-public:
-    virtual ~LauncherWindow() = default;
-    // Shows slot n's tool button pressed (down) or released, painted at once.
-    virtual void ShowPressed(int slot, bool down) = 0;
-    // The window's outer geometry in screen coordinates, as the settings store it.
-    virtual layout::Rect Geometry() const = 0;
-    // Lays the window out again for the current settings.
-    virtual void ArrangeLayout() = 0;
-};
 
 // The running launcher's state and operations that are not pixels: the page's buttons, the
 // settings, launching, pages and categories, the display mode, start-up and close.
@@ -57,7 +46,7 @@ public:
     // Reads [Window] and the category list and shows `categoryName`, or the first category
     // when it is gone; the window loads the page once it has applied the settings.
     void LoadSettings(const std::string& categoryName,
-                      const std::string& dateFontName = "ＭＳ Ｐゴシック");
+                      const std::string& dateFontName = std::string(kDefaultDateFontName));
     // Writes the keys the window changes itself; false, after telling the user, on failure.
     bool SaveSettings();
     // At close: the settings, then the page on screen, each only when it changed (a data

@@ -16,8 +16,10 @@ class Platform;
 class ProfileFile;
 
 inline constexpr std::string_view kWindowSection = "Window";
+// The font the windows are drawn in where it is installed (a Japanese one stands in elsewhere).
+inline constexpr std::string_view kWindowFontName = "ＭＳ Ｐゴシック";
 // The clock's font before the user chose one.
-inline constexpr std::string_view kDefaultDateFontName = "ＭＳ Ｐゴシック";
+inline constexpr std::string_view kDefaultDateFontName = kWindowFontName;
 
 // The values of the settings file's [Window] section; constructed with kWindowSettingKeys'
 // defaults.
