@@ -11,6 +11,9 @@ scripts/install-deps.sh
 jobs=$(nproc)
 format=0
 scripts/check-format.sh || format=$?
+# No classes in a circle, no file over 600 lines, no function over 80.
+structure=0
+python3 scripts/check-structure.py || structure=$?
 xvfb() { xvfb-run -a -s "-screen 0 1280x800x24 -noreset" "$@"; }
 
 # The sanitizer run covers the core and platform tests, so it builds only those.
@@ -55,4 +58,5 @@ fuzz_line="Fuzzing: $(ls fuzz/corpus | wc -l) harnesses, 30 s each, $([ "$fuzz" 
 echo "Linux suite: $(summary build/linux-tests.log)"
 echo "$windows_line"
 echo "$fuzz_line"
-[ "$linux" -eq 0 ] && [ "$windows" -eq 0 ] && [ "$fuzz" -eq 0 ] && [ "$format" -eq 0 ]
+[ "$linux" -eq 0 ] && [ "$windows" -eq 0 ] && [ "$fuzz" -eq 0 ] && [ "$format" -eq 0 ] &&
+    [ "$structure" -eq 0 ]
