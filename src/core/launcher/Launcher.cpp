@@ -1,6 +1,7 @@
 #include "core/launcher/Launcher.h"
 
 #include "core/Platform.h"
+#include "core/commands/Actions.h"
 #include "core/helpers/Convert.h"
 #include "core/helpers/Launch.h"
 #include "core/helpers/MessageBox.h"
@@ -167,6 +168,51 @@ bool Launcher::SelectDisplayMode(layout::DisplayMode mode) {
 
 void Launcher::CycleDisplayMode() {
     SelectDisplayMode(layout::NextMode(layout::CurrentMode(Modes())));
+}
+
+void Launcher::ToggleStayOnTop() {
+    m_settings.FrmStyle = !m_settings.FrmStyle;
+    m_window.ApplyStayOnTop();
+    SaveSettings();
+}
+
+void Launcher::ToggleInfo() {
+    commands::ToggleInfo(m_settings);
+    m_window.UpdateToggleButtons();
+    m_window.ApplyInfoVisibility();
+    SaveSettings();
+}
+
+void Launcher::ToggleOpt() {
+    commands::ToggleOpt(m_settings);
+    m_window.UpdateToggleButtons();
+    m_window.ArrangeLayout();
+    SaveSettings();
+}
+
+void Launcher::ToggleIconSize() {
+    m_settings.BtnSize = !m_settings.BtnSize;
+    {
+        BusyCursor busy(m_view);
+        m_store.LoadPage();
+        m_window.ButtonLookChanged();
+    }
+    SaveSettings();
+}
+
+void Launcher::ToggleCaptions() {
+    m_settings.BtnCaption = !m_settings.BtnCaption;
+    {
+        BusyCursor busy(m_view);
+        m_window.ButtonLookChanged();
+    }
+    SaveSettings();
+}
+
+void Launcher::PlaceAtCorner(int pos) {
+    if (pos != 0)
+        m_settings.WinPos = pos;
+    m_window.PlaceAtCorner(pos);
 }
 
 layout::LayoutFlags Launcher::LayoutFlags(bool active) const {

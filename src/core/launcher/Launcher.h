@@ -29,6 +29,8 @@ public:
     WindowSettings& Settings() { return m_settings; }
     const WindowSettings& Settings() const { return m_settings; }
     const DataFiles& Files() const { return m_files; }
+    // The window the launcher drives, for the commands that act on its behalf.
+    LauncherWindow& Window() { return m_window; }
 
     // The path the next browse dialog opens at.
     const std::string& BrowseStartPath() const { return m_browseStartPath; }
@@ -76,6 +78,22 @@ public:
     bool SelectDisplayMode(layout::DisplayMode mode);
     // normal -> minimum -> title -> clock -> clock and information -> normal.
     void CycleDisplayMode();
+
+    // The window's toggles: each changes its setting, has the window follow and saves.
+    // Always on top (FrmStyle).
+    void ToggleStayOnTop();
+    // The information panel: resources and memory shown or hidden together.
+    void ToggleInfo();
+    // The option toolbar (ShowOpt).
+    void ToggleOpt();
+    // Large icons (BtnSize): the page is loaded again for icons of the new size.
+    void ToggleIconSize();
+    // Captions under the icons (BtnCaption).
+    void ToggleCaptions();
+    // The window into corner pos (1 to 4, or 5 for anywhere), which becomes the WinPos
+    // setting; 0 lets the window take the corner of the quadrant it stands in. The window
+    // saves the place it moved to.
+    void PlaceAtCorner(int pos);
 
     // The settings the layout depends on.
     layout::LayoutFlags LayoutFlags(bool active) const;

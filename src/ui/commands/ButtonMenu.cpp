@@ -1,18 +1,24 @@
 #include "ui/commands/ButtonMenu.h"
 
 #include "core/Platform.h"
+#include "core/commands/Actions.h"
 #include "core/commands/ButtonMenuModel.h"
 #include "core/helpers/MessageBox.h"
+#include "core/launcher/Launcher.h"
 #include "core/layout/Layout.h"
 #include "ui/commands/OptionToolbar.h"
-#include "ui/launcher/TFrmMain.h"
+#include "ui/commands/WindowControl.h"
 #include "ui/look/OptIcons.h"
 
 #include <QInputDialog>
 
+#include <algorithm>
+#include <iterator>
+
 namespace tavolin {
 
 using namespace commands;
+using Id = ButtonMenu::ItemId;
 
 namespace {
 
@@ -26,125 +32,233 @@ QString Literal(const std::string& s) {
 // The folder caption's widest extent in the window's font.
 constexpr int kFolderCaptionWidth = 200;
 
+// The menu from top to bottom: its own items (checkable or not), its submenus with their
+// items up to the submenu's end, separators and the toolbar's actions it shows as they are.
+enum class Kind { Item, Check, Menu, End, Separator, Shared };
+struct Entry {
+    Kind kind;
+    Id id;
+    const char* name;    // the objectName
+    const char* caption; // "": set as the menu opens
+    int image;           // -1: none
+    ActionId shared;
+};
+constexpr Entry Own(Id id, const char* name, const char* caption = "", int image = -1) {
+    return {Kind::Item, id, name, caption, image, ActionId::acSet};
+}
+constexpr Entry Check(Id id, const char* name, const char* caption = "") {
+    return {Kind::Check, id, name, caption, -1, ActionId::acSet};
+}
+constexpr Entry Sub(Id id, const char* name, const char* caption, int image = -1) {
+    return {Kind::Menu, id, name, caption, image, ActionId::acSet};
+}
+constexpr Entry End() {
+    return {Kind::End, Id::N13, "", "", -1, ActionId::acSet};
+}
+constexpr Entry Separator() {
+    return {Kind::Separator, Id::N13, "", "", -1, ActionId::acSet};
+}
+constexpr Entry Shared(ActionId action) {
+    return {Kind::Shared, Id::N13, "", "", -1, action};
+}
+
+// clang-format off
+constexpr Entry kEntries[] = {
+    Own(Id::N13, "N13"),
+    Own(Id::N2, "N2"),
+    Sub(Id::N14, "N14", ""),
+        Own(Id::N1, "N1", "削除", 26),
+        Own(Id::Copy1, "Copy1", "コピー", 23),
+        Own(Id::Cut1, "Cut1", "切り取り", 24),
+        Own(Id::Paste1, "Paste1", "貼り付け", 25),
+    End(),
+    Own(Id::N36, "N36"),
+    Own(Id::N31, "N31", "ボタン タイトル変更..."),
+    Separator(),
+    Own(Id::N7, "N7", "", 21),
+    Sub(Id::N21, "N21", "添付ファイルを開く", 27),
+        Own(Id::N22, "N22", "ヘルプを開く", 22),
+        Own(Id::N23, "N23", "Readme.txtを開く", 28),
+    End(),
+    Separator(),
+    Own(Id::N4, "N4", "ページボタンすべてリセット..."),
+    Separator(),
+    Sub(Id::N37, "N37", "ボタン 表示形式"),
+        Check(Id::N39, "N39", "大きいアイコン"),
+        Check(Id::N38, "N38", "タイトル表示"),
+    End(),
+    Sub(Id::N17, "N17", "表示モード"),
+        Check(Id::N18, "N18", "通常モード\tAlt+Backspace"),
+        Check(Id::N16, "N16", "最小モード\tAlt+Backspace"),
+        Check(Id::N19, "N19", "タイトルモード\tAlt+Backspace"),
+        Check(Id::N20, "N20", "時計モード\tAlt+Backspace"),
+        Check(Id::N24, "N24", "時計+情報モード\tAlt+Backspace"),
+    End(),
+    // The positions take their captions and pictures from the toolbar's drop-down.
+    Sub(Id::N25, "N25", "表示位置\tShift+Enter", 15),
+        Check(Id::N26, "N26"),
+        Check(Id::N27, "N27"),
+        Check(Id::N28, "N28"),
+        Check(Id::N29, "N29"),
+        Check(Id::N30, "N30"),
+    End(),
+    Separator(),
+    Shared(ActionId::acSet),
+    Separator(),
+    Sub(Id::Help1, "Help1", "ヘルプ(&H)", 20),
+        Shared(ActionId::acHelpC),
+        Own(Id::N9, "N9", "トピックの検索(&N)", 22),
+        Separator(),
+        Shared(ActionId::acVer),
+    End(),
+    Separator(),
+    Shared(ActionId::acEndPGM),
+};
+// clang-format on
+
+// The display mode items, and the position items in the order of WinPos 1 to 5.
+constexpr std::pair<Id, layout::DisplayMode> kModes[] = {{Id::N18, layout::DisplayMode::Nomal},
+                                                         {Id::N16, layout::DisplayMode::Small},
+                                                         {Id::N19, layout::DisplayMode::Title},
+                                                         {Id::N20, layout::DisplayMode::Time},
+                                                         {Id::N24, layout::DisplayMode::TaR}};
+constexpr Id kPositions[] = {Id::N26, Id::N27, Id::N28, Id::N29, Id::N30};
+
+// Every item of the enum is made, once: Item() never gives a null pointer.
+constexpr bool EachItemOnce() {
+    std::array<int, ButtonMenu::kItemCount> made{};
+    for (const Entry& e : kEntries) {
+        if (e.kind == Kind::Item || e.kind == Kind::Check || e.kind == Kind::Menu)
+            ++made[static_cast<std::size_t>(e.id)];
+    }
+    return std::all_of(made.begin(), made.end(), [](int n) { return n == 1; });
+}
+static_assert(static_cast<std::size_t>(Id::N9) + 1 == ButtonMenu::kItemCount);
+static_assert(EachItemOnce());
+
 } // namespace
 
-ButtonMenu::ButtonMenu(TFrmMain& window, Platform& platform, OptionToolbar& options)
-    : QMenu(&window), m_window(window), m_platform(platform), m_options(options),
-      m_commands(window.Core(), platform, window.ViewOf(), window) {
+ButtonMenu::ButtonMenu(Launcher& core, WindowControl& window, Platform& platform,
+                       OptionToolbar& options)
+    : QMenu(&window.Widget()), m_core(core), m_window(window), m_platform(platform),
+      m_options(options), m_commands(core, platform, window.ViewOf(), core.Window()) {
     setObjectName(QStringLiteral("pmBtn"));
-
-    connect(Add(this, "N13", {}), &QAction::triggered, this,
-            [this] { m_window.FExecute(Tag("N13")); });
-    connect(Add(this, "N2", {}), &QAction::triggered, this,
-            [this] { m_window.OpenOptions(Tag("N2")); });
-    QMenu* edit = addMenu(QString());
-    edit->setObjectName(QStringLiteral("N14menu"));
-    m_items.insert(QStringLiteral("N14"), edit->menuAction());
-    edit->menuAction()->setObjectName(QStringLiteral("N14"));
-    connect(Add(edit, "N1", QStringLiteral("削除"), 26), &QAction::triggered, this,
-            [this] { m_commands.Delete(Tag("N1")); });
-    connect(Add(edit, "Copy1", QStringLiteral("コピー"), 23), &QAction::triggered, this,
-            [this] { m_commands.Copy(Tag("Copy1")); });
-    connect(Add(edit, "Cut1", QStringLiteral("切り取り"), 24), &QAction::triggered, this,
-            [this] { m_commands.Cut(Tag("Cut1")); });
-    connect(Add(edit, "Paste1", QStringLiteral("貼り付け"), 25), &QAction::triggered, this,
-            [this] { m_commands.Paste(Tag("Paste1")); });
-    connect(Add(this, "N36", {}), &QAction::triggered, this, [this] {
-        const int n = Tag("N36");
-        m_commands.PrepareBrowse(n);
-        m_window.BrowseForSlot(n);
-    });
-    connect(Add(this, "N31", QStringLiteral("ボタン タイトル変更...")), &QAction::triggered, this,
-            [this] { N31Click(); });
-    addSeparator();
-    connect(Add(this, "N7", {}, 21), &QAction::triggered, this,
-            [this] { m_commands.OpenFolder(Tag("N7")); });
-    QMenu* attached = addMenu(OptIcon(27), QStringLiteral("添付ファイルを開く"));
-    m_items.insert(QStringLiteral("N21"), attached->menuAction());
-    attached->menuAction()->setObjectName(QStringLiteral("N21"));
-    connect(Add(attached, "N22", QStringLiteral("ヘルプを開く"), 22), &QAction::triggered, this,
-            [this] { m_commands.OpenHelp(Tag("N7")); });
-    connect(Add(attached, "N23", QStringLiteral("Readme.txtを開く"), 28), &QAction::triggered, this,
-            [this] { m_commands.OpenReadme(Tag("N7")); });
-    addSeparator();
-    connect(Add(this, "N4", QStringLiteral("ページボタンすべてリセット...")), &QAction::triggered,
-            this, [this] { m_commands.ResetPage(); });
-    addSeparator();
-
-    QMenu* look = addMenu(QStringLiteral("ボタン 表示形式"));
-    look->menuAction()->setObjectName(QStringLiteral("N37"));
-    for (const auto& [name, caption, action] :
-         {std::tuple{"N39", "大きいアイコン", ActionId::acIcoSize},
-          std::tuple{"N38", "タイトル表示", ActionId::acIcoCaption}}) {
-        QAction* item = Add(look, name, QString::fromUtf8(caption));
-        item->setCheckable(true);
-        QAction* target = m_options.Action(action);
-        connect(item, &QAction::triggered, target, &QAction::trigger);
-    }
-
-    QMenu* modes = addMenu(QStringLiteral("表示モード"));
-    modes->menuAction()->setObjectName(QStringLiteral("N17"));
-    using layout::DisplayMode;
-    for (const auto& [name, caption, mode] :
-         {std::tuple{"N18", "通常モード", DisplayMode::Nomal},
-          std::tuple{"N16", "最小モード", DisplayMode::Small},
-          std::tuple{"N19", "タイトルモード", DisplayMode::Title},
-          std::tuple{"N20", "時計モード", DisplayMode::Time},
-          std::tuple{"N24", "時計+情報モード", DisplayMode::TaR}}) {
-        QAction* item =
-            Add(modes, name, QString::fromUtf8(caption) + QStringLiteral("\tAlt+Backspace"));
-        item->setCheckable(true);
-        connect(item, &QAction::triggered, this, [this, m = mode] {
-            m_window.Core().SelectDisplayMode(m);
-            m_window.SyncFromStore();
-        });
-    }
-
-    QMenu* position = addMenu(OptIcon(15), QStringLiteral("表示位置\tShift+Enter"));
-    position->menuAction()->setObjectName(QStringLiteral("N25"));
-    m_items.insert(QStringLiteral("N25"), position->menuAction());
-    const char* positionNames[] = {"N26", "N27", "N28", "N29", "N30"};
-    const QList<QAction*> copies = m_options.PosMenu()->actions();
-    for (int i = 0; i < 5; ++i) {
-        QAction* item = Add(position, positionNames[i], copies[i]->text());
-        item->setIcon(copies[i]->icon());
-        item->setCheckable(true);
-        item->setData(i + 1);
-        connect(item, &QAction::triggered, copies[i], &QAction::trigger);
-    }
-    addSeparator();
-    addAction(m_options.Action(ActionId::acSet));
-    addSeparator();
-    QMenu* help = addMenu(OptIcon(20), QStringLiteral("ヘルプ(&H)"));
-    help->menuAction()->setObjectName(QStringLiteral("Help1"));
-    help->addAction(m_options.Action(ActionId::acHelpC));
-    QAction* finder = Add(help, "N9", QStringLiteral("トピックの検索(&N)"), 22);
-    connect(finder, &QAction::triggered, m_options.Action(ActionId::acHelp), &QAction::trigger);
-    help->addSeparator();
-    help->addAction(m_options.Action(ActionId::acVer));
-    addSeparator();
-    addAction(m_options.Action(ActionId::acEndPGM));
-
+    CreateItems();
+    for (std::size_t i = 0; i < kItemCount; ++i)
+        Connect(static_cast<Id>(i), m_items[i]);
     connect(this, &QMenu::aboutToShow, this, [this] { pmBtnPopup(); });
 }
 
-QAction* ButtonMenu::Add(QMenu* menu, const char* name, const QString& caption, int image) {
-    QAction* item = menu->addAction(caption);
-    item->setObjectName(QLatin1String(name));
-    if (image >= 0)
-        item->setIcon(OptIcon(image));
-    m_items.insert(QLatin1String(name), item);
-    return item;
+void ButtonMenu::CreateItems() {
+    QMenu* menu = this;
+    for (const Entry& e : kEntries) {
+        const QString caption = QString::fromUtf8(e.caption);
+        const QIcon icon = e.image >= 0 ? OptIcon(e.image) : QIcon();
+        QAction* item = nullptr;
+        switch (e.kind) {
+        case Kind::Item:
+        case Kind::Check:
+            item = menu->addAction(icon, caption);
+            item->setCheckable(e.kind == Kind::Check);
+            break;
+        case Kind::Menu:
+            menu = menu->addMenu(icon, caption);
+            menu->setObjectName(QLatin1String(e.name) + QStringLiteral("menu"));
+            item = menu->menuAction();
+            break;
+        case Kind::End:
+            menu = this;
+            continue;
+        case Kind::Separator:
+            menu->addSeparator();
+            continue;
+        case Kind::Shared:
+            menu->addAction(m_options.Action(e.shared));
+            continue;
+        }
+        item->setObjectName(QLatin1String(e.name));
+        m_items[static_cast<std::size_t>(e.id)] = item;
+    }
 }
 
-int ButtonMenu::Tag(const char* item) const {
-    return Item(QLatin1String(item))->data().toInt();
+void ButtonMenu::Connect(Id id, QAction* item) {
+    const auto on = [this, item](auto&& slot) { connect(item, &QAction::triggered, this, slot); };
+    const auto forward = [this, item](QAction* target) {
+        connect(item, &QAction::triggered, target, &QAction::trigger);
+    };
+    switch (id) {
+    case Id::N13:
+        return on([this] { m_window.FExecute(m_button); });
+    case Id::N2:
+        return on([this] { m_window.OpenOptions(m_detailsButton); });
+    case Id::N1:
+        return on([this] { m_commands.Delete(m_button); });
+    case Id::Copy1:
+        return on([this] { m_commands.Copy(m_button); });
+    case Id::Cut1:
+        return on([this] { m_commands.Cut(m_button); });
+    case Id::Paste1:
+        return on([this] { m_commands.Paste(m_button); });
+    case Id::N36:
+        return on([this] {
+            const int n = m_button;
+            m_commands.PrepareBrowse(n);
+            m_window.BrowseForSlot(n);
+        });
+    case Id::N31:
+        return on([this] { N31Click(); });
+    case Id::N7:
+        return on([this] { m_commands.OpenFolder(m_button); });
+    case Id::N22:
+        return on([this] { m_commands.OpenHelp(m_button); });
+    case Id::N23:
+        return on([this] { m_commands.OpenReadme(m_button); });
+    case Id::N4:
+        return on([this] { m_commands.ResetPage(); });
+    case Id::N39:
+        return forward(m_options.Action(ActionId::acIcoSize));
+    case Id::N38:
+        return forward(m_options.Action(ActionId::acIcoCaption));
+    case Id::N9:
+        return forward(m_options.Action(ActionId::acHelp));
+    case Id::N18:
+    case Id::N16:
+    case Id::N19:
+    case Id::N20:
+    case Id::N24:
+        for (const auto& [modeItem, mode] : kModes) {
+            if (modeItem == id) {
+                return on([this, m = mode] {
+                    m_core.SelectDisplayMode(m);
+                    m_window.SyncFromStore();
+                });
+            }
+        }
+        return;
+    case Id::N26:
+    case Id::N27:
+    case Id::N28:
+    case Id::N29:
+    case Id::N30: {
+        const auto at = std::find(std::begin(kPositions), std::end(kPositions), id);
+        QAction* copy = m_options.PosMenu()->actions()[at - std::begin(kPositions)];
+        item->setText(copy->text());
+        item->setIcon(copy->icon());
+        return forward(copy);
+    }
+    case Id::N14:
+    case Id::N21:
+    case Id::N37:
+    case Id::N17:
+    case Id::N25:
+    case Id::Help1:
+        return; // submenus
+    }
 }
 
 void ButtonMenu::PopupFor(int n, const QPoint& at) {
-    const Launcher& core = m_window.Core();
     if (n >= 1 && n <= 24) {
-        Prepare(MenuForButton(core.Store(), m_platform, n, core.ButtonClipboard().empty()));
+        Prepare(MenuForButton(m_core.Store(), m_platform, n, m_core.ButtonClipboard().empty()));
     } else {
         Prepare(MenuForWindow());
     }
@@ -152,68 +266,61 @@ void ButtonMenu::PopupFor(int n, const QPoint& at) {
 }
 
 void ButtonMenu::Prepare(const ButtonMenuState& m) {
-    for (const char* name : {"N13", "N14", "N1", "Copy1", "Cut1", "Paste1", "N7", "N31", "N36"}) {
-        Item(QLatin1String(name))->setData(m.buttonTag);
-    }
-    Item(QStringLiteral("N2"))->setData(m.detailsTag);
+    m_button = m.buttonTag;
+    m_detailsButton = m.detailsTag;
 
-    const auto set = [this](const char* name, bool enabled, const std::string& caption = {}) {
-        QAction* item = Item(QLatin1String(name));
+    const auto set = [this](Id id, bool enabled, const std::string& caption = {}) {
+        QAction* item = Item(id);
         item->setEnabled(enabled);
         if (!caption.empty())
             item->setText(Literal(caption));
     };
-    set("N13", m.run, m.runCaption);
-    set("N2", true, m.detailsCaption);
-    set("N14", m.edit, m.editCaption);
-    set("N1", m.removeCopyCut);
-    set("Copy1", m.removeCopyCut);
-    set("Cut1", m.removeCopyCut);
-    set("Paste1", m.paste);
-    set("N36", m.browse, m.browseCaption);
-    set("N31", m.rename);
-    const QFontMetrics fm(m_window.font());
+    set(Id::N13, m.run, m.runCaption);
+    set(Id::N2, true, m.detailsCaption);
+    set(Id::N14, m.edit, m.editCaption);
+    set(Id::N1, m.removeCopyCut);
+    set(Id::Copy1, m.removeCopyCut);
+    set(Id::Cut1, m.removeCopyCut);
+    set(Id::Paste1, m.paste);
+    set(Id::N36, m.browse, m.browseCaption);
+    set(Id::N31, m.rename);
+    const QFontMetrics fm(m_window.Widget().font());
     const std::string folder =
         m.folder.empty()
             ? std::string()
             : ShortenPath(m.folder, m_platform.Style(), kFolderCaptionWidth,
                           [&fm](const std::string& s) { return fm.horizontalAdvance(Q(s)); });
-    set("N7", m.openFolder, FolderCaption(folder));
-    set("N21", m.attached);
-    set("N22", m.help);
-    set("N23", m.readme);
+    set(Id::N7, m.openFolder, FolderCaption(folder));
+    set(Id::N21, m.attached);
+    set(Id::N22, m.help);
+    set(Id::N23, m.readme);
 
-    const layout::DisplayMode current = layout::CurrentMode(m_window.Core().Modes());
-    const std::pair<const char*, layout::DisplayMode> modes[] = {
-        {"N18", layout::DisplayMode::Nomal},
-        {"N16", layout::DisplayMode::Small},
-        {"N19", layout::DisplayMode::Title},
-        {"N20", layout::DisplayMode::Time},
-        {"N24", layout::DisplayMode::TaR}};
-    for (const auto& [name, mode] : modes)
-        Item(QLatin1String(name))->setChecked(mode == current);
+    const layout::DisplayMode current = layout::CurrentMode(m_core.Modes());
+    for (const auto& [id, mode] : kModes)
+        Item(id)->setChecked(mode == current);
 }
 
 void ButtonMenu::pmBtnPopup() {
-    const WindowSettings& s = m_window.Core().Settings();
-    QAction* position = Item(QStringLiteral("N25"));
+    const WindowSettings& s = m_core.Settings();
+    QAction* position = Item(Id::N25);
     position->setIcon(QIcon());
-    for (const char* name : {"N26", "N27", "N28", "N29", "N30"}) {
-        QAction* item = Item(QLatin1String(name));
-        item->setChecked(item->data().toInt() == s.WinPos);
+    for (int pos = 1; pos <= 5; ++pos) {
+        QAction* item = Item(kPositions[pos - 1]);
+        item->setChecked(pos == s.WinPos);
         if (item->isChecked())
             position->setIcon(item->icon());
     }
-    Item(QStringLiteral("N39"))->setChecked(s.BtnSize);
-    Item(QStringLiteral("N38"))->setChecked(s.BtnCaption);
+    Item(Id::N39)->setChecked(s.BtnSize);
+    Item(Id::N38)->setChecked(s.BtnCaption);
 }
 
 void ButtonMenu::N31Click() {
-    const int n = Tag("N31");
+    const int n = m_button;
     bool ok = false;
-    const QString text = QInputDialog::getText(&m_window, QStringLiteral("ボタンタイトル変更"),
-                                               QStringLiteral("新しいタイトルを入力して下さい。"),
-                                               QLineEdit::Normal, Q(m_commands.TitleOf(n)), &ok);
+    const QString text =
+        QInputDialog::getText(&m_window.Widget(), QStringLiteral("ボタンタイトル変更"),
+                              QStringLiteral("新しいタイトルを入力して下さい。"), QLineEdit::Normal,
+                              Q(m_commands.TitleOf(n)), &ok);
     m_commands.Rename(n, ok ? std::optional<std::string>(text.toStdString()) : std::nullopt);
 }
 

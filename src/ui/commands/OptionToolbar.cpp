@@ -5,10 +5,11 @@
 #include "core/commands/SystemCommands.h"
 #include "core/helpers/Launch.h"
 #include "core/helpers/MessageBox.h"
+#include "core/launcher/Launcher.h"
 #include "ui/auxwindow/TFrmAdr.h"
 #include "ui/commands/AboutBox.h"
 #include "ui/commands/HelpViewer.h"
-#include "ui/launcher/TFrmMain.h"
+#include "ui/commands/WindowControl.h"
 #include "ui/look/OptIcons.h"
 #include "ui/watch/InfoPanel.h"
 
@@ -80,8 +81,8 @@ constexpr Position kPositions[5] = {{"左上 Shift+Enter", 15},
 // The window as the session-end commands see it.
 class OptionToolbar::EndingWindow : public SessionWindow {
 public:
-    explicit EndingWindow(TFrmMain& window) : m_window(window) {}
-    void SaveForSessionEnd() override { m_window.Core().Close(); }
+    EndingWindow(Launcher& core, QWidget& window) : m_core(core), m_window(window) {}
+    void SaveForSessionEnd() override { m_core.Close(); }
     void HideForSessionEnd() override {
         m_window.hide();
         m_window.setEnabled(false);
@@ -95,12 +96,13 @@ public:
     }
 
 private:
-    TFrmMain& m_window;
+    Launcher& m_core;
+    QWidget& m_window;
 };
 
-OptionToolbar::OptionToolbar(TFrmMain& window, Platform& platform)
-    : QWidget(&window), m_window(window), m_platform(platform),
-      m_ending(std::make_unique<EndingWindow>(window)) {
+OptionToolbar::OptionToolbar(Launcher& core, WindowControl& window, Platform& platform)
+    : QWidget(&window.Widget()), m_core(core), m_window(window), m_platform(platform),
+      m_ending(std::make_unique<EndingWindow>(core, window.Widget())) {
     setObjectName(QStringLiteral("tlbOpt"));
     CreateActions();
     CreateMenus();
@@ -164,7 +166,7 @@ void OptionToolbar::CreateActions() {
     for (std::size_t i = 0; i < kActionCount; ++i) {
         const ActionSpec spec = ActionForSystem(ActionTable()[i], m_platform.Style());
         const auto id = static_cast<ActionId>(i);
-        auto* ac = new QAction(Q(spec.caption), &m_window);
+        auto* ac = new QAction(Q(spec.caption), &m_window.Widget());
         ac->setObjectName(Q(spec.name));
         ac->setToolTip(Q(spec.hint));
         if (spec.image >= 0)
@@ -176,7 +178,7 @@ void OptionToolbar::CreateActions() {
             // The keypad's Enter too.
             ac->setShortcuts({KeyOf(spec.shortcut), QKeySequence(Qt::SHIFT | Qt::Key_Enter)});
         }
-        m_window.addAction(ac);
+        m_window.Widget().addAction(ac);
         connect(ac, &QAction::triggered, this, Handler(id));
         m_actions[i] = ac;
     }
@@ -214,8 +216,8 @@ void OptionToolbar::CreateMenus() {
     m_recentLinks->setObjectName(QStringLiteral("N34"));
     m_recentLinks->setCheckable(true);
     connect(m_recentLinks, &QAction::triggered, this, [this](bool checked) {
-        m_window.Core().Settings().RecentLNK = checked;
-        m_window.Core().SaveSettings();
+        m_core.Settings().RecentLNK = checked;
+        m_core.SaveSettings();
     });
     connect(pmRecent, &QMenu::aboutToShow, this, [this] { pmRecentPopup(); });
 }
@@ -252,7 +254,7 @@ void OptionToolbar::CreateButtons() {
 }
 
 void OptionToolbar::SyncFromSettings() {
-    const WindowSettings& s = m_window.Core().Settings();
+    const WindowSettings& s = m_core.Settings();
     Action(ActionId::acFrmStyle)->setChecked(s.FrmStyle);
     Action(ActionId::acFrmStyle)->setToolTip(Q(FrmStyleHint(s.FrmStyle)));
     Action(ActionId::acIcoSize)->setChecked(s.BtnSize);
@@ -272,7 +274,7 @@ void OptionToolbar::ShowDown(ActionId action, bool down) {
 // --- the commands -------------------------------------------------------------------------
 
 void OptionToolbar::acEndPGMExecute() {
-    m_window.close();
+    m_window.Widget().close();
 }
 
 void OptionToolbar::acHelpExecute() {
@@ -292,7 +294,7 @@ void OptionToolbar::acVerExecute() {
     // takes over again when the box closes or the launcher is activated, whichever is first.
     m_window.HoldActivation(true);
     m_window.AppDeactivate();
-    auto* box = new TAboutBox(m_platform, &m_window);
+    auto* box = new TAboutBox(m_platform, &m_window.Widget());
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::NonModal);
     QPointer<TAboutBox> guard(box);
@@ -308,7 +310,7 @@ void OptionToolbar::acVerExecute() {
     };
     connect(box, &QObject::destroyed, this, done);
     connect(qApp, &QGuiApplication::focusWindowChanged, box, [this, done](QWindow* w) {
-        if (w != nullptr && w == m_window.windowHandle())
+        if (w != nullptr && w == m_window.Widget().windowHandle())
             done();
     });
     box->show();
@@ -317,7 +319,7 @@ void OptionToolbar::acVerExecute() {
 void OptionToolbar::OpenAuxWindow(auxwindow::Mode mode) {
     // acAdrExecute, acCalExecute, acMemExecute: the window of the mode, modally.
     m_window.AppDeactivate();
-    TFrmAdr::Open(m_platform, m_window.Core().Files(), mode, &m_window);
+    TFrmAdr::Open(m_platform, m_core.Files(), mode, &m_window.Widget());
     m_window.ActivateAfterDialog();
     // The launcher takes keys, not text: whatever the input method still composed for the
     // window's fields is dropped, and it is told that the focus takes no text.
@@ -328,47 +330,35 @@ void OptionToolbar::OpenAuxWindow(auxwindow::Mode mode) {
 }
 
 void OptionToolbar::acFrmStyleExecute() {
-    WindowSettings& s = m_window.Core().Settings();
-    s.FrmStyle = Action(ActionId::acFrmStyle)->isChecked();
-    m_window.ApplyStayOnTop();
+    m_core.ToggleStayOnTop();
+    SyncFromSettings();
     // Off: once to the bottom of the stack, where the window manager activates the window
     // now on top. Nothing keeps the launcher down when the user brings it forward again.
-    if (!s.FrmStyle)
-        m_window.lower();
-    m_window.setFocus();
-    m_window.Core().SaveSettings();
+    if (!m_core.Settings().FrmStyle)
+        m_window.Widget().lower();
+    m_window.Widget().setFocus();
 }
 
 void OptionToolbar::acIcoSizeExecute() {
-    WindowSettings& s = m_window.Core().Settings();
-    s.BtnSize = Action(ActionId::acIcoSize)->isChecked();
-    m_window.ViewOf().SetBusy(true);
-    m_window.Core().Store().LoadPage();
-    m_window.ButtonLookChanged();
-    m_window.ViewOf().SetBusy(false);
-    m_window.Core().SaveSettings();
+    m_core.ToggleIconSize();
+    SyncFromSettings();
 }
 
 void OptionToolbar::acIcoCaptionExecute() {
-    WindowSettings& s = m_window.Core().Settings();
-    s.BtnCaption = Action(ActionId::acIcoCaption)->isChecked();
-    m_window.ViewOf().SetBusy(true);
-    m_window.ButtonLookChanged();
-    m_window.ViewOf().SetBusy(false);
-    m_window.Core().SaveSettings();
+    m_core.ToggleCaptions();
+    SyncFromSettings();
 }
 
 void OptionToolbar::acPosExecute() {
-    m_window.PlaceAtCorner(0);
+    m_core.PlaceAtCorner(0);
 }
 
 void OptionToolbar::WinPosClick(int pos) {
-    m_window.Core().Settings().WinPos = pos;
-    m_window.PlaceAtCorner(pos);
+    m_core.PlaceAtCorner(pos);
 }
 
 void OptionToolbar::pmPosPopup() {
-    const int winPos = m_window.Core().Settings().WinPos;
+    const int winPos = m_core.Settings().WinPos;
     const QList<QAction*> items = pmPos->actions();
     for (int i = 0; i < items.size(); ++i)
         items[i]->setChecked(i == winPos - 1);
@@ -388,8 +378,8 @@ void OptionToolbar::acSmallExecute(bool undo) {
 
 void OptionToolbar::acRecentClrExecute() {
     ShowDown(ActionId::acRecentClr, true);
-    m_window.setFocus();
-    ClearRecentList(m_platform, m_window.ViewOf(), m_window.Core().Settings().RecentMsg);
+    m_window.Widget().setFocus();
+    ClearRecentList(m_platform, m_window.ViewOf(), m_core.Settings().RecentMsg);
     ShowDown(ActionId::acRecentClr, false);
 }
 
@@ -403,24 +393,16 @@ void OptionToolbar::acEndSessionExecute(int how) {
 }
 
 void OptionToolbar::acInfExecute() {
-    WindowSettings& s = m_window.Core().Settings();
-    ToggleInfo(s);
-    m_window.UpdateToggleButtons();
-    Action(ActionId::acInf)->setToolTip(Q(InfoHint(InfoShown(s))));
-    m_window.setFocus();
-    m_window.ApplyInfoVisibility();
+    m_core.ToggleInfo();
+    SyncFromSettings();
+    m_window.Widget().setFocus();
     m_window.Panel().ResTimer(); // the figures now shown are current at once
-    m_window.Core().SaveSettings();
 }
 
 void OptionToolbar::acOptExecute() {
-    WindowSettings& s = m_window.Core().Settings();
-    ToggleOpt(s);
-    m_window.UpdateToggleButtons();
-    Action(ActionId::acOpt)->setToolTip(Q(OptHint(s.ShowOpt)));
-    m_window.setFocus();
-    m_window.ArrangeLayout();
-    m_window.Core().SaveSettings();
+    m_core.ToggleOpt();
+    SyncFromSettings();
+    m_window.Widget().setFocus();
 }
 
 // --- the recent-documents drop-down -------------------------------------------------------
@@ -433,7 +415,7 @@ void OptionToolbar::pmRecentPopup() {
         items[i]->deleteLater();
     }
     QAction* first = pmRecent->actions().constFirst();
-    const auto entries = RecentMenuEntries(m_platform, m_window.Core().Settings().RecentLNK);
+    const auto entries = RecentMenuEntries(m_platform, m_core.Settings().RecentLNK);
     for (const RecentMenuEntry& entry : entries) {
         const QString path = QString::fromStdString(entry.path);
         QIcon icon = entry.exists ? TargetIcon(path) : QIcon();

@@ -19,8 +19,7 @@ namespace tavolin {
 
 class Launcher;
 class Platform;
-class QtView;
-class TFrmMain;
+class WindowControl;
 
 // The option toolbar `tlbOpt` in its two rows, and the launcher's option commands: the
 // action list `alMain` (added to the window, so that their keys work while it is active),
@@ -28,7 +27,7 @@ class TFrmMain;
 class OptionToolbar : public QWidget {
     Q_OBJECT
 public:
-    OptionToolbar(TFrmMain& window, Platform& platform);
+    OptionToolbar(Launcher& core, WindowControl& window, Platform& platform);
     ~OptionToolbar() override;
 
     // An action of the list, and the toolbar button that runs it (nullptr for the actions
@@ -39,7 +38,8 @@ public:
     }
     QMenu* PosMenu() const { return pmPos; }
 
-    // After a settings load: the checked states and hints that follow the settings.
+    // After a settings load and after each toggle: the checked states and hints, shown from
+    // the settings.
     void SyncFromSettings();
 
     // While the window waits for the session to end: how long until it shows itself again
@@ -73,7 +73,8 @@ private:
     void pmRecentPopup();
     void pmRecentClick(const QString& path);
 
-    TFrmMain& m_window;
+    Launcher& m_core;
+    WindowControl& m_window;
     Platform& m_platform;
     std::array<QAction*, commands::kActionCount> m_actions{};
     std::array<QToolButton*, commands::kActionCount> m_buttons{};

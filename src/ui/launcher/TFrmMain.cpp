@@ -272,7 +272,7 @@ void TFrmMain::CreateControls() {
 }
 
 void TFrmMain::CreateOptionToolbar() {
-    m_options = new OptionToolbar(*this, m_platform);
+    m_options = new OptionToolbar(*m_core, *this, m_platform);
     tlbOpt = m_options;
     tlbPos = m_options->Button(commands::ActionId::acPos);
     tlbMemo = m_options->Button(commands::ActionId::acMem);
@@ -285,7 +285,7 @@ void TFrmMain::CreateOptionToolbar() {
 ButtonMenu& TFrmMain::ButtonMenuNow() {
     // Made when first opened: most starts never need it.
     if (pmBtn == nullptr)
-        pmBtn = new ButtonMenu(*this, m_platform, *m_options);
+        pmBtn = new ButtonMenu(*m_core, *this, m_platform, *m_options);
     return *pmBtn;
 }
 

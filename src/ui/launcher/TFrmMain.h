@@ -5,6 +5,7 @@
 #include "core/drop/LauncherDrop.h"
 #include "core/launcher/Launcher.h"
 #include "core/layout/Layout.h"
+#include "ui/commands/WindowControl.h"
 #include "ui/launcher/QtView.h"
 
 #include <QHash>
@@ -45,7 +46,10 @@ class UpDown;
 // box, the 24 launch buttons, the information panel, the option toolbar and the two drop
 // areas. It measures and draws; the launcher's state and operations are in the core
 // (Launcher), its arithmetic in core/layout.
-class TFrmMain : public QWidget, public LauncherWindow, public drop::DropWindow {
+class TFrmMain : public QWidget,
+                 public LauncherWindow,
+                 public drop::DropWindow,
+                 public WindowControl {
     Q_OBJECT
 public:
     // Runs the start-up sequence: the files are read and the window is laid out and placed,
@@ -55,11 +59,14 @@ public:
 
     Launcher& Core() { return *m_core; }
     const layout::WindowLayout& Layout() const { return m_layout; }
-    QtView& ViewOf() { return m_view; }
-    InfoPanel& Panel() { return *m_panel; }
+    QtView& ViewOf() override { return m_view; }
+    InfoPanel& Panel() override { return *m_panel; }
     DropAreas& Areas() { return *m_areas; }
     // Whether the last close saved the settings and the page.
     bool SavedAtClose() const { return m_savedAtClose; }
+
+    // --- WindowControl -------------------------------------------------------------------
+    QWidget& Widget() override { return *this; }
 
     // --- LauncherWindow ------------------------------------------------------------------
     void ShowPressed(int slot, bool down) override;
@@ -68,10 +75,10 @@ public:
 
     // Puts the file or folder the user chooses in the browse dialog on slot n (a used slot
     // is replaced) and saves the page.
-    void BrowseForSlot(int n);
+    void BrowseForSlot(int n) override;
     // The options dialog, for button n of the page or (n = 0) for the window; after OK the
     // launcher reloads on the category it showed.
-    void OpenOptions(int n);
+    void OpenOptions(int n) override;
 
     // --- DropWindow ----------------------------------------------------------------------
     drop::DropRects Rects() const override;
@@ -79,8 +86,8 @@ public:
 
     // --- layout and display modes --------------------------------------------------------
     void LoadSettings(const std::string& categoryName);
-    void ApplyInfoVisibility();
-    void PlaceAtCorner(int pos);
+    void ApplyInfoVisibility() override;
+    void PlaceAtCorner(int pos) override;
     // Shows or hides the taskbar entry by the TaskBar and TaskBarLast settings.
     void FrmShow();
     // The work area of the screen the window is on.
@@ -93,15 +100,15 @@ public:
 
     // --- commands ------------------------------------------------------------------------
     // Always on top, or in the normal stack, by the FrmStyle setting.
-    void ApplyStayOnTop();
+    void ApplyStayOnTop() override;
     // The captions and hints of btnInf and btnOpt by the settings.
-    void UpdateToggleButtons();
+    void UpdateToggleButtons() override;
     // The launch buttons again after a change of icon size or captions.
-    void ButtonLookChanged();
+    void ButtonLookChanged() override;
     // The memo button's picture: whether there is a memo.
-    void ShowMemoPicture();
+    void ShowMemoPicture() override;
     // While held, the window's look does not follow the application's activation.
-    void HoldActivation(bool held);
+    void HoldActivation(bool held) override;
     // The modal-dialog routine around `dialog`: the launcher inactive and at the bottom while
     // it runs, on top again (when it stays on top) and active afterwards.
     void RunModal(const std::function<void()>& dialog);
@@ -109,13 +116,13 @@ public:
     // the window system confirms it (a window manager may hand the focus to the window below
     // instead), for a few seconds at most and no longer once the user has made another window
     // active.
-    void ActivateAfterDialog();
+    void ActivateAfterDialog() override;
 
 public slots:
     void AppActivate() { Activate(false); }
-    void AppDeactivate();
-    void FExecute(int slot);
-    void SyncFromStore();
+    void AppDeactivate() override;
+    void FExecute(int slot) override;
+    void SyncFromStore() override;
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -334,3 +334,74 @@ TEST_F(LauncherTest, LayoutFlagsFollowTheSettings) {
     EXPECT_FALSE(f.modes.taR);
     EXPECT_FALSE(f.active);
 }
+
+TEST_F(LauncherTest, EachToggleChangesItsSettingTellsTheWindowAndSaves) {
+    using Told = std::vector<std::string>;
+    struct Row {
+        const char* key;
+        bool WindowSettings::*field;
+        void (Launcher::*toggle)();
+        Told told;
+        bool underHourglass;
+    };
+    const Row rows[] = {
+        {"FrmStyle",
+         &WindowSettings::FrmStyle,
+         &Launcher::ToggleStayOnTop,
+         {"ApplyStayOnTop"},
+         false},
+        {"ShowRes",
+         &WindowSettings::ShowRes,
+         &Launcher::ToggleInfo,
+         {"UpdateToggleButtons", "ApplyInfoVisibility"},
+         false},
+        {"ShowMem",
+         &WindowSettings::ShowMem,
+         &Launcher::ToggleInfo,
+         {"UpdateToggleButtons", "ApplyInfoVisibility"},
+         false},
+        {"ShowOpt",
+         &WindowSettings::ShowOpt,
+         &Launcher::ToggleOpt,
+         {"UpdateToggleButtons", "ArrangeLayout"},
+         false},
+        {"BtnSize",
+         &WindowSettings::BtnSize,
+         &Launcher::ToggleIconSize,
+         {"ButtonLookChanged"},
+         true},
+        {"BtnCaption",
+         &WindowSettings::BtnCaption,
+         &Launcher::ToggleCaptions,
+         {"ButtonLookChanged"},
+         true},
+    };
+    Launcher& l = Make();
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.key);
+        // Twice: each press turns the setting over and writes what it now is.
+        for (int press = 0; press < 2; ++press) {
+            const bool before = l.Settings().*row.field;
+            window.told.clear();
+            view.busyChanges.clear();
+            (l.*row.toggle)();
+            EXPECT_EQ(l.Settings().*row.field, !before);
+            EXPECT_EQ(window.told, row.told);
+            EXPECT_EQ(ProfileFile(files.ini).ReadInteger("Window", row.key, -1), before ? 0 : 1);
+            const std::vector<bool> busy =
+                row.underHourglass ? std::vector<bool>{true, false} : std::vector<bool>{};
+            EXPECT_EQ(view.busyChanges, busy);
+        }
+    }
+    EXPECT_TRUE(view.messages.empty());
+}
+
+TEST_F(LauncherTest, ACornerChosenBecomesTheWinPosSettingAndTheWindowMoves) {
+    Launcher& l = Make();
+    l.PlaceAtCorner(3);
+    EXPECT_EQ(l.Settings().WinPos, 3);
+    // The nearest corner: the window measures which one it is and records it.
+    l.PlaceAtCorner(0);
+    EXPECT_EQ(l.Settings().WinPos, 3);
+    EXPECT_EQ(window.told, (std::vector<std::string>{"PlaceAtCorner 3", "PlaceAtCorner 0"}));
+}

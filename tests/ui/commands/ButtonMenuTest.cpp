@@ -52,7 +52,7 @@ class ButtonMenuTest : public QObject {
     QString m_target;
 
     QString Path(const QString& name) const { return m_dir->filePath(name); }
-    QMenu* Menu() const { return m_window->findChild<QMenu*>(QStringLiteral("pmBtn")); }
+    ButtonMenu* Menu() const { return m_window->findChild<ButtonMenu*>(QStringLiteral("pmBtn")); }
     QAction* Item(const char* name) const {
         return Menu()->findChild<QAction*>(QLatin1String(name));
     }
@@ -95,8 +95,8 @@ private slots:
     void rightClickOnAButtonAndOnTheBackground() {
         RightClick(Tlb(5));
         QCOMPARE(Item("N13")->text(), QStringLiteral("ボタン (Editor) 実行"));
-        QCOMPARE(Item("N13")->data().toInt(), 5);
-        QCOMPARE(Item("N2")->data().toInt(), 5);
+        QCOMPARE(Menu()->Button(), 5);
+        QCOMPARE(Menu()->DetailsButton(), 5);
         QVERIFY(Item("N7")->isEnabled());
         QVERIFY(Item("N7")->text().startsWith(QStringLiteral("フォルダを開く (")));
         QVERIFY(!Item("Paste1")->isEnabled());
@@ -113,13 +113,13 @@ private slots:
 
         // The background: only the window's commands; details opens on button 1.
         RightClick(m_window->findChild<QLabel*>(QStringLiteral("lblTitle")));
-        QCOMPARE(Item("N13")->data().toInt(), 0);
-        QCOMPARE(Item("N2")->data().toInt(), 1);
+        QCOMPARE(Menu()->Button(), 0);
+        QCOMPARE(Menu()->DetailsButton(), 1);
         QVERIFY(Item("N2")->isEnabled());
         QVERIFY(!Item("N13")->isEnabled() && !Item("Paste1")->isEnabled() &&
                 !Item("N36")->isEnabled() && !Item("N7")->isEnabled());
         RightClick(m_window.get(), QPoint(2, 2));
-        QCOMPARE(Item("N13")->data().toInt(), 0);
+        QCOMPARE(Menu()->Button(), 0);
         // The display mode on screen is checked, and the position of the window.
         QVERIFY(Item("N18")->isChecked() && !Item("N24")->isChecked());
         QVERIFY(Item("N26")->isChecked());
