@@ -6,28 +6,22 @@
 #include "core/launcher/Launcher.h"
 #include "core/layout/Layout.h"
 #include "ui/commands/WindowControl.h"
+#include "ui/launcher/ActivationTracker.h"
+#include "ui/launcher/ButtonBar.h"
 #include "ui/launcher/QtView.h"
+#include "ui/launcher/WindowMover.h"
 
-#include <QHash>
-#include <QIcon>
-#include <QPoint>
 #include <QRect>
-#include <QString>
 #include <QWidget>
 
-#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <optional>
+#include <string>
 
-class QAction;
 class QFrame;
 class QLabel;
-class QLineEdit;
-class QMenu;
 class QPushButton;
-class QTimer;
 class QToolButton;
 
 namespace tavolin {
@@ -40,12 +34,14 @@ class InfoPanel;
 class Platform;
 class ButtonMenu;
 class OptionToolbar;
-class UpDown;
+class PageBar;
+class WindowInput;
 
 // The launcher window: borderless, with the vertical title, the category button and page
 // box, the 24 launch buttons, the information panel, the option toolbar and the two drop
-// areas. It measures and draws; the launcher's state and operations are in the core
-// (Launcher), its arithmetic in core/layout.
+// areas. It creates the controls, measures and draws, and assembles the parts that run them:
+// the button bar, the page bar, the window mover and the activation tracker. The launcher's
+// state and operations are in the core (Launcher), its arithmetic in core/layout.
 class TFrmMain : public QWidget,
                  public LauncherWindow,
                  public drop::DropWindow,
@@ -69,8 +65,8 @@ public:
     QWidget& Widget() override { return *this; }
 
     // --- LauncherWindow ------------------------------------------------------------------
-    void ShowPressed(int slot, bool down) override;
-    layout::Rect Geometry() const override;
+    void ShowPressed(int slot, bool down) override { tlbExc->ShowPressed(slot, down); }
+    layout::Rect Geometry() const override { return m_mover->Geometry(); }
     void ArrangeLayout() override;
 
     // Puts the file or folder the user chooses in the browse dialog on slot n (a used slot
@@ -89,13 +85,13 @@ public:
     void ApplyInfoVisibility() override;
     void PlaceAtCorner(int pos) override;
     // Shows or hides the taskbar entry by the TaskBar and TaskBarLast settings.
-    void FrmShow();
+    void FrmShow() { m_activation->FrmShow(); }
     // The work area of the screen the window is on.
-    QRect WorkArea() const;
+    QRect WorkArea() const { return m_mover->WorkArea(); }
     // Brings a window that is mostly off every screen back into the nearest work area.
-    void KeepOnScreen();
+    void KeepOnScreen() { m_mover->KeepOnScreen(); }
     // Puts a window that still sits in its corner back into the corner of the work area now.
-    void FollowWorkArea();
+    void FollowWorkArea() { m_mover->FollowWorkArea(); }
     bool IsActiveLook() const { return m_layout.titleActive; }
 
     // --- commands ------------------------------------------------------------------------
@@ -108,19 +104,19 @@ public:
     // The memo button's picture: whether there is a memo.
     void ShowMemoPicture() override;
     // While held, the window's look does not follow the application's activation.
-    void HoldActivation(bool held) override;
+    void HoldActivation(bool held) override { m_activation->HoldActivation(held); }
     // The modal-dialog routine around `dialog`: the launcher inactive and at the bottom while
     // it runs, on top again (when it stays on top) and active afterwards.
-    void RunModal(const std::function<void()>& dialog);
+    void RunModal(const std::function<void()>& dialog) { m_activation->RunModal(dialog); }
     // After a dialog of the launcher closed: the launcher asks to be the active window until
     // the window system confirms it (a window manager may hand the focus to the window below
     // instead), for a few seconds at most and no longer once the user has made another window
     // active.
-    void ActivateAfterDialog() override;
+    void ActivateAfterDialog() override { m_activation->ActivateAfterDialog(); }
 
 public slots:
-    void AppActivate() { Activate(false); }
-    void AppDeactivate() override;
+    void AppActivate() { m_activation->Activate(false); }
+    void AppDeactivate() override { m_activation->AppDeactivate(); }
     void FExecute(int slot) override;
     void SyncFromStore() override;
 
@@ -128,46 +124,19 @@ protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
-    void moveEvent(QMoveEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void FrmCreate();
     void CreateControls();
+    void CreateInfoControls();
     void CreateOptionToolbar();
     ButtonMenu& ButtonMenuNow();
-    void FillCategoryMenu();
-    void bbtnCategoryClick();
-    void pmCategoryClick(const QString& name);
-    void edtPageChange(const QString& text);
-    bool FrmKeyUp(QKeyEvent* event);
-    void UpdateButtonFaces();
-    void SizeButtons();
+    void EditCategories();
     void MeasureInto(layout::WindowLayout& l) const;
     void ApplyLayout();
-    // Runs AppActivate or AppDeactivate when the application's state and the window's look
-    // disagree.
-    void SyncActivation();
-    // AppActivate; `force` also when the launcher is not (yet) the active window, and at once.
-    void Activate(bool force);
-    // Whether a shrunken window waits before it grows: see Activate.
-    bool HoldGrowth();
-    // The left button on the shrunken window: pressed, moved, released.
-    bool ShrunkenMouse(QMouseEvent* event);
-    // One more request for the activation after a dialog; false once no more are wanted.
-    bool AskActivationAgain();
-    // Moves the window's client area (not a frame the window manager may report) to `topLeft`.
-    void MoveTo(QPoint topLeft);
-    // Moves the window to the rectangle a placement chose and saves it as the settings' place.
-    void PlaceAt(const layout::Rect& placed);
     void ApplyTitleColours();
     void ApplyClockLook();
-    bool FrmMouseDown(QWidget* widget, QMouseEvent* event);
     void ShowError(const std::string& text);
     void CreateHotKey();
 
@@ -178,54 +147,20 @@ private:
     drop::TDropFileTarget DropFileTarget1;
     std::unique_ptr<drop::LauncherDrop> m_drop;
     DropAdapter* m_dropAdapter = nullptr;
+    // The layout on screen; the parts below move, resize and switch it.
     layout::WindowLayout m_layout;
-    bool m_active = true;
+    WindowMover* m_mover = nullptr;
+    ActivationTracker* m_activation = nullptr;
+    PageBar* m_pageBar = nullptr;
+    WindowInput* m_input = nullptr;
     bool m_savedAtClose = true;
     std::uint64_t m_shownRevision = ~std::uint64_t{0};
     bool m_syncQueued = false;
-    // The shell icons of the page on screen, by target, made anew at every page load.
-    QHash<QString, QIcon> m_icons;
-    std::uint64_t m_iconsLoad = 0;
     bool m_handlersInstalled = false;
-    // The work area of the last corner placement, which FollowWorkArea compares with.
-    QRect m_cornerArea;
-    bool m_activationHeld = false;
-    // Set when the window system reported a move: Geometry() asks it where the window is.
-    mutable bool m_originUnsure = false;
-    // While a placement saves the settings: Geometry() is the rectangle just asked for, which
-    // the window system may not report yet.
-    bool m_placing = false;
-
-    // Whether Alt was held when Backspace last went down: the display mode steps at its release.
-    bool m_backspaceWithAlt = false;
-    // Dragging the window by its background.
-    bool m_dragging = false;
-    QPoint m_dragOffset;
-    // The window shows its small inactive look (title or clock modes).
-    bool m_shrunk = false;
-    // A left press that began on the shrunken window is held; it moves the small window.
-    bool m_shrunkPress = false;
-    QPoint m_shrunkPressOrigin;
-    // The growth of an activated, shrunken window under the pointer: not asked, waiting for a
-    // click that may still be on its way, or waited.
-    enum class GrowWait { None, Waiting, Waited };
-    GrowWait m_growWait = GrowWait::None;
-    // The requests for the activation after a dialog: how many are left, and the other window
-    // that the window system made active meanwhile.
-    QTimer* m_askTimer = nullptr;
-    int m_asksLeft = 0;
-    int m_focusHeld = 0; // checks in a row that found the focus here
-    std::optional<NativeWindow> m_activeElsewhere;
 
     QLabel* lblTitle = nullptr;
-    QPushButton* bbtnCategory = nullptr;
-    QMenu* pmCategory = nullptr;
-    QLineEdit* edtPage = nullptr;
-    UpDown* udPage = nullptr;
     QPushButton* btnInf = nullptr;
-    QWidget* tlbExc = nullptr;
-    std::array<QToolButton*, 24> m_tlb{};
-    std::array<QAction*, 24> m_acF{};
+    ButtonBar* tlbExc = nullptr;
     QFrame* bvlInf = nullptr;
     QLabel* lblResSys = nullptr;
     QLabel* lblResGDI = nullptr;
@@ -243,7 +178,6 @@ private:
     QWidget* tlbOpt = nullptr;
     OptionToolbar* m_options = nullptr;
     ButtonMenu* pmBtn = nullptr; // made when first opened
-    bool m_categoryMenuStale = true;
     QToolButton* tlbPos = nullptr;
     QToolButton* tlbMemo = nullptr;
     QLabel* imgDel = nullptr;
