@@ -18,6 +18,7 @@
 #include <QTemporaryFile>
 #include <QTimer>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -107,19 +108,11 @@ int HandToRunningCopy(const tavolin::SingleInstance& instance,
     return answer->status;
 }
 
-} // namespace
-
-int main(int argc, char* argv[]) {
-#ifdef __GLIBC__
-    // The data file is read and written in blocks of a megabyte. Once the first such block is
-    // freed, glibc would serve the next ones from the heap rather than map them, and the heap
-    // would keep their pages for as long as the launcher runs.
-    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
-#endif
+// Help, the version or a wrong command line: said, with the exit code of the program. Nothing
+// when the launcher is to run.
+std::optional<int> AnswerWithoutRunning(const tavolin::remote::CommandLine& command) {
     using namespace tavolin::remote;
     using tavolin::console::Stream;
-    const CommandLine command =
-        ParseCommandLine(tavolin::console::CommandLineArguments(argc, argv));
     switch (command.action) {
     case CommandLine::Action::Help:
         tavolin::console::Write(Stream::Out, Usage("tavolin"));
@@ -134,6 +127,32 @@ int main(int argc, char* argv[]) {
     case CommandLine::Action::Run:
         break;
     }
+    return std::nullopt;
+}
+
+// Wayland lets no client place its own windows: XWayland unless the user chose a platform.
+void PreferXWayland() {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
+        !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+        !qEnvironmentVariableIsEmpty("DISPLAY")) {
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    }
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+#ifdef __GLIBC__
+    // The data file is read and written in blocks of a megabyte. Once the first such block is
+    // freed, glibc would serve the next ones from the heap rather than map them, and the heap
+    // would keep their pages for as long as the launcher runs.
+    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
+#endif
+    using namespace tavolin::remote;
+    const CommandLine command =
+        ParseCommandLine(tavolin::console::CommandLineArguments(argc, argv));
+    if (const auto code = AnswerWithoutRunning(command))
+        return *code;
     const Request& request = command.request;
 
     tavolin::SingleInstance instance(QStringLiteral("Tavolin_System_Mutex"));
@@ -153,13 +172,7 @@ int main(int argc, char* argv[]) {
         return kExitDone;
     }
 
-    // Wayland lets no client place its own windows: use XWayland unless the user chose.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
-        !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
-        !qEnvironmentVariableIsEmpty("DISPLAY")) {
-        qputenv("QT_QPA_PLATFORM", "xcb");
-    }
-
+    PreferXWayland();
     tavolin::Application app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Tavolin"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TAVOLIN_VERSION));

@@ -72,6 +72,41 @@ std::string ButtonKeyName(int slot) {
     return name;
 }
 
+namespace {
+
+// Sets what the option `name` (one of ours that takes a value) asks for to `value`; the
+// error, if the value is wrong.
+std::optional<std::string> SetValue(const std::string& name, const std::string& value, Request& r) {
+    if (name == "--press") {
+        r.press = ParseButtonKey(value);
+        if (!r.press) {
+            return "--press takes F1 to F12, shift+F1 to shift+F12 or 1 to 24, not \"" + value +
+                   "\"";
+        }
+    } else if (name == "--category") {
+        if (value.empty())
+            return "--category needs a name";
+        r.category = value;
+    } else {
+        r.page = NumberIn(value, Launcher::kMinPage, Launcher::kMaxPage);
+        if (!r.page)
+            return "--page takes a number from 1 to 32767, not \"" + value + "\"";
+    }
+    return std::nullopt;
+}
+
+// The request must fit the line a running copy reads, which only a very long category name
+// can overflow; said here, before anything is sent.
+std::optional<std::string> TooLongToHandOver(const Request& r) {
+    const std::size_t length = EncodeRequest(r).size() - 1;
+    if (length <= kMaxLine)
+        return std::nullopt;
+    return "the category name is too long: the request would take " + std::to_string(length) +
+           " bytes, at most " + std::to_string(kMaxLine) + " can be handed over";
+}
+
+} // namespace
+
 CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     CommandLine result;
     Request& r = result.request;
@@ -88,13 +123,6 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
             inlineValue = name.substr(eq + 1);
             name.resize(eq);
         }
-        const auto value = [&]() -> std::optional<std::string> {
-            if (inlineValue)
-                return inlineValue;
-            if (i + 1 < args.size())
-                return args[++i];
-            return std::nullopt;
-        };
 
         if (name == "-h" || name == "--help") {
             result.action = CommandLine::Action::Help;
@@ -112,26 +140,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
             continue;
         }
         if (name == "--press" || name == "--category" || name == "--page") {
-            const auto v = value();
-            if (!v)
+            if (!inlineValue && i + 1 >= args.size())
                 return Error(name + " needs a value");
-            if (name == "--press") {
-                r.press = ParseButtonKey(*v);
-                if (!r.press) {
-                    return Error("--press takes F1 to F12, shift+F1 to shift+F12 or 1 to 24, "
-                                 "not \"" +
-                                 *v + "\"");
-                }
-            } else if (name == "--category") {
-                if (v->empty())
-                    return Error("--category needs a name");
-                r.category = *v;
-            } else {
-                r.page = NumberIn(*v, Launcher::kMinPage, Launcher::kMaxPage);
-                if (!r.page) {
-                    return Error("--page takes a number from 1 to 32767, not \"" + *v + "\"");
-                }
-            }
+            if (auto error = SetValue(name, inlineValue ? *inlineValue : args[++i], r))
+                return Error(std::move(*error));
             any = true;
             continue;
         }
@@ -146,13 +158,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     }
     if (!any)
         r.show = true;
-    // The request must fit the line a running copy reads, which only a very long category
-    // name can overflow; said here, before anything is sent.
-    if (const std::size_t length = EncodeRequest(r).size() - 1; length > kMaxLine) {
-        return Error("the category name is too long: the request would take " +
-                     std::to_string(length) + " bytes, at most " + std::to_string(kMaxLine) +
-                     " can be handed over");
-    }
+    if (auto error = TooLongToHandOver(r))
+        return Error(std::move(*error));
     return result;
 }
 

@@ -1,6 +1,7 @@
 #include "core/remote/RequestRunner.h"
 
 #include "core/launcher/Launcher.h"
+#include "core/remote/CommandLine.h"
 
 #include <algorithm>
 

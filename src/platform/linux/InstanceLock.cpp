@@ -1,11 +1,11 @@
+#include "platform/InstanceLock.h"
 #include "core/Platform.h"
+#include "platform/linux/LocalSocket.h"
 
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/file.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -19,17 +19,6 @@ namespace {
 std::string Env(const char* name) {
     const char* value = std::getenv(name);
     return value != nullptr ? std::string(value) : std::string();
-}
-
-// Letters, digits, ".", "_" and "-" stay; anything else would reach a file name.
-std::string SafeName(std::string text) {
-    for (char& c : text) {
-        const bool safe = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
-                          (c >= '0' && c <= '9') || c == '.' || c == '_' || c == '-';
-        if (!safe)
-            c = '_';
-    }
-    return text;
 }
 
 std::string UserName() {
@@ -81,25 +70,14 @@ std::string HostName() {
     return SafeName(host);
 }
 
-class FlockLock final : public HeldLock {
-public:
-    explicit FlockLock(int fd) : m_fd(fd) {}
-    ~FlockLock() override { close(m_fd); }
-    FlockLock(const FlockLock&) = delete;
-    FlockLock& operator=(const FlockLock&) = delete;
-
-private:
-    int m_fd;
-};
-
 } // namespace
 
 std::optional<InstanceNames> PrivateInstanceNames(const std::string& key,
                                                   const std::string& display, std::string& error) {
     const std::string base = SafeName(key + "-" + UserName() + "-" + display);
-    // The socket's path must fit the address of a local socket, with its NUL.
+    // The socket's path must fit the address of a local socket.
     const auto fits = [&base](const std::string& folder) {
-        return folder.size() + 1 + base.size() + 7 < sizeof(sockaddr_un{}.sun_path);
+        return folder.size() + 1 + base.size() + 7 <= linuxdesktop::LocalSocket::MaxPathLength();
     };
     std::string why;
     // The session's runtime folder; else a folder of the user's own under the home folder,
@@ -162,7 +140,7 @@ std::unique_ptr<HeldLock> TakeInstanceLock(const std::string& name, LockState& s
         return nullptr;
     }
     state = LockState::Taken;
-    return std::make_unique<FlockLock>(fd);
+    return std::make_unique<HandleLock>([fd] { close(fd); });
 }
 
 std::unique_ptr<HeldLock> LockFileExclusive(const std::string& name, int waitMs) {
@@ -172,21 +150,13 @@ std::unique_ptr<HeldLock> LockFileExclusive(const std::string& name, int waitMs)
         return nullptr;
     for (int waited = 0;; waited += 5) {
         if (flock(fd, LOCK_EX | LOCK_NB) == 0)
-            return std::make_unique<FlockLock>(fd);
+            return std::make_unique<HandleLock>([fd] { close(fd); });
         if ((errno != EWOULDBLOCK && errno != EINTR) || waited >= waitMs)
             break;
         usleep(5000);
     }
     close(fd);
     return nullptr;
-}
-
-std::optional<std::int64_t> AllowPeerToComeForward(std::intptr_t connection) {
-    ucred peer{};
-    socklen_t size = sizeof peer;
-    if (getsockopt(static_cast<int>(connection), SOL_SOCKET, SO_PEERCRED, &peer, &size) != 0)
-        return std::nullopt;
-    return peer.pid;
 }
 
 } // namespace tavolin

@@ -1,3 +1,4 @@
+#include "platform/InstanceLock.h"
 #include "core/Platform.h"
 #include "platform/windows/WideText.h"
 
@@ -12,16 +13,6 @@ namespace {
 using windesktop::SystemErrorText;
 using windesktop::Utf8;
 using windesktop::Wide;
-
-std::string SafeName(std::string text) {
-    for (char& c : text) {
-        const bool safe = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
-                          (c >= '0' && c <= '9') || c == '.' || c == '_' || c == '-';
-        if (!safe)
-            c = '_';
-    }
-    return text;
-}
 
 // The user's security identifier as text ("S-1-5-21-..."), or empty.
 std::string UserSid() {
@@ -42,18 +33,6 @@ std::string UserSid() {
     CloseHandle(token);
     return sid;
 }
-
-// A lock that is a handle: a mutex, or a file locked through it.
-class HandleLock final : public HeldLock {
-public:
-    explicit HandleLock(HANDLE handle) : m_handle(handle) {}
-    ~HandleLock() override { CloseHandle(m_handle); }
-    HandleLock(const HandleLock&) = delete;
-    HandleLock& operator=(const HandleLock&) = delete;
-
-private:
-    HANDLE m_handle;
-};
 
 } // namespace
 
@@ -103,7 +82,7 @@ std::unique_ptr<HeldLock> TakeInstanceLock(const std::string& name, LockState& s
         return nullptr;
     }
     state = LockState::Taken;
-    return std::make_unique<HandleLock>(mutex);
+    return std::make_unique<HandleLock>([mutex] { CloseHandle(mutex); });
 }
 
 std::unique_ptr<HeldLock> LockFileExclusive(const std::string& name, int waitMs) {
@@ -116,7 +95,7 @@ std::unique_ptr<HeldLock> LockFileExclusive(const std::string& name, int waitMs)
     for (int waited = 0;; waited += 5) {
         OVERLAPPED at{};
         if (LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at))
-            return std::make_unique<HandleLock>(file);
+            return std::make_unique<HandleLock>([file] { CloseHandle(file); });
         if (waited >= waitMs)
             break;
         Sleep(5);

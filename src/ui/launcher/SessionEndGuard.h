@@ -21,8 +21,12 @@ public:
     ~SessionEndGuard() override;
 
 private:
-    // The signals arrive here through a pipe, on the event loop's thread.
-    void InstallSignalHandlers();
+    // The window's own close path, then the end of the program: a signal asked for it.
+    void CloseAtEndSignal();
+    // Each system's part: the signals arrive through a descriptor, on the event loop's
+    // thread (none on Windows, where the session's end comes as window messages).
+    void WatchEndSignals();
+    void StopWatchingEndSignals();
 
     TFrmMain& m_window;
     QSocketNotifier* m_notifier = nullptr;

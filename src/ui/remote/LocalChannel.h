@@ -12,8 +12,8 @@
 namespace tavolin {
 
 // The channel between the running copy and a later one, one source file per system: on Linux
-// a Unix stream socket of our own on the Qt event loop (so the program needs no network
-// library), on Windows a named pipe through Qt's local socket. The socket's path or the
+// the platform's Unix stream socket watched on the Qt event loop (so the program needs no
+// network library), on Windows a named pipe through Qt's local socket. The socket's path or the
 // pipe's name comes from PrivateInstanceNames; what travels over it is remote::Protocol's.
 
 // One connection from a later copy, as the running copy sees it. It deletes itself never:
@@ -66,6 +66,9 @@ signals:
     void connected(tavolin::LocalChannelConnection* connection);
 
 private:
+    // Takes the connections that wait, as many as there is room for.
+    void TakeWaiting();
+
     struct Impl;
     std::unique_ptr<Impl> d;
 };

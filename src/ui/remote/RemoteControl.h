@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/remote/CommandLine.h"
+#include "core/remote/Request.h"
 #include "ui/remote/SingleInstance.h"
 
 class QWidget;

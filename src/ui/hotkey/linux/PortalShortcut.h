@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/hotkey/GlobalHotKey.h"
+#include "ui/hotkey/HotKeyGrab.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>

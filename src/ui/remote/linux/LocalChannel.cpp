@@ -1,24 +1,21 @@
 #include "ui/remote/LocalChannel.h"
 
+#include "platform/linux/LocalSocket.h"
+
 #include <QFile>
 #include <QSocketNotifier>
 
-#include <poll.h>
-#include <sys/socket.h>
-#include <sys/stat.h>
-#include <sys/un.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
+#include <limits>
 
-// A Unix stream socket of our own rather than Qt's local socket: Qt's lives in its network
-// library, whose load alone (with the Kerberos, proxy and resolver libraries it brings)
-// costs every start about 1.5 MB.
+// The platform's Unix stream sockets, watched on Qt's event loop.
 
 namespace tavolin {
+
+using linuxdesktop::LocalListener;
+using linuxdesktop::LocalSocket;
+using linuxdesktop::Transfer;
 
 namespace {
 
@@ -28,34 +25,14 @@ constexpr qsizetype kMaxBuffered = 64 * 1024;
 // Connections the server takes at one wake-up; the rest wait for the next turn of the event
 // loop, so that a burst cannot hold it up.
 constexpr int kMaxAcceptsAtOnce = 64;
-// Connections waiting to be accepted; a peer that finds the queue full tries again.
-constexpr int kBacklog = 50;
 
-bool Address(const QByteArray& path, sockaddr_un& address) {
-    address = {};
-    address.sun_family = AF_UNIX;
-    if (path.isEmpty() || static_cast<std::size_t>(path.size()) >= sizeof address.sun_path)
-        return false;
-    std::memcpy(address.sun_path, path.constData(), static_cast<std::size_t>(path.size()));
-    return true;
+std::string PathOf(const QString& name) {
+    return QFile::encodeName(name).toStdString();
 }
 
-// Waits for `events` on `fd` until the deadline; false when it passed first or polling failed.
-bool WaitFor(int fd, short events, QDeadlineTimer deadline) {
-    while (true) {
-        pollfd entry{fd, events, 0};
-        const qint64 left = deadline.remainingTime();
-        const int ready = poll(&entry, 1, left < 0 ? -1 : static_cast<int>(left));
-        if (ready > 0)
-            return true;
-        if (ready == 0 || errno != EINTR)
-            return false;
-    }
-}
-
-void CloseDescriptor(int fd) {
-    // Linux frees the descriptor even when close is interrupted: it is never closed twice.
-    ::close(fd);
+int Milliseconds(QDeadlineTimer deadline) {
+    return static_cast<int>(
+        std::min<qint64>(deadline.remainingTime(), std::numeric_limits<int>::max()));
 }
 
 } // namespace
@@ -63,20 +40,19 @@ void CloseDescriptor(int fd) {
 // --- a connection, the running copy's end ----------------------------------------------
 
 struct LocalChannelConnection::Impl {
-    int fd = -1;
+    LocalSocket socket;
     QSocketNotifier* reader = nullptr;
     QSocketNotifier* writer = nullptr;
     QByteArray in;
     QByteArray out;
 
     void Shut() {
-        if (fd < 0)
+        if (!socket.IsOpen())
             return;
         // Turned off, not deleted: this may run inside one of their own signals.
         reader->setEnabled(false);
         writer->setEnabled(false);
-        CloseDescriptor(fd);
-        fd = -1;
+        socket.Close();
         in.clear();
         out.clear();
     }
@@ -84,22 +60,21 @@ struct LocalChannelConnection::Impl {
 
 LocalChannelConnection::LocalChannelConnection(std::unique_ptr<Impl> impl, QObject* parent)
     : QObject(parent), d(std::move(impl)) {
-    d->reader = new QSocketNotifier(static_cast<qintptr>(d->fd), QSocketNotifier::Read, this);
-    d->writer = new QSocketNotifier(static_cast<qintptr>(d->fd), QSocketNotifier::Write, this);
+    const auto fd = static_cast<qintptr>(d->socket.Descriptor());
+    d->reader = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+    d->writer = new QSocketNotifier(fd, QSocketNotifier::Write, this);
     d->writer->setEnabled(false);
     connect(d->reader, &QSocketNotifier::activated, this, [this] {
         char buffer[4096];
-        ssize_t count;
-        do {
-            count = recv(d->fd, buffer, sizeof buffer, 0);
-        } while (count < 0 && errno == EINTR);
-        if (count < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+        const Transfer got = d->socket.Receive(buffer, sizeof buffer);
+        if (got.result == Transfer::Result::WouldBlock)
             return;
-        if (count <= 0) {
+        if (got.result == Transfer::Result::Closed) {
             d->Shut();
             emit disconnected();
             return;
         }
+        const auto count = static_cast<qsizetype>(got.count);
         if (d->in.size() < kMaxBuffered)
             d->in.append(buffer, std::min<qsizetype>(count, kMaxBuffered - d->in.size()));
         emit readyRead();
@@ -118,19 +93,18 @@ QByteArray LocalChannelConnection::Read(qsizetype max) {
 }
 
 void LocalChannelConnection::Write(const QByteArray& bytes) {
-    if (d->fd < 0)
+    if (!d->socket.IsOpen())
         return;
     d->out += bytes;
     while (!d->out.isEmpty()) {
-        const ssize_t sent =
-            send(d->fd, d->out.constData(), static_cast<std::size_t>(d->out.size()),
-                 MSG_NOSIGNAL | MSG_DONTWAIT);
-        if (sent > 0) {
-            d->out.remove(0, sent);
-        } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
+        const Transfer sent =
+            d->socket.Send(d->out.constData(), static_cast<std::size_t>(d->out.size()));
+        if (sent.result == Transfer::Result::Moved) {
+            d->out.remove(0, static_cast<qsizetype>(sent.count));
+        } else if (sent.result == Transfer::Result::WouldBlock) {
             d->writer->setEnabled(true); // the rest when the peer has room for it
             return;
-        } else if (errno != EINTR) {
+        } else {
             // The peer is gone; the reader sees it hang up.
             d->out.clear();
         }
@@ -145,8 +119,7 @@ void LocalChannelConnection::Abort() {
 // --- the server --------------------------------------------------------------------------
 
 struct LocalChannelServer::Impl {
-    int fd = -1;
-    QByteArray path;
+    LocalListener listener;
     QSocketNotifier* notifier = nullptr;
     int live = 0; // connections not deleted yet
     int max = 0;
@@ -169,63 +142,47 @@ LocalChannelServer::~LocalChannelServer() {
 }
 
 bool LocalChannelServer::Listen(const QString& name) {
-    const QByteArray path = QFile::encodeName(name);
-    sockaddr_un address{};
-    if (d->fd >= 0 || !Address(path, address))
+    if (!d->listener.Listen(PathOf(name)))
         return false;
-    ::unlink(path.constData());
-    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    if (fd < 0)
-        return false;
-    // The socket file takes this mode when it is made, and keeps it: the user's alone, even
-    // for the moment before the chmod (and the folder is the user's alone too).
-    ::fchmod(fd, 0600);
-    if (bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
-        CloseDescriptor(fd);
-        return false;
-    }
-    if (::chmod(path.constData(), 0600) != 0 || ::listen(fd, kBacklog) != 0) {
-        CloseDescriptor(fd);
-        ::unlink(path.constData());
-        return false;
-    }
-    d->fd = fd;
-    d->path = path;
-    d->notifier = new QSocketNotifier(static_cast<qintptr>(fd), QSocketNotifier::Read, this);
-    connect(d->notifier, &QSocketNotifier::activated, this, [this] {
-        for (int i = 0; i < kMaxAcceptsAtOnce && d->fd >= 0 && !d->Full(); ++i) {
-            const int client = accept4(d->fd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
-            if (client >= 0) {
-                auto impl = std::make_unique<LocalChannelConnection::Impl>();
-                impl->fd = client;
-                auto* connection = new LocalChannelConnection(std::move(impl), this);
-                ++d->live;
-                connect(connection, &QObject::destroyed, this, [this] {
-                    --d->live;
-                    d->FollowRoom();
-                });
-                d->FollowRoom();
-                emit connected(connection);
-                continue;
-            }
-            if (errno == EINTR || errno == ECONNABORTED || errno == EPROTO)
-                continue;
-            if (errno == EAGAIN || errno == EWOULDBLOCK)
-                return;
-            // Out of descriptors or memory, say. The connection stays queued and would wake
-            // this at once again, for ever: the server stops, and its owner listens again.
-            std::fprintf(stderr, "tavolin: stopped listening for other copies: %s\n",
-                         std::strerror(errno));
-            Close();
-            return;
-        }
-    });
+    d->notifier = new QSocketNotifier(static_cast<qintptr>(d->listener.Descriptor()),
+                                      QSocketNotifier::Read, this);
+    connect(d->notifier, &QSocketNotifier::activated, this, &LocalChannelServer::TakeWaiting);
     d->FollowRoom();
     return true;
 }
 
+void LocalChannelServer::TakeWaiting() {
+    for (int i = 0; i < kMaxAcceptsAtOnce && d->listener.IsListening() && !d->Full(); ++i) {
+        auto impl = std::make_unique<LocalChannelConnection::Impl>();
+        std::string error;
+        switch (d->listener.Accept(impl->socket, error)) {
+        case LocalListener::Accepted::Connection:
+            break;
+        case LocalListener::Accepted::Retry:
+            continue;
+        case LocalListener::Accepted::NoneWaiting:
+            return;
+        case LocalListener::Accepted::Failed:
+            // The connection stays queued and would wake this at once again, for ever: the
+            // server stops, and its owner listens again.
+            std::fprintf(stderr, "tavolin: stopped listening for other copies: %s\n",
+                         error.c_str());
+            Close();
+            return;
+        }
+        auto* connection = new LocalChannelConnection(std::move(impl), this);
+        ++d->live;
+        connect(connection, &QObject::destroyed, this, [this] {
+            --d->live;
+            d->FollowRoom();
+        });
+        d->FollowRoom();
+        emit connected(connection);
+    }
+}
+
 bool LocalChannelServer::IsListening() const {
-    return d->fd >= 0;
+    return d->listener.IsListening();
 }
 
 void LocalChannelServer::SetMaxConnections(int max) {
@@ -234,98 +191,61 @@ void LocalChannelServer::SetMaxConnections(int max) {
 }
 
 void LocalChannelServer::Close() {
-    if (d->fd < 0)
+    if (!d->listener.IsListening())
         return;
     // Turned off and deleted later: this may run inside the notifier's own signal.
     d->notifier->setEnabled(false);
     d->notifier->deleteLater();
     d->notifier = nullptr;
-    CloseDescriptor(d->fd);
-    d->fd = -1;
-    ::unlink(d->path.constData());
+    d->listener.Close();
 }
 
 // --- the client --------------------------------------------------------------------------
 
 struct LocalChannelClient::Impl {
-    int fd = -1;
-
-    void Shut() {
-        if (fd >= 0)
-            CloseDescriptor(fd);
-        fd = -1;
-    }
+    LocalSocket socket;
 };
 
 LocalChannelClient::LocalChannelClient() : d(std::make_unique<Impl>()) {}
 
-LocalChannelClient::~LocalChannelClient() {
-    d->Shut();
-}
+LocalChannelClient::~LocalChannelClient() = default;
 
-bool LocalChannelClient::Connect(const QString& name, QDeadlineTimer deadline) {
-    d->Shut();
-    sockaddr_un address{};
-    if (!Address(QFile::encodeName(name), address))
-        return false;
-    d->fd = socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    if (d->fd < 0)
-        return false;
-    // A local connection is made at once or refused: a server whose queue is full (EAGAIN)
-    // counts as refused, and the caller tries again.
-    int result;
-    do {
-        result = ::connect(d->fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
-    } while (result != 0 && errno == EINTR && !deadline.hasExpired());
-    // A connect interrupted and tried again may find the connection already made.
-    if (result != 0 && errno != EISCONN) {
-        d->Shut();
-        return false;
-    }
-    return true;
+bool LocalChannelClient::Connect(const QString& name, QDeadlineTimer) {
+    // Made at once or refused: there is nothing to wait for.
+    return d->socket.Connect(PathOf(name));
 }
 
 std::intptr_t LocalChannelClient::Handle() const {
-    return d->fd;
+    return d->socket.Descriptor();
 }
 
 bool LocalChannelClient::Write(const QByteArray& bytes, QDeadlineTimer deadline) {
-    if (d->fd < 0)
-        return false;
     qsizetype done = 0;
     while (done < bytes.size()) {
-        const ssize_t sent = send(d->fd, bytes.constData() + done,
-                                  static_cast<std::size_t>(bytes.size() - done), MSG_NOSIGNAL);
-        if (sent > 0) {
-            done += sent;
-        } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
-            if (!WaitFor(d->fd, POLLOUT, deadline))
-                return false;
-        } else if (errno != EINTR) {
+        const Transfer sent =
+            d->socket.Send(bytes.constData() + done, static_cast<std::size_t>(bytes.size() - done));
+        if (sent.result == Transfer::Result::Moved)
+            done += static_cast<qsizetype>(sent.count);
+        else if (sent.result == Transfer::Result::Closed ||
+                 !d->socket.WaitWritable(Milliseconds(deadline)))
             return false;
-        }
     }
     return true;
 }
 
 std::optional<QByteArray> LocalChannelClient::Read(qsizetype max, QDeadlineTimer deadline) {
-    if (d->fd < 0 || max <= 0)
+    if (max <= 0)
         return std::nullopt;
     QByteArray bytes(max, Qt::Uninitialized);
     while (true) {
-        const ssize_t count = recv(d->fd, bytes.data(), static_cast<std::size_t>(max), 0);
-        if (count > 0) {
-            bytes.truncate(count);
+        const Transfer got = d->socket.Receive(bytes.data(), static_cast<std::size_t>(max));
+        if (got.result == Transfer::Result::Moved) {
+            bytes.truncate(static_cast<qsizetype>(got.count));
             return bytes;
         }
-        if (count == 0)
+        if (got.result == Transfer::Result::Closed ||
+            !d->socket.WaitReadable(Milliseconds(deadline)))
             return std::nullopt;
-        if (errno == EAGAIN || errno == EWOULDBLOCK) {
-            if (!WaitFor(d->fd, POLLIN, deadline))
-                return std::nullopt;
-        } else if (errno != EINTR) {
-            return std::nullopt;
-        }
     }
 }
 

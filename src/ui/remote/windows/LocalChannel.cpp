@@ -3,8 +3,6 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 
-#include <functional>
-
 // A named pipe through Qt's local socket.
 
 namespace tavolin {
@@ -51,7 +49,6 @@ struct LocalChannelServer::Impl {
     QLocalServer* server = nullptr;
     int live = 0; // connections not deleted yet
     int max = 0;
-    std::function<void()> takePending;
 
     bool Full() const { return max > 0 && live >= max; }
 };
@@ -60,27 +57,27 @@ LocalChannelServer::LocalChannelServer(QObject* parent)
     : QObject(parent), d(std::make_unique<Impl>()) {
     d->server = new QLocalServer(this);
     d->server->setSocketOptions(QLocalServer::UserAccessOption);
+    connect(d->server, &QLocalServer::newConnection, this, &LocalChannelServer::TakeWaiting);
+}
+
+void LocalChannelServer::TakeWaiting() {
     // Connections not taken stay pending in Qt's server, which keeps a bounded number of
     // them; further peers wait for a free pipe instance (and try again).
-    d->takePending = [this] {
-        while (!d->Full()) {
-            QLocalSocket* socket = d->server->nextPendingConnection();
-            if (socket == nullptr)
-                return;
-            auto impl = std::make_unique<LocalChannelConnection::Impl>();
-            impl->socket = socket;
-            auto* connection = new LocalChannelConnection(std::move(impl), this);
-            ++d->live;
-            connect(connection, &QObject::destroyed, this, [this] {
-                --d->live;
-                // Not from inside the deletion: a new connection's receiver sets it up.
-                QMetaObject::invokeMethod(
-                    this, [this] { d->takePending(); }, Qt::QueuedConnection);
-            });
-            emit connected(connection);
-        }
-    };
-    connect(d->server, &QLocalServer::newConnection, this, [this] { d->takePending(); });
+    while (!d->Full()) {
+        QLocalSocket* socket = d->server->nextPendingConnection();
+        if (socket == nullptr)
+            return;
+        auto impl = std::make_unique<LocalChannelConnection::Impl>();
+        impl->socket = socket;
+        auto* connection = new LocalChannelConnection(std::move(impl), this);
+        ++d->live;
+        connect(connection, &QObject::destroyed, this, [this] {
+            --d->live;
+            // Not from inside the deletion: a new connection's receiver sets it up.
+            QMetaObject::invokeMethod(this, &LocalChannelServer::TakeWaiting, Qt::QueuedConnection);
+        });
+        emit connected(connection);
+    }
 }
 
 LocalChannelServer::~LocalChannelServer() {

@@ -2,6 +2,8 @@
 // session bus: the trigger it asks for, the key pressed, and a key the desktop refuses.
 #include "ui/hotkey/linux/PortalShortcut.h"
 
+#include "ui/hotkey/GlobalHotKey.h"
+
 #include <QDBusConnection>
 #include <QFile>
 #include <QProcess>

@@ -1,6 +1,6 @@
 // The hot key on Windows: RegisterHotKey held and released, a key already registered reported
 // as taken, and the key typed through SendInput arriving as the grab's activation.
-#include "ui/hotkey/GlobalHotKey.h"
+#include "ui/hotkey/HotKeyGrab.h"
 
 #include <QSignalSpy>
 #include <QtTest>

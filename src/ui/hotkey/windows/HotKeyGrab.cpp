@@ -1,9 +1,6 @@
 // The hot key on Windows: RegisterHotKey for the thread, whose WM_HOTKEY messages Qt's event
 // dispatcher hands to a native event filter.
-#include "ui/hotkey/GlobalHotKey.h"
-
-#include <QAbstractNativeEventFilter>
-#include <QCoreApplication>
+#include "ui/hotkey/NativeKeyGrab.h"
 
 #include <windows.h>
 
@@ -39,23 +36,12 @@ UINT VirtualKeyOf(int key) {
     return 0;
 }
 
-class WindowsGrab : public HotKeyGrab, public QAbstractNativeEventFilter {
+class WindowsGrab : public NativeKeyGrab {
 public:
-    explicit WindowsGrab(QObject* parent) : HotKeyGrab(parent) {
-        QCoreApplication::instance()->installNativeEventFilter(this);
-    }
-    ~WindowsGrab() override {
-        QCoreApplication::instance()->removeNativeEventFilter(this);
-        Release();
-    }
+    using NativeKeyGrab::NativeKeyGrab;
+    ~WindowsGrab() override { Release(); }
 
-    State Grab(const QKeySequence& key) override {
-        Release();
-        if (key.isEmpty())
-            return State::Off;
-        if (key.count() != 1)
-            return State::Invalid;
-        const QKeyCombination combination = key[0];
+    State GrabCombination(QKeyCombination combination) override {
         const UINT vk = VirtualKeyOf(combination.key());
         if (vk == 0)
             return State::Invalid;
@@ -87,24 +73,23 @@ public:
         return done;
     }
 
-    bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
+    Press PressIn(const QByteArray& type, void* message) const override {
         if (!m_registered || type != "windows_generic_MSG")
-            return false;
+            return Press::Other;
         const MSG* msg = static_cast<const MSG*>(message);
         if (msg->message != WM_HOTKEY || msg->wParam != kHotKeyId)
-            return false;
+            return Press::Other;
         // Windows lets the program that received the hot key take the foreground.
-        QMetaObject::invokeMethod(this, &HotKeyGrab::Activated, Qt::QueuedConnection);
-        return true;
+        return Press::Taken;
     }
 
-private:
-    void Release() {
+    void Release() override {
         if (m_registered)
             UnregisterHotKey(nullptr, kHotKeyId);
         m_registered = false;
     }
 
+private:
     bool m_registered = false;
     HWND m_previous = nullptr;
 };

@@ -1,10 +1,8 @@
 // The hot key on Linux: a passive grab on the X server's root window where the program runs
 // on X11 (XWayland included), else the GlobalShortcuts portal where the desktop offers it.
-#include "ui/hotkey/GlobalHotKey.h"
+#include "ui/hotkey/NativeKeyGrab.h"
 #include "ui/hotkey/linux/PortalShortcut.h"
 
-#include <QAbstractNativeEventFilter>
-#include <QCoreApplication>
 #include <QGuiApplication>
 
 #include <xcb/xcb.h>
@@ -71,25 +69,15 @@ template <class T> Reply<T> Owned(T* reply) {
 // A passive grab of one key on the root window, once for each state of NumLock and CapsLock,
 // so that the key works whatever lock is on. The key presses reach Qt's event stream, where
 // a native event filter picks them out.
-class X11Grab : public HotKeyGrab, public QAbstractNativeEventFilter {
+class X11Grab : public NativeKeyGrab {
 public:
     X11Grab(xcb_connection_t* connection, QObject* parent)
-        : HotKeyGrab(parent), m_connection(connection) {
+        : NativeKeyGrab(parent), m_connection(connection) {
         m_root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
-        QCoreApplication::instance()->installNativeEventFilter(this);
     }
-    ~X11Grab() override {
-        QCoreApplication::instance()->removeNativeEventFilter(this);
-        Release();
-    }
+    ~X11Grab() override { Release(); }
 
-    State Grab(const QKeySequence& key) override {
-        Release();
-        if (key.isEmpty())
-            return State::Off;
-        if (key.count() != 1)
-            return State::Invalid;
-        const QKeyCombination combination = key[0];
+    State GrabCombination(QKeyCombination combination) override {
         const std::optional<xcb_keycode_t> code = KeycodeOf(KeysymOf(combination.key()));
         if (!code)
             return State::Invalid;
@@ -140,25 +128,23 @@ public:
         return true;
     }
 
-    bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
+    Press PressIn(const QByteArray& type, void* message) const override {
         if (m_keycode == 0 || type != "xcb_generic_event_t")
-            return false;
+            return Press::Other;
         const auto* event = static_cast<const xcb_generic_event_t*>(message);
         if ((event->response_type & 0x7f) != XCB_KEY_PRESS)
-            return false;
+            return Press::Other;
         const auto* press = static_cast<const xcb_key_press_event_t*>(message);
         if (press->event != m_root || press->detail != m_keycode ||
             (press->state & ~m_ignored & 0xff) != m_mods) {
-            return false;
+            return Press::Other;
         }
         // Qt still sees the press (it takes the server time from it, which the activation
         // that follows needs), but no window of its own is the event's window.
-        QMetaObject::invokeMethod(this, &HotKeyGrab::Activated, Qt::QueuedConnection);
-        return false;
+        return Press::Passed;
     }
 
-private:
-    void Release() {
+    void Release() override {
         if (m_keycode == 0)
             return;
         xcb_ungrab_key(m_connection, m_keycode, m_root, XCB_MOD_MASK_ANY);
@@ -166,6 +152,7 @@ private:
         m_keycode = 0;
     }
 
+private:
     std::optional<xcb_keycode_t> KeycodeOf(std::uint32_t keysym) const {
         if (keysym == 0)
             return std::nullopt;
