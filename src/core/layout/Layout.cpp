@@ -21,19 +21,274 @@ void ShowHeaderRow(WindowLayout& l, bool visible) {
     SetVisible(l, {Ctl::bbtnCategory, Ctl::edtPage, Ctl::udPage, Ctl::btnInf}, visible);
 }
 
-// Places the four gauges side by side from `left` at `top`: one pixel apart, with a wider gap
-// before the processor gauge. Returns the processor gauge's right edge.
+// The layout's spacing, in pixels. Positions are inside the window's border; a window's size
+// includes the border on both sides (OuterSize).
+
+// Between the title strip and the category button. The button bar, the option toggle and the
+// option toolbar line up with the category button.
+constexpr int kTitleGap = 5;
+// The box of the horizontal line above the option toolbar starts this far right of the title
+// strip.
+constexpr int kOptLineIndent = 1;
+// The empty stretch of the header row between the category button and the page box.
+constexpr int kPageGap = 23;
+// Between the end of the button bar (where the information toggle ends) and the box of the
+// vertical line that sets the information panel apart.
+constexpr int kInfLineGap = 6;
+
+// The resource captions overlap by a pixel (15-pixel captions at 0, 14 and 28); the
+// processor's caption keeps a pixel apart from them (at 44).
+constexpr int kCaptionOverlap = 1;
+constexpr int kCpuCaptionGap = 1;
+// The memory figures start this far right of the vertical line's box, so that at the width of
+// "000,000KB" they end where the gauges end; they sit a pixel below the processor gauge.
+constexpr int kMemIndent = 12;
+constexpr int kMemGap = 1;
+
+// The option row under the button bar: the option toggle a little below the bar; the clock's
+// text a pixel lower than the toggle's top; the box of the horizontal line right under the
+// toggle; the option toolbar a little under the line's box.
+constexpr int kOptRowGap = 3;
+constexpr int kClockDrop = 1;
+constexpr int kOptLineGap = 1;
+constexpr int kOptBarGap = 3;
+// The clock keeps this far from the option toggle and from the vertical line's box.
+constexpr int kClockMargin = 3;
+// The option toolbar ends this far before the vertical line's box, and the delete area starts
+// this far into it; the recycle bin area follows the delete area a pixel apart.
+constexpr int kAreaGap = 3;
+constexpr int kGomGap = 1;
+
+// The size of the whole window: with the information panel, its inside ends with the recycle
+// bin area; without it, this far before the end of the vertical line's box. With the option
+// toolbar, its inside ends a pixel (kEndMargin) under the toolbar; without it, this far before
+// the end of the horizontal line's box.
+constexpr int kInfLineCut = 3;
+constexpr int kOptLineCut = 5;
+
+// A pixel of space the window keeps after what it shows last: under the option toolbar, and
+// right of and under the contents of the display modes' shrunk windows.
+constexpr int kEndMargin = 1;
+// The minimum mode's button bar: a pixel in from the left, its top pixel row hidden above the
+// inside.
+constexpr int kSmallBarLeft = 1;
+constexpr int kSmallBarTop = -1;
+// The gauges in a row: one pixel apart, with a wider gap before the processor gauge; beside
+// the clock they start this far right of it, under it a pixel below it.
+constexpr int kGaugeGap = 1;
+constexpr int kCpuGaugeGap = 10;
+constexpr int kGaugeRowGap = 5;
+constexpr int kGaugeRowDrop = 1;
+
+// The window's outer size for an inside of `inside` pixels: the border on both sides.
+constexpr int OuterSize(int inside) {
+    return inside + 2 * kFrameWidth;
+}
+
+struct Size {
+    int width = 0;
+    int height = 0;
+};
+
+// Places the four gauges side by side from `left` at `top`. Returns the processor gauge's
+// right edge.
 int PlaceGaugeRow(WindowLayout& l, int left, int top) {
     Rect& sys = l.R(Ctl::ggResSys);
     Rect& gdi = l.R(Ctl::ggResGDI);
     Rect& user = l.R(Ctl::ggResUser);
     Rect& cpu = l.R(Ctl::ggCPU);
     sys.left = left;
-    gdi.left = sys.Right() + 1;
-    user.left = gdi.Right() + 1;
-    cpu.left = user.Right() + 10;
+    gdi.left = sys.Right() + kGaugeGap;
+    user.left = gdi.Right() + kGaugeGap;
+    cpu.left = user.Right() + kCpuGaugeGap;
     sys.top = gdi.top = user.top = cpu.top = top;
     return cpu.Right();
+}
+
+// The vertical title strip at the left edge, and what starts right of it.
+void PlaceTitleStrip(WindowLayout& l, const LayoutFlags& f) {
+    const Rect& title = l.R(Ctl::lblTitle);
+    const bool shown = f.showTitle || (f.modes.title && !f.active);
+    l[Ctl::lblTitle].visible = shown;
+    l.R(Ctl::bbtnCategory).left = shown ? title.Right() + kTitleGap : 0;
+    l.R(Ctl::bvlOpt).left = shown ? title.Right() + kOptLineIndent : 0;
+}
+
+// The button bar under the category button, the page box beside it, the information toggle at
+// the bar's right end, and the vertical line after it.
+void PlaceHeaderRow(WindowLayout& l) {
+    const Rect& category = l.R(Ctl::bbtnCategory);
+    Rect& bar = l.R(Ctl::tlbExc);
+    Rect& page = l.R(Ctl::edtPage);
+    Rect& infToggle = l.R(Ctl::btnInf);
+    bar.left = category.left;
+    bar.top = category.Bottom();
+    page.left = category.Right() + kPageGap;
+    l.R(Ctl::udPage).left = page.Right();
+    infToggle.left = bar.Right() - infToggle.width;
+    l.R(Ctl::bvlInf).left = infToggle.Right() + kInfLineGap;
+}
+
+// The information panel right of the vertical line: captions and gauges in a column, the
+// memory figures under them.
+void PlaceInfoPanel(WindowLayout& l) {
+    const Rect& infLine = l.R(Ctl::bvlInf);
+    Rect& capSys = l.R(Ctl::lblResSys);
+    Rect& capGdi = l.R(Ctl::lblResGDI);
+    Rect& capUser = l.R(Ctl::lblResUser);
+    Rect& capCpu = l.R(Ctl::lblCPU);
+    capSys.left = capGdi.left = capUser.left = capCpu.left = infLine.Right();
+    capSys.top = 0;
+    capGdi.top = capSys.height - kCaptionOverlap;
+    capUser.top = capGdi.Bottom() - kCaptionOverlap;
+    capCpu.top = capUser.Bottom() + kCpuCaptionGap;
+    const std::pair<Ctl, Ctl> gaugeOf[] = {{Ctl::lblResSys, Ctl::ggResSys},
+                                           {Ctl::lblResGDI, Ctl::ggResGDI},
+                                           {Ctl::lblResUser, Ctl::ggResUser},
+                                           {Ctl::lblCPU, Ctl::ggCPU}};
+    for (const auto& [caption, gauge] : gaugeOf) {
+        l.R(gauge).left = capSys.Right();
+        l.R(gauge).top = l.R(caption).top;
+    }
+
+    // Memory figures: right-justified under the gauges, their right edge where the widest
+    // figure ("000,000KB", whose width the labels carry) ends.
+    Rect& availMem = l.R(Ctl::lblAvailMem);
+    Rect& totalMem = l.R(Ctl::lblTotalMem);
+    availMem.left = infLine.Right() + kMemIndent;
+    totalMem.left = availMem.left;
+    availMem.top = l.R(Ctl::ggCPU).Bottom() + kMemGap;
+    totalMem.top = availMem.Bottom();
+}
+
+// The row under the button bar: the option toggle, the clock centred in the gap between it
+// and the vertical line, the horizontal line, the option toolbar and the two drop areas.
+void PlaceOptionRow(WindowLayout& l) {
+    const Rect& category = l.R(Ctl::bbtnCategory);
+    const Rect& bar = l.R(Ctl::tlbExc);
+    const Rect& infLine = l.R(Ctl::bvlInf);
+    Rect& optToggle = l.R(Ctl::btnOpt);
+    Rect& clock = l.R(Ctl::lblNow);
+    Rect& optLine = l.R(Ctl::bvlOpt);
+    Rect& optBar = l.R(Ctl::tlbOpt);
+    Rect& delArea = l.R(Ctl::imgDel);
+    Rect& gomArea = l.R(Ctl::imgGom);
+
+    optToggle.left = category.left;
+    const int gapLeft = optToggle.Right();
+    const int gap = infLine.left - gapLeft;
+    if (clock.width < gap - 2 * kClockMargin) {
+        clock.left = gapLeft + (gap - clock.width) / 2 + kClockMargin;
+    } else {
+        // Too wide for the gap: cut to it.
+        clock.left = gapLeft + kClockMargin;
+        clock.width = gap - 2 * kClockMargin;
+    }
+
+    optToggle.top = bar.Bottom() + kOptRowGap;
+    clock.top = optToggle.top + kClockDrop;
+    optLine.top = optToggle.Bottom() + kOptLineGap;
+    optBar.top = optLine.top + kOptBarGap;
+    optBar.left = category.left;
+    optBar.width = infLine.left - optBar.left - kAreaGap;
+
+    delArea.top = optBar.top;
+    delArea.left = infLine.left + kAreaGap;
+    gomArea.top = optBar.top;
+    gomArea.left = delArea.Right() + kGomGap;
+}
+
+// The whole window's size, before the display modes shrink it.
+Size FullSize(const WindowLayout& l, const LayoutFlags& f) {
+    const int insideWidth = (f.showRes || f.showMem) ? l.R(Ctl::imgGom).Right()
+                                                     : l.R(Ctl::bvlInf).Right() - kInfLineCut;
+    const int insideHeight = f.showOpt ? l.R(Ctl::tlbOpt).Bottom() + kEndMargin
+                                       : l.R(Ctl::bvlOpt).Bottom() - kOptLineCut;
+    return {OuterSize(insideWidth), OuterSize(insideHeight)};
+}
+
+// The clock alone at the top left while another program is active (the clock modes).
+void ShowClockAlone(WindowLayout& l) {
+    l[Ctl::lblTitle].visible = false;
+    ShowHeaderRow(l, false);
+    l.R(Ctl::lblNow).left = 0;
+    l.R(Ctl::lblNow).top = 0;
+}
+
+// The clock and information mode while another program is active: the clock, and the four
+// gauges in a row beside it or under it.
+Size ShrinkToClockAndGauges(WindowLayout& l, const LayoutFlags& f) {
+    ShowClockAlone(l);
+    SetVisible(l, {Ctl::tlbExc, Ctl::lblResSys, Ctl::lblResGDI, Ctl::lblResUser, Ctl::bvlInf},
+               false);
+    const Rect& clock = l.R(Ctl::lblNow);
+    if (f.taRRight) {
+        const int gaugesEnd = PlaceGaugeRow(l, clock.Right() + kGaugeRowGap, clock.top);
+        return {OuterSize(gaugesEnd + kEndMargin), OuterSize(clock.height + kEndMargin)};
+    }
+    PlaceGaugeRow(l, 0, clock.Bottom() + kGaugeRowDrop);
+    return {OuterSize(clock.width + kEndMargin),
+            OuterSize(clock.height + l.R(Ctl::ggResSys).height + kEndMargin)};
+}
+
+// The display modes, each applied when its flag is on, in order; they may shrink the window.
+Size ApplyDisplayModes(WindowLayout& l, const LayoutFlags& f, Size size) {
+    const bool inactive = !f.active;
+    if (f.modes.nomal)
+        ShowHeaderRow(l, true);
+    if (f.modes.small) {
+        // The button bar alone, active or not.
+        Rect& bar = l.R(Ctl::tlbExc);
+        l[Ctl::lblTitle].visible = false;
+        ShowHeaderRow(l, false);
+        bar.left = kSmallBarLeft;
+        bar.top = kSmallBarTop;
+        size = {OuterSize(bar.Right()), OuterSize(bar.Bottom())};
+    }
+    if (f.modes.title) {
+        ShowHeaderRow(l, true);
+        if (inactive) {
+            l[Ctl::lblTitle].visible = true;
+            size.width = OuterSize(l.R(Ctl::lblTitle).width + kEndMargin);
+        }
+    }
+    if (f.modes.time) {
+        if (inactive) {
+            ShowClockAlone(l);
+            const Rect& clock = l.R(Ctl::lblNow);
+            size = {OuterSize(clock.width + kEndMargin), OuterSize(clock.height + kEndMargin)};
+        } else {
+            ShowHeaderRow(l, true);
+        }
+    }
+    if (f.modes.taR) {
+        if (inactive) {
+            size = ShrinkToClockAndGauges(l, f);
+        } else {
+            ShowHeaderRow(l, true);
+            SetVisible(l, {Ctl::lblResSys, Ctl::lblResGDI, Ctl::lblResUser, Ctl::bvlInf}, true);
+        }
+    }
+    return size;
+}
+
+// The window takes its size; the lines and the title strip follow it. A window docked to the
+// right or bottom keeps that edge while a shrinking mode changes its size.
+void FitWindow(WindowLayout& l, const LayoutFlags& f, Size size) {
+    const Rect before = l.window;
+    l.window.width = size.width;
+    l.window.height = size.height;
+    // The title strip runs down the whole inside of the window.
+    l.R(Ctl::lblTitle).height = size.height - 2 * kFrameWidth;
+    l.R(Ctl::bvlOpt).width = size.width - l.R(Ctl::bvlOpt).left;
+    l.R(Ctl::bvlInf).height = size.height;
+
+    if (f.modes.title || f.modes.time || f.modes.taR) {
+        if (f.winPos == 2 || f.winPos == 3) // top right, bottom right
+            l.window.left += before.width - size.width;
+        if (f.winPos == 3 || f.winPos == 4) // bottom right, bottom left
+            l.window.top += before.height - size.height;
+    }
 }
 
 } // namespace
@@ -91,165 +346,12 @@ DisplayMode NextMode(DisplayMode mode) {
 }
 
 WindowLayout ArrangeLayout(WindowLayout l, const LayoutFlags& f) {
-    const bool inactive = !f.active;
-    const int w0 = l.window.width;
-    const int h0 = l.window.height;
-
-    Rect& title = l.R(Ctl::lblTitle);
-    Rect& category = l.R(Ctl::bbtnCategory);
-    Rect& page = l.R(Ctl::edtPage);
-    Rect& upDown = l.R(Ctl::udPage);
-    Rect& infToggle = l.R(Ctl::btnInf);
-    Rect& bar = l.R(Ctl::tlbExc);
-    Rect& infBevel = l.R(Ctl::bvlInf);
-    Rect& optToggle = l.R(Ctl::btnOpt);
-    Rect& clock = l.R(Ctl::lblNow);
-    Rect& optBevel = l.R(Ctl::bvlOpt);
-    Rect& optBar = l.R(Ctl::tlbOpt);
-    Rect& delArea = l.R(Ctl::imgDel);
-    Rect& gomArea = l.R(Ctl::imgGom);
-
-    // The vertical title strip at the left edge.
-    if (f.showTitle || (f.modes.title && inactive)) {
-        l[Ctl::lblTitle].visible = true;
-        category.left = title.left + title.width + 5;
-        optBevel.left = title.left + title.width + 1;
-    } else {
-        l[Ctl::lblTitle].visible = false;
-        category.left = 0;
-        optBevel.left = 0;
-    }
-
-    bar.left = category.left;
-    bar.top = category.top + category.height;
-    page.left = category.left + category.width + 23;
-    upDown.left = page.left + page.width;
-    infToggle.left = bar.left + bar.width - infToggle.width;
-    infBevel.left = infToggle.left + infToggle.width + 6;
-
-    // Information panel: captions and gauges in a column right of the vertical line.
-    Rect& capSys = l.R(Ctl::lblResSys);
-    Rect& capGdi = l.R(Ctl::lblResGDI);
-    Rect& capUser = l.R(Ctl::lblResUser);
-    Rect& capCpu = l.R(Ctl::lblCPU);
-    capSys.left = capGdi.left = capUser.left = capCpu.left = infBevel.left + infBevel.width;
-    capSys.top = 0;
-    capGdi.top = capSys.height - 1;
-    capUser.top = capGdi.top + capGdi.height - 1;
-    capCpu.top = capUser.top + capUser.height + 1;
-    const std::pair<Ctl, Ctl> gaugeOf[] = {{Ctl::lblResSys, Ctl::ggResSys},
-                                           {Ctl::lblResGDI, Ctl::ggResGDI},
-                                           {Ctl::lblResUser, Ctl::ggResUser},
-                                           {Ctl::lblCPU, Ctl::ggCPU}};
-    for (const auto& [caption, gauge] : gaugeOf) {
-        l.R(gauge).left = capSys.left + capSys.width;
-        l.R(gauge).top = l.R(caption).top;
-    }
-
-    // Memory figures: right-justified under the gauges, their right edge where the widest
-    // figure ("000,000KB", whose width the labels carry) ends.
-    Rect& availMem = l.R(Ctl::lblAvailMem);
-    Rect& totalMem = l.R(Ctl::lblTotalMem);
-    availMem.left = infBevel.left + infBevel.width + 12;
-    totalMem.left = availMem.left;
-    availMem.top = l.R(Ctl::ggCPU).Bottom() + 1;
-    totalMem.top = availMem.Bottom();
-
-    // Option toggle and the clock centred in the gap between it and the vertical line.
-    optToggle.left = category.left;
-    const int a = optToggle.left + optToggle.width;
-    const int d = infBevel.left - a;
-    if (clock.width < d - 6) {
-        clock.left = a + (d - clock.width) / 2 + 3;
-    } else {
-        clock.left = a + 3;
-        clock.width = infBevel.left - optToggle.left - optToggle.width - 6;
-    }
-
-    optToggle.top = bar.top + bar.height + 3;
-    clock.top = optToggle.top + 1;
-    optBevel.top = optToggle.top + optToggle.height + 1;
-    optBar.top = optBevel.top + 3;
-    optBar.left = category.left;
-    optBar.width = infBevel.left - optBar.left - 3;
-
-    delArea.top = optBar.top;
-    delArea.left = infBevel.left + 3;
-    gomArea.top = optBar.top;
-    gomArea.left = delArea.left + delArea.width + 1;
-
+    PlaceTitleStrip(l, f);
+    PlaceHeaderRow(l);
+    PlaceInfoPanel(l);
+    PlaceOptionRow(l);
     l[Ctl::tlbExc].visible = true;
-
-    int width = (f.showRes || f.showMem) ? gomArea.Right() + 6 : infBevel.Right() + 3;
-    int height = f.showOpt ? optBar.Bottom() + 7 : optBevel.Bottom() + 1;
-
-    if (f.modes.nomal) {
-        ShowHeaderRow(l, true);
-    }
-    if (f.modes.small) {
-        l[Ctl::lblTitle].visible = false;
-        ShowHeaderRow(l, false);
-        bar.left = 1;
-        bar.top = -1;
-        width = bar.width + 7;
-        height = bar.height + 5;
-    }
-    if (f.modes.title) {
-        ShowHeaderRow(l, true);
-        if (inactive) {
-            l[Ctl::lblTitle].visible = true;
-            width = title.width + 7;
-        }
-    }
-    if (f.modes.time) {
-        if (inactive) {
-            l[Ctl::lblTitle].visible = false;
-            ShowHeaderRow(l, false);
-            clock.left = 0;
-            clock.top = 0;
-            width = clock.width + 7;
-            height = clock.height + 7;
-        } else {
-            ShowHeaderRow(l, true);
-        }
-    }
-    if (f.modes.taR) {
-        if (inactive) {
-            l[Ctl::lblTitle].visible = false;
-            ShowHeaderRow(l, false);
-            SetVisible(l,
-                       {Ctl::tlbExc, Ctl::lblResSys, Ctl::lblResGDI, Ctl::lblResUser, Ctl::bvlInf},
-                       false);
-            clock.left = 0;
-            clock.top = 0;
-            if (f.taRRight) {
-                width = PlaceGaugeRow(l, clock.Right() + 5, clock.top) + 7;
-                height = clock.height + 7;
-            } else {
-                PlaceGaugeRow(l, 0, clock.Bottom() + 1);
-                width = clock.width + 7;
-                height = clock.height + l.R(Ctl::ggResSys).height + 7;
-            }
-        } else {
-            ShowHeaderRow(l, true);
-            SetVisible(l, {Ctl::lblResSys, Ctl::lblResGDI, Ctl::lblResUser, Ctl::bvlInf}, true);
-        }
-    }
-
-    l.window.width = width;
-    l.window.height = height;
-    // The title strip runs down the whole inside of the window.
-    title.height = height - 2 * kFrameWidth;
-    optBevel.width = width - optBevel.left;
-    infBevel.height = height;
-
-    // A window docked to the right or bottom keeps that edge while it changes size.
-    if (f.modes.title || f.modes.time || f.modes.taR) {
-        if (f.winPos == 2 || f.winPos == 3)
-            l.window.left += w0 - width;
-        if (f.winPos == 3 || f.winPos == 4)
-            l.window.top += h0 - height;
-    }
+    FitWindow(l, f, ApplyDisplayModes(l, f, FullSize(l, f)));
     return l;
 }
 

@@ -104,50 +104,12 @@ HelpViewer::HelpViewer(QWidget* owner) : QWidget(owner, Qt::Window) {
     bar->addWidget(forward);
     bar->addStretch();
 
-    auto* finder = new QWidget(this);
-    auto* label = new QLabel(QStringLiteral("検索する語(&N):"), finder);
-    m_find = new QLineEdit(finder);
-    m_find->setObjectName(QStringLiteral("edtFind"));
-    m_find->setClearButtonEnabled(true);
-    label->setBuddy(m_find);
-    m_results = new QListWidget(finder);
-    m_results->setObjectName(QStringLiteral("lbTopics"));
-    auto* finderLayout = new QVBoxLayout(finder);
-    finderLayout->setContentsMargins(0, 0, 0, 0);
-    finderLayout->addWidget(label);
-    finderLayout->addWidget(m_find);
-    finderLayout->addWidget(m_results);
-
+    QWidget* finder = CreateTopicFinder();
     m_browser = new QTextBrowser(this);
     m_browser->setObjectName(QStringLiteral("tbHelp"));
     // Links to other pages open here; links out of the help open in the user's browser.
     m_browser->setOpenExternalLinks(true);
-
-    // The topic list is wide enough for its longest topic, with an item's margins, the list's
-    // frame and a scroll bar beside it.
-    const QFontMetrics metrics(m_results->font());
-    int longest = 0;
-    for (const HelpTopic& topic : HelpTopics())
-        longest = std::max(longest, metrics.horizontalAdvance(Q(topic.title)));
-    const QStyle* style = m_results->style();
-    const int itemMargin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_results) + 1;
-    const int listWidth = longest + 2 * itemMargin + 2 * m_results->frameWidth() +
-                          style->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_results);
-    finder->setMinimumWidth(listWidth);
-
-    constexpr int kPageWidth = 460;
-    auto* split = new QSplitter(this);
-    split->addWidget(finder);
-    split->addWidget(m_browser);
-    split->setStretchFactor(1, 1);
-    split->setSizes({listWidth, kPageWidth});
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(bar);
-    layout->addWidget(split);
-    const QMargins margins = layout->contentsMargins();
-    resize(std::max(680, margins.left() + listWidth + split->handleWidth() + kPageWidth +
-                             margins.right()),
-           480);
+    LayOut(bar, finder);
 
     connect(contents, &QToolButton::clicked, this, [this] { ShowPage(kHelpContents); });
     connect(back, &QToolButton::clicked, m_browser, &QTextBrowser::backward);
@@ -169,6 +131,55 @@ HelpViewer::HelpViewer(QWidget* owner) : QWidget(owner, Qt::Window) {
             ShowPage(m_results->item(row)->data(Qt::UserRole).toInt());
     });
     Find({});
+}
+
+QWidget* HelpViewer::CreateTopicFinder() {
+    auto* finder = new QWidget(this);
+    auto* label = new QLabel(QStringLiteral("検索する語(&N):"), finder);
+    m_find = new QLineEdit(finder);
+    m_find->setObjectName(QStringLiteral("edtFind"));
+    m_find->setClearButtonEnabled(true);
+    label->setBuddy(m_find);
+    m_results = new QListWidget(finder);
+    m_results->setObjectName(QStringLiteral("lbTopics"));
+    auto* finderLayout = new QVBoxLayout(finder);
+    finderLayout->setContentsMargins(0, 0, 0, 0);
+    finderLayout->addWidget(label);
+    finderLayout->addWidget(m_find);
+    finderLayout->addWidget(m_results);
+    return finder;
+}
+
+int HelpViewer::TopicListWidth() const {
+    // Wide enough for the longest topic, with an item's margins, the list's frame and a
+    // scroll bar beside it.
+    const QFontMetrics metrics(m_results->font());
+    int longest = 0;
+    for (const HelpTopic& topic : HelpTopics())
+        longest = std::max(longest, metrics.horizontalAdvance(Q(topic.title)));
+    const QStyle* style = m_results->style();
+    const int itemMargin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_results) + 1;
+    return longest + 2 * itemMargin + 2 * m_results->frameWidth() +
+           style->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_results);
+}
+
+void HelpViewer::LayOut(QLayout* bar, QWidget* finder) {
+    // The topic list shows every topic whole; the page gets the rest.
+    const int listWidth = TopicListWidth();
+    finder->setMinimumWidth(listWidth);
+    constexpr int kPageWidth = 460;
+    auto* split = new QSplitter(this);
+    split->addWidget(finder);
+    split->addWidget(m_browser);
+    split->setStretchFactor(1, 1);
+    split->setSizes({listWidth, kPageWidth});
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(bar);
+    layout->addWidget(split);
+    const QMargins margins = layout->contentsMargins();
+    resize(std::max(680, margins.left() + listWidth + split->handleWidth() + kPageWidth +
+                             margins.right()),
+           480);
 }
 
 void HelpViewer::ShowPage(int context) {

@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+class QLayout;
 class QLineEdit;
 class QListWidget;
 class QTextBrowser;
@@ -33,6 +34,12 @@ public:
 
 private:
     explicit HelpViewer(QWidget* owner);
+    // The search box over the topic list, in a widget of their own.
+    QWidget* CreateTopicFinder();
+    // The width of the topic list.
+    int TopicListWidth() const;
+    // The button bar above the topic finder and the page, side by side.
+    void LayOut(QLayout* bar, QWidget* finder);
     void ShowPage(int context);
     void Find(const QString& query);
     void Present();

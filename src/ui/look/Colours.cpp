@@ -67,4 +67,12 @@ QColor ToQColor(const Colour& colour) {
     return ToQColor(colour, QApplication::palette());
 }
 
+Colour FromQColor(const QColor& colour) {
+    Colour c;
+    c.red = static_cast<std::uint8_t>(colour.red());
+    c.green = static_cast<std::uint8_t>(colour.green());
+    c.blue = static_cast<std::uint8_t>(colour.blue());
+    return c;
+}
+
 } // namespace tavolin

@@ -15,6 +15,8 @@ namespace tavolin {
 QColor ToQColor(const Colour& colour, const QPalette& palette);
 // The same with the application's palette.
 QColor ToQColor(const Colour& colour);
+// A colour chosen on screen as a colour of the settings: its red, green and blue.
+Colour FromQColor(const QColor& colour);
 
 // A system colour by its name in the palette.
 QColor SystemColour(std::string_view name, const QPalette& palette);

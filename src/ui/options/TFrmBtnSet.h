@@ -1,17 +1,12 @@
 #pragma once
 
-#include "core/options/ButtonList.h"
 #include "core/options/Environment.h"
 #include "ui/launcher/QtView.h"
 
 #include <QDialog>
 
+#include <array>
 #include <memory>
-#include <string>
-#include <vector>
-
-class QComboBox;
-class QLineEdit;
 
 namespace Ui {
 class TFrmBtnSet;
@@ -19,15 +14,22 @@ class TFrmBtnSet;
 
 namespace tavolin {
 
+class AreasTab;
+class AuxWindowTab;
+class ButtonDetailsTab;
+class Display1Tab;
+class Display2Tab;
+class EnvironmentTab;
+class InfoPanelTab;
 class Launcher;
 class Platform;
-class ButtonRowModel;
-class UpDown;
 
 // The options dialog "オプション設定": the button details page over every button of the data
-// file, and the five environment pages over the settings file. The layout is in
-// TFrmBtnSet.ui; the rows, the checks and the keys are in core/options. OK writes the
-// settings and, when the list was loaded, the data file; Cancel writes nothing.
+// file, and the five environment pages over the settings file. Each page is a widget of its
+// own (ButtonDetailsTab, InfoPanelTab, Display1Tab, Display2Tab, AreasTab, AuxWindowTab) with
+// its own form; the dialog's form holds the tab control and the three buttons. The rows, the
+// checks and the keys are in core/options. OK writes the settings and, when the list was
+// loaded, the data file; Cancel writes nothing.
 class TFrmBtnSet : public QDialog {
     Q_OBJECT
 public:
@@ -56,64 +58,35 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    // --- the dialog and the button page (UnitBtnSet's first half) ---
+    // The six pages in tab order, and the five over the settings file.
+    void AddTabs(const Opening& opening);
+    std::array<EnvironmentTab*, 5> EnvironmentTabs() const;
+
     void FrmBtnSetCreate();
     void pgcChange();
     void FrmBtnSetResize();
-    void btnOKClick();
     void btnHelpClick();
-    void cbNoChange();
-    void lvBtnSelectItem(int row);
-    void btnSetClick();
-    void btnCpyClick();
-    void btnCutClick();
-    void btnPstClick();
-    void btnRefClick();
-    bool LoadButtonList();
-    void SelectOpeningRow();
-    void ScrollToRow(int row);
-    bool ConfirmPendingEdit();
-    options::ButtonBoxes Boxes() const;
-    void ShowBoxes(const options::ButtonBoxes& boxes);
-
-    // --- the environment pages ---
-    // A control and the [Window] key it shows. A key of a number box names its up-down.
-    struct Binding {
-        QWidget* control;
-        WindowSettingKey::Field field;
-        UpDown* upDown = nullptr;
-    };
-    // Every control of the pages that shows a [Window] key.
-    std::vector<Binding> Bindings() const;
-    void ShowBinding(const Binding& binding);
-    void StoreBinding(const Binding& binding);
-    void ShowNumberBox(QLineEdit* box, UpDown* upDown, const options::NumberBox& value);
-    void LoadEnvironmentControls();
-    void StoreEnvironmentControls();
-    void tbrUpTimeChange();
-    void cbDateChange(QComboBox* list);
-    void FillColourList(QComboBox* list, const Colour& colour);
-    void UpdateSample();
+    void btnOKClick();
+    // The pages' values checked; on a fault the page of the control the check names is shown.
+    bool CheckEnvironmentPages();
+    // Both files written and put in place together, or neither; false leaves the dialog open.
+    bool SaveBothFiles();
+    void rbModeClick(options::DisplayMode mode);
     void UpdateDependencies();
-    void UpdateMemoSample();
-    void btnMemColClick(bool background);
-    // The hot key box on "表示２", its clear button and the line that says whether this
-    // desktop lets a program grab a key.
-    void ShowHotKeyEditor();
 
     std::unique_ptr<Ui::TFrmBtnSet> m_ui;
     Platform& m_platform;
     Launcher& m_core;
-    Opening m_opening;
     QtView m_view;
-    options::ButtonList m_list;
-    ButtonRowModel* m_model = nullptr;
-    bool m_listLoaded = false;
-    bool m_selecting = false;
-    int m_editRow = -1; // the list row the boxes were filled from, or -1
-    bool m_shown = false;
     options::Environment m_env;
-    std::vector<options::ColourItem> m_fontColours, m_backColours;
+    ButtonDetailsTab* m_buttons = nullptr;
+    InfoPanelTab* m_info = nullptr;
+    Display1Tab* m_display1 = nullptr;
+    Display2Tab* m_display2 = nullptr;
+    AreasTab* m_areas = nullptr;
+    AuxWindowTab* m_auxWindow = nullptr;
+    bool m_forButton = false;
+    bool m_shown = false;
 };
 
 } // namespace tavolin

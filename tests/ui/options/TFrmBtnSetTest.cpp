@@ -323,6 +323,21 @@ private slots:
         }
     }
 
+    // The dialog opens with the focus on its page's first control, and Tab goes from the
+    // page's last control to OK, キャンセル and ヘルプ, then back to the first: the pages are
+    // forms of their own, added after the dialog's buttons were made.
+    void theFocusStartsOnThePageAndTabEndsWithTheButtons() {
+        Open(0);
+        QApplication::setActiveWindow(m_dialog.get());
+        QVERIFY(QTest::qWaitForWindowActive(m_dialog.get()));
+        QCOMPARE(QApplication::focusWidget(), Get<QCheckBox>("cbRes"));
+        Get<QComboBox>("cmbWatch")->setFocus();
+        for (const char* name : {"btnOK", "btnCancel", "btnHelp", "cbRes"}) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget()->objectName(), QLatin1String(name));
+        }
+    }
+
     void resizingFollowsTheRules() {
         Open(1);
         QCOMPARE(m_dialog->minimumSize(), QSize(422, 390));
