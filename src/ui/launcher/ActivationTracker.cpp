@@ -67,6 +67,10 @@ void ActivationTracker::SyncActivation() {
 
 void ActivationTracker::HoldActivation(bool held) {
     m_held = held;
+    // The launcher hands the focus to a window of its own (the about box): the requests still
+    // running from the last dialog would take it back and close that window again.
+    if (held && m_askTimer != nullptr)
+        m_askTimer->stop();
     if (!held)
         QMetaObject::invokeMethod(this, &ActivationTracker::SyncActivation, Qt::QueuedConnection);
 }
@@ -207,6 +211,10 @@ bool ActivationTracker::Asking() const {
 bool ActivationTracker::AskActivationAgain() {
     if (QApplication::activeModalWidget() != nullptr || QApplication::activePopupWidget())
         return false; // another dialog or a menu of the program's own
+    // Another window of the program's own has the focus, opened since (the help): it keeps it.
+    if (const QWindow* focus = QGuiApplication::focusWindow();
+        focus != nullptr && focus != m_window.windowHandle() && focus->isVisible())
+        return false;
     // The window system's focus event is the answer. It must hold a moment: the window
     // manager may pass the focus on to the window below just after granting it.
     if (m_window.windowHandle() != nullptr &&

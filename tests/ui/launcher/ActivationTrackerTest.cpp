@@ -48,27 +48,38 @@ class ActivationTrackerTest : public QObject {
         }
     };
 
+    enum class Then { UserChoosesAnother, WindowManagerChoiceStays, LauncherOpensItsOwn };
+
 private slots:
     void theAsksStopAtTheUsersChoiceOrAfterAFewSeconds_data() {
-        QTest::addColumn<bool>("userChoosesAnother");
-        QTest::newRow("the user makes yet another window active") << true;
-        QTest::newRow("the window manager's choice stays") << false;
+        QTest::addColumn<int>("then");
+        QTest::newRow("the user makes yet another window active") << int(Then::UserChoosesAnother);
+        QTest::newRow("the window manager's choice stays") << int(Then::WindowManagerChoiceStays);
+        // The about box opened straight after a dialog: asking on would close it again.
+        QTest::newRow("the launcher opens a window of its own") << int(Then::LauncherOpensItsOwn);
     }
 
     void theAsksStopAtTheUsersChoiceOrAfterAFewSeconds() {
-        QFETCH(bool, userChoosesAnother);
+        QFETCH(int, then);
         Rig rig;
         rig.platform.activeWindow = NativeWindow{101};
         rig.tracker->ActivateAfterDialog();
         QTest::qWait(350);
         QVERIFY2(rig.tracker->Asking(), "the window manager's own choice is asked past");
-        if (userChoosesAnother) {
+        switch (Then(then)) {
+        case Then::UserChoosesAnother:
             rig.platform.activeWindow = NativeWindow{202};
             QTRY_VERIFY_WITH_TIMEOUT(!rig.tracker->Asking(), 300);
-        } else {
+            break;
+        case Then::WindowManagerChoiceStays:
             QTest::qWait(1500);
             QVERIFY(rig.tracker->Asking());
             QTRY_VERIFY_WITH_TIMEOUT(!rig.tracker->Asking(), 3000);
+            break;
+        case Then::LauncherOpensItsOwn:
+            rig.tracker->HoldActivation(true);
+            QVERIFY(!rig.tracker->Asking());
+            break;
         }
     }
 };
