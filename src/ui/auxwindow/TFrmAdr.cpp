@@ -1,4 +1,5 @@
 #include "ui/auxwindow/TFrmAdr.h"
+#include "ui/QtText.h"
 
 #include "core/Errors.h"
 #include "core/Platform.h"
@@ -36,10 +37,6 @@ using auxwindow::Mode;
 namespace {
 
 QPointer<TFrmAdr> g_current;
-
-QString Q(const std::string& s) {
-    return QString::fromStdString(s);
-}
 
 int HelpContextOf(Mode mode) {
     switch (mode) {

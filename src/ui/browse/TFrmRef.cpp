@@ -1,4 +1,5 @@
 #include "ui/browse/TFrmRef.h"
+#include "ui/QtText.h"
 
 #include "core/Platform.h"
 #include "ui/commands/HelpViewer.h"
@@ -22,10 +23,6 @@
 namespace tavolin {
 
 namespace {
-
-QString Q(const std::string& s) {
-    return QString::fromStdString(s);
-}
 
 // The drives' last folders live as long as the program, as a drive's current folder does.
 browse::CurrentDirectories& RunDirectories() {

@@ -1,4 +1,5 @@
 #include "ui/categories/TFrmCategoryEdit.h"
+#include "ui/QtText.h"
 
 #include "core/helpers/MessageBox.h"
 #include "core/settings/Settings.h"
@@ -10,14 +11,6 @@
 #include <QScreen>
 
 namespace tavolin {
-
-namespace {
-
-QString Q(const std::string& s) {
-    return QString::fromStdString(s);
-}
-
-} // namespace
 
 TFrmCategoryEdit::TFrmCategoryEdit(Platform& platform, const DataFiles& files, QWidget* owner)
     // A fixed border: a title and a close box, nothing to resize, minimise or maximise.

@@ -1,4 +1,5 @@
 #include "ui/commands/ButtonMenu.h"
+#include "ui/QtText.h"
 
 #include "core/Platform.h"
 #include "core/commands/Actions.h"
@@ -22,9 +23,6 @@ using Id = ButtonMenu::ItemId;
 
 namespace {
 
-QString Q(const std::string& s) {
-    return QString::fromStdString(s);
-}
 QString Literal(const std::string& s) {
     return Q(s).replace(QLatin1Char('&'), QStringLiteral("&&"));
 }

@@ -1,4 +1,5 @@
 #include "ui/launcher/AccessibleNames.h"
+#include "ui/QtText.h"
 
 #include "core/path/PathHelpers.h"
 #include "core/store/ButtonStore.h"
@@ -8,10 +9,6 @@
 namespace tavolin {
 
 namespace {
-
-QString Q(const std::string& s) {
-    return QString::fromStdString(s);
-}
 
 void Name(QWidget* window, const char* objectName, const QString& name,
           const QString& description = {}) {

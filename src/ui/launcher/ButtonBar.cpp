@@ -1,4 +1,5 @@
 #include "ui/launcher/ButtonBar.h"
+#include "ui/QtText.h"
 
 #include "core/launcher/Launcher.h"
 #include "ui/look/OptIcons.h"
@@ -13,14 +14,6 @@
 namespace tavolin {
 
 using layout::Ctl;
-
-namespace {
-
-QString Q(const std::string& s) {
-    return QString::fromStdString(s);
-}
-
-} // namespace
 
 ButtonBar::ButtonBar(QWidget& window, Launcher& core, layout::WindowLayout& layout,
                      std::function<void(int)> execute, std::function<void()> arrange)

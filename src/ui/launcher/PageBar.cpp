@@ -1,4 +1,5 @@
 #include "ui/launcher/PageBar.h"
+#include "ui/QtText.h"
 
 #include "core/Errors.h"
 #include "core/launcher/Launcher.h"
@@ -30,10 +31,6 @@ public:
         return QProxyStyle::styleHint(hint, option, widget, returnData);
     }
 };
-
-QString Q(const std::string& s) {
-    return QString::fromStdString(s);
-}
 
 // Texts of buttons and menu items show "&" literally.
 QString Literal(const std::string& s) {

@@ -1,4 +1,5 @@
 #include "ui/launcher/TFrmMain.h"
+#include "ui/QtText.h"
 #include "ui/look/DialogFont.h"
 
 #include "core/Errors.h"
@@ -55,10 +56,6 @@ const QString kProductName = QStringLiteral("Tavolin");
 
 QRect ToQRect(const layout::Rect& r) {
     return {r.left, r.top, r.width, r.height};
-}
-
-QString Q(const std::string& s) {
-    return QString::fromStdString(s);
 }
 
 QLabel* NewLabel(QWidget* parent, const char* name, const QString& text = {}) {

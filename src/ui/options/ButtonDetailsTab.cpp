@@ -1,4 +1,5 @@
 #include "ui/options/ButtonDetailsTab.h"
+#include "ui/QtText.h"
 
 #include "core/Platform.h"
 #include "core/launcher/Launcher.h"
@@ -13,17 +14,6 @@
 #include <array>
 
 namespace tavolin {
-
-namespace {
-
-QString Q(const std::string& s) {
-    return QString::fromStdString(s);
-}
-std::string S(const QString& s) {
-    return s.toStdString();
-}
-
-} // namespace
 
 ButtonDetailsTab::ButtonDetailsTab(Platform& platform, Launcher& core, View& view,
                                    int openingButton, QWidget* parent)

@@ -1,4 +1,5 @@
 #include "ui/options/ButtonRowModel.h"
+#include "ui/QtText.h"
 
 #include <array>
 
@@ -7,10 +8,6 @@ namespace tavolin {
 namespace {
 
 constexpr int kColumns = 6;
-
-QString Q(const std::string& s) {
-    return QString::fromStdString(s);
-}
 
 // The page and number columns are right-aligned, the others left-aligned.
 QVariant AlignmentOf(int column) {

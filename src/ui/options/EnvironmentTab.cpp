@@ -1,4 +1,5 @@
 #include "ui/options/EnvironmentTab.h"
+#include "ui/QtText.h"
 
 #include "ui/launcher/UpDown.h"
 
@@ -12,13 +13,6 @@
 namespace tavolin {
 
 namespace {
-
-QString Q(const std::string& s) {
-    return QString::fromStdString(s);
-}
-std::string S(const QString& s) {
-    return s.toStdString();
-}
 
 // Helper for std::visit over the field pointers of a binding.
 template <class... Fs> struct Overloaded : Fs... { using Fs::operator()...; };

@@ -1,4 +1,5 @@
 #include "ui/options/InfoPanelTab.h"
+#include "ui/QtText.h"
 
 #include "core/View.h"
 #include "ui/look/Colours.h"
@@ -11,17 +12,6 @@
 #include <QSignalBlocker>
 
 namespace tavolin {
-
-namespace {
-
-QString Q(const std::string& s) {
-    return QString::fromStdString(s);
-}
-std::string S(const QString& s) {
-    return s.toStdString();
-}
-
-} // namespace
 
 InfoPanelTab::InfoPanelTab(options::Environment& env, View& view, QString clockCaption,
                            QWidget* parent)

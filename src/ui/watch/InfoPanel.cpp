@@ -1,4 +1,5 @@
 #include "ui/watch/InfoPanel.h"
+#include "ui/QtText.h"
 
 #include "core/Platform.h"
 #include "core/layout/Layout.h"
@@ -19,10 +20,6 @@ namespace {
 constexpr int kFlashMs = 50;
 // The smallest size a memory figure is shrunk to.
 constexpr int kSmallestMemoryPixels = 7;
-
-QString Q(const std::string& s) {
-    return QString::fromStdString(s);
-}
 
 void SetText(QLabel* label, const std::string& text) {
     const QString q = Q(text);
