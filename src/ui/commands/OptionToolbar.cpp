@@ -343,7 +343,7 @@ void OptionToolbar::acIcoSizeExecute() {
     WindowSettings& s = m_window.Core().Settings();
     s.BtnSize = Action(ActionId::acIcoSize)->isChecked();
     m_window.ViewOf().SetBusy(true);
-    m_window.Core().Store().LoadPage();
+    m_window.Core().LoadPage();
     m_window.ButtonLookChanged();
     m_window.ViewOf().SetBusy(false);
     m_window.Core().SaveSettings();
