@@ -17,7 +17,7 @@ namespace {
 
 using text::Encoding;
 
-constexpr std::size_t kChunk = 1 << 20;
+constexpr std::size_t kChunk = Reader::kPiece;
 
 // Whether a run of whole lines has a line that does not end in CR LF (a LF or a CR alone).
 // Written as one pass without branches, so that the compiler can do it many bytes at a time.

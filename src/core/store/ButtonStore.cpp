@@ -123,11 +123,6 @@ bool ButtonStore::Foreign(Encoding encoding) {
 }
 
 StoreNotices ButtonStore::LoadCategoryList() {
-    LoadNames();
-    return TakeNotices();
-}
-
-void ButtonStore::LoadNames() {
     m_categoryNames.assign(1, kDefaultCategory);
     if (const auto reader = OpenDataFile()) {
         std::vector<std::string> names;
@@ -140,6 +135,7 @@ void ButtonStore::LoadNames() {
             m_categoryNames = std::move(names);
     }
     Changed();
+    return TakeNotices();
 }
 
 bool ButtonStore::IsCategoryLine(std::string_view line, Encoding encoding) const {

@@ -142,7 +142,6 @@ private:
     bool Save();
     // The page's lines as SavePage writes them, in slot order.
     std::vector<std::string> PageLines() const;
-    void LoadNames();
     void LoadCurrentPage();
     bool IsCategoryLine(std::string_view line, text::Encoding encoding) const;
     bool KeyIsPage(std::string_view line, text::Encoding encoding) const;
