@@ -7,8 +7,9 @@
 //   when every line already was;
 // - copied into UTF-8, every line keeps its text;
 // - the stamp's hash is that of the bytes, however they are cut into pieces.
-// An option puts a filler line before the file so that the first read ends inside it: its line
-// ends then meet the end of a read.
+// An option (one input in sixteen: a megabyte to read is slow under the sanitizers) puts a filler
+// line before the file so that the first read ends inside it: its line ends then meet the end
+// of a read.
 
 #include "FuzzSupport.h"
 
@@ -76,9 +77,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::uint8_t options = data[0];
     const std::size_t cut = 1 + data[1] % 97;
     std::string file(fuzz::Bytes(data + 2, size - 2));
-    if (options & 1) {
-        // The file's bytes start (options >> 1) bytes before the end of the first read.
-        const std::size_t before = options >> 1;
+    const bool padded = (options & 0xF) == 0xF;
+    if (padded) {
+        // The file's bytes start (options >> 4) bytes before the end of the first read.
+        const std::size_t before = options >> 4;
         file = std::string(datafile::Reader::kPiece - 2 - before, 'p') + "\r\n" + file;
     }
     const std::string path = Scratch().File("tavolin.txt");
@@ -111,7 +113,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     datafile::Reader runs(path);
     fuzz::Check(Copied(runs, encoding) == crLf, "a copy is the lines ended with CR LF", file);
 
-    if (encoding == Encoding::Cp932) {
+    if (encoding == Encoding::Cp932 && !padded) {
         datafile::Reader again(path);
         const std::string utf8 = Copied(again, Encoding::Utf8Bom);
         std::string decoded(text::MarkOf(Encoding::Utf8Bom));

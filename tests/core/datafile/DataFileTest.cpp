@@ -69,28 +69,29 @@ protected:
     std::filesystem::path m_path = m_temp.Path() / "tavolin.txt";
 };
 
-// A line end whose CR is the last byte of one read: whether a LF follows is known only after
-// the next read, and the line ends once either way.
+// Line ends at the end of a read. A CR as its last byte: whether a LF follows is known only
+// after the next read, and the line ends once either way.
 TEST_F(DataFileTest, LineEndsAcrossTheEndOfARead) {
     struct Row {
         const char* name;
-        std::string from;               // the bytes from the last one of the first read on
+        std::size_t before; // where `from` starts: this many bytes before the read's end
+        std::string from;
         std::vector<std::string> lines; // after "[c]" and the long line
     };
     const Row rows[] = {
-        {"crlf-split", "\r\n[d]\r\nb\r\n", {"[d]", "b"}},
-        {"lone-cr-then-a-line", "\rb\r\n[d]\r\n", {"b", "[d]"}},
-        {"cr-then-crlf", "\r\r\n[d]\r\n", {"", "[d]"}},
-        {"cr-ends-the-file", "\r", {}},
-        {"lf-opens-the-next-read", "a\n[d]\r\n", {"[d]"}},
+        {"crlf-split", 1, "\r\n[d]\r\nb\r\n", {"[d]", "b"}},
+        {"lone-cr-then-a-line", 1, "\rb\r\n[d]\r\n", {"b", "[d]"}},
+        {"cr-then-crlf", 1, "\r\r\n[d]\r\n", {"", "[d]"}},
+        {"cr-ends-the-file", 1, "\r", {}},
+        {"lf-opens-the-next-read", 0, "\n[d]\r\n", {"[d]"}},
+        // The runs end with the read: the next one starts on an empty buffer.
+        {"crlf-ends-the-read", 2, "\r\nb\r\n[d]\r\n", {"b", "[d]"}},
     };
     const std::string head = "[c]\r\n";
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        std::string longLine(kPiece - 1 - head.size(), 'a');
-        std::string bytes = head + longLine + row.from;
-        if (row.from.front() == 'a')
-            longLine += 'a';
+        const std::string longLine(kPiece - row.before - head.size(), 'a');
+        const std::string bytes = head + longLine + row.from;
         std::vector<std::string> expected{"[c]", longLine};
         expected.insert(expected.end(), row.lines.begin(), row.lines.end());
         std::string crLf;
