@@ -86,7 +86,7 @@ void DropAll(Platform& platform, const DataFiles& data, const std::vector<std::s
     StandInWindow window;
     Launcher launcher(platform, view, window, data);
     launcher.LoadSettings("");
-    launcher.Store().LoadPage();
+    launcher.LoadPage();
     drop::LauncherDrop rules(launcher, platform, view, window);
     std::uint32_t effect = drop::effect::kCopy;
     rules.DropFileTarget1Drop(0, {330, 10}, effect, files); // the background

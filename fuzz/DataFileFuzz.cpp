@@ -9,7 +9,6 @@
 #include "core/store/ButtonStore.h"
 #include "core/text/TextFile.h"
 #include "fakes/FakePlatform.h"
-#include "fakes/FakeView.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -58,13 +57,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string fileBytes = in.ConsumeRemainingBytesAsString();
 
     const std::string txt = Scratch().File("tavolin.txt");
-    const std::string ini = Scratch().File("tavolin.ini");
     fuzz::WriteFile(txt, fileBytes);
 
     testing::FakePlatform platform;
     platform.realFiles = false; // targets never touch the real file system
-    testing::FakeView view;
-    ButtonStore store(platform, view, txt, ini);
+    ButtonStore store(platform, txt);
     store.LoadCategoryList();
     const std::vector<std::string>& names = store.CategoryNames();
     fuzz::Check(!names.empty(), "there is always a category", fileBytes);
@@ -76,14 +73,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int n = 1; n <= ButtonStore::kSlotCount; ++n)
         shown += store.IsUsed(n) ? 1 : 0;
 
-    if (!store.SavePage() || IsWideText(fileBytes)) {
+    if (!store.SavePage().saved || IsWideText(fileBytes)) {
         // A UTF-16 or UTF-32 file is never written over, nor is one that could not be saved.
         fuzz::Check(fuzz::ReadFile(txt) == fileBytes, "the file is left as it was", fileBytes);
         return 0;
     }
     const std::string saved = fuzz::ReadFile(txt);
     // A second save of the same page changes nothing.
-    fuzz::Check(store.SavePage() && fuzz::ReadFile(txt) == saved,
+    fuzz::Check(store.SavePage().saved && fuzz::ReadFile(txt) == saved,
                 "a second save writes the same file", fileBytes);
     const FileLines before = Lines(fileBytes);
     const FileLines after = Lines(saved);

@@ -57,6 +57,54 @@ private:
     bool m_atLineStart = true;
 };
 
+// Copies byte ranges of the working file to the output, each line re-encoded when the
+// encoding changes. Line ends are ASCII, which both encodings spell alike; code page 932 is
+// only ever left for UTF-8, never the other way.
+class RangeCopy {
+public:
+    RangeCopy(std::ifstream& in, Output& out, Encoding from, Encoding to)
+        : m_in(in), m_out(out), m_from(from), m_to(to), m_buffer(kChunk, '\0') {}
+
+    // False when the range could not be read whole.
+    bool operator()(std::uint64_t begin, std::uint64_t end) {
+        m_in.seekg(static_cast<std::streamoff>(begin));
+        for (std::uint64_t left = end - begin; left > 0;) {
+            const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(left, kChunk));
+            m_in.read(m_buffer.data(), static_cast<std::streamsize>(n));
+            if (static_cast<std::size_t>(m_in.gcount()) != n)
+                return false;
+            left -= n;
+            const std::string_view piece(m_buffer.data(), n);
+            if (m_from == m_to) {
+                m_out.Write(piece);
+                continue;
+            }
+            m_carry += piece;
+            std::size_t start = 0;
+            for (std::size_t lf; (lf = m_carry.find('\n', start)) != std::string::npos;
+                 start = lf + 1) {
+                m_out.Write(Recode(std::string_view(m_carry).substr(start, lf + 1 - start)));
+            }
+            m_carry.erase(0, start);
+        }
+        if (!m_carry.empty())
+            m_out.Write(Recode(m_carry));
+        m_carry.clear();
+        return true;
+    }
+
+private:
+    std::string Recode(std::string_view line) const {
+        return *datafile::Encode(datafile::Decode(line, m_from), m_to);
+    }
+
+    std::ifstream& m_in;
+    Output& m_out;
+    Encoding m_from, m_to;
+    std::string m_buffer;
+    std::string m_carry; // an unfinished line while re-encoding
+};
+
 } // namespace
 
 WorkingCopy::WorkingCopy(Platform& platform, View& view, std::string dataFile,
@@ -198,41 +246,8 @@ bool WorkingCopy::Rewrite(const std::vector<Planned>& plan, Encoding encoding) {
         return false;
     }
     out.WriteMark(text::MarkOf(encoding));
-    const bool transcode = encoding != m_encoding;
 
-    std::string buffer(kChunk, '\0');
-    std::string carry; // an unfinished line while transcoding
-    // Line ends are ASCII, which both encodings spell alike; the other way is never taken.
-    const auto recode = [&](std::string_view line) {
-        return *datafile::Encode(datafile::Decode(line, m_encoding), encoding);
-    };
-    const auto copy = [&](std::uint64_t begin, std::uint64_t end) {
-        in.seekg(static_cast<std::streamoff>(begin));
-        for (std::uint64_t left = end - begin; left > 0;) {
-            const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(left, buffer.size()));
-            in.read(buffer.data(), static_cast<std::streamsize>(n));
-            if (static_cast<std::size_t>(in.gcount()) != n)
-                return false;
-            left -= n;
-            const std::string_view piece(buffer.data(), n);
-            if (!transcode) {
-                out.Write(piece);
-                continue;
-            }
-            carry += piece;
-            std::size_t start = 0;
-            for (std::size_t lf; (lf = carry.find('\n', start)) != std::string::npos;
-                 start = lf + 1) {
-                out.Write(recode(std::string_view(carry).substr(start, lf + 1 - start)));
-            }
-            carry.erase(0, start);
-        }
-        if (!carry.empty())
-            out.Write(recode(carry));
-        carry.clear();
-        return true;
-    };
-
+    RangeCopy copy(in, out, m_encoding, encoding);
     bool read = copy(m_bodyBegin, m_preambleEnd);
     std::vector<Block> blocks;
     blocks.reserve(plan.size());

@@ -46,15 +46,15 @@ void ButtonCommands::Cut(int n) {
 void ButtonCommands::Paste(int n) {
     if (!IsSlot(n) || m_launcher.ButtonClipboard().empty())
         return;
-    m_launcher.Store().AssignButton(m_launcher.ButtonClipboard(), n);
-    m_launcher.Store().SavePage();
+    m_launcher.AssignButton(m_launcher.ButtonClipboard(), n);
+    m_launcher.SavePage();
 }
 
 void ButtonCommands::Delete(int n) {
     if (!IsSlot(n))
         return;
     m_launcher.Store().ClearButton(n);
-    m_launcher.Store().SavePage();
+    m_launcher.SavePage();
 }
 
 bool ButtonCommands::ResetPage() {
@@ -66,7 +66,7 @@ bool ButtonCommands::ResetPage() {
         return false;
     for (int n = 1; n <= ButtonStore::kSlotCount; ++n)
         store.ClearButton(n);
-    store.SavePage();
+    m_launcher.SavePage();
     return true;
 }
 
@@ -82,7 +82,7 @@ bool ButtonCommands::Rename(int n, const std::optional<std::string>& input) {
     if (title == store.BtnTitle(n))
         return false;
     store.SetTitle(n, title);
-    store.SavePage();
+    m_launcher.SavePage();
     return true;
 }
 

@@ -17,7 +17,7 @@ namespace {
 
 using text::Encoding;
 
-constexpr std::size_t kChunk = 1 << 20;
+constexpr std::size_t kChunk = Reader::kPiece;
 
 // Whether a run of whole lines has a line that does not end in CR LF (a LF or a CR alone).
 // Written as one pass without branches, so that the compiler can do it many bytes at a time.
@@ -211,10 +211,10 @@ bool Reader::NextRun(std::string_view& run) {
             return true;
         }
         // Up to the last line end; a CR at the very end waits for the read that tells
-        // whether a LF follows it.
+        // whether a LF follows it. (Nothing is left when the last run ended the read.)
         const std::string_view text(begin, available);
         std::size_t last = text.find_last_of("\r\n");
-        if (last == available - 1 && text[last] == '\r')
+        if (last != std::string_view::npos && last == available - 1 && text[last] == '\r')
             last = last == 0 ? std::string_view::npos : text.find_last_of("\r\n", last - 1);
         if (last != std::string_view::npos) {
             run = std::string_view(begin, last + 1);

@@ -93,6 +93,8 @@ struct ReadOptions {
 // is UTF-8); the mark is not part of the first line. A foreign encoding reads as no lines.
 class Reader {
 public:
+    // Bytes asked of the file at a time.
+    static constexpr std::size_t kPiece = std::size_t{1} << 20;
     // A longer line is not a line of a data file: reading stops rather than hold it.
     static constexpr std::size_t kLongestLine = std::size_t{16} << 20;
 

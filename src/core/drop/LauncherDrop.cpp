@@ -75,7 +75,7 @@ void LauncherDrop::DropFileTarget1Drop(TShiftState shiftState, DropPoint point,
         else
             save = Register(n, files);
         if (save)
-            m_launcher.Store().SavePage();
+            m_launcher.SavePage();
     }
     m_window.BringToFront();
 }
@@ -105,7 +105,7 @@ bool LauncherDrop::Register(int n, const std::vector<std::string>& files) {
             n = n < ButtonStore::kSlotCount ? n + 1 : 0;
         ButtonStore::Placement placed;
         try {
-            placed = store.PlaceButton(files[i], n);
+            placed = m_launcher.PlaceButton(files[i], n);
         } catch (const std::exception& e) {
             // One unreadable file ends the drop; the files placed before it stay.
             ShowError(m_view, e.what());

@@ -6,17 +6,50 @@
 #include "core/helpers/Launch.h"
 #include "core/helpers/MessageBox.h"
 #include "core/launcher/Feedback.h"
+#include "core/launcher/StoreMessages.h"
 #include "core/path/PathHelpers.h"
+#include "core/settings/MigrateIniCategories.h"
 #include "core/settings/ProfileFile.h"
 
 #include <algorithm>
+#include <exception>
 #include <iterator>
 
 namespace tavolin {
 
 Launcher::Launcher(Platform& platform, View& view, LauncherWindow& window, DataFiles files)
     : m_platform(platform), m_view(view), m_window(window), m_files(std::move(files)),
-      m_store(platform, view, m_files.txt, m_files.ini) {}
+      m_store(platform, m_files.txt) {}
+
+void Launcher::LoadPage() {
+    ShowStoreNotices(m_view, m_files.txt, m_store.LoadPage());
+}
+
+bool Launcher::SavePage() {
+    const ButtonStore::Saved saved = m_store.SavePage();
+    ShowStoreNotices(m_view, m_files.txt, saved.notices);
+    return saved.saved;
+}
+
+int Launcher::AssignButton(const std::string& value, int n) {
+    const ButtonStore::Placement placed = PlaceButton(value, n);
+    if (placed.noRoom)
+        ShowNoRoom(m_view, m_store.CurrentPage(), value);
+    return placed.slot;
+}
+
+ButtonStore::Placement Launcher::PlaceButton(const std::string& value, int n) {
+    const ButtonStore::Assigned assigned = m_store.AssignButton(value, n);
+    ShowStoreNotices(m_view, m_files.txt, assigned.notices);
+    if (assigned.fault)
+        std::rethrow_exception(assigned.fault);
+    return assigned;
+}
+
+void Launcher::MigrateIniCategories() {
+    ShowMigration(m_view, tavolin::MigrateIniCategories(m_platform, m_files.ini, m_files.txt),
+                  m_files.ini, m_files.txt);
+}
 
 void Launcher::LoadSettings(const std::string& categoryName, const std::string& dateFontName) {
     const ProfileFile file(m_files.ini);
@@ -28,7 +61,7 @@ void Launcher::LoadSettings(const std::string& categoryName, const std::string& 
         ShowMessageBox(m_view, file.LoadError(), MsgKind::Warning, msg_buttons::kOk);
     }
     m_store.SetCaptionLength(m_settings.BtnCaptionL);
-    m_store.LoadCategoryList();
+    ShowStoreNotices(m_view, m_files.txt, m_store.LoadCategoryList());
 
     const auto& names = m_store.CategoryNames();
     const bool known =
@@ -62,8 +95,9 @@ bool Launcher::Close() {
     // Nothing is written that did not change: closing an untouched launcher writes no file
     // (the settings file skips a save that changes no line).
     const bool settings = SaveSettings();
-    const bool page = m_store.SaveChangedPage();
-    return settings && page;
+    const ButtonStore::Saved page = m_store.SaveChangedPage();
+    ShowStoreNotices(m_view, m_files.txt, page.notices);
+    return settings && page.saved;
 }
 
 void Launcher::ExecuteButton(int n) {
@@ -97,7 +131,7 @@ void Launcher::ExecuteButton(int n) {
 
 void Launcher::LoadPageBusy() {
     BusyCursor busy(m_view);
-    m_store.LoadPage();
+    LoadPage();
 }
 
 std::optional<std::string> Launcher::PageTextChanged(const std::string& text) {
@@ -194,7 +228,7 @@ void Launcher::ToggleIconSize() {
     m_settings.BtnSize = !m_settings.BtnSize;
     {
         BusyCursor busy(m_view);
-        m_store.LoadPage();
+        LoadPage();
         m_window.ButtonLookChanged();
     }
     SaveSettings();

@@ -32,6 +32,18 @@ public:
     // The window the launcher drives, for the commands that act on its behalf.
     LauncherWindow& Window() { return m_window; }
 
+    // The store's operations that may have something to tell, telling it (see StoreMessages).
+    void LoadPage();
+    bool SavePage();
+    // Puts a button value on slot n (see ButtonStore::AssignButton), with a warning when the
+    // last page is full; the slot used, or 0. Throws for an unreadable shortcut.
+    int AssignButton(const std::string& value, int n);
+    // AssignButton without the warning for a full last page (`noRoom`), so the caller tells
+    // the user once for many files.
+    ButtonStore::Placement PlaceButton(const std::string& value, int n);
+    // At start-up: the old category sections of the settings file move to a new data file.
+    void MigrateIniCategories();
+
     // The path the next browse dialog opens at.
     const std::string& BrowseStartPath() const { return m_browseStartPath; }
     void SetBrowseStartPath(std::string path) { m_browseStartPath = std::move(path); }

@@ -20,6 +20,9 @@ inline constexpr std::string_view kWindowSection = "Window";
 inline constexpr std::string_view kWindowFontName = "ＭＳ Ｐゴシック";
 // The clock's font before the user chose one.
 inline constexpr std::string_view kDefaultDateFontName = kWindowFontName;
+// The range of BtnCaptionL, the longest caption in code page 932 bytes.
+inline constexpr int kMinCaptionLength = 4;
+inline constexpr int kMaxCaptionLength = 99;
 
 // The values of the settings file's [Window] section; constructed with kWindowSettingKeys'
 // defaults.
@@ -44,7 +47,7 @@ struct WindowSettings {
     bool FrmStyle;   // always on top
     bool BtnSize;    // big icons
     bool BtnCaption; // captions under the icons
-    int BtnCaptionL; // longest caption in bytes, 4 to 99
+    int BtnCaptionL; // longest caption in bytes, kMinCaptionLength to kMaxCaptionLength
     bool RecentLNK;
     bool TaRRight;
     // The system-wide key that brings the window forward ("Ctrl+Alt+Space"), or empty.
@@ -117,7 +120,7 @@ inline const std::array<WindowSettingKey, 43> kWindowSettingKeys{{
     {"WinPos",      &WindowSettings::WinPos,       "5",                   5, kDisplay1Page},
     {"BtnSize",     &WindowSettings::BtnSize,      "0",                  19, kDisplay1Page},
     {"BtnCaption",  &WindowSettings::BtnCaption,   "0",                  20, kDisplay1Page},
-    {"BtnCaptionL", &WindowSettings::BtnCaptionL,  "10",                  0, kDisplay1Page, 4, 99},
+    {"BtnCaptionL", &WindowSettings::BtnCaptionL,  "10",                  0, kDisplay1Page, kMinCaptionLength, kMaxCaptionLength},
     {"TaRRight",    &WindowSettings::TaRRight,     "0",                   0, kDisplay2Page},
     {"HotKey",      &WindowSettings::HotKey,       "",                    0, kDisplay2Page},
 }};

@@ -1,15 +1,13 @@
 #include "core/store/ButtonStore.h"
 
 #include "core/Platform.h"
-#include "core/datafile/Placement.h"
-#include "core/helpers/MessageBox.h"
+#include "core/datafile/SectionEdit.h"
 #include "core/path/PathHelpers.h"
-#include "core/settings/ProfileFile.h"
+#include "core/settings/Settings.h"
 #include "core/text/Cp932.h"
 
 #include <algorithm>
 #include <charconv>
-#include <filesystem>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -40,7 +38,7 @@ std::size_t Utf8SequenceLength(unsigned char lead) {
 } // namespace
 
 std::string CutCaption(const std::string& title, int length) {
-    length = std::clamp(length, ButtonStore::kMinCaptionLength, ButtonStore::kMaxCaptionLength);
+    length = std::clamp(length, kMinCaptionLength, kMaxCaptionLength);
     const auto limit = static_cast<std::size_t>(length);
     if (text::Cp932Length(title) <= limit)
         return title;
@@ -61,10 +59,9 @@ std::string CutCaption(const std::string& title, int length) {
     return title.substr(0, pos) + "...";
 }
 
-ButtonStore::ButtonStore(Platform& platform, View& view, std::string dataFilePath,
-                         std::string settingsFilePath)
-    : m_platform(platform), m_view(view), m_style(platform.Style()),
-      m_dataFile(std::move(dataFilePath)), m_settingsFile(std::move(settingsFilePath)) {}
+ButtonStore::ButtonStore(Platform& platform, std::string dataFilePath)
+    : m_platform(platform), m_style(platform.Style()), m_dataFile(std::move(dataFilePath)),
+      m_captionLength(WindowSettings{}.BtnCaptionL) {}
 
 const ButtonStore::Slot& ButtonStore::SlotAt(int n) const {
     if (n < 1 || n > kSlotCount)
@@ -92,8 +89,8 @@ void ButtonStore::Changed() {
         m_changed();
 }
 
-void ButtonStore::ReportReadError(const std::string& reason) {
-    ShowError(m_view, datafile::ReadFailure(m_dataFile, reason));
+void ButtonStore::Note(StoreNotice::Kind kind, std::string detail, Encoding encoding) {
+    m_notices.push_back(StoreNotice{kind, std::move(detail), encoding});
 }
 
 std::unique_ptr<Reader> ButtonStore::OpenDataFile() {
@@ -101,7 +98,7 @@ std::unique_ptr<Reader> ButtonStore::OpenDataFile() {
     if (kind != text::FileKind::Missing && kind != text::FileKind::Regular) {
         // Told once while it stays so: the category list and the page both look at the file.
         if (std::exchange(m_toldKind, kind) != kind)
-            ReportReadError(text::ReadFaultText(kind));
+            Note(StoreNotice::Kind::Unreadable, text::ReadFaultText(kind));
         return nullptr;
     }
     m_toldKind = kind;
@@ -109,7 +106,7 @@ std::unique_ptr<Reader> ButtonStore::OpenDataFile() {
         return nullptr;
     auto reader = std::make_unique<Reader>(m_dataFile);
     if (reader->Failed())
-        ReportReadError();
+        Note(StoreNotice::Kind::Unreadable);
     if (reader->Failed() || Foreign(reader->FileEncoding()))
         return nullptr;
     return reader;
@@ -120,12 +117,12 @@ bool ButtonStore::Foreign(Encoding encoding) {
         return false;
     if (!m_foreignTold) {
         m_foreignTold = true;
-        ShowError(m_view, text::ForeignEncodingMessage("データファイル", m_dataFile, encoding));
+        Note(StoreNotice::Kind::Foreign, {}, encoding);
     }
     return true;
 }
 
-void ButtonStore::LoadCategoryList() {
+StoreNotices ButtonStore::LoadCategoryList() {
     m_categoryNames.assign(1, kDefaultCategory);
     if (const auto reader = OpenDataFile()) {
         std::vector<std::string> names;
@@ -133,11 +130,12 @@ void ButtonStore::LoadCategoryList() {
         for (reader->SkipToCategoryLine(); reader->Next(line); reader->SkipToCategoryLine())
             names.push_back(*CategoryLineName(line, reader->FileEncoding()));
         if (reader->Failed())
-            ReportReadError(reader->FailureText());
+            Note(StoreNotice::Kind::Unreadable, reader->FailureText());
         if (!names.empty())
             m_categoryNames = std::move(names);
     }
     Changed();
+    return TakeNotices();
 }
 
 bool ButtonStore::IsCategoryLine(std::string_view line, Encoding encoding) const {
@@ -150,10 +148,10 @@ bool ButtonStore::KeyIsPage(std::string_view line, Encoding encoding) const {
     return !key.empty() && datafile::Decode(key, encoding) == m_page;
 }
 
-void ButtonStore::LoadPage() {
-    if (!m_pageLoadEnabled)
-        return;
-    LoadCurrentPage();
+StoreNotices ButtonStore::LoadPage() {
+    if (m_pageLoadEnabled)
+        LoadCurrentPage();
+    return TakeNotices();
 }
 
 void ButtonStore::LoadCurrentPage() {
@@ -222,7 +220,7 @@ void ButtonStore::LoadCurrentPage() {
     }
     quiet.reset();
     if (reader->Failed())
-        ReportReadError(reader->FailureText());
+        Note(StoreNotice::Kind::Unreadable, reader->FailureText());
     Changed();
 }
 
@@ -241,35 +239,54 @@ ButtonIcon ButtonStore::AddButtonIcon(const std::string& target) const {
     return ButtonIcon{target, -1};
 }
 
-int ButtonStore::AssignButton(const std::string& value, int n) {
-    const Placement placed = PlaceButton(value, n);
-    if (placed.noRoom) {
-        ShowMessageBox(m_view,
-                       "ページ " + m_page +
-                           " に空きボタンがなく、次のページもないため、\r\n"
-                           "ファイル( " +
-                           TargetPart(value) + " )を登録できませんでした。",
-                       MsgKind::Warning, msg_buttons::kOkOnly);
+ButtonStore::Assigned ButtonStore::AssignButton(const std::string& value, int n) {
+    Assigned assigned;
+    try {
+        assigned.slot = Assign(value, n, Overflow::NextPage, &assigned);
+    } catch (...) {
+        assigned.fault = std::current_exception();
     }
-    return placed.slot;
-}
-
-ButtonStore::Placement ButtonStore::PlaceButton(const std::string& value, int n) {
-    Placement placed;
-    placed.slot = Assign(value, n, Overflow::NextPage, &placed);
-    return placed;
+    assigned.notices = TakeNotices();
+    return assigned;
 }
 
 int ButtonStore::Assign(const std::string& value, int n, Overflow overflow, Placement* placement) {
     std::string stored = value;
     std::string target = TargetPart(stored);
-    bool hasTitle = target != stored;
     const bool registering = overflow != Overflow::Skip;
     if (registering && HasLineBreakOrNul(target)) {
-        RefuseLineBreak(target);
+        Note(StoreNotice::Kind::LineBreak, target);
         return 0;
     }
+    bool nextPage = false;
+    const int slot = FreeSlot(n, overflow, placement, nextPage);
+    if (slot == 0)
+        return 0;
+    // On the next page the target goes alone: a title of the value is not carried over.
+    if (nextPage)
+        stored = target;
+    bool hasTitle = target != stored;
+    if (!ResolveTarget(target, stored, hasTitle, registering))
+        return 0;
 
+    Slot& s = SlotAt(slot);
+    m_pageChanged = m_pageChanged || registering;
+    s.path = FolderOf(target, m_platform);
+    if (s.path.empty()) {
+        // Nothing to point at (an empty value): the slot stays empty.
+        s = Slot{};
+        Changed();
+        return slot;
+    }
+    s.icon = AddButtonIcon(target);
+    s.file = FileNameOf(target, m_platform);
+    s.title = TitlePart(hasTitle ? stored : target, m_style);
+    s.caption = CutCaption(s.title, m_captionLength);
+    Changed();
+    return slot;
+}
+
+int ButtonStore::FreeSlot(int n, Overflow overflow, Placement* placement, bool& nextPage) {
     int slot = (n >= 1 && n <= kSlotCount) ? n : 0;
     while (slot == 0) {
         for (int i = 1; i <= kSlotCount && slot == 0; ++i) {
@@ -290,7 +307,7 @@ int ButtonStore::Assign(const std::string& value, int n, Overflow overflow, Plac
                 placement->noRoom = true;
             return 0;
         }
-        if (!SavePage()) {
+        if (!Save()) {
             if (placement != nullptr)
                 placement->saveFailed = true;
             return 0;
@@ -298,11 +315,13 @@ int ButtonStore::Assign(const std::string& value, int n, Overflow overflow, Plac
         m_page = std::to_string(page + 1);
         m_slots.fill(Slot{});
         LoadCurrentPage();
-        // On the next page the target goes alone: a title of the value is not carried over.
-        stored = target;
-        hasTitle = false;
+        nextPage = true;
     }
+    return slot;
+}
 
+bool ButtonStore::ResolveTarget(std::string& target, std::string& stored, bool& hasTitle,
+                                bool registering) {
     if (m_platform.IsShortcut(target)) {
         try {
             const ShortcutTarget resolved = m_platform.ResolveShortcut(target);
@@ -310,8 +329,8 @@ int ButtonStore::Assign(const std::string& value, int n, Overflow overflow, Plac
             // is refused, a page being loaded shows the shortcut itself.
             if (HasLineBreakOrNul(resolved.target)) {
                 if (registering) {
-                    RefuseLineBreak(resolved.target);
-                    return 0;
+                    Note(StoreNotice::Kind::LineBreak, resolved.target);
+                    return false;
                 }
             } else {
                 target = resolved.target;
@@ -333,217 +352,70 @@ int ButtonStore::Assign(const std::string& value, int n, Overflow overflow, Plac
             // The short form stays; nothing is shown.
         }
     }
-
-    Slot& s = SlotAt(slot);
-    m_pageChanged = m_pageChanged || registering;
-    s.path = FolderOf(target, m_platform);
-    if (s.path.empty()) {
-        // Nothing to point at (an empty value): the slot stays empty.
-        s = Slot{};
-        Changed();
-        return slot;
-    }
-    s.icon = AddButtonIcon(target);
-    s.file = FileNameOf(target, m_platform);
-    s.title = TitlePart(hasTitle ? stored : target, m_style);
-    s.caption = CutCaption(s.title, m_captionLength);
-    Changed();
-    return slot;
+    return true;
 }
 
-void ButtonStore::RefuseLineBreak(const std::string& target) {
-    ShowMessageBox(m_view,
-                   "名前に改行文字が含まれているため、ボタンに登録できません。\r\n( " +
-                       BlankLineBreaks(target) + " )",
-                   MsgKind::Warning, msg_buttons::kOkOnly);
-}
-
-bool ButtonStore::SaveChangedPage() {
+ButtonStore::Saved ButtonStore::SaveChangedPage() {
     if (!m_pageChanged && text::KindAt(m_dataFile) != text::FileKind::Missing)
-        return true;
+        return Saved{true, {}};
     return SavePage();
 }
 
-bool ButtonStore::SavePage() {
-    // Another writer that changed the file between the read and the replacement is merged
-    // with again: the page's lines go into the file as it is then.
-    constexpr int kMerges = 4;
-    const auto lock = datafile::LockForWriting(m_platform, m_dataFile);
-    for (int merge = 0; merge < kMerges; ++merge) {
-        switch (WritePage()) {
-        case datafile::Placed::Done:
-            m_pageChanged = false;
-            return true;
-        case datafile::Placed::Failed:
-            return false;
-        case datafile::Placed::Changed:
-            break;
-        }
-    }
-    ShowError(m_view, datafile::WriteFailure(m_dataFile, datafile::kKeptChanging));
-    return false;
+ButtonStore::Saved ButtonStore::SavePage() {
+    const bool saved = Save();
+    return Saved{saved, TakeNotices()};
 }
 
-datafile::Placed ButtonStore::WritePage() {
-    constexpr auto kFailed = datafile::Placed::Failed;
-    // The old file is read and the new one written a piece at a time: memory does not grow
-    // with the file.
-    const auto reportUnreadable = [&](const std::string& reason) {
-        ShowError(m_view, "データファイル(" + m_dataFile +
-                              ")を読み込めないため、ページを保存できませんでした。" +
-                              (reason.empty() ? "" : "\r\n" + reason));
-    };
-    const text::FileKind kind = text::KindAt(m_dataFile);
-    if (kind != text::FileKind::Missing && kind != text::FileKind::Regular) {
-        reportUnreadable(text::ReadFaultText(kind));
-        return kFailed;
-    }
-    Encoding encoding = Encoding::Cp932;
-    const datafile::ReadOptions stamped{.stamped = true};
-    std::optional<Reader> reader; // the first pass's, opened here to tell the encoding
-    if (kind == text::FileKind::Regular) {
-        const Reader& probe = reader.emplace(m_dataFile, stamped);
-        if (probe.Failed()) {
-            reportUnreadable({});
-            return kFailed;
-        }
-        encoding = probe.FileEncoding();
-        if (Foreign(encoding)) // never written over
-            return kFailed;
-    }
-    // The page's own lines in slot order, and as the file's encoding spells them.
-    std::vector<std::string> pageLines;
+std::vector<std::string> ButtonStore::PageLines() const {
+    std::vector<std::string> lines;
     for (int n = 1; n <= kSlotCount; ++n) {
         const Slot& s = SlotAt(n);
         if (!s.path.empty())
-            pageLines.push_back(m_page + ":" + std::to_string(n) + "=" +
-                                EncodeButtonValue(s.path, s.file, s.title, m_style));
+            lines.push_back(m_page + ":" + std::to_string(n) + "=" +
+                            EncodeButtonValue(s.path, s.file, s.title, m_style));
     }
-    std::vector<std::optional<std::string>> pageRaw;
-    for (const auto& line : pageLines)
-        pageRaw.push_back(datafile::Encode(line, encoding));
-
-    // What the new file was made from; a section of its own at the end leaves it open no more.
-    datafile::Basis basis{{}, false};
-    const auto produce = [&](datafile::Writer& out) {
-        m_shownLines.BeginSave(pageRaw);
-        const auto writePage = [&] {
-            for (const auto& line : pageLines)
-                out.Text(line);
-        };
-        if (kind == text::FileKind::Missing) {
-            out.Category(m_category);
-            writePage();
-            return true;
-        }
-        // The page's lines go at the end of the first section of the category, in place of
-        // the lines the page showed; other categories' lines are copied a run at a time.
-        if (!reader)
-            reader.emplace(m_dataFile, stamped); // a second pass, in another encoding
-        bool inSection = false, written = false;
-        std::string_view line, run;
-        for (;;) {
-            while (!inSection && reader->NextRun(run))
-                out.Run(run);
-            if (!reader->Next(line))
-                break;
-            if (!line.empty() && line.front() == '[') {
-                if (inSection) {
-                    writePage();
-                    written = true;
-                }
-                out.Line(line);
-                inSection = !written && IsCategoryLine(line, encoding);
-            } else if (!inSection || line.empty() || line.front() == '{' ||
-                       !KeyIsPage(line, encoding) || !m_shownLines.Drop(line)) {
-                out.Line(line);
-            }
-        }
-        basis = {reader->FileStamp(), written || inSection};
-        if (!written) {
-            if (!inSection)
-                out.Category(m_category);
-            writePage();
-        }
-        const bool read = !reader->Failed();
-        if (!read)
-            reportUnreadable(reader->FailureText());
-        // Closed before the new file takes its name: Windows does not rename a file over one
-        // that is still open.
-        reader.reset();
-        return read;
-    };
-    std::string error;
-    auto prepared =
-        datafile::Prepare(m_platform, m_dataFile, encoding,
-                          datafile::OutputFor(encoding, pageLines, {m_category}), produce, error);
-    const datafile::Placed placed =
-        prepared ? datafile::Place(m_dataFile, *prepared, encoding, basis, error) : kFailed;
-    if (placed == kFailed && !error.empty())
-        ShowError(m_view, datafile::WriteFailure(m_dataFile, error));
-    if (placed != datafile::Placed::Done)
-        return placed;
-    std::vector<std::string> written;
-    for (const auto& line : pageLines)
-        written.push_back(*datafile::Encode(line, prepared->encoding));
-    m_shownLines.Saved(pageRaw, written);
-    return placed;
+    return lines;
 }
 
-void ButtonStore::MigrateIniCategories() {
-    std::error_code ec;
-    if (!std::filesystem::exists(text::FsPath(m_settingsFile), ec) ||
-        text::KindAt(m_dataFile) != text::FileKind::Missing)
-        return;
-
-    ProfileFile settings(m_settingsFile);
-    if (!settings.LoadError().empty()) {
-        // Categories that cannot be read are left where they are, for a later start.
-        ShowError(m_view, "設定ファイル(" + m_settingsFile + ")を読み込めませんでした。\r\n" +
-                              settings.LoadError());
-        return;
-    }
-    // The category names, and each category's button lines as bytes (a button holds a path).
-    std::vector<std::string> names;
-    std::vector<std::vector<std::string>> buttons;
-    for (int k = 0;; ++k) {
-        const std::string name = settings.ReadString("Category", std::to_string(k), "");
-        if (name.empty())
-            break;
-        names.push_back(name);
-        const std::string section = "Category:" + name;
-        const auto entries = settings.ReadSection(section);
-        auto& lines = buttons.emplace_back();
-        for (const auto& [key, value] : entries)
-            lines.push_back(text::EncodeUtf8(key + "=" + value));
-        if (!entries.empty())
-            settings.EraseSection(section);
-    }
-    settings.EraseSection("Category");
-
-    // The data file is written first; only then do the sections leave the settings file,
-    // so a failure at any point loses no category.
-    std::string error;
-    std::vector<std::string> values;
-    for (const auto& lines : buttons)
-        values.insert(values.end(), lines.begin(), lines.end());
-    const auto writeLines = [&](datafile::Writer& out) {
-        for (std::size_t i = 0; i < names.size(); ++i) {
-            out.Category(names[i]);
-            for (const auto& line : buttons[i])
-                out.Text(line);
-        }
-        return true;
+bool ButtonStore::Save() {
+    datafile::SectionEdit edit{m_category, PageLines(), {}, {}};
+    // The page's lines as the file's encoding spells them (nothing where it cannot), for
+    // telling which of the section's lines the page showed.
+    std::vector<std::optional<std::string>> pageRaw;
+    Encoding encoding = Encoding::Cp932;
+    edit.begin = [&](Encoding read) {
+        encoding = read;
+        pageRaw.clear();
+        for (const auto& line : edit.lines)
+            pageRaw.push_back(datafile::Encode(line, encoding));
+        m_shownLines.BeginSave(pageRaw);
     };
-    if (!datafile::Write(m_platform, m_dataFile, Encoding::Cp932,
-                         datafile::OutputFor(Encoding::Cp932, values, names), writeLines, error)) {
-        ShowError(m_view, datafile::CreateFailure(m_dataFile, error));
-        return;
+    edit.drop = [&](std::string_view line) {
+        return KeyIsPage(line, encoding) && m_shownLines.Drop(line);
+    };
+    using Result = datafile::Replaced::Result;
+    const datafile::Replaced replaced = datafile::ReplaceLines(m_platform, m_dataFile, edit);
+    switch (replaced.result) {
+    case Result::Done: {
+        std::vector<std::string> written;
+        for (const auto& line : edit.lines)
+            written.push_back(*datafile::Encode(line, replaced.encoding));
+        m_shownLines.Saved(pageRaw, written);
+        m_pageChanged = false;
+        return true;
     }
-    if (!settings.Save(m_platform, error)) {
-        ShowError(m_view,
-                  "設定ファイル(" + m_settingsFile + ")に書き込めませんでした。\r\n" + error);
+    case Result::Unreadable:
+        Note(StoreNotice::Kind::NotSaved, replaced.reason);
+        break;
+    case Result::Foreign:
+        Foreign(replaced.encoding); // never written over
+        break;
+    case Result::WriteFailed:
+        if (!replaced.reason.empty())
+            Note(StoreNotice::Kind::WriteFailed, replaced.reason);
+        break;
     }
+    return false;
 }
 
 } // namespace tavolin

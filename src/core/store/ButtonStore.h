@@ -1,23 +1,24 @@
 #pragma once
 
 #include "core/datafile/DataFile.h"
-#include "core/datafile/Placement.h"
 #include "core/path/PathStyle.h"
 #include "core/store/ShownCopies.h"
+#include "core/store/StoreNotice.h"
 #include "core/text/TextFile.h"
 
 #include <array>
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace tavolin {
 
 class Platform;
-class View;
 
 // Where a button's icon comes from: the shell icon of `path` (kNoIconImage when there is
 // none), or, with no path, a picture of the option image list.
@@ -29,20 +30,17 @@ struct ButtonIcon {
 };
 
 // The launcher's buttons: the category names of the data file and the 24 slots of the page on
-// screen. Only the names and one page are held in memory.
+// screen. Only the names and one page are held in memory. The operations that read or write
+// the file return what the user is to be told (StoreNotices) and tell no one themselves.
 class ButtonStore {
 public:
     static constexpr int kSlotCount = 24;
     static constexpr int kMaxPage = 32767;
     static constexpr int kMissingTargetImage = 26; // ilOpt picture for a target that is gone
     static constexpr int kNoIconImage = 29;        // ilOpt picture when the shell has no icon
-    static constexpr int kDefaultCaptionLength = 10;
-    static constexpr int kMinCaptionLength = 4;
-    static constexpr int kMaxCaptionLength = 99;
     static inline const std::string kDefaultCategory = datafile::kDefaultCategory;
 
-    ButtonStore(Platform& platform, View& view, std::string dataFilePath,
-                std::string settingsFilePath);
+    ButtonStore(Platform& platform, std::string dataFilePath);
 
     // --- state ---------------------------------------------------------------------------
     // The category names in file order; never empty.
@@ -58,7 +56,8 @@ public:
     // While false, LoadPage does nothing (start-up loads settings first).
     void SetPageLoadEnabled(bool enabled) { m_pageLoadEnabled = enabled; }
 
-    // Longest caption in code page 932 bytes (4 to 99), for slots assigned from then on.
+    // Longest caption in code page 932 bytes (BtnCaptionL's range), for slots assigned from
+    // then on.
     void SetCaptionLength(int bytes);
 
     // Slots are numbered 1 to 24. A slot is used exactly when its BtnPath is not empty.
@@ -79,47 +78,49 @@ public:
     std::uint64_t PageLoads() const { return m_pageLoads; }
 
     // Reads the category names of the data file; the default name alone when there is none.
-    void LoadCategoryList();
+    [[nodiscard]] StoreNotices LoadCategoryList();
 
     // Loads the current page from the first section of the current category; a missing file
     // leaves the slots as they are. A later line for a slot takes it from an earlier one; a
     // line whose number is no decimal integer, or that finds the page full, is skipped.
-    void LoadPage();
+    [[nodiscard]] StoreNotices LoadPage();
 
     // Writes the page's lines at the end of the category's first section in place of the
     // page's lines as loaded (also those a later line for the same slot overrode), every other
     // line kept byte for byte (a new section at the end when there is none). Lines another
-    // program adds meanwhile are kept. False, after telling the user, when it could not be
-    // written.
-    bool SavePage();
+    // program adds meanwhile are kept. Not `saved`, with a notice saying why, when it could not
+    // be written.
+    struct Saved {
+        bool saved = false;
+        StoreNotices notices;
+    };
+    [[nodiscard]] Saved SavePage();
     // SavePage when a slot changed since the page was loaded or saved, or when there is no
-    // data file yet; true when nothing needed writing.
-    bool SaveChangedPage();
+    // data file yet; saved when nothing needed writing.
+    [[nodiscard]] Saved SaveChangedPage();
 
     // Puts a button value or a bare path on slot n (outside 1 to 24: the first free one).
     // With none free the page is saved and the target alone goes to the next page, up to
-    // 32767. A target with a line break or NUL is refused with a message (a shortcut's title
-    // has them blanked). Returns the slot used, or 0; throws for an unreadable shortcut.
-    int AssignButton(const std::string& value, int n);
-
-    // AssignButton without the message for a full last page (`noRoom`), so the caller tells
-    // the user once for many files; `saveFailed`: the full page could not be saved.
+    // 32767. A target with a line break or NUL is refused (a LineBreak notice; a shortcut's
+    // title has them blanked). `slot`: the slot used, or 0; `noRoom`: the last page is full;
+    // `saveFailed`: the full page could not be saved; `fault`: the shortcut could not be read,
+    // for the caller to throw once it has told the notices met before.
     struct Placement {
         int slot = 0;
         bool noRoom = false;
         bool saveFailed = false;
     };
-    Placement PlaceButton(const std::string& value, int n);
+    struct Assigned : Placement {
+        StoreNotices notices;
+        std::exception_ptr fault;
+    };
+    [[nodiscard]] Assigned AssignButton(const std::string& value, int n);
 
     // Empties slot n.
     void ClearButton(int n);
 
     // The icon source of a target: image 26 when it does not exist, else its shell icon.
     ButtonIcon AddButtonIcon(const std::string& target) const;
-
-    // At start-up, with a settings file and no data file: moves the [Category] and
-    // [Category:<name>] sections into a new data file.
-    void MigrateIniCategories();
 
 private:
     struct Slot {
@@ -132,31 +133,36 @@ private:
     const Slot& SlotAt(int n) const;
     Slot& SlotAt(int n);
     int Assign(const std::string& value, int n, Overflow overflow, Placement* placement = nullptr);
-    // One read, merge and write of the page (see SavePage); Changed when the file changed
-    // otherwise while it was written, and nothing was.
-    datafile::Placed WritePage();
+    // The slot a value goes to: n, or the first free one, or one on a next page (`nextPage`)
+    // after the full page is saved; 0 when there is none.
+    int FreeSlot(int n, Overflow overflow, Placement* placement, bool& nextPage);
+    // Resolves a shortcut and expands short names; false when a new button is refused.
+    bool ResolveTarget(std::string& target, std::string& stored, bool& hasTitle, bool registering);
+    // SavePage, its notices kept with the operation under way.
+    bool Save();
+    // The page's lines as SavePage writes them, in slot order.
+    std::vector<std::string> PageLines() const;
     void LoadCurrentPage();
     bool IsCategoryLine(std::string_view line, text::Encoding encoding) const;
     bool KeyIsPage(std::string_view line, text::Encoding encoding) const;
-    // The data file to read; nothing when there is none, or after telling why it cannot be read.
+    // The data file to read; nothing when there is none, or after a notice why it cannot be.
     std::unique_ptr<datafile::Reader> OpenDataFile();
-    void ReportReadError(const std::string& reason = {});
+    void Note(StoreNotice::Kind kind, std::string detail = {},
+              text::Encoding encoding = text::Encoding::Cp932);
+    // The notices met since the last call.
+    StoreNotices TakeNotices() { return std::exchange(m_notices, {}); }
     // Whether the data file is of a foreign encoding, neither read nor written (told once).
     bool Foreign(text::Encoding encoding);
-    // Tells the user that a target with a line break or NUL cannot be a button.
-    void RefuseLineBreak(const std::string& target);
     void Changed();
 
     Platform& m_platform;
-    View& m_view;
     PathStyle m_style;
     std::string m_dataFile;
-    std::string m_settingsFile;
     std::vector<std::string> m_categoryNames{kDefaultCategory};
     std::string m_category = kDefaultCategory;
     std::string m_page = "1";
     bool m_pageLoadEnabled = true;
-    int m_captionLength = kDefaultCaptionLength;
+    int m_captionLength;
     std::array<Slot, kSlotCount> m_slots;
     ShownCopies m_shownLines; // what SavePage replaces
     bool m_foreignTold = false;
@@ -166,6 +172,7 @@ private:
     std::uint64_t m_revision = 0;
     std::uint64_t m_pageLoads = 0;
     bool m_pageChanged = false; // since the page was loaded or saved
+    StoreNotices m_notices;     // of the operation under way
 };
 
 // A title cut to `length` code page 932 bytes: its first length - 3 (or - 4, not to split a

@@ -254,14 +254,14 @@ void TFrmMain::FrmCreate() {
             // Left as it is: the editor replaces it when it opens.
         }
     }
-    m_core->Store().MigrateIniCategories();
+    m_core->MigrateIniCategories();
     // The processor figure is a difference between two readings: take the first one now.
     m_platform.ProcessorUsage();
 
     m_core->Store().SetPageLoadEnabled(false);
     LoadSettings("");
     m_core->Store().SetPageLoadEnabled(true);
-    m_core->Store().LoadPage();
+    m_core->LoadPage();
     SyncFromStore();
 
     ApplyStayOnTop();
@@ -282,7 +282,7 @@ void TFrmMain::LoadSettings(const std::string& categoryName) {
     // The category menu is filled when next opened: with many categories, making an item
     // each at every start would be wasted.
     m_pageBar->CategoriesChanged();
-    m_core->Store().LoadPage();
+    m_core->LoadPage();
     SyncFromStore();
 
     UpdateToggleButtons();
@@ -521,8 +521,8 @@ void TFrmMain::BrowseForSlot(int n) {
     if (!chosen)
         return;
     try {
-        if (m_core->Store().AssignButton(*chosen, n) != 0)
-            m_core->Store().SavePage();
+        if (m_core->AssignButton(*chosen, n) != 0)
+            m_core->SavePage();
     } catch (const std::exception& e) {
         ShowError(e.what());
     }

@@ -56,7 +56,7 @@ protected:
     }
     void ShowPage(const std::string& page) {
         Store().SetCurrentPage(page);
-        Store().LoadPage();
+        launcher->LoadPage();
     }
 
     fs::path dir;
@@ -71,7 +71,7 @@ protected:
 } // namespace
 
 TEST_F(ButtonCommandsTest, MenuOfAUsedAnEmptyButtonAndTheWindow) {
-    Store().AssignButton(Make("tools/editor.sh") + " <TS>Editor<TE>", 5);
+    launcher->AssignButton(Make("tools/editor.sh") + " <TS>Editor<TE>", 5);
 
     const ButtonMenuState used = Menu(5);
     EXPECT_EQ(used.buttonTag, 5);
@@ -135,7 +135,7 @@ TEST_F(ButtonCommandsTest, AttachedFilesOnlyBesideAProgram) {
         // The platform decides what a program is ("*.exe" here, as on Windows).
         if (row.attached)
             platform.programs.insert((dir / row.target).string());
-        Store().AssignButton((dir / row.target).string(), slot);
+        launcher->AssignButton((dir / row.target).string(), slot);
         const ButtonMenuState m = Menu(slot);
         EXPECT_EQ(m.attached, row.attached) << row.name;
         EXPECT_EQ(m.help, row.help) << row.name;
@@ -178,8 +178,8 @@ TEST_F(ButtonCommandsTest, HelpFileAndShortenedFolderNames) {
 
 TEST_F(ButtonCommandsTest, CutOnOnePageAndPasteOnAnotherSavesBothPages) {
     const std::string target = Make("tools/editor.sh");
-    Store().AssignButton(target + " <TS>Editor<TE>", 3);
-    Store().SavePage();
+    launcher->AssignButton(target + " <TS>Editor<TE>", 3);
+    launcher->SavePage();
 
     commands->Cut(3);
     EXPECT_FALSE(Store().IsUsed(3));
@@ -203,8 +203,8 @@ TEST_F(ButtonCommandsTest, CutOnOnePageAndPasteOnAnotherSavesBothPages) {
 
 TEST_F(ButtonCommandsTest, RenameAndReset) {
     const std::string target = Make("tools/editor.sh");
-    Store().AssignButton(target + " <TS>Editor<TE>", 2);
-    Store().AssignButton(Make("tools/other.sh"), 9);
+    launcher->AssignButton(target + " <TS>Editor<TE>", 2);
+    launcher->AssignButton(Make("tools/other.sh"), 9);
     const auto saves = [&] { return platform.replacedFiles.size(); };
 
     EXPECT_EQ(commands->TitleOf(2), "Editor");
@@ -237,13 +237,13 @@ TEST_F(ButtonCommandsTest, RenameAndReset) {
 
 TEST_F(ButtonCommandsTest, OpenFolderSelectsTheTargetOrShowsTheFolderOfAMissingOne) {
     const std::string target = Make("tools/editor.sh");
-    Store().AssignButton(target, 4);
+    launcher->AssignButton(target, 4);
     commands->OpenFolder(4);
     EXPECT_EQ(platform.shownItems, std::vector<std::string>{target});
     EXPECT_EQ(window.pressed, (std::vector<std::pair<int, bool>>{{4, true}, {4, false}}));
 
     fs::remove(target);
-    Store().LoadPage(); // the missing target is now kept whole as the slot's folder
+    launcher->LoadPage(); // the missing target is now kept whole as the slot's folder
     commands->OpenFolder(4);
     EXPECT_EQ(platform.shownFolders, std::vector<std::string>{(dir / "tools").string()});
 

@@ -54,7 +54,7 @@ protected:
             (dir.Path() / "tavolin.tmp").string(), (dir.Path() / "tavolin.tmp2").string()};
         launcher = std::make_unique<Launcher>(platform, view, window, files);
         launcher->LoadSettings("");
-        launcher->Store().LoadPage();
+        launcher->LoadPage();
         drop = std::make_unique<LauncherDrop>(*launcher, platform, view, window);
     }
 
@@ -121,8 +121,8 @@ TEST_F(LauncherDropTest, DragOverShowsCopyLinkOrMoveAndBringsTheWindowForward) {
 
 TEST_F(LauncherDropTest, FilesFillEmptyButtonsFromTheDropPointAndNeverReplaceOne) {
     const std::string used = MakeFile("used");
-    Store().AssignButton(used, 6);
-    Store().AssignButton(used, 24);
+    launcher->AssignButton(used, 6);
+    launcher->AssignButton(used, 24);
     const std::vector<std::string> three = MakeFiles(3);
     Drop(window.On(5), three);
     EXPECT_EQ(Store().BtnFile(5), "f0");
@@ -155,7 +155,7 @@ TEST_F(LauncherDropTest, AFullPageOverflowsPageAfterPageSavingOncePerPage) {
 
 TEST_F(LauncherDropTest, TheLastPageFullTellsOnceWhichFilesWereNotPlaced) {
     Store().SetCurrentPage("32767");
-    Store().LoadPage();
+    launcher->LoadPage();
     const std::vector<std::string> first = MakeFiles(23, "a");
     Drop({200, 100}, first);
     const std::vector<std::string> rest = MakeFiles(3, "b");
@@ -184,9 +184,9 @@ TEST_F(LauncherDropTest, AFullPageThatCannotBeSavedIsToldOnceAndStaysOnScreen) {
 TEST_F(LauncherDropTest, ShiftDropPassesEachFileToAProgramAsOneArgument) {
     const std::string program = MakeFile("tool");
     platform.programs.insert(program);
-    Store().AssignButton(program, 3);
+    launcher->AssignButton(program, 3);
     const std::string document = MakeFile("notes.txt");
-    Store().AssignButton(document, 4);
+    launcher->AssignButton(document, 4);
     const std::vector<std::string> dropped = {"/tmp/a b \"c\".txt", "/tmp/$(touch x)"};
 
     Drop(window.On(3), dropped, shift::kShift);

@@ -12,8 +12,10 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <utility>
+#include <vector>
 
 using namespace tavolin;
 using tavolin::testing::FakePlatform;
@@ -100,7 +102,7 @@ TEST_F(LauncherTest, CloseWritesTheSettingsThenThePage) {
     EXPECT_EQ(platform.replacedFiles.size(), 2u);
     EXPECT_TRUE(view.messages.empty());
     // A changed page is written, and one that cannot be makes the close fail.
-    l.Store().AssignButton(MakeFile("a"), 1);
+    l.AssignButton(MakeFile("a"), 1);
     EXPECT_FALSE(l.Close());
     EXPECT_EQ(view.messages.size(), 1u);
     platform.refusedFiles.clear();
@@ -138,10 +140,105 @@ TEST_F(LauncherTest, AFolderInTheSettingsFilesPlaceIsToldOnce) {
     EXPECT_EQ(view.messages.size(), 1u);
 }
 
+// What the button store and the settings migration meet reaches the user as these messages,
+// in the order met.
+TEST_F(LauncherTest, StoreOutcomesAreToldWithTheirMessages) {
+    struct Expected {
+        MsgKind kind;
+        unsigned buttons;
+        std::vector<std::string> parts; // in the text, in this order
+    };
+    struct Row {
+        const char* name;
+        std::function<void()> before; // before the launcher starts
+        std::function<void(Launcher&)> act;
+        std::vector<Expected> messages;
+    };
+    const auto error = [](std::vector<std::string> parts) {
+        return Expected{MsgKind::Error, msg_buttons::kOk, std::move(parts)};
+    };
+    const auto warning = [](std::string text) {
+        return Expected{MsgKind::Warning, msg_buttons::kOkOnly, {std::move(text)}};
+    };
+    const std::string fullLastPage = [] {
+        std::string bytes = "[c]\r\n";
+        for (int n = 1; n <= 24; ++n)
+            bytes += "32767:" + std::to_string(n) + "=/bin/true\r\n";
+        return bytes;
+    }();
+    const Row rows[] = {
+        {"write-failed",
+         [] {},
+         [&](Launcher& l) {
+             l.AssignButton(MakeFile("a"), 1);
+             platform.replaceFailure = "No space left on device";
+             EXPECT_FALSE(l.SavePage());
+         },
+         {error({"データファイル(" + files.txt +
+                 ")に書き込めませんでした。\r\n"
+                 "No space left on device\r\n元のファイルは変更されていません。"})}},
+        {"folder-in-its-place",
+         [&] { fs::create_directory(files.txt); },
+         [&](Launcher& l) { EXPECT_FALSE(l.SavePage()); },
+         {error({"データファイル(" + files.txt + ")を読み込めませんでした。\r\n", "フォルダ"}),
+          error({"データファイル(" + files.txt +
+                     ")を読み込めないため、ページを保存できませんでした。\r\n",
+                 "フォルダ"})}},
+        {"foreign-encoding",
+         [&] { WriteAll(files.txt, std::string("\xFF\xFE[\0c\0]\0", 8)); },
+         [&](Launcher& l) {
+             l.LoadPage();
+             EXPECT_FALSE(l.SavePage());
+         },
+         {error({files.txt, "UTF-16 LE"})}},
+        {"line-break",
+         [] {},
+         [&](Launcher& l) { EXPECT_EQ(l.AssignButton("/tmp/a\nb", 2), 0); },
+         {warning("名前に改行文字が含まれているため、ボタンに登録できません。\r\n( /tmp/a b )")}},
+        {"last-page-full",
+         [&] { WriteAll(files.txt, fullLastPage); },
+         [&](Launcher& l) {
+             l.Store().SetCurrentPage("32767");
+             l.LoadPage();
+             EXPECT_EQ(l.AssignButton("/bin/sh <TS>Shell<TE>", 0), 0);
+         },
+         {warning("ページ 32767 に空きボタンがなく、次のページもないため、\r\n"
+                  "ファイル( /bin/sh )を登録できませんでした。")}},
+        {"categories-not-moved",
+         [&] { WriteAll(files.ini, "[Category]\r\n0=A\r\n[Category:A]\r\n1:1=/x\r\n"); },
+         [&](Launcher& l) {
+             platform.replaceFailure = "read-only folder";
+             l.MigrateIniCategories();
+         },
+         {error(
+             {"データファイル(" + files.txt + ")を作成できませんでした。\r\nread-only folder"})}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        platform.replaceFailure.reset();
+        row.before();
+        view.messages.clear();
+        row.act(Make());
+        ASSERT_EQ(view.messages.size(), row.messages.size());
+        for (std::size_t i = 0; i < row.messages.size(); ++i) {
+            const Expected& expected = row.messages[i];
+            EXPECT_EQ(view.messages[i].kind, expected.kind);
+            EXPECT_EQ(view.messages[i].buttons, expected.buttons);
+            std::size_t at = 0;
+            for (const std::string& part : expected.parts) {
+                at = view.messages[i].text.find(part, at);
+                EXPECT_NE(at, std::string::npos) << view.messages[i].text << "\nlacks " << part;
+            }
+        }
+    }
+}
+
 TEST_F(LauncherTest, LaunchingAFileOpensItPressedUnderTheHourglass) {
     Launcher& l = Make();
     const std::string target = MakeFile("script.sh");
-    ASSERT_EQ(l.Store().AssignButton(target, 17), 17);
+    ASSERT_EQ(l.AssignButton(target, 17), 17);
     view.busyChanges.clear();
 
     l.ExecuteButton(17);
@@ -158,7 +255,7 @@ TEST_F(LauncherTest, FolderButtonOpensTheFileManager) {
     Launcher& l = Make();
     const fs::path folder = dir / "a folder";
     fs::create_directories(folder);
-    ASSERT_EQ(l.Store().AssignButton(folder.string(), 3), 3);
+    ASSERT_EQ(l.AssignButton(folder.string(), 3), 3);
     ASSERT_TRUE(l.Store().BtnFile(3).empty());
 
     l.ExecuteButton(3);
@@ -175,10 +272,10 @@ TEST_F(LauncherTest, FolderButtonOpensTheFileManager) {
 TEST_F(LauncherTest, MissingTargetShowsItsMessageAndNothingElse) {
     Launcher& l = Make();
     const std::string target = MakeFile("gone.sh");
-    ASSERT_EQ(l.Store().AssignButton(target, 5), 5);
-    ASSERT_TRUE(l.Store().SavePage());
+    ASSERT_EQ(l.AssignButton(target, 5), 5);
+    ASSERT_TRUE(l.SavePage());
     fs::remove(target);
-    l.Store().LoadPage(); // the target is gone: its whole path is the slot's folder
+    l.LoadPage(); // the target is gone: its whole path is the slot's folder
     ASSERT_EQ(l.Store().BtnPath(5), target);
     ASSERT_TRUE(l.Store().BtnFile(5).empty());
     platform.openResult = open_result::kNotFound;

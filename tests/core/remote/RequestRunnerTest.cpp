@@ -48,7 +48,7 @@ protected:
             << " <TS>play<TE>\r\n2:17=" << (dir / "play17.sh").string() << " <TS>p17<TE>\r\n";
         launcher = std::make_unique<Launcher>(platform, view, window, files);
         launcher->LoadSettings("");
-        launcher->Store().LoadPage();
+        launcher->LoadPage();
     }
     void TearDown() override { fs::remove_all(dir); }
 

@@ -3,7 +3,6 @@
 #include "core/text/Cp932.h"
 #include "core/text/TextFile.h"
 #include "fakes/FakePlatform.h"
-#include "fakes/FakeView.h"
 #include "support/TempDir.h"
 
 #include <gmock/gmock.h>
@@ -50,7 +49,6 @@ protected:
     void SetUp() override {
         fs::create_directory(m_dir);
         m_txt = Utf8(m_dir / "tavolin.txt");
-        m_ini = Utf8(m_dir / "tavolin.ini");
         // Windows-style targets scripted on the fake platform.
         m_win.AddFile("C:\\WINDOWS\\NOTEPAD.EXE");
         m_win.AddFolder("C:\\WINDOWS");
@@ -77,11 +75,11 @@ protected:
     // A store on Windows-style paths, its category and page set and the page loaded.
     ButtonStore& Windows(const std::string& category = "無題カテゴリ",
                          const std::string& page = "1") {
-        m_store = std::make_unique<ButtonStore>(m_win, m_view, m_txt, m_ini);
-        m_store->LoadCategoryList();
+        m_store = std::make_unique<ButtonStore>(m_win, m_txt);
+        Keep(m_store->LoadCategoryList());
         m_store->SetCurrentCategory(category);
         m_store->SetCurrentPage(page);
-        m_store->LoadPage();
+        Keep(m_store->LoadPage());
         return *m_store;
     }
     ButtonStore& Posix(const std::string& category = "無題カテゴリ",
@@ -94,12 +92,27 @@ protected:
     }
     ButtonStore& Load(testing::FakePlatform& platform, const std::string& category,
                       const std::string& page) {
-        m_store = std::make_unique<ButtonStore>(platform, m_view, m_txt, m_ini);
-        m_store->LoadCategoryList();
+        m_store = std::make_unique<ButtonStore>(platform, m_txt);
+        Keep(m_store->LoadCategoryList());
         m_store->SetCurrentCategory(category);
         m_store->SetCurrentPage(page);
-        m_store->LoadPage();
+        Keep(m_store->LoadPage());
         return *m_store;
+    }
+    // The store's outcomes, their notices kept in the order met.
+    void Keep(const StoreNotices& notices) {
+        m_notices.insert(m_notices.end(), notices.begin(), notices.end());
+    }
+    bool Saved(const ButtonStore::Saved& saved) {
+        Keep(saved.notices);
+        return saved.saved;
+    }
+    int Assign(ButtonStore& store, const std::string& value, int n) {
+        const ButtonStore::Assigned assigned = store.AssignButton(value, n);
+        Keep(assigned.notices);
+        if (assigned.fault)
+            std::rethrow_exception(assigned.fault);
+        return assigned.slot;
     }
     static std::vector<int> UsedSlots(const ButtonStore& store) {
         std::vector<int> used;
@@ -113,28 +126,28 @@ protected:
     testing::TempDir m_temp{"tavolin-store"};
     // A folder name beyond ASCII, which a path read in the ANSI code page would miss.
     fs::path m_dir = m_temp.Path() / u8"データ";
-    std::string m_txt, m_ini;
+    std::string m_txt;
     testing::FakePlatform m_win{PathStyle::Windows};
     testing::FakePlatform m_posix{PathStyle::Posix};
     testing::FakePlatform m_host{testing::FakePlatform::kHostStyle};
-    testing::FakeView m_view;
+    StoreNotices m_notices;
     std::unique_ptr<ButtonStore> m_store;
 };
 
 // --- category list ----------------------------------------------------------------------
 
 TEST_F(ButtonStoreTest, CategoryListFallsBackToTheDefaultName) {
-    ButtonStore store(m_posix, m_view, m_txt, m_ini);
-    store.LoadCategoryList(); // no file
+    ButtonStore store(m_posix, m_txt);
+    Keep(store.LoadCategoryList()); // no file
     EXPECT_THAT(store.CategoryNames(), ElementsAre("無題カテゴリ"));
 
     for (const std::string& bytes :
          {std::string(), std::string("no category\r\n1:1=/x\r\n{[c]\r\n")}) {
         WriteData(bytes);
-        store.LoadCategoryList();
+        Keep(store.LoadCategoryList());
         EXPECT_THAT(store.CategoryNames(), ElementsAre("無題カテゴリ"));
     }
-    EXPECT_TRUE(m_view.messages.empty());
+    EXPECT_TRUE(m_notices.empty());
 }
 
 TEST_F(ButtonStoreTest, CategoryNamesInFileOrderFromEitherEncoding) {
@@ -142,13 +155,13 @@ TEST_F(ButtonStoreTest, CategoryNamesInFileOrderFromEitherEncoding) {
     // A name's last character may end in the byte of "]" (0x81 0x5D is one character): the
     // name is still the bytes between the first and the last byte.
     WriteData(Sj("[無題カテゴリ]\r\n1:1=x\r\n[ゲーム]\n[Tools\r\n[]\r\n[ソ]\r\n") + "[\x81]\r\n");
-    ButtonStore store(m_posix, m_view, m_txt, m_ini);
-    store.LoadCategoryList();
+    ButtonStore store(m_posix, m_txt);
+    Keep(store.LoadCategoryList());
     EXPECT_THAT(store.CategoryNames(),
                 ElementsAre("無題カテゴリ", "ゲーム", "Tool", "", "ソ", text::DecodeCp932("\x81")));
 
     WriteData("\xEF\xBB\xBF[Résumés]\r\n[日本]\r\n");
-    store.LoadCategoryList();
+    Keep(store.LoadCategoryList());
     EXPECT_THAT(store.CategoryNames(), ElementsAre("Résumés", "日本"));
 }
 
@@ -174,13 +187,13 @@ TEST_F(ButtonStoreTest, LoadPageFillsTheSlotsOfTheCurrentPageOnly) {
     EXPECT_EQ(store.BtnFile(13), "");
 
     store.SetCurrentPage("2");
-    store.LoadPage();
+    Keep(store.LoadPage());
     EXPECT_THAT(UsedSlots(store), ElementsAre(2));
 
     // A missing target is still a button: all folder, no file name, the missing-target icon.
     store.SetCurrentCategory("ゲーム");
     store.SetCurrentPage("1");
-    store.LoadPage();
+    Keep(store.LoadPage());
     EXPECT_THAT(UsedSlots(store), ElementsAre(24));
     EXPECT_EQ(store.BtnPath(24), "C:\\Program Files\\Game\\game.exe");
     EXPECT_EQ(store.BtnFile(24), "");
@@ -189,13 +202,13 @@ TEST_F(ButtonStoreTest, LoadPageFillsTheSlotsOfTheCurrentPageOnly) {
 
     // No section: an empty page. Loading is off: nothing happens at all.
     store.SetCurrentCategory("nowhere");
-    store.LoadPage();
+    Keep(store.LoadPage());
     EXPECT_TRUE(UsedSlots(store).empty());
     store.SetCurrentCategory("無題カテゴリ");
     store.SetPageLoadEnabled(false);
-    store.LoadPage();
+    Keep(store.LoadPage());
     EXPECT_TRUE(UsedSlots(store).empty());
-    EXPECT_TRUE(m_view.messages.empty());
+    EXPECT_TRUE(m_notices.empty());
 }
 
 TEST_F(ButtonStoreTest, HandEditedLinesLoadTheWayTheFormatSays) {
@@ -218,24 +231,24 @@ TEST_F(ButtonStoreTest, HandEditedLinesLoadTheWayTheFormatSays) {
     EXPECT_EQ(store.BtnFile(3), "NOTEPAD.EXE");
 
     store.SetCurrentPage("01");
-    store.LoadPage();
+    Keep(store.LoadPage());
     EXPECT_THAT(UsedSlots(store), ElementsAre(5));
-    EXPECT_TRUE(m_view.messages.empty());
+    EXPECT_TRUE(m_notices.empty());
 }
 
 TEST_F(ButtonStoreTest, DriveRootRoundTripsAsDriveAndTitle) {
     m_win.AddFolder("C:\\");
     m_win.AddFolder("C:");
     ButtonStore& store = Windows();
-    EXPECT_EQ(store.AssignButton("C:\\", 0), 1);
+    EXPECT_EQ(Assign(store, "C:\\", 0), 1);
     EXPECT_EQ(store.BtnPath(1), "C:");
     EXPECT_EQ(store.BtnFile(1), "");
     EXPECT_EQ(store.BtnTitle(1), "C:\\");
     EXPECT_EQ(store.Icon(1).path, "C:\\");
-    ASSERT_TRUE(store.SavePage());
+    ASSERT_TRUE(Saved(store.SavePage()));
     EXPECT_EQ(DataBytes(), Sj(CrLf({"[無題カテゴリ]", "1:1=C: <TS>C:\\<TE>"})));
 
-    store.LoadPage();
+    Keep(store.LoadPage());
     EXPECT_EQ(store.BtnPath(1), "C:");
     EXPECT_EQ(store.BtnFile(1), "");
     EXPECT_EQ(store.BtnTitle(1), "C:\\");
@@ -252,13 +265,13 @@ TEST_F(ButtonStoreTest, ShortcutsAndShortNamesAreResolvedOnAssignment) {
     m_win.AddFile("C:\\Program Files\\EDITOR\\EDIT.EXE");
     m_win.AddFolder("C:\\Program Files\\EDITOR");
     ButtonStore& store = Windows();
-    EXPECT_EQ(store.AssignButton("C:\\DESKTOP\\NOTEPAD.LNK", 0), 1);
+    EXPECT_EQ(Assign(store, "C:\\DESKTOP\\NOTEPAD.LNK", 0), 1);
     EXPECT_EQ(store.BtnPath(1), "C:\\Program Files\\EDITOR");
     EXPECT_EQ(store.BtnFile(1), "EDIT.EXE");
     EXPECT_EQ(store.BtnTitle(1), "EDIT.EXE");
 
     // A short name that does not expand stays as it is, without a message.
-    EXPECT_EQ(store.AssignButton("C:\\GONE~1\\X.EXE <TS>x<TE>", 0), 2);
+    EXPECT_EQ(Assign(store, "C:\\GONE~1\\X.EXE <TS>x<TE>", 0), 2);
     EXPECT_EQ(store.BtnPath(2), "C:\\GONE~1\\X.EXE");
     EXPECT_EQ(store.BtnTitle(2), "x");
 
@@ -267,10 +280,10 @@ TEST_F(ButtonStoreTest, ShortcutsAndShortNamesAreResolvedOnAssignment) {
     m_host.shortcutExtension = ".desktop";
     m_host.shortcuts[entry] = {entry, "Text Editor"};
     ButtonStore& host = Host();
-    EXPECT_EQ(host.AssignButton(entry, 3), 3);
+    EXPECT_EQ(Assign(host, entry, 3), 3);
     EXPECT_EQ(host.BtnTitle(3), "Text Editor");
     EXPECT_EQ(host.BtnFile(3), "editor.desktop");
-    EXPECT_EQ(host.AssignButton(entry + " <TS>Mine<TE>", 4), 4);
+    EXPECT_EQ(Assign(host, entry + " <TS>Mine<TE>", 4), 4);
     EXPECT_EQ(host.BtnTitle(4), "Mine");
 }
 
@@ -287,19 +300,19 @@ TEST_F(ButtonStoreTest, LineBreaksFromOutsideNeverReachTheDataFile) {
     m_host.shortcuts[link] = {Utf8(m_dir / "a\nb.txt"), "Link"};
     ButtonStore& store = Host();
 
-    EXPECT_EQ(store.AssignButton(evil, 2), 2);
+    EXPECT_EQ(Assign(store, evil, 2), 2);
     EXPECT_EQ(store.BtnTitle(2), "Evil 2:5=/bin/sh <TS>planted");
     const std::string named = MakeFile("a\nb.txt");
     for (const std::string& refused : {named, link, "/tmp/nul\0x"s, named + " <TS>t<TE>"}) {
-        m_view.messages.clear();
-        EXPECT_EQ(store.AssignButton(refused, 3), 0) << refused;
-        ASSERT_EQ(m_view.messages.size(), 1u) << refused;
-        EXPECT_THAT(m_view.messages[0].text, HasSubstr("改行文字"));
+        m_notices.clear();
+        EXPECT_EQ(Assign(store, refused, 3), 0) << refused;
+        ASSERT_EQ(m_notices.size(), 1u) << refused;
+        EXPECT_EQ(m_notices[0].kind, StoreNotice::Kind::LineBreak);
         EXPECT_FALSE(store.IsUsed(3));
     }
     store.SetTitle(1, "two\r\nlines");
     EXPECT_EQ(store.BtnTitle(1), "two  lines");
-    ASSERT_TRUE(store.SavePage());
+    ASSERT_TRUE(Saved(store.SavePage()));
 
     const std::string after = DataBytes();
     EXPECT_EQ(after, CrLf({Sj("[無題カテゴリ]"), "1:1=" + bin + " <TS>two  lines<TE>",
@@ -323,7 +336,7 @@ TEST_F(ButtonStoreTest, CaptionIsCutToCodePage932Bytes) {
     ButtonStore& store = Windows("c");
     EXPECT_EQ(store.Caption(1), "ABCDEFG...");
     store.SetCaptionLength(20);
-    store.LoadPage();
+    Keep(store.LoadPage());
     EXPECT_EQ(store.Caption(1), "ABCDEFGHIJK");
     // A rename changes the title; the caption follows at the next load.
     store.SetTitle(1, "New");
@@ -337,7 +350,7 @@ TEST_F(ButtonStoreTest, ChangesAreAnnouncedOncePerLoad) {
     int calls = 0;
     store.SetChangedHandler([&] { ++calls; });
     const auto before = store.Revision();
-    store.LoadPage();
+    Keep(store.LoadPage());
     EXPECT_EQ(calls, 1);
     store.ClearButton(2);
     EXPECT_EQ(calls, 2);
@@ -367,9 +380,9 @@ TEST_F(ButtonStoreTest, SavePageRewritesOnlyThePagesOwnLines) {
     // The first section is read; the second's page 1 line is never shown.
     EXPECT_THAT(UsedSlots(store), ElementsAre(1, 2));
     store.ClearButton(1);
-    EXPECT_EQ(store.AssignButton("C:\\My Documents", 0), 1);
-    EXPECT_EQ(store.AssignButton("C:\\WINDOWS\\NOTEPAD.EXE <TS>メモ帳<TE>", 20), 20);
-    ASSERT_TRUE(store.SavePage());
+    EXPECT_EQ(Assign(store, "C:\\My Documents", 0), 1);
+    EXPECT_EQ(Assign(store, "C:\\WINDOWS\\NOTEPAD.EXE <TS>メモ帳<TE>", 20), 20);
+    ASSERT_TRUE(Saved(store.SavePage()));
     // The page's lines end the first section; the second section is left as it is.
     EXPECT_EQ(DataBytes(), Sj(CrLf({
                                "before any category",
@@ -387,19 +400,19 @@ TEST_F(ButtonStoreTest, SavePageRewritesOnlyThePagesOwnLines) {
                                "1:5=D:\\Tools\\grep.exe <TS>duplicate section<TE>",
                                "3:3=D:\\Tools\\grep.exe",
                            })));
-    EXPECT_TRUE(m_view.messages.empty());
+    EXPECT_TRUE(m_notices.empty());
 
     // An emptied page leaves no line; a page of a category without a section gets one at the end.
     for (int n = 1; n <= ButtonStore::kSlotCount; ++n)
         store.ClearButton(n);
-    ASSERT_TRUE(store.SavePage());
+    ASSERT_TRUE(Saved(store.SavePage()));
     EXPECT_THAT(DataBytes(), HasSubstr(Sj("[無題カテゴリ]\r\n2:1=")));
     EXPECT_THAT(DataBytes(), Not(HasSubstr("1:2=")));
     store.SetCurrentCategory("新しい");
     store.SetCurrentPage("7");
-    store.LoadPage();
-    store.AssignButton("D:\\Tools\\grep.exe", 0);
-    ASSERT_TRUE(store.SavePage());
+    Keep(store.LoadPage());
+    Assign(store, "D:\\Tools\\grep.exe", 0);
+    ASSERT_TRUE(Saved(store.SavePage()));
     EXPECT_THAT(DataBytes(),
                 ::testing::EndsWith(Sj(CrLf({"3:3=D:\\Tools\\grep.exe", "[新しい]",
                                              "7:1=D:\\Tools\\grep.exe <TS>grep.exe<TE>"}))));
@@ -412,21 +425,21 @@ TEST_F(ButtonStoreTest, ASaveKeepsWhatAnotherWriterDidMeanwhile) {
     const std::string a = MakeFile("a"), b = MakeFile("b");
     WriteData(Sj("[無題カテゴリ]\r\n1:1=" + a + "\r\n"));
     ButtonStore& store = Host();
-    ASSERT_TRUE(store.SaveChangedPage());
+    ASSERT_TRUE(Saved(store.SaveChangedPage()));
     EXPECT_TRUE(m_host.replacedFiles.empty());
 
-    store.AssignButton(b, 2);
+    Assign(store, b, 2);
     m_host.whileWriting = [&] { WriteData(Sj("[先頭]\r\n[無題カテゴリ]\r\n1:1=" + a + "\r\n")); };
-    ASSERT_TRUE(store.SaveChangedPage());
+    ASSERT_TRUE(Saved(store.SaveChangedPage()));
     EXPECT_EQ(DataBytes(), Sj("[先頭]\r\n[無題カテゴリ]\r\n1:1=" + a + " <TS>a<TE>\r\n1:2=" + b +
                               " <TS>b<TE>\r\n"));
 
     store.SetTitle(2, "B");
     m_host.whileWriting = [&] { WriteBytes(m_txt, DataBytes() + Sj("1:3=" + a + "\r\n")); };
-    ASSERT_TRUE(store.SavePage());
+    ASSERT_TRUE(Saved(store.SavePage()));
     EXPECT_EQ(DataBytes(), Sj("[先頭]\r\n[無題カテゴリ]\r\n1:1=" + a + " <TS>a<TE>\r\n1:2=" + b +
                               " <TS>B<TE>\r\n1:3=" + a + "\r\n"));
-    EXPECT_TRUE(m_view.messages.empty());
+    EXPECT_TRUE(m_notices.empty());
 }
 
 // A start and a close (load, save, save again) change nothing the page did not hold: a later
@@ -492,18 +505,18 @@ TEST_F(ButtonStoreTest, LoadAndSaveKeepWhatThePageDidNotShow) {
         EXPECT_EQ(UsedSlots(store).size(),
                   static_cast<std::size_t>(std::count_if(
                       c.titles.begin(), c.titles.end(), [](const auto& t) { return !t.empty(); })));
-        ASSERT_TRUE(store.SavePage());
+        ASSERT_TRUE(Saved(store.SavePage()));
         EXPECT_EQ(DataBytes(), c.after);
-        ASSERT_TRUE(store.SavePage());
+        ASSERT_TRUE(Saved(store.SavePage()));
         EXPECT_EQ(DataBytes(), c.after) << "second save";
     }
-    EXPECT_TRUE(m_view.messages.empty());
+    EXPECT_TRUE(m_notices.empty());
 
     // Deleting a button removes the line it overrode as well: no older button comes back.
     WriteData("[c]\r\n1:2=/a <TS>A<TE>\r\n1:2=/b <TS>B<TE>\r\n");
     ButtonStore& store = Posix("c");
     store.ClearButton(2);
-    ASSERT_TRUE(store.SavePage());
+    ASSERT_TRUE(Saved(store.SavePage()));
     EXPECT_EQ(DataBytes(), "[c]\r\n");
     EXPECT_FALSE(Posix("c").IsUsed(2));
 }
@@ -517,7 +530,7 @@ TEST_F(ButtonStoreTest, CrowdedCategoryLosesNoLine) {
     WriteData(before);
     ButtonStore& store = Posix("c");
     EXPECT_EQ(UsedSlots(store).size(), 24u);
-    ASSERT_TRUE(store.SavePage());
+    ASSERT_TRUE(Saved(store.SavePage()));
     const std::string after = DataBytes();
     std::multiset<std::string> kept;
     for (auto line : text::SplitLines(after))
@@ -536,15 +549,15 @@ TEST_F(ButtonStoreTest, CrowdedCategoryLosesNoLine) {
 TEST_F(ButtonStoreTest, SaveIntoAMissingOrEmptyFileAppendsTheSection) {
     ButtonStore& store = Windows();
     EXPECT_FALSE(fs::exists(FromUtf8(m_txt)));
-    store.AssignButton("C:\\WINDOWS\\NOTEPAD.EXE", 0);
-    ASSERT_TRUE(store.SavePage());
+    Assign(store, "C:\\WINDOWS\\NOTEPAD.EXE", 0);
+    ASSERT_TRUE(Saved(store.SavePage()));
     EXPECT_EQ(DataBytes(),
               Sj(CrLf({"[無題カテゴリ]", "1:1=C:\\WINDOWS\\NOTEPAD.EXE <TS>NOTEPAD.EXE<TE>"})));
 
     WriteData("");
     ButtonStore& again = Windows();
     EXPECT_TRUE(UsedSlots(again).empty());
-    ASSERT_TRUE(again.SavePage()); // even an empty page gets its section
+    ASSERT_TRUE(Saved(again.SavePage())); // even an empty page gets its section
     EXPECT_EQ(DataBytes(), Sj(CrLf({"[無題カテゴリ]"})));
     EXPECT_FALSE(fs::exists(m_dir / "tavolin.tmp"));
 }
@@ -565,13 +578,13 @@ TEST_F(ButtonStoreTest, LinesThePageCouldNotShowSurviveASave) {
     EXPECT_EQ(UsedSlots(store).size(), 24u);
     EXPECT_EQ(store.CurrentPage(), "1");
     store.ClearButton(24);
-    ASSERT_TRUE(store.SavePage());
+    ASSERT_TRUE(Saved(store.SavePage()));
     const std::string after = DataBytes();
     EXPECT_THAT(after, HasSubstr("\r\n1:x=C:\\WINDOWS\\NOTEPAD.EXE <TS>unreadable number<TE>\r\n"));
     EXPECT_THAT(after, HasSubstr("\r\n1:0=C:\\WINDOWS\\NOTEPAD.EXE <TS>no room<TE>\r\n"));
     EXPECT_THAT(after, Not(HasSubstr("1:24=")));
     // The line that found no room now has one.
-    store.LoadPage();
+    Keep(store.LoadPage());
     EXPECT_EQ(store.BtnTitle(24), "no room");
 }
 
@@ -603,7 +616,7 @@ TEST_F(ButtonStoreTest, DamagedFilesLoadAndKeepForeignLinesThroughASave) {
         WriteData(c.bytes);
         ButtonStore& store = Posix("c");
         const std::vector<int> used = UsedSlots(store);
-        ASSERT_TRUE(store.SavePage());
+        ASSERT_TRUE(Saved(store.SavePage()));
 
         // Lines of the old file that are not page 1 button lines of a section [c] that the
         // load placed on screen: each must be in the new file, byte for byte, in order.
@@ -640,7 +653,7 @@ TEST_F(ButtonStoreTest, DamagedFilesLoadAndKeepForeignLinesThroughASave) {
             }
         }
     }
-    EXPECT_TRUE(m_view.messages.empty());
+    EXPECT_TRUE(m_notices.empty());
 }
 
 // A file of several megabytes, read in pieces: category lines at every place of a piece,
@@ -672,7 +685,7 @@ TEST_F(ButtonStoreTest, LargeMixedFileSurvivesASaveLineForLine) {
     EXPECT_EQ(store.CategoryNames().size(), static_cast<std::size_t>(categories + 1));
     EXPECT_THAT(UsedSlots(store), ElementsAre(1, 7));
     EXPECT_EQ(store.BtnTitle(7), "B [x]");
-    ASSERT_TRUE(store.SavePage());
+    ASSERT_TRUE(Saved(store.SavePage()));
 
     // The page's two lines move to the end of their section; nothing else changes.
     std::string expected;
@@ -694,15 +707,15 @@ TEST_F(ButtonStoreTest, Cp932FileBecomesUtf8OnlyWhenAButtonNeedsIt) {
     WriteData(foreign);
     ButtonStore& store = Host("ゲーム");
     const std::string plain = MakeFile("plain.txt");
-    store.AssignButton(plain, 0);
-    ASSERT_TRUE(store.SavePage());
+    Assign(store, plain, 0);
+    ASSERT_TRUE(Saved(store.SavePage()));
     EXPECT_EQ(DataBytes(),
               Sj("[ゲーム]\r\n") + "\x81\xFF junk\r\n" +
                   Sj("1:1=" + so + " <TS>ソ<TE>\r\n1:2=" + plain + " <TS>plain.txt<TE>\r\n"));
 
     const std::string resume = MakeFile("Résumé.pdf");
-    store.AssignButton(resume, 0);
-    ASSERT_TRUE(store.SavePage());
+    Assign(store, resume, 0);
+    ASSERT_TRUE(Saved(store.SavePage()));
     const std::string after = DataBytes();
     // The whole file is UTF-8 now; the undecodable bytes are still the same bytes.
     EXPECT_EQ(after, "\xEF\xBB\xBF[ゲーム]\r\n\x81\xFF junk\r\n1:1=" + so + " <TS>ソ<TE>\r\n1:2=" +
@@ -715,8 +728,8 @@ TEST_F(ButtonStoreTest, Cp932FileBecomesUtf8OnlyWhenAButtonNeedsIt) {
     // "ý") are written as UTF-8 with a mark instead.
     WriteData("[c]\r\n");
     ButtonStore& ascii = Posix("c");
-    ascii.AssignButton("/x <TS>ﾃｽ<TE>", 1);
-    ASSERT_TRUE(ascii.SavePage());
+    Assign(ascii, "/x <TS>ﾃｽ<TE>", 1);
+    ASSERT_TRUE(Saved(ascii.SavePage()));
     EXPECT_EQ(DataBytes(), "\xEF\xBB\xBF[c]\r\n1:1=/x <TS>ﾃｽ<TE>\r\n");
     EXPECT_EQ(Posix("c").BtnTitle(1), "ﾃｽ");
 
@@ -729,8 +742,8 @@ TEST_F(ButtonStoreTest, Cp932FileBecomesUtf8OnlyWhenAButtonNeedsIt) {
         SCOPED_TRACE(name);
         WriteData("[c]\r\n");
         const std::string path = MakeFile(name);
-        Host("c").AssignButton(path, 1);
-        ASSERT_TRUE(m_store->SavePage());
+        Assign(Host("c"), path, 1);
+        ASSERT_TRUE(Saved(m_store->SavePage()));
         EXPECT_EQ(DataBytes(), "\xEF\xBB\xBF[c]\r\n1:1=" + path + " <TS>" + name + "<TE>\r\n");
         ButtonStore& again = Host("c");
         EXPECT_EQ(again.BtnFile(1), name);
@@ -748,12 +761,11 @@ TEST_F(ButtonStoreTest, FailedWriteLeavesTheOldFileAndSaysSo) {
     ButtonStore& store = Windows();
     store.ClearButton(1);
     m_win.replaceFailure = "No space left on device";
-    EXPECT_FALSE(store.SavePage());
+    EXPECT_FALSE(Saved(store.SavePage()));
     EXPECT_EQ(DataBytes(), before);
-    ASSERT_EQ(m_view.messages.size(), 1u);
-    EXPECT_EQ(m_view.messages[0].kind, MsgKind::Error);
-    EXPECT_THAT(m_view.messages[0].text, HasSubstr(m_txt));
-    EXPECT_THAT(m_view.messages[0].text, HasSubstr("No space left on device"));
+    ASSERT_EQ(m_notices.size(), 1u);
+    EXPECT_EQ(m_notices[0].kind, StoreNotice::Kind::WriteFailed);
+    EXPECT_THAT(m_notices[0].detail, HasSubstr("No space left on device"));
 }
 
 // Only a regular file is read or written: a folder, a named pipe (opening it would wait for
@@ -779,19 +791,18 @@ TEST_F(ButtonStoreTest, DataFileThatIsNotARegularFileIsReportedAndLeftAlone) {
         fs::remove_all(FromUtf8(m_txt));
         c.make(m_txt);
         const fs::file_type type = fs::symlink_status(FromUtf8(m_txt)).type();
-        m_view.messages.clear();
+        m_notices.clear();
         ButtonStore& store = Posix();
         EXPECT_THAT(store.CategoryNames(), ElementsAre("無題カテゴリ"));
-        store.AssignButton(MakeFile("a"), 0);
-        EXPECT_FALSE(store.SavePage());
+        Assign(store, MakeFile("a"), 0);
+        EXPECT_FALSE(Saved(store.SavePage()));
         EXPECT_EQ(fs::symlink_status(FromUtf8(m_txt)).type(), type);
         // Told once at the load, once by the save.
-        ASSERT_EQ(m_view.messages.size(), 2u);
-        for (const auto& message : m_view.messages) {
-            EXPECT_EQ(message.kind, MsgKind::Error);
-            EXPECT_THAT(message.text, HasSubstr(m_txt));
-            EXPECT_THAT(message.text, HasSubstr(c.fault));
-        }
+        ASSERT_EQ(m_notices.size(), 2u);
+        EXPECT_EQ(m_notices[0].kind, StoreNotice::Kind::Unreadable);
+        EXPECT_EQ(m_notices[1].kind, StoreNotice::Kind::NotSaved);
+        for (const auto& notice : m_notices)
+            EXPECT_THAT(notice.detail, HasSubstr(c.fault));
         EXPECT_TRUE(m_posix.replacedFiles.empty());
     }
 }
@@ -802,9 +813,10 @@ TEST_F(ButtonStoreTest, OverlongLineIsReportedNotHeld) {
     const std::string bytes = "[c]\r\n1:1=/a <TS>A<TE>\r\n" + std::string((16u << 20) + 4096, 'x');
     WriteData(bytes);
     ButtonStore& store = Posix("c");
-    ASSERT_FALSE(m_view.messages.empty());
-    EXPECT_THAT(m_view.messages.back().text, HasSubstr("16 MiB"));
-    EXPECT_FALSE(store.SavePage());
+    ASSERT_FALSE(m_notices.empty());
+    EXPECT_EQ(m_notices.back().kind, StoreNotice::Kind::Unreadable);
+    EXPECT_THAT(m_notices.back().detail, HasSubstr("16 MiB"));
+    EXPECT_FALSE(Saved(store.SavePage()));
     EXPECT_TRUE(DataBytes() == bytes);
 }
 
@@ -814,20 +826,22 @@ TEST_F(ButtonStoreTest, FileOfAForeignEncodingIsToldOnceAndNeverWritten) {
     const std::string utf16 = "\xFF\xFE[\0c\0]\0\r\0\n\0"s;
     const std::string cases[] = {utf16, "\xFE\xFF\0[\0c\0]"s, "\xFF\xFE\0\0[\0\0\0"s};
     const char* names[] = {"UTF-16 LE", "UTF-16 BE", "UTF-32 LE"};
+    const text::Encoding encodings[] = {text::Encoding::Utf16Le, text::Encoding::Utf16Be,
+                                        text::Encoding::Utf32Le};
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         SCOPED_TRACE(names[i]);
         WriteData(cases[i]);
-        m_view.messages.clear();
+        m_notices.clear();
         ButtonStore& store = Posix("c");
         EXPECT_THAT(store.CategoryNames(), ElementsAre("無題カテゴリ"));
         EXPECT_TRUE(UsedSlots(store).empty());
-        store.AssignButton(MakeFile("a"), 0);
-        EXPECT_FALSE(store.SavePage());
-        EXPECT_FALSE(store.SavePage());
+        Assign(store, MakeFile("a"), 0);
+        EXPECT_FALSE(Saved(store.SavePage()));
+        EXPECT_FALSE(Saved(store.SavePage()));
         EXPECT_TRUE(DataBytes() == cases[i]);
-        ASSERT_EQ(m_view.messages.size(), 1u);
-        EXPECT_THAT(m_view.messages[0].text, HasSubstr(m_txt));
-        EXPECT_THAT(m_view.messages[0].text, HasSubstr(names[i]));
+        ASSERT_EQ(m_notices.size(), 1u);
+        EXPECT_EQ(m_notices[0].kind, StoreNotice::Kind::Foreign);
+        EXPECT_EQ(m_notices[0].encoding, encodings[i]);
         EXPECT_TRUE(m_posix.replacedFiles.empty());
     }
 }
@@ -843,12 +857,12 @@ TEST_F(ButtonStoreTest, FullPageOverflowsToTheNextPageWithTheTargetAlone) {
     ButtonStore& store = Windows("c", "5");
     int changes = 0;
     store.SetChangedHandler([&] { ++changes; });
-    EXPECT_EQ(store.AssignButton("C:\\WINDOWS\\NOTEPAD.EXE <TS>dropped title<TE>", 0), 2);
+    EXPECT_EQ(Assign(store, "C:\\WINDOWS\\NOTEPAD.EXE <TS>dropped title<TE>", 0), 2);
     EXPECT_EQ(store.CurrentPage(), "6");
     EXPECT_EQ(store.BtnTitle(1), "taken");
     EXPECT_EQ(store.BtnTitle(2), "NOTEPAD.EXE");
     EXPECT_GT(changes, 0);
-    ASSERT_TRUE(store.SavePage());
+    ASSERT_TRUE(Saved(store.SavePage()));
     EXPECT_THAT(DataBytes(), HasSubstr("6:1=C:\\WINDOWS\\NOTEPAD.EXE <TS>taken<TE>\r\n"
                                        "6:2=C:\\WINDOWS\\NOTEPAD.EXE <TS>NOTEPAD.EXE<TE>\r\n"));
     EXPECT_THAT(DataBytes(), HasSubstr("5:24=D:\\Tools\\grep.exe <TS>grep.exe<TE>\r\n"));
@@ -860,80 +874,27 @@ TEST_F(ButtonStoreTest, OverflowStopsAtTheLastPage) {
         bytes += "32767:" + std::to_string(n) + "=D:\\Tools\\grep.exe\r\n";
     WriteData(bytes);
     ButtonStore& store = Windows("c", "32767");
-    EXPECT_EQ(store.AssignButton("C:\\WINDOWS\\NOTEPAD.EXE", 0), 0);
+    const ButtonStore::Assigned last = store.AssignButton("C:\\WINDOWS\\NOTEPAD.EXE", 0);
+    EXPECT_EQ(last.slot, 0);
+    EXPECT_TRUE(last.noRoom);
+    EXPECT_TRUE(last.notices.empty());
     EXPECT_EQ(store.CurrentPage(), "32767");
     EXPECT_EQ(DataBytes(), bytes);
     EXPECT_TRUE(m_win.replacedFiles.empty());
-    ASSERT_EQ(m_view.messages.size(), 1u);
-    EXPECT_EQ(m_view.messages[0].kind, MsgKind::Warning);
-    EXPECT_THAT(m_view.messages[0].text, HasSubstr("C:\\WINDOWS\\NOTEPAD.EXE"));
 
     // A failed save on the way stops the overflow on the page it was on.
     WriteData("[c]\r\n" + bytes.substr(5));
     ButtonStore& other = Windows("c", "32767");
     other.SetCurrentPage("9");
     for (int n = 1; n <= 24; ++n)
-        other.AssignButton("D:\\Tools\\grep.exe", n);
+        Assign(other, "D:\\Tools\\grep.exe", n);
     m_win.replaceFailure = "read-only";
-    EXPECT_EQ(other.AssignButton("C:\\WINDOWS\\NOTEPAD.EXE", 0), 0);
+    const ButtonStore::Assigned failed = other.AssignButton("C:\\WINDOWS\\NOTEPAD.EXE", 0);
+    EXPECT_EQ(failed.slot, 0);
+    EXPECT_TRUE(failed.saveFailed);
+    EXPECT_FALSE(failed.noRoom);
     EXPECT_EQ(other.CurrentPage(), "9");
     EXPECT_EQ(UsedSlots(other).size(), 24u);
-}
-
-// --- moving categories out of the settings file -------------------------------------------
-
-TEST_F(ButtonStoreTest, MigrateMovesIniCategoriesIntoANewDataFile) {
-    WriteBytes(m_ini, Sj(CrLf({
-                          "[Window]",
-                          "Width=400",
-                          "[Category]",
-                          "0=無題カテゴリ",
-                          "1=Tools",
-                          "3=never read",
-                          "[Category:無題カテゴリ]",
-                          "1:1=C:\\WINDOWS\\NOTEPAD.EXE <TS>メモ帳<TE>",
-                          "1:2=C:\\My Documents <TS>Docs<TE>",
-                          "[Category:Tools]",
-                          "[Other]",
-                          "k=v",
-                      })));
-    ButtonStore store(m_win, m_view, m_txt, m_ini);
-    store.MigrateIniCategories();
-    EXPECT_EQ(DataBytes(), Sj(CrLf({
-                               "[無題カテゴリ]",
-                               "1:1=C:\\WINDOWS\\NOTEPAD.EXE <TS>メモ帳<TE>",
-                               "1:2=C:\\My Documents <TS>Docs<TE>",
-                               "[Tools]",
-                           })));
-    const std::string ini = testing::ReadBytes(FromUtf8(m_ini));
-    EXPECT_THAT(ini, Not(HasSubstr("[Category]")));
-    EXPECT_THAT(ini, Not(HasSubstr(Sj("[Category:無題カテゴリ]"))));
-    EXPECT_THAT(ini, HasSubstr("Width=400"));
-    EXPECT_THAT(ini, HasSubstr("[Other]\r\nk=v"));
-
-    // Once the data file exists nothing happens again.
-    WriteBytes(m_ini, "[Category]\r\n0=Again\r\n");
-    store.MigrateIniCategories();
-    EXPECT_THAT(DataBytes(), Not(HasSubstr("Again")));
-    EXPECT_TRUE(m_view.messages.empty());
-}
-
-TEST_F(ButtonStoreTest, MigrateKeepsTheSettingsWhenTheDataFileCannotBeWritten) {
-    const std::string ini = CrLf({"[Category]", "0=A", "[Category:A]", "1:1=/x <TS>x<TE>"});
-    WriteBytes(m_ini, ini);
-    m_posix.replaceFailure = "read-only folder";
-    ButtonStore store(m_posix, m_view, m_txt, m_ini);
-    store.MigrateIniCategories();
-    EXPECT_FALSE(fs::exists(FromUtf8(m_txt)));
-    EXPECT_EQ(testing::ReadBytes(FromUtf8(m_ini)), ini);
-    ASSERT_EQ(m_view.messages.size(), 1u);
-    EXPECT_EQ(m_view.messages[0].kind, MsgKind::Error);
-
-    // Without a settings file there is nothing to move and no data file is made.
-    fs::remove(FromUtf8(m_ini));
-    m_posix.replaceFailure.reset();
-    store.MigrateIniCategories();
-    EXPECT_FALSE(fs::exists(FromUtf8(m_txt)));
 }
 
 } // namespace

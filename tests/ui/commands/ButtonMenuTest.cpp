@@ -84,7 +84,7 @@ private slots:
         QVERIFY(target.open(QIODevice::WriteOnly));
         target.close();
         m_window = std::make_unique<TFrmMain>(m_platform, m_files);
-        m_window->Core().Store().AssignButton(m_target.toStdString() + " <TS>Editor<TE>", 5);
+        m_window->Core().AssignButton(m_target.toStdString() + " <TS>Editor<TE>", 5);
         m_window->SyncFromStore();
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
