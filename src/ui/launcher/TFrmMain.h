@@ -54,7 +54,6 @@ public:
     ~TFrmMain() override;
 
     Launcher& Core() { return *m_core; }
-    const layout::WindowLayout& Layout() const { return m_layout; }
     QtView& ViewOf() override { return m_view; }
     InfoPanel& Panel() override { return *m_panel; }
     DropAreas& Areas() { return *m_areas; }
