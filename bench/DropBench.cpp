@@ -43,6 +43,11 @@ public:
     void ShowPressed(int, bool) override {}
     layout::Rect Geometry() const override { return {0, 0, 384, 136}; }
     void ArrangeLayout() override {}
+    void ApplyStayOnTop() override {}
+    void ApplyInfoVisibility() override {}
+    void UpdateToggleButtons() override {}
+    void ButtonLookChanged() override {}
+    void PlaceAtCorner(int) override {}
     drop::DropRects Rects() const override {
         drop::DropRects r;
         r.bar = {19, 19, 276, 46};
